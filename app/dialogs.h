@@ -1,0 +1,46 @@
+#pragma once
+
+#include <QColor>
+#include <QColorDialog>
+#include <QFileDialog>
+#include <QList>
+#include <QMessageBox>
+#include <QString>
+#include <QVariant>
+
+// The one seam through which the program opens modal dialogs and message boxes. In normal runs each
+// call forwards its arguments unchanged to the toolkit's static function. In test mode nothing is
+// shown: every call is recorded, and answered from a queue (an empty queue answers "cancelled").
+namespace Dialogs {
+
+QString getOpenFileName(QWidget* parent, const QString& caption, const QString& dir, const QString& filter);
+QString getSaveFileName(QWidget* parent, const QString& caption, const QString& dir, const QString& filter);
+QString getExistingDirectory(QWidget* parent, const QString& caption, const QString& dir,
+                             QFileDialog::Options options);
+QColor getColor(const QColor& initial, QWidget* parent, const QString& title);
+QMessageBox::StandardButton question(QWidget* parent, const QString& title, const QString& text,
+                                     QMessageBox::StandardButtons buttons);
+void information(QWidget* parent, const QString& title, const QString& text);
+void warning(QWidget* parent, const QString& title, const QString& text);
+// Runs a modal dialog with exec(); its result is not used.
+void showModal(QDialog& dialog);
+
+// Test support.
+struct Call {
+    QString kind; // "open", "save", "folder", "color", "question", "information", "warning", "dialog"
+    QString caption;
+    QString text; // message text, or the start folder of a file dialog
+    QString filter;
+    QWidget* parent = nullptr;
+    QVariant initial; // initial colour of a colour dialog
+    QFileDialog::Options options;
+};
+void setTestMode(bool on);
+bool testMode();
+// Queued answers: a QString for file dialogs, a QColor for the colour dialog (an invalid colour is a
+// cancel), a QMessageBox::StandardButton (as int) for questions.
+void queueAnswer(const QVariant& answer);
+int pendingAnswers();
+QList<Call> takeCalls();
+
+} // namespace Dialogs

@@ -1,0 +1,106 @@
+#include "app/mainwindow.h"
+
+#include "app/dialogs.h"
+#include "render/artwork.h"
+#include "ui/aboutdialog.h"
+#include "ui/mainwindowform.h"
+
+#include <QApplication>
+#include <QCloseEvent>
+#include <QDir>
+#include <QStandardPaths>
+#include <QStyleFactory>
+
+MainWindow::MainWindow(QWidget* parent) : QMainWindow(parent), ui(new MainWindowForm)
+{
+    ui->setupUi(this);
+
+    QCoreApplication::setOrganizationName(QStringLiteral("Mossgate Software"));
+    QCoreApplication::setOrganizationDomain(QStringLiteral("mossgate.example"));
+    QCoreApplication::setApplicationName(QStringLiteral("Glyphwright"));
+    applyApplicationLook();
+
+    // The combo handlers listen to activated(), which only the user emits, so filling the boxes
+    // here reaches no handler.
+    ui->comboGraphicsCategory->clear();
+    for (const Artwork::Category& category : Artwork::categories)
+        ui->comboGraphicsCategory->addItem(tr(category.entry));
+    ui->comboIconFormat->clear();
+    for (const char* format : {"PNG", "JPG", "BMP", "TIFF", "ICO", "ICNS"})
+        ui->comboIconFormat->addItem(QLatin1String(format));
+    ui->comboGraphicsFormat->clear();
+    for (const char* format : {"PNG", "JPG", "BMP", "TIFF"})
+        ui->comboGraphicsFormat->addItem(QLatin1String(format));
+
+    resetDesign();
+}
+
+MainWindow::~MainWindow()
+{
+    delete ui;
+}
+
+void MainWindow::applyApplicationLook()
+{
+    QApplication::setStyle(QStyleFactory::create(QStringLiteral("fusion")));
+
+    const QColor lightGrey(230, 230, 230);
+    const QColor skyBlue(135, 206, 250);
+    QPalette palette;
+    const std::pair<QPalette::ColorRole, QColor> roles[] = {
+        {QPalette::Window, lightGrey},       {QPalette::WindowText, Qt::black},
+        {QPalette::Base, Qt::white},         {QPalette::AlternateBase, Qt::yellow},
+        {QPalette::ToolTipBase, Qt::black},  {QPalette::ToolTipText, Qt::black},
+        {QPalette::Text, Qt::black},         {QPalette::Button, lightGrey},
+        {QPalette::ButtonText, Qt::black},   {QPalette::BrightText, Qt::magenta},
+        {QPalette::Light, lightGrey},        {QPalette::Midlight, Qt::red},
+        {QPalette::Dark, Qt::gray},          {QPalette::Mid, Qt::red},
+        {QPalette::Shadow, Qt::red},         {QPalette::Highlight, skyBlue},
+        {QPalette::HighlightedText, Qt::black}, {QPalette::Link, QColor(0, 0, 255)},
+        {QPalette::LinkVisited, skyBlue},
+    };
+    for (const auto& role : roles)
+        palette.setColor(QPalette::All, role.first, role.second);
+
+    const QString sheet = QStringLiteral(
+        "QToolTip { color: #FFFFFF; background-color: #26A3E2; border: 1px solid white; }"
+        "QLineEdit:!enabled { background-color: #424242; }"
+        "QPushButton:!enabled { background-color: #505050; color: #999999; }"
+        "QSpinBox:!enabled { background-color: #424242; }"
+        "QMenu { background-color: #D3D3D3; }"
+        "QMenu::item:!enabled { color: #999999; }"
+        "QMenu::item:selected { color: #000000; background-color: #87CEFA; }"
+        "QMenu::item:selected:!enabled { color: #000000; }"
+        "QMenu::separator { }");
+
+    QApplication::setPalette(palette);
+    qApp->setStyleSheet(sheet);
+}
+
+QString MainWindow::defaultProjectFolder()
+{
+    const QString path =
+        QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation) + QStringLiteral("/Glyphwright");
+    if (!QDir().exists(path))
+        QDir().mkpath(path);
+    return path;
+}
+
+void MainWindow::closeEvent(QCloseEvent* event)
+{
+    if (confirmDiscardChanges())
+        event->accept();
+    else
+        event->ignore();
+}
+
+void MainWindow::on_actionExit_triggered()
+{
+    close();
+}
+
+void MainWindow::on_actionAboutUs_triggered()
+{
+    AboutDialog dialog;
+    Dialogs::showModal(dialog);
+}

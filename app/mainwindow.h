@@ -1,0 +1,157 @@
+#pragma once
+
+#include "design/icondesign.h"
+
+#include <QColor>
+#include <QImage>
+#include <QMainWindow>
+#include <QPixmap>
+
+class MainWindowForm;
+class QListWidget;
+class QListWidgetItem;
+class QComboBox;
+class QSlider;
+class QPushButton;
+
+// The program's one window: the icon designer with its live preview, export and the Graphics page.
+// Every control's handler is an on_<objectName>_<signal> slot bound by name when the form is built.
+class MainWindow : public QMainWindow
+{
+    Q_OBJECT
+
+public:
+    explicit MainWindow(QWidget* parent = nullptr);
+    ~MainWindow() override;
+
+    // The program's own folder under the documents location, created when missing.
+    static QString defaultProjectFolder();
+
+    // Design state. The controls hold every other value of the design.
+    QColor backgroundColor, gradientStartColor, gradientEndColor, imageColor, textColor, strokeColor, shadowColor;
+    QColor graphicsColor;
+    QImage customImage;
+    QPixmap iconPixmap;
+    QPixmap graphicPixmap;
+    QString projectFilePath;
+
+    // The design the controls describe right now.
+    IconDesign currentDesign() const;
+
+    void writeProjectFile(const QString& path, bool* ok = nullptr);
+    bool readProjectFile(const QString& path);
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+
+private slots:
+    void on_actionNew_triggered();
+    void on_actionSaveProject_triggered();
+    void on_actionSaveProjectAs_triggered();
+    void on_actionLoadProject_triggered();
+    void on_actionExit_triggered();
+    void on_actionAboutUs_triggered();
+    void on_sliderBackgroundCornerCurvature_valueChanged(int);
+    void on_radioBackgroundColor_clicked();
+    void on_buttonBackgroundColor_clicked();
+    void on_radioBackgroundGradient_clicked();
+    void on_buttonBackgroundGradientStartColor_clicked();
+    void on_buttonBackgroundGradientEndColor_clicked();
+    void on_sliderBackgroundGradientStartPointX_valueChanged(int);
+    void on_sliderBackgroundGradientStartPointY_valueChanged(int);
+    void on_sliderBackgroundGradientEndPointX_valueChanged(int);
+    void on_sliderBackgroundGradientEndPointY_valueChanged(int);
+    void on_radioBackgroundTransparent_clicked();
+    void on_radioImageFlat_clicked();
+    void on_listImageFlat_itemClicked(QListWidgetItem*);
+    void on_radioImageColored_clicked();
+    void on_listImageColored_itemClicked(QListWidgetItem*);
+    void on_radioImageCustom_clicked();
+    void on_buttonImageCustomBrowse_clicked();
+    void on_radioImageNone_clicked();
+    void on_spinImageScale_valueChanged(int);
+    void on_buttonImageColor_clicked();
+    void on_spinImageOffsetX_valueChanged(int);
+    void on_spinImageOffsetY_valueChanged(int);
+    void on_editText_textChanged(const QString&);
+    void on_comboTextFontType_activated(int);
+    void on_spinTextFontSize_valueChanged(int);
+    void on_checkTextBold_clicked();
+    void on_buttonTextColor_clicked();
+    void on_checkTextItalic_clicked();
+    void on_spinTextOffsetX_valueChanged(int);
+    void on_spinTextOffsetY_valueChanged(int);
+    void on_checkTextStroke_clicked();
+    void on_sliderTextStrokeWidth_valueChanged(int);
+    void on_buttonTextStrokeColor_clicked();
+    void on_checkTextShadow_clicked();
+    void on_sliderTextShadowOffset_valueChanged(int);
+    void on_sliderTextShadowAngle_valueChanged(int);
+    void on_buttonTextShadowColor_clicked();
+    void on_radioExportAndroid_clicked();
+    void on_checkExportAndroid48_clicked();
+    void on_checkExportAndroid72_clicked();
+    void on_checkExportAndroid96_clicked();
+    void on_checkExportAndroid144_clicked();
+    void on_checkExportAndroid192_clicked();
+    void on_checkExportAndroid512_clicked();
+    void on_radioExportiOS_clicked();
+    void on_checkExportiOS29_clicked();
+    void on_checkExportiOS40_clicked();
+    void on_checkExportiOS58_clicked();
+    void on_checkExportiOS60_clicked();
+    void on_checkExportiOS76_clicked();
+    void on_checkExportiOS80_clicked();
+    void on_checkExportiOS87_clicked();
+    void on_checkExportiOS120_clicked();
+    void on_checkExportiOS152_clicked();
+    void on_checkExportiOS167_clicked();
+    void on_checkExportiOS180_clicked();
+    void on_checkExportiOS1024_clicked();
+    void on_radioExportCustomSize_clicked();
+    void on_spinExportCustomSize_valueChanged(int);
+    void on_comboIconFormat_activated(int);
+    void on_sliderIconQuality_valueChanged(int);
+    void on_buttonSaveIcons_clicked();
+    void on_comboGraphicsCategory_activated(int);
+    void on_buttonGraphicsColor_clicked();
+    void on_listGraphics_itemClicked(QListWidgetItem*);
+    void on_radioGraphicsSize20_clicked();
+    void on_radioGraphicsSize30_clicked();
+    void on_radioGraphicsSize40_clicked();
+    void on_radioGraphicsSize50_clicked();
+    void on_radioGraphicsSize60_clicked();
+    void on_radioGraphicsSize90_clicked();
+    void on_radioGraphicsSize100_clicked();
+    void on_radioGraphicsSize120_clicked();
+    void on_radioGraphicsSize150_clicked();
+    void on_radioGraphicsSizeCustom_clicked();
+    void on_spinGraphicsCustomSize_valueChanged(int);
+    void on_comboGraphicsFormat_activated(int);
+    void on_sliderGraphicsQuality_valueChanged(int);
+    void on_buttonSaveImage_clicked();
+
+private:
+    void applyApplicationLook();
+    void resetDesign();
+    void markDesignChanged();
+    bool confirmDiscardChanges();
+    void refreshIconPreview();
+    void refreshGraphicPreview();
+    void fillFlatList();
+    void fillColoredList();
+    void fillGraphicsList();
+
+    // Sets a colour member and, in the same step, its button's swatch.
+    void setColor(QColor& member, QPushButton* button, const QColor& color);
+    // The colour picker shared by the eight swatch buttons.
+    void pickColor(QColor& member, QPushButton* button, bool graphic);
+    // Index 1 (JPG) enables the quality slider, every other index disables it.
+    static void applyQualityRule(const QComboBox* format, QSlider* quality);
+    void iconEdited();
+    bool saveProjectTo(const QString& path);
+    QColor* colorMember(const QString& name);
+    QPushButton* swatchButton(const QString& member);
+
+    MainWindowForm* ui;
+};

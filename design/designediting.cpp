@@ -1,0 +1,248 @@
+// The design's defaults, the change marker and the handlers of the design controls.
+#include "app/mainwindow.h"
+
+#include "app/dialogs.h"
+#include "ui/mainwindowform.h"
+
+namespace {
+const QString programTitle = QStringLiteral("Glyphwright");
+} // namespace
+
+void MainWindow::setColor(QColor& member, QPushButton* button, const QColor& color)
+{
+    button->setStyleSheet(swatchStyleSheet(color));
+    member = color;
+}
+
+void MainWindow::resetDesign()
+{
+    projectFilePath.clear();
+    customImage = QImage();
+
+    ui->tabView->setCurrentIndex(0);
+    ui->tabIcon->setCurrentIndex(0);
+
+    ui->radioBackgroundColor->setChecked(true);
+    ui->radioBackgroundGradient->setChecked(false);
+    ui->radioBackgroundTransparent->setChecked(false);
+    setColor(backgroundColor, ui->buttonBackgroundColor, QColor(170, 0, 0, 255));
+    setColor(gradientStartColor, ui->buttonBackgroundGradientStartColor, QColor(0, 170, 255, 255));
+    setColor(gradientEndColor, ui->buttonBackgroundGradientEndColor, QColor(0, 0, 127, 255));
+    ui->sliderBackgroundGradientStartPointX->setValue(0);
+    ui->sliderBackgroundGradientStartPointY->setValue(0);
+    ui->sliderBackgroundGradientEndPointX->setValue(0);
+    ui->sliderBackgroundGradientEndPointY->setValue(1024);
+    ui->sliderBackgroundCornerCurvature->setValue(128);
+
+    ui->radioImageFlat->setChecked(true);
+    ui->radioImageColored->setChecked(false);
+    ui->radioImageCustom->setChecked(false);
+    ui->radioImageNone->setChecked(false);
+    fillFlatList();
+    fillColoredList();
+    ui->editImageCustom->setText(QString());
+    ui->spinImageScale->setValue(100);
+    setColor(imageColor, ui->buttonImageColor, QColor(255, 255, 255, 255));
+    ui->spinImageOffsetX->setValue(0);
+    ui->spinImageOffsetY->setValue(0);
+
+    ui->editText->setText(QString());
+    ui->comboTextFontType->setCurrentIndex(0);
+    ui->spinTextFontSize->setValue(600);
+    ui->checkTextBold->setChecked(false);
+    ui->checkTextItalic->setChecked(false);
+    setColor(textColor, ui->buttonTextColor, QColor(255, 255, 255, 255));
+    ui->spinTextOffsetX->setValue(0);
+    ui->spinTextOffsetY->setValue(0);
+    ui->checkTextStroke->setChecked(false);
+    ui->sliderTextStrokeWidth->setValue(10);
+    setColor(strokeColor, ui->buttonTextStrokeColor, QColor(0, 0, 0, 255));
+    ui->checkTextShadow->setChecked(false);
+    ui->sliderTextShadowOffset->setValue(50);
+    ui->sliderTextShadowAngle->setValue(45);
+    setColor(shadowColor, ui->buttonTextShadowColor, QColor(0, 0, 0, 255));
+
+    ui->radioExportAndroid->setChecked(true);
+    ui->radioExportiOS->setChecked(false);
+    ui->radioExportCustomSize->setChecked(false);
+    for (QCheckBox* box : {ui->checkExportAndroid48, ui->checkExportAndroid72, ui->checkExportAndroid96,
+                           ui->checkExportAndroid144, ui->checkExportAndroid192, ui->checkExportAndroid512,
+                           ui->checkExportiOS29, ui->checkExportiOS40, ui->checkExportiOS58, ui->checkExportiOS60,
+                           ui->checkExportiOS76, ui->checkExportiOS80, ui->checkExportiOS87, ui->checkExportiOS120,
+                           ui->checkExportiOS152, ui->checkExportiOS167, ui->checkExportiOS180,
+                           ui->checkExportiOS1024})
+        box->setChecked(true);
+    ui->spinExportCustomSize->setValue(1024);
+    ui->comboIconFormat->setCurrentIndex(0);
+    ui->sliderIconQuality->setValue(80);
+    ui->sliderIconQuality->setEnabled(false);
+
+    ui->comboGraphicsCategory->setCurrentIndex(0);
+    setColor(graphicsColor, ui->buttonGraphicsColor, QColor(0, 0, 0, 255));
+    fillGraphicsList();
+    for (QRadioButton* size : {ui->radioGraphicsSize20, ui->radioGraphicsSize30, ui->radioGraphicsSize40,
+                               ui->radioGraphicsSize50, ui->radioGraphicsSize60, ui->radioGraphicsSize90,
+                               ui->radioGraphicsSize100, ui->radioGraphicsSize120, ui->radioGraphicsSize150})
+        size->setChecked(false);
+    ui->radioGraphicsSizeCustom->setChecked(true);
+    ui->spinGraphicsCustomSize->setValue(200);
+    ui->comboGraphicsFormat->setCurrentIndex(0);
+    ui->sliderGraphicsQuality->setValue(80);
+    ui->sliderGraphicsQuality->setEnabled(false);
+
+    refreshIconPreview();
+    refreshGraphicPreview();
+    // Rewriting the title drops the marker that the value handlers above have set.
+    setWindowTitle(programTitle);
+}
+
+void MainWindow::markDesignChanged()
+{
+    const QString title = windowTitle();
+    if (!title.contains(QLatin1Char('*')))
+        setWindowTitle(title + QLatin1Char('*'));
+}
+
+bool MainWindow::confirmDiscardChanges()
+{
+    if (!windowTitle().contains(QLatin1Char('*')))
+        return true;
+    return Dialogs::question(this, QString(), tr("You have unsaved changes that will be lost. Continue?"),
+                             QMessageBox::Yes | QMessageBox::No) == QMessageBox::Yes;
+}
+
+void MainWindow::pickColor(QColor& member, QPushButton* button, bool graphic)
+{
+    const QColor chosen = Dialogs::getColor(member, nullptr, QString());
+    if (!chosen.isValid())
+        return;
+    setColor(member, button, chosen);
+    if (graphic)
+        refreshGraphicPreview();
+    else
+        refreshIconPreview();
+    markDesignChanged();
+}
+
+void MainWindow::applyQualityRule(const QComboBox* format, QSlider* quality)
+{
+    quality->setEnabled(format->currentIndex() == 1);
+}
+
+void MainWindow::iconEdited()
+{
+    refreshIconPreview();
+    markDesignChanged();
+}
+
+// Background
+void MainWindow::on_sliderBackgroundCornerCurvature_valueChanged(int) { iconEdited(); }
+void MainWindow::on_radioBackgroundColor_clicked() { iconEdited(); }
+void MainWindow::on_buttonBackgroundColor_clicked()
+{
+    pickColor(backgroundColor, ui->buttonBackgroundColor, false);
+}
+void MainWindow::on_radioBackgroundGradient_clicked() { iconEdited(); }
+void MainWindow::on_buttonBackgroundGradientStartColor_clicked()
+{
+    pickColor(gradientStartColor, ui->buttonBackgroundGradientStartColor, false);
+}
+void MainWindow::on_buttonBackgroundGradientEndColor_clicked()
+{
+    pickColor(gradientEndColor, ui->buttonBackgroundGradientEndColor, false);
+}
+void MainWindow::on_sliderBackgroundGradientStartPointX_valueChanged(int) { iconEdited(); }
+void MainWindow::on_sliderBackgroundGradientStartPointY_valueChanged(int) { iconEdited(); }
+void MainWindow::on_sliderBackgroundGradientEndPointX_valueChanged(int) { iconEdited(); }
+void MainWindow::on_sliderBackgroundGradientEndPointY_valueChanged(int) { iconEdited(); }
+void MainWindow::on_radioBackgroundTransparent_clicked() { iconEdited(); }
+
+// Image
+void MainWindow::on_radioImageFlat_clicked() { iconEdited(); }
+void MainWindow::on_listImageFlat_itemClicked(QListWidgetItem*) { iconEdited(); }
+void MainWindow::on_radioImageColored_clicked() { iconEdited(); }
+void MainWindow::on_listImageColored_itemClicked(QListWidgetItem*) { iconEdited(); }
+void MainWindow::on_radioImageCustom_clicked() { iconEdited(); }
+void MainWindow::on_radioImageNone_clicked() { iconEdited(); }
+void MainWindow::on_spinImageScale_valueChanged(int) { iconEdited(); }
+void MainWindow::on_buttonImageColor_clicked() { pickColor(imageColor, ui->buttonImageColor, false); }
+void MainWindow::on_spinImageOffsetX_valueChanged(int) { iconEdited(); }
+void MainWindow::on_spinImageOffsetY_valueChanged(int) { iconEdited(); }
+
+// Text
+void MainWindow::on_editText_textChanged(const QString&) { iconEdited(); }
+void MainWindow::on_comboTextFontType_activated(int) { iconEdited(); }
+void MainWindow::on_spinTextFontSize_valueChanged(int) { iconEdited(); }
+void MainWindow::on_checkTextBold_clicked() { iconEdited(); }
+void MainWindow::on_buttonTextColor_clicked() { pickColor(textColor, ui->buttonTextColor, false); }
+void MainWindow::on_checkTextItalic_clicked() { iconEdited(); }
+void MainWindow::on_spinTextOffsetX_valueChanged(int) { iconEdited(); }
+void MainWindow::on_spinTextOffsetY_valueChanged(int) { iconEdited(); }
+void MainWindow::on_checkTextStroke_clicked() { iconEdited(); }
+void MainWindow::on_sliderTextStrokeWidth_valueChanged(int) { iconEdited(); }
+void MainWindow::on_buttonTextStrokeColor_clicked() { pickColor(strokeColor, ui->buttonTextStrokeColor, false); }
+void MainWindow::on_checkTextShadow_clicked() { iconEdited(); }
+void MainWindow::on_sliderTextShadowOffset_valueChanged(int) { iconEdited(); }
+void MainWindow::on_sliderTextShadowAngle_valueChanged(int) { iconEdited(); }
+void MainWindow::on_buttonTextShadowColor_clicked() { pickColor(shadowColor, ui->buttonTextShadowColor, false); }
+
+// Export settings belong to the saved project but not to the picture: they only mark.
+void MainWindow::on_radioExportAndroid_clicked() { markDesignChanged(); }
+void MainWindow::on_checkExportAndroid48_clicked() { markDesignChanged(); }
+void MainWindow::on_checkExportAndroid72_clicked() { markDesignChanged(); }
+void MainWindow::on_checkExportAndroid96_clicked() { markDesignChanged(); }
+void MainWindow::on_checkExportAndroid144_clicked() { markDesignChanged(); }
+void MainWindow::on_checkExportAndroid192_clicked() { markDesignChanged(); }
+void MainWindow::on_checkExportAndroid512_clicked() { markDesignChanged(); }
+void MainWindow::on_radioExportiOS_clicked() { markDesignChanged(); }
+void MainWindow::on_checkExportiOS29_clicked() { markDesignChanged(); }
+void MainWindow::on_checkExportiOS40_clicked() { markDesignChanged(); }
+void MainWindow::on_checkExportiOS58_clicked() { markDesignChanged(); }
+void MainWindow::on_checkExportiOS60_clicked() { markDesignChanged(); }
+void MainWindow::on_checkExportiOS76_clicked() { markDesignChanged(); }
+void MainWindow::on_checkExportiOS80_clicked() { markDesignChanged(); }
+void MainWindow::on_checkExportiOS87_clicked() { markDesignChanged(); }
+void MainWindow::on_checkExportiOS120_clicked() { markDesignChanged(); }
+void MainWindow::on_checkExportiOS152_clicked() { markDesignChanged(); }
+void MainWindow::on_checkExportiOS167_clicked() { markDesignChanged(); }
+void MainWindow::on_checkExportiOS180_clicked() { markDesignChanged(); }
+void MainWindow::on_checkExportiOS1024_clicked() { markDesignChanged(); }
+void MainWindow::on_radioExportCustomSize_clicked() { markDesignChanged(); }
+void MainWindow::on_spinExportCustomSize_valueChanged(int) { markDesignChanged(); }
+void MainWindow::on_comboIconFormat_activated(int)
+{
+    applyQualityRule(ui->comboIconFormat, ui->sliderIconQuality);
+    markDesignChanged();
+}
+void MainWindow::on_sliderIconQuality_valueChanged(int) { markDesignChanged(); }
+
+// Graphics
+void MainWindow::on_comboGraphicsCategory_activated(int)
+{
+    fillGraphicsList();
+    refreshGraphicPreview();
+    markDesignChanged();
+}
+void MainWindow::on_buttonGraphicsColor_clicked() { pickColor(graphicsColor, ui->buttonGraphicsColor, true); }
+void MainWindow::on_listGraphics_itemClicked(QListWidgetItem*)
+{
+    refreshGraphicPreview();
+    markDesignChanged();
+}
+void MainWindow::on_radioGraphicsSize20_clicked() { markDesignChanged(); }
+void MainWindow::on_radioGraphicsSize30_clicked() { markDesignChanged(); }
+void MainWindow::on_radioGraphicsSize40_clicked() { markDesignChanged(); }
+void MainWindow::on_radioGraphicsSize50_clicked() { markDesignChanged(); }
+void MainWindow::on_radioGraphicsSize60_clicked() { markDesignChanged(); }
+void MainWindow::on_radioGraphicsSize90_clicked() { markDesignChanged(); }
+void MainWindow::on_radioGraphicsSize100_clicked() { markDesignChanged(); }
+void MainWindow::on_radioGraphicsSize120_clicked() { markDesignChanged(); }
+void MainWindow::on_radioGraphicsSize150_clicked() { markDesignChanged(); }
+void MainWindow::on_radioGraphicsSizeCustom_clicked() { markDesignChanged(); }
+void MainWindow::on_spinGraphicsCustomSize_valueChanged(int) { markDesignChanged(); }
+void MainWindow::on_comboGraphicsFormat_activated(int)
+{
+    applyQualityRule(ui->comboGraphicsFormat, ui->sliderGraphicsQuality);
+    markDesignChanged();
+}
+void MainWindow::on_sliderGraphicsQuality_valueChanged(int) { markDesignChanged(); }

@@ -1,0 +1,55 @@
+#pragma once
+
+#include <QColor>
+#include <QImage>
+#include <QString>
+
+// Every parameter of one icon, in canvas pixels of the 1024 x 1024 composition. A by-value snapshot
+// assembled from the window's controls for one composition; it does not clamp, renderIcon resolves
+// contradictory switches by a fixed priority.
+struct IconDesign {
+    // Background
+    bool useBackgroundColor = true;
+    bool useBackgroundGradient = false;
+    bool useBackgroundTransparent = false;
+    int cornerCurvature = 128;
+    QColor backgroundColor = QColor(170, 0, 0);
+    QColor gradientStartColor = QColor(0, 170, 255);
+    QColor gradientEndColor = QColor(0, 0, 127);
+    int gradientStartX = 0;
+    int gradientStartY = 0;
+    int gradientEndX = 0;
+    int gradientEndY = 1024;
+
+    // Image
+    bool useImageFlat = true;
+    bool useImageColored = false;
+    bool useImageCustom = false;
+    int flatImageRow = 0;
+    QColor imageColor = QColor(255, 255, 255);
+    int coloredImageRow = 0;
+    QImage customImage;
+    int imageScale = 100;
+    int imageOffsetX = 0;
+    int imageOffsetY = 0;
+
+    // Text
+    QString text;
+    bool textBold = false;
+    bool textItalic = false;
+    QString fontFamily; // empty: the first family of the font box
+    int fontSize = 600;
+    QColor textColor = QColor(255, 255, 255);
+    int textOffsetX = 0;
+    int textOffsetY = 0;
+    bool textStroke = false;
+    int strokeWidth = 10;
+    QColor strokeColor = QColor(0, 0, 0);
+    bool textShadow = false;
+    int shadowOffset = 50;
+    int shadowAngle = 45;
+    QColor shadowColor = QColor(0, 0, 0);
+};
+
+// The style sheet by which a colour button shows its colour: "background-color: #rrggbb".
+QString swatchStyleSheet(const QColor& color);

@@ -1,0 +1,48 @@
+#pragma once
+
+#include <QDateTime>
+#include <QImage>
+#include <QPixmap>
+#include <QSize>
+#include <QString>
+
+// Formats, size tables and file naming of the two exports, and the safe image writer they share.
+namespace Export {
+
+struct Format {
+    const char* name;      // format name handed to the image writer, also the combo box entry
+    const char* extension; // icon set file extension
+    const char* filter;    // save dialog filter of the graphic export
+    bool usesQuality;      // only JPG takes the quality slider; the others get -1
+};
+// comboIconFormat order: PNG, JPG, BMP, TIFF, ICO, ICNS. comboGraphicsFormat uses the first four.
+constexpr int iconFormatCount = 6;
+constexpr int graphicFormatCount = 4;
+extern const Format formats[iconFormatCount];
+
+struct SizeOption {
+    int size;
+    const char* control; // check box (icon sets) or radio button (graphic sizes)
+};
+extern const SizeOption androidSizes[6];
+extern const SizeOption iosSizes[12];
+extern const SizeOption graphicSizes[9]; // the custom size radio comes after these
+
+// "dd-MM-yyyy hh-mm-ss" of a moment, local time, hours 00 to 23.
+QString timeStamp(const QDateTime& moment);
+// folder + "/Icon" + size + " " + stamp + "." + extension; an empty stamp leaves out " " + stamp.
+QString iconFileName(const QString& folder, int size, const QString& stamp, const QString& extension);
+// The text before the last `separator`; the whole text when it holds none.
+QString folderOf(const QString& path, QChar separator);
+
+// Encodes `image` in `format` and writes it to `path` through a temporary file in the same folder
+// that replaces the old file only after a complete write. The file counts as written only when the
+// encoded image reads back at `expected` size (some writers silently resize); otherwise nothing
+// is left at `path` but what was there before. Returns whether the file was written.
+bool writeImageFile(const QString& path, const QPixmap& image, const char* format, int quality, QSize expected);
+
+} // namespace Export
+
+// Loads the user's own picture. A file that cannot be read, or whose header declares more than
+// 16384 pixels on a side or more than 100 megapixels, gives a null image without decoding it.
+QImage loadCustomPicture(const QString& path);

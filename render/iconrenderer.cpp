@@ -1,0 +1,212 @@
+#include "render/iconrenderer.h"
+
+#include "render/artwork.h"
+
+#include <QFontMetrics>
+#include <QLinearGradient>
+#include <QPainter>
+#include <QPainterPath>
+
+#include <cmath>
+#include <vector>
+
+namespace {
+
+constexpr int canvasSize = 1024;
+
+// The size QImage::scaled gives for a keep-aspect-ratio request, or an empty size when the
+// request itself is empty (which QImage::scaled answers with a null image).
+QSize keepAspectSize(QSize source, int w, int h)
+{
+    if (w <= 0 || h <= 0)
+        return QSize();
+    QSize s = source.scaled(w, h, Qt::KeepAspectRatio);
+    return QSize(std::max(s.width(), 1), std::max(s.height(), 1));
+}
+
+// Sample positions of the toolkit's smooth enlargement along one axis: source index and an 8-bit
+// weight towards the next source pixel, for destination pixels first ... first + count - 1.
+void upscalePoints(int src, int dst, int first, int count, std::vector<int>& pos, std::vector<int>& weight)
+{
+    pos.resize(count);
+    weight.resize(count);
+    const qint64 inc = (qint64(src) << 16) / dst;
+    qint64 val = qint64(0x8000) * src / dst - 0x8000 + inc * first;
+    for (int i = 0; i < count; ++i, val += inc) {
+        const int p = int(val >> 16);
+        pos[i] = std::max(p, 0);
+        weight[i] = (p < 0 || p >= src - 1) ? 0 : int((val >> 8) & 0xff);
+    }
+}
+
+inline uint lerp256(uint a, uint b, uint w)
+{
+    // Per channel a * (256 - w) + b * w over 256, on premultiplied ARGB.
+    const uint iw = 256 - w;
+    uint rb = ((a & 0x00ff00ff) * iw + (b & 0x00ff00ff) * w) >> 8;
+    uint ag = (((a >> 8) & 0x00ff00ff) * iw + ((b >> 8) & 0x00ff00ff) * w) >> 8;
+    return (rb & 0x00ff00ff) | ((ag & 0x00ff00ff) << 8);
+}
+
+// Bilinear enlargement of `src` (premultiplied) to dw x dh, computing only `part` of the result.
+QImage enlargePart(const QImage& src, int dw, int dh, const QRect& part)
+{
+    std::vector<int> xp, xa, yp, ya;
+    upscalePoints(src.width(), dw, part.x(), part.width(), xp, xa);
+    upscalePoints(src.height(), dh, part.y(), part.height(), yp, ya);
+    QImage out(part.size(), QImage::Format_ARGB32_Premultiplied);
+    const int sw = src.width();
+    for (int y = 0; y < part.height(); ++y) {
+        const uint* top = reinterpret_cast<const uint*>(src.constScanLine(yp[y]));
+        const uint* below = ya[y] > 0 ? reinterpret_cast<const uint*>(src.constScanLine(yp[y] + 1)) : top;
+        uint* d = reinterpret_cast<uint*>(out.scanLine(y));
+        for (int x = 0; x < part.width(); ++x) {
+            const int p = xp[x];
+            const int next = xa[x] > 0 && p + 1 < sw ? p + 1 : p;
+            const uint t = xa[x] > 0 ? lerp256(top[p], top[next], xa[x]) : top[p];
+            if (ya[y] > 0) {
+                const uint b = xa[x] > 0 ? lerp256(below[p], below[next], xa[x]) : below[p];
+                d[x] = lerp256(t, b, ya[y]);
+            } else {
+                d[x] = t;
+            }
+        }
+    }
+    return out;
+}
+
+QRect placement(QSize scaled, QPoint offset, QSize canvas)
+{
+    // Integer halving truncates toward zero, as C++ division does.
+    return QRect((canvas.width() - scaled.width()) / 2 + offset.x(),
+                 (canvas.height() - scaled.height()) / 2 + offset.y(), scaled.width(), scaled.height());
+}
+
+} // namespace
+
+QImage scaledPictureOnCanvasDirect(const QImage& source, int percent, QPoint offset, QSize canvas,
+                                   QPoint* topLeft)
+{
+    const int w1 = source.width() * percent / 100;
+    const int h1 = source.height() * percent / 100;
+    if (source.isNull() || w1 <= 0 || h1 <= 0)
+        return QImage();
+    const QImage scaled = source.scaled(w1, h1, Qt::KeepAspectRatio, Qt::SmoothTransformation);
+    const QRect placed = placement(scaled.size(), offset, canvas);
+    const QRect visible = placed.intersected(QRect(QPoint(0, 0), canvas));
+    if (visible.isEmpty())
+        return QImage();
+    *topLeft = visible.topLeft();
+    return scaled.copy(visible.translated(-placed.topLeft()));
+}
+
+QImage scaledPictureOnCanvas(const QImage& source, int percent, QPoint offset, QSize canvas, QPoint* topLeft)
+{
+    const int w1 = source.width() * percent / 100;
+    const int h1 = source.height() * percent / 100;
+    if (source.isNull())
+        return QImage();
+    const QSize size = keepAspectSize(source.size(), w1, h1);
+    if (size.isEmpty())
+        return QImage();
+    const bool enlarged = size.width() > source.width() && size.height() > source.height();
+    const qint64 area = qint64(size.width()) * size.height();
+    // Moderate sizes go the toolkit's way; only big enlargements, which would build a layer many
+    // times the canvas, are computed for their visible part alone.
+    if (!enlarged || area <= 4LL * canvas.width() * canvas.height())
+        return scaledPictureOnCanvasDirect(source, percent, offset, canvas, topLeft);
+    const QRect placed = placement(size, offset, canvas);
+    const QRect visible = placed.intersected(QRect(QPoint(0, 0), canvas));
+    if (visible.isEmpty())
+        return QImage();
+    *topLeft = visible.topLeft();
+    QImage src = source;
+    if (src.format() != QImage::Format_ARGB32_Premultiplied)
+        src = src.convertToFormat(QImage::Format_ARGB32_Premultiplied);
+    return enlargePart(src, size.width(), size.height(), visible.translated(-placed.topLeft()));
+}
+
+QPixmap renderIcon(IconDesign design)
+{
+    QPixmap canvas(canvasSize, canvasSize);
+    canvas.fill(QColor(0, 0, 0, 0));
+    QPainter p(&canvas);
+    p.setRenderHint(QPainter::Antialiasing);
+    const QRectF area(0.0, 0.0, canvas.width(), canvas.height());
+
+    // Background: the first true switch decides. A transparent fill over a transparent canvas
+    // changes nothing, so that case draws nothing at all.
+    if (design.useBackgroundColor || design.useBackgroundGradient) {
+        QPainterPath shape;
+        shape.addRoundedRect(area, design.cornerCurvature, design.cornerCurvature, Qt::AbsoluteSize);
+        if (design.useBackgroundColor) {
+            p.fillPath(shape, QBrush(design.backgroundColor));
+        } else {
+            QLinearGradient gradient(design.gradientStartX, design.gradientStartY, design.gradientEndX,
+                                     design.gradientEndY);
+            gradient.setColorAt(0.0, design.gradientStartColor);
+            gradient.setColorAt(1.0, design.gradientEndColor);
+            p.fillPath(shape, QBrush(gradient));
+        }
+    }
+
+    // Picture: flat pictures are tinted (only their alpha survives), the others keep their colours.
+    QImage picture;
+    bool tinted = false;
+    if (design.useImageFlat) {
+        picture = Artwork::libraryImage(Artwork::flatPath(design.flatImageRow + 1));
+        tinted = true;
+    } else if (design.useImageColored) {
+        picture = Artwork::libraryImage(Artwork::coloredPath(design.coloredImageRow + 1));
+    } else if (design.useImageCustom) {
+        picture = design.customImage;
+    }
+    QPoint at;
+    const QImage visible = scaledPictureOnCanvas(picture, design.imageScale,
+                                                 QPoint(design.imageOffsetX, design.imageOffsetY),
+                                                 canvas.size(), &at);
+    if (!visible.isNull()) {
+        QImage layer(visible.size(), QImage::Format_ARGB32_Premultiplied);
+        layer.fill(QColor(0, 0, 0, 0));
+        QPainter lp(&layer);
+        lp.setRenderHint(QPainter::Antialiasing);
+        const QRect r(QPoint(0, 0), visible.size());
+        if (tinted) {
+            lp.fillRect(r, design.imageColor);
+            lp.setCompositionMode(QPainter::CompositionMode_DestinationIn);
+        } else {
+            lp.setCompositionMode(QPainter::CompositionMode_DestinationAtop);
+        }
+        lp.drawImage(r, visible);
+        lp.end();
+        p.drawImage(at, layer);
+    }
+
+    if (!design.text.isEmpty()) {
+        const QFont font(design.fontFamily, design.fontSize, design.textBold ? 61 : 60, design.textItalic);
+        p.setFont(font);
+        const QRect tight = QFontMetrics(font).tightBoundingRect(design.text);
+        const int x = int((area.width() - tight.width()) * 0.5 + design.textOffsetX);
+        const int y = int((tight.height() + area.height()) * 0.5 + design.textOffsetY);
+
+        if (design.textShadow) {
+            const double a = design.shadowAngle * 3.14 / 180.0;
+            QPainterPath shadow;
+            shadow.addText(QPointF(x + std::cos(a) * design.shadowOffset, y + std::sin(a) * design.shadowOffset),
+                           font, design.text);
+            p.fillPath(shadow, QBrush(design.shadowColor));
+        }
+        QPainterPath path;
+        path.addText(QPointF(x, y), font, design.text);
+        p.fillPath(path, QBrush(design.textColor));
+        if (design.textStroke) {
+            QPen pen;
+            pen.setWidth(design.strokeWidth);
+            pen.setColor(design.strokeColor);
+            p.setPen(pen);
+            p.drawPath(path);
+        }
+    }
+    p.end();
+    return canvas;
+}

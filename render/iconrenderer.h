@@ -1,0 +1,21 @@
+#pragma once
+
+#include "design/icondesign.h"
+
+#include <QImage>
+#include <QPixmap>
+
+// Composes one icon on a 1024 x 1024 canvas with alpha: rounded background, picture, text shadow,
+// text fill, text outline. Pure: reads only the design and the compiled-in artwork, keeps nothing
+// between calls but decoded library pictures. Parts that cannot be drawn are left out.
+QPixmap renderIcon(IconDesign design);
+
+// The picture layer's scaling step: `source` scaled by `percent` of its own pixel size (integer
+// arithmetic, aspect ratio kept, smooth filtering), cut to the part that lands on a canvas of
+// `canvas` pixels when placed centred and shifted by `offset`. Returns the visible part and, in
+// `topLeft`, where it goes on the canvas. Large enlargements are computed only for the visible part.
+QImage scaledPictureOnCanvas(const QImage& source, int percent, QPoint offset, QSize canvas, QPoint* topLeft);
+
+// The same, always scaling the whole picture first (the reference for the clipped route).
+QImage scaledPictureOnCanvasDirect(const QImage& source, int percent, QPoint offset, QSize canvas,
+                                   QPoint* topLeft);
