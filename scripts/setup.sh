@@ -1,0 +1,32 @@
+#!/usr/bin/env bash
+# Installs the system packages Glyphwright needs on Debian 12, then configures and builds it.
+# Safe to run again: packages already present are not fetched, and the build is incremental.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+
+PACKAGES=(
+    g++ cmake ninja-build pkg-config
+    qtbase5-dev qtbase5-dev-tools libqt5svg5-dev
+    qt5-image-formats-plugins    # TIFF and ICNS writers (ICO ships with the base)
+    fonts-dejavu-core            # so the font box lists families
+    libbenchmark-dev             # benchmarks
+    xvfb xauth xdotool x11-utils imagemagick   # real-window smoke test
+    desktop-file-utils appstream dpkg-dev file # install checks and the Debian package
+)
+
+missing=()
+for p in "${PACKAGES[@]}"; do
+    dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
+done
+if [ ${#missing[@]} -gt 0 ]; then
+    SUDO=""
+    [ "$(id -u)" -eq 0 ] || SUDO="sudo"
+    $SUDO apt-get update
+    DEBIAN_FRONTEND=noninteractive $SUDO apt-get install -y --no-install-recommends "${missing[@]}"
+fi
+
+BUILD_DIR=${BUILD_DIR:-build}
+if [ ! -f "$BUILD_DIR/build.ninja" ]; then
+    cmake -S . -B "$BUILD_DIR" -G Ninja -DCMAKE_BUILD_TYPE=Release
+fi
+cmake --build "$BUILD_DIR" --parallel "$(nproc)"

@@ -1,0 +1,47 @@
+#pragma once
+
+#include <QObject>
+#include <QString>
+#include <QStringList>
+#include <QWidget>
+
+class MainWindow;
+
+namespace TestSupport {
+
+// Points HOME, XDG_* and the settings store at a fresh temporary folder and selects the offscreen
+// platform. Call from a test class's static initMain(), before the application object exists.
+void isolateEnvironment();
+// The temporary home folder made by isolateEnvironment().
+QString homeFolder();
+
+// Collects Qt warnings (and worse) from the moment of construction until destruction.
+class WarningCatcher
+{
+public:
+    WarningCatcher();
+    ~WarningCatcher();
+    QStringList messages() const;
+
+private:
+    void* previous;
+};
+
+// A new main window with the artwork registered and the dialogs seam in test mode.
+MainWindow* makeWindow();
+
+template <class T>
+T* control(QWidget* window, const char* name)
+{
+    T* found = window->findChild<T*>(QLatin1String(name));
+    if (!found)
+        qFatal("no control %s", name);
+    return found;
+}
+
+// Triggers a menu action of the window by object name.
+void triggerAction(QWidget* window, const char* name);
+// Clicks a button by object name, as the user does.
+void click(QWidget* window, const char* name);
+
+} // namespace TestSupport
