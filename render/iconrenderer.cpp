@@ -82,7 +82,86 @@ QRect placement(QSize scaled, QPoint offset, QSize canvas)
                  (canvas.height() - scaled.height()) / 2 + offset.y(), scaled.width(), scaled.height());
 }
 
+struct PictureKey {
+    QString source; // library path, empty for a custom picture
+    qint64 custom = 0;
+    bool tinted = false;
+    QRgb tint = 0;
+    int scale = 0;
+    QPoint offset;
+    bool operator==(const PictureKey& o) const
+    {
+        return source == o.source && custom == o.custom && tinted == o.tinted && tint == o.tint
+               && scale == o.scale && offset == o.offset;
+    }
+};
+
+// x * a / 255 per channel of premultiplied ARGB, rounded as the raster engine's compositing does.
+inline uint byteMul(uint x, uint a)
+{
+    uint t = (x & 0xff00ff) * a;
+    t = (t + ((t >> 8) & 0xff00ff) + 0x800080) >> 8;
+    t &= 0xff00ff;
+    x = ((x >> 8) & 0xff00ff) * a;
+    x = (x + ((x >> 8) & 0xff00ff) + 0x800080);
+    x &= 0xff00ff00;
+    return x | t;
+}
+
+// The picture as it lands on the canvas. A tinted picture keeps only its alpha, filled with the
+// tint: the same pixels as filling a layer with an opaque tint and masking it with the picture in
+// DestinationIn mode. An untinted picture drawn in DestinationAtop mode onto an empty layer is the
+// picture itself.
+QImage pictureLayer(const QImage& picture, const PictureKey& key, QSize canvas, QPoint* at)
+{
+    QImage visible = scaledPictureOnCanvas(picture, key.scale, key.offset, canvas, at);
+    if (visible.isNull())
+        return QImage();
+    if (visible.format() != QImage::Format_ARGB32_Premultiplied)
+        visible = visible.convertToFormat(QImage::Format_ARGB32_Premultiplied);
+    if (!key.tinted)
+        return visible;
+    if (qAlpha(key.tint) != 255) {
+        // Translucent tints are rare; let the painter do them.
+        QImage layer(visible.size(), QImage::Format_ARGB32_Premultiplied);
+        layer.fill(QColor(0, 0, 0, 0));
+        QPainter lp(&layer);
+        lp.fillRect(layer.rect(), QColor::fromRgba(key.tint));
+        lp.setCompositionMode(QPainter::CompositionMode_DestinationIn);
+        lp.drawImage(layer.rect(), visible);
+        return layer;
+    }
+    const uint tint = key.tint;
+    for (int y = 0; y < visible.height(); ++y) {
+        uint* line = reinterpret_cast<uint*>(visible.scanLine(y));
+        for (int x = 0; x < visible.width(); ++x) {
+            const uint a = qAlpha(line[x]);
+            line[x] = a == 0 ? 0 : a == 255 ? tint : byteMul(tint, a);
+        }
+    }
+    return visible;
+}
+
+struct LayerCache {
+    PictureKey key;
+    QImage layer;
+    QPoint at;
+    bool valid = false;
+};
+
+LayerCache& layerCache()
+{
+    static LayerCache cache;
+    return cache;
+}
+
 } // namespace
+
+void clearRenderCaches()
+{
+    layerCache() = LayerCache();
+    Artwork::clearImageCache();
+}
 
 QImage scaledPictureOnCanvasDirect(const QImage& source, int percent, QPoint offset, QSize canvas,
                                    QPoint* topLeft)
@@ -151,35 +230,32 @@ QPixmap renderIcon(IconDesign design)
     }
 
     // Picture: flat pictures are tinted (only their alpha survives), the others keep their colours.
+    PictureKey key;
+    key.tinted = design.useImageFlat;
+    key.tint = design.useImageFlat ? design.imageColor.rgba() : 0;
+    key.scale = design.imageScale;
+    key.offset = QPoint(design.imageOffsetX, design.imageOffsetY);
     QImage picture;
-    bool tinted = false;
     if (design.useImageFlat) {
-        picture = Artwork::libraryImage(Artwork::flatPath(design.flatImageRow + 1));
-        tinted = true;
+        key.source = Artwork::flatPath(design.flatImageRow + 1);
+        picture = Artwork::libraryImage(key.source);
     } else if (design.useImageColored) {
-        picture = Artwork::libraryImage(Artwork::coloredPath(design.coloredImageRow + 1));
+        key.source = Artwork::coloredPath(design.coloredImageRow + 1);
+        picture = Artwork::libraryImage(key.source);
     } else if (design.useImageCustom) {
         picture = design.customImage;
+        key.custom = picture.cacheKey();
     }
-    QPoint at;
-    const QImage visible = scaledPictureOnCanvas(picture, design.imageScale,
-                                                 QPoint(design.imageOffsetX, design.imageOffsetY),
-                                                 canvas.size(), &at);
-    if (!visible.isNull()) {
-        QImage layer(visible.size(), QImage::Format_ARGB32_Premultiplied);
-        layer.fill(QColor(0, 0, 0, 0));
-        QPainter lp(&layer);
-        lp.setRenderHint(QPainter::Antialiasing);
-        const QRect r(QPoint(0, 0), visible.size());
-        if (tinted) {
-            lp.fillRect(r, design.imageColor);
-            lp.setCompositionMode(QPainter::CompositionMode_DestinationIn);
-        } else {
-            lp.setCompositionMode(QPainter::CompositionMode_DestinationAtop);
+    if (!picture.isNull()) {
+        // Most edits change the background or the text: keep the last picture layer.
+        LayerCache& last = layerCache();
+        if (!last.valid || !(key == last.key)) {
+            last.layer = pictureLayer(picture, key, canvas.size(), &last.at);
+            last.key = key;
+            last.valid = true;
         }
-        lp.drawImage(r, visible);
-        lp.end();
-        p.drawImage(at, layer);
+        if (!last.layer.isNull())
+            p.drawImage(last.at, last.layer);
     }
 
     if (!design.text.isEmpty()) {

@@ -10,6 +10,9 @@
 // between calls but decoded library pictures. Parts that cannot be drawn are left out.
 QPixmap renderIcon(IconDesign design);
 
+// Forgets decoded pictures and the last picture layer (output never depends on them).
+void clearRenderCaches();
+
 // The picture layer's scaling step: `source` scaled by `percent` of its own pixel size (integer
 // arithmetic, aspect ratio kept, smooth filtering), cut to the part that lands on a canvas of
 // `canvas` pixels when placed centred and shifted by `offset`. Returns the visible part and, in

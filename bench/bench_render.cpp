@@ -1,0 +1,139 @@
+// Rendering and export speed. Each figure is the median of single calls (the "_median" rows);
+// the last line gives the process's peak resident memory.
+//
+//   build/bench/bench_render [--benchmark_filter=...]
+#include "design/icondesign.h"
+#include "export/exportformats.h"
+#include "render/artwork.h"
+#include "render/graphicrenderer.h"
+#include "render/iconrenderer.h"
+#include "resources/initresources.h"
+
+#include <QDir>
+#include <QGuiApplication>
+#include <QTemporaryDir>
+
+#include <benchmark/benchmark.h>
+#include <sys/resource.h>
+
+#include <cstdio>
+
+namespace {
+
+void configure(benchmark::internal::Benchmark* b)
+{
+    b->Iterations(1)->Repetitions(31)->ReportAggregatesOnly(true)->Unit(benchmark::kMillisecond);
+}
+
+void run(benchmark::State& state, const IconDesign& design, bool cold)
+{
+    for (auto _ : state) {
+        if (cold) {
+            state.PauseTiming();
+            clearRenderCaches();
+            state.ResumeTiming();
+        }
+        const QPixmap icon = renderIcon(design);
+        const QPixmap preview = icon.scaled(480, 480, Qt::KeepAspectRatio, Qt::SmoothTransformation);
+        benchmark::DoNotOptimize(preview.cacheKey());
+    }
+}
+
+IconDesign hugeDesign()
+{
+    IconDesign d;
+    d.imageScale = 999;
+    return d;
+}
+
+IconDesign textDesign()
+{
+    IconDesign d;
+    d.text = QStringLiteral("Ab");
+    d.fontSize = 600;
+    d.textStroke = true;
+    d.textShadow = true;
+    return d;
+}
+
+
+// Picture edits (offset, scale, tint): the decoded picture is kept, the picture layer is rebuilt.
+void pictureEdit(benchmark::State& state, IconDesign design)
+{
+    int step = 0;
+    for (auto _ : state) {
+        design.imageOffsetX = (step++ % 2) ? 1 : -1;
+        const QPixmap icon = renderIcon(design);
+        const QPixmap preview = icon.scaled(480, 480, Qt::KeepAspectRatio, Qt::SmoothTransformation);
+        benchmark::DoNotOptimize(preview.cacheKey());
+    }
+}
+
+void BM_DefaultDesignWarm(benchmark::State& s) { run(s, IconDesign(), false); }
+void BM_DefaultPictureEdit(benchmark::State& s) { pictureEdit(s, IconDesign()); }
+void BM_Scale999PictureEdit(benchmark::State& s) { pictureEdit(s, hugeDesign()); }
+void BM_DefaultDesignCold(benchmark::State& s) { run(s, IconDesign(), true); }
+void BM_TextStrokeShadowWarm(benchmark::State& s) { run(s, textDesign(), false); }
+void BM_Scale999Warm(benchmark::State& s) { run(s, hugeDesign(), false); }
+void BM_Scale999Cold(benchmark::State& s) { run(s, hugeDesign(), true); }
+
+void graphic(benchmark::State& state, bool cold)
+{
+    int row = 0;
+    for (auto _ : state) {
+        if (cold) {
+            state.PauseTiming();
+            clearRenderCaches();
+            state.ResumeTiming();
+        }
+        const QPixmap g = renderGraphic(6, QColor(200, 30, 30), row++ % 39);
+        benchmark::DoNotOptimize(g.cacheKey());
+    }
+}
+void BM_RenderGraphicWarm(benchmark::State& s) { graphic(s, false); }
+void BM_RenderGraphicCold(benchmark::State& s) { graphic(s, true); }
+
+// The whole iOS set (twelve PNGs) from the stored 1024 icon, as "Save Icon(s)" writes it.
+void BM_ExportIosSetPng(benchmark::State& state)
+{
+    QTemporaryDir dir;
+    const QPixmap icon = renderIcon(IconDesign());
+    const int sizes[] = {29, 40, 58, 60, 76, 80, 87, 120, 152, 167, 180, 1024};
+    for (auto _ : state) {
+        bool ok = true;
+        for (int size : sizes)
+            ok &= Export::writeImageFile(Export::iconFileName(dir.path(), size, QStringLiteral("stamp"),
+                                                              QStringLiteral("png")),
+                                         scaledCopy(icon, size, size), "PNG", -1, QSize(size, size));
+        if (!ok)
+            state.SkipWithError("write failed");
+    }
+}
+
+} // namespace
+
+BENCHMARK(BM_DefaultDesignWarm)->Apply(configure);
+BENCHMARK(BM_DefaultDesignCold)->Apply(configure);
+BENCHMARK(BM_DefaultPictureEdit)->Apply(configure);
+BENCHMARK(BM_Scale999PictureEdit)->Apply(configure);
+BENCHMARK(BM_TextStrokeShadowWarm)->Apply(configure);
+BENCHMARK(BM_Scale999Warm)->Apply(configure);
+BENCHMARK(BM_Scale999Cold)->Apply(configure);
+BENCHMARK(BM_RenderGraphicWarm)->Apply(configure);
+BENCHMARK(BM_RenderGraphicCold)->Apply(configure);
+BENCHMARK(BM_ExportIosSetPng)->Iterations(1)->Repetitions(11)->ReportAggregatesOnly(true)->Unit(benchmark::kMillisecond);
+
+int main(int argc, char** argv)
+{
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QGuiApplication app(argc, argv);
+    initResources();
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    rusage usage{};
+    getrusage(RUSAGE_SELF, &usage);
+    std::printf("peak resident memory: %.1f MB\n", usage.ru_maxrss / 1024.0);
+    return 0;
+}
