@@ -1,0 +1,350 @@
+// Editing the design through the real window: handlers, previews, change marker, dialogs, closing.
+#include "tests/support/testsupport.h"
+
+#include "app/dialogs.h"
+#include "app/mainwindow.h"
+
+#include <QtTest>
+#include <QtWidgets>
+
+using namespace TestSupport;
+
+namespace {
+
+enum Effect { Icon = 1, Graphic = 2, Mark = 4 };
+
+// One way to touch a control as the user does.
+void act(MainWindow* w, const QString& name)
+{
+    QObject* o = w->findChild<QObject*>(name);
+    QVERIFY2(o, qPrintable(name));
+    if (auto* slider = qobject_cast<QSlider*>(o)) {
+        slider->setValue(slider->value() == slider->maximum() ? slider->value() - 1 : slider->value() + 1);
+    } else if (auto* spin = qobject_cast<QSpinBox*>(o)) {
+        spin->setValue(spin->value() == spin->maximum() ? spin->value() - 1 : spin->value() + 1);
+    } else if (auto* button = qobject_cast<QAbstractButton*>(o)) {
+        button->click();
+    } else if (auto* edit = qobject_cast<QLineEdit*>(o)) {
+        QTest::keyClicks(edit, QStringLiteral("A"));
+    } else if (auto* combo = qobject_cast<QComboBox*>(o)) {
+        const int index = combo->count() > 1 ? 1 : 0;
+        combo->setCurrentIndex(index);
+        emit combo->activated(index);
+    } else if (auto* list = qobject_cast<QListWidget*>(o)) {
+        list->setCurrentRow(2);
+        emit list->itemClicked(list->item(2));
+    } else {
+        QFAIL(qPrintable(QStringLiteral("cannot act on ") + name));
+    }
+}
+
+} // namespace
+
+class TestEditing : public QObject
+{
+    Q_OBJECT
+
+public:
+    static void initMain() { isolateEnvironment(); }
+
+private slots:
+    void init();
+    void cleanup();
+    void startUpAndNewLeaveAnUnmarkedTitle();
+    void markerIsAddedOnce();
+    void handlersRefreshTheirPreview_data();
+    void handlersRefreshTheirPreview();
+    void colourPicker();
+    void colourPickerCancelChangesNothing();
+    void qualitySlidersFollowTheFormat();
+    void categoryRefillsEvenWhenUnchanged();
+    void listClickKeepsTheRadioChoice();
+    void closing();
+    void newAsksOnlyWithChanges();
+    void aboutOpensTheDialog();
+
+private:
+    MainWindow* window = nullptr;
+};
+
+void TestEditing::init()
+{
+    window = makeWindow();
+    window->show();
+}
+
+void TestEditing::cleanup()
+{
+    Dialogs::setTestMode(true); // forget what a failed test left queued
+    delete window;
+    window = nullptr;
+}
+
+void TestEditing::startUpAndNewLeaveAnUnmarkedTitle()
+{
+    // The reset's own value changes pass through the marker; the title is rewritten at the end.
+    QCOMPARE(window->windowTitle(), QStringLiteral("Glyphwright"));
+    QCOMPARE(window->iconPixmap.size(), QSize(1024, 1024));
+    QCOMPARE(window->graphicPixmap.size(), QSize(420, 420));
+    QCOMPARE(control<QLabel>(window, "labelIconPreview")->pixmap(Qt::ReturnByValue).size(), QSize(480, 480));
+    QCOMPARE(control<QLabel>(window, "labelGraphicsPreview")->pixmap(Qt::ReturnByValue).size(), QSize(420, 420));
+
+    control<QSlider>(window, "sliderBackgroundCornerCurvature")->setValue(3);
+    control<QComboBox>(window, "comboGraphicsCategory")->setCurrentIndex(5);
+    emit control<QComboBox>(window, "comboGraphicsCategory")->activated(5);
+    window->projectFilePath = QStringLiteral("/somewhere/x.ipr");
+    Dialogs::queueAnswer(int(QMessageBox::Yes));
+    triggerAction(window, "actionNew");
+    QCOMPARE(window->windowTitle(), QStringLiteral("Glyphwright"));
+    QVERIFY(window->projectFilePath.isEmpty());
+    QCOMPARE(control<QSlider>(window, "sliderBackgroundCornerCurvature")->value(), 128);
+    QCOMPARE(control<QListWidget>(window, "listGraphics")->count(), 14);
+    QCOMPARE(control<QPushButton>(window, "buttonBackgroundColor")->styleSheet(),
+             QStringLiteral("background-color: #aa0000"));
+    QVERIFY(!control<QSlider>(window, "sliderIconQuality")->isEnabled());
+    QVERIFY(!control<QSlider>(window, "sliderGraphicsQuality")->isEnabled());
+    QCOMPARE(control<QSlider>(window, "sliderIconQuality")->value(), 80);
+    QVERIFY(control<QRadioButton>(window, "radioGraphicsSizeCustom")->isChecked());
+    QCOMPARE(control<QSpinBox>(window, "spinGraphicsCustomSize")->value(), 200);
+}
+
+void TestEditing::markerIsAddedOnce()
+{
+    act(window, QStringLiteral("sliderTextShadowAngle"));
+    act(window, QStringLiteral("spinImageScale"));
+    act(window, QStringLiteral("checkExportiOS29"));
+    QCOMPARE(window->windowTitle(), QStringLiteral("Glyphwright*"));
+    // A title that holds "*" for another reason counts as changed and is never marked again.
+    window->setWindowTitle(QStringLiteral("Glyphwright - star*name"));
+    act(window, QStringLiteral("spinImageScale"));
+    QCOMPARE(window->windowTitle(), QStringLiteral("Glyphwright - star*name"));
+    window->setWindowTitle(QStringLiteral("Glyphwright - shop"));
+    act(window, QStringLiteral("editText"));
+    QCOMPARE(window->windowTitle(), QStringLiteral("Glyphwright - shop*"));
+}
+
+void TestEditing::handlersRefreshTheirPreview_data()
+{
+    QTest::addColumn<int>("effect");
+    const char* iconControls[] = {
+        "sliderBackgroundCornerCurvature", "radioBackgroundColor", "radioBackgroundGradient",
+        "sliderBackgroundGradientStartPointX", "sliderBackgroundGradientStartPointY",
+        "sliderBackgroundGradientEndPointX", "sliderBackgroundGradientEndPointY", "radioBackgroundTransparent",
+        "radioImageFlat", "listImageFlat", "radioImageColored", "listImageColored", "radioImageCustom",
+        "radioImageNone", "spinImageScale", "spinImageOffsetX", "spinImageOffsetY", "editText",
+        "comboTextFontType", "spinTextFontSize", "checkTextBold", "checkTextItalic", "spinTextOffsetX",
+        "spinTextOffsetY", "checkTextStroke", "sliderTextStrokeWidth", "checkTextShadow", "sliderTextShadowOffset",
+        "sliderTextShadowAngle"};
+    for (const char* name : iconControls)
+        QTest::newRow(name) << (Icon | Mark);
+    const char* markOnly[] = {
+        "radioExportAndroid", "checkExportAndroid48", "checkExportAndroid72", "checkExportAndroid96",
+        "checkExportAndroid144", "checkExportAndroid192", "checkExportAndroid512", "radioExportiOS",
+        "checkExportiOS29", "checkExportiOS40", "checkExportiOS58", "checkExportiOS60", "checkExportiOS76",
+        "checkExportiOS80", "checkExportiOS87", "checkExportiOS120", "checkExportiOS152", "checkExportiOS167",
+        "checkExportiOS180", "checkExportiOS1024", "radioExportCustomSize", "spinExportCustomSize",
+        "comboIconFormat", "sliderIconQuality", "radioGraphicsSize20", "radioGraphicsSize30", "radioGraphicsSize40",
+        "radioGraphicsSize50", "radioGraphicsSize60", "radioGraphicsSize90", "radioGraphicsSize100",
+        "radioGraphicsSize120", "radioGraphicsSize150", "radioGraphicsSizeCustom", "spinGraphicsCustomSize",
+        "comboGraphicsFormat", "sliderGraphicsQuality"};
+    for (const char* name : markOnly)
+        QTest::newRow(name) << int(Mark);
+    QTest::newRow("comboGraphicsCategory") << (Graphic | Mark);
+    QTest::newRow("listGraphics") << (Graphic | Mark);
+}
+
+void TestEditing::handlersRefreshTheirPreview()
+{
+    QFETCH(int, effect);
+    const QString name = QString::fromLatin1(QTest::currentDataTag());
+    const qint64 icon = window->iconPixmap.cacheKey();
+    const qint64 graphic = window->graphicPixmap.cacheKey();
+    act(window, name);
+    QCOMPARE(window->iconPixmap.cacheKey() != icon, bool(effect & Icon));
+    QCOMPARE(window->graphicPixmap.cacheKey() != graphic, bool(effect & Graphic));
+    QCOMPARE(window->windowTitle(), QStringLiteral("Glyphwright*"));
+    QVERIFY(Dialogs::takeCalls().isEmpty());
+}
+
+void TestEditing::colourPicker()
+{
+    struct {
+        const char* button;
+        QColor MainWindow::*member;
+        bool graphic;
+    } swatches[] = {
+        {"buttonBackgroundColor", &MainWindow::backgroundColor, false},
+        {"buttonBackgroundGradientStartColor", &MainWindow::gradientStartColor, false},
+        {"buttonBackgroundGradientEndColor", &MainWindow::gradientEndColor, false},
+        {"buttonImageColor", &MainWindow::imageColor, false},
+        {"buttonTextColor", &MainWindow::textColor, false},
+        {"buttonTextStrokeColor", &MainWindow::strokeColor, false},
+        {"buttonTextShadowColor", &MainWindow::shadowColor, false},
+        {"buttonGraphicsColor", &MainWindow::graphicsColor, true},
+    };
+    int n = 0;
+    for (const auto& s : swatches) {
+        window->setWindowTitle(QStringLiteral("Glyphwright"));
+        const QColor before = window->*s.member;
+        const QColor chosen(10 + n, 200 - n, 33 * n % 256);
+        ++n;
+        const qint64 icon = window->iconPixmap.cacheKey(), graphic = window->graphicPixmap.cacheKey();
+        Dialogs::queueAnswer(chosen);
+        click(window, s.button);
+        const QList<Dialogs::Call> calls = Dialogs::takeCalls();
+        QCOMPARE(calls.size(), 1);
+        QCOMPARE(calls[0].kind, QStringLiteral("color"));
+        QCOMPARE(calls[0].initial.value<QColor>(), before);
+        QVERIFY(calls[0].caption.isEmpty());
+        QVERIFY(calls[0].parent == nullptr);
+        QCOMPARE(window->*s.member, chosen);
+        QCOMPARE(control<QPushButton>(window, s.button)->styleSheet(),
+                 QStringLiteral("background-color: ") + chosen.name());
+        QCOMPARE(window->iconPixmap.cacheKey() != icon, !s.graphic);
+        QCOMPARE(window->graphicPixmap.cacheKey() != graphic, s.graphic);
+        QCOMPARE(window->windowTitle(), QStringLiteral("Glyphwright*"));
+    }
+    // Confirming the very same colour still marks the design changed.
+    window->setWindowTitle(QStringLiteral("Glyphwright"));
+    Dialogs::queueAnswer(window->textColor);
+    click(window, "buttonTextColor");
+    QCOMPARE(window->windowTitle(), QStringLiteral("Glyphwright*"));
+    // The chosen colour really paints: the background pixel is the new colour.
+    window->setWindowTitle(QStringLiteral("Glyphwright"));
+    Dialogs::queueAnswer(QColor(1, 2, 3));
+    click(window, "buttonBackgroundColor");
+    QCOMPARE(window->iconPixmap.toImage().pixel(20, 512), qRgb(1, 2, 3));
+}
+
+void TestEditing::colourPickerCancelChangesNothing()
+{
+    // The buttons stay usable whatever the background switch says.
+    click(window, "radioBackgroundTransparent");
+    QVERIFY(control<QPushButton>(window, "buttonBackgroundColor")->isEnabled());
+    window->setWindowTitle(QStringLiteral("Glyphwright"));
+    const qint64 icon = window->iconPixmap.cacheKey();
+    Dialogs::queueAnswer(QColor()); // cancelled
+    click(window, "buttonBackgroundColor");
+    QCOMPARE(window->backgroundColor, QColor(170, 0, 0));
+    QCOMPARE(control<QPushButton>(window, "buttonBackgroundColor")->styleSheet(),
+             QStringLiteral("background-color: #aa0000"));
+    QCOMPARE(window->windowTitle(), QStringLiteral("Glyphwright"));
+    QCOMPARE(window->iconPixmap.cacheKey(), icon);
+}
+
+void TestEditing::qualitySlidersFollowTheFormat()
+{
+    struct {
+        const char *combo, *slider;
+    } pairs[] = {{"comboIconFormat", "sliderIconQuality"}, {"comboGraphicsFormat", "sliderGraphicsQuality"}};
+    for (const auto& pair : pairs) {
+        auto* combo = control<QComboBox>(window, pair.combo);
+        auto* slider = control<QSlider>(window, pair.slider);
+        auto* other = control<QSlider>(window, pair.slider == pairs[0].slider ? pairs[1].slider : pairs[0].slider);
+        for (int index = 0; index < combo->count(); ++index) {
+            slider->setValue(33);
+            combo->setCurrentIndex(index);
+            emit combo->activated(index);
+            QCOMPARE(slider->isEnabled(), index == 1);
+            QCOMPARE(slider->value(), 33);
+            QVERIFY(!other->isEnabled());
+        }
+        // The rule goes by index, not text.
+        combo->setItemText(1, QStringLiteral("Renamed"));
+        combo->setCurrentIndex(1);
+        emit combo->activated(1);
+        QVERIFY(slider->isEnabled());
+        combo->setItemText(1, QStringLiteral("JPG"));
+        combo->setCurrentIndex(0);
+        emit combo->activated(0);
+    }
+}
+
+void TestEditing::categoryRefillsEvenWhenUnchanged()
+{
+    auto* combo = control<QComboBox>(window, "comboGraphicsCategory");
+    auto* list = control<QListWidget>(window, "listGraphics");
+    list->setCurrentRow(7);
+    const qint64 graphic = window->graphicPixmap.cacheKey();
+    emit combo->activated(0); // the category already shown
+    QCOMPARE(list->count(), 14);
+    QCOMPARE(list->currentRow(), 0);
+    QVERIFY(window->graphicPixmap.cacheKey() != graphic);
+    QCOMPARE(window->windowTitle(), QStringLiteral("Glyphwright*"));
+}
+
+void TestEditing::listClickKeepsTheRadioChoice()
+{
+    click(window, "radioImageColored");
+    act(window, QStringLiteral("listImageFlat"));
+    QVERIFY(control<QRadioButton>(window, "radioImageColored")->isChecked());
+    QVERIFY(!control<QRadioButton>(window, "radioImageFlat")->isChecked());
+    QCOMPARE(window->currentDesign().flatImageRow, 2);
+    // Nothing selected: -1, and the icon shows no picture.
+    click(window, "radioImageFlat");
+    control<QListWidget>(window, "listImageFlat")->clearSelection();
+    click(window, "radioImageFlat");
+    QCOMPARE(window->currentDesign().flatImageRow, -1);
+    QCOMPARE(window->iconPixmap.toImage().pixel(512, 512), qRgb(170, 0, 0));
+    click(window, "radioImageNone");
+    const IconDesign none = window->currentDesign();
+    QVERIFY(!none.useImageFlat && !none.useImageColored && !none.useImageCustom);
+}
+
+void TestEditing::closing()
+{
+    // Without changes the window closes without asking.
+    QVERIFY(window->close());
+    QVERIFY(Dialogs::takeCalls().isEmpty());
+    window->show();
+
+    act(window, QStringLiteral("spinTextFontSize"));
+    const int size = control<QSpinBox>(window, "spinTextFontSize")->value();
+    Dialogs::queueAnswer(int(QMessageBox::No));
+    QVERIFY(!window->close());
+    QList<Dialogs::Call> calls = Dialogs::takeCalls();
+    QCOMPARE(calls.size(), 1);
+    QCOMPARE(calls[0].kind, QStringLiteral("question"));
+    QCOMPARE(calls[0].text, QStringLiteral("You have unsaved changes that will be lost. Continue?"));
+    QVERIFY(calls[0].caption.isEmpty());
+    QCOMPARE(calls[0].parent, static_cast<QWidget*>(window));
+    QVERIFY(window->isVisible());
+    QCOMPARE(window->windowTitle(), QStringLiteral("Glyphwright*"));
+    QCOMPARE(control<QSpinBox>(window, "spinTextFontSize")->value(), size);
+
+    // Exit goes through the same check.
+    Dialogs::queueAnswer(int(QMessageBox::No));
+    triggerAction(window, "actionExit");
+    QVERIFY(window->isVisible());
+    Dialogs::queueAnswer(int(QMessageBox::Yes));
+    triggerAction(window, "actionExit");
+    QVERIFY(!window->isVisible());
+    QCOMPARE(Dialogs::takeCalls().size(), 2);
+}
+
+void TestEditing::newAsksOnlyWithChanges()
+{
+    triggerAction(window, "actionNew");
+    QVERIFY(Dialogs::takeCalls().isEmpty());
+    act(window, QStringLiteral("sliderBackgroundCornerCurvature"));
+    window->projectFilePath = QStringLiteral("/tmp/kept.ipr");
+    Dialogs::queueAnswer(int(QMessageBox::No));
+    triggerAction(window, "actionNew");
+    QCOMPARE(Dialogs::takeCalls().size(), 1);
+    QCOMPARE(control<QSlider>(window, "sliderBackgroundCornerCurvature")->value(), 129);
+    QCOMPARE(window->projectFilePath, QStringLiteral("/tmp/kept.ipr"));
+    QCOMPARE(window->windowTitle(), QStringLiteral("Glyphwright*"));
+}
+
+void TestEditing::aboutOpensTheDialog()
+{
+    triggerAction(window, "actionAboutUs");
+    const QList<Dialogs::Call> calls = Dialogs::takeCalls();
+    QCOMPARE(calls.size(), 1);
+    QCOMPARE(calls[0].kind, QStringLiteral("dialog"));
+    QCOMPARE(calls[0].caption, QStringLiteral("About"));
+    QCOMPARE(window->windowTitle(), QStringLiteral("Glyphwright"));
+}
+
+QTEST_MAIN(TestEditing)
+#include "test_editing.moc"
