@@ -1,0 +1,465 @@
+// Exports through the real window: icon sets in every format, the pictogram image, the custom
+// picture and the remembered folders. Real files in temporary folders, read back.
+#include "tests/support/testsupport.h"
+
+#include "app/dialogs.h"
+#include "app/mainwindow.h"
+#include "export/exportformats.h"
+#include "export/folders.h"
+#include "render/graphicrenderer.h"
+
+#include <QtTest>
+#include <QtWidgets>
+
+#include <sys/resource.h>
+
+using namespace TestSupport;
+
+namespace {
+
+QStringList filesIn(const QString& folder)
+{
+    return QDir(folder).entryList(QDir::Files, QDir::Name);
+}
+
+QByteArray readAll(const QString& path)
+{
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+void writeFile(const QString& path, const QByteArray& data)
+{
+    QFile f(path);
+    QVERIFY(f.open(QIODevice::WriteOnly));
+    f.write(data);
+}
+
+// Unchecks every radio button of an exclusive group.
+void uncheckAll(const QList<QRadioButton*>& group)
+{
+    for (QRadioButton* r : group) {
+        r->setAutoExclusive(false);
+        r->setChecked(false);
+        r->setAutoExclusive(true);
+    }
+}
+
+quint32 crc32(const QByteArray& data)
+{
+    quint32 crc = 0xffffffffu;
+    for (char ch : data) {
+        crc ^= quint8(ch);
+        for (int k = 0; k < 8; ++k)
+            crc = (crc >> 1) ^ (0xedb88320u & (0u - (crc & 1u)));
+    }
+    return ~crc;
+}
+
+// A tiny PNG whose header declares width x height and whose data is a stub.
+QByteArray pngClaiming(quint32 width, quint32 height)
+{
+    auto be = [](quint32 v) {
+        QByteArray b(4, 0);
+        b[0] = char(v >> 24);
+        b[1] = char(v >> 16);
+        b[2] = char(v >> 8);
+        b[3] = char(v);
+        return b;
+    };
+    auto chunk = [&](const QByteArray& type, const QByteArray& body) {
+        return be(body.size()) + type + body + be(crc32(type + body));
+    };
+    QByteArray ihdr = be(width) + be(height);
+    ihdr += QByteArray::fromHex("0806000000"); // 8-bit RGBA, no interlace
+    return QByteArray::fromHex("89504e470d0a1a0a") + chunk("IHDR", ihdr) +
+           chunk("IDAT", QByteArray::fromHex("789c030000000001")) + chunk("IEND", QByteArray());
+}
+
+long peakKilobytes()
+{
+    rusage usage{};
+    getrusage(RUSAGE_SELF, &usage);
+    return usage.ru_maxrss;
+}
+
+} // namespace
+
+class TestExport : public QObject
+{
+    Q_OBJECT
+
+public:
+    static void initMain() { isolateEnvironment(); }
+
+private slots:
+    void init();
+    void cleanup();
+    void defaultAndroidSet();
+    void everyFormatReadsBack_data();
+    void everyFormatReadsBack();
+    void sizesAFormatCannotHoldFail();
+    void jpgQualityComesFromTheSlider();
+    void iosSetAndUntickedBoxes();
+    void nothingChosenWritesNothing();
+    void unwritableFolderLeavesNothing();
+    void graphicSizesAndFormats();
+    void failedGraphicWriteKeepsTheOldFile();
+    void rememberedFoldersAreIndependent();
+    void browsingForACustomPicture();
+    void oversizedPictureIsRefusedUnread();
+
+private:
+    MainWindow* window = nullptr;
+    QTemporaryDir* dir = nullptr;
+};
+
+void TestExport::init()
+{
+    window = makeWindow();
+    dir = new QTemporaryDir();
+    QSettings().clear(); // every test starts with nothing remembered
+}
+
+void TestExport::cleanup()
+{
+    delete window;
+    delete dir;
+    Dialogs::setTestMode(true);
+}
+
+void TestExport::defaultAndroidSet()
+{
+    const QString pictures = homeFolder() + QStringLiteral("/Pictures");
+    Dialogs::queueAnswer(dir->path());
+    click(window, "buttonSaveIcons");
+    const QList<Dialogs::Call> calls = Dialogs::takeCalls();
+    QCOMPARE(calls.size(), 2);
+    QCOMPARE(calls[0].kind, QStringLiteral("folder"));
+    QCOMPARE(calls[0].caption, QStringLiteral("Select Folder"));
+    QCOMPARE(calls[0].text, pictures); // first run: the pictures folder
+    QCOMPARE(calls[0].options, QFileDialog::Options(QFileDialog::ShowDirsOnly));
+    QCOMPARE(calls[1].kind, QStringLiteral("information"));
+    QCOMPARE(calls[1].text, QStringLiteral("Icon(s) saved successfully."));
+    QVERIFY(calls[1].caption.isEmpty());
+
+    const QStringList files = filesIn(dir->path());
+    QCOMPARE(files.size(), 6);
+    const QRegularExpression name(
+        QStringLiteral("^Icon(\\d+) (\\d\\d-\\d\\d-\\d{4} \\d\\d-\\d\\d-\\d\\d)\\.png$"));
+    QSet<QString> stamps;
+    QSet<int> sizes;
+    for (const QString& file : files) {
+        const QRegularExpressionMatch m = name.match(file);
+        QVERIFY2(m.hasMatch(), qPrintable(file));
+        stamps.insert(m.captured(2));
+        const int size = m.captured(1).toInt();
+        sizes.insert(size);
+        const QImage img(dir->filePath(file), "PNG");
+        QCOMPARE(img.size(), QSize(size, size));
+    }
+    QCOMPARE(stamps.size(), 1);
+    QCOMPARE(sizes, QSet<int>({48, 72, 96, 144, 192, 512}));
+    QCOMPARE(rememberedFolder(Folders::saveIcons), dir->path());
+    QCOMPARE(window->windowTitle(), QStringLiteral("Glyphwright")); // exporting does not mark
+}
+
+void TestExport::everyFormatReadsBack_data()
+{
+    QTest::addColumn<int>("index");
+    QTest::addColumn<QString>("extension");
+    QTest::addColumn<int>("size");
+    QTest::newRow("PNG") << 0 << "png" << 100;
+    QTest::newRow("JPG") << 1 << "jpg" << 100;
+    QTest::newRow("BMP") << 2 << "bmp" << 100;
+    QTest::newRow("TIFF") << 3 << "tiff" << 100;
+    QTest::newRow("ICO") << 4 << "ico" << 100;
+    QTest::newRow("ICNS") << 5 << "icns" << 128;
+}
+
+void TestExport::everyFormatReadsBack()
+{
+    QFETCH(int, index);
+    QFETCH(QString, extension);
+    QFETCH(int, size);
+    control<QComboBox>(window, "comboIconFormat")->setCurrentIndex(index);
+    click(window, "radioExportCustomSize");
+    control<QSpinBox>(window, "spinExportCustomSize")->setValue(size);
+    Dialogs::queueAnswer(dir->path());
+    click(window, "buttonSaveIcons");
+    QCOMPARE(Dialogs::takeCalls().last().kind, QStringLiteral("information"));
+    const QStringList files = filesIn(dir->path());
+    QCOMPARE(files.size(), 1);
+    QVERIFY2(files[0].startsWith(QStringLiteral("Icon%1 ").arg(size)) && files[0].endsWith(QLatin1Char('.') + extension),
+             qPrintable(files[0]));
+    QImageReader reader(dir->filePath(files[0]));
+    const QImage img = reader.read();
+    QVERIFY2(!img.isNull(), qPrintable(reader.errorString()));
+    QCOMPARE(img.size(), QSize(size, size));
+    // The default icon: white camera body left of its centre, dark red in the corner's curve.
+    const QRgb body = img.pixel(size * 35 / 100, size / 2);
+    QVERIFY(qRed(body) > 200 && qGreen(body) > 200);
+    const QRgb edge = img.pixel(size / 2, size / 20);
+    QVERIFY(qRed(edge) > 140 && qGreen(edge) < 40);
+}
+
+void TestExport::sizesAFormatCannotHoldFail()
+{
+    // ICNS holds powers of two only, ICO at most 256: such sizes fail and leave no file.
+    struct {
+        int format, size;
+    } cases[] = {{5, 48}, {4, 512}};
+    for (const auto& c : cases) {
+        QTemporaryDir out;
+        control<QComboBox>(window, "comboIconFormat")->setCurrentIndex(c.format);
+        click(window, "radioExportCustomSize");
+        control<QSpinBox>(window, "spinExportCustomSize")->setValue(c.size);
+        Dialogs::queueAnswer(out.path());
+        click(window, "buttonSaveIcons");
+        const QList<Dialogs::Call> calls = Dialogs::takeCalls();
+        QCOMPARE(calls.last().kind, QStringLiteral("warning"));
+        QCOMPARE(calls.last().text, QStringLiteral("Some icons could not be saved."));
+        QVERIFY(filesIn(out.path()).isEmpty());
+    }
+    // The Android set in ICO writes every size but 512, then warns.
+    control<QComboBox>(window, "comboIconFormat")->setCurrentIndex(4);
+    click(window, "radioExportAndroid");
+    Dialogs::queueAnswer(dir->path());
+    click(window, "buttonSaveIcons");
+    QCOMPARE(Dialogs::takeCalls().last().kind, QStringLiteral("warning"));
+    QCOMPARE(filesIn(dir->path()).size(), 5);
+}
+
+void TestExport::jpgQualityComesFromTheSlider()
+{
+    auto exportAt = [this](int format, int quality) {
+        QTemporaryDir out;
+        control<QComboBox>(window, "comboIconFormat")->setCurrentIndex(format);
+        control<QSlider>(window, "sliderIconQuality")->setValue(quality);
+        click(window, "radioExportCustomSize");
+        Dialogs::queueAnswer(out.path());
+        click(window, "buttonSaveIcons");
+        Dialogs::takeCalls();
+        return readAll(out.filePath(filesIn(out.path()).value(0)));
+    };
+    const QByteArray low = exportAt(1, 10), high = exportAt(1, 90);
+    QVERIFY(!low.isEmpty() && !high.isEmpty());
+    QVERIFY2(high.size() > low.size() * 1.5, qPrintable(QStringLiteral("%1 %2").arg(low.size()).arg(high.size())));
+    // Other formats ignore the slider.
+    QCOMPARE(exportAt(0, 10), exportAt(0, 90));
+}
+
+void TestExport::iosSetAndUntickedBoxes()
+{
+    click(window, "radioExportiOS");
+    control<QCheckBox>(window, "checkExportiOS58")->setChecked(false);
+    control<QCheckBox>(window, "checkExportiOS167")->setChecked(false);
+    Dialogs::queueAnswer(dir->path());
+    click(window, "buttonSaveIcons");
+    QSet<int> sizes;
+    QString big;
+    for (const QString& file : filesIn(dir->path())) {
+        sizes.insert(file.mid(4, file.indexOf(QLatin1Char(' ')) - 4).toInt());
+        if (file.startsWith(QStringLiteral("Icon1024 ")))
+            big = dir->filePath(file);
+    }
+    QCOMPARE(sizes, QSet<int>({29, 40, 60, 76, 80, 87, 120, 152, 180, 1024}));
+    // The 1024 file is the stored icon itself.
+    QCOMPARE(QImage(big).convertToFormat(QImage::Format_ARGB32_Premultiplied),
+             window->iconPixmap.toImage().convertToFormat(QImage::Format_ARGB32_Premultiplied));
+    // The custom size's name carries the size in decimal, even 1.
+    QTemporaryDir one;
+    click(window, "radioExportCustomSize");
+    control<QSpinBox>(window, "spinExportCustomSize")->setValue(1);
+    Dialogs::queueAnswer(one.path());
+    click(window, "buttonSaveIcons");
+    QVERIFY(filesIn(one.path()).value(0).startsWith(QStringLiteral("Icon1 ")));
+    QCOMPARE(QImage(one.filePath(filesIn(one.path()).value(0))).size(), QSize(1, 1));
+}
+
+void TestExport::nothingChosenWritesNothing()
+{
+    for (const char* box : {"checkExportAndroid48", "checkExportAndroid72", "checkExportAndroid96",
+                            "checkExportAndroid144", "checkExportAndroid192", "checkExportAndroid512"})
+        control<QCheckBox>(window, box)->setChecked(false);
+    Dialogs::queueAnswer(dir->path());
+    click(window, "buttonSaveIcons");
+    QCOMPARE(Dialogs::takeCalls().last().text, QStringLiteral("Icon(s) saved successfully."));
+    uncheckAll({control<QRadioButton>(window, "radioExportAndroid"), control<QRadioButton>(window, "radioExportiOS"),
+                control<QRadioButton>(window, "radioExportCustomSize")});
+    Dialogs::queueAnswer(dir->path());
+    click(window, "buttonSaveIcons");
+    QCOMPARE(Dialogs::takeCalls().last().text, QStringLiteral("Icon(s) saved successfully."));
+    QVERIFY(filesIn(dir->path()).isEmpty());
+    // A cancelled folder dialog writes, remembers and reports nothing.
+    const QString before = rememberedFolder(Folders::saveIcons);
+    click(window, "buttonSaveIcons");
+    QCOMPARE(Dialogs::takeCalls().size(), 1);
+    QCOMPARE(rememberedFolder(Folders::saveIcons), before);
+}
+
+void TestExport::unwritableFolderLeavesNothing()
+{
+    // A folder below a regular file cannot be written, not even by root.
+    writeFile(dir->filePath(QStringLiteral("plain")), "x");
+    Dialogs::queueAnswer(dir->filePath(QStringLiteral("plain/icons")));
+    click(window, "buttonSaveIcons");
+    QCOMPARE(Dialogs::takeCalls().last().text, QStringLiteral("Some icons could not be saved."));
+    QCOMPARE(filesIn(dir->path()), QStringList({"plain"}));
+}
+
+void TestExport::graphicSizesAndFormats()
+{
+    const QString target = dir->filePath(QStringLiteral("pictogram.png"));
+    Dialogs::queueAnswer(target);
+    click(window, "buttonSaveImage");
+    QList<Dialogs::Call> calls = Dialogs::takeCalls();
+    QCOMPARE(calls[0].kind, QStringLiteral("save"));
+    QCOMPARE(calls[0].caption, QStringLiteral("Save Image"));
+    QCOMPARE(calls[0].filter, QStringLiteral("PNG Image (*.png)"));
+    QCOMPARE(calls[1].kind, QStringLiteral("information"));
+    QCOMPARE(calls[1].text, QStringLiteral("Image saved successfully."));
+    QCOMPARE(QImage(target).size(), QSize(200, 200));
+    QCOMPARE(rememberedFolder(Folders::saveImage), dir->path());
+
+    // A fixed size wins whatever the spin box holds.
+    click(window, "radioGraphicsSize20");
+    control<QSpinBox>(window, "spinGraphicsCustomSize")->setValue(333);
+    Dialogs::queueAnswer(target);
+    click(window, "buttonSaveImage");
+    QCOMPARE(QImage(target).size(), QSize(20, 20));
+    click(window, "radioGraphicsSize150");
+    Dialogs::queueAnswer(target);
+    click(window, "buttonSaveImage");
+    QCOMPARE(QImage(target).size(), QSize(150, 150));
+    // Custom 420 is the stored graphic itself.
+    click(window, "radioGraphicsSizeCustom");
+    control<QSpinBox>(window, "spinGraphicsCustomSize")->setValue(420);
+    Dialogs::queueAnswer(target);
+    click(window, "buttonSaveImage");
+    QCOMPARE(QImage(target).convertToFormat(QImage::Format_ARGB32_Premultiplied),
+             window->graphicPixmap.toImage().convertToFormat(QImage::Format_ARGB32_Premultiplied));
+    Dialogs::takeCalls();
+
+    // Each format's filter; the name is used as returned, even without an extension.
+    const char* filters[] = {"PNG Image (*.png)", "JPG Image (*.jpg *.jpeg)", "BMP Image (*.bmp)",
+                             "TIFF Image (*.tiff *.tif)"};
+    const char* formats[] = {"png", "jpeg", "bmp", "tiff"};
+    for (int i = 0; i < 4; ++i) {
+        control<QComboBox>(window, "comboGraphicsFormat")->setCurrentIndex(i);
+        const QString bare = dir->filePath(QStringLiteral("noext%1").arg(i));
+        Dialogs::queueAnswer(bare);
+        click(window, "buttonSaveImage");
+        calls = Dialogs::takeCalls();
+        QCOMPARE(calls[0].filter, QLatin1String(filters[i]));
+        QCOMPARE(calls[1].kind, QStringLiteral("information"));
+        QImageReader reader(bare);
+        QCOMPARE(reader.format(), QByteArray(formats[i]));
+        QCOMPARE(reader.size(), QSize(420, 420));
+    }
+}
+
+void TestExport::failedGraphicWriteKeepsTheOldFile()
+{
+    const QString target = dir->filePath(QStringLiteral("keep.png"));
+    writeFile(target, "precious");
+    // No size chosen: the image is empty and cannot be written; the old file stays.
+    uncheckAll(window->findChildren<QRadioButton*>(QRegularExpression(QStringLiteral("^radioGraphicsSize"))));
+    Dialogs::queueAnswer(target);
+    click(window, "buttonSaveImage");
+    QCOMPARE(Dialogs::takeCalls().last().text, QStringLiteral("The image could not be saved."));
+    QCOMPARE(readAll(target), QByteArray("precious"));
+    QCOMPARE(filesIn(dir->path()), QStringList({"keep.png"}));
+    // A writer that cannot hold the size leaves the old icon file untouched too.
+    const QString icon = dir->filePath(QStringLiteral("old.icns"));
+    writeFile(icon, "old icon");
+    QVERIFY(!Export::writeImageFile(icon, scaledCopy(window->iconPixmap, 48, 48), "ICNS", -1, QSize(48, 48)));
+    QCOMPARE(readAll(icon), QByteArray("old icon"));
+    // A successful write replaces it whole.
+    QVERIFY(Export::writeImageFile(icon, scaledCopy(window->iconPixmap, 64, 64), "ICNS", -1, QSize(64, 64)));
+    QCOMPARE(QImage(icon).size(), QSize(64, 64));
+    QCOMPARE(filesIn(dir->path()), QStringList({"keep.png", "old.icns"}));
+}
+
+void TestExport::rememberedFoldersAreIndependent()
+{
+    const QString pictures = homeFolder() + QStringLiteral("/Pictures");
+    QCOMPARE(rememberedFolder(Folders::imageCustomBrowse), pictures);
+    QCOMPARE(rememberedFolder(Folders::saveImage), pictures);
+    QDir(dir->path()).mkpath(QStringLiteral("set"));
+    Dialogs::queueAnswer(dir->filePath(QStringLiteral("set")));
+    click(window, "buttonSaveIcons");
+    QCOMPARE(rememberedFolder(Folders::saveIcons), dir->filePath(QStringLiteral("set")));
+    QCOMPARE(rememberedFolder(Folders::saveImage), pictures);
+    // The next graphic save still opens in the pictures folder; a cancel leaves its key alone.
+    Dialogs::takeCalls();
+    click(window, "buttonSaveImage");
+    QCOMPARE(Dialogs::takeCalls().value(0).text, pictures);
+    QCOMPARE(rememberedFolder(Folders::saveImage), pictures);
+    // The store is the real per-user one, flushed at once.
+    QSettings settings(QStringLiteral("Mossgate Software"), QStringLiteral("Glyphwright"));
+    QCOMPARE(settings.value(QStringLiteral("SaveIconsFolder")).toString(), dir->filePath(QStringLiteral("set")));
+    QVERIFY(settings.fileName().startsWith(homeFolder()));
+}
+
+void TestExport::browsingForACustomPicture()
+{
+    QDir(dir->path()).mkpath(QStringLiteral("art/logos"));
+    const QString path = dir->filePath(QStringLiteral("art/logos/a.png"));
+    QImage picture(64, 32, QImage::Format_ARGB32);
+    picture.fill(QColor(0, 255, 0));
+    QVERIFY(picture.save(path));
+
+    click(window, "radioImageCustom");
+    window->setWindowTitle(QStringLiteral("Glyphwright"));
+    Dialogs::queueAnswer(path);
+    click(window, "buttonImageCustomBrowse");
+    const QList<Dialogs::Call> calls = Dialogs::takeCalls();
+    QCOMPARE(calls[0].kind, QStringLiteral("open"));
+    QCOMPARE(calls[0].caption, QStringLiteral("Select Image"));
+    QCOMPARE(calls[0].filter, QStringLiteral("Image Files (*.jpg *.jpeg *.png *.bmp *.tiff *tif)"));
+    QCOMPARE(calls[0].text, homeFolder() + QStringLiteral("/Pictures"));
+    QCOMPARE(control<QLineEdit>(window, "editImageCustom")->text(), path);
+    QCOMPARE(window->customImage.size(), QSize(64, 32));
+    QCOMPARE(rememberedFolder(Folders::imageCustomBrowse), dir->filePath(QStringLiteral("art/logos")));
+    QCOMPARE(window->iconPixmap.toImage().pixel(512, 512), qRgb(0, 255, 0));
+    QCOMPARE(window->windowTitle(), QStringLiteral("Glyphwright*"));
+
+    // The next browse opens there; cancelling changes nothing.
+    window->setWindowTitle(QStringLiteral("Glyphwright"));
+    click(window, "buttonImageCustomBrowse");
+    QCOMPARE(Dialogs::takeCalls().value(0).text, dir->filePath(QStringLiteral("art/logos")));
+    QCOMPARE(window->windowTitle(), QStringLiteral("Glyphwright"));
+    QCOMPARE(window->customImage.size(), QSize(64, 32));
+
+    // An unreadable file leaves no picture and no message.
+    const QString junk = dir->filePath(QStringLiteral("junk.png"));
+    writeFile(junk, "not a picture");
+    Dialogs::queueAnswer(junk);
+    click(window, "buttonImageCustomBrowse");
+    QCOMPARE(Dialogs::takeCalls().size(), 1);
+    QVERIFY(window->customImage.isNull());
+    QCOMPARE(window->iconPixmap.toImage().pixel(512, 512), qRgb(170, 0, 0));
+}
+
+void TestExport::oversizedPictureIsRefusedUnread()
+{
+    const QString bomb = dir->filePath(QStringLiteral("bomb.png"));
+    writeFile(bomb, pngClaiming(100000, 100000));
+    QCOMPARE(QImageReader(bomb).size(), QSize(100000, 100000));
+    const long before = peakKilobytes();
+    QVERIFY(loadCustomPicture(bomb).isNull());
+    writeFile(bomb, pngClaiming(16385, 10));
+    QVERIFY(loadCustomPicture(bomb).isNull());
+    writeFile(bomb, pngClaiming(12000, 9000)); // 108 megapixels
+    QVERIFY(loadCustomPicture(bomb).isNull());
+    QVERIFY(peakKilobytes() - before < 50 * 1024);
+    // Through the window: the picture stays null, exactly as for any unreadable file.
+    Dialogs::queueAnswer(bomb);
+    click(window, "buttonImageCustomBrowse");
+    QVERIFY(window->customImage.isNull());
+    QCOMPARE(control<QLineEdit>(window, "editImageCustom")->text(), bomb);
+}
+
+QTEST_MAIN(TestExport)
+#include "test_export.moc"
