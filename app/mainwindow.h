@@ -6,6 +6,7 @@
 #include <QImage>
 #include <QMainWindow>
 #include <QPixmap>
+#include <QStringList>
 
 class MainWindowForm;
 class QListWidget;
@@ -38,7 +39,12 @@ public:
     // The design the controls describe right now.
     IconDesign currentDesign() const;
 
+    // The 93 values a project file holds, read from the controls and colour members.
+    QStringList projectState();
+    // Writes the project file; `ok` tells whether the complete file replaced the old one.
     void writeProjectFile(const QString& path, bool* ok = nullptr);
+    // Puts a project file's values into the controls; false when the file cannot be opened, in
+    // which case nothing changes.
     bool readProjectFile(const QString& path);
 
 protected:

@@ -56,9 +56,9 @@ QPushButton* MainWindow::swatchButton(const QString& member)
     return nullptr;
 }
 
-void MainWindow::writeProjectFile(const QString& path, bool* ok)
+Project::State MainWindow::projectState()
 {
-    QStringList values;
+    Project::State values;
     for (const Project::Line& line : Project::lines) {
         const QString target = QLatin1String(line.target);
         QObject* control = findChild<QObject*>(target);
@@ -88,8 +88,13 @@ void MainWindow::writeProjectFile(const QString& path, bool* ok)
             break;
         }
     }
+    return values;
+}
+
+void MainWindow::writeProjectFile(const QString& path, bool* ok)
+{
     // Written through a temporary file: the old project is replaced only by a complete new one.
-    const QByteArray data = Project::formatLines(values);
+    const QByteArray data = Project::formatLines(projectState());
     QSaveFile file(path);
     bool written = file.open(QIODevice::WriteOnly) && file.write(data) == data.size();
     if (written)
@@ -105,15 +110,16 @@ bool MainWindow::readProjectFile(const QString& path)
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
         return false;
-    const QStringList values = Project::parseLines(file.readAll());
+    Project::State state = projectState();
+    Project::apply(state, Project::parseLines(file.readAll()), ui->comboTextFontType->count());
     file.close();
 
-    int red = 0, green = 0;
+    // Put the values into the controls in file order; their value handlers run as they would for
+    // the user, and Load refreshes and retitles afterwards.
     for (int i = 0; i < Project::lineCount; ++i) {
         const Project::Line& line = Project::lines[i];
         const QString target = QLatin1String(line.target);
-        const QString& value = values[i];
-        const int number = Project::toNumber(value);
+        const int number = Project::toNumber(state[i]);
         QObject* control = findChild<QObject*>(target);
         switch (line.kind) {
         case Project::Kind::Integer:
@@ -126,13 +132,11 @@ bool MainWindow::readProjectFile(const QString& path)
             qobject_cast<QAbstractButton*>(control)->setChecked(number != 0);
             break;
         case Project::Kind::Red:
-            red = qBound(0, number, 255);
-            break;
         case Project::Kind::Green:
-            green = qBound(0, number, 255);
             break;
         case Project::Kind::Blue:
-            setColor(*colorMember(target), swatchButton(target), QColor(red, green, qBound(0, number, 255)));
+            setColor(*colorMember(target), swatchButton(target),
+                     QColor(Project::toNumber(state[i - 2]), Project::toNumber(state[i - 1]), number));
             break;
         case Project::Kind::ListRow:
             qobject_cast<QListWidget*>(control)->setCurrentRow(number);
@@ -141,7 +145,7 @@ bool MainWindow::readProjectFile(const QString& path)
             qobject_cast<QComboBox*>(control)->setCurrentIndex(number);
             break;
         case Project::Kind::Text:
-            qobject_cast<QLineEdit*>(control)->setText(value);
+            qobject_cast<QLineEdit*>(control)->setText(state[i]);
             break;
         }
 

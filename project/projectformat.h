@@ -20,6 +20,9 @@ enum class Kind {
 struct Line {
     const char* target; // control object name, or colour member name for the colour kinds
     Kind kind;
+    int minimum; // integers: the control's range; rows and indexes: 0 ... entries - 1,
+    int maximum; // with -1 where the entries depend on the machine or the category
+    int group;   // flags: the exclusive radio group (1 ... 4), 0 for a check box
 };
 
 constexpr int lineCount = 93;
@@ -36,5 +39,31 @@ int toNumber(const QString& value);
 
 // Joins 93 values with line feeds, none after the last, encoded as a text stream does by default.
 QByteArray formatLines(const QStringList& values);
+
+// The window's saved state as the 93 values a project file holds, each in the form the writer
+// writes it. Reading a file into a state does what setting the controls does: integers clamp to
+// the control's range, a row or index past the entries selects nothing (-1), a radio flag of 0
+// leaves its group alone while a non-zero flag checks that radio and unchecks the rest, colour
+// components clamp to 0 ... 255, texts are taken as they are.
+using State = QStringList;
+
+// The state right after start-up or New, with the font at index 0.
+State defaultState();
+// Applies the 93 parsed values to `state` in file order. `fontCount` is the number of font
+// families the font box lists.
+void apply(State& state, const QStringList& values, int fontCount);
+// Line number (1 ... 93) of a control or colour member's first line, 0 when unknown.
+int lineOf(const char* target);
+
+} // namespace Project
+
+#include "design/icondesign.h"
+
+namespace Project {
+
+// The font families the font box lists, in its order.
+QStringList fontFamilies();
+// The icon design a state describes, `customImage` being the picture its line 23 names.
+IconDesign designOf(const State& state, const QStringList& families, const QImage& customImage);
 
 } // namespace Project

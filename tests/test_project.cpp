@@ -1,0 +1,495 @@
+// Project files: the pure format, the window's writer and reader, the File menu, the About box.
+#include "tests/support/testsupport.h"
+
+#include "app/dialogs.h"
+#include "app/mainwindow.h"
+#include "project/projectformat.h"
+#include "ui/aboutdialog.h"
+
+#include <QtTest>
+#include <QtWidgets>
+
+using namespace TestSupport;
+
+namespace {
+
+QByteArray readAll(const QString& path)
+{
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+void writeFile(const QString& path, const QByteArray& data)
+{
+    QFile f(path);
+    QVERIFY(f.open(QIODevice::WriteOnly));
+    f.write(data);
+}
+
+QByteArray defaultFile()
+{
+    return Project::formatLines(Project::defaultState());
+}
+
+// A design that differs from the defaults in every line that can differ.
+QByteArray unusualFile()
+{
+    QStringList v = Project::defaultState();
+    const QStringList changes = {
+        "1:77",   "6:1",    "3:1",    "4:2",    "5:3",    "7:4",     "8:5",    "9:6",   "10:7",   "11:8",
+        "12:9",   "13:11",  "14:12",  "15:13",  "16:14",  "20:1",    "19:7",   "21:9",  "25:250", "26:10",
+        "27:20",  "28:30",  "29:-5",  "30:6",   "31:Hé!", "32:1",    "33:321", "34:1",  "35:40",  "36:50",
+        "37:60",  "38:1",   "39:7",   "40:-8",  "41:1",   "42:17",   "43:70",  "44:80", "45:90",  "46:1",
+        "47:33",  "48:270", "49:100", "50:110", "51:120", "59:1",    "53:0",   "55:0",  "58:0",   "60:0",
+        "63:0",   "71:0",   "73:333", "74:1",   "75:42",  "76:3",    "77:130", "78:140", "79:150", "80:12",
+        "85:1",   "91:99",  "92:1",   "93:7"};
+    for (const QString& c : changes) {
+        const int colon = c.indexOf(QLatin1Char(':'));
+        v[c.left(colon).toInt() - 1] = c.mid(colon + 1);
+    }
+    // The radio groups: gradient, coloured picture, iOS set, 60 px graphic.
+    v[1] = v[16] = QStringLiteral("0");
+    v[17] = QStringLiteral("0");
+    v[51] = QStringLiteral("0");
+    v[89] = QStringLiteral("0");
+    return Project::formatLines(v);
+}
+
+} // namespace
+
+class TestProject : public QObject
+{
+    Q_OBJECT
+
+public:
+    static void initMain() { isolateEnvironment(); }
+
+private slots:
+    void init();
+    void cleanup();
+    void parserReadsLinesAsATextStream();
+    void tableMatchesTheWindow();
+    void fontListMatchesTheFontBox();
+    void startUpFileIsExact();
+    void roundTripRestoresEveryValue();
+    void windowReaderAgreesWithThePureReader_data();
+    void windowReaderAgreesWithThePureReader();
+    void emptyFile();
+    void radioGroupsTakeTheLastNonZeroFlag();
+    void rowsAndIndexesOutsideSelectNothing();
+    void customPicturePathLoadsThePicture();
+    void saveAsAndTitles();
+    void saveWithoutPathAsksForOne();
+    void failedSaveKeepsOldFileAndMarker();
+    void loadReplacesTheDesignWithoutAsking();
+    void loadOfAnUnreadablePathChangesNothing();
+    void starInTheNameCountsAsChanged();
+    void aboutDialog();
+
+private:
+    MainWindow* window = nullptr;
+    QTemporaryDir* dir = nullptr;
+};
+
+void TestProject::init()
+{
+    window = makeWindow();
+    dir = new QTemporaryDir();
+}
+
+void TestProject::cleanup()
+{
+    delete window;
+    delete dir;
+    Dialogs::setTestMode(true);
+}
+
+void TestProject::parserReadsLinesAsATextStream()
+{
+    const QByteArray lf = defaultFile();
+    QByteArray crlf = lf;
+    crlf.replace("\n", "\r\n");
+    const QStringList expected = Project::defaultState();
+    QCOMPARE(Project::parseLines(lf), expected);
+    QCOMPARE(Project::parseLines(crlf), expected);
+    QCOMPARE(Project::parseLines(lf + "\n"), expected);
+    QCOMPARE(Project::parseLines(crlf + "\r\n" + "extra\nlines\n"), expected);
+    QCOMPARE(Project::parseLines("\xEF\xBB\xBF" + lf), expected); // byte-order mark
+    const QStringList shortFile = Project::parseLines("5\n6");
+    QCOMPARE(shortFile.size(), 93);
+    QCOMPARE(shortFile[1], QStringLiteral("6"));
+    QVERIFY(shortFile[2].isEmpty() && shortFile[92].isEmpty());
+    QCOMPARE(Project::parseLines(QByteArray()).size(), 93);
+    QCOMPARE(Project::parseLines(QByteArray("a\n\xC3\xA9")).value(1), QStringLiteral("é"));
+    QCOMPARE(Project::toNumber(QStringLiteral("-17")), -17);
+    for (const char* junk : {"", "abc", "1.5", "0x10", "12abc"})
+        QCOMPARE(Project::toNumber(QLatin1String(junk)), 0);
+    QCOMPARE(Project::formatLines({"a", "", "b"}), QByteArray("a\n\nb"));
+}
+
+void TestProject::tableMatchesTheWindow()
+{
+    // Every line names a control of the right kind or a colour member, and the ranges in the table
+    // are the controls' own, so the headless reader clamps as the window does.
+    QSet<QString> colours;
+    for (int i = 0; i < Project::lineCount; ++i) {
+        const Project::Line& line = Project::lines[i];
+        const QString name = QLatin1String(line.target);
+        QObject* o = window->findChild<QObject*>(name);
+        switch (line.kind) {
+        case Project::Kind::Integer:
+            if (auto* slider = qobject_cast<QAbstractSlider*>(o)) {
+                QCOMPARE(slider->minimum(), line.minimum);
+                QCOMPARE(slider->maximum(), line.maximum);
+            } else {
+                auto* spin = qobject_cast<QSpinBox*>(o);
+                QVERIFY2(spin, qPrintable(name));
+                QCOMPARE(spin->minimum(), line.minimum);
+                QCOMPARE(spin->maximum(), line.maximum);
+            }
+            break;
+        case Project::Kind::Flag:
+            QVERIFY2(qobject_cast<QAbstractButton*>(o), qPrintable(name));
+            QCOMPARE(line.group != 0, qobject_cast<QRadioButton*>(o) != nullptr);
+            break;
+        case Project::Kind::ListRow:
+            QVERIFY2(qobject_cast<QListWidget*>(o), qPrintable(name));
+            if (line.maximum >= 0)
+                QCOMPARE(qobject_cast<QListWidget*>(o)->count(), line.maximum + 1);
+            break;
+        case Project::Kind::ComboIndex:
+            QVERIFY2(qobject_cast<QComboBox*>(o), qPrintable(name));
+            if (line.maximum >= 0)
+                QCOMPARE(qobject_cast<QComboBox*>(o)->count(), line.maximum + 1);
+            break;
+        case Project::Kind::Text:
+            QVERIFY2(qobject_cast<QLineEdit*>(o), qPrintable(name));
+            break;
+        case Project::Kind::Red:
+            QCOMPARE(Project::lines[i + 1].kind, Project::Kind::Green);
+            QCOMPARE(Project::lines[i + 2].kind, Project::Kind::Blue);
+            colours.insert(name);
+            break;
+        default:
+            break;
+        }
+    }
+    QCOMPARE(colours.size(), 8);
+    QCOMPARE(Project::lineOf("sliderGraphicsQuality"), 93);
+    QCOMPARE(Project::lineOf("editImageCustom"), 23);
+}
+
+void TestProject::fontListMatchesTheFontBox()
+{
+    auto* box = control<QFontComboBox>(window, "comboTextFontType");
+    QStringList items;
+    for (int i = 0; i < box->count(); ++i)
+        items << box->itemText(i);
+    QCOMPARE(Project::fontFamilies(), items);
+    QCOMPARE(window->currentDesign().fontFamily, items.value(0));
+}
+
+void TestProject::startUpFileIsExact()
+{
+    const QString path = dir->filePath(QStringLiteral("start.ipr"));
+    bool ok = false;
+    window->writeProjectFile(path, &ok);
+    QVERIFY(ok);
+    const QByteArray bytes = readAll(path);
+    QCOMPARE(bytes, defaultFile());
+    QCOMPARE(bytes.count('\n'), 92);
+    QVERIFY(!bytes.endsWith('\n'));
+    // The published start-up values, line by line.
+    QCOMPARE(QString::fromLatin1(bytes).split(QLatin1Char('\n')).mid(0, 17).join(QLatin1Char(',')),
+             QStringLiteral("128,1,170,0,0,0,0,170,255,0,0,127,0,0,0,1024,0"));
+    QCOMPARE(QString::fromLatin1(bytes).split(QLatin1Char('\n')).mid(51).join(QLatin1Char(',')),
+             QStringLiteral("1,1,1,1,1,1,1,0,1,1,1,1,1,1,1,1,1,1,1,1,0,1024,0,80,0,0,0,0,0,0,0,0,0,0,0,0,0,0,1,"
+                            "200,0,80"));
+}
+
+void TestProject::roundTripRestoresEveryValue()
+{
+    const QString source = dir->filePath(QStringLiteral("unusual.ipr"));
+    writeFile(source, unusualFile());
+    QVERIFY(window->readProjectFile(source));
+    const QString copy = dir->filePath(QStringLiteral("copy.ipr"));
+    window->writeProjectFile(copy);
+    QCOMPARE(readAll(copy), unusualFile());
+    // Colours come back opaque.
+    QCOMPARE(window->backgroundColor, QColor(1, 2, 3));
+    QCOMPARE(window->backgroundColor.alpha(), 255);
+    QCOMPARE(control<QPushButton>(window, "buttonTextShadowColor")->styleSheet(),
+             QStringLiteral("background-color: #646e78"));
+    QCOMPARE(window->graphicsColor, QColor(130, 140, 150));
+    QCOMPARE(control<QListWidget>(window, "listGraphics")->count(), 13); // Multimedia
+    QVERIFY(control<QSlider>(window, "sliderIconQuality")->isEnabled());
+    QVERIFY(control<QSlider>(window, "sliderGraphicsQuality")->isEnabled());
+    // New, then read again: the same file.
+    triggerAction(window, "actionNew");
+    QVERIFY(window->readProjectFile(copy));
+    window->writeProjectFile(copy);
+    QCOMPARE(readAll(copy), unusualFile());
+}
+
+void TestProject::windowReaderAgreesWithThePureReader_data()
+{
+    QTest::addColumn<QByteArray>("file");
+    QTest::newRow("unusual") << unusualFile();
+    QTest::newRow("empty") << QByteArray();
+    QTest::newRow("out of range") << QByteArray("9999\n5\n-40\n300\n12\n0\n\n\n\n\n\n\n-3\n5000\n\n\n\n\n99\n\n-7\n"
+                                                "\n\n\n0\n\n\n\n-20000\n20000\n\n77\n5000\n");
+    QTest::newRow("garbage") << QByteArray("x\ny\n\xff\xfe\n1.5\n\r\n--\n7");
+    QByteArray categories = defaultFile();
+    QStringList v = Project::parseLines(categories);
+    v[75] = QStringLiteral("6");
+    v[79] = QStringLiteral("38"); // the last listed Misc row
+    QTest::newRow("misc 39") << Project::formatLines(v);
+    v[75] = QStringLiteral("3");
+    QTest::newRow("media row past the list") << Project::formatLines(v);
+}
+
+void TestProject::windowReaderAgreesWithThePureReader()
+{
+    QFETCH(QByteArray, file);
+    const QString path = dir->filePath(QStringLiteral("p.ipr"));
+    writeFile(path, file);
+    Project::State expected = window->projectState();
+    Project::apply(expected, Project::parseLines(file),
+                   control<QComboBox>(window, "comboTextFontType")->count());
+    QVERIFY(window->readProjectFile(path));
+    QCOMPARE(window->projectState(), expected);
+}
+
+void TestProject::emptyFile()
+{
+    const QString path = dir->filePath(QStringLiteral("empty.ipr"));
+    writeFile(path, QByteArray());
+    QVERIFY(window->readProjectFile(path));
+    for (const char* spin : {"spinImageScale", "spinTextFontSize", "spinExportCustomSize", "spinGraphicsCustomSize"})
+        QCOMPARE(control<QSpinBox>(window, spin)->value(), 1);
+    QCOMPARE(control<QSlider>(window, "sliderBackgroundGradientEndPointY")->value(), 0);
+    QCOMPARE(control<QSpinBox>(window, "spinTextOffsetX")->value(), 0);
+    for (QCheckBox* box : window->findChildren<QCheckBox*>())
+        QVERIFY(!box->isChecked());
+    for (QColor* colour : {&window->backgroundColor, &window->imageColor, &window->graphicsColor})
+        QCOMPARE(*colour, QColor(0, 0, 0));
+    QVERIFY(control<QLineEdit>(window, "editText")->text().isEmpty());
+    for (const char* list : {"listImageFlat", "listImageColored", "listGraphics"})
+        QCOMPARE(control<QListWidget>(window, list)->currentRow(), 0);
+    for (const char* combo : {"comboTextFontType", "comboIconFormat", "comboGraphicsCategory", "comboGraphicsFormat"})
+        QCOMPARE(control<QComboBox>(window, combo)->currentIndex(), 0);
+    // All radio flags 0: what was checked before stays checked.
+    QVERIFY(control<QRadioButton>(window, "radioBackgroundColor")->isChecked());
+    QVERIFY(control<QRadioButton>(window, "radioGraphicsSizeCustom")->isChecked());
+}
+
+void TestProject::radioGroupsTakeTheLastNonZeroFlag()
+{
+    QStringList v = Project::defaultState();
+    v[1] = v[5] = v[16] = QStringLiteral("1");  // colour, gradient, transparent: transparent wins
+    v[17] = QStringLiteral("0");
+    v[19] = QStringLiteral("2");                // coloured
+    v[21] = QStringLiteral("0");
+    v[23] = QStringLiteral("0");
+    v[80] = v[84] = QStringLiteral("1");        // 20 and 60 px; the custom radio last, but 0
+    v[89] = QStringLiteral("0");
+    const QString path = dir->filePath(QStringLiteral("radios.ipr"));
+    writeFile(path, Project::formatLines(v));
+    QVERIFY(window->readProjectFile(path));
+    QVERIFY(control<QRadioButton>(window, "radioBackgroundTransparent")->isChecked());
+    QVERIFY(!control<QRadioButton>(window, "radioBackgroundColor")->isChecked());
+    QVERIFY(control<QRadioButton>(window, "radioImageColored")->isChecked());
+    QVERIFY(control<QRadioButton>(window, "radioGraphicsSize60")->isChecked());
+    QVERIFY(!control<QRadioButton>(window, "radioGraphicsSize20")->isChecked());
+    QVERIFY(!control<QRadioButton>(window, "radioGraphicsSizeCustom")->isChecked());
+}
+
+void TestProject::rowsAndIndexesOutsideSelectNothing()
+{
+    QStringList v = Project::defaultState();
+    v[18] = QStringLiteral("-1");
+    v[20] = QStringLiteral("35");
+    v[79] = QStringLiteral("-1");
+    v[73] = QStringLiteral("6");
+    v[0] = QStringLiteral("600"); // clamps to 512
+    const QString path = dir->filePath(QStringLiteral("rows.ipr"));
+    writeFile(path, Project::formatLines(v));
+    QVERIFY(window->readProjectFile(path));
+    QVERIFY(control<QListWidget>(window, "listImageFlat")->selectedItems().isEmpty());
+    QVERIFY(control<QListWidget>(window, "listImageColored")->selectedItems().isEmpty());
+    QVERIFY(control<QListWidget>(window, "listGraphics")->selectedItems().isEmpty());
+    QCOMPARE(control<QComboBox>(window, "comboIconFormat")->currentIndex(), -1);
+    QCOMPARE(control<QSlider>(window, "sliderBackgroundCornerCurvature")->value(), 512);
+    QCOMPARE(window->currentDesign().flatImageRow, -1);
+}
+
+void TestProject::customPicturePathLoadsThePicture()
+{
+    const QString picture = dir->filePath(QStringLiteral("logo.png"));
+    QImage img(40, 30, QImage::Format_ARGB32);
+    img.fill(Qt::blue);
+    QVERIFY(img.save(picture));
+    QStringList v = Project::defaultState();
+    v[17] = QStringLiteral("0");
+    v[21] = QStringLiteral("1");
+    v[22] = picture;
+    const QString path = dir->filePath(QStringLiteral("custom.ipr"));
+    writeFile(path, Project::formatLines(v));
+    Dialogs::queueAnswer(path);
+    triggerAction(window, "actionLoadProject");
+    QCOMPARE(window->customImage.size(), QSize(40, 30));
+    QCOMPARE(window->iconPixmap.toImage().pixel(512, 512), qRgb(0, 0, 255));
+    // Moved away: loads without a picture and without a message; the path still shows.
+    QFile::remove(picture);
+    Dialogs::takeCalls();
+    Dialogs::queueAnswer(path);
+    triggerAction(window, "actionLoadProject");
+    QCOMPARE(Dialogs::takeCalls().size(), 1);
+    QVERIFY(window->customImage.isNull());
+    QCOMPARE(control<QLineEdit>(window, "editImageCustom")->text(), picture);
+}
+
+void TestProject::saveAsAndTitles()
+{
+    control<QSlider>(window, "sliderTextShadowAngle")->setValue(10);
+    const QString path = dir->filePath(QStringLiteral("report.final.ipr"));
+    Dialogs::queueAnswer(path);
+    triggerAction(window, "actionSaveProjectAs");
+    const QList<Dialogs::Call> calls = Dialogs::takeCalls();
+    QCOMPARE(calls.size(), 1);
+    QCOMPARE(calls[0].kind, QStringLiteral("save"));
+    QCOMPARE(calls[0].caption, QStringLiteral("Save Project"));
+    QCOMPARE(calls[0].filter, QStringLiteral("Glyphwright Project (*.ipr)"));
+    QCOMPARE(calls[0].text, homeFolder() + QStringLiteral("/Documents/Glyphwright"));
+    QCOMPARE(window->windowTitle(), QStringLiteral("Glyphwright - report"));
+    QCOMPARE(window->projectFilePath, path);
+    QVERIFY(QFile::exists(path));
+    // Saving again asks nothing and rewrites the file.
+    control<QSlider>(window, "sliderTextShadowAngle")->setValue(11);
+    QCOMPARE(window->windowTitle(), QStringLiteral("Glyphwright - report*"));
+    triggerAction(window, "actionSaveProject");
+    QVERIFY(Dialogs::takeCalls().isEmpty());
+    QCOMPARE(window->windowTitle(), QStringLiteral("Glyphwright - report"));
+    QCOMPARE(Project::parseLines(readAll(path))[47], QStringLiteral("11"));
+}
+
+void TestProject::saveWithoutPathAsksForOne()
+{
+    control<QSlider>(window, "sliderTextShadowAngle")->setValue(10);
+    triggerAction(window, "actionSaveProject"); // the dialog is cancelled
+    QCOMPARE(Dialogs::takeCalls().value(0).kind, QStringLiteral("save"));
+    QVERIFY(window->projectFilePath.isEmpty());
+    QCOMPARE(window->windowTitle(), QStringLiteral("Glyphwright*"));
+    QVERIFY(QDir(homeFolder() + QStringLiteral("/Documents/Glyphwright")).entryList(QDir::Files).isEmpty());
+}
+
+void TestProject::failedSaveKeepsOldFileAndMarker()
+{
+    // A project name whose folder is a regular file cannot be written, not even by root.
+    writeFile(dir->filePath(QStringLiteral("plain")), "x");
+    const QString impossible = dir->filePath(QStringLiteral("plain/p.ipr"));
+    control<QSlider>(window, "sliderTextShadowAngle")->setValue(10);
+    Dialogs::queueAnswer(impossible);
+    triggerAction(window, "actionSaveProjectAs");
+    QList<Dialogs::Call> calls = Dialogs::takeCalls();
+    QCOMPARE(calls.last().kind, QStringLiteral("warning"));
+    QCOMPARE(calls.last().text, QStringLiteral("The project file could not be created."));
+    QCOMPARE(window->windowTitle(), QStringLiteral("Glyphwright*"));
+    QCOMPARE(window->projectFilePath, impossible); // the next Save tries that name, without a dialog
+    triggerAction(window, "actionSaveProject");
+    calls = Dialogs::takeCalls();
+    QCOMPARE(calls.size(), 1);
+    QCOMPARE(calls[0].kind, QStringLiteral("warning"));
+
+    // Saving over an existing project that cannot be replaced leaves it as it was: here the
+    // name is taken by a folder holding the user's files.
+    const QString taken = dir->filePath(QStringLiteral("taken.ipr"));
+    QDir(dir->path()).mkpath(QStringLiteral("taken.ipr"));
+    writeFile(taken + QStringLiteral("/inside"), "keep");
+    window->projectFilePath = taken;
+    triggerAction(window, "actionSaveProject");
+    QCOMPARE(Dialogs::takeCalls().value(0).kind, QStringLiteral("warning"));
+    QCOMPARE(readAll(taken + QStringLiteral("/inside")), QByteArray("keep"));
+    QCOMPARE(window->windowTitle(), QStringLiteral("Glyphwright*"));
+    // No temporary file is left behind.
+    QCOMPARE(QDir(dir->path()).entryList(QDir::Files | QDir::Hidden), QStringList({"plain"}));
+}
+
+void TestProject::loadReplacesTheDesignWithoutAsking()
+{
+    const QString path = dir->filePath(QStringLiteral("shop.spring.ipr"));
+    writeFile(path, unusualFile());
+    control<QSlider>(window, "sliderBackgroundCornerCurvature")->setValue(5);
+    const qint64 icon = window->iconPixmap.cacheKey(), graphic = window->graphicPixmap.cacheKey();
+    control<QTabWidget>(window, "tabView")->setCurrentIndex(1);
+    Dialogs::queueAnswer(path);
+    triggerAction(window, "actionLoadProject");
+    const QList<Dialogs::Call> calls = Dialogs::takeCalls();
+    QCOMPARE(calls.size(), 1); // no question first
+    QCOMPARE(calls[0].kind, QStringLiteral("open"));
+    QCOMPARE(calls[0].caption, QStringLiteral("Load Project"));
+    QCOMPARE(calls[0].filter, QStringLiteral("Glyphwright Project (*.ipr)"));
+    QCOMPARE(window->windowTitle(), QStringLiteral("Glyphwright - shop"));
+    QCOMPARE(window->projectFilePath, path);
+    QCOMPARE(control<QSlider>(window, "sliderBackgroundCornerCurvature")->value(), 77);
+    QVERIFY(window->iconPixmap.cacheKey() != icon && window->graphicPixmap.cacheKey() != graphic);
+    QCOMPARE(control<QTabWidget>(window, "tabView")->currentIndex(), 1);
+    QCOMPARE(window->currentDesign().text, QStringLiteral("Hé!"));
+}
+
+void TestProject::loadOfAnUnreadablePathChangesNothing()
+{
+    control<QSlider>(window, "sliderBackgroundCornerCurvature")->setValue(5);
+    window->projectFilePath = QStringLiteral("/kept/current.ipr");
+    const QByteArray before = Project::formatLines(window->projectState());
+    for (const QString& bad : {dir->filePath(QStringLiteral("missing.ipr")), dir->path()}) {
+        Dialogs::queueAnswer(bad);
+        triggerAction(window, "actionLoadProject");
+        const QList<Dialogs::Call> calls = Dialogs::takeCalls();
+        QCOMPARE(calls.last().kind, QStringLiteral("warning"));
+        QCOMPARE(calls.last().text, QStringLiteral("The project file could not be opened."));
+        QCOMPARE(Project::formatLines(window->projectState()), before);
+        QCOMPARE(window->projectFilePath, QStringLiteral("/kept/current.ipr"));
+        QCOMPARE(window->windowTitle(), QStringLiteral("Glyphwright*"));
+    }
+    // A cancelled dialog does nothing at all.
+    triggerAction(window, "actionLoadProject");
+    QCOMPARE(Dialogs::takeCalls().size(), 1);
+}
+
+void TestProject::starInTheNameCountsAsChanged()
+{
+    const QString path = dir->filePath(QStringLiteral("a*b.ipr"));
+    Dialogs::queueAnswer(path);
+    triggerAction(window, "actionSaveProjectAs");
+    QCOMPARE(window->windowTitle(), QStringLiteral("Glyphwright - a*b"));
+    control<QSlider>(window, "sliderTextShadowAngle")->setValue(10);
+    QCOMPARE(window->windowTitle(), QStringLiteral("Glyphwright - a*b"));
+    Dialogs::takeCalls();
+    triggerAction(window, "actionNew"); // asks, answered No by the empty queue
+    QCOMPARE(Dialogs::takeCalls().value(0).kind, QStringLiteral("question"));
+    QCOMPARE(window->projectFilePath, path);
+}
+
+void TestProject::aboutDialog()
+{
+    AboutDialog about;
+    QCOMPARE(about.size(), QSize(550, 271));
+    QCOMPARE(about.minimumSize(), QSize(550, 271));
+    QCOMPARE(about.maximumSize(), QSize(550, 271));
+    QCOMPARE(about.windowTitle(), QStringLiteral("About"));
+    QVERIFY(!(about.windowFlags() & Qt::WindowContextHelpButtonHint));
+    QCOMPARE(about.findChild<QLabel*>(QStringLiteral("label"))->pixmap(Qt::ReturnByValue).size(), QSize(240, 253));
+    QCOMPARE(about.findChild<QLabel*>(QStringLiteral("labelTitle"))->text(),
+             QStringLiteral("Glyphwright Version 1.0.0"));
+    QCOMPARE(about.findChild<QLabel*>(QStringLiteral("label_2"))->text(),
+             QStringLiteral("Glyphwright uses the following library:"));
+    QVERIFY(about.findChild<QLabel*>(QStringLiteral("label_7"))->text().startsWith(QStringLiteral("Qt Open Source - ")));
+    QVERIFY(about.findChild<QLabel*>(QStringLiteral("label_9"))->openExternalLinks());
+    const QString credits = about.findChild<QLabel*>(QStringLiteral("label_3"))->text();
+    QVERIFY(credits.contains(QStringLiteral("Phosphor")) && credits.contains(QStringLiteral("Material")));
+    QCOMPARE(about.findChild<QFrame*>(QStringLiteral("line"))->frameShape(), QFrame::VLine);
+}
+
+QTEST_MAIN(TestProject)
+#include "test_project.moc"
