@@ -84,7 +84,7 @@ Project::State MainWindow::projectState()
             values << QString::number(qobject_cast<QComboBox*>(control)->currentIndex());
             break;
         case Project::Kind::Text:
-            values << qobject_cast<QLineEdit*>(control)->text();
+            values << Project::singleLine(qobject_cast<QLineEdit*>(control)->text());
             break;
         }
     }

@@ -120,6 +120,15 @@ int toNumber(const QString& value)
     return ok ? n : 0;
 }
 
+QString singleLine(const QString& text)
+{
+    QString line = text;
+    for (QChar& c : line)
+        if (c == QLatin1Char('\r') || c == QLatin1Char('\n'))
+            c = QLatin1Char(' ');
+    return line;
+}
+
 QByteArray formatLines(const QStringList& values)
 {
     QByteArray data;
@@ -196,7 +205,7 @@ void apply(State& state, const QStringList& values, int fontCount)
             break;
         }
         case Kind::Text:
-            state[i] = values[i];
+            state[i] = singleLine(values[i]);
             break;
         }
     }

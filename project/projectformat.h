@@ -37,6 +37,11 @@ QStringList parseLines(const QByteArray& data);
 // A value line as a number: decimal base 10, anything else 0.
 int toNumber(const QString& value);
 
+// A text value as a project line can hold it: each carriage return or line feed becomes a space.
+// (A line break inside a text would shift every later line of the file; a trailing carriage
+// return would be taken for part of the line break when read back.)
+QString singleLine(const QString& text);
+
 // Joins 93 values with line feeds, none after the last, encoded as a text stream does by default.
 QByteArray formatLines(const QStringList& values);
 

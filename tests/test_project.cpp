@@ -75,6 +75,7 @@ private slots:
     void windowReaderAgreesWithThePureReader_data();
     void windowReaderAgreesWithThePureReader();
     void emptyFile();
+    void lineBreaksInTextsKeepTheFileIntact();
     void radioGroupsTakeTheLastNonZeroFlag();
     void rowsAndIndexesOutsideSelectNothing();
     void customPicturePathLoadsThePicture();
@@ -281,6 +282,25 @@ void TestProject::emptyFile()
     // All radio flags 0: what was checked before stays checked.
     QVERIFY(control<QRadioButton>(window, "radioBackgroundColor")->isChecked());
     QVERIFY(control<QRadioButton>(window, "radioGraphicsSizeCustom")->isChecked());
+}
+
+void TestProject::lineBreaksInTextsKeepTheFileIntact()
+{
+    // A pasted line break would shift every later line; a trailing carriage return would be lost.
+    control<QLineEdit>(window, "editText")->setText(QStringLiteral("two\nlines\r"));
+    const QString path = dir->filePath(QStringLiteral("breaks.ipr"));
+    window->writeProjectFile(path);
+    const QStringList lines = Project::parseLines(readAll(path));
+    QCOMPARE(readAll(path).count('\n'), 92);
+    QCOMPARE(lines[30], QStringLiteral("two lines "));
+    QCOMPARE(lines[92], QStringLiteral("80"));
+    // A file whose text line carries stray carriage returns reads them as spaces, so that it
+    // saves back unchanged (found by fuzzing).
+    QStringList v = Project::defaultState();
+    v[30] = QStringLiteral("170\r\r");
+    writeFile(path, Project::formatLines(v));
+    QVERIFY(window->readProjectFile(path));
+    QCOMPARE(control<QLineEdit>(window, "editText")->text(), QStringLiteral("170 ")); // one \r went with the \n
 }
 
 void TestProject::radioGroupsTakeTheLastNonZeroFlag()
