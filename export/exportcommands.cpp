@@ -3,8 +3,8 @@
 
 #include "app/dialogs.h"
 #include "export/exportformats.h"
+#include "export/exportplan.h"
 #include "export/folders.h"
-#include "render/graphicrenderer.h"
 #include "ui/mainwindowform.h"
 
 void MainWindow::on_buttonImageCustomBrowse_clicked()
@@ -32,34 +32,11 @@ void MainWindow::on_buttonSaveIcons_clicked()
         return;
     rememberFolder(Folders::saveIcons, folder);
 
-    const int index = ui->comboIconFormat->currentIndex();
-    const bool knownFormat = index >= 0 && index < Export::iconFormatCount;
-    const Export::Format& format = Export::formats[knownFormat ? index : 0];
-    const int quality = format.usesQuality ? ui->sliderIconQuality->value() : -1;
+    // One stamp for every file of this export.
     const QString stamp = Export::timeStamp(QDateTime::currentDateTime());
-
-    QList<int> sizes;
-    auto ticked = [this, &sizes](const Export::SizeOption* options, int count) {
-        for (int i = 0; i < count; ++i)
-            if (findChild<QCheckBox*>(QLatin1String(options[i].control))->isChecked())
-                sizes.append(options[i].size);
-    };
-    if (ui->radioExportAndroid->isChecked())
-        ticked(Export::androidSizes, 6);
-    else if (ui->radioExportiOS->isChecked())
-        ticked(Export::iosSizes, 12);
-    else if (ui->radioExportCustomSize->isChecked())
-        sizes.append(ui->spinExportCustomSize->value());
-
-    bool success = true;
-    for (int size : sizes) {
-        const QString path = Export::iconFileName(folder, size, stamp, QLatin1String(format.extension));
-        if (!knownFormat
-            || !Export::writeImageFile(path, scaledCopy(iconPixmap, size, size), format.name, quality,
-                                       QSize(size, size)))
-            success = false;
-    }
-    if (success)
+    const Export::Outcome outcome =
+        Export::writeIconSet(iconPixmap, folder, Export::iconPlan(projectState()), stamp);
+    if (outcome.failed.isEmpty())
         Dialogs::information(this, QString(), tr("Icon(s) saved successfully."));
     else
         Dialogs::warning(this, QString(), tr("Some icons could not be saved."));
@@ -67,29 +44,15 @@ void MainWindow::on_buttonSaveIcons_clicked()
 
 void MainWindow::on_buttonSaveImage_clicked()
 {
-    const int index = ui->comboGraphicsFormat->currentIndex();
-    const bool knownFormat = index >= 0 && index < Export::graphicFormatCount;
-    const Export::Format& format = Export::formats[knownFormat ? index : 0];
-    const int quality = format.usesQuality ? ui->sliderGraphicsQuality->value() : -1;
-
+    const Export::ImagePlan plan = Export::imagePlan(projectState());
+    const char* filter = Export::formats[plan.format >= 0 ? plan.format : 0].filter;
     const QString path = Dialogs::getSaveFileName(this, tr("Save Image"), rememberedFolder(Folders::saveImage),
-                                                  tr(format.filter));
+                                                  tr(filter));
     if (path.isEmpty())
         return;
     rememberFolder(Folders::saveImage, Export::folderOf(path, QLatin1Char('/')));
 
-    int size = 0;
-    for (const Export::SizeOption& option : Export::graphicSizes) {
-        if (findChild<QRadioButton*>(QLatin1String(option.control))->isChecked()) {
-            size = option.size;
-            break;
-        }
-    }
-    if (size == 0 && ui->radioGraphicsSizeCustom->isChecked())
-        size = ui->spinGraphicsCustomSize->value();
-    const QPixmap image = size > 0 ? scaledCopy(graphicPixmap, size, size) : QPixmap();
-
-    if (knownFormat && Export::writeImageFile(path, image, format.name, quality, QSize(size, size)))
+    if (Export::writeGraphic(graphicPixmap, path, plan))
         Dialogs::information(this, QString(), tr("Image saved successfully."));
     else
         Dialogs::warning(this, QString(), tr("The image could not be saved."));

@@ -53,6 +53,11 @@ QString folderOf(const QString& path, QChar separator)
 
 bool writeImageFile(const QString& path, const QPixmap& image, const char* format, int quality, QSize expected)
 {
+    return writeImageFile(path, image.toImage(), format, quality, expected);
+}
+
+bool writeImageFile(const QString& path, const QImage& image, const char* format, int quality, QSize expected)
+{
     if (image.isNull())
         return false;
     QByteArray encoded;

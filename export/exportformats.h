@@ -40,6 +40,8 @@ QString folderOf(const QString& path, QChar separator);
 // encoded image reads back at `expected` size (some writers silently resize); otherwise nothing
 // is left at `path` but what was there before. Returns whether the file was written.
 bool writeImageFile(const QString& path, const QPixmap& image, const char* format, int quality, QSize expected);
+// The same for an image; safe to call from several threads at once.
+bool writeImageFile(const QString& path, const QImage& image, const char* format, int quality, QSize expected);
 
 } // namespace Export
 

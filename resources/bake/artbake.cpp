@@ -98,13 +98,21 @@ QImage renderGrid(QSvgRenderer& r, int size)
     return img;
 }
 
+// White with the shape in alpha, stored as a 256-entry palette of white at every opacity: a
+// quarter of the data of RGBA, so the program decodes it several times faster.
 QImage whiten(const QImage& src)
 {
-    QImage img = src.convertToFormat(QImage::Format_ARGB32);
+    const QImage argb = src.convertToFormat(QImage::Format_ARGB32);
+    QImage img(argb.size(), QImage::Format_Indexed8);
+    QVector<QRgb> palette(256);
+    for (int a = 0; a < 256; ++a)
+        palette[a] = qRgba(255, 255, 255, a);
+    img.setColorTable(palette);
     for (int y = 0; y < img.height(); ++y) {
-        QRgb* line = reinterpret_cast<QRgb*>(img.scanLine(y));
+        const QRgb* in = reinterpret_cast<const QRgb*>(argb.constScanLine(y));
+        uchar* out = img.scanLine(y);
         for (int x = 0; x < img.width(); ++x)
-            line[x] = qRgba(255, 255, 255, qAlpha(line[x]));
+            out[x] = uchar(qAlpha(in[x]));
     }
     return img;
 }
@@ -157,7 +165,7 @@ bool bakeBoxshot(const QString& wandSvg, const QString& outPath)
         tile.addRoundedRect(QRectF(12, 12, 216, 216), 48, 48);
         p.fillPath(tile, g);
     }
-    QImage glyph = whiten(renderFitted(wand, inkBox(wand), 216));
+    QImage glyph = whiten(renderFitted(wand, inkBox(wand), 216)).convertToFormat(QImage::Format_ARGB32);
     {
         QPainter p(&img);
         p.drawImage(12, 12, glyph);

@@ -1,0 +1,105 @@
+#include "export/exportplan.h"
+
+#include "export/exportformats.h"
+#include "render/graphicrenderer.h"
+
+#include <algorithm>
+#include <atomic>
+#include <thread>
+#include <vector>
+
+namespace Export {
+
+namespace {
+
+int value(const Project::State& state, const char* target)
+{
+    return Project::toNumber(state.value(Project::lineOf(target) - 1));
+}
+
+} // namespace
+
+IconPlan iconPlan(const Project::State& state)
+{
+    IconPlan plan;
+    const int index = value(state, "comboIconFormat");
+    plan.format = index >= 0 && index < iconFormatCount ? index : -1;
+    plan.quality = plan.format >= 0 && formats[plan.format].usesQuality ? value(state, "sliderIconQuality") : -1;
+    auto ticked = [&](const SizeOption* options, int count) {
+        for (int i = 0; i < count; ++i)
+            if (value(state, options[i].control) != 0)
+                plan.sizes.append(options[i].size);
+    };
+    if (value(state, "radioExportAndroid"))
+        ticked(androidSizes, 6);
+    else if (value(state, "radioExportiOS"))
+        ticked(iosSizes, 12);
+    else if (value(state, "radioExportCustomSize"))
+        plan.sizes.append(value(state, "spinExportCustomSize"));
+    return plan;
+}
+
+ImagePlan imagePlan(const Project::State& state)
+{
+    ImagePlan plan;
+    const int index = value(state, "comboGraphicsFormat");
+    plan.format = index >= 0 && index < graphicFormatCount ? index : -1;
+    plan.quality =
+        plan.format >= 0 && formats[plan.format].usesQuality ? value(state, "sliderGraphicsQuality") : -1;
+    for (const SizeOption& option : graphicSizes) {
+        if (value(state, option.control)) {
+            plan.size = option.size;
+            return plan;
+        }
+    }
+    if (value(state, "radioGraphicsSizeCustom"))
+        plan.size = value(state, "spinGraphicsCustomSize");
+    return plan;
+}
+
+Outcome writeIconSet(const QPixmap& icon, const QString& folder, const IconPlan& plan, const QString& stamp)
+{
+    const QString extension = plan.format >= 0 ? QLatin1String(formats[plan.format].extension) : QString();
+    const QImage source = icon.toImage();
+    const int count = plan.sizes.size();
+    std::vector<char> ok(count, 0);
+    // Each size is scaled and encoded on its own, so the sizes are shared out among the cores,
+    // largest first; the files are the same as written one after another.
+    std::vector<int> order(count);
+    for (int i = 0; i < count; ++i)
+        order[i] = i;
+    std::stable_sort(order.begin(), order.end(), [&](int a, int b) { return plan.sizes[a] > plan.sizes[b]; });
+    std::atomic<int> next{0};
+    auto work = [&] {
+        for (int n = next++; n < count; n = next++) {
+            const int i = order[n];
+            const int size = plan.sizes[i];
+            ok[i] = plan.format >= 0
+                    && writeImageFile(iconFileName(folder, size, stamp, extension),
+                                      source.scaled(size, size, Qt::KeepAspectRatio, Qt::SmoothTransformation),
+                                      formats[plan.format].name, plan.quality, QSize(size, size));
+        }
+    };
+    const int helpers = std::min(count, int(std::thread::hardware_concurrency())) - 1;
+    std::vector<std::thread> threads;
+    for (int t = 0; t < helpers; ++t)
+        threads.emplace_back(work);
+    work();
+    for (std::thread& t : threads)
+        t.join();
+
+    Outcome outcome;
+    for (int i = 0; i < count; ++i)
+        (ok[i] ? outcome.written : outcome.failed).append(iconFileName(folder, plan.sizes[i], stamp, extension));
+    return outcome;
+}
+
+bool writeGraphic(const QPixmap& graphic, const QString& path, const ImagePlan& plan)
+{
+    if (plan.format < 0 || plan.size <= 0)
+        return false;
+    return writeImageFile(path, scaledCopy(graphic, plan.size, plan.size), formats[plan.format].name, plan.quality,
+                          QSize(plan.size, plan.size));
+}
+
+} // namespace Export
