@@ -2,6 +2,7 @@
 
 #include "export/exportformats.h"
 #include "export/exportplan.h"
+#include "export/platformpackages.h"
 #include "project/projectformat.h"
 #include "render/graphicrenderer.h"
 #include "render/iconrenderer.h"
@@ -32,6 +33,18 @@ const char* const usage =
     "  render PROJECT.ipr FILE [--size N]\n"
     "      Writes the icon at N x N pixels (default 1024, 1 to 4096) in the format the file's\n"
     "      extension names (png, jpg, jpeg, bmp, tif, tiff, ico, icns), PNG for any other.\n"
+    "  package PROJECT.ipr OUTDIR --target android|ios|macos|windows|web|all\n"
+    "      Writes ready-to-drop icon folders derived from the design:\n"
+    "        android  res/mipmap-*/ic_launcher.png, ic_launcher_round.png, adaptive foreground,\n"
+    "                 background and monochrome layers, res/mipmap-anydpi-v26/*.xml and\n"
+    "                 playstore-icon.png\n"
+    "        ios      AppIcon.appiconset/ with the 1024 icon (no alpha), dark and tinted\n"
+    "                 variants and Contents.json\n"
+    "        macos    AppIcon.icns, 16 to 1024 pixels\n"
+    "        windows  app.ico, 16 to 256 pixels\n"
+    "        web      favicon.ico, icon-192.png, icon-512.png, icon-maskable-512.png,\n"
+    "                 apple-touch-icon.png and manifest-icons.json\n"
+    "        all      each of these in a folder of its own name\n"
     "\n"
     "Options:\n"
     "  -q, --quiet   print nothing but errors (otherwise one line per written file)\n"
@@ -103,6 +116,7 @@ int runCommandLine(const QStringList& arguments, QTextStream& out, QTextStream& 
     bool quiet = false, noStamp = false;
     int size = 1024;
     bool sizeGiven = false;
+    QString packageTarget;
     QStringList positional;
     for (int i = 0; i < arguments.size(); ++i) {
         const QString& a = arguments[i];
@@ -122,6 +136,10 @@ int runCommandLine(const QStringList& arguments, QTextStream& out, QTextStream& 
             if (!ok || size < 1 || size > 4096)
                 return usageError(err, QStringLiteral("--size takes a whole number of pixels from 1 to 4096."));
             sizeGiven = true;
+        } else if (a == QLatin1String("--target")) {
+            packageTarget = i + 1 < arguments.size() ? arguments[++i] : QString();
+            if (!Packages::targets().contains(packageTarget) && packageTarget != QLatin1String("all"))
+                return usageError(err, QStringLiteral("--target takes one of android, ios, macos, windows, web or all."));
         } else if (a.startsWith(QLatin1Char('-')) && a.size() > 1) {
             return usageError(err, QStringLiteral("Unknown option \"%1\".").arg(a));
         } else {
@@ -132,13 +150,18 @@ int runCommandLine(const QStringList& arguments, QTextStream& out, QTextStream& 
         return usageError(err, QStringLiteral("No command given."));
     const QString command = positional.takeFirst();
     const bool known = command == QLatin1String("icons") || command == QLatin1String("image")
-                       || command == QLatin1String("render");
+                       || command == QLatin1String("render") || command == QLatin1String("package");
     if (!known)
         return usageError(err, QStringLiteral("Unknown command \"%1\".").arg(command));
     if (positional.size() != 2)
         return usageError(err, QStringLiteral("The %1 command takes a project file and %2.")
-                                   .arg(command, command == QLatin1String("icons") ? QStringLiteral("a folder")
-                                                                                  : QStringLiteral("a file name")));
+                                   .arg(command, command == QLatin1String("icons") || command == QLatin1String("package")
+                                                     ? QStringLiteral("a folder")
+                                                     : QStringLiteral("a file name")));
+    if (command == QLatin1String("package") && packageTarget.isEmpty())
+        return usageError(err, QStringLiteral("The package command needs --target."));
+    if (!packageTarget.isEmpty() && command != QLatin1String("package"))
+        return usageError(err, QStringLiteral("--target belongs to the package command."));
     if (noStamp && command != QLatin1String("icons"))
         return usageError(err, QStringLiteral("--no-stamp belongs to the icons command."));
     if (sizeGiven && command != QLatin1String("render"))
@@ -157,6 +180,11 @@ int runCommandLine(const QStringList& arguments, QTextStream& out, QTextStream& 
             err << "The folder " << target << " could not be created.\n";
         const QString stamp = noStamp ? QString() : Export::timeStamp(QDateTime::currentDateTime());
         return report(Export::writeIconSet(renderIcon(project.design), target, plan, stamp), quiet, out, err);
+    }
+
+    if (command == QLatin1String("package")) {
+        const Packages::Outcome written = Packages::writePackage(project.design, target, packageTarget);
+        return report({written.written, written.failed}, quiet, out, err);
     }
 
     Export::Outcome outcome;

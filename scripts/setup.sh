@@ -12,6 +12,7 @@ PACKAGES=(
     libbenchmark-dev             # benchmarks
     xvfb xauth xdotool x11-utils imagemagick   # real-window smoke test
     desktop-file-utils appstream dpkg-dev file # install checks and the Debian package
+    icoutils icnsutils                          # independent readers of the ICO and ICNS containers
 )
 
 missing=()
