@@ -70,7 +70,8 @@ QString getExistingDirectory(QWidget* parent, const QString& caption, const QStr
 QColor getColor(const QColor& initial, QWidget* parent, const QString& title)
 {
     if (testing) {
-        const QVariant answer = record({QStringLiteral("color"), title, QString(), QString(), parent, initial, {}});
+        const QVariant answer =
+            record({QStringLiteral("color"), title, QString(), QString(), parent, initial, {}});
         return answer.canConvert<QColor>() ? answer.value<QColor>() : QColor();
     }
     return QColorDialog::getColor(initial, parent, title);
@@ -107,7 +108,13 @@ void warning(QWidget* parent, const QString& title, const QString& text)
 void showModal(QDialog& dialog)
 {
     if (testing) {
-        record({QStringLiteral("dialog"), dialog.windowTitle(), QString(), QString(), dialog.parentWidget(), {}, {}});
+        record({QStringLiteral("dialog"),
+                dialog.windowTitle(),
+                QString(),
+                QString(),
+                dialog.parentWidget(),
+                {},
+                {}});
         return;
     }
     dialog.exec();

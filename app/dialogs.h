@@ -26,7 +26,8 @@ void warning(QWidget* parent, const QString& title, const QString& text);
 void showModal(QDialog& dialog);
 
 // Test support.
-struct Call {
+struct Call
+{
     QString kind; // "open", "save", "folder", "color", "question", "information", "warning", "dialog"
     QString caption;
     QString text; // message text, or the start folder of a file dialog

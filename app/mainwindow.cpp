@@ -48,30 +48,39 @@ void MainWindow::applyApplicationLook()
     const QColor skyBlue(135, 206, 250);
     QPalette palette;
     const std::pair<QPalette::ColorRole, QColor> roles[] = {
-        {QPalette::Window, lightGrey},       {QPalette::WindowText, Qt::black},
-        {QPalette::Base, Qt::white},         {QPalette::AlternateBase, Qt::yellow},
-        {QPalette::ToolTipBase, Qt::black},  {QPalette::ToolTipText, Qt::black},
-        {QPalette::Text, Qt::black},         {QPalette::Button, lightGrey},
-        {QPalette::ButtonText, Qt::black},   {QPalette::BrightText, Qt::magenta},
-        {QPalette::Light, lightGrey},        {QPalette::Midlight, Qt::red},
-        {QPalette::Dark, Qt::gray},          {QPalette::Mid, Qt::red},
-        {QPalette::Shadow, Qt::red},         {QPalette::Highlight, skyBlue},
-        {QPalette::HighlightedText, Qt::black}, {QPalette::Link, QColor(0, 0, 255)},
+        {QPalette::Window, lightGrey},
+        {QPalette::WindowText, Qt::black},
+        {QPalette::Base, Qt::white},
+        {QPalette::AlternateBase, Qt::yellow},
+        {QPalette::ToolTipBase, Qt::black},
+        {QPalette::ToolTipText, Qt::black},
+        {QPalette::Text, Qt::black},
+        {QPalette::Button, lightGrey},
+        {QPalette::ButtonText, Qt::black},
+        {QPalette::BrightText, Qt::magenta},
+        {QPalette::Light, lightGrey},
+        {QPalette::Midlight, Qt::red},
+        {QPalette::Dark, Qt::gray},
+        {QPalette::Mid, Qt::red},
+        {QPalette::Shadow, Qt::red},
+        {QPalette::Highlight, skyBlue},
+        {QPalette::HighlightedText, Qt::black},
+        {QPalette::Link, QColor(0, 0, 255)},
         {QPalette::LinkVisited, skyBlue},
     };
     for (const auto& role : roles)
         palette.setColor(QPalette::All, role.first, role.second);
 
-    const QString sheet = QStringLiteral(
-        "QToolTip { color: #FFFFFF; background-color: #26A3E2; border: 1px solid white; }"
-        "QLineEdit:!enabled { background-color: #424242; }"
-        "QPushButton:!enabled { background-color: #505050; color: #999999; }"
-        "QSpinBox:!enabled { background-color: #424242; }"
-        "QMenu { background-color: #D3D3D3; }"
-        "QMenu::item:!enabled { color: #999999; }"
-        "QMenu::item:selected { color: #000000; background-color: #87CEFA; }"
-        "QMenu::item:selected:!enabled { color: #000000; }"
-        "QMenu::separator { }");
+    const QString sheet =
+        QStringLiteral("QToolTip { color: #FFFFFF; background-color: #26A3E2; border: 1px solid white; }"
+                       "QLineEdit:!enabled { background-color: #424242; }"
+                       "QPushButton:!enabled { background-color: #505050; color: #999999; }"
+                       "QSpinBox:!enabled { background-color: #424242; }"
+                       "QMenu { background-color: #D3D3D3; }"
+                       "QMenu::item:!enabled { color: #999999; }"
+                       "QMenu::item:selected { color: #000000; background-color: #87CEFA; }"
+                       "QMenu::item:selected:!enabled { color: #000000; }"
+                       "QMenu::separator { }");
 
     QApplication::setPalette(palette);
     qApp->setStyleSheet(sheet);

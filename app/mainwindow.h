@@ -21,7 +21,7 @@ class MainWindow : public QMainWindow
 {
     Q_OBJECT
 
-public:
+  public:
     explicit MainWindow(QWidget* parent = nullptr);
     ~MainWindow() override;
 
@@ -29,7 +29,8 @@ public:
     static QString defaultProjectFolder();
 
     // Design state. The controls hold every other value of the design.
-    QColor backgroundColor, gradientStartColor, gradientEndColor, imageColor, textColor, strokeColor, shadowColor;
+    QColor backgroundColor, gradientStartColor, gradientEndColor, imageColor, textColor, strokeColor,
+        shadowColor;
     QColor graphicsColor;
     QImage customImage;
     QPixmap iconPixmap;
@@ -47,10 +48,10 @@ public:
     // which case nothing changes.
     bool readProjectFile(const QString& path);
 
-protected:
+  protected:
     void closeEvent(QCloseEvent* event) override;
 
-private slots:
+  private slots:
     void on_actionNew_triggered();
     void on_actionSaveProject_triggered();
     void on_actionSaveProjectAs_triggered();
@@ -137,7 +138,7 @@ private slots:
     void on_sliderGraphicsQuality_valueChanged(int);
     void on_buttonSaveImage_clicked();
 
-private:
+  private:
     void applyApplicationLook();
     void resetDesign();
     void markDesignChanged();

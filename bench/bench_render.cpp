@@ -56,7 +56,6 @@ IconDesign textDesign()
     return d;
 }
 
-
 // Picture edits (offset, scale, tint): the decoded picture is kept, the picture layer is rebuilt.
 void pictureEdit(benchmark::State& state, IconDesign design)
 {
@@ -69,13 +68,34 @@ void pictureEdit(benchmark::State& state, IconDesign design)
     }
 }
 
-void BM_DefaultDesignWarm(benchmark::State& s) { run(s, IconDesign(), false); }
-void BM_DefaultPictureEdit(benchmark::State& s) { pictureEdit(s, IconDesign()); }
-void BM_Scale999PictureEdit(benchmark::State& s) { pictureEdit(s, hugeDesign()); }
-void BM_DefaultDesignCold(benchmark::State& s) { run(s, IconDesign(), true); }
-void BM_TextStrokeShadowWarm(benchmark::State& s) { run(s, textDesign(), false); }
-void BM_Scale999Warm(benchmark::State& s) { run(s, hugeDesign(), false); }
-void BM_Scale999Cold(benchmark::State& s) { run(s, hugeDesign(), true); }
+void BM_DefaultDesignWarm(benchmark::State& s)
+{
+    run(s, IconDesign(), false);
+}
+void BM_DefaultPictureEdit(benchmark::State& s)
+{
+    pictureEdit(s, IconDesign());
+}
+void BM_Scale999PictureEdit(benchmark::State& s)
+{
+    pictureEdit(s, hugeDesign());
+}
+void BM_DefaultDesignCold(benchmark::State& s)
+{
+    run(s, IconDesign(), true);
+}
+void BM_TextStrokeShadowWarm(benchmark::State& s)
+{
+    run(s, textDesign(), false);
+}
+void BM_Scale999Warm(benchmark::State& s)
+{
+    run(s, hugeDesign(), false);
+}
+void BM_Scale999Cold(benchmark::State& s)
+{
+    run(s, hugeDesign(), true);
+}
 
 void graphic(benchmark::State& state, bool cold)
 {
@@ -90,8 +110,14 @@ void graphic(benchmark::State& state, bool cold)
         benchmark::DoNotOptimize(g.cacheKey());
     }
 }
-void BM_RenderGraphicWarm(benchmark::State& s) { graphic(s, false); }
-void BM_RenderGraphicCold(benchmark::State& s) { graphic(s, true); }
+void BM_RenderGraphicWarm(benchmark::State& s)
+{
+    graphic(s, false);
+}
+void BM_RenderGraphicCold(benchmark::State& s)
+{
+    graphic(s, true);
+}
 
 // The whole iOS set (twelve PNGs) from the stored 1024 icon, as "Save Icon(s)" writes it.
 void BM_ExportIosSetPng(benchmark::State& state)
@@ -102,9 +128,9 @@ void BM_ExportIosSetPng(benchmark::State& state)
     for (auto _ : state) {
         bool ok = true;
         for (int size : sizes)
-            ok &= Export::writeImageFile(Export::iconFileName(dir.path(), size, QStringLiteral("stamp"),
-                                                              QStringLiteral("png")),
-                                         scaledCopy(icon, size, size), "PNG", -1, QSize(size, size));
+            ok &= Export::writeImageFile(
+                Export::iconFileName(dir.path(), size, QStringLiteral("stamp"), QStringLiteral("png")),
+                scaledCopy(icon, size, size), "PNG", -1, QSize(size, size));
         if (!ok)
             state.SkipWithError("write failed");
     }
@@ -121,7 +147,11 @@ BENCHMARK(BM_Scale999Warm)->Apply(configure);
 BENCHMARK(BM_Scale999Cold)->Apply(configure);
 BENCHMARK(BM_RenderGraphicWarm)->Apply(configure);
 BENCHMARK(BM_RenderGraphicCold)->Apply(configure);
-BENCHMARK(BM_ExportIosSetPng)->Iterations(1)->Repetitions(11)->ReportAggregatesOnly(true)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_ExportIosSetPng)
+    ->Iterations(1)
+    ->Repetitions(11)
+    ->ReportAggregatesOnly(true)
+    ->Unit(benchmark::kMillisecond);
 
 int main(int argc, char** argv)
 {

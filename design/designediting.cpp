@@ -65,12 +65,12 @@ void MainWindow::resetDesign()
     ui->radioExportAndroid->setChecked(true);
     ui->radioExportiOS->setChecked(false);
     ui->radioExportCustomSize->setChecked(false);
-    for (QCheckBox* box : {ui->checkExportAndroid48, ui->checkExportAndroid72, ui->checkExportAndroid96,
-                           ui->checkExportAndroid144, ui->checkExportAndroid192, ui->checkExportAndroid512,
-                           ui->checkExportiOS29, ui->checkExportiOS40, ui->checkExportiOS58, ui->checkExportiOS60,
-                           ui->checkExportiOS76, ui->checkExportiOS80, ui->checkExportiOS87, ui->checkExportiOS120,
-                           ui->checkExportiOS152, ui->checkExportiOS167, ui->checkExportiOS180,
-                           ui->checkExportiOS1024})
+    for (QCheckBox* box :
+         {ui->checkExportAndroid48, ui->checkExportAndroid72, ui->checkExportAndroid96,
+          ui->checkExportAndroid144, ui->checkExportAndroid192, ui->checkExportAndroid512,
+          ui->checkExportiOS29, ui->checkExportiOS40, ui->checkExportiOS58, ui->checkExportiOS60,
+          ui->checkExportiOS76, ui->checkExportiOS80, ui->checkExportiOS87, ui->checkExportiOS120,
+          ui->checkExportiOS152, ui->checkExportiOS167, ui->checkExportiOS180, ui->checkExportiOS1024})
         box->setChecked(true);
     ui->spinExportCustomSize->setValue(1024);
     ui->comboIconFormat->setCurrentIndex(0);
@@ -136,13 +136,22 @@ void MainWindow::iconEdited()
 }
 
 // Background
-void MainWindow::on_sliderBackgroundCornerCurvature_valueChanged(int) { iconEdited(); }
-void MainWindow::on_radioBackgroundColor_clicked() { iconEdited(); }
+void MainWindow::on_sliderBackgroundCornerCurvature_valueChanged(int)
+{
+    iconEdited();
+}
+void MainWindow::on_radioBackgroundColor_clicked()
+{
+    iconEdited();
+}
 void MainWindow::on_buttonBackgroundColor_clicked()
 {
     pickColor(backgroundColor, ui->buttonBackgroundColor, false);
 }
-void MainWindow::on_radioBackgroundGradient_clicked() { iconEdited(); }
+void MainWindow::on_radioBackgroundGradient_clicked()
+{
+    iconEdited();
+}
 void MainWindow::on_buttonBackgroundGradientStartColor_clicked()
 {
     pickColor(gradientStartColor, ui->buttonBackgroundGradientStartColor, false);
@@ -151,70 +160,229 @@ void MainWindow::on_buttonBackgroundGradientEndColor_clicked()
 {
     pickColor(gradientEndColor, ui->buttonBackgroundGradientEndColor, false);
 }
-void MainWindow::on_sliderBackgroundGradientStartPointX_valueChanged(int) { iconEdited(); }
-void MainWindow::on_sliderBackgroundGradientStartPointY_valueChanged(int) { iconEdited(); }
-void MainWindow::on_sliderBackgroundGradientEndPointX_valueChanged(int) { iconEdited(); }
-void MainWindow::on_sliderBackgroundGradientEndPointY_valueChanged(int) { iconEdited(); }
-void MainWindow::on_radioBackgroundTransparent_clicked() { iconEdited(); }
+void MainWindow::on_sliderBackgroundGradientStartPointX_valueChanged(int)
+{
+    iconEdited();
+}
+void MainWindow::on_sliderBackgroundGradientStartPointY_valueChanged(int)
+{
+    iconEdited();
+}
+void MainWindow::on_sliderBackgroundGradientEndPointX_valueChanged(int)
+{
+    iconEdited();
+}
+void MainWindow::on_sliderBackgroundGradientEndPointY_valueChanged(int)
+{
+    iconEdited();
+}
+void MainWindow::on_radioBackgroundTransparent_clicked()
+{
+    iconEdited();
+}
 
 // Image
-void MainWindow::on_radioImageFlat_clicked() { iconEdited(); }
-void MainWindow::on_listImageFlat_itemClicked(QListWidgetItem*) { iconEdited(); }
-void MainWindow::on_radioImageColored_clicked() { iconEdited(); }
-void MainWindow::on_listImageColored_itemClicked(QListWidgetItem*) { iconEdited(); }
-void MainWindow::on_radioImageCustom_clicked() { iconEdited(); }
-void MainWindow::on_radioImageNone_clicked() { iconEdited(); }
-void MainWindow::on_spinImageScale_valueChanged(int) { iconEdited(); }
-void MainWindow::on_buttonImageColor_clicked() { pickColor(imageColor, ui->buttonImageColor, false); }
-void MainWindow::on_spinImageOffsetX_valueChanged(int) { iconEdited(); }
-void MainWindow::on_spinImageOffsetY_valueChanged(int) { iconEdited(); }
+void MainWindow::on_radioImageFlat_clicked()
+{
+    iconEdited();
+}
+void MainWindow::on_listImageFlat_itemClicked(QListWidgetItem*)
+{
+    iconEdited();
+}
+void MainWindow::on_radioImageColored_clicked()
+{
+    iconEdited();
+}
+void MainWindow::on_listImageColored_itemClicked(QListWidgetItem*)
+{
+    iconEdited();
+}
+void MainWindow::on_radioImageCustom_clicked()
+{
+    iconEdited();
+}
+void MainWindow::on_radioImageNone_clicked()
+{
+    iconEdited();
+}
+void MainWindow::on_spinImageScale_valueChanged(int)
+{
+    iconEdited();
+}
+void MainWindow::on_buttonImageColor_clicked()
+{
+    pickColor(imageColor, ui->buttonImageColor, false);
+}
+void MainWindow::on_spinImageOffsetX_valueChanged(int)
+{
+    iconEdited();
+}
+void MainWindow::on_spinImageOffsetY_valueChanged(int)
+{
+    iconEdited();
+}
 
 // Text
-void MainWindow::on_editText_textChanged(const QString&) { iconEdited(); }
-void MainWindow::on_comboTextFontType_activated(int) { iconEdited(); }
-void MainWindow::on_spinTextFontSize_valueChanged(int) { iconEdited(); }
-void MainWindow::on_checkTextBold_clicked() { iconEdited(); }
-void MainWindow::on_buttonTextColor_clicked() { pickColor(textColor, ui->buttonTextColor, false); }
-void MainWindow::on_checkTextItalic_clicked() { iconEdited(); }
-void MainWindow::on_spinTextOffsetX_valueChanged(int) { iconEdited(); }
-void MainWindow::on_spinTextOffsetY_valueChanged(int) { iconEdited(); }
-void MainWindow::on_checkTextStroke_clicked() { iconEdited(); }
-void MainWindow::on_sliderTextStrokeWidth_valueChanged(int) { iconEdited(); }
-void MainWindow::on_buttonTextStrokeColor_clicked() { pickColor(strokeColor, ui->buttonTextStrokeColor, false); }
-void MainWindow::on_checkTextShadow_clicked() { iconEdited(); }
-void MainWindow::on_sliderTextShadowOffset_valueChanged(int) { iconEdited(); }
-void MainWindow::on_sliderTextShadowAngle_valueChanged(int) { iconEdited(); }
-void MainWindow::on_buttonTextShadowColor_clicked() { pickColor(shadowColor, ui->buttonTextShadowColor, false); }
+void MainWindow::on_editText_textChanged(const QString&)
+{
+    iconEdited();
+}
+void MainWindow::on_comboTextFontType_activated(int)
+{
+    iconEdited();
+}
+void MainWindow::on_spinTextFontSize_valueChanged(int)
+{
+    iconEdited();
+}
+void MainWindow::on_checkTextBold_clicked()
+{
+    iconEdited();
+}
+void MainWindow::on_buttonTextColor_clicked()
+{
+    pickColor(textColor, ui->buttonTextColor, false);
+}
+void MainWindow::on_checkTextItalic_clicked()
+{
+    iconEdited();
+}
+void MainWindow::on_spinTextOffsetX_valueChanged(int)
+{
+    iconEdited();
+}
+void MainWindow::on_spinTextOffsetY_valueChanged(int)
+{
+    iconEdited();
+}
+void MainWindow::on_checkTextStroke_clicked()
+{
+    iconEdited();
+}
+void MainWindow::on_sliderTextStrokeWidth_valueChanged(int)
+{
+    iconEdited();
+}
+void MainWindow::on_buttonTextStrokeColor_clicked()
+{
+    pickColor(strokeColor, ui->buttonTextStrokeColor, false);
+}
+void MainWindow::on_checkTextShadow_clicked()
+{
+    iconEdited();
+}
+void MainWindow::on_sliderTextShadowOffset_valueChanged(int)
+{
+    iconEdited();
+}
+void MainWindow::on_sliderTextShadowAngle_valueChanged(int)
+{
+    iconEdited();
+}
+void MainWindow::on_buttonTextShadowColor_clicked()
+{
+    pickColor(shadowColor, ui->buttonTextShadowColor, false);
+}
 
 // Export settings belong to the saved project but not to the picture: they only mark.
-void MainWindow::on_radioExportAndroid_clicked() { markDesignChanged(); }
-void MainWindow::on_checkExportAndroid48_clicked() { markDesignChanged(); }
-void MainWindow::on_checkExportAndroid72_clicked() { markDesignChanged(); }
-void MainWindow::on_checkExportAndroid96_clicked() { markDesignChanged(); }
-void MainWindow::on_checkExportAndroid144_clicked() { markDesignChanged(); }
-void MainWindow::on_checkExportAndroid192_clicked() { markDesignChanged(); }
-void MainWindow::on_checkExportAndroid512_clicked() { markDesignChanged(); }
-void MainWindow::on_radioExportiOS_clicked() { markDesignChanged(); }
-void MainWindow::on_checkExportiOS29_clicked() { markDesignChanged(); }
-void MainWindow::on_checkExportiOS40_clicked() { markDesignChanged(); }
-void MainWindow::on_checkExportiOS58_clicked() { markDesignChanged(); }
-void MainWindow::on_checkExportiOS60_clicked() { markDesignChanged(); }
-void MainWindow::on_checkExportiOS76_clicked() { markDesignChanged(); }
-void MainWindow::on_checkExportiOS80_clicked() { markDesignChanged(); }
-void MainWindow::on_checkExportiOS87_clicked() { markDesignChanged(); }
-void MainWindow::on_checkExportiOS120_clicked() { markDesignChanged(); }
-void MainWindow::on_checkExportiOS152_clicked() { markDesignChanged(); }
-void MainWindow::on_checkExportiOS167_clicked() { markDesignChanged(); }
-void MainWindow::on_checkExportiOS180_clicked() { markDesignChanged(); }
-void MainWindow::on_checkExportiOS1024_clicked() { markDesignChanged(); }
-void MainWindow::on_radioExportCustomSize_clicked() { markDesignChanged(); }
-void MainWindow::on_spinExportCustomSize_valueChanged(int) { markDesignChanged(); }
+void MainWindow::on_radioExportAndroid_clicked()
+{
+    markDesignChanged();
+}
+void MainWindow::on_checkExportAndroid48_clicked()
+{
+    markDesignChanged();
+}
+void MainWindow::on_checkExportAndroid72_clicked()
+{
+    markDesignChanged();
+}
+void MainWindow::on_checkExportAndroid96_clicked()
+{
+    markDesignChanged();
+}
+void MainWindow::on_checkExportAndroid144_clicked()
+{
+    markDesignChanged();
+}
+void MainWindow::on_checkExportAndroid192_clicked()
+{
+    markDesignChanged();
+}
+void MainWindow::on_checkExportAndroid512_clicked()
+{
+    markDesignChanged();
+}
+void MainWindow::on_radioExportiOS_clicked()
+{
+    markDesignChanged();
+}
+void MainWindow::on_checkExportiOS29_clicked()
+{
+    markDesignChanged();
+}
+void MainWindow::on_checkExportiOS40_clicked()
+{
+    markDesignChanged();
+}
+void MainWindow::on_checkExportiOS58_clicked()
+{
+    markDesignChanged();
+}
+void MainWindow::on_checkExportiOS60_clicked()
+{
+    markDesignChanged();
+}
+void MainWindow::on_checkExportiOS76_clicked()
+{
+    markDesignChanged();
+}
+void MainWindow::on_checkExportiOS80_clicked()
+{
+    markDesignChanged();
+}
+void MainWindow::on_checkExportiOS87_clicked()
+{
+    markDesignChanged();
+}
+void MainWindow::on_checkExportiOS120_clicked()
+{
+    markDesignChanged();
+}
+void MainWindow::on_checkExportiOS152_clicked()
+{
+    markDesignChanged();
+}
+void MainWindow::on_checkExportiOS167_clicked()
+{
+    markDesignChanged();
+}
+void MainWindow::on_checkExportiOS180_clicked()
+{
+    markDesignChanged();
+}
+void MainWindow::on_checkExportiOS1024_clicked()
+{
+    markDesignChanged();
+}
+void MainWindow::on_radioExportCustomSize_clicked()
+{
+    markDesignChanged();
+}
+void MainWindow::on_spinExportCustomSize_valueChanged(int)
+{
+    markDesignChanged();
+}
 void MainWindow::on_comboIconFormat_activated(int)
 {
     applyQualityRule(ui->comboIconFormat, ui->sliderIconQuality);
     markDesignChanged();
 }
-void MainWindow::on_sliderIconQuality_valueChanged(int) { markDesignChanged(); }
+void MainWindow::on_sliderIconQuality_valueChanged(int)
+{
+    markDesignChanged();
+}
 
 // Graphics
 void MainWindow::on_comboGraphicsCategory_activated(int)
@@ -223,26 +391,65 @@ void MainWindow::on_comboGraphicsCategory_activated(int)
     refreshGraphicPreview();
     markDesignChanged();
 }
-void MainWindow::on_buttonGraphicsColor_clicked() { pickColor(graphicsColor, ui->buttonGraphicsColor, true); }
+void MainWindow::on_buttonGraphicsColor_clicked()
+{
+    pickColor(graphicsColor, ui->buttonGraphicsColor, true);
+}
 void MainWindow::on_listGraphics_itemClicked(QListWidgetItem*)
 {
     refreshGraphicPreview();
     markDesignChanged();
 }
-void MainWindow::on_radioGraphicsSize20_clicked() { markDesignChanged(); }
-void MainWindow::on_radioGraphicsSize30_clicked() { markDesignChanged(); }
-void MainWindow::on_radioGraphicsSize40_clicked() { markDesignChanged(); }
-void MainWindow::on_radioGraphicsSize50_clicked() { markDesignChanged(); }
-void MainWindow::on_radioGraphicsSize60_clicked() { markDesignChanged(); }
-void MainWindow::on_radioGraphicsSize90_clicked() { markDesignChanged(); }
-void MainWindow::on_radioGraphicsSize100_clicked() { markDesignChanged(); }
-void MainWindow::on_radioGraphicsSize120_clicked() { markDesignChanged(); }
-void MainWindow::on_radioGraphicsSize150_clicked() { markDesignChanged(); }
-void MainWindow::on_radioGraphicsSizeCustom_clicked() { markDesignChanged(); }
-void MainWindow::on_spinGraphicsCustomSize_valueChanged(int) { markDesignChanged(); }
+void MainWindow::on_radioGraphicsSize20_clicked()
+{
+    markDesignChanged();
+}
+void MainWindow::on_radioGraphicsSize30_clicked()
+{
+    markDesignChanged();
+}
+void MainWindow::on_radioGraphicsSize40_clicked()
+{
+    markDesignChanged();
+}
+void MainWindow::on_radioGraphicsSize50_clicked()
+{
+    markDesignChanged();
+}
+void MainWindow::on_radioGraphicsSize60_clicked()
+{
+    markDesignChanged();
+}
+void MainWindow::on_radioGraphicsSize90_clicked()
+{
+    markDesignChanged();
+}
+void MainWindow::on_radioGraphicsSize100_clicked()
+{
+    markDesignChanged();
+}
+void MainWindow::on_radioGraphicsSize120_clicked()
+{
+    markDesignChanged();
+}
+void MainWindow::on_radioGraphicsSize150_clicked()
+{
+    markDesignChanged();
+}
+void MainWindow::on_radioGraphicsSizeCustom_clicked()
+{
+    markDesignChanged();
+}
+void MainWindow::on_spinGraphicsCustomSize_valueChanged(int)
+{
+    markDesignChanged();
+}
 void MainWindow::on_comboGraphicsFormat_activated(int)
 {
     applyQualityRule(ui->comboGraphicsFormat, ui->sliderGraphicsQuality);
     markDesignChanged();
 }
-void MainWindow::on_sliderGraphicsQuality_valueChanged(int) { markDesignChanged(); }
+void MainWindow::on_sliderGraphicsQuality_valueChanged(int)
+{
+    markDesignChanged();
+}

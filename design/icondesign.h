@@ -7,7 +7,8 @@
 // Every parameter of one icon, in canvas pixels of the 1024 x 1024 composition. A by-value snapshot
 // assembled from the window's controls for one composition; it does not clamp, renderIcon resolves
 // contradictory switches by a fixed priority.
-struct IconDesign {
+struct IconDesign
+{
     // Background
     bool useBackgroundColor = true;
     bool useBackgroundGradient = false;

@@ -55,7 +55,8 @@ const char* const usage =
     "are, each failure is named), 2 for a usage error or a project file that cannot be opened\n"
     "(nothing is written).\n";
 
-struct LoadedProject {
+struct LoadedProject
+{
     Project::State state;
     IconDesign design;
 };
@@ -134,12 +135,14 @@ int runCommandLine(const QStringList& arguments, QTextStream& out, QTextStream& 
             bool ok = false;
             size = i + 1 < arguments.size() ? arguments[++i].toInt(&ok) : 0;
             if (!ok || size < 1 || size > 4096)
-                return usageError(err, QStringLiteral("--size takes a whole number of pixels from 1 to 4096."));
+                return usageError(err,
+                                  QStringLiteral("--size takes a whole number of pixels from 1 to 4096."));
             sizeGiven = true;
         } else if (a == QLatin1String("--target")) {
             packageTarget = i + 1 < arguments.size() ? arguments[++i] : QString();
             if (!Packages::targets().contains(packageTarget) && packageTarget != QLatin1String("all"))
-                return usageError(err, QStringLiteral("--target takes one of android, ios, macos, windows, web or all."));
+                return usageError(
+                    err, QStringLiteral("--target takes one of android, ios, macos, windows, web or all."));
         } else if (a.startsWith(QLatin1Char('-')) && a.size() > 1) {
             return usageError(err, QStringLiteral("Unknown option \"%1\".").arg(a));
         } else {
@@ -149,15 +152,16 @@ int runCommandLine(const QStringList& arguments, QTextStream& out, QTextStream& 
     if (positional.isEmpty())
         return usageError(err, QStringLiteral("No command given."));
     const QString command = positional.takeFirst();
-    const bool known = command == QLatin1String("icons") || command == QLatin1String("image")
-                       || command == QLatin1String("render") || command == QLatin1String("package");
+    const bool known = command == QLatin1String("icons") || command == QLatin1String("image") ||
+                       command == QLatin1String("render") || command == QLatin1String("package");
     if (!known)
         return usageError(err, QStringLiteral("Unknown command \"%1\".").arg(command));
     if (positional.size() != 2)
-        return usageError(err, QStringLiteral("The %1 command takes a project file and %2.")
-                                   .arg(command, command == QLatin1String("icons") || command == QLatin1String("package")
-                                                     ? QStringLiteral("a folder")
-                                                     : QStringLiteral("a file name")));
+        return usageError(
+            err, QStringLiteral("The %1 command takes a project file and %2.")
+                     .arg(command, command == QLatin1String("icons") || command == QLatin1String("package")
+                                       ? QStringLiteral("a folder")
+                                       : QStringLiteral("a file name")));
     if (command == QLatin1String("package") && packageTarget.isEmpty())
         return usageError(err, QStringLiteral("The package command needs --target."));
     if (!packageTarget.isEmpty() && command != QLatin1String("package"))
@@ -203,8 +207,8 @@ int runCommandLine(const QStringList& arguments, QTextStream& out, QTextStream& 
         ok = Export::writeGraphic(renderGraphic(category, color, row), target, plan);
     } else {
         const Export::Format& format = Export::formats[formatForExtension(target)];
-        ok = Export::writeImageFile(target, scaledCopy(renderIcon(project.design), size, size), format.name, -1,
-                                    QSize(size, size));
+        ok = Export::writeImageFile(target, scaledCopy(renderIcon(project.design), size, size), format.name,
+                                    -1, QSize(size, size));
         if (!ok && (qstrcmp(format.name, "ICO") == 0 || qstrcmp(format.name, "ICNS") == 0))
             err << format.name << " cannot hold " << size << " x " << size << " pixels.\n";
     }

@@ -18,16 +18,16 @@ void MainWindow::on_buttonImageCustomBrowse_clicked()
     // The path is shown with this platform's "/" separators, so the project file stores a path
     // that loads the picture again.
     ui->editImageCustom->setText(path);
-    rememberFolder(Folders::imageCustomBrowse, Export::folderOf(ui->editImageCustom->text(), QLatin1Char('/')));
+    rememberFolder(Folders::imageCustomBrowse,
+                   Export::folderOf(ui->editImageCustom->text(), QLatin1Char('/')));
     refreshIconPreview();
     markDesignChanged();
 }
 
 void MainWindow::on_buttonSaveIcons_clicked()
 {
-    const QString folder = Dialogs::getExistingDirectory(this, tr("Select Folder"),
-                                                         rememberedFolder(Folders::saveIcons),
-                                                         QFileDialog::ShowDirsOnly);
+    const QString folder = Dialogs::getExistingDirectory(
+        this, tr("Select Folder"), rememberedFolder(Folders::saveIcons), QFileDialog::ShowDirsOnly);
     if (folder.isEmpty())
         return;
     rememberFolder(Folders::saveIcons, folder);
@@ -46,8 +46,8 @@ void MainWindow::on_buttonSaveImage_clicked()
 {
     const Export::ImagePlan plan = Export::imagePlan(projectState());
     const char* filter = Export::formats[plan.format >= 0 ? plan.format : 0].filter;
-    const QString path = Dialogs::getSaveFileName(this, tr("Save Image"), rememberedFolder(Folders::saveImage),
-                                                  tr(filter));
+    const QString path =
+        Dialogs::getSaveFileName(this, tr("Save Image"), rememberedFolder(Folders::saveImage), tr(filter));
     if (path.isEmpty())
         return;
     rememberFolder(Folders::saveImage, Export::folderOf(path, QLatin1Char('/')));

@@ -8,9 +8,9 @@
 namespace Export {
 
 const Format formats[iconFormatCount] = {
-    {"PNG", "png", "PNG Image (*.png)", false},   {"JPG", "jpg", "JPG Image (*.jpg *.jpeg)", true},
-    {"BMP", "bmp", "BMP Image (*.bmp)", false},   {"TIFF", "tiff", "TIFF Image (*.tiff *.tif)", false},
-    {"ICO", "ico", "ICO Image (*.ico)", false},   {"ICNS", "icns", "ICNS Image (*.icns)", false},
+    {"PNG", "png", "PNG Image (*.png)", false}, {"JPG", "jpg", "JPG Image (*.jpg *.jpeg)", true},
+    {"BMP", "bmp", "BMP Image (*.bmp)", false}, {"TIFF", "tiff", "TIFF Image (*.tiff *.tif)", false},
+    {"ICO", "ico", "ICO Image (*.ico)", false}, {"ICNS", "icns", "ICNS Image (*.icns)", false},
 };
 
 const SizeOption androidSizes[6] = {
@@ -26,15 +26,15 @@ const SizeOption iosSizes[12] = {
 };
 
 const SizeOption graphicSizes[9] = {
-    {20, "radioGraphicsSize20"}, {30, "radioGraphicsSize30"},   {40, "radioGraphicsSize40"},
-    {50, "radioGraphicsSize50"}, {60, "radioGraphicsSize60"},   {90, "radioGraphicsSize90"},
+    {20, "radioGraphicsSize20"},   {30, "radioGraphicsSize30"},   {40, "radioGraphicsSize40"},
+    {50, "radioGraphicsSize50"},   {60, "radioGraphicsSize60"},   {90, "radioGraphicsSize90"},
     {100, "radioGraphicsSize100"}, {120, "radioGraphicsSize120"}, {150, "radioGraphicsSize150"},
 };
 
 QString timeStamp(const QDateTime& moment)
 {
-    return moment.date().toString(QStringLiteral("dd-MM-yyyy")) + QLatin1Char(' ')
-           + moment.time().toString(QStringLiteral("hh-mm-ss"));
+    return moment.date().toString(QStringLiteral("dd-MM-yyyy")) + QLatin1Char(' ') +
+           moment.time().toString(QStringLiteral("hh-mm-ss"));
 }
 
 QString iconFileName(const QString& folder, int size, const QString& stamp, const QString& extension)
@@ -51,7 +51,8 @@ QString folderOf(const QString& path, QChar separator)
     return cut < 0 ? path : path.left(cut);
 }
 
-bool writeImageFile(const QString& path, const QPixmap& image, const char* format, int quality, QSize expected)
+bool writeImageFile(const QString& path, const QPixmap& image, const char* format, int quality,
+                    QSize expected)
 {
     return writeImageFile(path, image.toImage(), format, quality, expected);
 }
@@ -96,9 +97,8 @@ QImage loadCustomPicture(const QString& path)
         return QImage();
     QImageReader reader(path);
     const QSize declared = reader.size();
-    if (declared.isValid()
-        && (declared.width() > 16384 || declared.height() > 16384
-            || qint64(declared.width()) * declared.height() > 100000000LL))
+    if (declared.isValid() && (declared.width() > 16384 || declared.height() > 16384 ||
+                               qint64(declared.width()) * declared.height() > 100000000LL))
         return QImage();
     return reader.read();
 }

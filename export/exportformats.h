@@ -9,7 +9,8 @@
 // Formats, size tables and file naming of the two exports, and the safe image writer they share.
 namespace Export {
 
-struct Format {
+struct Format
+{
     const char* name;      // format name handed to the image writer, also the combo box entry
     const char* extension; // icon set file extension
     const char* filter;    // save dialog filter of the graphic export
@@ -20,7 +21,8 @@ constexpr int iconFormatCount = 6;
 constexpr int graphicFormatCount = 4;
 extern const Format formats[iconFormatCount];
 
-struct SizeOption {
+struct SizeOption
+{
     int size;
     const char* control; // check box (icon sets) or radio button (graphic sizes)
 };
@@ -39,9 +41,11 @@ QString folderOf(const QString& path, QChar separator);
 // that replaces the old file only after a complete write. The file counts as written only when the
 // encoded image reads back at `expected` size (some writers silently resize); otherwise nothing
 // is left at `path` but what was there before. Returns whether the file was written.
-bool writeImageFile(const QString& path, const QPixmap& image, const char* format, int quality, QSize expected);
+bool writeImageFile(const QString& path, const QPixmap& image, const char* format, int quality,
+                    QSize expected);
 // The same for an image; safe to call from several threads at once.
-bool writeImageFile(const QString& path, const QImage& image, const char* format, int quality, QSize expected);
+bool writeImageFile(const QString& path, const QImage& image, const char* format, int quality,
+                    QSize expected);
 
 } // namespace Export
 

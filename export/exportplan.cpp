@@ -24,7 +24,8 @@ IconPlan iconPlan(const Project::State& state)
     IconPlan plan;
     const int index = value(state, "comboIconFormat");
     plan.format = index >= 0 && index < iconFormatCount ? index : -1;
-    plan.quality = plan.format >= 0 && formats[plan.format].usesQuality ? value(state, "sliderIconQuality") : -1;
+    plan.quality =
+        plan.format >= 0 && formats[plan.format].usesQuality ? value(state, "sliderIconQuality") : -1;
     auto ticked = [&](const SizeOption* options, int count) {
         for (int i = 0; i < count; ++i)
             if (value(state, options[i].control) != 0)
@@ -74,10 +75,10 @@ Outcome writeIconSet(const QPixmap& icon, const QString& folder, const IconPlan&
         for (int n = next++; n < count; n = next++) {
             const int i = order[n];
             const int size = plan.sizes[i];
-            ok[i] = plan.format >= 0
-                    && writeImageFile(iconFileName(folder, size, stamp, extension),
-                                      source.scaled(size, size, Qt::KeepAspectRatio, Qt::SmoothTransformation),
-                                      formats[plan.format].name, plan.quality, QSize(size, size));
+            ok[i] = plan.format >= 0 &&
+                    writeImageFile(iconFileName(folder, size, stamp, extension),
+                                   source.scaled(size, size, Qt::KeepAspectRatio, Qt::SmoothTransformation),
+                                   formats[plan.format].name, plan.quality, QSize(size, size));
         }
     };
     const int helpers = std::min(count, int(std::thread::hardware_concurrency())) - 1;
@@ -90,7 +91,8 @@ Outcome writeIconSet(const QPixmap& icon, const QString& folder, const IconPlan&
 
     Outcome outcome;
     for (int i = 0; i < count; ++i)
-        (ok[i] ? outcome.written : outcome.failed).append(iconFileName(folder, plan.sizes[i], stamp, extension));
+        (ok[i] ? outcome.written : outcome.failed)
+            .append(iconFileName(folder, plan.sizes[i], stamp, extension));
     return outcome;
 }
 
@@ -98,8 +100,8 @@ bool writeGraphic(const QPixmap& graphic, const QString& path, const ImagePlan& 
 {
     if (plan.format < 0 || plan.size <= 0)
         return false;
-    return writeImageFile(path, scaledCopy(graphic, plan.size, plan.size), formats[plan.format].name, plan.quality,
-                          QSize(plan.size, plan.size));
+    return writeImageFile(path, scaledCopy(graphic, plan.size, plan.size), formats[plan.format].name,
+                          plan.quality, QSize(plan.size, plan.size));
 }
 
 } // namespace Export

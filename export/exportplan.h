@@ -10,7 +10,8 @@
 // command-line program both go through these, so they write the same files.
 namespace Export {
 
-struct IconPlan {
+struct IconPlan
+{
     QList<int> sizes; // in the order written
     int format = 0;   // index into formats, -1 when the state names no format
     int quality = -1; // the slider's value for JPG, -1 otherwise
@@ -18,14 +19,16 @@ struct IconPlan {
 // The chosen set (Android, iOS or custom, the first checked radio) and its ticked sizes.
 IconPlan iconPlan(const Project::State& state);
 
-struct ImagePlan {
-    int size = 0;     // 0 when no size radio is checked
-    int format = 0;   // index into the first four formats, -1 when none
+struct ImagePlan
+{
+    int size = 0;   // 0 when no size radio is checked
+    int format = 0; // index into the first four formats, -1 when none
     int quality = -1;
 };
 ImagePlan imagePlan(const Project::State& state);
 
-struct Outcome {
+struct Outcome
+{
     QStringList written;
     QStringList failed;
 };

@@ -70,8 +70,8 @@ void writeBytes(const QString& path, const QByteArray& bytes, Outcome& outcome)
 {
     QDir().mkpath(QFileInfo(path).path());
     QSaveFile file(path);
-    const bool ok = !bytes.isEmpty() && file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size()
-                    && file.commit();
+    const bool ok = !bytes.isEmpty() && file.open(QIODevice::WriteOnly) &&
+                    file.write(bytes) == bytes.size() && file.commit();
     (ok ? outcome.written : outcome.failed).append(path);
 }
 
@@ -106,17 +106,22 @@ void android(const IconDesign& design, const QString& out, Outcome& outcome)
     }
     const QImage foreground = foregroundLayer(design);
     const QImage mono = monochrome(foreground);
-    const struct {
+    const struct
+    {
         const char* density;
         int legacy, adaptive;
-    } densities[] = {{"mdpi", 48, 108}, {"hdpi", 72, 162}, {"xhdpi", 96, 216}, {"xxhdpi", 144, 324},
+    } densities[] = {{"mdpi", 48, 108},
+                     {"hdpi", 72, 162},
+                     {"xhdpi", 96, 216},
+                     {"xxhdpi", 144, 324},
                      {"xxxhdpi", 192, 432}};
     for (const auto& d : densities) {
-        const QString dir = out + QStringLiteral("/res/mipmap-") + QLatin1String(d.density) + QLatin1Char('/');
+        const QString dir =
+            out + QStringLiteral("/res/mipmap-") + QLatin1String(d.density) + QLatin1Char('/');
         writePng(dir + QStringLiteral("ic_launcher.png"), scaled(icon, d.legacy), outcome);
         writePng(dir + QStringLiteral("ic_launcher_round.png"), scaled(circle, d.legacy), outcome);
-        writePng(dir + QStringLiteral("ic_launcher_foreground.png"), placed(foreground, adaptiveFrame, d.adaptive),
-                 outcome);
+        writePng(dir + QStringLiteral("ic_launcher_foreground.png"),
+                 placed(foreground, adaptiveFrame, d.adaptive), outcome);
         writePng(dir + QStringLiteral("ic_launcher_background.png"),
                  backgroundLayer(design, adaptiveFrame, d.adaptive), outcome);
         writePng(dir + QStringLiteral("ic_launcher_monochrome.png"), placed(mono, adaptiveFrame, d.adaptive),
@@ -182,9 +187,9 @@ void macos(const IconDesign& design, const QString& out, Outcome& outcome)
         QPainter p(&full);
         p.drawImage(100, 100, scaled(renderIcon(design).toImage(), 824));
     }
-    const QList<QPair<QByteArray, int>> types = {
-        {"icp4", 16}, {"icp5", 32}, {"icp6", 64}, {"ic07", 128}, {"ic08", 256}, {"ic09", 512}, {"ic10", 1024},
-        {"ic11", 32}, {"ic12", 64}, {"ic13", 256}, {"ic14", 512}};
+    const QList<QPair<QByteArray, int>> types = {{"icp4", 16},  {"icp5", 32},  {"icp6", 64},   {"ic07", 128},
+                                                 {"ic08", 256}, {"ic09", 512}, {"ic10", 1024}, {"ic11", 32},
+                                                 {"ic12", 64},  {"ic13", 256}, {"ic14", 512}};
     QList<QPair<QByteArray, QImage>> entries;
     for (const auto& t : types)
         entries.append({t.first, t.second == canvas ? full : scaled(full, t.second)});
@@ -225,7 +230,8 @@ void web(const IconDesign& design, const QString& out, Outcome& outcome)
     }
     const int size = 512;
     const double side = reach > 0 ? std::min(double(size), 0.4 * size * canvas / reach) : size;
-    const QRectF frame(512 - 512 * size / side, 512 - 512 * size / side, canvas * size / side, canvas * size / side);
+    const QRectF frame(512 - 512 * size / side, 512 - 512 * size / side, canvas * size / side,
+                       canvas * size / side);
     writePng(out + QStringLiteral("/icon-maskable-512.png"),
              composed(backgroundLayer(design, frame, size), placed(foreground, frame, size)), outcome);
     writePng(out + QStringLiteral("/apple-touch-icon.png"),
@@ -308,9 +314,7 @@ QImage opaque(const QImage& image)
 
 QByteArray icoFile(const QList<QImage>& images)
 {
-    auto le16 = [](QByteArray& b, quint16 v) {
-        b.append(char(v & 0xff)).append(char(v >> 8));
-    };
+    auto le16 = [](QByteArray& b, quint16 v) { b.append(char(v & 0xff)).append(char(v >> 8)); };
     auto le32 = [](QByteArray& b, quint32 v) {
         for (int i = 0; i < 4; ++i)
             b.append(char((v >> (8 * i)) & 0xff));
@@ -392,8 +396,9 @@ QByteArray icnsFile(const QList<QPair<QByteArray, QImage>>& entries)
 
 const QStringList& targets()
 {
-    static const QStringList names = {QStringLiteral("android"), QStringLiteral("ios"), QStringLiteral("macos"),
-                                      QStringLiteral("windows"), QStringLiteral("web")};
+    static const QStringList names = {QStringLiteral("android"), QStringLiteral("ios"),
+                                      QStringLiteral("macos"), QStringLiteral("windows"),
+                                      QStringLiteral("web")};
     return names;
 }
 
@@ -402,7 +407,9 @@ Outcome writePackage(const IconDesign& design, const QString& folder, const QStr
     Outcome outcome;
     const bool all = target == QLatin1String("all");
     // With every target, each gets a folder of its own.
-    auto dir = [&](const char* name) { return all ? folder + QLatin1Char('/') + QLatin1String(name) : folder; };
+    auto dir = [&](const char* name) {
+        return all ? folder + QLatin1Char('/') + QLatin1String(name) : folder;
+    };
     if (all || target == QLatin1String("android"))
         android(design, dir("android"), outcome);
     if (all || target == QLatin1String("ios"))

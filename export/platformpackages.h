@@ -32,7 +32,8 @@ QByteArray icnsFile(const QList<QPair<QByteArray, QImage>>& entries);
 
 const QStringList& targets(); // android, ios, macos, windows, web
 
-struct Outcome {
+struct Outcome
+{
     QStringList written;
     QStringList failed;
 };

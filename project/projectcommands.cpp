@@ -19,7 +19,9 @@ int selectedRow(const QListWidget* list)
 
 int component(const QColor& color, Project::Kind kind)
 {
-    return kind == Project::Kind::Red ? color.red() : kind == Project::Kind::Green ? color.green() : color.blue();
+    return kind == Project::Kind::Red     ? color.red()
+           : kind == Project::Kind::Green ? color.green()
+                                          : color.blue();
 }
 
 } // namespace
@@ -27,10 +29,14 @@ int component(const QColor& color, Project::Kind kind)
 QColor* MainWindow::colorMember(const QString& name)
 {
     const std::pair<const char*, QColor*> members[] = {
-        {"backgroundColor", &backgroundColor}, {"gradientStartColor", &gradientStartColor},
-        {"gradientEndColor", &gradientEndColor}, {"imageColor", &imageColor},
-        {"textColor", &textColor},             {"strokeColor", &strokeColor},
-        {"shadowColor", &shadowColor},         {"graphicsColor", &graphicsColor},
+        {"backgroundColor", &backgroundColor},
+        {"gradientStartColor", &gradientStartColor},
+        {"gradientEndColor", &gradientEndColor},
+        {"imageColor", &imageColor},
+        {"textColor", &textColor},
+        {"strokeColor", &strokeColor},
+        {"shadowColor", &shadowColor},
+        {"graphicsColor", &graphicsColor},
     };
     for (const auto& member : members)
         if (name == QLatin1String(member.first))

@@ -8,99 +8,99 @@
 namespace Project {
 
 const Line lines[lineCount] = {
-    {"sliderBackgroundCornerCurvature", Kind::Integer, 0, 512, 0}, // 1
-    {"radioBackgroundColor", Kind::Flag, 0, 0, 1}, // 2
-    {"backgroundColor", Kind::Red, 0, 0, 0}, // 3
-    {"backgroundColor", Kind::Green, 0, 0, 0}, // 4
-    {"backgroundColor", Kind::Blue, 0, 0, 0}, // 5
-    {"radioBackgroundGradient", Kind::Flag, 0, 0, 1}, // 6
-    {"gradientStartColor", Kind::Red, 0, 0, 0}, // 7
-    {"gradientStartColor", Kind::Green, 0, 0, 0}, // 8
-    {"gradientStartColor", Kind::Blue, 0, 0, 0}, // 9
-    {"gradientEndColor", Kind::Red, 0, 0, 0}, // 10
-    {"gradientEndColor", Kind::Green, 0, 0, 0}, // 11
-    {"gradientEndColor", Kind::Blue, 0, 0, 0}, // 12
+    {"sliderBackgroundCornerCurvature", Kind::Integer, 0, 512, 0},      // 1
+    {"radioBackgroundColor", Kind::Flag, 0, 0, 1},                      // 2
+    {"backgroundColor", Kind::Red, 0, 0, 0},                            // 3
+    {"backgroundColor", Kind::Green, 0, 0, 0},                          // 4
+    {"backgroundColor", Kind::Blue, 0, 0, 0},                           // 5
+    {"radioBackgroundGradient", Kind::Flag, 0, 0, 1},                   // 6
+    {"gradientStartColor", Kind::Red, 0, 0, 0},                         // 7
+    {"gradientStartColor", Kind::Green, 0, 0, 0},                       // 8
+    {"gradientStartColor", Kind::Blue, 0, 0, 0},                        // 9
+    {"gradientEndColor", Kind::Red, 0, 0, 0},                           // 10
+    {"gradientEndColor", Kind::Green, 0, 0, 0},                         // 11
+    {"gradientEndColor", Kind::Blue, 0, 0, 0},                          // 12
     {"sliderBackgroundGradientStartPointX", Kind::Integer, 0, 1024, 0}, // 13
     {"sliderBackgroundGradientStartPointY", Kind::Integer, 0, 1024, 0}, // 14
-    {"sliderBackgroundGradientEndPointX", Kind::Integer, 0, 1024, 0}, // 15
-    {"sliderBackgroundGradientEndPointY", Kind::Integer, 0, 1024, 0}, // 16
-    {"radioBackgroundTransparent", Kind::Flag, 0, 0, 1}, // 17
-    {"radioImageFlat", Kind::Flag, 0, 0, 2}, // 18
-    {"listImageFlat", Kind::ListRow, 0, 42, 0}, // 19
-    {"radioImageColored", Kind::Flag, 0, 0, 2}, // 20
-    {"listImageColored", Kind::ListRow, 0, 34, 0}, // 21
-    {"radioImageCustom", Kind::Flag, 0, 0, 2}, // 22
-    {"editImageCustom", Kind::Text, 0, 0, 0}, // 23
-    {"radioImageNone", Kind::Flag, 0, 0, 2}, // 24
-    {"spinImageScale", Kind::Integer, 1, 999, 0}, // 25
-    {"imageColor", Kind::Red, 0, 0, 0}, // 26
-    {"imageColor", Kind::Green, 0, 0, 0}, // 27
-    {"imageColor", Kind::Blue, 0, 0, 0}, // 28
-    {"spinImageOffsetX", Kind::Integer, -10000, 10000, 0}, // 29
-    {"spinImageOffsetY", Kind::Integer, -10000, 10000, 0}, // 30
-    {"editText", Kind::Text, 0, 0, 0}, // 31
-    {"comboTextFontType", Kind::ComboIndex, 0, -1, 0}, // 32
-    {"spinTextFontSize", Kind::Integer, 1, 999, 0}, // 33
-    {"checkTextBold", Kind::Flag, 0, 0, 0}, // 34
-    {"textColor", Kind::Red, 0, 0, 0}, // 35
-    {"textColor", Kind::Green, 0, 0, 0}, // 36
-    {"textColor", Kind::Blue, 0, 0, 0}, // 37
-    {"checkTextItalic", Kind::Flag, 0, 0, 0}, // 38
-    {"spinTextOffsetX", Kind::Integer, -10000, 10000, 0}, // 39
-    {"spinTextOffsetY", Kind::Integer, -10000, 10000, 0}, // 40
-    {"checkTextStroke", Kind::Flag, 0, 0, 0}, // 41
-    {"sliderTextStrokeWidth", Kind::Integer, 0, 50, 0}, // 42
-    {"strokeColor", Kind::Red, 0, 0, 0}, // 43
-    {"strokeColor", Kind::Green, 0, 0, 0}, // 44
-    {"strokeColor", Kind::Blue, 0, 0, 0}, // 45
-    {"checkTextShadow", Kind::Flag, 0, 0, 0}, // 46
-    {"sliderTextShadowOffset", Kind::Integer, 0, 512, 0}, // 47
-    {"sliderTextShadowAngle", Kind::Integer, 0, 360, 0}, // 48
-    {"shadowColor", Kind::Red, 0, 0, 0}, // 49
-    {"shadowColor", Kind::Green, 0, 0, 0}, // 50
-    {"shadowColor", Kind::Blue, 0, 0, 0}, // 51
-    {"radioExportAndroid", Kind::Flag, 0, 0, 3}, // 52
-    {"checkExportAndroid48", Kind::Flag, 0, 0, 0}, // 53
-    {"checkExportAndroid72", Kind::Flag, 0, 0, 0}, // 54
-    {"checkExportAndroid96", Kind::Flag, 0, 0, 0}, // 55
-    {"checkExportAndroid144", Kind::Flag, 0, 0, 0}, // 56
-    {"checkExportAndroid192", Kind::Flag, 0, 0, 0}, // 57
-    {"checkExportAndroid512", Kind::Flag, 0, 0, 0}, // 58
-    {"radioExportiOS", Kind::Flag, 0, 0, 3}, // 59
-    {"checkExportiOS29", Kind::Flag, 0, 0, 0}, // 60
-    {"checkExportiOS40", Kind::Flag, 0, 0, 0}, // 61
-    {"checkExportiOS58", Kind::Flag, 0, 0, 0}, // 62
-    {"checkExportiOS60", Kind::Flag, 0, 0, 0}, // 63
-    {"checkExportiOS76", Kind::Flag, 0, 0, 0}, // 64
-    {"checkExportiOS80", Kind::Flag, 0, 0, 0}, // 65
-    {"checkExportiOS87", Kind::Flag, 0, 0, 0}, // 66
-    {"checkExportiOS120", Kind::Flag, 0, 0, 0}, // 67
-    {"checkExportiOS152", Kind::Flag, 0, 0, 0}, // 68
-    {"checkExportiOS167", Kind::Flag, 0, 0, 0}, // 69
-    {"checkExportiOS180", Kind::Flag, 0, 0, 0}, // 70
-    {"checkExportiOS1024", Kind::Flag, 0, 0, 0}, // 71
-    {"radioExportCustomSize", Kind::Flag, 0, 0, 3}, // 72
-    {"spinExportCustomSize", Kind::Integer, 1, 1024, 0}, // 73
-    {"comboIconFormat", Kind::ComboIndex, 0, 5, 0}, // 74
-    {"sliderIconQuality", Kind::Integer, 0, 99, 0}, // 75
-    {"comboGraphicsCategory", Kind::ComboIndex, 0, 6, 0}, // 76
-    {"graphicsColor", Kind::Red, 0, 0, 0}, // 77
-    {"graphicsColor", Kind::Green, 0, 0, 0}, // 78
-    {"graphicsColor", Kind::Blue, 0, 0, 0}, // 79
-    {"listGraphics", Kind::ListRow, 0, -1, 0}, // 80
-    {"radioGraphicsSize20", Kind::Flag, 0, 0, 4}, // 81
-    {"radioGraphicsSize30", Kind::Flag, 0, 0, 4}, // 82
-    {"radioGraphicsSize40", Kind::Flag, 0, 0, 4}, // 83
-    {"radioGraphicsSize50", Kind::Flag, 0, 0, 4}, // 84
-    {"radioGraphicsSize60", Kind::Flag, 0, 0, 4}, // 85
-    {"radioGraphicsSize90", Kind::Flag, 0, 0, 4}, // 86
-    {"radioGraphicsSize100", Kind::Flag, 0, 0, 4}, // 87
-    {"radioGraphicsSize120", Kind::Flag, 0, 0, 4}, // 88
-    {"radioGraphicsSize150", Kind::Flag, 0, 0, 4}, // 89
-    {"radioGraphicsSizeCustom", Kind::Flag, 0, 0, 4}, // 90
-    {"spinGraphicsCustomSize", Kind::Integer, 1, 420, 0}, // 91
-    {"comboGraphicsFormat", Kind::ComboIndex, 0, 3, 0}, // 92
-    {"sliderGraphicsQuality", Kind::Integer, 0, 99, 0}, // 93
+    {"sliderBackgroundGradientEndPointX", Kind::Integer, 0, 1024, 0},   // 15
+    {"sliderBackgroundGradientEndPointY", Kind::Integer, 0, 1024, 0},   // 16
+    {"radioBackgroundTransparent", Kind::Flag, 0, 0, 1},                // 17
+    {"radioImageFlat", Kind::Flag, 0, 0, 2},                            // 18
+    {"listImageFlat", Kind::ListRow, 0, 42, 0},                         // 19
+    {"radioImageColored", Kind::Flag, 0, 0, 2},                         // 20
+    {"listImageColored", Kind::ListRow, 0, 34, 0},                      // 21
+    {"radioImageCustom", Kind::Flag, 0, 0, 2},                          // 22
+    {"editImageCustom", Kind::Text, 0, 0, 0},                           // 23
+    {"radioImageNone", Kind::Flag, 0, 0, 2},                            // 24
+    {"spinImageScale", Kind::Integer, 1, 999, 0},                       // 25
+    {"imageColor", Kind::Red, 0, 0, 0},                                 // 26
+    {"imageColor", Kind::Green, 0, 0, 0},                               // 27
+    {"imageColor", Kind::Blue, 0, 0, 0},                                // 28
+    {"spinImageOffsetX", Kind::Integer, -10000, 10000, 0},              // 29
+    {"spinImageOffsetY", Kind::Integer, -10000, 10000, 0},              // 30
+    {"editText", Kind::Text, 0, 0, 0},                                  // 31
+    {"comboTextFontType", Kind::ComboIndex, 0, -1, 0},                  // 32
+    {"spinTextFontSize", Kind::Integer, 1, 999, 0},                     // 33
+    {"checkTextBold", Kind::Flag, 0, 0, 0},                             // 34
+    {"textColor", Kind::Red, 0, 0, 0},                                  // 35
+    {"textColor", Kind::Green, 0, 0, 0},                                // 36
+    {"textColor", Kind::Blue, 0, 0, 0},                                 // 37
+    {"checkTextItalic", Kind::Flag, 0, 0, 0},                           // 38
+    {"spinTextOffsetX", Kind::Integer, -10000, 10000, 0},               // 39
+    {"spinTextOffsetY", Kind::Integer, -10000, 10000, 0},               // 40
+    {"checkTextStroke", Kind::Flag, 0, 0, 0},                           // 41
+    {"sliderTextStrokeWidth", Kind::Integer, 0, 50, 0},                 // 42
+    {"strokeColor", Kind::Red, 0, 0, 0},                                // 43
+    {"strokeColor", Kind::Green, 0, 0, 0},                              // 44
+    {"strokeColor", Kind::Blue, 0, 0, 0},                               // 45
+    {"checkTextShadow", Kind::Flag, 0, 0, 0},                           // 46
+    {"sliderTextShadowOffset", Kind::Integer, 0, 512, 0},               // 47
+    {"sliderTextShadowAngle", Kind::Integer, 0, 360, 0},                // 48
+    {"shadowColor", Kind::Red, 0, 0, 0},                                // 49
+    {"shadowColor", Kind::Green, 0, 0, 0},                              // 50
+    {"shadowColor", Kind::Blue, 0, 0, 0},                               // 51
+    {"radioExportAndroid", Kind::Flag, 0, 0, 3},                        // 52
+    {"checkExportAndroid48", Kind::Flag, 0, 0, 0},                      // 53
+    {"checkExportAndroid72", Kind::Flag, 0, 0, 0},                      // 54
+    {"checkExportAndroid96", Kind::Flag, 0, 0, 0},                      // 55
+    {"checkExportAndroid144", Kind::Flag, 0, 0, 0},                     // 56
+    {"checkExportAndroid192", Kind::Flag, 0, 0, 0},                     // 57
+    {"checkExportAndroid512", Kind::Flag, 0, 0, 0},                     // 58
+    {"radioExportiOS", Kind::Flag, 0, 0, 3},                            // 59
+    {"checkExportiOS29", Kind::Flag, 0, 0, 0},                          // 60
+    {"checkExportiOS40", Kind::Flag, 0, 0, 0},                          // 61
+    {"checkExportiOS58", Kind::Flag, 0, 0, 0},                          // 62
+    {"checkExportiOS60", Kind::Flag, 0, 0, 0},                          // 63
+    {"checkExportiOS76", Kind::Flag, 0, 0, 0},                          // 64
+    {"checkExportiOS80", Kind::Flag, 0, 0, 0},                          // 65
+    {"checkExportiOS87", Kind::Flag, 0, 0, 0},                          // 66
+    {"checkExportiOS120", Kind::Flag, 0, 0, 0},                         // 67
+    {"checkExportiOS152", Kind::Flag, 0, 0, 0},                         // 68
+    {"checkExportiOS167", Kind::Flag, 0, 0, 0},                         // 69
+    {"checkExportiOS180", Kind::Flag, 0, 0, 0},                         // 70
+    {"checkExportiOS1024", Kind::Flag, 0, 0, 0},                        // 71
+    {"radioExportCustomSize", Kind::Flag, 0, 0, 3},                     // 72
+    {"spinExportCustomSize", Kind::Integer, 1, 1024, 0},                // 73
+    {"comboIconFormat", Kind::ComboIndex, 0, 5, 0},                     // 74
+    {"sliderIconQuality", Kind::Integer, 0, 99, 0},                     // 75
+    {"comboGraphicsCategory", Kind::ComboIndex, 0, 6, 0},               // 76
+    {"graphicsColor", Kind::Red, 0, 0, 0},                              // 77
+    {"graphicsColor", Kind::Green, 0, 0, 0},                            // 78
+    {"graphicsColor", Kind::Blue, 0, 0, 0},                             // 79
+    {"listGraphics", Kind::ListRow, 0, -1, 0},                          // 80
+    {"radioGraphicsSize20", Kind::Flag, 0, 0, 4},                       // 81
+    {"radioGraphicsSize30", Kind::Flag, 0, 0, 4},                       // 82
+    {"radioGraphicsSize40", Kind::Flag, 0, 0, 4},                       // 83
+    {"radioGraphicsSize50", Kind::Flag, 0, 0, 4},                       // 84
+    {"radioGraphicsSize60", Kind::Flag, 0, 0, 4},                       // 85
+    {"radioGraphicsSize90", Kind::Flag, 0, 0, 4},                       // 86
+    {"radioGraphicsSize100", Kind::Flag, 0, 0, 4},                      // 87
+    {"radioGraphicsSize120", Kind::Flag, 0, 0, 4},                      // 88
+    {"radioGraphicsSize150", Kind::Flag, 0, 0, 4},                      // 89
+    {"radioGraphicsSizeCustom", Kind::Flag, 0, 0, 4},                   // 90
+    {"spinGraphicsCustomSize", Kind::Integer, 1, 420, 0},               // 91
+    {"comboGraphicsFormat", Kind::ComboIndex, 0, 3, 0},                 // 92
+    {"sliderGraphicsQuality", Kind::Integer, 0, 99, 0},                 // 93
 };
 
 QStringList parseLines(const QByteArray& data)
@@ -148,13 +148,12 @@ State defaultState()
     // After start-up: dark red rounded square, flat picture 1 in white, no text, Android set in
     // PNG, the Add pictograms at a custom 200 px in PNG.
     static const char* const values[lineCount] = {
-        "128", "1", "170", "0", "0", "0", "0", "170", "255", "0", "0", "127", "0", "0", "0", "1024", "0",
-        "1", "0", "0", "0", "0", "", "0", "100", "255", "255", "255", "0", "0",
-        "", "0", "600", "0", "255", "255", "255", "0", "0", "0", "0", "10", "0", "0", "0", "0", "50", "45",
-        "0", "0", "0",
-        "1", "1", "1", "1", "1", "1", "1", "0", "1", "1", "1", "1", "1", "1", "1", "1", "1", "1", "1", "1",
-        "0", "1024", "0", "80",
-        "0", "0", "0", "0", "0", "0", "0", "0", "0", "0", "0", "0", "0", "0", "1", "200", "0", "80"};
+        "128", "1", "170", "0",   "0",   "0", "0", "170", "255",  "0",   "0",   "127", "0", "0", "0",  "1024",
+        "0",   "1", "0",   "0",   "0",   "0", "",  "0",   "100",  "255", "255", "255", "0", "0", "",   "0",
+        "600", "0", "255", "255", "255", "0", "0", "0",   "0",    "10",  "0",   "0",   "0", "0", "50", "45",
+        "0",   "0", "0",   "1",   "1",   "1", "1", "1",   "1",    "1",   "0",   "1",   "1", "1", "1",  "1",
+        "1",   "1", "1",   "1",   "1",   "1", "1", "0",   "1024", "0",   "80",  "0",   "0", "0", "0",  "0",
+        "0",   "0", "0",   "0",   "0",   "0", "0", "0",   "0",    "1",   "200", "0",   "80"};
     State state;
     for (const char* v : values)
         state << QString::fromLatin1(v);
@@ -228,7 +227,9 @@ IconDesign designOf(const State& state, const QStringList& families, const QImag
         return toNumber(state[lineOf(target) - 1 + offset]);
     };
     auto flag = [&](const char* target) { return number(target) != 0; };
-    auto color = [&](const char* target) { return QColor(number(target), number(target, 1), number(target, 2)); };
+    auto color = [&](const char* target) {
+        return QColor(number(target), number(target, 1), number(target, 2));
+    };
     IconDesign d;
     d.useBackgroundColor = flag("radioBackgroundColor");
     d.useBackgroundGradient = flag("radioBackgroundGradient");

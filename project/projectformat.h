@@ -7,9 +7,9 @@
 namespace Project {
 
 enum class Kind {
-    Integer,    // slider or spin box value
-    Flag,       // "1" checked, "0" not
-    Red,        // colour member, one line per component; alpha is not stored
+    Integer, // slider or spin box value
+    Flag,    // "1" checked, "0" not
+    Red,     // colour member, one line per component; alpha is not stored
     Green,
     Blue,
     ListRow,    // row of the first selected item, -1 when none
@@ -17,7 +17,8 @@ enum class Kind {
     Text,       // line edit text, as is
 };
 
-struct Line {
+struct Line
+{
     const char* target; // control object name, or colour member name for the colour kinds
     Kind kind;
     int minimum; // integers: the control's range; rows and indexes: 0 ... entries - 1,

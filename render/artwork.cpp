@@ -7,7 +7,7 @@
 namespace Artwork {
 
 const Category categories[categoryCount] = {
-    {"Add", "add", 15},          {"Remove", "remove", 28}, {"Media Player", "player", 24},
+    {"Add", "add", 15},          {"Remove", "remove", 28},         {"Media Player", "player", 24},
     {"Multimedia", "media", 14}, {"Navigation", "navigation", 22}, {"Share", "share", 31},
     {"Misc", "misc", 40},
 };
@@ -21,7 +21,8 @@ int listedRows(int category)
 
 static QString path(const QString& prefix, int number, bool thumbnail)
 {
-    return prefix + QString::number(number) + (thumbnail ? QStringLiteral("-small.png") : QStringLiteral(".png"));
+    return prefix + QString::number(number) +
+           (thumbnail ? QStringLiteral("-small.png") : QStringLiteral(".png"));
 }
 
 QString flatPath(int number, bool thumbnail)

@@ -10,7 +10,8 @@ constexpr int flatCount = 43;
 constexpr int coloredCount = 35;
 constexpr int categoryCount = 7;
 
-struct Category {
+struct Category
+{
     const char* entry; // text in the category combo box
     const char* word;  // resource path word, ":/Graphics/<word>N.png"
     int pictures;      // pictures in the library; the list offers pictures 1 ... pictures - 1

@@ -82,7 +82,8 @@ QRect placement(QSize scaled, QPoint offset, QSize canvas)
                  (canvas.height() - scaled.height()) / 2 + offset.y(), scaled.width(), scaled.height());
 }
 
-struct PictureKey {
+struct PictureKey
+{
     QString source; // library path, empty for a custom picture
     qint64 custom = 0;
     bool tinted = false;
@@ -91,8 +92,8 @@ struct PictureKey {
     QPoint offset;
     bool operator==(const PictureKey& o) const
     {
-        return source == o.source && custom == o.custom && tinted == o.tinted && tint == o.tint
-               && scale == o.scale && offset == o.offset;
+        return source == o.source && custom == o.custom && tinted == o.tinted && tint == o.tint &&
+               scale == o.scale && offset == o.offset;
     }
 };
 
@@ -142,7 +143,8 @@ QImage pictureLayer(const QImage& picture, const PictureKey& key, QSize canvas, 
     return visible;
 }
 
-struct LayerCache {
+struct LayerCache
+{
     PictureKey key;
     QImage layer;
     QPoint at;
@@ -268,8 +270,9 @@ QPixmap renderIcon(IconDesign design)
         if (design.textShadow) {
             const double a = design.shadowAngle * 3.14 / 180.0;
             QPainterPath shadow;
-            shadow.addText(QPointF(x + std::cos(a) * design.shadowOffset, y + std::sin(a) * design.shadowOffset),
-                           font, design.text);
+            shadow.addText(
+                QPointF(x + std::cos(a) * design.shadowOffset, y + std::sin(a) * design.shadowOffset), font,
+                design.text);
             p.fillPath(shadow, QBrush(design.shadowColor));
         }
         QPainterPath path;

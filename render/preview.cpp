@@ -29,7 +29,8 @@ void fillList(QListWidget* list, int count, const std::function<QString(int)>& t
 
 void showScaled(QLabel* label, const QPixmap& pixmap)
 {
-    label->setPixmap(pixmap.scaled(label->width(), label->height(), Qt::KeepAspectRatio, Qt::SmoothTransformation));
+    label->setPixmap(
+        pixmap.scaled(label->width(), label->height(), Qt::KeepAspectRatio, Qt::SmoothTransformation));
 }
 
 } // namespace
@@ -86,8 +87,8 @@ void MainWindow::refreshIconPreview()
 
 void MainWindow::refreshGraphicPreview()
 {
-    graphicPixmap =
-        renderGraphic(ui->comboGraphicsCategory->currentIndex(), graphicsColor, selectedRow(ui->listGraphics));
+    graphicPixmap = renderGraphic(ui->comboGraphicsCategory->currentIndex(), graphicsColor,
+                                  selectedRow(ui->listGraphics));
     showScaled(ui->labelGraphicsPreview, graphicPixmap);
 }
 
@@ -98,7 +99,8 @@ void MainWindow::fillFlatList()
 
 void MainWindow::fillColoredList()
 {
-    fillList(ui->listImageColored, Artwork::coloredCount, [](int n) { return Artwork::coloredPath(n, true); });
+    fillList(ui->listImageColored, Artwork::coloredCount,
+             [](int n) { return Artwork::coloredPath(n, true); });
 }
 
 void MainWindow::fillGraphicsList()

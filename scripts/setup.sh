@@ -5,7 +5,7 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 
 PACKAGES=(
-    g++ cmake ninja-build pkg-config
+    g++ cmake ninja-build pkg-config clang-format
     qtbase5-dev qtbase5-dev-tools libqt5svg5-dev
     qt5-image-formats-plugins    # TIFF and ICNS writers (ICO ships with the base)
     fonts-dejavu-core            # so the font box lists families

@@ -12,7 +12,8 @@ using namespace TestSupport;
 
 namespace {
 
-struct Ink {
+struct Ink
+{
     QRect box;
     bool whiteOnly = true;
     int colours = 0;
@@ -65,10 +66,10 @@ class TestArtwork : public QObject
 {
     Q_OBJECT
 
-public:
+  public:
     static void initMain() { isolateEnvironment(); }
 
-private slots:
+  private slots:
     void initTestCase() { initResources(); }
     void pictures_data();
     void pictures();
@@ -92,8 +93,8 @@ void TestArtwork::pictures_data()
         QTest::newRow(qPrintable(Artwork::coloredPath(n))) << Artwork::coloredPath(n) << 1024 << "colored";
     for (int c = 0; c < Artwork::categoryCount; ++c)
         for (int n = 1; n <= Artwork::categories[c].pictures; ++n)
-            QTest::newRow(qPrintable(Artwork::graphicPath(c, n))) << Artwork::graphicPath(c, n) << 420
-                                                                  << "pictogram";
+            QTest::newRow(qPrintable(Artwork::graphicPath(c, n)))
+                << Artwork::graphicPath(c, n) << 420 << "pictogram";
 }
 
 void TestArtwork::pictures()
@@ -170,16 +171,16 @@ void TestArtwork::vendoredSourcesMatchTheLists()
     QCOMPARE(sources(QStringLiteral("colored"))[34][1], QStringLiteral("35-party-popper.svg"));
     QCOMPARE(pictograms[15 + 28 + 24 + 13][2], QStringLiteral("media/14-podcasts.svg"));
     for (const char* set : {"flat", "colored", "pictograms"}) {
-        QVERIFY(QFile::exists(QStringLiteral(GLYPHWRIGHT_SOURCE_DIR "/resources/artwork/") + QLatin1String(set)
-                              + QStringLiteral("/LICENSE")));
+        QVERIFY(QFile::exists(QStringLiteral(GLYPHWRIGHT_SOURCE_DIR "/resources/artwork/") +
+                              QLatin1String(set) + QStringLiteral("/LICENSE")));
     }
 }
 
 void TestArtwork::vendoredSvgsAvoidWhatTheRasteriserGetsWrong()
 {
     // QtSvg silently mis-renders these; none of the vendored files may use them.
-    const QStringList forbidden = {"clipPath", "clip-path", "mask", "filter", "rgba(", "hsl(", " href=", "<text",
-                                   "<image"};
+    const QStringList forbidden = {"clipPath", "clip-path", "mask",  "filter", "rgba(",
+                                   "hsl(",     " href=",    "<text", "<image"};
     const QStringList forbiddenTintable = {"stroke=", "opacity"};
     QDirIterator it(QStringLiteral(GLYPHWRIGHT_SOURCE_DIR "/resources/artwork"), {QStringLiteral("*.svg")},
                     QDir::Files, QDirIterator::Subdirectories);
@@ -206,7 +207,8 @@ void TestArtwork::vendoredSvgsAvoidWhatTheRasteriserGetsWrong()
 void TestArtwork::listsAfterStartUp()
 {
     QScopedPointer<MainWindow> window(makeWindow());
-    struct {
+    struct
+    {
         const char* name;
         int rows;
     } lists[] = {{"listImageFlat", 43}, {"listImageColored", 35}, {"listGraphics", 14}};

@@ -16,7 +16,8 @@ Q_DECLARE_METATYPE(Changes)
 
 namespace {
 
-struct Run {
+struct Run
+{
     int status;
     QString out, err;
 };
@@ -48,8 +49,8 @@ QMap<QString, QString> bySize(const QString& folder)
 {
     QMap<QString, QString> files;
     for (const QString& name : QDir(folder).entryList(QDir::Files))
-        files.insert(name.section(QLatin1Char(' '), 0, 0).section(QLatin1Char('.'), 0, 0) + QLatin1Char('.')
-                         + QFileInfo(name).suffix(),
+        files.insert(name.section(QLatin1Char(' '), 0, 0).section(QLatin1Char('.'), 0, 0) + QLatin1Char('.') +
+                         QFileInfo(name).suffix(),
                      folder + QLatin1Char('/') + name);
     return files;
 }
@@ -65,10 +66,10 @@ class TestCli : public QObject
 {
     Q_OBJECT
 
-public:
+  public:
     static void initMain() { isolateEnvironment(); }
 
-private slots:
+  private slots:
     void initTestCase();
     void cleanupTestCase() { delete window; }
     void sameIconsAsTheWindow_data();
@@ -78,7 +79,7 @@ private slots:
     void failuresAndUsage();
     void realProgramWithoutADisplay();
 
-private:
+  private:
     MainWindow* window = nullptr;
     QTemporaryDir dir;
     QString picture;
@@ -101,12 +102,15 @@ void TestCli::sameIconsAsTheWindow_data()
     using M = Changes;
     // Line numbers of the project file.
     QTest::newRow("gradient, PNG") << M{{2, "0"}, {6, "1"}, {13, "100"}, {16, "900"}, {1, "300"}};
-    QTest::newRow("coloured picture, JPG 35") << M{{18, "0"}, {20, "1"}, {21, "17"}, {25, "60"}, {74, "1"}, {75, "35"}};
-    QTest::newRow("custom picture, BMP") << M{{18, "0"}, {22, "1"}, {23, ""}, {25, "250"}, {29, "-40"}, {74, "2"}};
+    QTest::newRow("coloured picture, JPG 35")
+        << M{{18, "0"}, {20, "1"}, {21, "17"}, {25, "60"}, {74, "1"}, {75, "35"}};
+    QTest::newRow("custom picture, BMP")
+        << M{{18, "0"}, {22, "1"}, {23, ""}, {25, "250"}, {29, "-40"}, {74, "2"}};
     QTest::newRow("text stroke shadow, TIFF")
         << M{{31, "Go"}, {33, "400"}, {34, "1"}, {41, "1"}, {42, "12"}, {46, "1"}, {48, "200"}, {74, "3"}};
     QTest::newRow("iOS set, ICO") << M{{52, "0"}, {59, "1"}, {71, "0"}, {74, "4"}, {32, "1"}, {31, "é"}};
-    QTest::newRow("custom size, ICNS") << M{{52, "0"}, {72, "1"}, {73, "256"}, {74, "5"}, {17, "1"}, {2, "0"}};
+    QTest::newRow("custom size, ICNS")
+        << M{{52, "0"}, {72, "1"}, {73, "256"}, {74, "5"}, {17, "1"}, {2, "0"}};
     QTest::newRow("out of range values") << M{{1, "9999"}, {25, "0"}, {33, "5000"}, {19, "77"}, {32, "999"}};
 }
 
@@ -142,12 +146,13 @@ void TestCli::sameIconsAsTheWindow()
 void TestCli::sameImageAsTheWindow()
 {
     QTemporaryDir work;
-    const QString project = projectFile(work.path(), QStringLiteral("g.ipr"),
-                                        {{76, "5"}, {77, "200"}, {78, "10"}, {79, "90"}, {80, "7"}, {90, "0"},
-                                         {88, "1"}, {92, "3"}});
+    const QString project = projectFile(
+        work.path(), QStringLiteral("g.ipr"),
+        {{76, "5"}, {77, "200"}, {78, "10"}, {79, "90"}, {80, "7"}, {90, "0"}, {88, "1"}, {92, "3"}});
     Dialogs::queueAnswer(project);
     triggerAction(window, "actionLoadProject");
-    const QString a = work.filePath(QStringLiteral("window.tiff")), b = work.filePath(QStringLiteral("cli.tiff"));
+    const QString a = work.filePath(QStringLiteral("window.tiff")),
+                  b = work.filePath(QStringLiteral("cli.tiff"));
     Dialogs::queueAnswer(a);
     click(window, "buttonSaveImage");
     QCOMPARE(cli({QStringLiteral("image"), project, b}).status, 0);
@@ -169,12 +174,15 @@ void TestCli::renderCommand()
     QCOMPARE(pixels(full), window->iconPixmap.toImage().convertToFormat(QImage::Format_ARGB32));
     const QString small = work.filePath(QStringLiteral("small.JPEG"));
     QCOMPARE(cli({QStringLiteral("-q"), QStringLiteral("render"), project, small, QStringLiteral("--size"),
-                  QStringLiteral("64")}).out,
+                  QStringLiteral("64")})
+                 .out,
              QString());
     QCOMPARE(QImageReader(small).format(), QByteArray("jpeg"));
     QCOMPARE(QImage(small).size(), QSize(64, 64));
     const QString other = work.filePath(QStringLiteral("icon.whatever"));
-    QCOMPARE(cli({QStringLiteral("render"), project, other, QStringLiteral("--size"), QStringLiteral("16")}).status, 0);
+    QCOMPARE(cli({QStringLiteral("render"), project, other, QStringLiteral("--size"), QStringLiteral("16")})
+                 .status,
+             0);
     QCOMPARE(QImageReader(other).format(), QByteArray("png"));
     // ICO cannot hold 1024: a clear failure and no file.
     const QString ico = work.filePath(QStringLiteral("big.ico"));
@@ -189,12 +197,13 @@ void TestCli::failuresAndUsage()
     QTemporaryDir work;
     // Some sizes fail: the rest are written, each failure named, status 1.
     const QString ico = projectFile(work.path(), QStringLiteral("ico.ipr"), {{74, "4"}});
-    const Run partial = cli({QStringLiteral("icons"), ico, work.filePath(QStringLiteral("out")), QStringLiteral("--no-stamp")});
+    const Run partial = cli(
+        {QStringLiteral("icons"), ico, work.filePath(QStringLiteral("out")), QStringLiteral("--no-stamp")});
     QCOMPARE(partial.status, 1);
     QCOMPARE(QDir(work.filePath(QStringLiteral("out"))).entryList(QDir::Files),
              QStringList({"Icon144.ico", "Icon192.ico", "Icon48.ico", "Icon72.ico", "Icon96.ico"}));
-    QCOMPARE(partial.err, QStringLiteral("Could not write ") + work.filePath(QStringLiteral("out/Icon512.ico")) +
-                              QStringLiteral(".\n"));
+    QCOMPARE(partial.err, QStringLiteral("Could not write ") +
+                              work.filePath(QStringLiteral("out/Icon512.ico")) + QStringLiteral(".\n"));
     // An output folder that cannot exist.
     QFile plain(work.filePath(QStringLiteral("plain")));
     plain.open(QIODevice::WriteOnly);
@@ -246,7 +255,8 @@ void TestCli::realProgramWithoutADisplay()
     };
     const Run help = run({QStringLiteral("--help")});
     QCOMPARE(help.status, 0);
-    for (const char* command : {"icons PROJECT.ipr OUTDIR", "image PROJECT.ipr FILE", "render PROJECT.ipr FILE"})
+    for (const char* command :
+         {"icons PROJECT.ipr OUTDIR", "image PROJECT.ipr FILE", "render PROJECT.ipr FILE"})
         QVERIFY(help.out.contains(QLatin1String(command)));
     QCOMPARE(run({QStringLiteral("--version")}).out, QStringLiteral("glyphwright-cli 1.0.0\n"));
     const QString out = work.filePath(QStringLiteral("icons"));

@@ -44,10 +44,10 @@ class TestEditing : public QObject
 {
     Q_OBJECT
 
-public:
+  public:
     static void initMain() { isolateEnvironment(); }
 
-private slots:
+  private slots:
     void init();
     void cleanup();
     void startUpAndNewLeaveAnUnmarkedTitle();
@@ -63,7 +63,7 @@ private slots:
     void newAsksOnlyWithChanges();
     void aboutOpensTheDialog();
 
-private:
+  private:
     MainWindow* window = nullptr;
 };
 
@@ -87,7 +87,8 @@ void TestEditing::startUpAndNewLeaveAnUnmarkedTitle()
     QCOMPARE(window->iconPixmap.size(), QSize(1024, 1024));
     QCOMPARE(window->graphicPixmap.size(), QSize(420, 420));
     QCOMPARE(control<QLabel>(window, "labelIconPreview")->pixmap(Qt::ReturnByValue).size(), QSize(480, 480));
-    QCOMPARE(control<QLabel>(window, "labelGraphicsPreview")->pixmap(Qt::ReturnByValue).size(), QSize(420, 420));
+    QCOMPARE(control<QLabel>(window, "labelGraphicsPreview")->pixmap(Qt::ReturnByValue).size(),
+             QSize(420, 420));
 
     control<QSlider>(window, "sliderBackgroundCornerCurvature")->setValue(3);
     control<QComboBox>(window, "comboGraphicsCategory")->setCurrentIndex(5);
@@ -126,27 +127,48 @@ void TestEditing::markerIsAddedOnce()
 void TestEditing::handlersRefreshTheirPreview_data()
 {
     QTest::addColumn<int>("effect");
-    const char* iconControls[] = {
-        "sliderBackgroundCornerCurvature", "radioBackgroundColor", "radioBackgroundGradient",
-        "sliderBackgroundGradientStartPointX", "sliderBackgroundGradientStartPointY",
-        "sliderBackgroundGradientEndPointX", "sliderBackgroundGradientEndPointY", "radioBackgroundTransparent",
-        "radioImageFlat", "listImageFlat", "radioImageColored", "listImageColored", "radioImageCustom",
-        "radioImageNone", "spinImageScale", "spinImageOffsetX", "spinImageOffsetY", "editText",
-        "comboTextFontType", "spinTextFontSize", "checkTextBold", "checkTextItalic", "spinTextOffsetX",
-        "spinTextOffsetY", "checkTextStroke", "sliderTextStrokeWidth", "checkTextShadow", "sliderTextShadowOffset",
-        "sliderTextShadowAngle"};
+    const char* iconControls[] = {"sliderBackgroundCornerCurvature",
+                                  "radioBackgroundColor",
+                                  "radioBackgroundGradient",
+                                  "sliderBackgroundGradientStartPointX",
+                                  "sliderBackgroundGradientStartPointY",
+                                  "sliderBackgroundGradientEndPointX",
+                                  "sliderBackgroundGradientEndPointY",
+                                  "radioBackgroundTransparent",
+                                  "radioImageFlat",
+                                  "listImageFlat",
+                                  "radioImageColored",
+                                  "listImageColored",
+                                  "radioImageCustom",
+                                  "radioImageNone",
+                                  "spinImageScale",
+                                  "spinImageOffsetX",
+                                  "spinImageOffsetY",
+                                  "editText",
+                                  "comboTextFontType",
+                                  "spinTextFontSize",
+                                  "checkTextBold",
+                                  "checkTextItalic",
+                                  "spinTextOffsetX",
+                                  "spinTextOffsetY",
+                                  "checkTextStroke",
+                                  "sliderTextStrokeWidth",
+                                  "checkTextShadow",
+                                  "sliderTextShadowOffset",
+                                  "sliderTextShadowAngle"};
     for (const char* name : iconControls)
         QTest::newRow(name) << (Icon | Mark);
     const char* markOnly[] = {
-        "radioExportAndroid", "checkExportAndroid48", "checkExportAndroid72", "checkExportAndroid96",
-        "checkExportAndroid144", "checkExportAndroid192", "checkExportAndroid512", "radioExportiOS",
-        "checkExportiOS29", "checkExportiOS40", "checkExportiOS58", "checkExportiOS60", "checkExportiOS76",
-        "checkExportiOS80", "checkExportiOS87", "checkExportiOS120", "checkExportiOS152", "checkExportiOS167",
-        "checkExportiOS180", "checkExportiOS1024", "radioExportCustomSize", "spinExportCustomSize",
-        "comboIconFormat", "sliderIconQuality", "radioGraphicsSize20", "radioGraphicsSize30", "radioGraphicsSize40",
-        "radioGraphicsSize50", "radioGraphicsSize60", "radioGraphicsSize90", "radioGraphicsSize100",
-        "radioGraphicsSize120", "radioGraphicsSize150", "radioGraphicsSizeCustom", "spinGraphicsCustomSize",
-        "comboGraphicsFormat", "sliderGraphicsQuality"};
+        "radioExportAndroid",    "checkExportAndroid48",    "checkExportAndroid72",   "checkExportAndroid96",
+        "checkExportAndroid144", "checkExportAndroid192",   "checkExportAndroid512",  "radioExportiOS",
+        "checkExportiOS29",      "checkExportiOS40",        "checkExportiOS58",       "checkExportiOS60",
+        "checkExportiOS76",      "checkExportiOS80",        "checkExportiOS87",       "checkExportiOS120",
+        "checkExportiOS152",     "checkExportiOS167",       "checkExportiOS180",      "checkExportiOS1024",
+        "radioExportCustomSize", "spinExportCustomSize",    "comboIconFormat",        "sliderIconQuality",
+        "radioGraphicsSize20",   "radioGraphicsSize30",     "radioGraphicsSize40",    "radioGraphicsSize50",
+        "radioGraphicsSize60",   "radioGraphicsSize90",     "radioGraphicsSize100",   "radioGraphicsSize120",
+        "radioGraphicsSize150",  "radioGraphicsSizeCustom", "spinGraphicsCustomSize", "comboGraphicsFormat",
+        "sliderGraphicsQuality"};
     for (const char* name : markOnly)
         QTest::newRow(name) << int(Mark);
     QTest::newRow("comboGraphicsCategory") << (Graphic | Mark);
@@ -168,7 +190,8 @@ void TestEditing::handlersRefreshTheirPreview()
 
 void TestEditing::colourPicker()
 {
-    struct {
+    struct
+    {
         const char* button;
         QColor MainWindow::*member;
         bool graphic;
@@ -234,13 +257,15 @@ void TestEditing::colourPickerCancelChangesNothing()
 
 void TestEditing::qualitySlidersFollowTheFormat()
 {
-    struct {
+    struct
+    {
         const char *combo, *slider;
     } pairs[] = {{"comboIconFormat", "sliderIconQuality"}, {"comboGraphicsFormat", "sliderGraphicsQuality"}};
     for (const auto& pair : pairs) {
         auto* combo = control<QComboBox>(window, pair.combo);
         auto* slider = control<QSlider>(window, pair.slider);
-        auto* other = control<QSlider>(window, pair.slider == pairs[0].slider ? pairs[1].slider : pairs[0].slider);
+        auto* other =
+            control<QSlider>(window, pair.slider == pairs[0].slider ? pairs[1].slider : pairs[0].slider);
         for (int index = 0; index < combo->count(); ++index) {
             slider->setValue(33);
             combo->setCurrentIndex(index);

@@ -89,10 +89,10 @@ class TestExport : public QObject
 {
     Q_OBJECT
 
-public:
+  public:
     static void initMain() { isolateEnvironment(); }
 
-private slots:
+  private slots:
     void init();
     void cleanup();
     void defaultAndroidSet();
@@ -109,7 +109,7 @@ private slots:
     void browsingForACustomPicture();
     void oversizedPictureIsRefusedUnread();
 
-private:
+  private:
     MainWindow* window = nullptr;
     QTemporaryDir* dir = nullptr;
 };
@@ -190,7 +190,8 @@ void TestExport::everyFormatReadsBack()
     QCOMPARE(Dialogs::takeCalls().last().kind, QStringLiteral("information"));
     const QStringList files = filesIn(dir->path());
     QCOMPARE(files.size(), 1);
-    QVERIFY2(files[0].startsWith(QStringLiteral("Icon%1 ").arg(size)) && files[0].endsWith(QLatin1Char('.') + extension),
+    QVERIFY2(files[0].startsWith(QStringLiteral("Icon%1 ").arg(size)) &&
+                 files[0].endsWith(QLatin1Char('.') + extension),
              qPrintable(files[0]));
     QImageReader reader(dir->filePath(files[0]));
     const QImage img = reader.read();
@@ -206,7 +207,8 @@ void TestExport::everyFormatReadsBack()
 void TestExport::sizesAFormatCannotHoldFail()
 {
     // ICNS holds powers of two only, ICO at most 256: such sizes fail and leave no file.
-    struct {
+    struct
+    {
         int format, size;
     } cases[] = {{5, 48}, {4, 512}};
     for (const auto& c : cases) {
@@ -244,7 +246,8 @@ void TestExport::jpgQualityComesFromTheSlider()
     };
     const QByteArray low = exportAt(1, 10), high = exportAt(1, 90);
     QVERIFY(!low.isEmpty() && !high.isEmpty());
-    QVERIFY2(high.size() > low.size() * 1.5, qPrintable(QStringLiteral("%1 %2").arg(low.size()).arg(high.size())));
+    QVERIFY2(high.size() > low.size() * 1.5,
+             qPrintable(QStringLiteral("%1 %2").arg(low.size()).arg(high.size())));
     // Other formats ignore the slider.
     QCOMPARE(exportAt(0, 10), exportAt(0, 90));
 }
@@ -285,7 +288,8 @@ void TestExport::nothingChosenWritesNothing()
     Dialogs::queueAnswer(dir->path());
     click(window, "buttonSaveIcons");
     QCOMPARE(Dialogs::takeCalls().last().text, QStringLiteral("Icon(s) saved successfully."));
-    uncheckAll({control<QRadioButton>(window, "radioExportAndroid"), control<QRadioButton>(window, "radioExportiOS"),
+    uncheckAll({control<QRadioButton>(window, "radioExportAndroid"),
+                control<QRadioButton>(window, "radioExportiOS"),
                 control<QRadioButton>(window, "radioExportCustomSize")});
     Dialogs::queueAnswer(dir->path());
     click(window, "buttonSaveIcons");
@@ -398,7 +402,8 @@ void TestExport::rememberedFoldersAreIndependent()
     QCOMPARE(rememberedFolder(Folders::saveImage), pictures);
     // The store is the real per-user one, flushed at once.
     QSettings settings(QStringLiteral("Mossgate Software"), QStringLiteral("Glyphwright"));
-    QCOMPARE(settings.value(QStringLiteral("SaveIconsFolder")).toString(), dir->filePath(QStringLiteral("set")));
+    QCOMPARE(settings.value(QStringLiteral("SaveIconsFolder")).toString(),
+             dir->filePath(QStringLiteral("set")));
     QVERIFY(settings.fileName().startsWith(homeFolder()));
 }
 

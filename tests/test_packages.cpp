@@ -61,10 +61,10 @@ class TestPackages : public QObject
 {
     Q_OBJECT
 
-public:
+  public:
     static void initMain() { isolateEnvironment(); }
 
-private slots:
+  private slots:
     void initTestCase();
     void android();
     void ios();
@@ -74,7 +74,7 @@ private slots:
     void transparentBackgroundStillGivesOpaqueStoreIcons();
     void commandLine();
 
-private:
+  private:
     QTemporaryDir dir;
     QString out;
 };
@@ -91,10 +91,14 @@ void TestPackages::initTestCase()
 void TestPackages::android()
 {
     const QString res = out + QStringLiteral("/android/res/");
-    const struct {
+    const struct
+    {
         const char* density;
         int legacy, adaptive;
-    } densities[] = {{"mdpi", 48, 108}, {"hdpi", 72, 162}, {"xhdpi", 96, 216}, {"xxhdpi", 144, 324},
+    } densities[] = {{"mdpi", 48, 108},
+                     {"hdpi", 72, 162},
+                     {"xhdpi", 96, 216},
+                     {"xxhdpi", 144, 324},
                      {"xxxhdpi", 192, 432}};
     for (const auto& d : densities) {
         const QString dir = res + QStringLiteral("mipmap-") + QLatin1String(d.density) + QLatin1Char('/');
@@ -114,7 +118,8 @@ void TestPackages::android()
         int content = 0;
         for (int y = 0; y < d.adaptive; ++y) {
             for (int x = 0; x < d.adaptive; ++x) {
-                const bool inside = x >= margin && x < d.adaptive - margin && y >= margin && y < d.adaptive - margin;
+                const bool inside =
+                    x >= margin && x < d.adaptive - margin && y >= margin && y < d.adaptive - margin;
                 if (!inside)
                     QCOMPARE(qAlpha(fg.pixel(x, y)), 0);
                 content += qAlpha(fg.pixel(x, y)) > 0;
@@ -135,10 +140,13 @@ void TestPackages::android()
         QXmlStreamReader xml(&f);
         QStringList layers;
         while (!xml.atEnd()) {
-            if (xml.readNext() == QXmlStreamReader::StartElement && xml.name() != QLatin1String("adaptive-icon")) {
-                const QString drawable = xml.attributes().value(QStringLiteral("android:drawable")).toString();
+            if (xml.readNext() == QXmlStreamReader::StartElement &&
+                xml.name() != QLatin1String("adaptive-icon")) {
+                const QString drawable =
+                    xml.attributes().value(QStringLiteral("android:drawable")).toString();
                 layers << xml.name().toString() + QLatin1Char('=') + drawable;
-                QVERIFY(QFile::exists(res + QStringLiteral("mipmap-mdpi/") + drawable.mid(8) + QStringLiteral(".png")));
+                QVERIFY(QFile::exists(res + QStringLiteral("mipmap-mdpi/") + drawable.mid(8) +
+                                      QStringLiteral(".png")));
             }
         }
         QVERIFY2(!xml.hasError(), qPrintable(xml.errorString()));
@@ -169,8 +177,9 @@ void TestPackages::ios()
         QCOMPARE(image(file).size(), QSize(1024, 1024));
         const QJsonArray a = o.value(QStringLiteral("appearances")).toArray();
         appearances << (a.isEmpty() ? QStringLiteral("any")
-                                    : a[0].toObject().value(QStringLiteral("appearance")).toString() + QLatin1Char(':')
-                                          + a[0].toObject().value(QStringLiteral("value")).toString());
+                                    : a[0].toObject().value(QStringLiteral("appearance")).toString() +
+                                          QLatin1Char(':') +
+                                          a[0].toObject().value(QStringLiteral("value")).toString());
     }
     QCOMPARE(appearances, QStringList({"any", "luminosity:dark", "luminosity:tinted"}));
     QCOMPARE(pngColourType(set + QStringLiteral("AppIcon-1024.png")), 2); // App Store Connect refuses alpha
@@ -195,7 +204,7 @@ void TestPackages::macos()
     QCOMPARE(bytes.left(4), QByteArray("icns"));
     QCOMPARE(qFromBigEndian<quint32>(bytes.constData() + 4), quint32(bytes.size()));
     // Walk the entries: each a PNG of its type's size.
-    const QMap<QByteArray, int> sizes = {{"icp4", 16}, {"icp5", 32}, {"icp6", 64},  {"ic07", 128},
+    const QMap<QByteArray, int> sizes = {{"icp4", 16},  {"icp5", 32},  {"icp6", 64},   {"ic07", 128},
                                          {"ic08", 256}, {"ic09", 512}, {"ic10", 1024}, {"ic11", 32},
                                          {"ic12", 64},  {"ic13", 256}, {"ic14", 512}};
     QStringList seen;
@@ -209,7 +218,8 @@ void TestPackages::macos()
     }
     QCOMPARE(seen.size(), sizes.size());
     // The design is the 824 body centred in 1024.
-    const QImage big = QImage::fromData(bytes.mid(bytes.indexOf("ic10") + 8), "PNG").convertToFormat(QImage::Format_ARGB32);
+    const QImage big =
+        QImage::fromData(bytes.mid(bytes.indexOf("ic10") + 8), "PNG").convertToFormat(QImage::Format_ARGB32);
     QCOMPARE(qAlpha(big.pixel(512, 60)), 0);
     QCOMPARE(qAlpha(big.pixel(512, 140)), 255);
     // The toolkit reads it, and so does an independent tool.
@@ -224,7 +234,8 @@ void TestPackages::macos()
 
 void TestPackages::windowsAndFavicon()
 {
-    const struct {
+    const struct
+    {
         const char* file;
         QList<int> sizes;
     } icos[] = {{"/windows/app.ico", {16, 24, 32, 48, 64, 128, 256}}, {"/web/favicon.ico", {16, 32, 48}}};
@@ -260,8 +271,8 @@ void TestPackages::web()
     QCOMPARE(pngColourType(web + QStringLiteral("apple-touch-icon.png")), 2);
     // Maskable: full-bleed background, and all content inside the central 80 % circle.
     const QImage maskable = image(web + QStringLiteral("icon-maskable-512.png"));
-    const QImage background =
-        Packages::backgroundLayer(gradientWithText(), QRectF(0, 0, 1024, 1024), 512).convertToFormat(QImage::Format_ARGB32);
+    const QImage background = Packages::backgroundLayer(gradientWithText(), QRectF(0, 0, 1024, 1024), 512)
+                                  .convertToFormat(QImage::Format_ARGB32);
     int inside = 0;
     for (int y = 0; y < 512; ++y) {
         for (int x = 0; x < 512; ++x) {
@@ -277,7 +288,8 @@ void TestPackages::web()
     QVERIFY(inside > 512 * 512 / 20);
     QFile manifest(web + QStringLiteral("manifest-icons.json"));
     QVERIFY(manifest.open(QIODevice::ReadOnly));
-    const QJsonArray icons = QJsonDocument::fromJson(manifest.readAll()).object().value(QStringLiteral("icons")).toArray();
+    const QJsonArray icons =
+        QJsonDocument::fromJson(manifest.readAll()).object().value(QStringLiteral("icons")).toArray();
     QCOMPARE(icons.size(), 3);
     QStringList purposes;
     for (const QJsonValue& v : icons) {
@@ -322,12 +334,12 @@ void TestPackages::commandLine()
              0);
     o.flush();
     QCOMPARE(text, QStringLiteral("Wrote ") + work.filePath(QStringLiteral("w/app.ico")) + QLatin1Char('\n'));
-    for (const QStringList& bad : QList<QStringList>{
-             {QStringLiteral("package"), project, work.filePath(QStringLiteral("x"))},
-             {QStringLiteral("package"), project, work.filePath(QStringLiteral("x")), QStringLiteral("--target"),
-              QStringLiteral("symbian")},
-             {QStringLiteral("icons"), project, work.filePath(QStringLiteral("x")), QStringLiteral("--target"),
-              QStringLiteral("web")}}) {
+    for (const QStringList& bad :
+         QList<QStringList>{{QStringLiteral("package"), project, work.filePath(QStringLiteral("x"))},
+                            {QStringLiteral("package"), project, work.filePath(QStringLiteral("x")),
+                             QStringLiteral("--target"), QStringLiteral("symbian")},
+                            {QStringLiteral("icons"), project, work.filePath(QStringLiteral("x")),
+                             QStringLiteral("--target"), QStringLiteral("web")}}) {
         QCOMPARE(runCommandLine(bad, o, e), 2);
         QVERIFY(!QFile::exists(work.filePath(QStringLiteral("x"))));
     }

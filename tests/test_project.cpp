@@ -35,14 +35,14 @@ QByteArray defaultFile()
 QByteArray unusualFile()
 {
     QStringList v = Project::defaultState();
-    const QStringList changes = {
-        "1:77",   "6:1",    "3:1",    "4:2",    "5:3",    "7:4",     "8:5",    "9:6",   "10:7",   "11:8",
-        "12:9",   "13:11",  "14:12",  "15:13",  "16:14",  "20:1",    "19:7",   "21:9",  "25:250", "26:10",
-        "27:20",  "28:30",  "29:-5",  "30:6",   "31:Hé!", "32:1",    "33:321", "34:1",  "35:40",  "36:50",
-        "37:60",  "38:1",   "39:7",   "40:-8",  "41:1",   "42:17",   "43:70",  "44:80", "45:90",  "46:1",
-        "47:33",  "48:270", "49:100", "50:110", "51:120", "59:1",    "53:0",   "55:0",  "58:0",   "60:0",
-        "63:0",   "71:0",   "73:333", "74:1",   "75:42",  "76:3",    "77:130", "78:140", "79:150", "80:12",
-        "85:1",   "91:99",  "92:1",   "93:7"};
+    const QStringList changes = {"1:77",   "6:1",    "3:1",    "4:2",    "5:3",    "7:4",   "8:5",   "9:6",
+                                 "10:7",   "11:8",   "12:9",   "13:11",  "14:12",  "15:13", "16:14", "20:1",
+                                 "19:7",   "21:9",   "25:250", "26:10",  "27:20",  "28:30", "29:-5", "30:6",
+                                 "31:Hé!", "32:1",   "33:321", "34:1",   "35:40",  "36:50", "37:60", "38:1",
+                                 "39:7",   "40:-8",  "41:1",   "42:17",  "43:70",  "44:80", "45:90", "46:1",
+                                 "47:33",  "48:270", "49:100", "50:110", "51:120", "59:1",  "53:0",  "55:0",
+                                 "58:0",   "60:0",   "63:0",   "71:0",   "73:333", "74:1",  "75:42", "76:3",
+                                 "77:130", "78:140", "79:150", "80:12",  "85:1",   "91:99", "92:1",  "93:7"};
     for (const QString& c : changes) {
         const int colon = c.indexOf(QLatin1Char(':'));
         v[c.left(colon).toInt() - 1] = c.mid(colon + 1);
@@ -61,10 +61,10 @@ class TestProject : public QObject
 {
     Q_OBJECT
 
-public:
+  public:
     static void initMain() { isolateEnvironment(); }
 
-private slots:
+  private slots:
     void init();
     void cleanup();
     void parserReadsLinesAsATextStream();
@@ -87,7 +87,7 @@ private slots:
     void starInTheNameCountsAsChanged();
     void aboutDialog();
 
-private:
+  private:
     MainWindow* window = nullptr;
     QTemporaryDir* dir = nullptr;
 };
@@ -203,9 +203,10 @@ void TestProject::startUpFileIsExact()
     // The published start-up values, line by line.
     QCOMPARE(QString::fromLatin1(bytes).split(QLatin1Char('\n')).mid(0, 17).join(QLatin1Char(',')),
              QStringLiteral("128,1,170,0,0,0,0,170,255,0,0,127,0,0,0,1024,0"));
-    QCOMPARE(QString::fromLatin1(bytes).split(QLatin1Char('\n')).mid(51).join(QLatin1Char(',')),
-             QStringLiteral("1,1,1,1,1,1,1,0,1,1,1,1,1,1,1,1,1,1,1,1,0,1024,0,80,0,0,0,0,0,0,0,0,0,0,0,0,0,0,1,"
-                            "200,0,80"));
+    QCOMPARE(
+        QString::fromLatin1(bytes).split(QLatin1Char('\n')).mid(51).join(QLatin1Char(',')),
+        QStringLiteral("1,1,1,1,1,1,1,0,1,1,1,1,1,1,1,1,1,1,1,1,0,1024,0,80,0,0,0,0,0,0,0,0,0,0,0,0,0,0,1,"
+                       "200,0,80"));
 }
 
 void TestProject::roundTripRestoresEveryValue()
@@ -237,8 +238,9 @@ void TestProject::windowReaderAgreesWithThePureReader_data()
     QTest::addColumn<QByteArray>("file");
     QTest::newRow("unusual") << unusualFile();
     QTest::newRow("empty") << QByteArray();
-    QTest::newRow("out of range") << QByteArray("9999\n5\n-40\n300\n12\n0\n\n\n\n\n\n\n-3\n5000\n\n\n\n\n99\n\n-7\n"
-                                                "\n\n\n0\n\n\n\n-20000\n20000\n\n77\n5000\n");
+    QTest::newRow("out of range") << QByteArray(
+        "9999\n5\n-40\n300\n12\n0\n\n\n\n\n\n\n-3\n5000\n\n\n\n\n99\n\n-7\n"
+        "\n\n\n0\n\n\n\n-20000\n20000\n\n77\n5000\n");
     QTest::newRow("garbage") << QByteArray("x\ny\n\xff\xfe\n1.5\n\r\n--\n7");
     QByteArray categories = defaultFile();
     QStringList v = Project::parseLines(categories);
@@ -266,7 +268,8 @@ void TestProject::emptyFile()
     const QString path = dir->filePath(QStringLiteral("empty.ipr"));
     writeFile(path, QByteArray());
     QVERIFY(window->readProjectFile(path));
-    for (const char* spin : {"spinImageScale", "spinTextFontSize", "spinExportCustomSize", "spinGraphicsCustomSize"})
+    for (const char* spin :
+         {"spinImageScale", "spinTextFontSize", "spinExportCustomSize", "spinGraphicsCustomSize"})
         QCOMPARE(control<QSpinBox>(window, spin)->value(), 1);
     QCOMPARE(control<QSlider>(window, "sliderBackgroundGradientEndPointY")->value(), 0);
     QCOMPARE(control<QSpinBox>(window, "spinTextOffsetX")->value(), 0);
@@ -277,7 +280,8 @@ void TestProject::emptyFile()
     QVERIFY(control<QLineEdit>(window, "editText")->text().isEmpty());
     for (const char* list : {"listImageFlat", "listImageColored", "listGraphics"})
         QCOMPARE(control<QListWidget>(window, list)->currentRow(), 0);
-    for (const char* combo : {"comboTextFontType", "comboIconFormat", "comboGraphicsCategory", "comboGraphicsFormat"})
+    for (const char* combo :
+         {"comboTextFontType", "comboIconFormat", "comboGraphicsCategory", "comboGraphicsFormat"})
         QCOMPARE(control<QComboBox>(window, combo)->currentIndex(), 0);
     // All radio flags 0: what was checked before stays checked.
     QVERIFY(control<QRadioButton>(window, "radioBackgroundColor")->isChecked());
@@ -300,18 +304,19 @@ void TestProject::lineBreaksInTextsKeepTheFileIntact()
     v[30] = QStringLiteral("170\r\r");
     writeFile(path, Project::formatLines(v));
     QVERIFY(window->readProjectFile(path));
-    QCOMPARE(control<QLineEdit>(window, "editText")->text(), QStringLiteral("170 ")); // one \r went with the \n
+    QCOMPARE(control<QLineEdit>(window, "editText")->text(),
+             QStringLiteral("170 ")); // one \r went with the \n
 }
 
 void TestProject::radioGroupsTakeTheLastNonZeroFlag()
 {
     QStringList v = Project::defaultState();
-    v[1] = v[5] = v[16] = QStringLiteral("1");  // colour, gradient, transparent: transparent wins
+    v[1] = v[5] = v[16] = QStringLiteral("1"); // colour, gradient, transparent: transparent wins
     v[17] = QStringLiteral("0");
-    v[19] = QStringLiteral("2");                // coloured
+    v[19] = QStringLiteral("2"); // coloured
     v[21] = QStringLiteral("0");
     v[23] = QStringLiteral("0");
-    v[80] = v[84] = QStringLiteral("1");        // 20 and 60 px; the custom radio last, but 0
+    v[80] = v[84] = QStringLiteral("1"); // 20 and 60 px; the custom radio last, but 0
     v[89] = QStringLiteral("0");
     const QString path = dir->filePath(QStringLiteral("radios.ipr"));
     writeFile(path, Project::formatLines(v));
@@ -499,12 +504,15 @@ void TestProject::aboutDialog()
     QCOMPARE(about.maximumSize(), QSize(550, 271));
     QCOMPARE(about.windowTitle(), QStringLiteral("About"));
     QVERIFY(!(about.windowFlags() & Qt::WindowContextHelpButtonHint));
-    QCOMPARE(about.findChild<QLabel*>(QStringLiteral("label"))->pixmap(Qt::ReturnByValue).size(), QSize(240, 253));
+    QCOMPARE(about.findChild<QLabel*>(QStringLiteral("label"))->pixmap(Qt::ReturnByValue).size(),
+             QSize(240, 253));
     QCOMPARE(about.findChild<QLabel*>(QStringLiteral("labelTitle"))->text(),
              QStringLiteral("Glyphwright Version 1.0.0"));
     QCOMPARE(about.findChild<QLabel*>(QStringLiteral("label_2"))->text(),
              QStringLiteral("Glyphwright uses the following library:"));
-    QVERIFY(about.findChild<QLabel*>(QStringLiteral("label_7"))->text().startsWith(QStringLiteral("Qt Open Source - ")));
+    QVERIFY(about.findChild<QLabel*>(QStringLiteral("label_7"))
+                ->text()
+                .startsWith(QStringLiteral("Qt Open Source - ")));
     QVERIFY(about.findChild<QLabel*>(QStringLiteral("label_9"))->openExternalLinks());
     const QString credits = about.findChild<QLabel*>(QStringLiteral("label_3"))->text();
     QVERIFY(credits.contains(QStringLiteral("Phosphor")) && credits.contains(QStringLiteral("Material")));

@@ -68,8 +68,8 @@ QPixmap referenceIcon(const IconDesign& d)
         }
         lp.drawPixmap(layer.rect(), picture);
         lp.end();
-        p.drawPixmap(QRect((1024 - layer.width()) / 2 + d.imageOffsetX, (1024 - layer.height()) / 2 + d.imageOffsetY,
-                           layer.width(), layer.height()),
+        p.drawPixmap(QRect((1024 - layer.width()) / 2 + d.imageOffsetX,
+                           (1024 - layer.height()) / 2 + d.imageOffsetY, layer.width(), layer.height()),
                      layer);
     }
     p.end();
@@ -96,7 +96,8 @@ QImage customPicture(int w, int h)
     QImage img(w, h, QImage::Format_ARGB32);
     for (int y = 0; y < h; ++y)
         for (int x = 0; x < w; ++x)
-            img.setPixel(x, y, qRgba((x * 255) / w, (y * 255) / h, ((x + y) * 7) & 255, (x * 13 + y * 3) % 256));
+            img.setPixel(x, y,
+                         qRgba((x * 255) / w, (y * 255) / h, ((x + y) * 7) & 255, (x * 13 + y * 3) % 256));
     return img;
 }
 
@@ -120,10 +121,10 @@ class TestRender : public QObject
 {
     Q_OBJECT
 
-public:
+  public:
     static void initMain() { isolateEnvironment(); }
 
-private slots:
+  private slots:
     void initTestCase() { initResources(); }
     void backgroundShapes();
     void gradientStops();
@@ -146,7 +147,7 @@ void TestRender::backgroundShapes()
     const QPixmap rounded = renderIcon(d);
     QCOMPARE(rounded.size(), QSize(1024, 1024));
     QVERIFY(rounded.hasAlphaChannel());
-    QCOMPARE(qAlpha(at(rounded, 0, 0)), 0);           // corner outside the radius-128 curve
+    QCOMPARE(qAlpha(at(rounded, 0, 0)), 0); // corner outside the radius-128 curve
     QCOMPARE(qAlpha(at(rounded, 1023, 1023)), 0);
     QCOMPARE(at(rounded, 512, 512), qRgba(170, 0, 0, 255));
     QCOMPARE(at(rounded, 512, 0), qRgba(170, 0, 0, 255)); // edge middle is inside
@@ -212,7 +213,8 @@ void TestRender::flatPictureIsTintedColoredKeepsColours()
     d.useImageColored = true;
     d.coloredImageRow = 1; // red heart, whatever the tint says
     const QImage colored = renderIcon(d).toImage();
-    const QImage source = QImage(Artwork::coloredPath(2)).convertToFormat(QImage::Format_ARGB32_Premultiplied);
+    const QImage source =
+        QImage(Artwork::coloredPath(2)).convertToFormat(QImage::Format_ARGB32_Premultiplied);
     QCOMPARE(colored.convertToFormat(QImage::Format_ARGB32_Premultiplied), source);
 }
 
@@ -369,8 +371,10 @@ void TestRender::textPlacementShadowAndStroke()
     // anything below the baseline shifts it down.
     const QRect tight = QFontMetrics(QFont(QString(), 200, 60, false)).tightBoundingRect(d.text);
     const double centreX = 512 + tight.left() - 0.5, centreY = 512 + tight.bottom() + 0.5;
-    QVERIFY2(std::abs(QRectF(base).center().x() - centreX) <= 2, qPrintable(QString::number(base.center().x())));
-    QVERIFY2(std::abs(QRectF(base).center().y() - centreY) <= 2, qPrintable(QString::number(base.center().y())));
+    QVERIFY2(std::abs(QRectF(base).center().x() - centreX) <= 2,
+             qPrintable(QString::number(base.center().x())));
+    QVERIFY2(std::abs(QRectF(base).center().y() - centreY) <= 2,
+             qPrintable(QString::number(base.center().y())));
     QCOMPARE(at(renderIcon(d), base.left() + 3, base.top() + 3), qRgba(255, 0, 0, 255));
 
     d.textOffsetX = 100;
@@ -443,7 +447,8 @@ void TestRender::emptyAndMissingDrawNothing()
 void TestRender::graphicTint()
 {
     const QImage shape = QImage(QStringLiteral(":/Graphics/add1.png")).convertToFormat(QImage::Format_ARGB32);
-    const QImage red = renderGraphic(0, QColor(255, 0, 0), 0).toImage().convertToFormat(QImage::Format_ARGB32);
+    const QImage red =
+        renderGraphic(0, QColor(255, 0, 0), 0).toImage().convertToFormat(QImage::Format_ARGB32);
     const QImage half =
         renderGraphic(0, QColor(255, 0, 0, 128), 0).toImage().convertToFormat(QImage::Format_ARGB32);
     QCOMPARE(red.size(), QSize(420, 420));

@@ -13,10 +13,10 @@ class TestWindow : public QObject
 {
     Q_OBJECT
 
-public:
+  public:
     static void initMain() { isolateEnvironment(); }
 
-private slots:
+  private slots:
     void initTestCase();
     void cleanupTestCase() { delete window; }
     void buildsWithoutWarnings();
@@ -30,7 +30,7 @@ private slots:
     void everyHandlerIsBound();
     void defaultProjectFolderIsMadeOnFirstUse();
 
-private:
+  private:
     MainWindow* window = nullptr;
     QStringList constructionWarnings;
 };
@@ -57,7 +57,8 @@ void TestWindow::controls_data()
     QTest::addColumn<int>("minimum");
     QTest::addColumn<int>("maximum");
 
-    struct Row {
+    struct Row
+    {
         const char *name, *cls, *text;
         int width, min, max;
     };
@@ -178,9 +179,10 @@ void TestWindow::controls_data()
     for (const Row& r : rows)
         QTest::newRow(r.name) << r.cls << r.text << r.width << r.min << r.max;
     // The blank labels keep their vertical gaps with empty text.
-    for (const char* blank : {"label_4", "label_5", "label_12", "label_13", "label_14", "label_18", "label_22",
-                              "label_37", "label_25", "label_29", "label_30"})
-        QTest::newRow(blank) << "QLabel" << "" << -1 << 0 << 0;
+    for (const char* blank : {"label_4", "label_5", "label_12", "label_13", "label_14", "label_18",
+                              "label_22", "label_37", "label_25", "label_29", "label_30"})
+        QTest::newRow(blank) << "QLabel"
+                             << "" << -1 << 0 << 0;
 }
 
 void TestWindow::controls()
@@ -305,17 +307,30 @@ void TestWindow::applicationLook()
     // The style sheet wraps the application style, so compare what only the base style decides.
     QScopedPointer<QStyle> fusion(QStyleFactory::create(QStringLiteral("fusion")));
     QScopedPointer<QStyle> windows(QStyleFactory::create(QStringLiteral("windows")));
-    QVERIFY(fusion->pixelMetric(QStyle::PM_SliderThickness) != windows->pixelMetric(QStyle::PM_SliderThickness));
+    QVERIFY(fusion->pixelMetric(QStyle::PM_SliderThickness) !=
+            windows->pixelMetric(QStyle::PM_SliderThickness));
     QCOMPARE(QApplication::style()->pixelMetric(QStyle::PM_SliderThickness),
              fusion->pixelMetric(QStyle::PM_SliderThickness));
     const QPalette p = QApplication::palette();
     const std::pair<QPalette::ColorRole, QRgb> roles[] = {
-        {QPalette::Window, 0xE6E6E6},    {QPalette::WindowText, 0x000000}, {QPalette::Base, 0xFFFFFF},
-        {QPalette::AlternateBase, 0xFFFF00}, {QPalette::ToolTipBase, 0x000000}, {QPalette::ToolTipText, 0x000000},
-        {QPalette::Text, 0x000000},      {QPalette::Button, 0xE6E6E6},     {QPalette::ButtonText, 0x000000},
-        {QPalette::BrightText, 0xFF00FF}, {QPalette::Light, 0xE6E6E6},     {QPalette::Midlight, 0xFF0000},
-        {QPalette::Dark, 0xA0A0A4},      {QPalette::Mid, 0xFF0000},        {QPalette::Shadow, 0xFF0000},
-        {QPalette::Highlight, 0x87CEFA}, {QPalette::HighlightedText, 0x000000}, {QPalette::Link, 0x0000FF},
+        {QPalette::Window, 0xE6E6E6},
+        {QPalette::WindowText, 0x000000},
+        {QPalette::Base, 0xFFFFFF},
+        {QPalette::AlternateBase, 0xFFFF00},
+        {QPalette::ToolTipBase, 0x000000},
+        {QPalette::ToolTipText, 0x000000},
+        {QPalette::Text, 0x000000},
+        {QPalette::Button, 0xE6E6E6},
+        {QPalette::ButtonText, 0x000000},
+        {QPalette::BrightText, 0xFF00FF},
+        {QPalette::Light, 0xE6E6E6},
+        {QPalette::Midlight, 0xFF0000},
+        {QPalette::Dark, 0xA0A0A4},
+        {QPalette::Mid, 0xFF0000},
+        {QPalette::Shadow, 0xFF0000},
+        {QPalette::Highlight, 0x87CEFA},
+        {QPalette::HighlightedText, 0x000000},
+        {QPalette::Link, 0x0000FF},
         {QPalette::LinkVisited, 0x87CEFA},
     };
     for (const auto& role : roles)
@@ -341,13 +356,13 @@ void TestWindow::menus()
     auto entries = [this](const char* menu) {
         QStringList texts;
         for (QAction* a : control<QMenu>(window, menu)->actions())
-            texts << (a->isSeparator() ? QStringLiteral("-") : a->objectName() + QLatin1Char(':') + a->text());
+            texts << (a->isSeparator() ? QStringLiteral("-")
+                                       : a->objectName() + QLatin1Char(':') + a->text());
         return texts;
     };
-    QCOMPARE(entries("menuFile"),
-             QStringList({"actionNew:New", "-", "actionSaveProject:Save Project",
-                          "actionSaveProjectAs:Save Project As", "-", "actionLoadProject:Load Project", "-",
-                          "actionExit:Exit"}));
+    QCOMPARE(entries("menuFile"), QStringList({"actionNew:New", "-", "actionSaveProject:Save Project",
+                                               "actionSaveProjectAs:Save Project As", "-",
+                                               "actionLoadProject:Load Project", "-", "actionExit:Exit"}));
     QCOMPARE(entries("menuAbout_2"), QStringList({"actionAboutUs:About Us"}));
     QCOMPARE(control<QMenu>(window, "menuFile")->title(), QStringLiteral("File"));
     QCOMPARE(control<QMenu>(window, "menuAbout_2")->title(), QStringLiteral("About"));
@@ -375,10 +390,10 @@ void TestWindow::everyHandlerIsBound()
         const QMetaObject* senderMeta = sender->metaObject();
         for (int s = 0; s < senderMeta->methodCount() && !connected; ++s) {
             const QMetaMethod candidate = senderMeta->method(s);
-            if (candidate.methodType() == QMetaMethod::Signal && candidate.name() == signal
-                && QMetaObject::checkConnectArgs(candidate, slot))
-                connected = QObject::disconnect(sender, candidate, window, slot)
-                            && QObject::connect(sender, candidate, window, slot);
+            if (candidate.methodType() == QMetaMethod::Signal && candidate.name() == signal &&
+                QMetaObject::checkConnectArgs(candidate, slot))
+                connected = QObject::disconnect(sender, candidate, window, slot) &&
+                            QObject::connect(sender, candidate, window, slot);
         }
         QVERIFY2(connected, qPrintable(name));
     }

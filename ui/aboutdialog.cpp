@@ -6,7 +6,8 @@
 #include <QLabel>
 #include <QVBoxLayout>
 
-struct AboutDialog::Form {
+struct AboutDialog::Form
+{
     QLabel *label, *labelTitle, *label_4, *label_9, *label_3, *label_2, *label_7;
     QFrame* line;
 };
@@ -23,7 +24,8 @@ QSpacerItem* gap()
     return new QSpacerItem(20, 40, QSizePolicy::Minimum, QSizePolicy::Expanding);
 }
 
-QLabel* textLabel(QWidget* parent, const char* name, const QString& text, bool sized = true, bool bold = false)
+QLabel* textLabel(QWidget* parent, const char* name, const QString& text, bool sized = true,
+                  bool bold = false)
 {
     QLabel* l = new QLabel(parent);
     l->setObjectName(QLatin1String(name));
@@ -66,7 +68,8 @@ AboutDialog::AboutDialog(QWidget* parent) : QDialog(parent), ui(new Form)
     ui->labelTitle = textLabel(this, "labelTitle", caption("Glyphwright Version ") + version, true, true);
     column->addWidget(ui->labelTitle);
     column->addItem(gap());
-    ui->label_4 = textLabel(this, "label_4", caption("Copyright (c) 2026 Mossgate Software. All rights reserved."));
+    ui->label_4 =
+        textLabel(this, "label_4", caption("Copyright (c) 2026 Mossgate Software. All rights reserved."));
     column->addWidget(ui->label_4);
     ui->label_9 = textLabel(this, "label_9",
                             caption("<a href=\"https://mossgate.example/glyphwright\">"

@@ -9,11 +9,11 @@ class AboutDialog : public QDialog
 {
     Q_OBJECT
 
-public:
+  public:
     explicit AboutDialog(QWidget* parent = nullptr);
     ~AboutDialog() override;
 
-private:
+  private:
     struct Form;
     Form* ui;
 };

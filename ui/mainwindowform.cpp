@@ -7,8 +7,7 @@ QString caption(const char* text)
     return QCoreApplication::translate("MainWindow", text);
 }
 
-template <class W>
-W* make(QWidget* parent, const char* name)
+template <class W> W* make(QWidget* parent, const char* name)
 {
     W* w = new W(parent);
     w->setObjectName(QLatin1String(name));
@@ -49,8 +48,7 @@ QSpinBox* spin(QWidget* parent, const char* name, int minimum, int maximum, int 
     return s;
 }
 
-template <class B>
-B* button(QWidget* parent, const char* name, const char* text = "", int width = -1)
+template <class B> B* button(QWidget* parent, const char* name, const char* text = "", int width = -1)
 {
     B* b = make<B>(parent, name);
     b->setText(caption(text));
@@ -170,9 +168,11 @@ void MainWindowForm::setupUi(QMainWindow* window)
         v->addWidget(label(tab, "label_5"));
         radioBackgroundGradient = button<QRadioButton>(tab, "radioBackgroundGradient", "Gradient");
         v->addWidget(radioBackgroundGradient);
-        buttonBackgroundGradientStartColor = button<QPushButton>(tab, "buttonBackgroundGradientStartColor", "", 80);
+        buttonBackgroundGradientStartColor =
+            button<QPushButton>(tab, "buttonBackgroundGradientStartColor", "", 80);
         row(v, {label(tab, "label_6", "Start Color", 88), buttonBackgroundGradientStartColor}, true);
-        buttonBackgroundGradientEndColor = button<QPushButton>(tab, "buttonBackgroundGradientEndColor", "", 80);
+        buttonBackgroundGradientEndColor =
+            button<QPushButton>(tab, "buttonBackgroundGradientEndColor", "", 80);
         row(v, {label(tab, "label_7", "End Color", 88), buttonBackgroundGradientEndColor}, true, 6);
         sliderBackgroundGradientStartPointX = slider(tab, "sliderBackgroundGradientStartPointX", 1024);
         row(v, {label(tab, "label_8", "Start Point X", 88), sliderBackgroundGradientStartPointX});
@@ -217,8 +217,8 @@ void MainWindowForm::setupUi(QMainWindow* window)
         v->addWidget(label(tab_2, "label_18"));
         spinImageScale = spin(tab_2, "spinImageScale", 1, 999);
         buttonImageColor = button<QPushButton>(tab_2, "buttonImageColor", "", 80);
-        row(v, {label(tab_2, "label_15", "Scale", 40), spinImageScale, nullptr, label(tab_2, "label_32", "Color", 40),
-                buttonImageColor});
+        row(v, {label(tab_2, "label_15", "Scale", 40), spinImageScale, nullptr,
+                label(tab_2, "label_32", "Color", 40), buttonImageColor});
         spinImageOffsetX = spin(tab_2, "spinImageOffsetX", -10000, 10000);
         spinImageOffsetY = spin(tab_2, "spinImageOffsetY", -10000, 10000);
         row(v, {label(tab_2, "label_16", "Offset X", 40), spinImageOffsetX, nullptr,
@@ -281,7 +281,7 @@ void MainWindowForm::setupUi(QMainWindow* window)
         checkExportAndroid192 = button<QCheckBox>(tab_4, "checkExportAndroid192", "192x192 (XXXHDPI)");
         checkExportAndroid512 = button<QCheckBox>(tab_4, "checkExportAndroid512", "512x512 (Google Play)");
         QCheckBox* androidBoxes[] = {checkExportAndroid48,  checkExportAndroid72,  checkExportAndroid96,
-                                           checkExportAndroid144, checkExportAndroid192, checkExportAndroid512};
+                                     checkExportAndroid144, checkExportAndroid192, checkExportAndroid512};
         for (int i = 0; i < 6; ++i)
             android->addWidget(androidBoxes[i], i / 2, i % 2);
         v->addWidget(label(tab_4, "label_29"));
@@ -367,8 +367,8 @@ void MainWindowForm::setupUi(QMainWindow* window)
         radioGraphicsSize100 = button<QRadioButton>(g, "radioGraphicsSize100", "100x100");
         radioGraphicsSize120 = button<QRadioButton>(g, "radioGraphicsSize120", "120x120");
         radioGraphicsSize150 = button<QRadioButton>(g, "radioGraphicsSize150", "150x150");
-        QRadioButton* fixed[] = {radioGraphicsSize20, radioGraphicsSize30,  radioGraphicsSize40,
-                                 radioGraphicsSize50, radioGraphicsSize60,  radioGraphicsSize90,
+        QRadioButton* fixed[] = {radioGraphicsSize20,  radioGraphicsSize30,  radioGraphicsSize40,
+                                 radioGraphicsSize50,  radioGraphicsSize60,  radioGraphicsSize90,
                                  radioGraphicsSize100, radioGraphicsSize120, radioGraphicsSize150};
         for (int i = 0; i < 9; ++i)
             sizes->addWidget(fixed[i], i / 2, i % 2);

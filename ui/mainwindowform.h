@@ -6,8 +6,9 @@
 // reachable through these members or by object name.
 class MainWindowForm
 {
-public:
-    QAction *actionNew, *actionSaveProject, *actionSaveProjectAs, *actionLoadProject, *actionExit, *actionAboutUs;
+  public:
+    QAction *actionNew, *actionSaveProject, *actionSaveProjectAs, *actionLoadProject, *actionExit,
+        *actionAboutUs;
     QWidget* centralWidget;
     QTabWidget *tabView, *tabIcon;
     QWidget *tab_5, *tab_6, *tab, *tab_2, *tab_3, *tab_4;
@@ -16,7 +17,8 @@ public:
     // Background
     QSlider* sliderBackgroundCornerCurvature;
     QRadioButton *radioBackgroundColor, *radioBackgroundGradient, *radioBackgroundTransparent;
-    QPushButton *buttonBackgroundColor, *buttonBackgroundGradientStartColor, *buttonBackgroundGradientEndColor;
+    QPushButton *buttonBackgroundColor, *buttonBackgroundGradientStartColor,
+        *buttonBackgroundGradientEndColor;
     QSlider *sliderBackgroundGradientStartPointX, *sliderBackgroundGradientStartPointY;
     QSlider *sliderBackgroundGradientEndPointX, *sliderBackgroundGradientEndPointY;
 

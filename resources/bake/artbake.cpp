@@ -24,9 +24,10 @@
 
 namespace {
 
-struct Job {
-    QString svg;     // source file
-    QString prefix;  // resource path without ".png" / "-small.png", e.g. "Flat/flat7"
+struct Job
+{
+    QString svg;    // source file
+    QString prefix; // resource path without ".png" / "-small.png", e.g. "Flat/flat7"
     int fullSize;
     enum Fit { InkBox, Grid } fit;
     bool white;
@@ -137,8 +138,8 @@ bool bake(const Job& job, const QString& outDir, QString* error)
         full = whiten(full);
         small = whiten(small);
     }
-    if (!full.save(outDir + QLatin1Char('/') + job.prefix + QStringLiteral(".png"))
-        || !small.save(outDir + QLatin1Char('/') + job.prefix + QStringLiteral("-small.png"))) {
+    if (!full.save(outDir + QLatin1Char('/') + job.prefix + QStringLiteral(".png")) ||
+        !small.save(outDir + QLatin1Char('/') + job.prefix + QStringLiteral("-small.png"))) {
         *error = QStringLiteral("cannot write %1").arg(job.prefix);
         return false;
     }
@@ -213,13 +214,13 @@ int main(int argc, char** argv)
         if (row[0] == QLatin1String("about"))
             wand = src + QStringLiteral("/flat/") + row[1];
         else
-            jobs.push_back({src + QStringLiteral("/flat/") + row[1], QStringLiteral("Flat/flat") + row[0], 1024,
-                            Job::InkBox, true});
+            jobs.push_back({src + QStringLiteral("/flat/") + row[1], QStringLiteral("Flat/flat") + row[0],
+                            1024, Job::InkBox, true});
     }
     for (const QStringList& row : readSources(src + QStringLiteral("/colored/SOURCES")))
         if (row.size() >= 2)
-            jobs.push_back({src + QStringLiteral("/colored/") + row[1], QStringLiteral("Colored/colored") + row[0],
-                            1024, Job::InkBox, false});
+            jobs.push_back({src + QStringLiteral("/colored/") + row[1],
+                            QStringLiteral("Colored/colored") + row[0], 1024, Job::InkBox, false});
     for (const QStringList& row : readSources(src + QStringLiteral("/pictograms/SOURCES")))
         if (row.size() >= 3)
             jobs.push_back({src + QStringLiteral("/pictograms/") + row[2],
@@ -252,7 +253,9 @@ int main(int argc, char** argv)
         return 1;
     QTextStream q(&qrc);
     q << "<RCC>\n<qresource prefix=\"/\">\n";
-    auto entry = [&q](const QString& path) { q << "  <file alias=\"" << path << "\">" << path << "</file>\n"; };
+    auto entry = [&q](const QString& path) {
+        q << "  <file alias=\"" << path << "\">" << path << "</file>\n";
+    };
     for (const Job& job : jobs) {
         entry(job.prefix + QStringLiteral(".png"));
         entry(job.prefix + QStringLiteral("-small.png"));

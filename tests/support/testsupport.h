@@ -18,20 +18,19 @@ QString homeFolder();
 // Collects Qt warnings (and worse) from the moment of construction until destruction.
 class WarningCatcher
 {
-public:
+  public:
     WarningCatcher();
     ~WarningCatcher();
     QStringList messages() const;
 
-private:
+  private:
     void* previous;
 };
 
 // A new main window with the artwork registered and the dialogs seam in test mode.
 MainWindow* makeWindow();
 
-template <class T>
-T* control(QWidget* window, const char* name)
+template <class T> T* control(QWidget* window, const char* name)
 {
     T* found = window->findChild<T*>(QLatin1String(name));
     if (!found)
