@@ -258,15 +258,7 @@ QImage backgroundLayer(const IconDesign& design, const QRectF& frame, int size)
     p.setRenderHint(QPainter::Antialiasing);
     p.scale(size / frame.width(), size / frame.height());
     p.translate(-frame.topLeft());
-    if (design.useBackgroundColor) {
-        p.fillRect(frame, design.backgroundColor);
-    } else {
-        QLinearGradient gradient(design.gradientStartX, design.gradientStartY, design.gradientEndX,
-                                 design.gradientEndY);
-        gradient.setColorAt(0.0, design.gradientStartColor);
-        gradient.setColorAt(1.0, design.gradientEndColor);
-        p.fillRect(frame, QBrush(gradient));
-    }
+    p.fillRect(frame, backgroundBrush(design));
     return out;
 }
 

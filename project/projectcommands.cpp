@@ -11,12 +11,6 @@
 
 namespace {
 
-int selectedRow(const QListWidget* list)
-{
-    const QList<QListWidgetItem*> selected = list->selectedItems();
-    return selected.isEmpty() ? -1 : list->row(selected.first());
-}
-
 int component(const QColor& color, Project::Kind kind)
 {
     return kind == Project::Kind::Red     ? color.red()

@@ -207,6 +207,19 @@ QImage scaledPictureOnCanvas(const QImage& source, int percent, QPoint offset, Q
     return enlargePart(src, size.width(), size.height(), visible.translated(-placed.topLeft()));
 }
 
+QBrush backgroundBrush(const IconDesign& design)
+{
+    if (design.useBackgroundColor)
+        return QBrush(design.backgroundColor);
+    if (!design.useBackgroundGradient)
+        return QBrush();
+    QLinearGradient gradient(design.gradientStartX, design.gradientStartY, design.gradientEndX,
+                             design.gradientEndY);
+    gradient.setColorAt(0.0, design.gradientStartColor);
+    gradient.setColorAt(1.0, design.gradientEndColor);
+    return QBrush(gradient);
+}
+
 QPixmap renderIcon(IconDesign design)
 {
     QPixmap canvas(canvasSize, canvasSize);
@@ -220,15 +233,7 @@ QPixmap renderIcon(IconDesign design)
     if (design.useBackgroundColor || design.useBackgroundGradient) {
         QPainterPath shape;
         shape.addRoundedRect(area, design.cornerCurvature, design.cornerCurvature, Qt::AbsoluteSize);
-        if (design.useBackgroundColor) {
-            p.fillPath(shape, QBrush(design.backgroundColor));
-        } else {
-            QLinearGradient gradient(design.gradientStartX, design.gradientStartY, design.gradientEndX,
-                                     design.gradientEndY);
-            gradient.setColorAt(0.0, design.gradientStartColor);
-            gradient.setColorAt(1.0, design.gradientEndColor);
-            p.fillPath(shape, QBrush(gradient));
-        }
+        p.fillPath(shape, backgroundBrush(design));
     }
 
     // Picture: flat pictures are tinted (only their alpha survives), the others keep their colours.

@@ -2,6 +2,7 @@
 
 #include "design/icondesign.h"
 
+#include <QBrush>
 #include <QImage>
 #include <QPixmap>
 
@@ -9,6 +10,10 @@
 // text fill, text outline. Pure: reads only the design and the compiled-in artwork, keeps nothing
 // between calls but decoded library pictures. Parts that cannot be drawn are left out.
 QPixmap renderIcon(IconDesign design);
+
+// The brush of the design's background (solid colour or linear gradient in canvas pixels), or
+// Qt::NoBrush when the background is transparent or switched off.
+QBrush backgroundBrush(const IconDesign& design);
 
 // Forgets decoded pictures and the last picture layer (output never depends on them).
 void clearRenderCaches();

@@ -10,12 +10,6 @@
 
 namespace {
 
-int selectedRow(const QListWidget* list)
-{
-    const QList<QListWidgetItem*> selected = list->selectedItems();
-    return selected.isEmpty() ? -1 : list->row(selected.first());
-}
-
 void fillList(QListWidget* list, int count, const std::function<QString(int)>& thumbnail)
 {
     list->clear();

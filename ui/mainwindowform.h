@@ -4,6 +4,13 @@
 
 // The main window's widget tree. Built once by setupUi(); the widgets are children of the window,
 // reachable through these members or by object name.
+// Row of the first selected item of a picture list, -1 when nothing is selected.
+inline int selectedRow(const QListWidget* list)
+{
+    const QList<QListWidgetItem*> selected = list->selectedItems();
+    return selected.isEmpty() ? -1 : list->row(selected.first());
+}
+
 class MainWindowForm
 {
   public:

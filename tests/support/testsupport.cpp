@@ -77,6 +77,19 @@ MainWindow* makeWindow()
     return new MainWindow();
 }
 
+QByteArray readAll(const QString& path)
+{
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+void writeFile(const QString& path, const QByteArray& data)
+{
+    QFile f(path);
+    if (!f.open(QIODevice::WriteOnly) || f.write(data) != data.size())
+        qFatal("cannot write %s", qPrintable(path));
+}
+
 void triggerAction(QWidget* window, const char* name)
 {
     QAction* action = window->findChild<QAction*>(QLatin1String(name));

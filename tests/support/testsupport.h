@@ -38,6 +38,10 @@ template <class T> T* control(QWidget* window, const char* name)
     return found;
 }
 
+// Whole contents of a file (empty when it cannot be read), and writing one.
+QByteArray readAll(const QString& path);
+void writeFile(const QString& path, const QByteArray& data);
+
 // Triggers a menu action of the window by object name.
 void triggerAction(QWidget* window, const char* name);
 // Clicks a button by object name, as the user does.
