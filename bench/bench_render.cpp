@@ -4,6 +4,7 @@
 //   build/bench/bench_render [--benchmark_filter=...]
 #include "design/icondesign.h"
 #include "export/exportformats.h"
+#include "export/exportplan.h"
 #include "render/artwork.h"
 #include "render/graphicrenderer.h"
 #include "render/iconrenderer.h"
@@ -124,14 +125,10 @@ void BM_ExportIosSetPng(benchmark::State& state)
 {
     QTemporaryDir dir;
     const QPixmap icon = renderIcon(IconDesign());
-    const int sizes[] = {29, 40, 58, 60, 76, 80, 87, 120, 152, 167, 180, 1024};
+    Export::IconPlan plan;
+    plan.sizes = {29, 40, 58, 60, 76, 80, 87, 120, 152, 167, 180, 1024};
     for (auto _ : state) {
-        bool ok = true;
-        for (int size : sizes)
-            ok &= Export::writeImageFile(
-                Export::iconFileName(dir.path(), size, QStringLiteral("stamp"), QStringLiteral("png")),
-                scaledCopy(icon, size, size), "PNG", -1, QSize(size, size));
-        if (!ok)
+        if (!Export::writeIconSet(icon, dir.path(), plan, QStringLiteral("stamp")).failed.isEmpty())
             state.SkipWithError("write failed");
     }
 }

@@ -1,0 +1,82 @@
+// Start-up costs of the window: building it (form, look, combo boxes, the reset that fills the
+// three picture lists and renders both previews), New (the reset alone), and decoding every
+// thumbnail the lists can show (they are decoded when first painted, not when the lists fill).
+//
+//   build/bench/bench_startup
+#include "app/dialogs.h"
+#include "app/mainwindow.h"
+#include "render/artwork.h"
+#include "render/iconrenderer.h"
+#include "resources/initresources.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QImage>
+
+#include <benchmark/benchmark.h>
+
+namespace {
+
+void BM_BuildWindow(benchmark::State& state)
+{
+    for (auto _ : state) {
+        state.PauseTiming();
+        clearRenderCaches();
+        state.ResumeTiming();
+        MainWindow window;
+        benchmark::DoNotOptimize(window.iconPixmap.cacheKey());
+    }
+}
+
+void BM_NewDesign(benchmark::State& state)
+{
+    MainWindow window;
+    QAction* action = window.findChild<QAction*>(QStringLiteral("actionNew"));
+    for (auto _ : state)
+        action->trigger();
+}
+
+void BM_DecodeAllThumbnails(benchmark::State& state)
+{
+    for (auto _ : state) {
+        int pixels = 0;
+        for (int n = 1; n <= Artwork::flatCount; ++n)
+            pixels += QImage(Artwork::flatPath(n, true)).width();
+        for (int n = 1; n <= Artwork::coloredCount; ++n)
+            pixels += QImage(Artwork::coloredPath(n, true)).width();
+        for (int n = 1; n <= Artwork::listedRows(0); ++n)
+            pixels += QImage(Artwork::graphicPath(0, n, true)).width();
+        benchmark::DoNotOptimize(pixels);
+    }
+}
+
+} // namespace
+
+BENCHMARK(BM_BuildWindow)
+    ->Iterations(1)
+    ->Repetitions(11)
+    ->ReportAggregatesOnly(true)
+    ->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_NewDesign)
+    ->Iterations(1)
+    ->Repetitions(21)
+    ->ReportAggregatesOnly(true)
+    ->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_DecodeAllThumbnails)
+    ->Iterations(1)
+    ->Repetitions(11)
+    ->ReportAggregatesOnly(true)
+    ->Unit(benchmark::kMillisecond);
+
+int main(int argc, char** argv)
+{
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    initResources();
+    QApplication app(argc, argv);
+    Dialogs::setTestMode(true);
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}
