@@ -32,6 +32,9 @@ sleep 0.5
 geometry=$(xdotool getwindowgeometry "$win" | sed -n 's/.*Geometry: //p')
 echo "window $win geometry $geometry"
 [ "$geometry" = "860x543" ] || { echo "unexpected window size $geometry"; exit 1; }
+# The window carries the program's icon.
+icon=$(xprop -id "$win" -f _NET_WM_ICON 32c '=$0,$1' _NET_WM_ICON)
+echo "$icon" | grep -q "=[1-9][0-9]*,[1-9]" || { echo "the window has no icon: $icon"; exit 1; }
 import -window root "$shot_dir/smoke-screenshot.png"
 [ -s "$shot_dir/smoke-screenshot.png" ] || { echo "no screenshot"; exit 1; }
 
