@@ -10,7 +10,12 @@ int main(int argc, char* argv[])
 {
     initResources();
     QApplication app(argc, argv);
-    QApplication::setWindowIcon(QIcon(renderIcon(programIconDesign())));
+    // The window icon in the sizes title bars and task switchers ask for.
+    const QPixmap full = renderIcon(programIconDesign());
+    QIcon icon;
+    for (int size : {16, 24, 32, 48, 64, 128, 256})
+        icon.addPixmap(full.scaled(size, size, Qt::KeepAspectRatio, Qt::SmoothTransformation));
+    QApplication::setWindowIcon(icon);
     QGuiApplication::setDesktopFileName(QStringLiteral(GLYPHWRIGHT_APP_ID));
     MainWindow window;
     window.show();
