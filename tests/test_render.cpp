@@ -132,8 +132,6 @@ class TestRender : public QObject
     void scaleAndPlacement();
     void matchesPainterReference_data();
     void matchesPainterReference();
-    void hugeScalesStayClose_data();
-    void hugeScalesStayClose();
     void cachesDoNotChangeOutput();
     void textPlacementShadowAndStroke();
     void emptyAndMissingDrawNothing();
@@ -265,15 +263,23 @@ void TestRender::matchesPainterReference_data()
     QTest::addColumn<int>("scale");
     QTest::addColumn<int>("dx");
     QTest::addColumn<int>("dy");
-    QTest::newRow("flat default") << 0 << 100 << 0 << 0;
-    QTest::newRow("flat 50") << 0 << 50 << 0 << 0;
-    QTest::newRow("flat 33 shifted") << 0 << 33 << 123 << -77;
-    QTest::newRow("flat 150") << 0 << 150 << -40 << 15;
-    QTest::newRow("flat 199 off the edge") << 0 << 199 << 700 << 0;
-    QTest::newRow("coloured 80") << 1 << 80 << 5 << 9;
-    QTest::newRow("custom 100") << 2 << 100 << 0 << 0;
-    QTest::newRow("custom 257") << 2 << 257 << -3 << 11;
-    QTest::newRow("custom 7") << 2 << 7 << 0 << 0;
+    QTest::addColumn<int>("tolerance");
+    QTest::newRow("flat default") << 0 << 100 << 0 << 0 << 0;
+    QTest::newRow("flat 50") << 0 << 50 << 0 << 0 << 0;
+    QTest::newRow("flat 33 shifted") << 0 << 33 << 123 << -77 << 0;
+    QTest::newRow("flat 150") << 0 << 150 << -40 << 15 << 0;
+    QTest::newRow("flat 199 off the edge") << 0 << 199 << 700 << 0 << 0;
+    QTest::newRow("coloured 80") << 1 << 80 << 5 << 9 << 0;
+    QTest::newRow("custom 100") << 2 << 100 << 0 << 0 << 0;
+    QTest::newRow("custom 257") << 2 << 257 << -3 << 11 << 0;
+    QTest::newRow("custom 7") << 2 << 7 << 0 << 0 << 0;
+    // Large enlargements are computed only where they land on the canvas; smooth filtering makes
+    // bit-exactness with the whole-picture route impossible, so allow 2 per channel.
+    QTest::newRow("custom 999") << 2 << 999 << 0 << 0 << 2;
+    QTest::newRow("custom 700 shifted") << 2 << 700 << 900 << -1300 << 2;
+    QTest::newRow("custom 450 far corner") << 2 << 450 << -300 << 400 << 2;
+    QTest::newRow("flat 999 shifted") << 0 << 999 << 2345 << -1234 << 2;
+    QTest::newRow("coloured 400") << 1 << 400 << 0 << 77 << 2;
 }
 
 void TestRender::matchesPainterReference()
@@ -282,6 +288,7 @@ void TestRender::matchesPainterReference()
     QFETCH(int, scale);
     QFETCH(int, dx);
     QFETCH(int, dy);
+    QFETCH(int, tolerance);
     IconDesign d;
     d.useImageFlat = kind == 0;
     d.useImageColored = kind == 1;
@@ -293,43 +300,8 @@ void TestRender::matchesPainterReference()
     d.imageScale = scale;
     d.imageOffsetX = dx;
     d.imageOffsetY = dy;
-    QCOMPARE(maxChannelDifference(renderIcon(d).toImage(), referenceIcon(d).toImage()), 0);
-}
-
-void TestRender::hugeScalesStayClose_data()
-{
-    QTest::addColumn<int>("kind");
-    QTest::addColumn<int>("scale");
-    QTest::addColumn<int>("dx");
-    QTest::addColumn<int>("dy");
-    QTest::newRow("custom 999") << 2 << 999 << 0 << 0;
-    QTest::newRow("custom 700 shifted") << 2 << 700 << 900 << -1300;
-    QTest::newRow("custom 450 far corner") << 2 << 450 << -300 << 400;
-    QTest::newRow("flat 999 shifted") << 0 << 999 << 2345 << -1234;
-    QTest::newRow("coloured 400") << 1 << 400 << 0 << 77;
-}
-
-void TestRender::hugeScalesStayClose()
-{
-    // Large enlargements are computed only where they land on the canvas; smooth filtering makes
-    // bit-exactness with the whole-picture route impossible, so allow 2 per channel.
-    QFETCH(int, kind);
-    QFETCH(int, scale);
-    QFETCH(int, dx);
-    QFETCH(int, dy);
-    IconDesign d;
-    d.useImageFlat = kind == 0;
-    d.useImageColored = kind == 1;
-    d.useImageCustom = kind == 2;
-    d.flatImageRow = 12;
-    d.coloredImageRow = 2;
-    d.customImage = customPicture(300, 280);
-    d.imageScale = scale;
-    d.imageOffsetX = dx;
-    d.imageOffsetY = dy;
     const int difference = maxChannelDifference(renderIcon(d).toImage(), referenceIcon(d).toImage());
-    qInfo("largest channel difference %d", difference);
-    QVERIFY2(difference <= 2, qPrintable(QString::number(difference)));
+    QVERIFY2(difference <= tolerance, qPrintable(QString::number(difference)));
 }
 
 void TestRender::cachesDoNotChangeOutput()
