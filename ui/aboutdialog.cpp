@@ -68,8 +68,7 @@ AboutDialog::AboutDialog(QWidget* parent) : QDialog(parent), ui(new Form)
     ui->labelTitle = textLabel(this, "labelTitle", caption("Glyphwright Version ") + version, true, true);
     column->addWidget(ui->labelTitle);
     column->addItem(gap());
-    ui->label_4 =
-        textLabel(this, "label_4", caption("Copyright (c) 2026 Mossgate Software. All rights reserved."));
+    ui->label_4 = textLabel(this, "label_4", caption("\u00a9 2026 Mossgate Software"));
     column->addWidget(ui->label_4);
     ui->label_9 = textLabel(this, "label_9",
                             caption("<a href=\"https://mossgate.example/glyphwright\">"
@@ -79,11 +78,11 @@ AboutDialog::AboutDialog(QWidget* parent) : QDialog(parent), ui(new Form)
     ui->label_9->setOpenExternalLinks(true);
     column->addWidget(ui->label_9);
     column->addItem(gap());
-    ui->label_3 = textLabel(this, "label_3",
-                            caption("<span style=\"font-size:10pt;\">Artwork: Phosphor Icons (MIT), "
-                                    "Fluent Emoji by Microsoft (MIT),<br>Material Icons by Google "
-                                    "(Apache 2.0)</span>"),
-                            false);
+    ui->label_3 =
+        textLabel(this, "label_3",
+                  caption("<span style=\"font-size:10pt;\">Artwork: Phosphor Icons (MIT),<br>Fluent Emoji "
+                          "by Microsoft (MIT),<br>Material Icons by Google (Apache 2.0)</span>"),
+                  false);
     ui->label_3->setTextFormat(Qt::RichText);
     column->addWidget(ui->label_3);
     column->addItem(gap());

@@ -30,7 +30,7 @@ struct Job
     QString prefix; // resource path without ".png" / "-small.png", e.g. "Flat/flat7"
     int fullSize;
     enum Fit { InkBox, Grid } fit;
-    bool white;
+    bool tintable;
 };
 
 QByteArray readSvg(const QString& path)
@@ -99,15 +99,15 @@ QImage renderGrid(QSvgRenderer& r, int size)
     return img;
 }
 
-// White with the shape in alpha, stored as a 256-entry palette of white at every opacity: a
-// quarter of the data of RGBA, so the program decodes it several times faster.
-QImage whiten(const QImage& src)
+// One colour with the shape in alpha, stored as a 256-entry palette of that colour at every
+// opacity: a quarter of the data of RGBA, so the program decodes it several times faster.
+QImage shapeIn(const QImage& src, QRgb colour)
 {
     const QImage argb = src.convertToFormat(QImage::Format_ARGB32);
     QImage img(argb.size(), QImage::Format_Indexed8);
     QVector<QRgb> palette(256);
     for (int a = 0; a < 256; ++a)
-        palette[a] = qRgba(255, 255, 255, a);
+        palette[a] = qRgba(qRed(colour), qGreen(colour), qBlue(colour), a);
     img.setColorTable(palette);
     for (int y = 0; y < img.height(); ++y) {
         const QRgb* in = reinterpret_cast<const QRgb*>(argb.constScanLine(y));
@@ -134,9 +134,11 @@ bool bake(const Job& job, const QString& outDir, QString* error)
         full = renderGrid(r, job.fullSize);
         small = renderGrid(r, 100);
     }
-    if (job.white) {
-        full = whiten(full);
-        small = whiten(small);
+    if (job.tintable) {
+        // The renderers only use the full-size shape's alpha and tint it; the thumbnails are only
+        // shown, in dark grey so that they stand out on the lists' white background.
+        full = shapeIn(full, qRgb(255, 255, 255));
+        small = shapeIn(small, qRgb(60, 60, 60));
     }
     if (!full.save(outDir + QLatin1Char('/') + job.prefix + QStringLiteral(".png")) ||
         !small.save(outDir + QLatin1Char('/') + job.prefix + QStringLiteral("-small.png"))) {
@@ -166,7 +168,7 @@ bool bakeBoxshot(const QString& wandSvg, const QString& outPath)
         tile.addRoundedRect(QRectF(12, 12, 216, 216), 48, 48);
         p.fillPath(tile, g);
     }
-    QImage glyph = whiten(renderFitted(wand, inkBox(wand), 216)).convertToFormat(QImage::Format_ARGB32);
+    QImage glyph = shapeIn(renderFitted(wand, inkBox(wand), 216), qRgb(255, 255, 255));
     {
         QPainter p(&img);
         p.drawImage(12, 12, glyph);
