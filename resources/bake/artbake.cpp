@@ -18,7 +18,6 @@
 #include <algorithm>
 #include <atomic>
 #include <cstdio>
-#include <functional>
 #include <thread>
 #include <vector>
 
