@@ -6,6 +6,8 @@
 #include <algorithm>
 #include <atomic>
 #include <thread>
+#include <tuple>
+#include <utility>
 #include <vector>
 
 namespace Export {
@@ -17,15 +19,23 @@ int value(const Project::State& state, const char* target)
     return Project::toNumber(state.value(Project::lineOf(target) - 1));
 }
 
+// The format index a combo box line names (-1 past the `count` formats it offers) and the quality
+// passed with it: the slider's value for JPG, -1 for the rest.
+std::pair<int, int> formatAndQuality(const Project::State& state, const char* combo, int count,
+                                     const char* slider)
+{
+    const int index = value(state, combo);
+    const int format = index >= 0 && index < count ? index : -1;
+    return {format, format >= 0 && formats[format].usesQuality ? value(state, slider) : -1};
+}
+
 } // namespace
 
 IconPlan iconPlan(const Project::State& state)
 {
     IconPlan plan;
-    const int index = value(state, "comboIconFormat");
-    plan.format = index >= 0 && index < iconFormatCount ? index : -1;
-    plan.quality =
-        plan.format >= 0 && formats[plan.format].usesQuality ? value(state, "sliderIconQuality") : -1;
+    std::tie(plan.format, plan.quality) =
+        formatAndQuality(state, "comboIconFormat", iconFormatCount, "sliderIconQuality");
     auto ticked = [&](const SizeOption* options, int count) {
         for (int i = 0; i < count; ++i)
             if (value(state, options[i].control) != 0)
@@ -43,10 +53,8 @@ IconPlan iconPlan(const Project::State& state)
 ImagePlan imagePlan(const Project::State& state)
 {
     ImagePlan plan;
-    const int index = value(state, "comboGraphicsFormat");
-    plan.format = index >= 0 && index < graphicFormatCount ? index : -1;
-    plan.quality =
-        plan.format >= 0 && formats[plan.format].usesQuality ? value(state, "sliderGraphicsQuality") : -1;
+    std::tie(plan.format, plan.quality) =
+        formatAndQuality(state, "comboGraphicsFormat", graphicFormatCount, "sliderGraphicsQuality");
     for (const SizeOption& option : graphicSizes) {
         if (value(state, option.control)) {
             plan.size = option.size;
