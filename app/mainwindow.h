@@ -44,8 +44,8 @@ class MainWindow : public QMainWindow
     QStringList projectState();
     // Writes the project file; `ok` tells whether the complete file replaced the old one.
     void writeProjectFile(const QString& path, bool* ok = nullptr);
-    // Puts a project file's values into the controls; false when the file cannot be opened, in
-    // which case nothing changes.
+    // Puts a project file's values into the controls; false when the file cannot be opened or is
+    // not a project file (not a regular text file of sane size), in which case nothing changes.
     bool readProjectFile(const QString& path);
 
   protected:

@@ -51,9 +51,14 @@ const char* const usage =
     "  -h, --help    show this help and exit\n"
     "  --version     show the version and exit\n"
     "\n"
+    "Files are replaced only by complete new ones: a file that cannot be written (a full disk,\n"
+    "a missing folder, a device or pipe in its place) is left as it was and named with the\n"
+    "reason. JPG and BMP have no transparency: transparent parts are written white.\n"
+    "\n"
     "Exit status: 0 when every file was written, 1 when some could not be (the others still\n"
-    "are, each failure is named), 2 for a usage error or a project file that cannot be opened\n"
-    "(nothing is written).\n";
+    "are, each failure is named with its reason), 2 for a usage error (an empty file or folder\n"
+    "name too) or a project file that cannot be opened or is not a project file: not a regular\n"
+    "text file of at most 1 MiB (nothing is written).\n";
 
 struct LoadedProject
 {
@@ -63,13 +68,13 @@ struct LoadedProject
 
 bool loadProject(const QString& path, LoadedProject* project, QTextStream& err)
 {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) {
-        err << "The project file " << path << " could not be opened: " << file.errorString() << ".\n";
+    const Project::FileContents contents = Project::readFile(path);
+    if (!contents.ok) {
+        err << "The project file " << path << " could not be opened: " << contents.error << ".\n";
         return false;
     }
     project->state = Project::defaultState();
-    const QStringList values = Project::parseLines(file.readAll());
+    const QStringList& values = contents.values;
     // The font list is only needed to draw text; asking the font system for it costs a few
     // milliseconds, so leave it alone for an icon without text.
     const bool text = !Project::singleLine(values[Project::lineOf("editText") - 1]).isEmpty();
@@ -100,13 +105,13 @@ int formatForExtension(const QString& path)
     return 0;
 }
 
-int report(const Export::Outcome& outcome, bool quiet, QTextStream& out, QTextStream& err)
+int report(const Files::Outcome& outcome, bool quiet, QTextStream& out, QTextStream& err)
 {
     if (!quiet)
         for (const QString& path : outcome.written)
             out << "Wrote " << path << "\n";
-    for (const QString& path : outcome.failed)
-        err << "Could not write " << path << ".\n";
+    for (const Files::Failure& failure : outcome.failed)
+        err << "Could not write " << failure.path << ": " << failure.reason << ".\n";
     return outcome.failed.isEmpty() ? 0 : 1;
 }
 
@@ -162,6 +167,10 @@ int runCommandLine(const QStringList& arguments, QTextStream& out, QTextStream& 
                      .arg(command, command == QLatin1String("icons") || command == QLatin1String("package")
                                        ? QStringLiteral("a folder")
                                        : QStringLiteral("a file name")));
+    for (const QString& argument : positional)
+        if (argument.isEmpty())
+            return usageError(
+                err, QStringLiteral("The %1 command was given an empty file or folder name.").arg(command));
     if (command == QLatin1String("package") && packageTarget.isEmpty())
         return usageError(err, QStringLiteral("The package command needs --target."));
     if (!packageTarget.isEmpty() && command != QLatin1String("package"))
@@ -187,31 +196,24 @@ int runCommandLine(const QStringList& arguments, QTextStream& out, QTextStream& 
     }
 
     if (command == QLatin1String("package")) {
-        const Packages::Outcome written = Packages::writePackage(project.design, target, packageTarget);
-        return report({written.written, written.failed}, quiet, out, err);
+        return report(Packages::writePackage(project.design, target, packageTarget), quiet, out, err);
     }
 
-    Export::Outcome outcome;
-    bool ok = false;
+    Files::Result result;
     if (command == QLatin1String("image")) {
         const Export::ImagePlan plan = Export::imagePlan(project.state);
-        if (plan.size <= 0)
-            err << "The project chooses no image size.\n";
-        if (plan.format < 0)
-            err << "The project names no image format.\n";
         const int category = Project::toNumber(project.state[Project::lineOf("comboGraphicsCategory") - 1]);
         const int row = Project::toNumber(project.state[Project::lineOf("listGraphics") - 1]);
         const int c = Project::lineOf("graphicsColor") - 1;
         const QColor color(Project::toNumber(project.state[c]), Project::toNumber(project.state[c + 1]),
                            Project::toNumber(project.state[c + 2]));
-        ok = Export::writeGraphic(renderGraphic(category, color, row), target, plan);
+        result = Export::writeGraphic(renderGraphic(category, color, row), target, plan);
     } else {
         const Export::Format& format = Export::formats[formatForExtension(target)];
-        ok = Export::writeImageFile(target, scaledCopy(renderIcon(project.design), size, size), format.name,
-                                    -1, QSize(size, size));
-        if (!ok && (qstrcmp(format.name, "ICO") == 0 || qstrcmp(format.name, "ICNS") == 0))
-            err << format.name << " cannot hold " << size << " x " << size << " pixels.\n";
+        result = Export::writeImageFile(target, scaledCopy(renderIcon(project.design), size, size),
+                                        format.name, -1, QSize(size, size));
     }
-    (ok ? outcome.written : outcome.failed).append(target);
+    Files::Outcome outcome;
+    outcome.add(target, result);
     return report(outcome, quiet, out, err);
 }

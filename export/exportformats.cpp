@@ -3,14 +3,17 @@
 #include <QBuffer>
 #include <QFile>
 #include <QImageReader>
-#include <QSaveFile>
+#include <QPainter>
 
 namespace Export {
 
 const Format formats[iconFormatCount] = {
-    {"PNG", "png", "PNG Image (*.png)", false}, {"JPG", "jpg", "JPG Image (*.jpg *.jpeg)", true},
-    {"BMP", "bmp", "BMP Image (*.bmp)", false}, {"TIFF", "tiff", "TIFF Image (*.tiff *.tif)", false},
-    {"ICO", "ico", "ICO Image (*.ico)", false}, {"ICNS", "icns", "ICNS Image (*.icns)", false},
+    {"PNG", "png", "PNG Image (*.png)", false, true},
+    {"JPG", "jpg", "JPG Image (*.jpg *.jpeg)", true, false},
+    {"BMP", "bmp", "BMP Image (*.bmp)", false, false},
+    {"TIFF", "tiff", "TIFF Image (*.tiff *.tif)", false, true},
+    {"ICO", "ico", "ICO Image (*.ico)", false, true},
+    {"ICNS", "icns", "ICNS Image (*.icns)", false, true},
 };
 
 const SizeOption androidSizes[6] = {
@@ -51,22 +54,43 @@ QString folderOf(const QString& path, QChar separator)
     return cut < 0 ? path : path.left(cut);
 }
 
-bool writeImageFile(const QString& path, const QPixmap& image, const char* format, int quality,
-                    QSize expected)
+const Format* formatNamed(const char* name)
+{
+    for (const Format& format : formats)
+        if (qstricmp(format.name, name) == 0)
+            return &format;
+    return nullptr;
+}
+
+Files::Result writeImageFile(const QString& path, const QPixmap& image, const char* format, int quality,
+                             QSize expected)
 {
     return writeImageFile(path, image.toImage(), format, quality, expected);
 }
 
-bool writeImageFile(const QString& path, const QImage& image, const char* format, int quality, QSize expected)
+Files::Result writeImageFile(const QString& path, const QImage& image, const char* format, int quality,
+                             QSize expected)
 {
     if (image.isNull())
-        return false;
+        return Files::Result::failure(QStringLiteral("there is no image to write"));
+    QImage source = image;
+    const Format* known = formatNamed(format);
+    if (known && !known->keepsAlpha && source.hasAlphaChannel()) {
+        // Left to the writer, transparent pixels would come out black.
+        QImage flat(source.size(), QImage::Format_RGB32);
+        flat.fill(Qt::white);
+        QPainter painter(&flat);
+        painter.drawImage(0, 0, source);
+        painter.end();
+        source = flat;
+    }
     QByteArray encoded;
     {
         QBuffer buffer(&encoded);
         buffer.open(QIODevice::WriteOnly);
-        if (!image.save(&buffer, format, quality))
-            return false;
+        if (!source.save(&buffer, format, quality))
+            return Files::Result::failure(
+                QStringLiteral("the %1 writer cannot encode it").arg(QLatin1String(format)));
     }
     // Read the result back: a writer that cannot hold the size (ICNS rounds down to a power of
     // two, ICO clamps at 256) still reports success.
@@ -77,28 +101,32 @@ bool writeImageFile(const QString& path, const QImage& image, const char* format
     if (!written.isValid())
         written = reader.read().size();
     if (written != expected)
-        return false;
-
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly))
-        return false;
-    if (file.write(encoded) != encoded.size()) {
-        file.cancelWriting();
-        return false;
-    }
-    return file.commit();
+        return Files::Result::failure(QStringLiteral("%1 cannot hold %2 x %3 pixels")
+                                          .arg(QLatin1String(format))
+                                          .arg(expected.width())
+                                          .arg(expected.height()));
+    return Files::write(path, encoded);
 }
 
 } // namespace Export
 
 QImage loadCustomPicture(const QString& path)
 {
-    if (path.isEmpty() || !QFile::exists(path))
+    QFile file;
+    if (!Files::openRegular(file, path))
         return QImage();
-    QImageReader reader(path);
+    // The content decides, not the name: only what the Browse dialog offers is decoded.
+    QImageReader reader(&file);
+    reader.setDecideFormatFromContent(true);
+    const QByteArray format = reader.format();
+    if (format != "png" && format != "jpeg" && format != "bmp" && format != "tiff")
+        return QImage();
+    // These four readers decode exactly the size their header declares, so checking it here
+    // keeps a picture that is too big from being allocated at all.
     const QSize declared = reader.size();
-    if (declared.isValid() && (declared.width() > 16384 || declared.height() > 16384 ||
-                               qint64(declared.width()) * declared.height() > 100000000LL))
+    if (!declared.isValid() || declared.width() > 16384 || declared.height() > 16384 ||
+        qint64(declared.width()) * declared.height() > 100000000LL)
         return QImage();
-    return reader.read();
+    const QImage picture = reader.read();
+    return picture.size() == declared ? picture : QImage();
 }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "export/fileio.h"
+
 #include <QDateTime>
 #include <QImage>
 #include <QPixmap>
@@ -15,6 +17,7 @@ struct Format
     const char* extension; // icon set file extension
     const char* filter;    // save dialog filter of the graphic export
     bool usesQuality;      // only JPG takes the quality slider; the others get -1
+    bool keepsAlpha;       // JPG and BMP have no alpha: transparency is flattened onto white
 };
 // comboIconFormat order: PNG, JPG, BMP, TIFF, ICO, ICNS. comboGraphicsFormat uses the first four.
 constexpr int iconFormatCount = 6;
@@ -37,18 +40,23 @@ QString iconFileName(const QString& folder, int size, const QString& stamp, cons
 // The text before the last `separator`; the whole text when it holds none.
 QString folderOf(const QString& path, QChar separator);
 
-// Encodes `image` in `format` and writes it to `path` through a temporary file in the same folder
-// that replaces the old file only after a complete write. The file counts as written only when the
-// encoded image reads back at `expected` size (some writers silently resize); otherwise nothing
-// is left at `path` but what was there before. Returns whether the file was written.
-bool writeImageFile(const QString& path, const QPixmap& image, const char* format, int quality,
-                    QSize expected);
+// The format entry of a writer's format name ("PNG" ... "ICNS"), null for any other.
+const Format* formatNamed(const char* name);
+
+// Encodes `image` in `format` and writes it to `path` with Files::write, so a failure leaves what
+// was at `path` before. A format without alpha gets the image flattened onto white first. The
+// file counts as written only when the encoded image reads back at `expected` size (some writers
+// silently resize); the result says why a file was not written.
+Files::Result writeImageFile(const QString& path, const QPixmap& image, const char* format, int quality,
+                             QSize expected);
 // The same for an image; safe to call from several threads at once.
-bool writeImageFile(const QString& path, const QImage& image, const char* format, int quality,
-                    QSize expected);
+Files::Result writeImageFile(const QString& path, const QImage& image, const char* format, int quality,
+                             QSize expected);
 
 } // namespace Export
 
-// Loads the user's own picture. A file that cannot be read, or whose header declares more than
-// 16384 pixels on a side or more than 100 megapixels, gives a null image without decoding it.
+// Loads the user's own picture: a regular file holding a PNG, JPEG, BMP or TIFF image (judged by
+// its content, whatever its name says) of at most 16384 pixels on a side and 100 megapixels.
+// Anything else gives a null image, and an image too big is refused before its pixels are
+// allocated.
 QImage loadCustomPicture(const QString& path);

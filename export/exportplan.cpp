@@ -71,7 +71,7 @@ Outcome writeIconSet(const QPixmap& icon, const QString& folder, const IconPlan&
     const QString extension = plan.format >= 0 ? QLatin1String(formats[plan.format].extension) : QString();
     const QImage source = icon.toImage();
     const int count = plan.sizes.size();
-    std::vector<char> ok(count, 0);
+    std::vector<Files::Result> results(count);
     // Each size is scaled and encoded on its own, so the sizes are shared out among the cores,
     // largest first; the files are the same as written one after another.
     std::vector<int> order(count);
@@ -83,10 +83,12 @@ Outcome writeIconSet(const QPixmap& icon, const QString& folder, const IconPlan&
         for (int n = next++; n < count; n = next++) {
             const int i = order[n];
             const int size = plan.sizes[i];
-            ok[i] = plan.format >= 0 &&
-                    writeImageFile(iconFileName(folder, size, stamp, extension),
-                                   source.scaled(size, size, Qt::KeepAspectRatio, Qt::SmoothTransformation),
-                                   formats[plan.format].name, plan.quality, QSize(size, size));
+            results[i] =
+                plan.format < 0
+                    ? Files::Result::failure(QStringLiteral("the project names no image format"))
+                    : writeImageFile(iconFileName(folder, size, stamp, extension),
+                                     source.scaled(size, size, Qt::KeepAspectRatio, Qt::SmoothTransformation),
+                                     formats[plan.format].name, plan.quality, QSize(size, size));
         }
     };
     const int helpers = std::min(count, int(std::thread::hardware_concurrency())) - 1;
@@ -99,15 +101,16 @@ Outcome writeIconSet(const QPixmap& icon, const QString& folder, const IconPlan&
 
     Outcome outcome;
     for (int i = 0; i < count; ++i)
-        (ok[i] ? outcome.written : outcome.failed)
-            .append(iconFileName(folder, plan.sizes[i], stamp, extension));
+        outcome.add(iconFileName(folder, plan.sizes[i], stamp, extension), results[i]);
     return outcome;
 }
 
-bool writeGraphic(const QPixmap& graphic, const QString& path, const ImagePlan& plan)
+Files::Result writeGraphic(const QPixmap& graphic, const QString& path, const ImagePlan& plan)
 {
-    if (plan.format < 0 || plan.size <= 0)
-        return false;
+    if (plan.size <= 0)
+        return Files::Result::failure(QStringLiteral("the project chooses no image size"));
+    if (plan.format < 0)
+        return Files::Result::failure(QStringLiteral("the project names no image format"));
     return writeImageFile(path, scaledCopy(graphic, plan.size, plan.size), formats[plan.format].name,
                           plan.quality, QSize(plan.size, plan.size));
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "export/fileio.h"
 #include "project/projectformat.h"
 
 #include <QList>
@@ -27,15 +28,11 @@ struct ImagePlan
 };
 ImagePlan imagePlan(const Project::State& state);
 
-struct Outcome
-{
-    QStringList written;
-    QStringList failed;
-};
+using Outcome = Files::Outcome;
 // Writes `icon` scaled to each size of the plan into `folder`, named with `stamp` (which may be
 // empty). A size that fails leaves no file and the rest are still written.
 Outcome writeIconSet(const QPixmap& icon, const QString& folder, const IconPlan& plan, const QString& stamp);
 // Writes `graphic` scaled to the plan's size at `path`.
-bool writeGraphic(const QPixmap& graphic, const QString& path, const ImagePlan& plan);
+Files::Result writeGraphic(const QPixmap& graphic, const QString& path, const ImagePlan& plan);
 
 } // namespace Export

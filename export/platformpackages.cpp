@@ -8,7 +8,6 @@
 #include <QLinearGradient>
 #include <QPainter>
 #include <QPainterPath>
-#include <QSaveFile>
 #include <QtEndian>
 
 #include <cmath>
@@ -65,14 +64,16 @@ QByteArray pngBytes(const QImage& image)
     return bytes;
 }
 
-// Writes through a temporary file so a failure leaves nothing half-written.
 void writeBytes(const QString& path, const QByteArray& bytes, Outcome& outcome)
 {
-    QDir().mkpath(QFileInfo(path).path());
-    QSaveFile file(path);
-    const bool ok = !bytes.isEmpty() && file.open(QIODevice::WriteOnly) &&
-                    file.write(bytes) == bytes.size() && file.commit();
-    (ok ? outcome.written : outcome.failed).append(path);
+    const QString folder = QFileInfo(path).path();
+    if (bytes.isEmpty())
+        outcome.add(path, Files::Result::failure(QStringLiteral("the image could not be encoded")));
+    else if (!QDir().mkpath(folder))
+        outcome.add(path,
+                    Files::Result::failure(QStringLiteral("the folder %1 could not be created").arg(folder)));
+    else
+        outcome.add(path, Files::write(path, bytes));
 }
 
 void writePng(const QString& path, const QImage& image, Outcome& outcome)

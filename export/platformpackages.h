@@ -1,6 +1,7 @@
 #pragma once
 
 #include "design/icondesign.h"
+#include "export/fileio.h"
 
 #include <QByteArray>
 #include <QImage>
@@ -32,11 +33,7 @@ QByteArray icnsFile(const QList<QPair<QByteArray, QImage>>& entries);
 
 const QStringList& targets(); // android, ios, macos, windows, web
 
-struct Outcome
-{
-    QStringList written;
-    QStringList failed;
-};
+using Outcome = Files::Outcome;
 // Writes the package of `target` (one of targets(), or "all") into `folder`.
 Outcome writePackage(const IconDesign& design, const QString& folder, const QString& target);
 

@@ -3,11 +3,11 @@
 
 #include "app/dialogs.h"
 #include "export/exportformats.h"
+#include "export/fileio.h"
 #include "project/projectformat.h"
 #include "ui/mainwindowform.h"
 
 #include <QFileInfo>
-#include <QSaveFile>
 
 namespace {
 
@@ -93,26 +93,19 @@ Project::State MainWindow::projectState()
 
 void MainWindow::writeProjectFile(const QString& path, bool* ok)
 {
-    // Written through a temporary file: the old project is replaced only by a complete new one.
-    const QByteArray data = Project::formatLines(projectState());
-    QSaveFile file(path);
-    bool written = file.open(QIODevice::WriteOnly) && file.write(data) == data.size();
-    if (written)
-        written = file.commit();
-    else
-        file.cancelWriting();
+    // The old project is replaced only by a complete new one.
+    const bool written = bool(Files::write(path, Project::formatLines(projectState())));
     if (ok)
         *ok = written;
 }
 
 bool MainWindow::readProjectFile(const QString& path)
 {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
+    const Project::FileContents contents = Project::readFile(path);
+    if (!contents.ok)
         return false;
     Project::State state = projectState();
-    Project::apply(state, Project::parseLines(file.readAll()), ui->comboTextFontType->count());
-    file.close();
+    Project::apply(state, contents.values, ui->comboTextFontType->count());
 
     // Put the values into the controls in file order; their value handlers run as they would for
     // the user, and Load refreshes and retitles afterwards.
@@ -210,7 +203,7 @@ void MainWindow::on_actionLoadProject_triggered()
                                                   tr("Glyphwright Project (*.ipr)"));
     if (path.isEmpty())
         return;
-    // A file that cannot be opened must not wipe the design nor become the current project.
+    // A file that is not a project must not wipe the design nor become the current project.
     if (!readProjectFile(path)) {
         Dialogs::warning(this, QString(), tr("The project file could not be opened."));
         return;

@@ -1,8 +1,11 @@
 #include "project/projectformat.h"
 
+#include "export/fileio.h"
 #include "render/artwork.h"
 
+#include <QFile>
 #include <QFontDatabase>
+#include <QTextCodec>
 #include <QTextStream>
 
 namespace Project {
@@ -102,6 +105,40 @@ const Line lines[lineCount] = {
     {"comboGraphicsFormat", Kind::ComboIndex, 0, 3, 0},                 // 92
     {"sliderGraphicsQuality", Kind::Integer, 0, 99, 0},                 // 93
 };
+
+bool isText(const QByteArray& data)
+{
+    // The codec a text stream would pick: a byte-order mark's, else the locale's.
+    QTextCodec* codec = QTextCodec::codecForUtfText(data, QTextCodec::codecForLocale());
+    QTextCodec::ConverterState state;
+    const QString text = codec->toUnicode(data.constData(), data.size(), &state);
+    return state.invalidChars == 0 && state.remainingChars == 0 && !text.contains(QChar(0));
+}
+
+FileContents readFile(const QString& path)
+{
+    FileContents contents;
+    QFile file;
+    const Files::Result opened = Files::openRegular(file, path, maximumFileSize);
+    if (!opened) {
+        contents.error = opened.error;
+        return contents;
+    }
+    // The size was checked when opening; reading one byte past the limit notices a file that
+    // grows meanwhile.
+    const QByteArray data = file.read(maximumFileSize + 1);
+    if (data.size() > maximumFileSize)
+        contents.error = QStringLiteral("it is larger than %1 bytes").arg(maximumFileSize);
+    else if (file.error() != QFileDevice::NoError)
+        contents.error = file.errorString();
+    else if (!isText(data))
+        contents.error = QStringLiteral("it is not a text file");
+    else {
+        contents.ok = true;
+        contents.values = parseLines(data);
+    }
+    return contents;
+}
 
 QStringList parseLines(const QByteArray& data)
 {
@@ -204,7 +241,7 @@ void apply(State& state, const QStringList& values, int fontCount)
             break;
         }
         case Kind::Text:
-            state[i] = singleLine(values[i]);
+            state[i] = singleLine(values[i]).left(maximumTextLength);
             break;
         }
     }

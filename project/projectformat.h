@@ -30,6 +30,25 @@ constexpr int lineCount = 93;
 // Line n of a file is lines[n - 1]. Append-only: stored project files depend on this order.
 extern const Line lines[lineCount];
 
+// A project file is a few hundred bytes; anything past this is not one.
+constexpr qint64 maximumFileSize = 1 << 20;
+// The longest text a value holds, as the window's line edits take at most this many characters.
+constexpr int maximumTextLength = 32767;
+
+// Whether `data` is text as a text stream decodes it by default (the locale's encoding, or the
+// one a byte-order mark names): no invalid sequence and no NUL character.
+bool isText(const QByteArray& data);
+
+struct FileContents
+{
+    bool ok = false;
+    QStringList values; // the 93 values, when ok
+    QString error;      // why the file is not a project file, when not ok
+};
+// Reads the project file at `path`: a regular text file of at most maximumFileSize bytes, read
+// without blocking (a pipe or a device is refused unread), split into its 93 values.
+FileContents readFile(const QString& path);
+
 // Splits a file's bytes into exactly 93 values, decoded as a text stream does by default (the
 // locale's encoding, a byte-order mark honoured). "\n" and "\r\n" breaks read alike; missing lines
 // are empty, lines past 93 are ignored.
@@ -50,7 +69,7 @@ QByteArray formatLines(const QStringList& values);
 // writes it. Reading a file into a state does what setting the controls does: integers clamp to
 // the control's range, a row or index past the entries selects nothing (-1), a radio flag of 0
 // leaves its group alone while a non-zero flag checks that radio and unchecks the rest, colour
-// components clamp to 0 ... 255, texts are taken as they are.
+// components clamp to 0 ... 255, texts are cut to maximumTextLength characters.
 using State = QStringList;
 
 // The state right after start-up or New, with the font at index 0.

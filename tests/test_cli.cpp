@@ -16,34 +16,6 @@ Q_DECLARE_METATYPE(Changes)
 
 namespace {
 
-struct Run
-{
-    int status;
-    QString out, err;
-};
-
-Run cli(const QStringList& arguments)
-{
-    QString out, err;
-    QTextStream o(&out), e(&err);
-    const int status = runCommandLine(arguments, o, e);
-    o.flush();
-    e.flush();
-    return {status, out, err};
-}
-
-QString projectFile(const QString& folder, const QString& name, const QMap<int, QString>& changes)
-{
-    QStringList v = Project::defaultState();
-    for (auto it = changes.begin(); it != changes.end(); ++it)
-        v[it.key() - 1] = it.value();
-    const QString path = folder + QLatin1Char('/') + name;
-    QFile f(path);
-    f.open(QIODevice::WriteOnly);
-    f.write(Project::formatLines(v));
-    return path;
-}
-
 // Files of a folder by their size prefix ("Icon48"), so stamps made a second apart still match.
 QMap<QString, QString> bySize(const QString& folder)
 {
@@ -203,7 +175,8 @@ void TestCli::failuresAndUsage()
     QCOMPARE(QDir(work.filePath(QStringLiteral("out"))).entryList(QDir::Files),
              QStringList({"Icon144.ico", "Icon192.ico", "Icon48.ico", "Icon72.ico", "Icon96.ico"}));
     QCOMPARE(partial.err, QStringLiteral("Could not write ") +
-                              work.filePath(QStringLiteral("out/Icon512.ico")) + QStringLiteral(".\n"));
+                              work.filePath(QStringLiteral("out/Icon512.ico")) +
+                              QStringLiteral(": ICO cannot hold 512 x 512 pixels.\n"));
     // An output folder that cannot exist.
     QFile plain(work.filePath(QStringLiteral("plain")));
     plain.open(QIODevice::WriteOnly);

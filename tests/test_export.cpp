@@ -11,8 +11,6 @@
 #include <QtTest>
 #include <QtWidgets>
 
-#include <sys/resource.h>
-
 using namespace TestSupport;
 
 namespace {
@@ -30,44 +28,6 @@ void uncheckAll(const QList<QRadioButton*>& group)
         r->setChecked(false);
         r->setAutoExclusive(true);
     }
-}
-
-quint32 crc32(const QByteArray& data)
-{
-    quint32 crc = 0xffffffffu;
-    for (char ch : data) {
-        crc ^= quint8(ch);
-        for (int k = 0; k < 8; ++k)
-            crc = (crc >> 1) ^ (0xedb88320u & (0u - (crc & 1u)));
-    }
-    return ~crc;
-}
-
-// A tiny PNG whose header declares width x height and whose data is a stub.
-QByteArray pngClaiming(quint32 width, quint32 height)
-{
-    auto be = [](quint32 v) {
-        QByteArray b(4, 0);
-        b[0] = char(v >> 24);
-        b[1] = char(v >> 16);
-        b[2] = char(v >> 8);
-        b[3] = char(v);
-        return b;
-    };
-    auto chunk = [&](const QByteArray& type, const QByteArray& body) {
-        return be(body.size()) + type + body + be(crc32(type + body));
-    };
-    QByteArray ihdr = be(width) + be(height);
-    ihdr += QByteArray::fromHex("0806000000"); // 8-bit RGBA, no interlace
-    return QByteArray::fromHex("89504e470d0a1a0a") + chunk("IHDR", ihdr) +
-           chunk("IDAT", QByteArray::fromHex("789c030000000001")) + chunk("IEND", QByteArray());
-}
-
-long peakKilobytes()
-{
-    rusage usage{};
-    getrusage(RUSAGE_SELF, &usage);
-    return usage.ru_maxrss;
 }
 
 } // namespace

@@ -84,7 +84,8 @@ void TestPackages::initTestCase()
     initResources();
     out = dir.filePath(QStringLiteral("all"));
     const Packages::Outcome outcome = Packages::writePackage(gradientWithText(), out, QStringLiteral("all"));
-    QVERIFY2(outcome.failed.isEmpty(), qPrintable(outcome.failed.join(QLatin1Char(' '))));
+    QVERIFY2(outcome.failed.isEmpty(), qPrintable(outcome.failed.value(0).path + QStringLiteral(": ") +
+                                                  outcome.failed.value(0).reason));
     QCOMPARE(outcome.written.size(), 5 * 5 + 3 + 4 + 1 + 1 + 6);
 }
 

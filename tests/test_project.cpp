@@ -228,7 +228,7 @@ void TestProject::windowReaderAgreesWithThePureReader_data()
     QTest::newRow("out of range") << QByteArray(
         "9999\n5\n-40\n300\n12\n0\n\n\n\n\n\n\n-3\n5000\n\n\n\n\n99\n\n-7\n"
         "\n\n\n0\n\n\n\n-20000\n20000\n\n77\n5000\n");
-    QTest::newRow("garbage") << QByteArray("x\ny\n\xff\xfe\n1.5\n\r\n--\n7");
+    QTest::newRow("garbage") << QByteArray("x\ny\n\xc3\xbf\xc3\xbe\n1.5\n\r\n--\n7");
     QByteArray categories = defaultFile();
     QStringList v = Project::parseLines(categories);
     v[75] = QStringLiteral("6");

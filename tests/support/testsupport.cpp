@@ -2,6 +2,8 @@
 
 #include "app/dialogs.h"
 #include "app/mainwindow.h"
+#include "export/commandline.h"
+#include "project/projectformat.h"
 #include "resources/initresources.h"
 
 #include <QAbstractButton>
@@ -10,6 +12,9 @@
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTextStream>
+
+#include <sys/resource.h>
 
 namespace TestSupport {
 
@@ -88,6 +93,65 @@ void writeFile(const QString& path, const QByteArray& data)
     QFile f(path);
     if (!f.open(QIODevice::WriteOnly) || f.write(data) != data.size())
         qFatal("cannot write %s", qPrintable(path));
+}
+
+QString projectFile(const QString& folder, const QString& name, const QMap<int, QString>& changes)
+{
+    QStringList v = Project::defaultState();
+    for (auto it = changes.begin(); it != changes.end(); ++it)
+        v[it.key() - 1] = it.value();
+    const QString path = folder + QLatin1Char('/') + name;
+    writeFile(path, Project::formatLines(v));
+    return path;
+}
+
+Run cli(const QStringList& arguments)
+{
+    QString out, err;
+    QTextStream o(&out), e(&err);
+    const int status = runCommandLine(arguments, o, e);
+    o.flush();
+    e.flush();
+    return {status, out, err};
+}
+
+namespace {
+quint32 crc32(const QByteArray& data)
+{
+    quint32 crc = 0xffffffffu;
+    for (char ch : data) {
+        crc ^= quint8(ch);
+        for (int k = 0; k < 8; ++k)
+            crc = (crc >> 1) ^ (0xedb88320u & (0u - (crc & 1u)));
+    }
+    return ~crc;
+}
+} // namespace
+
+QByteArray pngClaiming(quint32 width, quint32 height)
+{
+    auto be = [](quint32 v) {
+        QByteArray b(4, 0);
+        b[0] = char(v >> 24);
+        b[1] = char(v >> 16);
+        b[2] = char(v >> 8);
+        b[3] = char(v);
+        return b;
+    };
+    auto chunk = [&](const QByteArray& type, const QByteArray& body) {
+        return be(body.size()) + type + body + be(crc32(type + body));
+    };
+    QByteArray ihdr = be(width) + be(height);
+    ihdr += QByteArray::fromHex("0806000000"); // 8-bit RGBA, no interlace
+    return QByteArray::fromHex("89504e470d0a1a0a") + chunk("IHDR", ihdr) +
+           chunk("IDAT", QByteArray::fromHex("789c030000000001")) + chunk("IEND", QByteArray());
+}
+
+long peakKilobytes()
+{
+    rusage usage{};
+    getrusage(RUSAGE_SELF, &usage);
+    return usage.ru_maxrss;
 }
 
 void triggerAction(QWidget* window, const char* name)

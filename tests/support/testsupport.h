@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QMap>
 #include <QObject>
 #include <QString>
 #include <QStringList>
@@ -41,6 +42,22 @@ template <class T> T* control(QWidget* window, const char* name)
 // Whole contents of a file (empty when it cannot be read), and writing one.
 QByteArray readAll(const QString& path);
 void writeFile(const QString& path, const QByteArray& data);
+
+// A project file `name` in `folder`: the start-up state with `changes` (file line -> value).
+QString projectFile(const QString& folder, const QString& name, const QMap<int, QString>& changes);
+
+// The command-line program run in this process.
+struct Run
+{
+    int status;
+    QString out, err;
+};
+Run cli(const QStringList& arguments);
+
+// A tiny PNG whose header declares width x height and whose data is a stub.
+QByteArray pngClaiming(quint32 width, quint32 height);
+// The process's peak resident memory so far.
+long peakKilobytes();
 
 // Triggers a menu action of the window by object name.
 void triggerAction(QWidget* window, const char* name);

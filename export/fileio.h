@@ -1,0 +1,56 @@
+#pragma once
+
+#include <QByteArray>
+#include <QList>
+#include <QString>
+#include <QStringList>
+
+class QFile;
+class QIODevice;
+
+// Every file the program writes and every file it reads goes through here: writes that either
+// replace a file whole or leave it as it was, and reads that never block and never take more
+// than they can hold.
+namespace Files {
+
+// Whether an operation succeeded and, when it did not, why (for a message naming the file).
+struct Result
+{
+    bool ok = false;
+    QString error;
+    explicit operator bool() const { return ok; }
+    static Result success() { return {true, QString()}; }
+    static Result failure(const QString& why) { return {false, why}; }
+};
+
+// The files one command wrote and the ones it could not, each with its reason.
+struct Failure
+{
+    QString path;
+    QString reason;
+};
+struct Outcome
+{
+    QStringList written;
+    QList<Failure> failed;
+    void add(const QString& path, const Result& result);
+    void add(const Outcome& other);
+};
+
+// Writes all of `bytes` to an open `device`, checking every write and the final flush of a
+// buffered device. On failure the device's errorString() says why.
+bool writeAll(QIODevice& device, const QByteArray& bytes);
+
+// Creates or replaces the regular file at `path` with `bytes`. The bytes go to a temporary file
+// in the same folder that takes the old file's place only once all of them are on disk, so a
+// failure (a full disk, say) leaves the old file as it was and no partial file behind. A path
+// that names a folder, a device, a pipe or a socket is refused and left alone. When the folder
+// takes no new files but the file itself is writable, the file is rewritten in place, with its
+// new size reserved first so that running out of space cannot leave it half old, half new.
+Result write(const QString& path, const QByteArray& bytes);
+
+// Opens the regular file at `path` for reading without ever blocking (a pipe or a device is
+// refused before anything is read) and, when `maximumSize` is not negative, refuses a larger file.
+Result openRegular(QFile& file, const QString& path, qint64 maximumSize = -1);
+
+} // namespace Files
