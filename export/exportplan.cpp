@@ -3,9 +3,9 @@
 #include "export/exportformats.h"
 #include "render/graphicrenderer.h"
 
+#include "export/parallel.h"
+
 #include <algorithm>
-#include <atomic>
-#include <thread>
 #include <tuple>
 #include <utility>
 #include <vector>
@@ -78,26 +78,16 @@ Outcome writeIconSet(const QPixmap& icon, const QString& folder, const IconPlan&
     for (int i = 0; i < count; ++i)
         order[i] = i;
     std::stable_sort(order.begin(), order.end(), [&](int a, int b) { return plan.sizes[a] > plan.sizes[b]; });
-    std::atomic<int> next{0};
-    auto work = [&] {
-        for (int n = next++; n < count; n = next++) {
-            const int i = order[n];
-            const int size = plan.sizes[i];
-            results[i] =
-                plan.format < 0
-                    ? Files::Result::failure(QStringLiteral("the project names no image format"))
-                    : writeImageFile(iconFileName(folder, size, stamp, extension),
-                                     source.scaled(size, size, Qt::KeepAspectRatio, Qt::SmoothTransformation),
-                                     formats[plan.format].name, plan.quality, QSize(size, size));
-        }
-    };
-    const int helpers = std::min(count, int(std::thread::hardware_concurrency())) - 1;
-    std::vector<std::thread> threads;
-    for (int t = 0; t < helpers; ++t)
-        threads.emplace_back(work);
-    work();
-    for (std::thread& t : threads)
-        t.join();
+    parallelFor(count, [&](int n) {
+        const int i = order[n];
+        const int size = plan.sizes[i];
+        results[i] =
+            plan.format < 0
+                ? Files::Result::failure(QStringLiteral("the project names no image format"))
+                : writeImageFile(iconFileName(folder, size, stamp, extension),
+                                 source.scaled(size, size, Qt::KeepAspectRatio, Qt::SmoothTransformation),
+                                 formats[plan.format].name, plan.quality, QSize(size, size));
+    });
 
     Outcome outcome;
     for (int i = 0; i < count; ++i)
