@@ -2,39 +2,32 @@
 
 #include "design/icondesign.h"
 #include "export/fileio.h"
+#include "export/packagesources.h"
 
-#include <QByteArray>
 #include <QImage>
-#include <QList>
-#include <QPair>
-#include <QRectF>
 #include <QStringList>
 
-// Ready-to-drop icon folders for Android, iOS, macOS, Windows and the web, derived from a design.
+// Ready-to-drop icon folders for Android, iOS, macOS, Windows, the web and the Linux desktop,
+// derived from a design.
 namespace Packages {
 
-// The design's background fill over the whole size x size square, no rounded corners. `frame` is
-// the part of the design's 1024 canvas coordinates that the square shows (it may reach past the
-// canvas: the fill continues there).
-QImage backgroundLayer(const IconDesign& design, const QRectF& frame, int size);
-// The picture and text on transparency, on the 1024 canvas.
-QImage foregroundLayer(const IconDesign& design);
-// White wherever `layer` has coverage, with its alpha.
-QImage monochrome(const QImage& layer);
-// Luminance of `layer` in grey, alpha kept.
-QImage grayscale(const QImage& layer);
-// `image` flattened onto white and stored without an alpha channel.
-QImage opaque(const QImage& image);
-
-// An ICO container: 32-bit BMP entries below 256 pixels, PNG at 256.
-QByteArray icoFile(const QList<QImage>& images);
-// An ICNS container of PNG entries: (OSType, image) pairs.
-QByteArray icnsFile(const QList<QPair<QByteArray, QImage>>& entries);
-
-const QStringList& targets(); // android, ios, macos, windows, web
+// android, ios, macos, windows, web, linux
+const QStringList& targets();
 
 using Outcome = Files::Outcome;
-// Writes the package of `target` (one of targets(), or "all") into `folder`.
-Outcome writePackage(const IconDesign& design, const QString& folder, const QString& target);
+// Writes the packages of `targets` (names from targets()) into `folder`: a single target straight
+// into it, several each into a sub-folder of its own name. The files are encoded and written on
+// all cores; each is written whole or not at all.
+Outcome writePackage(const IconDesign& design, const QString& folder, const QStringList& targets,
+                     const Options& options = Options());
+// The same for one target, or "all" for every one.
+Outcome writePackage(const IconDesign& design, const QString& folder, const QString& target,
+                     const Options& options = Options());
+
+// One picture of the icon as the platforms show it: Android under the circle, squircle,
+// rounded-square and teardrop masks with the safe zone outlined, its themed icon on a wallpaper,
+// the legacy square and round icons, iOS light, dark and tinted, macOS on light and dark, and the
+// favicon at 16 and 32 pixels at 1:1, each labelled.
+QImage previewSheet(const IconDesign& design, const Options& options = Options());
 
 } // namespace Packages

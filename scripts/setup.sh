@@ -13,6 +13,7 @@ PACKAGES=(
     xvfb xauth xdotool x11-utils imagemagick   # real-window smoke test
     desktop-file-utils appstream dpkg-dev file # install checks and the Debian package
     icoutils icnsutils                          # independent readers of the ICO and ICNS containers
+    aapt android-framework-res                  # the Android resource packager checks the Android package
 )
 
 missing=()

@@ -6,7 +6,8 @@
 set -euo pipefail
 src=$1 widgets=$2
 pure=(render/iconrenderer render/graphicrenderer render/artwork render/programicon project/projectformat
-      export/exportformats export/exportplan export/fileio export/commandline export/platformpackages design/icondesign)
+      export/exportformats export/exportplan export/fileio export/packagelayers
+      export/packagesources export/iconcontainers export/previewsheet export/parallel export/commandline export/platformpackages design/icondesign)
 bad=0
 for f in "${pure[@]}"; do
     for file in "$src/$f.h" "$src/$f.cpp"; do

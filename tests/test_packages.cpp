@@ -3,6 +3,7 @@
 #include "tests/support/testsupport.h"
 
 #include "export/commandline.h"
+#include "export/packagelayers.h"
 #include "export/platformpackages.h"
 #include "project/projectformat.h"
 #include "resources/initresources.h"
@@ -23,6 +24,18 @@ QImage image(const QString& path)
     if (img.isNull())
         qWarning("cannot read %s: %s", qPrintable(path), qPrintable(reader.errorString()));
     return img.convertToFormat(QImage::Format_ARGB32);
+}
+
+// The names of a PNG's chunks, in file order.
+QStringList pngChunks(const QString& path)
+{
+    const QByteArray bytes = readAll(path);
+    QStringList names;
+    for (int at = 8; at + 8 <= bytes.size();) {
+        names << QString::fromLatin1(bytes.mid(at + 4, 4));
+        at += 12 + int(qFromBigEndian<quint32>(bytes.constData() + at));
+    }
+    return names;
 }
 
 // The colour type byte of a PNG's header: 2 is RGB without alpha, 6 RGBA.
@@ -55,6 +68,86 @@ IconDesign gradientWithText()
     return d;
 }
 
+IconDesign withPicture(bool coloured)
+{
+    IconDesign d;
+    d.useImageFlat = false;
+    if (coloured) {
+        d.useImageColored = true;
+        d.coloredImageRow = 4;
+    } else {
+        // A logo on its own white plate: a black ring with a hole, the kind of picture users bring.
+        d.useImageCustom = true;
+        QImage logo(600, 600, QImage::Format_ARGB32);
+        logo.fill(Qt::white);
+        QPainter p(&logo);
+        p.setRenderHint(QPainter::Antialiasing);
+        p.setPen(QPen(Qt::black, 60));
+        p.drawEllipse(QRectF(150, 150, 300, 300));
+        p.end();
+        d.customImage = logo;
+    }
+    return d;
+}
+
+QMap<QString, IconDesign> designs()
+{
+    QMap<QString, IconDesign> all;
+    all.insert(QStringLiteral("default"), IconDesign());
+    all.insert(QStringLiteral("gradient with text"), gradientWithText());
+    IconDesign big;
+    big.imageScale = 150;
+    all.insert(QStringLiteral("picture at 150 %"), big);
+    IconDesign text;
+    text.backgroundColor = Qt::white;
+    text.useImageFlat = false;
+    text.text = QStringLiteral("Ab");
+    text.textColor = Qt::black;
+    all.insert(QStringLiteral("black 600 pt Ab on white"), text);
+    IconDesign clear = withPicture(true);
+    clear.useBackgroundColor = false;
+    clear.useBackgroundTransparent = true;
+    all.insert(QStringLiteral("transparent, coloured picture"), clear);
+    all.insert(QStringLiteral("custom picture on a plate"), withPicture(false));
+    return all;
+}
+
+void addDesignRows(const QStringList& names)
+{
+    QTest::addColumn<QString>("design");
+    for (const QString& name : names)
+        QTest::newRow(qPrintable(name)) << name;
+}
+
+// Alpha-weighted share of a layer's ink outside the circle of `radius` (a fraction of the side).
+double shareOutside(const QImage& layer, double radius)
+{
+    double outside = 0, all = 0;
+    const double c = layer.width() / 2.0;
+    for (int y = 0; y < layer.height(); ++y)
+        for (int x = 0; x < layer.width(); ++x) {
+            const int a = qAlpha(layer.pixel(x, y));
+            all += a;
+            if (std::hypot(x + 0.5 - c, y + 0.5 - c) > radius * layer.width())
+                outside += a;
+        }
+    return all > 0 ? outside / all : 0;
+}
+
+// Mean luminance of the pixels at least half opaque.
+double visibleLuminance(const QImage& image)
+{
+    double sum = 0;
+    long count = 0;
+    for (int y = 0; y < image.height(); ++y)
+        for (int x = 0; x < image.width(); ++x)
+            if (qAlpha(image.pixel(x, y)) >= 128) {
+                sum += qGray(image.pixel(x, y));
+                ++count;
+            }
+    return count ? sum / count : -1;
+}
+
 } // namespace
 
 class TestPackages : public QObject
@@ -66,12 +159,19 @@ class TestPackages : public QObject
 
   private slots:
     void initTestCase();
+    void android_data();
     void android();
+    void aaptPackagesTheResources();
+    void ios_data();
     void ios();
+    void macos_data();
     void macos();
     void windowsAndFavicon();
+    void web_data();
     void web();
+    void linuxDesktop();
     void transparentBackgroundStillGivesOpaqueStoreIcons();
+    void previewSheet();
     void commandLine();
 
   private:
@@ -83,15 +183,28 @@ void TestPackages::initTestCase()
 {
     initResources();
     out = dir.filePath(QStringLiteral("all"));
-    const Packages::Outcome outcome = Packages::writePackage(gradientWithText(), out, QStringLiteral("all"));
+    Packages::Options options;
+    options.appId = QStringLiteral("example.Hi");
+    const Packages::Outcome outcome =
+        Packages::writePackage(gradientWithText(), out, QStringLiteral("all"), options);
     QVERIFY2(outcome.failed.isEmpty(), qPrintable(outcome.failed.value(0).path + QStringLiteral(": ") +
                                                   outcome.failed.value(0).reason));
-    QCOMPARE(outcome.written.size(), 5 * 5 + 3 + 4 + 1 + 1 + 6);
+    // Android 5 x 5 + 2 + 1, iOS 4, macOS 1, Windows 1, web 11, Linux 10.
+    QCOMPARE(outcome.written.size(), 28 + 4 + 1 + 1 + 11 + 10);
+}
+
+void TestPackages::android_data()
+{
+    addDesignRows(designs().keys());
 }
 
 void TestPackages::android()
 {
-    const QString res = out + QStringLiteral("/android/res/");
+    QFETCH(QString, design);
+    const IconDesign d = designs().value(design);
+    QTemporaryDir work;
+    QVERIFY(Packages::writePackage(d, work.path(), QStringLiteral("android")).failed.isEmpty());
+    const QString res = work.filePath(QStringLiteral("res/"));
     const struct
     {
         const char* density;
@@ -101,69 +214,107 @@ void TestPackages::android()
                      {"xhdpi", 96, 216},
                      {"xxhdpi", 144, 324},
                      {"xxxhdpi", 192, 432}};
-    for (const auto& d : densities) {
-        const QString dir = res + QStringLiteral("mipmap-") + QLatin1String(d.density) + QLatin1Char('/');
-        QCOMPARE(image(dir + QStringLiteral("ic_launcher.png")).size(), QSize(d.legacy, d.legacy));
-        const QImage round = image(dir + QStringLiteral("ic_launcher_round.png"));
-        QCOMPARE(round.size(), QSize(d.legacy, d.legacy));
-        const int corner = d.legacy / 10; // outside the circle, inside a rounded square
+    for (const auto& density : densities) {
+        const QString mipmap =
+            res + QStringLiteral("mipmap-") + QLatin1String(density.density) + QLatin1Char('/');
+        QCOMPARE(image(mipmap + QStringLiteral("ic_launcher.png")).size(),
+                 QSize(density.legacy, density.legacy));
+        const QImage round = image(mipmap + QStringLiteral("ic_launcher_round.png"));
+        QCOMPARE(round.size(), QSize(density.legacy, density.legacy));
+        const int corner = density.legacy / 10; // outside the circle, inside a rounded square
         QCOMPARE(qAlpha(round.pixel(corner, corner)), 0);
-        QCOMPARE(qAlpha(round.pixel(d.legacy / 2, 1)), 255);
-        const QImage fg = image(dir + QStringLiteral("ic_launcher_foreground.png"));
-        const QImage bg = image(dir + QStringLiteral("ic_launcher_background.png"));
-        const QImage mono = image(dir + QStringLiteral("ic_launcher_monochrome.png"));
+        const QImage fg = image(mipmap + QStringLiteral("ic_launcher_foreground.png"));
+        const QImage bg = image(mipmap + QStringLiteral("ic_launcher_background.png"));
+        const QImage mono = image(mipmap + QStringLiteral("ic_launcher_monochrome.png"));
         for (const QImage* layer : {&fg, &bg, &mono})
-            QCOMPARE(layer->size(), QSize(d.adaptive, d.adaptive));
-        // The design canvas fills the central 72 of 108 dp: nothing of the foreground outside it.
-        const int margin = d.adaptive / 6;
-        int content = 0;
-        for (int y = 0; y < d.adaptive; ++y) {
-            for (int x = 0; x < d.adaptive; ++x) {
-                const bool inside =
-                    x >= margin && x < d.adaptive - margin && y >= margin && y < d.adaptive - margin;
-                if (!inside)
-                    QCOMPARE(qAlpha(fg.pixel(x, y)), 0);
-                content += qAlpha(fg.pixel(x, y)) > 0;
-                QCOMPARE(qAlpha(bg.pixel(x, y)), 255); // full-bleed
+            QCOMPARE(layer->size(), QSize(density.adaptive, density.adaptive));
+        // Picture and text inside the 66 dp safe circle, whatever their size (antialiasing aside).
+        QVERIFY2(shareOutside(fg, 33.0 / 108) < 0.002,
+                 qPrintable(QString::number(shareOutside(fg, 33.0 / 108))));
+        QVERIFY(shareOutside(fg, 0.5) < 1); // not blank
+        for (int y = 0; y < density.adaptive; ++y)
+            for (int x = 0; x < density.adaptive; ++x) {
+                QCOMPARE(qAlpha(bg.pixel(x, y)), 255); // opaque and full-bleed, whatever the design
                 const QRgb m = mono.pixel(x, y);
-                QCOMPARE(qAlpha(m), qAlpha(fg.pixel(x, y)));
+                QVERIFY(qAlpha(m) <= qAlpha(fg.pixel(x, y)));
                 if (qAlpha(m))
                     QCOMPARE(m | 0xff000000u, 0xffffffffu); // single colour: white
             }
-        }
-        QVERIFY(content > d.adaptive * d.adaptive / 20);
-        // The background is the design's fill, not a cut icon: no rounded corners.
-        QCOMPARE(qAlpha(bg.pixel(0, 0)), 255);
+        if (d.useBackgroundTransparent)
+            QCOMPARE(bg.pixel(0, 0), qRgb(255, 255, 255));
     }
-    for (const char* name : {"ic_launcher.xml", "ic_launcher_round.xml"}) {
-        QFile f(res + QStringLiteral("mipmap-anydpi-v26/") + QLatin1String(name));
-        QVERIFY(f.open(QIODevice::ReadOnly));
-        QXmlStreamReader xml(&f);
-        QStringList layers;
-        while (!xml.atEnd()) {
-            if (xml.readNext() == QXmlStreamReader::StartElement &&
-                xml.name() != QLatin1String("adaptive-icon")) {
-                const QString drawable =
-                    xml.attributes().value(QStringLiteral("android:drawable")).toString();
-                layers << xml.name().toString() + QLatin1Char('=') + drawable;
-                QVERIFY(QFile::exists(res + QStringLiteral("mipmap-mdpi/") + drawable.mid(8) +
-                                      QStringLiteral(".png")));
+    // The themed icon keeps the picture's details: a picture on an opaque plate is not a square.
+    const QImage mono = image(res + QStringLiteral("mipmap-xxxhdpi/ic_launcher_monochrome.png"));
+    const QImage fg = image(res + QStringLiteral("mipmap-xxxhdpi/ic_launcher_foreground.png"));
+    long covered = 0, faint = 0;
+    for (int y = 0; y < 432; ++y)
+        for (int x = 0; x < 432; ++x)
+            if (qAlpha(fg.pixel(x, y)) == 255) {
+                ++covered;
+                faint += qAlpha(mono.pixel(x, y)) < 128;
             }
-        }
-        QVERIFY2(!xml.hasError(), qPrintable(xml.errorString()));
-        QCOMPARE(layers, QStringList({"background=@mipmap/ic_launcher_background",
-                                      "foreground=@mipmap/ic_launcher_foreground",
-                                      "monochrome=@mipmap/ic_launcher_monochrome"}));
-    }
-    const QString store = out + QStringLiteral("/android/playstore-icon.png");
+    if (d.useImageCustom)
+        QVERIFY2(faint > covered / 3, qPrintable(QStringLiteral("%1 of %2").arg(faint).arg(covered)));
+    else if (d.useImageFlat)
+        QCOMPARE(faint, 0L);
+    const QString store = work.filePath(QStringLiteral("playstore-icon.png"));
     QCOMPARE(image(store).size(), QSize(512, 512));
-    QCOMPARE(pngColourType(store), 2);
-    QCOMPARE(qAlpha(image(store).pixel(0, 0)), 255);
+    QCOMPARE(pngColourType(store), 6); // 32-bit, as Google asks, yet opaque
+    QCOMPARE(pngChunks(store).mid(0, 3), QStringList({"IHDR", "sRGB", "gAMA"}));
+    const QImage storeIcon = image(store);
+    for (int y = 0; y < 512; y += 3)
+        for (int x = 0; x < 512; x += 3)
+            QCOMPARE(qAlpha(storeIcon.pixel(x, y)), 255);
+}
+
+void TestPackages::aaptPackagesTheResources()
+{
+    const QString aapt = QStandardPaths::findExecutable(QStringLiteral("aapt"));
+    const QString framework = QStringLiteral("/usr/share/android-framework-res/framework-res.apk");
+    QVERIFY2(!aapt.isEmpty() && QFile::exists(framework),
+             "scripts/setup.sh installs aapt and android-framework-res");
+    QTemporaryDir work;
+    QVERIFY(Packages::writePackage(designs().value(QStringLiteral("picture at 150 %")), work.path(),
+                                   QStringLiteral("android"))
+                .failed.isEmpty());
+    writeFile(
+        work.filePath(QStringLiteral("AndroidManifest.xml")),
+        "<?xml version=\"1.0\" encoding=\"utf-8\"?>\n"
+        "<manifest xmlns:android=\"http://schemas.android.com/apk/res/android\" package=\"example.icons\">\n"
+        "    <uses-sdk android:minSdkVersion=\"21\" android:targetSdkVersion=\"29\" />\n"
+        "    <application android:icon=\"@mipmap/ic_launcher\" "
+        "android:roundIcon=\"@mipmap/ic_launcher_round\"\n"
+        "                 android:label=\"Icons\" />\n"
+        "</manifest>\n");
+    const QString apk = work.filePath(QStringLiteral("icons.apk"));
+    QProcess p;
+    p.start(aapt, {QStringLiteral("package"), QStringLiteral("-f"), QStringLiteral("-M"),
+                   work.filePath(QStringLiteral("AndroidManifest.xml")), QStringLiteral("-S"),
+                   work.filePath(QStringLiteral("res")), QStringLiteral("-I"), framework,
+                   QStringLiteral("-F"), apk});
+    QVERIFY(p.waitForFinished(60000));
+    QVERIFY2(p.exitCode() == 0, p.readAllStandardError().constData());
+    const QString badging = run(aapt, {QStringLiteral("dump"), QStringLiteral("badging"), apk});
+    QVERIFY2(badging.contains(QStringLiteral("application-icon-640:'res/mipmap-anydpi-v26/ic_launcher.xml'")),
+             qPrintable(badging));
+    const QString resources = run(aapt, {QStringLiteral("dump"), QStringLiteral("resources"), apk});
+    for (const char* name : {"ic_launcher", "ic_launcher_round", "ic_launcher_foreground",
+                             "ic_launcher_background", "ic_launcher_monochrome"})
+        QVERIFY2(resources.contains(QStringLiteral("mipmap/%1:").arg(QLatin1String(name))), name);
+}
+
+void TestPackages::ios_data()
+{
+    addDesignRows(designs().keys());
 }
 
 void TestPackages::ios()
 {
-    const QString set = out + QStringLiteral("/ios/AppIcon.appiconset/");
+    QFETCH(QString, design);
+    QTemporaryDir work;
+    QVERIFY(
+        Packages::writePackage(designs().value(design), work.path(), QStringLiteral("ios")).failed.isEmpty());
+    const QString set = work.filePath(QStringLiteral("AppIcon.appiconset/"));
     QFile json(set + QStringLiteral("Contents.json"));
     QVERIFY(json.open(QIODevice::ReadOnly));
     QJsonParseError error;
@@ -194,14 +345,47 @@ void TestPackages::ios()
             const QRgb p = tinted.pixel(x, y);
             QVERIFY(qRed(p) == qGreen(p) && qGreen(p) == qBlue(p));
         }
+    // Legible on the dark plate whatever the design's colours: black text comes out light.
+    QVERIFY2(visibleLuminance(dark) > 128, qPrintable(QString::number(visibleLuminance(dark))));
+    QVERIFY2(visibleLuminance(tinted) > 128, qPrintable(QString::number(visibleLuminance(tinted))));
+    // The colours can be chosen instead.
+    Packages::Options chosen;
+    chosen.iosDarkColor = QColor(0, 200, 100);
+    chosen.iosTintedColor = QColor(90, 90, 90);
+    QVERIFY(Packages::writePackage(designs().value(design), work.path(), QStringLiteral("ios"), chosen)
+                .failed.isEmpty());
+    const QImage darkChosen = image(set + QStringLiteral("AppIcon-1024-dark.png"));
+    const QImage tintedChosen = image(set + QStringLiteral("AppIcon-1024-tinted.png"));
+    for (int y = 0; y < 1024; y += 5)
+        for (int x = 0; x < 1024; x += 5) {
+            if (qAlpha(darkChosen.pixel(x, y)) >= 128)
+                QCOMPARE(darkChosen.pixel(x, y) | 0xff000000u, qRgb(0, 200, 100));
+            if (qAlpha(tintedChosen.pixel(x, y)) >= 128)
+                QCOMPARE(tintedChosen.pixel(x, y) | 0xff000000u, qRgb(90, 90, 90));
+        }
+}
+
+void TestPackages::macos_data()
+{
+    QTest::addColumn<QString>("design");
+    QTest::addColumn<bool>("keepCorners");
+    QTest::newRow("default, macOS shape") << "default" << false;
+    QTest::newRow("transparent, macOS shape") << "transparent, coloured picture" << false;
+    QTest::newRow("default, own corners") << "default" << true;
+    QTest::newRow("transparent, own corners") << "transparent, coloured picture" << true;
 }
 
 void TestPackages::macos()
 {
-    const QString path = out + QStringLiteral("/macos/AppIcon.icns");
-    QFile f(path);
-    QVERIFY(f.open(QIODevice::ReadOnly));
-    const QByteArray bytes = f.readAll();
+    QFETCH(QString, design);
+    QFETCH(bool, keepCorners);
+    QTemporaryDir work;
+    Packages::Options options;
+    options.macosKeepCorners = keepCorners;
+    QVERIFY(Packages::writePackage(designs().value(design), work.path(), QStringLiteral("macos"), options)
+                .failed.isEmpty());
+    const QString path = work.filePath(QStringLiteral("AppIcon.icns"));
+    const QByteArray bytes = readAll(path);
     QCOMPARE(bytes.left(4), QByteArray("icns"));
     QCOMPARE(qFromBigEndian<quint32>(bytes.constData() + 4), quint32(bytes.size()));
     // Walk the entries: each a PNG of its type's size.
@@ -218,11 +402,19 @@ void TestPackages::macos()
         at += int(length);
     }
     QCOMPARE(seen.size(), sizes.size());
-    // The design is the 824 body centred in 1024.
+    // The body fills the 824 square of the 1024 grid, in the macOS shape or the design's corners,
+    // on a plate even when the design is transparent, with a soft shadow below.
     const QImage big =
         QImage::fromData(bytes.mid(bytes.indexOf("ic10") + 8), "PNG").convertToFormat(QImage::Format_ARGB32);
     QCOMPARE(qAlpha(big.pixel(512, 60)), 0);
-    QCOMPARE(qAlpha(big.pixel(512, 140)), 255);
+    QCOMPARE(qAlpha(big.pixel(512, 104)), 255);
+    QCOMPARE(qAlpha(big.pixel(104, 512)), 255);
+    QCOMPARE(qAlpha(big.pixel(103, 103)), 0);
+    // Inside a corner of radius 102 (the default's 128 on 824 / 1024), outside the macOS shape.
+    QCOMPARE(qAlpha(big.pixel(140, 140)) == 255, keepCorners);
+    QVERIFY(qAlpha(big.pixel(512, 934)) > 0 && qAlpha(big.pixel(512, 934)) < 100);
+    if (design.startsWith(QLatin1String("transparent")))
+        QCOMPARE(big.pixel(512, 110), qRgb(255, 255, 255));
     // The toolkit reads it, and so does an independent tool.
     QImageReader reader(path);
     QVERIFY(reader.canRead());
@@ -263,16 +455,30 @@ void TestPackages::windowsAndFavicon()
     }
 }
 
+void TestPackages::web_data()
+{
+    addDesignRows({QStringLiteral("gradient with text"), QStringLiteral("transparent, coloured picture")});
+}
+
 void TestPackages::web()
 {
-    const QString web = out + QStringLiteral("/web/");
-    QCOMPARE(image(web + QStringLiteral("icon-192.png")).size(), QSize(192, 192));
-    QCOMPARE(image(web + QStringLiteral("icon-512.png")).size(), QSize(512, 512));
+    QFETCH(QString, design);
+    const IconDesign d = designs().value(design);
+    QTemporaryDir work;
+    Packages::Options options;
+    options.name = QStringLiteral("Shop \"Spring\"");
+    QVERIFY(Packages::writePackage(d, work.path(), QStringLiteral("web"), options).failed.isEmpty());
+    const QString web = work.path() + QLatin1Char('/');
+    for (int size : {16, 32, 192, 512}) {
+        const QString name = QLatin1String(size < 100 ? "favicon-%1.png" : "icon-%1.png");
+        QCOMPARE(image(web + name.arg(size)).size(), QSize(size, size));
+    }
     QCOMPARE(image(web + QStringLiteral("apple-touch-icon.png")).size(), QSize(180, 180));
     QCOMPARE(pngColourType(web + QStringLiteral("apple-touch-icon.png")), 2);
-    // Maskable: full-bleed background, and all content inside the central 80 % circle.
+    // Maskable: full-bleed and opaque (a transparent design on its plate), all content inside the
+    // central 80 % circle.
     const QImage maskable = image(web + QStringLiteral("icon-maskable-512.png"));
-    const QImage background = Packages::backgroundLayer(gradientWithText(), QRectF(0, 0, 1024, 1024), 512)
+    const QImage background = Packages::backgroundLayer(d, QRectF(0, 0, 1024, 1024), 512, Qt::white)
                                   .convertToFormat(QImage::Format_ARGB32);
     int inside = 0;
     for (int y = 0; y < 512; ++y) {
@@ -287,20 +493,61 @@ void TestPackages::web()
         }
     }
     QVERIFY(inside > 512 * 512 / 20);
-    QFile manifest(web + QStringLiteral("manifest-icons.json"));
+    // The monochrome icon: one colour, its shape in the alpha.
+    const QImage mono = image(web + QStringLiteral("icon-monochrome-512.png"));
+    QCOMPARE(mono.size(), QSize(512, 512));
+    for (int y = 0; y < 512; y += 3)
+        for (int x = 0; x < 512; x += 3)
+            if (qAlpha(mono.pixel(x, y)))
+                QCOMPARE(mono.pixel(x, y) | 0xff000000u, 0xffffffffu);
+    // A complete manifest whose every icon exists at its stated size.
+    QFile manifest(web + QStringLiteral("manifest.webmanifest"));
     QVERIFY(manifest.open(QIODevice::ReadOnly));
-    const QJsonArray icons =
-        QJsonDocument::fromJson(manifest.readAll()).object().value(QStringLiteral("icons")).toArray();
-    QCOMPARE(icons.size(), 3);
+    QJsonParseError error;
+    const QJsonObject m = QJsonDocument::fromJson(manifest.readAll(), &error).object();
+    QCOMPARE(error.error, QJsonParseError::NoError);
+    QCOMPARE(m.value(QStringLiteral("name")).toString(), options.name);
+    QCOMPARE(m.value(QStringLiteral("start_url")).toString(), QStringLiteral("/"));
+    QCOMPARE(m.value(QStringLiteral("display")).toString(), QStringLiteral("standalone"));
+    QCOMPARE(m.value(QStringLiteral("theme_color")).toString(),
+             d.useBackgroundGradient ? d.gradientStartColor.name() : QStringLiteral("#ffffff"));
+    QVERIFY(QColor(m.value(QStringLiteral("background_color")).toString()).isValid());
     QStringList purposes;
-    for (const QJsonValue& v : icons) {
+    for (const QJsonValue& v : m.value(QStringLiteral("icons")).toArray()) {
         const QJsonObject o = v.toObject();
         const QImage img = image(web + o.value(QStringLiteral("src")).toString());
         QCOMPARE(o.value(QStringLiteral("sizes")).toString(), QStringLiteral("%1x%1").arg(img.width()));
         QCOMPARE(o.value(QStringLiteral("type")).toString(), QStringLiteral("image/png"));
         purposes << o.value(QStringLiteral("purpose")).toString();
     }
-    QCOMPARE(purposes, QStringList({"any", "any", "maskable"}));
+    QCOMPARE(purposes, QStringList({"any", "any", "maskable", "maskable", "monochrome"}));
+    // The HTML snippet links files that are there.
+    const QString head = QString::fromUtf8(readAll(web + QStringLiteral("head-snippet.html")));
+    const QRegularExpression link(QStringLiteral("href=\"/([^\"]+)\""));
+    int links = 0;
+    for (auto it = link.globalMatch(head); it.hasNext(); ++links)
+        QVERIFY2(QFile::exists(web + it.next().captured(1)), qPrintable(head));
+    QCOMPARE(links, 5);
+    QVERIFY(head.contains(QStringLiteral("<meta name=\"theme-color\" content=\"") +
+                          m.value(QStringLiteral("theme_color")).toString()));
+}
+
+void TestPackages::linuxDesktop()
+{
+    const QString base = out + QStringLiteral("/linux/");
+    const QList<int> sizes = {16, 22, 24, 32, 48, 64, 128, 256, 512};
+    for (int size : sizes)
+        QCOMPARE(image(base + QStringLiteral("hicolor/%1x%1/apps/example.Hi.png").arg(size)).size(),
+                 QSize(size, size));
+    // The install lines put each where the icon theme looks.
+    QTemporaryDir prefix;
+    QProcess p;
+    p.start(QStringLiteral("sh"), {base + QStringLiteral("install-icons.sh"), prefix.path()});
+    QVERIFY(p.waitForFinished(30000));
+    QCOMPARE(p.exitCode(), 0);
+    for (int size : sizes)
+        QVERIFY(QFile::exists(
+            prefix.filePath(QStringLiteral("icons/hicolor/%1x%1/apps/example.Hi.png").arg(size))));
 }
 
 void TestPackages::transparentBackgroundStillGivesOpaqueStoreIcons()
@@ -312,36 +559,87 @@ void TestPackages::transparentBackgroundStillGivesOpaqueStoreIcons()
     QVERIFY(Packages::writePackage(d, other.path(), QStringLiteral("android")).failed.isEmpty());
     QVERIFY(Packages::writePackage(d, other.path(), QStringLiteral("ios")).failed.isEmpty());
     const QString store = other.filePath(QStringLiteral("playstore-icon.png"));
-    QCOMPARE(pngColourType(store), 2);
+    QCOMPARE(pngColourType(store), 6);
     QCOMPARE(image(store).pixel(2, 2), qRgb(255, 255, 255));
     QCOMPARE(pngColourType(other.filePath(QStringLiteral("AppIcon.appiconset/AppIcon-1024.png"))), 2);
     // A single target writes straight into the folder, no sub-folder.
     QVERIFY(QFile::exists(other.filePath(QStringLiteral("res/mipmap-mdpi/ic_launcher.png"))));
+    // Another plate can be chosen.
+    Packages::Options options;
+    options.background = QColor(20, 30, 40);
+    QVERIFY(Packages::writePackage(d, other.path(), QStringLiteral("android"), options).failed.isEmpty());
+    QCOMPARE(image(store).pixel(2, 2), qRgb(20, 30, 40));
+    QCOMPARE(image(other.filePath(QStringLiteral("res/mipmap-mdpi/ic_launcher_background.png"))).pixel(2, 2),
+             qRgb(20, 30, 40));
+}
+
+void TestPackages::previewSheet()
+{
+    const QImage sheet = Packages::previewSheet(gradientWithText()).convertToFormat(QImage::Format_ARGB32);
+    QCOMPARE(sheet.size(), QSize(16 + 7 * (176 + 16), 2 * (30 + 176 + 22) + 3 * 16));
+    // The circle mask's panel: panel colour in its corner, the icon at its centre.
+    const QPoint panel(16, 16 + 30);
+    QCOMPARE(sheet.pixel(panel + QPoint(20, 20)), qRgb(0xe8, 0xea, 0xf0));
+    const QRgb centre = sheet.pixel(panel + QPoint(88, 88 + 40));
+    QVERIFY(centre != qRgb(0xe8, 0xea, 0xf0) && qAlpha(centre) == 255);
 }
 
 void TestPackages::commandLine()
 {
     QTemporaryDir work;
-    const QString project = work.filePath(QStringLiteral("p.ipr"));
-    QFile f(project);
-    QVERIFY(f.open(QIODevice::WriteOnly));
-    f.write(Project::formatLines(Project::defaultState()));
-    f.close();
-    QString text, errors;
-    QTextStream o(&text), e(&errors);
-    QCOMPARE(runCommandLine({QStringLiteral("package"), project, work.filePath(QStringLiteral("w")),
-                             QStringLiteral("--target"), QStringLiteral("windows")},
-                            o, e),
-             0);
-    o.flush();
-    QCOMPARE(text, QStringLiteral("Wrote ") + work.filePath(QStringLiteral("w/app.ico")) + QLatin1Char('\n'));
+    const QString project = projectFile(work.path(), QStringLiteral("Shop Icon.ipr"), {});
+    Run run = cli({QStringLiteral("package"), project, work.filePath(QStringLiteral("w")),
+                   QStringLiteral("--target"), QStringLiteral("windows")});
+    QCOMPARE(run.status, 0);
+    QCOMPARE(run.out,
+             QStringLiteral("Wrote ") + work.filePath(QStringLiteral("w/app.ico")) + QLatin1Char('\n'));
+    // A comma list and --option=value; names taken from the project file; JSON for scripts.
+    run = cli({QStringLiteral("--json"), QStringLiteral("package"), project,
+               work.filePath(QStringLiteral("two")), QStringLiteral("--target=linux,web"),
+               QStringLiteral("--background=#102030")});
+    QCOMPARE(run.status, 0);
+    const QJsonObject json = QJsonDocument::fromJson(run.out.toUtf8()).object();
+    QCOMPARE(json.value(QStringLiteral("failed")).toArray().size(), 0);
+    const QJsonArray written = json.value(QStringLiteral("written")).toArray();
+    QCOMPARE(written.size(), 10 + 11);
+    for (const QJsonValue& v : written) {
+        const QJsonObject o = v.toObject();
+        const QString path = o.value(QStringLiteral("path")).toString();
+        QVERIFY2(path.startsWith(work.filePath(QStringLiteral("two/linux/"))) ||
+                     path.startsWith(work.filePath(QStringLiteral("two/web/"))),
+                 qPrintable(path));
+        QCOMPARE(o.value(QStringLiteral("bytes")).toInt(), int(QFileInfo(path).size()));
+        if (path.endsWith(QLatin1String(".png")))
+            QCOMPARE(
+                QSize(o.value(QStringLiteral("width")).toInt(), o.value(QStringLiteral("height")).toInt()),
+                QImage(path).size());
+        else if (!path.endsWith(QLatin1String(".ico")))
+            QVERIFY(o.value(QStringLiteral("width")).isNull());
+    }
+    QVERIFY(QFile::exists(work.filePath(QStringLiteral("two/linux/hicolor/48x48/apps/shop-icon.png"))));
+    QVERIFY(readAll(work.filePath(QStringLiteral("two/web/manifest.webmanifest")))
+                .contains("\"name\": \"Shop Icon\""));
+    // The preview sheet.
+    const QString sheet = work.filePath(QStringLiteral("sheet.png"));
+    QCOMPARE(cli({QStringLiteral("-q"), QStringLiteral("preview"), project, sheet}).status, 0);
+    QCOMPARE(QImage(sheet).size(), Packages::previewSheet(IconDesign()).size());
     for (const QStringList& bad :
          QList<QStringList>{{QStringLiteral("package"), project, work.filePath(QStringLiteral("x"))},
                             {QStringLiteral("package"), project, work.filePath(QStringLiteral("x")),
                              QStringLiteral("--target"), QStringLiteral("symbian")},
+                            {QStringLiteral("package"), project, work.filePath(QStringLiteral("x")),
+                             QStringLiteral("--target=ios,")},
+                            {QStringLiteral("package"), project, work.filePath(QStringLiteral("x")),
+                             QStringLiteral("--target=ios"), QStringLiteral("--background=notacolour")},
+                            {QStringLiteral("package"), project, work.filePath(QStringLiteral("x")),
+                             QStringLiteral("--target=linux"), QStringLiteral("--app-id=../evil")},
                             {QStringLiteral("icons"), project, work.filePath(QStringLiteral("x")),
-                             QStringLiteral("--target"), QStringLiteral("web")}}) {
-        QCOMPARE(runCommandLine(bad, o, e), 2);
+                             QStringLiteral("--target"), QStringLiteral("web")},
+                            {QStringLiteral("render"), project, work.filePath(QStringLiteral("x")),
+                             QStringLiteral("--name=x")},
+                            {QStringLiteral("icons"), project, work.filePath(QStringLiteral("x")),
+                             QStringLiteral("--no-stamp=1")}}) {
+        QCOMPARE(cli(bad).status, 2);
         QVERIFY(!QFile::exists(work.filePath(QStringLiteral("x"))));
     }
 }

@@ -1,0 +1,21 @@
+#pragma once
+
+#include <QByteArray>
+#include <QImage>
+#include <QList>
+#include <QPair>
+
+// The file formats of platform icons, written byte by byte where the toolkit's writers fall short.
+namespace Packages {
+
+// `image` as a PNG tagged as sRGB (an sRGB chunk with its gAMA fallback right after the header), as
+// app stores ask; colour type 6 (RGBA) for an image with an alpha channel, 2 (RGB) without.
+// Empty when the image cannot be encoded.
+QByteArray pngBytes(const QImage& image);
+
+// An ICO container: 32-bit BMP entries below 256 pixels, PNG at 256.
+QByteArray icoFile(const QList<QImage>& images);
+// An ICNS container of PNG entries: (OSType, image) pairs.
+QByteArray icnsFile(const QList<QPair<QByteArray, QImage>>& entries);
+
+} // namespace Packages

@@ -1,0 +1,79 @@
+#pragma once
+
+#include "design/icondesign.h"
+
+#include <QColor>
+#include <QImage>
+#include <QPainterPath>
+#include <QRectF>
+
+// The pictures platform packages are made of, derived from a design: its layers, shapes and the
+// variants platforms show. Pure functions on images; all sizes in pixels, all frames in the
+// design's 1024 canvas coordinates.
+namespace Packages {
+
+constexpr int canvas = 1024;
+// The whole design canvas.
+const QRectF canvasFrame(0, 0, canvas, canvas);
+// The square of the canvas an Android adaptive layer shows: the canvas fills its central 72 of
+// 108 dp, and the launcher's mask keeps at least the central circle of 66 dp.
+const QRectF adaptiveFrame(-256, -256, 1536, 1536);
+constexpr double adaptiveSafeRadius = 33.0 / 108; // of the layer's side
+// Web maskable icons keep the central circle of 80 % of their side.
+constexpr double maskableSafeRadius = 0.4;
+
+// `image` scaled to size x size, smoothly.
+QImage scaled(const QImage& image, int size);
+
+// The design's background fill over the whole size x size square, no rounded corners. `frame` is
+// the part of the canvas the square shows (it may reach past the canvas: the fill continues
+// there). A transparent design gets `plate` there instead, or stays transparent when `plate` is
+// not a valid colour.
+QImage backgroundLayer(const IconDesign& design, const QRectF& frame, int size,
+                       const QColor& plate = QColor());
+// The picture and text on transparency, on the 1024 canvas.
+QImage foregroundLayer(const IconDesign& design);
+// `layer`, a 1024 canvas, drawn into the square `frame` of a size x size image.
+QImage placed(const QImage& layer, const QRectF& frame, int size);
+// `foreground` drawn over `background` (same size).
+QImage composed(const QImage& background, const QImage& foreground);
+
+// How far the ink of a 1024 canvas reaches from its centre, in canvas pixels; 0 when it has none.
+double inkReach(const QImage& layer);
+// `base`, widened about the canvas centre just enough that ink reaching `reach` canvas pixels from
+// the centre lands within `radius` (a fraction of the side) of the square's centre. Never
+// narrower than `base`: content is shrunk to fit, never enlarged.
+QRectF fittedFrame(const QRectF& base, double reach, double radius);
+
+// White wherever `layer` has coverage, with its alpha.
+QImage monochrome(const QImage& layer);
+// The design's monochrome (themed icon) shape on the 1024 canvas, white with alpha. Flat pictures
+// and text keep their outline. A coloured or custom picture that stands on an opaque plate of its
+// own (a photo, a logo on paper) is taken by its tones instead: the plate's tone drops out and
+// everything that differs from it stays, so its details and holes survive.
+QImage monochromeLayer(const IconDesign& design);
+// Luminance of `layer` in grey, alpha kept.
+QImage grayscale(const QImage& layer);
+// `image` flattened onto `plate` and stored without an alpha channel.
+QImage opaque(const QImage& image, const QColor& plate = Qt::white);
+
+// The glyph of an iOS dark icon (shown by the system on a dark plate): the foreground as it is,
+// or, when its tones are too dark to read there, with its lightness inverted (black turns white,
+// dark red light red). A valid `color` paints the whole glyph in that colour instead.
+QImage darkGlyph(const QImage& foreground, const QColor& color = QColor());
+// The glyph of an iOS tinted icon: the dark glyph in grey, stretched so its lightest tone is white
+// and a one-tone glyph is all white. A valid `color` paints the glyph in that colour's grey.
+QImage tintedGlyph(const QImage& foreground, const QColor& color = QColor());
+
+// The superellipse |x/a|^n + |y/b|^n = 1 filling `r`: a circle for degree 2, rounder squares as
+// the degree grows.
+QPainterPath superellipse(const QRectF& r, double degree);
+// The macOS icon shape: a rounded square with continuous curvature (a superellipse of degree 5,
+// whose corners match the platform template's 22.5 % radius) filling `body`.
+QPainterPath macosShape(const QRectF& body);
+// The 1024 macOS icon: the design as the 824 x 824 body of the platform's grid, in its icon shape
+// with the template's soft shadow below. A transparent design stands on `plate`. With
+// `keepCorners` the body keeps the design's own corners instead of the macOS shape.
+QImage macosIcon(const IconDesign& design, bool keepCorners, const QColor& plate);
+
+} // namespace Packages
