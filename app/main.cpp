@@ -9,6 +9,9 @@
 int main(int argc, char* argv[])
 {
     initResources();
+    // On a high-density screen the whole fixed-size window scales, and pixmaps keep their detail.
+    QCoreApplication::setAttribute(Qt::AA_EnableHighDpiScaling);
+    QCoreApplication::setAttribute(Qt::AA_UseHighDpiPixmaps);
     QApplication app(argc, argv);
     // The window icon in the sizes title bars and task switchers ask for.
     const QPixmap full = renderIcon(programIconDesign());

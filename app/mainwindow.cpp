@@ -11,6 +11,27 @@
 #include <QStandardPaths>
 #include <QStyleFactory>
 
+namespace {
+
+// The layout's fixed widths hold captions set in a font of the classic desktop sans metrics at
+// 11 pixels: Liberation Sans, which the package depends on, gives exactly those ("Corner
+// Curvature" takes 85 of its 88 pixels, "Offset X" 39 of 40). The size is in pixels, not
+// points, so a desktop's font scaling cannot push captions past those widths; high-density
+// screens scale the whole window instead. Without Liberation Sans the desktop's own sans at 10
+// pixels still fits.
+QFont applicationFont()
+{
+    QFont font(QStringLiteral("Liberation Sans"));
+    font.setPixelSize(11);
+    if (QFontInfo(font).family() == font.family())
+        return font;
+    QFont fallback;
+    fallback.setPixelSize(10);
+    return fallback;
+}
+
+} // namespace
+
 MainWindow::MainWindow(QWidget* parent) : QMainWindow(parent), ui(new MainWindowForm)
 {
     ui->setupUi(this);
@@ -19,6 +40,7 @@ MainWindow::MainWindow(QWidget* parent) : QMainWindow(parent), ui(new MainWindow
     QCoreApplication::setOrganizationDomain(QStringLiteral("mossgate.example"));
     QCoreApplication::setApplicationName(QStringLiteral("Glyphwright"));
     applyApplicationLook();
+    ui->fitPictureStrips();
 
     // The combo handlers listen to activated(), which only the user emits, so filling the boxes
     // here reaches no handler.
@@ -83,6 +105,7 @@ void MainWindow::applyApplicationLook()
                        "QMenu::separator { }");
 
     QApplication::setPalette(palette);
+    QApplication::setFont(applicationFont());
     qApp->setStyleSheet(sheet);
 }
 

@@ -23,8 +23,13 @@ void fillList(QListWidget* list, int count, const std::function<QString(int)>& t
 
 void showScaled(QLabel* label, const QPixmap& pixmap)
 {
-    label->setPixmap(
-        pixmap.scaled(label->width(), label->height(), Qt::KeepAspectRatio, Qt::SmoothTransformation));
+    // Scaled to the label's size in device pixels, so a high-density screen shows every pixel of
+    // it rather than an enlarged low-resolution copy.
+    const qreal ratio = label->devicePixelRatioF();
+    QPixmap shown = pixmap.scaled(QSize(label->width(), label->height()) * ratio, Qt::KeepAspectRatio,
+                                  Qt::SmoothTransformation);
+    shown.setDevicePixelRatio(ratio);
+    label->setPixmap(shown);
 }
 
 } // namespace

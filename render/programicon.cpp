@@ -16,3 +16,10 @@ IconDesign programIconDesign()
     d.imageScale = 120;
     return d;
 }
+
+IconDesign projectFileIconDesign()
+{
+    IconDesign d = programIconDesign();
+    d.flatImageRow = 38; // the page with lines of text
+    return d;
+}

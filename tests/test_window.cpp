@@ -9,6 +9,20 @@
 
 using namespace TestSupport;
 
+namespace {
+
+// Brings the page holding `w` to the front in every tab widget on its way up, and lays it out.
+void showPageOf(QWidget* w)
+{
+    for (QWidget* child = w; child->parentWidget(); child = child->parentWidget())
+        if (auto* tabs = qobject_cast<QTabWidget*>(child->parentWidget()->parentWidget()))
+            if (tabs->indexOf(child) >= 0)
+                tabs->setCurrentWidget(child);
+    QCoreApplication::processEvents();
+}
+
+} // namespace
+
 class TestWindow : public QObject
 {
     Q_OBJECT
@@ -29,6 +43,9 @@ class TestWindow : public QObject
     void menus();
     void everyHandlerIsBound();
     void defaultProjectFolderIsMadeOnFirstUse();
+    void captionsFit_data();
+    void captionsFit();
+    void pictureListsShowWholeThumbnails();
 
   private:
     MainWindow* window = nullptr;
@@ -412,6 +429,67 @@ void TestWindow::defaultProjectFolderIsMadeOnFirstUse()
     marker.close();
     QCOMPARE(MainWindow::defaultProjectFolder(), expected);
     QVERIFY(marker.exists());
+}
+
+void TestWindow::captionsFit_data()
+{
+    QTest::addColumn<QWidget*>("control");
+    for (QWidget* w : window->findChildren<QWidget*>()) {
+        const auto* label = qobject_cast<QLabel*>(w);
+        const auto* button = qobject_cast<QAbstractButton*>(w);
+        const QString text = label ? label->text() : button ? button->text() : QString();
+        if (!text.isEmpty())
+            QTest::newRow(qPrintable(w->objectName() + QStringLiteral(" \"") + text + QLatin1Char('"'))) << w;
+    }
+}
+
+void TestWindow::captionsFit()
+{
+    QFETCH(QWidget*, control);
+    window->show();
+    showPageOf(control);
+    // The room the style leaves a caption: a label's contents, a button's contents less its
+    // margins, a check box's or radio button's width less its indicator and spacing.
+    int room = control->contentsRect().width();
+    QString text;
+    if (const auto* label = qobject_cast<QLabel*>(control)) {
+        text = label->text();
+    } else {
+        const auto* button = qobject_cast<QAbstractButton*>(control);
+        text = button->text();
+        QStyleOptionButton option;
+        option.initFrom(button);
+        option.text = text;
+        const QStyle* style = button->style();
+        if (qobject_cast<const QCheckBox*>(button))
+            room = style->subElementRect(QStyle::SE_CheckBoxContents, &option, button).width();
+        else if (qobject_cast<const QRadioButton*>(button))
+            room = style->subElementRect(QStyle::SE_RadioButtonContents, &option, button).width();
+        else
+            room = style->subElementRect(QStyle::SE_PushButtonContents, &option, button).width() -
+                   2 * style->pixelMetric(QStyle::PM_ButtonMargin, &option, button);
+    }
+    const int need = control->fontMetrics().horizontalAdvance(text);
+    QVERIFY2(need <= room, qPrintable(QStringLiteral("%1 px of caption in %2 px").arg(need).arg(room)));
+}
+
+void TestWindow::pictureListsShowWholeThumbnails()
+{
+    window->show();
+    for (const char* name : {"listImageFlat", "listImageColored", "listGraphics"}) {
+        auto* list = control<QListWidget>(window, name);
+        showPageOf(list);
+        // One strip: the first thumbnail whole in the viewport, a horizontal bar and no vertical one.
+        const QRect first = list->visualItemRect(list->item(0));
+        QVERIFY2(list->viewport()->rect().contains(first), name);
+        QVERIFY(first.height() >= list->iconSize().height());
+        QVERIFY(list->horizontalScrollBar()->isVisible());
+        QVERIFY(!list->verticalScrollBar()->isVisible());
+        QCOMPARE(list->visualItemRect(list->item(1)).top(), first.top());
+    }
+    // The Flat and Colored lists line up.
+    QCOMPARE(control<QListWidget>(window, "listImageFlat")->mapTo(window, QPoint()).x(),
+             control<QListWidget>(window, "listImageColored")->mapTo(window, QPoint()).x());
 }
 
 QTEST_MAIN(TestWindow)

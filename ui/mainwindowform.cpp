@@ -113,6 +113,26 @@ QGridLayout* grid(QBoxLayout* into, int bottomMargin = 0)
 
 } // namespace
 
+void MainWindowForm::fitPictureStrips()
+{
+    for (QListWidget* list : {listImageFlat, listImageColored, listGraphics}) {
+        list->setWrapping(false);
+        list->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+        list->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+        QStyleOptionViewItem item;
+        item.initFrom(list);
+        item.features = QStyleOptionViewItem::HasDecoration;
+        item.decorationSize = list->iconSize();
+        item.decorationPosition = QStyleOptionViewItem::Left;
+        const QStyle* style = list->style();
+        const int strip = style->sizeFromContents(QStyle::CT_ItemViewItem, &item, QSize(), list).height() +
+                          style->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, list) +
+                          2 * list->frameWidth();
+        // The Graphics list keeps its own height where the strip fits in it.
+        list->setFixedHeight(std::max(strip, list->minimumHeight()));
+    }
+}
+
 void MainWindowForm::setupUi(QMainWindow* window)
 {
     window->setObjectName(QStringLiteral("MainWindow"));

@@ -74,4 +74,7 @@ class MainWindowForm
     // Builds the tree into the window, sets the captions, shows page 0 of both tab widgets and
     // connects the window's on_<object>_<signal> slots by name, in that order.
     void setupUi(QMainWindow* window);
+    // Makes each picture list one strip exactly as tall as a whole thumbnail and its horizontal
+    // scroll bar, with no vertical one. Depends on the style, so it runs once the look is set.
+    void fitPictureStrips();
 };
