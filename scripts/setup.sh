@@ -8,10 +8,12 @@ PACKAGES=(
     g++ cmake ninja-build pkg-config clang-format
     qtbase5-dev qtbase5-dev-tools libqt5svg5-dev
     qt5-image-formats-plugins    # TIFF and ICNS writers (ICO ships with the base)
+    fonts-liberation2            # the window's font
     fonts-dejavu-core            # so the font box lists families
     libbenchmark-dev             # benchmarks
     xvfb xauth xdotool x11-utils imagemagick   # real-window smoke test
     desktop-file-utils appstream dpkg-dev file # install checks and the Debian package
+    lintian shared-mime-info man-db             # the package checked as Debian checks its own
     icoutils icnsutils                          # independent readers of the ICO and ICNS containers
     aapt android-framework-res                  # the Android resource packager checks the Android package
 )
