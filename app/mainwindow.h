@@ -1,6 +1,7 @@
 #pragma once
 
 #include "design/icondesign.h"
+#include "project/projectformat.h"
 
 #include <QColor>
 #include <QImage>
@@ -17,6 +18,17 @@ class QPushButton;
 
 // The program's one window: the icon designer with its live preview, export and the Graphics page.
 // Every control's handler is an on_<objectName>_<signal> slot bound by name when the form is built.
+//
+// The class is implemented in the folder of each part it drives (git ls-files '*mainwindow*'):
+//   app/mainwindow.cpp              construction, the application look, closing, Exit, About
+//   ui/mainwindowform.cpp           the widget tree (MainWindowForm)
+//   design/mainwindow_editing.cpp   the reset to defaults, the change marker, the colour picker
+//                                   and the handlers of the design controls
+//   render/mainwindow_preview.cpp   the two live previews and the picture lists
+//   project/mainwindow_project.cpp  the controls as a project state, project files, the File menu
+//   export/mainwindow_export.cpp    Save Icon(s), Save Image and the custom picture's Browse
+// Everything these call that is not about widgets (rendering, the project format, export) lives
+// in the core library, which does not link the widgets.
 class MainWindow : public QMainWindow
 {
     Q_OBJECT
@@ -41,9 +53,9 @@ class MainWindow : public QMainWindow
     IconDesign currentDesign() const;
 
     // The 93 values a project file holds, read from the controls and colour members.
-    QStringList projectState();
-    // Writes the project file; `ok` tells whether the complete file replaced the old one.
-    void writeProjectFile(const QString& path, bool* ok = nullptr);
+    Project::State projectState() const;
+    // Writes the project file; true when the complete file replaced the old one.
+    bool writeProjectFile(const QString& path);
     // Puts a project file's values into the controls; false when the file cannot be opened or is
     // not a project file (not a regular text file of sane size), in which case nothing changes.
     bool readProjectFile(const QString& path);
@@ -157,8 +169,19 @@ class MainWindow : public QMainWindow
     static void applyQualityRule(const QComboBox* format, QSlider* quality);
     void iconEdited();
     bool saveProjectTo(const QString& path);
-    QColor* colorMember(const QString& name);
-    QPushButton* swatchButton(const QString& member);
+    // Puts a state's values into the controls and colour members in file order, each line's
+    // follow-up step included (as Load does; reset puts the default state).
+    void applyState(const Project::State& state);
+    void afterLine(Project::After step);
+
+    // A colour member a project line names, and the button that shows it.
+    struct Swatch
+    {
+        const char* member;
+        QColor MainWindow::*colour;
+        QPushButton* MainWindowForm::*button;
+    };
+    static const Swatch* swatch(const char* member);
 
     MainWindowForm* ui;
 };

@@ -18,6 +18,7 @@
 
 #include <climits>
 #include <functional>
+#include <optional>
 
 namespace {
 
@@ -266,23 +267,24 @@ struct LoadedProject
     IconDesign design;
 };
 
-bool loadProject(const QString& path, LoadedProject* project, QTextStream& err)
+// The project at `path`, or nothing (with the reason on `err`) when it is not a project file.
+std::optional<LoadedProject> loadProject(const QString& path, QTextStream& err)
 {
     const Project::FileContents contents = Project::readFile(path);
     if (!contents.ok) {
         err << "The project file " << path << " could not be opened: " << contents.error << ".\n";
-        return false;
+        return std::nullopt;
     }
-    project->state = Project::defaultState();
-    const QStringList& values = contents.values;
+    LoadedProject project;
+    project.state = Project::defaultState();
     // The font list is only needed to draw text; asking the font system for it costs a few
     // milliseconds, so leave it alone for an icon without text.
-    const bool text = !Project::singleLine(values[Project::lineOf("editText") - 1]).isEmpty();
+    const bool text = !Project::State(contents.values).text("editText").isEmpty();
     const QStringList families = text ? Project::fontFamilies() : QStringList();
-    Project::apply(project->state, values, text ? families.size() : INT_MAX);
-    const QString picture = project->state[Project::lineOf("editImageCustom") - 1];
-    project->design = Project::designOf(project->state, families, loadCustomPicture(picture));
-    return true;
+    Project::apply(project.state, contents.values, text ? families.size() : INT_MAX);
+    const QImage picture = loadCustomPicture(project.state.text("editImageCustom"));
+    project.design = Project::designOf(project.state, families, picture);
+    return project;
 }
 
 // The format a file name's extension names, PNG when it names none that can be written.
@@ -318,11 +320,8 @@ Files::Outcome icons(const Invocation& i, const LoadedProject& project, QTextStr
 Files::Outcome image(const Invocation& i, const LoadedProject& project, QTextStream&)
 {
     const Project::State& state = project.state;
-    auto number = [&state](const char* target, int offset = 0) {
-        return Project::toNumber(state[Project::lineOf(target) - 1 + offset]);
-    };
-    const QColor color(number("graphicsColor"), number("graphicsColor", 1), number("graphicsColor", 2));
-    const QPixmap graphic = renderGraphic(number("comboGraphicsCategory"), color, number("listGraphics"));
+    const QPixmap graphic = renderGraphic(state.number("comboGraphicsCategory"), state.color("graphicsColor"),
+                                          state.number("listGraphics"));
     return single(i.output, Export::writeGraphic(graphic, i.output, Export::imagePlan(state)));
 }
 
@@ -415,14 +414,14 @@ int runCommandLine(const QStringList& arguments, QTextStream& out, QTextStream& 
         err << error << "\nRun \"glyphwright-cli --help\" for usage.\n";
         return 2;
     }
-    LoadedProject project;
-    if (!loadProject(invocation.project, &project, err))
+    const std::optional<LoadedProject> project = loadProject(invocation.project, err);
+    if (!project)
         return 2;
     using Command = Files::Outcome (*)(const Invocation&, const LoadedProject&, QTextStream&);
     const std::pair<const char*, Command> commands[] = {
         {"icons", icons}, {"image", image}, {"render", render}, {"package", package}, {"preview", preview}};
     for (const auto& c : commands)
         if (invocation.command == QLatin1String(c.first))
-            return report(invocation, c.second(invocation, project, err), out, err);
+            return report(invocation, c.second(invocation, *project, err), out, err);
     return 2;
 }

@@ -14,19 +14,14 @@ namespace Export {
 
 namespace {
 
-int value(const Project::State& state, const char* target)
-{
-    return Project::toNumber(state.value(Project::lineOf(target) - 1));
-}
-
 // The format index a combo box line names (-1 past the `count` formats it offers) and the quality
 // passed with it: the slider's value for JPG, -1 for the rest.
 std::pair<int, int> formatAndQuality(const Project::State& state, const char* combo, int count,
                                      const char* slider)
 {
-    const int index = value(state, combo);
+    const int index = state.number(combo);
     const int format = index >= 0 && index < count ? index : -1;
-    return {format, format >= 0 && formats[format].usesQuality ? value(state, slider) : -1};
+    return {format, format >= 0 && formats[format].usesQuality ? state.number(slider) : -1};
 }
 
 } // namespace
@@ -38,15 +33,15 @@ IconPlan iconPlan(const Project::State& state)
         formatAndQuality(state, "comboIconFormat", iconFormatCount, "sliderIconQuality");
     auto ticked = [&](const SizeOption* options, int count) {
         for (int i = 0; i < count; ++i)
-            if (value(state, options[i].control) != 0)
+            if (state.flag(options[i].control))
                 plan.sizes.append(options[i].size);
     };
-    if (value(state, "radioExportAndroid"))
+    if (state.flag("radioExportAndroid"))
         ticked(androidSizes, 6);
-    else if (value(state, "radioExportiOS"))
+    else if (state.flag("radioExportiOS"))
         ticked(iosSizes, 12);
-    else if (value(state, "radioExportCustomSize"))
-        plan.sizes.append(value(state, "spinExportCustomSize"));
+    else if (state.flag("radioExportCustomSize"))
+        plan.sizes.append(state.number("spinExportCustomSize"));
     return plan;
 }
 
@@ -56,13 +51,13 @@ ImagePlan imagePlan(const Project::State& state)
     std::tie(plan.format, plan.quality) =
         formatAndQuality(state, "comboGraphicsFormat", graphicFormatCount, "sliderGraphicsQuality");
     for (const SizeOption& option : graphicSizes) {
-        if (value(state, option.control)) {
+        if (state.flag(option.control)) {
             plan.size = option.size;
             return plan;
         }
     }
-    if (value(state, "radioGraphicsSizeCustom"))
-        plan.size = value(state, "spinGraphicsCustomSize");
+    if (state.flag("radioGraphicsSizeCustom"))
+        plan.size = state.number("spinGraphicsCustomSize");
     return plan;
 }
 

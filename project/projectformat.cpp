@@ -11,99 +11,99 @@
 namespace Project {
 
 const Line lines[lineCount] = {
-    {"sliderBackgroundCornerCurvature", Kind::Integer, 0, 512, 0},      // 1
-    {"radioBackgroundColor", Kind::Flag, 0, 0, 1},                      // 2
-    {"backgroundColor", Kind::Red, 0, 0, 0},                            // 3
-    {"backgroundColor", Kind::Green, 0, 0, 0},                          // 4
-    {"backgroundColor", Kind::Blue, 0, 0, 0},                           // 5
-    {"radioBackgroundGradient", Kind::Flag, 0, 0, 1},                   // 6
-    {"gradientStartColor", Kind::Red, 0, 0, 0},                         // 7
-    {"gradientStartColor", Kind::Green, 0, 0, 0},                       // 8
-    {"gradientStartColor", Kind::Blue, 0, 0, 0},                        // 9
-    {"gradientEndColor", Kind::Red, 0, 0, 0},                           // 10
-    {"gradientEndColor", Kind::Green, 0, 0, 0},                         // 11
-    {"gradientEndColor", Kind::Blue, 0, 0, 0},                          // 12
-    {"sliderBackgroundGradientStartPointX", Kind::Integer, 0, 1024, 0}, // 13
-    {"sliderBackgroundGradientStartPointY", Kind::Integer, 0, 1024, 0}, // 14
-    {"sliderBackgroundGradientEndPointX", Kind::Integer, 0, 1024, 0},   // 15
-    {"sliderBackgroundGradientEndPointY", Kind::Integer, 0, 1024, 0},   // 16
-    {"radioBackgroundTransparent", Kind::Flag, 0, 0, 1},                // 17
-    {"radioImageFlat", Kind::Flag, 0, 0, 2},                            // 18
-    {"listImageFlat", Kind::ListRow, 0, 42, 0},                         // 19
-    {"radioImageColored", Kind::Flag, 0, 0, 2},                         // 20
-    {"listImageColored", Kind::ListRow, 0, 34, 0},                      // 21
-    {"radioImageCustom", Kind::Flag, 0, 0, 2},                          // 22
-    {"editImageCustom", Kind::Text, 0, 0, 0},                           // 23
-    {"radioImageNone", Kind::Flag, 0, 0, 2},                            // 24
-    {"spinImageScale", Kind::Integer, 1, 999, 0},                       // 25
-    {"imageColor", Kind::Red, 0, 0, 0},                                 // 26
-    {"imageColor", Kind::Green, 0, 0, 0},                               // 27
-    {"imageColor", Kind::Blue, 0, 0, 0},                                // 28
-    {"spinImageOffsetX", Kind::Integer, -10000, 10000, 0},              // 29
-    {"spinImageOffsetY", Kind::Integer, -10000, 10000, 0},              // 30
-    {"editText", Kind::Text, 0, 0, 0},                                  // 31
-    {"comboTextFontType", Kind::ComboIndex, 0, -1, 0},                  // 32
-    {"spinTextFontSize", Kind::Integer, 1, 999, 0},                     // 33
-    {"checkTextBold", Kind::Flag, 0, 0, 0},                             // 34
-    {"textColor", Kind::Red, 0, 0, 0},                                  // 35
-    {"textColor", Kind::Green, 0, 0, 0},                                // 36
-    {"textColor", Kind::Blue, 0, 0, 0},                                 // 37
-    {"checkTextItalic", Kind::Flag, 0, 0, 0},                           // 38
-    {"spinTextOffsetX", Kind::Integer, -10000, 10000, 0},               // 39
-    {"spinTextOffsetY", Kind::Integer, -10000, 10000, 0},               // 40
-    {"checkTextStroke", Kind::Flag, 0, 0, 0},                           // 41
-    {"sliderTextStrokeWidth", Kind::Integer, 0, 50, 0},                 // 42
-    {"strokeColor", Kind::Red, 0, 0, 0},                                // 43
-    {"strokeColor", Kind::Green, 0, 0, 0},                              // 44
-    {"strokeColor", Kind::Blue, 0, 0, 0},                               // 45
-    {"checkTextShadow", Kind::Flag, 0, 0, 0},                           // 46
-    {"sliderTextShadowOffset", Kind::Integer, 0, 512, 0},               // 47
-    {"sliderTextShadowAngle", Kind::Integer, 0, 360, 0},                // 48
-    {"shadowColor", Kind::Red, 0, 0, 0},                                // 49
-    {"shadowColor", Kind::Green, 0, 0, 0},                              // 50
-    {"shadowColor", Kind::Blue, 0, 0, 0},                               // 51
-    {"radioExportAndroid", Kind::Flag, 0, 0, 3},                        // 52
-    {"checkExportAndroid48", Kind::Flag, 0, 0, 0},                      // 53
-    {"checkExportAndroid72", Kind::Flag, 0, 0, 0},                      // 54
-    {"checkExportAndroid96", Kind::Flag, 0, 0, 0},                      // 55
-    {"checkExportAndroid144", Kind::Flag, 0, 0, 0},                     // 56
-    {"checkExportAndroid192", Kind::Flag, 0, 0, 0},                     // 57
-    {"checkExportAndroid512", Kind::Flag, 0, 0, 0},                     // 58
-    {"radioExportiOS", Kind::Flag, 0, 0, 3},                            // 59
-    {"checkExportiOS29", Kind::Flag, 0, 0, 0},                          // 60
-    {"checkExportiOS40", Kind::Flag, 0, 0, 0},                          // 61
-    {"checkExportiOS58", Kind::Flag, 0, 0, 0},                          // 62
-    {"checkExportiOS60", Kind::Flag, 0, 0, 0},                          // 63
-    {"checkExportiOS76", Kind::Flag, 0, 0, 0},                          // 64
-    {"checkExportiOS80", Kind::Flag, 0, 0, 0},                          // 65
-    {"checkExportiOS87", Kind::Flag, 0, 0, 0},                          // 66
-    {"checkExportiOS120", Kind::Flag, 0, 0, 0},                         // 67
-    {"checkExportiOS152", Kind::Flag, 0, 0, 0},                         // 68
-    {"checkExportiOS167", Kind::Flag, 0, 0, 0},                         // 69
-    {"checkExportiOS180", Kind::Flag, 0, 0, 0},                         // 70
-    {"checkExportiOS1024", Kind::Flag, 0, 0, 0},                        // 71
-    {"radioExportCustomSize", Kind::Flag, 0, 0, 3},                     // 72
-    {"spinExportCustomSize", Kind::Integer, 1, 1024, 0},                // 73
-    {"comboIconFormat", Kind::ComboIndex, 0, 5, 0},                     // 74
-    {"sliderIconQuality", Kind::Integer, 0, 99, 0},                     // 75
-    {"comboGraphicsCategory", Kind::ComboIndex, 0, 6, 0},               // 76
-    {"graphicsColor", Kind::Red, 0, 0, 0},                              // 77
-    {"graphicsColor", Kind::Green, 0, 0, 0},                            // 78
-    {"graphicsColor", Kind::Blue, 0, 0, 0},                             // 79
-    {"listGraphics", Kind::ListRow, 0, -1, 0},                          // 80
-    {"radioGraphicsSize20", Kind::Flag, 0, 0, 4},                       // 81
-    {"radioGraphicsSize30", Kind::Flag, 0, 0, 4},                       // 82
-    {"radioGraphicsSize40", Kind::Flag, 0, 0, 4},                       // 83
-    {"radioGraphicsSize50", Kind::Flag, 0, 0, 4},                       // 84
-    {"radioGraphicsSize60", Kind::Flag, 0, 0, 4},                       // 85
-    {"radioGraphicsSize90", Kind::Flag, 0, 0, 4},                       // 86
-    {"radioGraphicsSize100", Kind::Flag, 0, 0, 4},                      // 87
-    {"radioGraphicsSize120", Kind::Flag, 0, 0, 4},                      // 88
-    {"radioGraphicsSize150", Kind::Flag, 0, 0, 4},                      // 89
-    {"radioGraphicsSizeCustom", Kind::Flag, 0, 0, 4},                   // 90
-    {"spinGraphicsCustomSize", Kind::Integer, 1, 420, 0},               // 91
-    {"comboGraphicsFormat", Kind::ComboIndex, 0, 3, 0},                 // 92
-    {"sliderGraphicsQuality", Kind::Integer, 0, 99, 0},                 // 93
+    {"sliderBackgroundCornerCurvature", Kind::Integer, 0, 512, 0, "128", After::Nothing},     // 1
+    {"radioBackgroundColor", Kind::Flag, 0, 0, 1, "1", After::Nothing},                       // 2
+    {"backgroundColor", Kind::Red, 0, 0, 0, "170", After::Nothing},                           // 3
+    {"backgroundColor", Kind::Green, 0, 0, 0, "0", After::Nothing},                           // 4
+    {"backgroundColor", Kind::Blue, 0, 0, 0, "0", After::Nothing},                            // 5
+    {"radioBackgroundGradient", Kind::Flag, 0, 0, 1, "0", After::Nothing},                    // 6
+    {"gradientStartColor", Kind::Red, 0, 0, 0, "0", After::Nothing},                          // 7
+    {"gradientStartColor", Kind::Green, 0, 0, 0, "170", After::Nothing},                      // 8
+    {"gradientStartColor", Kind::Blue, 0, 0, 0, "255", After::Nothing},                       // 9
+    {"gradientEndColor", Kind::Red, 0, 0, 0, "0", After::Nothing},                            // 10
+    {"gradientEndColor", Kind::Green, 0, 0, 0, "0", After::Nothing},                          // 11
+    {"gradientEndColor", Kind::Blue, 0, 0, 0, "127", After::Nothing},                         // 12
+    {"sliderBackgroundGradientStartPointX", Kind::Integer, 0, 1024, 0, "0", After::Nothing},  // 13
+    {"sliderBackgroundGradientStartPointY", Kind::Integer, 0, 1024, 0, "0", After::Nothing},  // 14
+    {"sliderBackgroundGradientEndPointX", Kind::Integer, 0, 1024, 0, "0", After::Nothing},    // 15
+    {"sliderBackgroundGradientEndPointY", Kind::Integer, 0, 1024, 0, "1024", After::Nothing}, // 16
+    {"radioBackgroundTransparent", Kind::Flag, 0, 0, 1, "0", After::Nothing},                 // 17
+    {"radioImageFlat", Kind::Flag, 0, 0, 2, "1", After::Nothing},                             // 18
+    {"listImageFlat", Kind::ListRow, 0, 42, 0, "0", After::Nothing},                          // 19
+    {"radioImageColored", Kind::Flag, 0, 0, 2, "0", After::Nothing},                          // 20
+    {"listImageColored", Kind::ListRow, 0, 34, 0, "0", After::Nothing},                       // 21
+    {"radioImageCustom", Kind::Flag, 0, 0, 2, "0", After::Nothing},                           // 22
+    {"editImageCustom", Kind::Text, 0, 0, 0, "", After::LoadCustomPicture},                   // 23
+    {"radioImageNone", Kind::Flag, 0, 0, 2, "0", After::Nothing},                             // 24
+    {"spinImageScale", Kind::Integer, 1, 999, 0, "100", After::Nothing},                      // 25
+    {"imageColor", Kind::Red, 0, 0, 0, "255", After::Nothing},                                // 26
+    {"imageColor", Kind::Green, 0, 0, 0, "255", After::Nothing},                              // 27
+    {"imageColor", Kind::Blue, 0, 0, 0, "255", After::Nothing},                               // 28
+    {"spinImageOffsetX", Kind::Integer, -10000, 10000, 0, "0", After::Nothing},               // 29
+    {"spinImageOffsetY", Kind::Integer, -10000, 10000, 0, "0", After::Nothing},               // 30
+    {"editText", Kind::Text, 0, 0, 0, "", After::Nothing},                                    // 31
+    {"comboTextFontType", Kind::ComboIndex, 0, -1, 0, "0", After::Nothing},                   // 32
+    {"spinTextFontSize", Kind::Integer, 1, 999, 0, "600", After::Nothing},                    // 33
+    {"checkTextBold", Kind::Flag, 0, 0, 0, "0", After::Nothing},                              // 34
+    {"textColor", Kind::Red, 0, 0, 0, "255", After::Nothing},                                 // 35
+    {"textColor", Kind::Green, 0, 0, 0, "255", After::Nothing},                               // 36
+    {"textColor", Kind::Blue, 0, 0, 0, "255", After::Nothing},                                // 37
+    {"checkTextItalic", Kind::Flag, 0, 0, 0, "0", After::Nothing},                            // 38
+    {"spinTextOffsetX", Kind::Integer, -10000, 10000, 0, "0", After::Nothing},                // 39
+    {"spinTextOffsetY", Kind::Integer, -10000, 10000, 0, "0", After::Nothing},                // 40
+    {"checkTextStroke", Kind::Flag, 0, 0, 0, "0", After::Nothing},                            // 41
+    {"sliderTextStrokeWidth", Kind::Integer, 0, 50, 0, "10", After::Nothing},                 // 42
+    {"strokeColor", Kind::Red, 0, 0, 0, "0", After::Nothing},                                 // 43
+    {"strokeColor", Kind::Green, 0, 0, 0, "0", After::Nothing},                               // 44
+    {"strokeColor", Kind::Blue, 0, 0, 0, "0", After::Nothing},                                // 45
+    {"checkTextShadow", Kind::Flag, 0, 0, 0, "0", After::Nothing},                            // 46
+    {"sliderTextShadowOffset", Kind::Integer, 0, 512, 0, "50", After::Nothing},               // 47
+    {"sliderTextShadowAngle", Kind::Integer, 0, 360, 0, "45", After::Nothing},                // 48
+    {"shadowColor", Kind::Red, 0, 0, 0, "0", After::Nothing},                                 // 49
+    {"shadowColor", Kind::Green, 0, 0, 0, "0", After::Nothing},                               // 50
+    {"shadowColor", Kind::Blue, 0, 0, 0, "0", After::Nothing},                                // 51
+    {"radioExportAndroid", Kind::Flag, 0, 0, 3, "1", After::Nothing},                         // 52
+    {"checkExportAndroid48", Kind::Flag, 0, 0, 0, "1", After::Nothing},                       // 53
+    {"checkExportAndroid72", Kind::Flag, 0, 0, 0, "1", After::Nothing},                       // 54
+    {"checkExportAndroid96", Kind::Flag, 0, 0, 0, "1", After::Nothing},                       // 55
+    {"checkExportAndroid144", Kind::Flag, 0, 0, 0, "1", After::Nothing},                      // 56
+    {"checkExportAndroid192", Kind::Flag, 0, 0, 0, "1", After::Nothing},                      // 57
+    {"checkExportAndroid512", Kind::Flag, 0, 0, 0, "1", After::Nothing},                      // 58
+    {"radioExportiOS", Kind::Flag, 0, 0, 3, "0", After::Nothing},                             // 59
+    {"checkExportiOS29", Kind::Flag, 0, 0, 0, "1", After::Nothing},                           // 60
+    {"checkExportiOS40", Kind::Flag, 0, 0, 0, "1", After::Nothing},                           // 61
+    {"checkExportiOS58", Kind::Flag, 0, 0, 0, "1", After::Nothing},                           // 62
+    {"checkExportiOS60", Kind::Flag, 0, 0, 0, "1", After::Nothing},                           // 63
+    {"checkExportiOS76", Kind::Flag, 0, 0, 0, "1", After::Nothing},                           // 64
+    {"checkExportiOS80", Kind::Flag, 0, 0, 0, "1", After::Nothing},                           // 65
+    {"checkExportiOS87", Kind::Flag, 0, 0, 0, "1", After::Nothing},                           // 66
+    {"checkExportiOS120", Kind::Flag, 0, 0, 0, "1", After::Nothing},                          // 67
+    {"checkExportiOS152", Kind::Flag, 0, 0, 0, "1", After::Nothing},                          // 68
+    {"checkExportiOS167", Kind::Flag, 0, 0, 0, "1", After::Nothing},                          // 69
+    {"checkExportiOS180", Kind::Flag, 0, 0, 0, "1", After::Nothing},                          // 70
+    {"checkExportiOS1024", Kind::Flag, 0, 0, 0, "1", After::Nothing},                         // 71
+    {"radioExportCustomSize", Kind::Flag, 0, 0, 3, "0", After::Nothing},                      // 72
+    {"spinExportCustomSize", Kind::Integer, 1, 1024, 0, "1024", After::Nothing},              // 73
+    {"comboIconFormat", Kind::ComboIndex, 0, 5, 0, "0", After::Nothing},                      // 74
+    {"sliderIconQuality", Kind::Integer, 0, 99, 0, "80", After::IconQualityRule},             // 75
+    {"comboGraphicsCategory", Kind::ComboIndex, 0, 6, 0, "0", After::FillGraphicsList},       // 76
+    {"graphicsColor", Kind::Red, 0, 0, 0, "0", After::Nothing},                               // 77
+    {"graphicsColor", Kind::Green, 0, 0, 0, "0", After::Nothing},                             // 78
+    {"graphicsColor", Kind::Blue, 0, 0, 0, "0", After::Nothing},                              // 79
+    {"listGraphics", Kind::ListRow, 0, -1, 0, "0", After::Nothing},                           // 80
+    {"radioGraphicsSize20", Kind::Flag, 0, 0, 4, "0", After::Nothing},                        // 81
+    {"radioGraphicsSize30", Kind::Flag, 0, 0, 4, "0", After::Nothing},                        // 82
+    {"radioGraphicsSize40", Kind::Flag, 0, 0, 4, "0", After::Nothing},                        // 83
+    {"radioGraphicsSize50", Kind::Flag, 0, 0, 4, "0", After::Nothing},                        // 84
+    {"radioGraphicsSize60", Kind::Flag, 0, 0, 4, "0", After::Nothing},                        // 85
+    {"radioGraphicsSize90", Kind::Flag, 0, 0, 4, "0", After::Nothing},                        // 86
+    {"radioGraphicsSize100", Kind::Flag, 0, 0, 4, "0", After::Nothing},                       // 87
+    {"radioGraphicsSize120", Kind::Flag, 0, 0, 4, "0", After::Nothing},                       // 88
+    {"radioGraphicsSize150", Kind::Flag, 0, 0, 4, "0", After::Nothing},                       // 89
+    {"radioGraphicsSizeCustom", Kind::Flag, 0, 0, 4, "1", After::Nothing},                    // 90
+    {"spinGraphicsCustomSize", Kind::Integer, 1, 420, 0, "200", After::Nothing},              // 91
+    {"comboGraphicsFormat", Kind::ComboIndex, 0, 3, 0, "0", After::Nothing},                  // 92
+    {"sliderGraphicsQuality", Kind::Integer, 0, 99, 0, "80", After::GraphicsQualityRule},     // 93
 };
 
 bool isText(const QByteArray& data)
@@ -182,19 +182,27 @@ QByteArray formatLines(const QStringList& values)
 
 State defaultState()
 {
-    // After start-up: dark red rounded square, flat picture 1 in white, no text, Android set in
-    // PNG, the Add pictograms at a custom 200 px in PNG.
-    static const char* const values[lineCount] = {
-        "128", "1", "170", "0",   "0",   "0", "0", "170", "255",  "0",   "0",   "127", "0", "0", "0",  "1024",
-        "0",   "1", "0",   "0",   "0",   "0", "",  "0",   "100",  "255", "255", "255", "0", "0", "",   "0",
-        "600", "0", "255", "255", "255", "0", "0", "0",   "0",    "10",  "0",   "0",   "0", "0", "50", "45",
-        "0",   "0", "0",   "1",   "1",   "1", "1", "1",   "1",    "1",   "0",   "1",   "1", "1", "1",  "1",
-        "1",   "1", "1",   "1",   "1",   "1", "1", "0",   "1024", "0",   "80",  "0",   "0", "0", "0",  "0",
-        "0",   "0", "0",   "0",   "0",   "0", "0", "0",   "0",    "1",   "200", "0",   "80"};
     State state;
-    for (const char* v : values)
-        state << QString::fromLatin1(v);
+    for (const Line& line : lines)
+        state << QString::fromUtf8(line.defaultValue);
     return state;
+}
+
+int State::number(const char* target, int offset) const
+{
+    const int line = lineOf(target);
+    return line ? toNumber(value(line - 1 + offset)) : 0;
+}
+
+QColor State::color(const char* target) const
+{
+    return QColor(number(target), number(target, 1), number(target, 2));
+}
+
+QString State::text(const char* target) const
+{
+    const int line = lineOf(target);
+    return line ? value(line - 1) : QString();
 }
 
 int lineOf(const char* target)
@@ -236,7 +244,7 @@ void apply(State& state, const QStringList& values, int fontCount)
             if (qstrcmp(line.target, "comboTextFontType") == 0)
                 entries = fontCount;
             else if (qstrcmp(line.target, "listGraphics") == 0)
-                entries = Artwork::listedRows(toNumber(state[lineOf("comboGraphicsCategory") - 1]));
+                entries = Artwork::listedRows(state.number("comboGraphicsCategory"));
             state[i] = QString::number(number >= 0 && number < entries ? number : -1);
             break;
         }
@@ -260,50 +268,43 @@ QStringList fontFamilies()
 
 IconDesign designOf(const State& state, const QStringList& families, const QImage& customImage)
 {
-    auto number = [&state](const char* target, int offset = 0) {
-        return toNumber(state[lineOf(target) - 1 + offset]);
-    };
-    auto flag = [&](const char* target) { return number(target) != 0; };
-    auto color = [&](const char* target) {
-        return QColor(number(target), number(target, 1), number(target, 2));
-    };
     IconDesign d;
-    d.useBackgroundColor = flag("radioBackgroundColor");
-    d.useBackgroundGradient = flag("radioBackgroundGradient");
-    d.useBackgroundTransparent = flag("radioBackgroundTransparent");
-    d.cornerCurvature = number("sliderBackgroundCornerCurvature");
-    d.backgroundColor = color("backgroundColor");
-    d.gradientStartColor = color("gradientStartColor");
-    d.gradientEndColor = color("gradientEndColor");
-    d.gradientStartX = number("sliderBackgroundGradientStartPointX");
-    d.gradientStartY = number("sliderBackgroundGradientStartPointY");
-    d.gradientEndX = number("sliderBackgroundGradientEndPointX");
-    d.gradientEndY = number("sliderBackgroundGradientEndPointY");
-    d.useImageFlat = flag("radioImageFlat");
-    d.useImageColored = flag("radioImageColored");
-    d.useImageCustom = flag("radioImageCustom");
-    d.flatImageRow = number("listImageFlat");
-    d.imageColor = color("imageColor");
-    d.coloredImageRow = number("listImageColored");
+    d.useBackgroundColor = state.flag("radioBackgroundColor");
+    d.useBackgroundGradient = state.flag("radioBackgroundGradient");
+    d.useBackgroundTransparent = state.flag("radioBackgroundTransparent");
+    d.cornerCurvature = state.number("sliderBackgroundCornerCurvature");
+    d.backgroundColor = state.color("backgroundColor");
+    d.gradientStartColor = state.color("gradientStartColor");
+    d.gradientEndColor = state.color("gradientEndColor");
+    d.gradientStartX = state.number("sliderBackgroundGradientStartPointX");
+    d.gradientStartY = state.number("sliderBackgroundGradientStartPointY");
+    d.gradientEndX = state.number("sliderBackgroundGradientEndPointX");
+    d.gradientEndY = state.number("sliderBackgroundGradientEndPointY");
+    d.useImageFlat = state.flag("radioImageFlat");
+    d.useImageColored = state.flag("radioImageColored");
+    d.useImageCustom = state.flag("radioImageCustom");
+    d.flatImageRow = state.number("listImageFlat");
+    d.imageColor = state.color("imageColor");
+    d.coloredImageRow = state.number("listImageColored");
     d.customImage = customImage;
-    d.imageScale = number("spinImageScale");
-    d.imageOffsetX = number("spinImageOffsetX");
-    d.imageOffsetY = number("spinImageOffsetY");
-    d.text = state[lineOf("editText") - 1];
-    d.textBold = flag("checkTextBold");
-    d.textItalic = flag("checkTextItalic");
-    d.fontFamily = families.value(number("comboTextFontType"));
-    d.fontSize = number("spinTextFontSize");
-    d.textColor = color("textColor");
-    d.textOffsetX = number("spinTextOffsetX");
-    d.textOffsetY = number("spinTextOffsetY");
-    d.textStroke = flag("checkTextStroke");
-    d.strokeWidth = number("sliderTextStrokeWidth");
-    d.strokeColor = color("strokeColor");
-    d.textShadow = flag("checkTextShadow");
-    d.shadowOffset = number("sliderTextShadowOffset");
-    d.shadowAngle = number("sliderTextShadowAngle");
-    d.shadowColor = color("shadowColor");
+    d.imageScale = state.number("spinImageScale");
+    d.imageOffsetX = state.number("spinImageOffsetX");
+    d.imageOffsetY = state.number("spinImageOffsetY");
+    d.text = state.text("editText");
+    d.textBold = state.flag("checkTextBold");
+    d.textItalic = state.flag("checkTextItalic");
+    d.fontFamily = families.value(state.number("comboTextFontType"));
+    d.fontSize = state.number("spinTextFontSize");
+    d.textColor = state.color("textColor");
+    d.textOffsetX = state.number("spinTextOffsetX");
+    d.textOffsetY = state.number("spinTextOffsetY");
+    d.textStroke = state.flag("checkTextStroke");
+    d.strokeWidth = state.number("sliderTextStrokeWidth");
+    d.strokeColor = state.color("strokeColor");
+    d.textShadow = state.flag("checkTextShadow");
+    d.shadowOffset = state.number("sliderTextShadowOffset");
+    d.shadowAngle = state.number("sliderTextShadowAngle");
+    d.shadowColor = state.color("shadowColor");
     return d;
 }
 

@@ -180,9 +180,7 @@ void TestProject::fontListMatchesTheFontBox()
 void TestProject::startUpFileIsExact()
 {
     const QString path = dir->filePath(QStringLiteral("start.ipr"));
-    bool ok = false;
-    window->writeProjectFile(path, &ok);
-    QVERIFY(ok);
+    QVERIFY(window->writeProjectFile(path));
     const QByteArray bytes = readAll(path);
     QCOMPARE(bytes, defaultFile());
     QCOMPARE(bytes.count('\n'), 92);

@@ -18,81 +18,16 @@ void MainWindow::resetDesign()
 {
     projectFilePath.clear();
     customImage = QImage();
-
     ui->tabView->setCurrentIndex(0);
     ui->tabIcon->setCurrentIndex(0);
-
-    ui->radioBackgroundColor->setChecked(true);
-    ui->radioBackgroundGradient->setChecked(false);
-    ui->radioBackgroundTransparent->setChecked(false);
-    setColor(backgroundColor, ui->buttonBackgroundColor, QColor(170, 0, 0, 255));
-    setColor(gradientStartColor, ui->buttonBackgroundGradientStartColor, QColor(0, 170, 255, 255));
-    setColor(gradientEndColor, ui->buttonBackgroundGradientEndColor, QColor(0, 0, 127, 255));
-    ui->sliderBackgroundGradientStartPointX->setValue(0);
-    ui->sliderBackgroundGradientStartPointY->setValue(0);
-    ui->sliderBackgroundGradientEndPointX->setValue(0);
-    ui->sliderBackgroundGradientEndPointY->setValue(1024);
-    ui->sliderBackgroundCornerCurvature->setValue(128);
-
-    ui->radioImageFlat->setChecked(true);
-    ui->radioImageColored->setChecked(false);
-    ui->radioImageCustom->setChecked(false);
-    ui->radioImageNone->setChecked(false);
+    // The picture lists first, so that the default rows name their pictures.
     fillFlatList();
     fillColoredList();
-    ui->editImageCustom->setText(QString());
-    ui->spinImageScale->setValue(100);
-    setColor(imageColor, ui->buttonImageColor, QColor(255, 255, 255, 255));
-    ui->spinImageOffsetX->setValue(0);
-    ui->spinImageOffsetY->setValue(0);
-
-    ui->editText->setText(QString());
-    ui->comboTextFontType->setCurrentIndex(0);
-    ui->spinTextFontSize->setValue(600);
-    ui->checkTextBold->setChecked(false);
-    ui->checkTextItalic->setChecked(false);
-    setColor(textColor, ui->buttonTextColor, QColor(255, 255, 255, 255));
-    ui->spinTextOffsetX->setValue(0);
-    ui->spinTextOffsetY->setValue(0);
-    ui->checkTextStroke->setChecked(false);
-    ui->sliderTextStrokeWidth->setValue(10);
-    setColor(strokeColor, ui->buttonTextStrokeColor, QColor(0, 0, 0, 255));
-    ui->checkTextShadow->setChecked(false);
-    ui->sliderTextShadowOffset->setValue(50);
-    ui->sliderTextShadowAngle->setValue(45);
-    setColor(shadowColor, ui->buttonTextShadowColor, QColor(0, 0, 0, 255));
-
-    ui->radioExportAndroid->setChecked(true);
-    ui->radioExportiOS->setChecked(false);
-    ui->radioExportCustomSize->setChecked(false);
-    for (QCheckBox* box :
-         {ui->checkExportAndroid48, ui->checkExportAndroid72, ui->checkExportAndroid96,
-          ui->checkExportAndroid144, ui->checkExportAndroid192, ui->checkExportAndroid512,
-          ui->checkExportiOS29, ui->checkExportiOS40, ui->checkExportiOS58, ui->checkExportiOS60,
-          ui->checkExportiOS76, ui->checkExportiOS80, ui->checkExportiOS87, ui->checkExportiOS120,
-          ui->checkExportiOS152, ui->checkExportiOS167, ui->checkExportiOS180, ui->checkExportiOS1024})
-        box->setChecked(true);
-    ui->spinExportCustomSize->setValue(1024);
-    ui->comboIconFormat->setCurrentIndex(0);
-    ui->sliderIconQuality->setValue(80);
-    ui->sliderIconQuality->setEnabled(false);
-
-    ui->comboGraphicsCategory->setCurrentIndex(0);
-    setColor(graphicsColor, ui->buttonGraphicsColor, QColor(0, 0, 0, 255));
-    fillGraphicsList();
-    for (QRadioButton* size : {ui->radioGraphicsSize20, ui->radioGraphicsSize30, ui->radioGraphicsSize40,
-                               ui->radioGraphicsSize50, ui->radioGraphicsSize60, ui->radioGraphicsSize90,
-                               ui->radioGraphicsSize100, ui->radioGraphicsSize120, ui->radioGraphicsSize150})
-        size->setChecked(false);
-    ui->radioGraphicsSizeCustom->setChecked(true);
-    ui->spinGraphicsCustomSize->setValue(200);
-    ui->comboGraphicsFormat->setCurrentIndex(0);
-    ui->sliderGraphicsQuality->setValue(80);
-    ui->sliderGraphicsQuality->setEnabled(false);
-
+    // Every saved control and colour member to its default, as loading the default file does.
+    applyState(Project::defaultState());
     refreshIconPreview();
     refreshGraphicPreview();
-    // Rewriting the title drops the marker that the value handlers above have set.
+    // Rewriting the title drops the marker that the value handlers have set meanwhile.
     setWindowTitle(programTitle);
 }
 

@@ -1,6 +1,7 @@
 // The window's two live previews and the three picture lists.
 #include "app/mainwindow.h"
 
+#include "project/projectformat.h"
 #include "render/artwork.h"
 #include "render/graphicrenderer.h"
 #include "render/iconrenderer.h"
@@ -36,46 +37,11 @@ void showScaled(QLabel* label, const QPixmap& pixmap)
 
 IconDesign MainWindow::currentDesign() const
 {
-    IconDesign d;
-    d.useBackgroundColor = ui->radioBackgroundColor->isChecked();
-    d.useBackgroundGradient = ui->radioBackgroundGradient->isChecked();
-    d.useBackgroundTransparent = ui->radioBackgroundTransparent->isChecked();
-    d.cornerCurvature = ui->sliderBackgroundCornerCurvature->value();
-    d.backgroundColor = backgroundColor;
-    d.gradientStartColor = gradientStartColor;
-    d.gradientEndColor = gradientEndColor;
-    d.gradientStartX = ui->sliderBackgroundGradientStartPointX->value();
-    d.gradientStartY = ui->sliderBackgroundGradientStartPointY->value();
-    d.gradientEndX = ui->sliderBackgroundGradientEndPointX->value();
-    d.gradientEndY = ui->sliderBackgroundGradientEndPointY->value();
-
-    d.useImageFlat = ui->radioImageFlat->isChecked();
-    d.useImageColored = ui->radioImageColored->isChecked();
-    d.useImageCustom = ui->radioImageCustom->isChecked();
-    d.flatImageRow = selectedRow(ui->listImageFlat);
-    d.imageColor = imageColor;
-    d.coloredImageRow = selectedRow(ui->listImageColored);
-    d.customImage = customImage;
-    d.imageScale = ui->spinImageScale->value();
-    d.imageOffsetX = ui->spinImageOffsetX->value();
-    d.imageOffsetY = ui->spinImageOffsetY->value();
-
-    d.text = ui->editText->text();
-    d.textBold = ui->checkTextBold->isChecked();
-    d.textItalic = ui->checkTextItalic->isChecked();
-    d.fontFamily = ui->comboTextFontType->currentText();
-    d.fontSize = ui->spinTextFontSize->value();
-    d.textColor = textColor;
-    d.textOffsetX = ui->spinTextOffsetX->value();
-    d.textOffsetY = ui->spinTextOffsetY->value();
-    d.textStroke = ui->checkTextStroke->isChecked();
-    d.strokeWidth = ui->sliderTextStrokeWidth->value();
-    d.strokeColor = strokeColor;
-    d.textShadow = ui->checkTextShadow->isChecked();
-    d.shadowOffset = ui->sliderTextShadowOffset->value();
-    d.shadowAngle = ui->sliderTextShadowAngle->value();
-    d.shadowColor = shadowColor;
-    return d;
+    // The same mapping the command line uses for a project file, with the font box's families.
+    QStringList families;
+    for (int i = 0; i < ui->comboTextFontType->count(); ++i)
+        families << ui->comboTextFontType->itemText(i);
+    return Project::designOf(projectState(), families, customImage);
 }
 
 void MainWindow::refreshIconPreview()

@@ -20,48 +20,32 @@ int component(const QColor& color, Project::Kind kind)
 
 } // namespace
 
-QColor* MainWindow::colorMember(const QString& name)
+// The colour members the project lines name, with the buttons that show them.
+const MainWindow::Swatch* MainWindow::swatch(const char* member)
 {
-    const std::pair<const char*, QColor*> members[] = {
-        {"backgroundColor", &backgroundColor},
-        {"gradientStartColor", &gradientStartColor},
-        {"gradientEndColor", &gradientEndColor},
-        {"imageColor", &imageColor},
-        {"textColor", &textColor},
-        {"strokeColor", &strokeColor},
-        {"shadowColor", &shadowColor},
-        {"graphicsColor", &graphicsColor},
+    static const Swatch swatches[] = {
+        {"backgroundColor", &MainWindow::backgroundColor, &MainWindowForm::buttonBackgroundColor},
+        {"gradientStartColor", &MainWindow::gradientStartColor,
+         &MainWindowForm::buttonBackgroundGradientStartColor},
+        {"gradientEndColor", &MainWindow::gradientEndColor,
+         &MainWindowForm::buttonBackgroundGradientEndColor},
+        {"imageColor", &MainWindow::imageColor, &MainWindowForm::buttonImageColor},
+        {"textColor", &MainWindow::textColor, &MainWindowForm::buttonTextColor},
+        {"strokeColor", &MainWindow::strokeColor, &MainWindowForm::buttonTextStrokeColor},
+        {"shadowColor", &MainWindow::shadowColor, &MainWindowForm::buttonTextShadowColor},
+        {"graphicsColor", &MainWindow::graphicsColor, &MainWindowForm::buttonGraphicsColor},
     };
-    for (const auto& member : members)
-        if (name == QLatin1String(member.first))
-            return member.second;
+    for (const Swatch& s : swatches)
+        if (qstrcmp(s.member, member) == 0)
+            return &s;
     return nullptr;
 }
 
-QPushButton* MainWindow::swatchButton(const QString& member)
-{
-    const std::pair<const char*, QPushButton*> buttons[] = {
-        {"backgroundColor", ui->buttonBackgroundColor},
-        {"gradientStartColor", ui->buttonBackgroundGradientStartColor},
-        {"gradientEndColor", ui->buttonBackgroundGradientEndColor},
-        {"imageColor", ui->buttonImageColor},
-        {"textColor", ui->buttonTextColor},
-        {"strokeColor", ui->buttonTextStrokeColor},
-        {"shadowColor", ui->buttonTextShadowColor},
-        {"graphicsColor", ui->buttonGraphicsColor},
-    };
-    for (const auto& button : buttons)
-        if (member == QLatin1String(button.first))
-            return button.second;
-    return nullptr;
-}
-
-Project::State MainWindow::projectState()
+Project::State MainWindow::projectState() const
 {
     Project::State values;
     for (const Project::Line& line : Project::lines) {
-        const QString target = QLatin1String(line.target);
-        QObject* control = findChild<QObject*>(target);
+        QObject* control = findChild<QObject*>(QLatin1String(line.target));
         switch (line.kind) {
         case Project::Kind::Integer:
             if (auto* slider = qobject_cast<QAbstractSlider*>(control))
@@ -75,7 +59,7 @@ Project::State MainWindow::projectState()
         case Project::Kind::Red:
         case Project::Kind::Green:
         case Project::Kind::Blue:
-            values << QString::number(component(*colorMember(target), line.kind));
+            values << QString::number(component(this->*swatch(line.target)->colour, line.kind));
             break;
         case Project::Kind::ListRow:
             values << QString::number(selectedRow(qobject_cast<QListWidget*>(control)));
@@ -91,29 +75,20 @@ Project::State MainWindow::projectState()
     return values;
 }
 
-void MainWindow::writeProjectFile(const QString& path, bool* ok)
+bool MainWindow::writeProjectFile(const QString& path)
 {
     // The old project is replaced only by a complete new one.
-    const bool written = bool(Files::write(path, Project::formatLines(projectState())));
-    if (ok)
-        *ok = written;
+    return bool(Files::write(path, Project::formatLines(projectState())));
 }
 
-bool MainWindow::readProjectFile(const QString& path)
+void MainWindow::applyState(const Project::State& state)
 {
-    const Project::FileContents contents = Project::readFile(path);
-    if (!contents.ok)
-        return false;
-    Project::State state = projectState();
-    Project::apply(state, contents.values, ui->comboTextFontType->count());
-
-    // Put the values into the controls in file order; their value handlers run as they would for
-    // the user, and Load refreshes and retitles afterwards.
+    // In file order, each value as setting the control puts it; the value handlers run as they
+    // would for the user, so callers refresh and retitle afterwards.
     for (int i = 0; i < Project::lineCount; ++i) {
         const Project::Line& line = Project::lines[i];
-        const QString target = QLatin1String(line.target);
         const int number = Project::toNumber(state[i]);
-        QObject* control = findChild<QObject*>(target);
+        QObject* control = findChild<QObject*>(QLatin1String(line.target));
         switch (line.kind) {
         case Project::Kind::Integer:
             if (auto* slider = qobject_cast<QAbstractSlider*>(control))
@@ -127,10 +102,11 @@ bool MainWindow::readProjectFile(const QString& path)
         case Project::Kind::Red:
         case Project::Kind::Green:
             break;
-        case Project::Kind::Blue:
-            setColor(*colorMember(target), swatchButton(target),
-                     QColor(Project::toNumber(state[i - 2]), Project::toNumber(state[i - 1]), number));
+        case Project::Kind::Blue: {
+            const Swatch* s = swatch(line.target);
+            setColor(this->*s->colour, ui->*s->button, state.color(line.target));
             break;
+        }
         case Project::Kind::ListRow:
             qobject_cast<QListWidget*>(control)->setCurrentRow(number);
             break;
@@ -141,30 +117,44 @@ bool MainWindow::readProjectFile(const QString& path)
             qobject_cast<QLineEdit*>(control)->setText(state[i]);
             break;
         }
-
-        switch (i + 1) {
-        case 23:
-            customImage = loadCustomPicture(ui->editImageCustom->text());
-            break;
-        case 75:
-            applyQualityRule(ui->comboIconFormat, ui->sliderIconQuality);
-            break;
-        case 76:
-            fillGraphicsList();
-            break;
-        case 93:
-            applyQualityRule(ui->comboGraphicsFormat, ui->sliderGraphicsQuality);
-            break;
-        }
+        afterLine(line.after);
     }
+}
+
+void MainWindow::afterLine(Project::After step)
+{
+    switch (step) {
+    case Project::After::Nothing:
+        break;
+    case Project::After::LoadCustomPicture:
+        customImage = loadCustomPicture(ui->editImageCustom->text());
+        break;
+    case Project::After::IconQualityRule:
+        applyQualityRule(ui->comboIconFormat, ui->sliderIconQuality);
+        break;
+    case Project::After::FillGraphicsList:
+        fillGraphicsList();
+        break;
+    case Project::After::GraphicsQualityRule:
+        applyQualityRule(ui->comboGraphicsFormat, ui->sliderGraphicsQuality);
+        break;
+    }
+}
+
+bool MainWindow::readProjectFile(const QString& path)
+{
+    const Project::FileContents contents = Project::readFile(path);
+    if (!contents.ok)
+        return false;
+    Project::State state = projectState();
+    Project::apply(state, contents.values, ui->comboTextFontType->count());
+    applyState(state);
     return true;
 }
 
 bool MainWindow::saveProjectTo(const QString& path)
 {
-    bool ok = false;
-    writeProjectFile(path, &ok);
-    if (!ok) {
+    if (!writeProjectFile(path)) {
         Dialogs::warning(this, QString(), tr("The project file could not be created."));
         return false;
     }
