@@ -43,6 +43,7 @@ class TestExport : public QObject
     void init();
     void cleanup();
     void defaultAndroidSet();
+    void timeStampIsDayMonthYear();
     void everyFormatReadsBack_data();
     void everyFormatReadsBack();
     void sizesAFormatCannotHoldFail();
@@ -109,6 +110,18 @@ void TestExport::defaultAndroidSet()
     QCOMPARE(sizes, QSet<int>({48, 72, 96, 144, 192, 512}));
     QCOMPARE(rememberedFolder(Folders::saveIcons), dir->path());
     QCOMPARE(window->windowTitle(), QStringLiteral("Glyphwright")); // exporting does not mark
+}
+
+void TestExport::timeStampIsDayMonthYear()
+{
+    // Day and month told apart, hours from 00 to 23.
+    QCOMPARE(Export::timeStamp(QDateTime(QDate(2026, 3, 14), QTime(21, 5, 7))),
+             QStringLiteral("14-03-2026 21-05-07"));
+    QCOMPARE(Export::timeStamp(QDateTime(QDate(2027, 11, 2), QTime(0, 0, 9))),
+             QStringLiteral("02-11-2027 00-00-09"));
+    QCOMPARE(Export::iconFileName(QStringLiteral("/out"), 48, QStringLiteral("14-03-2026 21-05-07"),
+                                  QStringLiteral("png")),
+             QStringLiteral("/out/Icon48 14-03-2026 21-05-07.png"));
 }
 
 void TestExport::everyFormatReadsBack_data()

@@ -5,6 +5,7 @@
 #include "app/mainwindow.h"
 #include "project/projectformat.h"
 #include "ui/aboutdialog.h"
+#include "ui/mainwindowform.h"
 
 #include <QtTest>
 #include <QtWidgets>
@@ -73,6 +74,7 @@ class TestProject : public QObject
     void loadOfAnUnreadablePathChangesNothing();
     void starInTheNameCountsAsChanged();
     void aboutDialog();
+    void handWrittenFileLoadsAndSavesExactly();
 
   private:
     MainWindow* window = nullptr;
@@ -502,6 +504,100 @@ void TestProject::aboutDialog()
     const QString credits = about.findChild<QLabel*>(QStringLiteral("label_3"))->text();
     QVERIFY(credits.contains(QStringLiteral("Phosphor")) && credits.contains(QStringLiteral("Material")));
     QCOMPARE(about.findChild<QFrame*>(QStringLiteral("line"))->frameShape(), QFrame::VLine);
+}
+
+void TestProject::handWrittenFileLoadsAndSavesExactly()
+{
+    // Written by hand, not from the line table, with values as distinct as the controls allow
+    // (flags alternate), so that two lines of the table swapped or shifted fail here.
+    const QByteArray file =
+        // lines 1-17: background
+        "301\n0\n11\n12\n13\n1\n21\n22\n23\n31\n32\n33\n401\n402\n403\n404\n0\n"
+        // lines 18-30: picture
+        "0\n5\n0\n6\n1\n/nowhere/logo-23.png\n0\n125\n41\n42\n43\n-29\n30\n"
+        // lines 31-51: text
+        "Text 31\n1\n333\n1\n51\n52\n53\n0\n-39\n40\n1\n42\n61\n62\n63\n0\n47\n48\n171\n172\n173\n"
+        // lines 52-75: export
+        "0\n1\n0\n1\n0\n1\n0\n1\n0\n1\n0\n1\n0\n1\n0\n1\n0\n1\n0\n1\n0\n73\n1\n75\n"
+        // lines 76-93: graphics
+        "4\n81\n82\n83\n8\n0\n0\n0\n0\n0\n1\n0\n0\n0\n0\n91\n2\n93";
+    const QString path = dir->filePath(QStringLiteral("hand.ipr"));
+    writeFile(path, file);
+    Dialogs::queueAnswer(path);
+    triggerAction(window, "actionLoadProject");
+    QCOMPARE(Dialogs::takeCalls().size(), 1);
+
+    const struct
+    {
+        const char* control;
+        int value;
+    } numbers[] = {{"sliderBackgroundCornerCurvature", 301},
+                   {"sliderBackgroundGradientStartPointX", 401},
+                   {"sliderBackgroundGradientStartPointY", 402},
+                   {"sliderBackgroundGradientEndPointX", 403},
+                   {"sliderBackgroundGradientEndPointY", 404},
+                   {"spinImageScale", 125},
+                   {"spinImageOffsetX", -29},
+                   {"spinImageOffsetY", 30},
+                   {"spinTextFontSize", 333},
+                   {"spinTextOffsetX", -39},
+                   {"spinTextOffsetY", 40},
+                   {"sliderTextStrokeWidth", 42},
+                   {"sliderTextShadowOffset", 47},
+                   {"sliderTextShadowAngle", 48},
+                   {"spinExportCustomSize", 73},
+                   {"sliderIconQuality", 75},
+                   {"spinGraphicsCustomSize", 91},
+                   {"sliderGraphicsQuality", 93}};
+    for (const auto& n : numbers) {
+        QObject* c = window->findChild<QObject*>(QLatin1String(n.control));
+        const auto* slider = qobject_cast<QAbstractSlider*>(c);
+        QCOMPARE(slider ? slider->value() : qobject_cast<QSpinBox*>(c)->value(), n.value);
+    }
+    const QStringList checked = {"radioBackgroundGradient", "radioImageCustom",     "checkTextBold",
+                                 "checkTextStroke",         "checkExportAndroid48", "checkExportAndroid96",
+                                 "checkExportAndroid192",   "radioExportiOS",       "checkExportiOS40",
+                                 "checkExportiOS60",        "checkExportiOS80",     "checkExportiOS120",
+                                 "checkExportiOS167",       "checkExportiOS1024",   "radioGraphicsSize90"};
+    for (QAbstractButton* b :
+         window->findChildren<QAbstractButton*>(QRegularExpression(QStringLiteral("^(radio|check)"))))
+        QVERIFY2(b->isChecked() == checked.contains(b->objectName()), qPrintable(b->objectName()));
+    const struct
+    {
+        const QColor& member;
+        const char* button;
+        QColor value;
+    } colours[] = {{window->backgroundColor, "buttonBackgroundColor", QColor(11, 12, 13)},
+                   {window->gradientStartColor, "buttonBackgroundGradientStartColor", QColor(21, 22, 23)},
+                   {window->gradientEndColor, "buttonBackgroundGradientEndColor", QColor(31, 32, 33)},
+                   {window->imageColor, "buttonImageColor", QColor(41, 42, 43)},
+                   {window->textColor, "buttonTextColor", QColor(51, 52, 53)},
+                   {window->strokeColor, "buttonTextStrokeColor", QColor(61, 62, 63)},
+                   {window->shadowColor, "buttonTextShadowColor", QColor(171, 172, 173)},
+                   {window->graphicsColor, "buttonGraphicsColor", QColor(81, 82, 83)}};
+    for (const auto& c : colours) {
+        QCOMPARE(c.member, c.value);
+        QCOMPARE(control<QPushButton>(window, c.button)->styleSheet(),
+                 QStringLiteral("background-color: ") + c.value.name());
+    }
+    QCOMPARE(selectedRow(control<QListWidget>(window, "listImageFlat")), 5);
+    QCOMPARE(selectedRow(control<QListWidget>(window, "listImageColored")), 6);
+    QCOMPARE(control<QListWidget>(window, "listGraphics")->count(), 21); // the Navigation pictograms
+    QCOMPARE(selectedRow(control<QListWidget>(window, "listGraphics")), 8);
+    QCOMPARE(control<QComboBox>(window, "comboTextFontType")->currentIndex(), 1);
+    QCOMPARE(control<QComboBox>(window, "comboIconFormat")->currentIndex(), 1);
+    QCOMPARE(control<QComboBox>(window, "comboGraphicsCategory")->currentIndex(), 4);
+    QCOMPARE(control<QComboBox>(window, "comboGraphicsFormat")->currentIndex(), 2);
+    QVERIFY(control<QSlider>(window, "sliderIconQuality")->isEnabled()); // JPG
+    QVERIFY(!control<QSlider>(window, "sliderGraphicsQuality")->isEnabled());
+    QCOMPARE(control<QLineEdit>(window, "editImageCustom")->text(), QStringLiteral("/nowhere/logo-23.png"));
+    QCOMPARE(control<QLineEdit>(window, "editText")->text(), QStringLiteral("Text 31"));
+
+    // Saved again, byte for byte the same.
+    const QString copy = dir->filePath(QStringLiteral("copy.ipr"));
+    Dialogs::queueAnswer(copy);
+    triggerAction(window, "actionSaveProjectAs");
+    QCOMPARE(readAll(copy), file);
 }
 
 QTEST_MAIN(TestProject)

@@ -14,6 +14,13 @@ inline int selectedRow(const QListWidget* list)
 class MainWindowForm
 {
   public:
+    // Builds the tree into the window, sets the captions, shows page 0 of both tab widgets and
+    // connects the window's on_<object>_<signal> slots by name, in that order.
+    void setupUi(QMainWindow* window);
+    // Makes each picture list one strip exactly as tall as a whole thumbnail and its horizontal
+    // scroll bar, with no vertical one. Depends on the style, so it runs once the look is set.
+    void fitPictureStrips();
+
     QAction *actionNew, *actionSaveProject, *actionSaveProjectAs, *actionLoadProject, *actionExit,
         *actionAboutUs;
     QWidget* centralWidget;
@@ -71,10 +78,12 @@ class MainWindowForm
     QMenuBar* menuBar;
     QMenu *menuFile, *menuAbout_2;
 
-    // Builds the tree into the window, sets the captions, shows page 0 of both tab widgets and
-    // connects the window's on_<object>_<signal> slots by name, in that order.
-    void setupUi(QMainWindow* window);
-    // Makes each picture list one strip exactly as tall as a whole thumbnail and its horizontal
-    // scroll bar, with no vertical one. Depends on the style, so it runs once the look is set.
-    void fitPictureStrips();
+  private:
+    // One builder a page, each creating the page's controls in the order they stand on it.
+    void buildBackgroundPage();
+    void buildImagePage();
+    void buildTextPage();
+    void buildExportPage();
+    void buildGraphicsPage();
+    void buildMenus(QMainWindow* window);
 };

@@ -15,10 +15,11 @@
 #include <QSvgRenderer>
 #include <QTextStream>
 
+#include "export/parallel.h"
+
 #include <algorithm>
 #include <atomic>
 #include <cstdio>
-#include <thread>
 #include <vector>
 
 namespace {
@@ -117,13 +118,12 @@ QImage shapeIn(const QImage& src, QRgb colour)
     return img;
 }
 
-bool bake(const Job& job, const QString& outDir, QString* error)
+// Rasterises one picture and its thumbnail; returns what went wrong, empty when nothing did.
+QString bake(const Job& job, const QString& outDir)
 {
     QSvgRenderer r(readSvg(job.svg));
-    if (!r.isValid()) {
-        *error = QStringLiteral("cannot read %1").arg(job.svg);
-        return false;
-    }
+    if (!r.isValid())
+        return QStringLiteral("cannot read %1").arg(job.svg);
     QImage full, small;
     if (job.fit == Job::InkBox) {
         const QRectF ink = inkBox(r);
@@ -140,11 +140,9 @@ bool bake(const Job& job, const QString& outDir, QString* error)
         small = shapeIn(small, qRgb(60, 60, 60));
     }
     if (!full.save(outDir + QLatin1Char('/') + job.prefix + QStringLiteral(".png")) ||
-        !small.save(outDir + QLatin1Char('/') + job.prefix + QStringLiteral("-small.png"))) {
-        *error = QStringLiteral("cannot write %1").arg(job.prefix);
-        return false;
-    }
-    return true;
+        !small.save(outDir + QLatin1Char('/') + job.prefix + QStringLiteral("-small.png")))
+        return QStringLiteral("cannot write %1").arg(job.prefix);
+    return QString();
 }
 
 // The About dialog's product picture: a warm rounded tile carrying the white magic wand.
@@ -192,6 +190,56 @@ std::vector<QStringList> readSources(const QString& path)
     return rows;
 }
 
+// The pictures the SOURCES lists name, and the About picture's wand.
+struct Catalogue
+{
+    std::vector<Job> jobs;
+    QString wand;
+};
+
+Catalogue catalogue(const QString& src)
+{
+    Catalogue c;
+    for (const QStringList& row : readSources(src + QStringLiteral("/flat/SOURCES"))) {
+        if (row.size() < 2)
+            continue;
+        if (row[0] == QLatin1String("about"))
+            c.wand = src + QStringLiteral("/flat/") + row[1];
+        else
+            c.jobs.push_back({src + QStringLiteral("/flat/") + row[1], QStringLiteral("Flat/flat") + row[0],
+                              1024, Job::InkBox, true});
+    }
+    for (const QStringList& row : readSources(src + QStringLiteral("/colored/SOURCES")))
+        if (row.size() >= 2)
+            c.jobs.push_back({src + QStringLiteral("/colored/") + row[1],
+                              QStringLiteral("Colored/colored") + row[0], 1024, Job::InkBox, false});
+    for (const QStringList& row : readSources(src + QStringLiteral("/pictograms/SOURCES")))
+        if (row.size() >= 3)
+            c.jobs.push_back({src + QStringLiteral("/pictograms/") + row[2],
+                              QStringLiteral("Graphics/") + row[0] + row[1], 420, Job::Grid, true});
+    return c;
+}
+
+bool writeQrc(const QString& out, const std::vector<Job>& jobs)
+{
+    QFile qrc(out + QStringLiteral("/artwork.qrc"));
+    if (!qrc.open(QIODevice::WriteOnly | QIODevice::Text))
+        return false;
+    QTextStream q(&qrc);
+    q << "<RCC>\n<qresource prefix=\"/\">\n";
+    auto entry = [&q](const QString& path) {
+        q << "  <file alias=\"" << path << "\">" << path << "</file>\n";
+    };
+    for (const Job& job : jobs) {
+        entry(job.prefix + QStringLiteral(".png"));
+        entry(job.prefix + QStringLiteral("-small.png"));
+    }
+    entry(QStringLiteral("Resources/Boxshot.png"));
+    q << "</qresource>\n</RCC>\n";
+    q.flush();
+    return qrc.error() == QFileDevice::NoError;
+}
+
 } // namespace
 
 int main(int argc, char** argv)
@@ -207,62 +255,21 @@ int main(int argc, char** argv)
     for (const char* sub : {"Flat", "Colored", "Graphics", "Resources"})
         QDir().mkpath(out + QLatin1Char('/') + QLatin1String(sub));
 
-    std::vector<Job> jobs;
-    QString wand;
-    for (const QStringList& row : readSources(src + QStringLiteral("/flat/SOURCES"))) {
-        if (row.size() < 2)
-            continue;
-        if (row[0] == QLatin1String("about"))
-            wand = src + QStringLiteral("/flat/") + row[1];
-        else
-            jobs.push_back({src + QStringLiteral("/flat/") + row[1], QStringLiteral("Flat/flat") + row[0],
-                            1024, Job::InkBox, true});
-    }
-    for (const QStringList& row : readSources(src + QStringLiteral("/colored/SOURCES")))
-        if (row.size() >= 2)
-            jobs.push_back({src + QStringLiteral("/colored/") + row[1],
-                            QStringLiteral("Colored/colored") + row[0], 1024, Job::InkBox, false});
-    for (const QStringList& row : readSources(src + QStringLiteral("/pictograms/SOURCES")))
-        if (row.size() >= 3)
-            jobs.push_back({src + QStringLiteral("/pictograms/") + row[2],
-                            QStringLiteral("Graphics/") + row[0] + row[1], 420, Job::Grid, true});
-
-    std::atomic<size_t> next{0};
+    const Catalogue pictures = catalogue(src);
     std::atomic<bool> failed{false};
-    auto worker = [&] {
-        for (size_t i = next++; i < jobs.size(); i = next++) {
-            QString error;
-            if (!bake(jobs[i], out, &error)) {
-                std::fprintf(stderr, "artbake: %s\n", qPrintable(error));
-                failed = true;
-            }
+    parallelFor(int(pictures.jobs.size()), [&](int i) {
+        const QString error = bake(pictures.jobs[i], out);
+        if (!error.isEmpty()) {
+            std::fprintf(stderr, "artbake: %s\n", qPrintable(error));
+            failed = true;
         }
-    };
-    std::vector<std::thread> threads;
-    const unsigned n = std::max(1u, std::thread::hardware_concurrency());
-    for (unsigned t = 0; t < n; ++t)
-        threads.emplace_back(worker);
-    for (auto& t : threads)
-        t.join();
-    if (failed || wand.isEmpty() || !bakeBoxshot(wand, out + QStringLiteral("/Resources/Boxshot.png"))) {
+    });
+    if (failed || pictures.wand.isEmpty() ||
+        !bakeBoxshot(pictures.wand, out + QStringLiteral("/Resources/Boxshot.png")) ||
+        !writeQrc(out, pictures.jobs)) {
         std::fprintf(stderr, "artbake: baking failed\n");
         return 1;
     }
-
-    QFile qrc(out + QStringLiteral("/artwork.qrc"));
-    if (!qrc.open(QIODevice::WriteOnly | QIODevice::Text))
-        return 1;
-    QTextStream q(&qrc);
-    q << "<RCC>\n<qresource prefix=\"/\">\n";
-    auto entry = [&q](const QString& path) {
-        q << "  <file alias=\"" << path << "\">" << path << "</file>\n";
-    };
-    for (const Job& job : jobs) {
-        entry(job.prefix + QStringLiteral(".png"));
-        entry(job.prefix + QStringLiteral("-small.png"));
-    }
-    entry(QStringLiteral("Resources/Boxshot.png"));
-    q << "</qresource>\n</RCC>\n";
-    std::printf("artbake: %zu pictures\n", jobs.size());
+    std::printf("artbake: %zu pictures\n", pictures.jobs.size());
     return 0;
 }

@@ -157,8 +157,11 @@ long peakKilobytes()
 void triggerAction(QWidget* window, const char* name)
 {
     QAction* action = window->findChild<QAction*>(QLatin1String(name));
-    if (!action)
-        qFatal("no action %s", name);
+    if (!action) {
+        // Fails the running test only; the others still run.
+        QTest::qFail(qPrintable(QStringLiteral("no action %1").arg(QLatin1String(name))), __FILE__, __LINE__);
+        return;
+    }
     action->trigger();
 }
 
