@@ -9,28 +9,37 @@
 // contradictory switches by a fixed priority.
 struct IconDesign
 {
+    // The design right after start-up or New: the project line table's defaults, so that the
+    // record, the reset and the default project file cannot drift apart.
+    IconDesign();
+    // Every field zero, false or empty, to be filled in field by field.
+    struct Blank
+    {
+    };
+    explicit IconDesign(Blank) {}
+
     // Background
-    bool useBackgroundColor = true;
+    bool useBackgroundColor = false;
     bool useBackgroundGradient = false;
     bool useBackgroundTransparent = false;
-    int cornerCurvature = 128;
-    QColor backgroundColor = QColor(170, 0, 0);
-    QColor gradientStartColor = QColor(0, 170, 255);
-    QColor gradientEndColor = QColor(0, 0, 127);
+    int cornerCurvature = 0;
+    QColor backgroundColor;
+    QColor gradientStartColor;
+    QColor gradientEndColor;
     int gradientStartX = 0;
     int gradientStartY = 0;
     int gradientEndX = 0;
-    int gradientEndY = 1024;
+    int gradientEndY = 0;
 
     // Image
-    bool useImageFlat = true;
+    bool useImageFlat = false;
     bool useImageColored = false;
     bool useImageCustom = false;
     int flatImageRow = 0;
-    QColor imageColor = QColor(255, 255, 255);
+    QColor imageColor;
     int coloredImageRow = 0;
     QImage customImage;
-    int imageScale = 100;
+    int imageScale = 0;
     int imageOffsetX = 0;
     int imageOffsetY = 0;
 
@@ -39,17 +48,17 @@ struct IconDesign
     bool textBold = false;
     bool textItalic = false;
     QString fontFamily; // empty: the first family of the font box
-    int fontSize = 600;
-    QColor textColor = QColor(255, 255, 255);
+    int fontSize = 0;
+    QColor textColor;
     int textOffsetX = 0;
     int textOffsetY = 0;
     bool textStroke = false;
-    int strokeWidth = 10;
-    QColor strokeColor = QColor(0, 0, 0);
+    int strokeWidth = 0;
+    QColor strokeColor;
     bool textShadow = false;
-    int shadowOffset = 50;
-    int shadowAngle = 45;
-    QColor shadowColor = QColor(0, 0, 0);
+    int shadowOffset = 0;
+    int shadowAngle = 0;
+    QColor shadowColor;
 };
 
 // The style sheet by which a colour button shows its colour: "background-color: #rrggbb".

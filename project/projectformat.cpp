@@ -268,7 +268,7 @@ QStringList fontFamilies()
 
 IconDesign designOf(const State& state, const QStringList& families, const QImage& customImage)
 {
-    IconDesign d;
+    IconDesign d{IconDesign::Blank()};
     d.useBackgroundColor = state.flag("radioBackgroundColor");
     d.useBackgroundGradient = state.flag("radioBackgroundGradient");
     d.useBackgroundTransparent = state.flag("radioBackgroundTransparent");
