@@ -12,12 +12,8 @@ work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 
 # The start-up project with the iOS set chosen (line 52 Android off, line 59 iOS on).
-defaults=(128 1 170 0 0 0 0 170 255 0 0 127 0 0 0 1024 0 1 0 0 0 0 "" 0 100 255 255 255 0 0
-          "" 0 600 0 255 255 255 0 0 0 0 10 0 0 0 0 50 45 0 0 0
-          0 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 0 1024 0 80
-          0 0 0 0 0 0 0 0 0 0 0 0 0 0 1 200 0 80)
-printf '%s\n' "${defaults[@]:0:92}" > "$work/ios.ipr"
-printf '%s' "${defaults[92]}" >> "$work/ios.ipr"
+. "$(dirname "$0")/projects.sh"
+project "$work/ios.ipr" 52=0 59=1
 "$cli" -q render "$work/ios.ipr" "$work/icon1024.png"
 
 sizes=(29 40 58 60 76 80 87 120 152 167 180 1024)
@@ -27,7 +23,6 @@ for s in "${sizes[@]}"; do
 done
 im_args+=(null:)
 
-median() { sort -n | awk '{a[NR]=$1} END {print a[int((NR+1)/2)]}'; }
 time_ms() {
     local start end
     start=$(date +%s%N)

@@ -11,20 +11,11 @@ metrics=$build/bench/package_metrics
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 
-defaults=(128 1 170 0 0 0 0 170 255 0 0 127 0 0 0 1024 0 1 0 0 0 0 "" 0 100 255 255 255 0 0
-          "" 0 600 0 255 255 255 0 0 0 0 10 0 0 0 0 50 45 0 0 0
-          1 1 1 1 1 1 1 0 1 1 1 1 1 1 1 1 1 1 1 1 0 1024 0 80
-          0 0 0 0 0 0 0 0 0 0 0 0 0 0 1 200 0 80)
-project() { # name line=value...
-    local v=("${defaults[@]}") name=$1; shift
-    for change in "$@"; do v[$(( ${change%%=*} - 1 ))]=${change#*=}; done
-    printf '%s\n' "${v[@]:0:92}" > "$work/$name.ipr"
-    printf '%s' "${v[92]}" >> "$work/$name.ipr"
-}
-project default
-project picture150 25=150
-project transparent-coloured 2=0 17=1 18=0 20=1
-project black-Ab-on-white 3=255 4=255 5=255 18=0 24=1 31=Ab 35=0 36=0 37=0
+. "$(dirname "$0")/projects.sh"
+project "$work/default.ipr"
+project "$work/picture150.ipr" 25=150
+project "$work/transparent-coloured.ipr" 2=0 17=1 18=0 20=1
+project "$work/black-Ab-on-white.ipr" 3=255 4=255 5=255 18=0 24=1 31=Ab 35=0 36=0 37=0
 
 for name in default picture150 transparent-coloured black-Ab-on-white; do
     "$cli" -q package "$work/$name.ipr" "$work/$name" --target all
@@ -32,7 +23,6 @@ for name in default picture150 transparent-coloured black-Ab-on-white; do
     "$metrics" "$work/$name"
 done
 
-median() { sort -n | awk '{a[NR]=$1} END {print a[int((NR+1)/2)]}'; }
 times=$(for _ in $(seq "$runs"); do
     rm -rf "$work/timed"
     start=$(date +%s%N)

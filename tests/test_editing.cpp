@@ -40,16 +40,12 @@ void act(MainWindow* w, const QString& name)
 
 } // namespace
 
-class TestEditing : public QObject
+class TestEditing : public WindowTest
 {
     Q_OBJECT
 
-  public:
-    static void initMain() { isolateEnvironment(); }
-
   private slots:
     void init();
-    void cleanup();
     void startUpAndNewLeaveAnUnmarkedTitle();
     void markerIsAddedOnce();
     void handlersRefreshTheirPreview_data();
@@ -62,22 +58,12 @@ class TestEditing : public QObject
     void closing();
     void newAsksOnlyWithChanges();
     void aboutOpensTheDialog();
-
-  private:
-    MainWindow* window = nullptr;
 };
 
 void TestEditing::init()
 {
-    window = makeWindow();
+    WindowTest::init();
     window->show();
-}
-
-void TestEditing::cleanup()
-{
-    Dialogs::setTestMode(true); // forget what a failed test left queued
-    delete window;
-    window = nullptr;
 }
 
 void TestEditing::startUpAndNewLeaveAnUnmarkedTitle()

@@ -32,16 +32,12 @@ void uncheckAll(const QList<QRadioButton*>& group)
 
 } // namespace
 
-class TestExport : public QObject
+class TestExport : public WindowTest
 {
     Q_OBJECT
 
-  public:
-    static void initMain() { isolateEnvironment(); }
-
   private slots:
     void init();
-    void cleanup();
     void defaultAndroidSet();
     void timeStampIsDayMonthYear();
     void everyFormatReadsBack_data();
@@ -56,24 +52,12 @@ class TestExport : public QObject
     void rememberedFoldersAreIndependent();
     void browsingForACustomPicture();
     void oversizedPictureIsRefusedUnread();
-
-  private:
-    MainWindow* window = nullptr;
-    QTemporaryDir* dir = nullptr;
 };
 
 void TestExport::init()
 {
-    window = makeWindow();
-    dir = new QTemporaryDir();
+    WindowTest::init();
     QSettings().clear(); // every test starts with nothing remembered
-}
-
-void TestExport::cleanup()
-{
-    delete window;
-    delete dir;
-    Dialogs::setTestMode(true);
 }
 
 void TestExport::defaultAndroidSet()

@@ -124,16 +124,11 @@ QString lastMessage()
 
 } // namespace
 
-class TestFaults : public QObject
+class TestFaults : public WindowTest
 {
     Q_OBJECT
 
-  public:
-    static void initMain() { isolateEnvironment(); }
-
   private slots:
-    void init();
-    void cleanup();
     void writesSeeEveryDeviceFailure_data();
     void writesSeeEveryDeviceFailure();
     void fullDiskKeepsOldFilesAndSaysSo();
@@ -148,23 +143,8 @@ class TestFaults : public QObject
     void commandLineCutsTheTextAsTheWindowDoes();
 
   private:
-    MainWindow* window = nullptr;
-    QTemporaryDir* dir = nullptr;
     QTemporaryDir inputs; // made before the data functions run, unlike `dir`
 };
-
-void TestFaults::init()
-{
-    window = makeWindow();
-    dir = new QTemporaryDir();
-}
-
-void TestFaults::cleanup()
-{
-    delete window;
-    delete dir;
-    Dialogs::setTestMode(true);
-}
 
 void TestFaults::writesSeeEveryDeviceFailure_data()
 {

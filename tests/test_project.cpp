@@ -45,16 +45,11 @@ QByteArray unusualFile()
 
 } // namespace
 
-class TestProject : public QObject
+class TestProject : public WindowTest
 {
     Q_OBJECT
 
-  public:
-    static void initMain() { isolateEnvironment(); }
-
   private slots:
-    void init();
-    void cleanup();
     void parserReadsLinesAsATextStream();
     void tableMatchesTheWindow();
     void fontListMatchesTheFontBox();
@@ -75,24 +70,7 @@ class TestProject : public QObject
     void starInTheNameCountsAsChanged();
     void aboutDialog();
     void handWrittenFileLoadsAndSavesExactly();
-
-  private:
-    MainWindow* window = nullptr;
-    QTemporaryDir* dir = nullptr;
 };
-
-void TestProject::init()
-{
-    window = makeWindow();
-    dir = new QTemporaryDir();
-}
-
-void TestProject::cleanup()
-{
-    delete window;
-    delete dir;
-    Dialogs::setTestMode(true);
-}
 
 void TestProject::parserReadsLinesAsATextStream()
 {

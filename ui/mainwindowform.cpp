@@ -111,6 +111,27 @@ QGridLayout* grid(QBoxLayout* into, int bottomMargin = 0)
     return g;
 }
 
+// Creates each button of `cells` into its form member and places it in the next cell of a
+// two-column grid, row by row.
+template <class B> struct Cell
+{
+    B* MainWindowForm::*member;
+    const char* name;
+    const char* text;
+};
+template <class B>
+void placeInGrid(MainWindowForm* form, QGridLayout* grid, QWidget* parent,
+                 std::initializer_list<Cell<B>> cells)
+{
+    int i = 0;
+    for (const Cell<B>& cell : cells) {
+        B* b = button<B>(parent, cell.name, cell.text);
+        form->*cell.member = b;
+        grid->addWidget(b, i / 2, i % 2);
+        ++i;
+    }
+}
+
 } // namespace
 
 void MainWindowForm::fitPictureStrips()
@@ -252,37 +273,31 @@ void MainWindowForm::buildExportPage()
     radioExportAndroid = button<QRadioButton>(tab_4, "radioExportAndroid", "Android Icon Set");
     v->addWidget(radioExportAndroid);
     QGridLayout* android = grid(v);
-    checkExportAndroid48 = button<QCheckBox>(tab_4, "checkExportAndroid48", "48x48 (MDPI)");
-    checkExportAndroid72 = button<QCheckBox>(tab_4, "checkExportAndroid72", "72x72 (HDPI)");
-    checkExportAndroid96 = button<QCheckBox>(tab_4, "checkExportAndroid96", "96x96 (XHDPI)");
-    checkExportAndroid144 = button<QCheckBox>(tab_4, "checkExportAndroid144", "144x144 (XXHDPI)");
-    checkExportAndroid192 = button<QCheckBox>(tab_4, "checkExportAndroid192", "192x192 (XXXHDPI)");
-    checkExportAndroid512 = button<QCheckBox>(tab_4, "checkExportAndroid512", "512x512 (Google Play)");
-    QCheckBox* androidBoxes[] = {checkExportAndroid48,  checkExportAndroid72,  checkExportAndroid96,
-                                 checkExportAndroid144, checkExportAndroid192, checkExportAndroid512};
-    for (int i = 0; i < 6; ++i)
-        android->addWidget(androidBoxes[i], i / 2, i % 2);
+    placeInGrid<QCheckBox>(
+        this, android, tab_4,
+        {{&MainWindowForm::checkExportAndroid48, "checkExportAndroid48", "48x48 (MDPI)"},
+         {&MainWindowForm::checkExportAndroid72, "checkExportAndroid72", "72x72 (HDPI)"},
+         {&MainWindowForm::checkExportAndroid96, "checkExportAndroid96", "96x96 (XHDPI)"},
+         {&MainWindowForm::checkExportAndroid144, "checkExportAndroid144", "144x144 (XXHDPI)"},
+         {&MainWindowForm::checkExportAndroid192, "checkExportAndroid192", "192x192 (XXXHDPI)"},
+         {&MainWindowForm::checkExportAndroid512, "checkExportAndroid512", "512x512 (Google Play)"}});
     v->addWidget(label(tab_4, "label_29"));
     radioExportiOS = button<QRadioButton>(tab_4, "radioExportiOS", "iOS Icon Set");
     v->addWidget(radioExportiOS);
     QGridLayout* ios = grid(v);
-    checkExportiOS29 = button<QCheckBox>(tab_4, "checkExportiOS29", "29x29");
-    checkExportiOS40 = button<QCheckBox>(tab_4, "checkExportiOS40", "40x40");
-    checkExportiOS58 = button<QCheckBox>(tab_4, "checkExportiOS58", "58x58");
-    checkExportiOS60 = button<QCheckBox>(tab_4, "checkExportiOS60", "60x60");
-    checkExportiOS76 = button<QCheckBox>(tab_4, "checkExportiOS76", "76x76");
-    checkExportiOS80 = button<QCheckBox>(tab_4, "checkExportiOS80", "80x80");
-    checkExportiOS87 = button<QCheckBox>(tab_4, "checkExportiOS87", "87x87");
-    checkExportiOS120 = button<QCheckBox>(tab_4, "checkExportiOS120", "120x120");
-    checkExportiOS152 = button<QCheckBox>(tab_4, "checkExportiOS152", "152x152");
-    checkExportiOS167 = button<QCheckBox>(tab_4, "checkExportiOS167", "167x167");
-    checkExportiOS180 = button<QCheckBox>(tab_4, "checkExportiOS180", "180x180");
-    checkExportiOS1024 = button<QCheckBox>(tab_4, "checkExportiOS1024", "1024x1024");
-    QCheckBox* iosBoxes[] = {checkExportiOS29,  checkExportiOS40,  checkExportiOS58,  checkExportiOS60,
-                             checkExportiOS76,  checkExportiOS80,  checkExportiOS87,  checkExportiOS120,
-                             checkExportiOS152, checkExportiOS167, checkExportiOS180, checkExportiOS1024};
-    for (int i = 0; i < 12; ++i)
-        ios->addWidget(iosBoxes[i], i / 2, i % 2);
+    placeInGrid<QCheckBox>(this, ios, tab_4,
+                           {{&MainWindowForm::checkExportiOS29, "checkExportiOS29", "29x29"},
+                            {&MainWindowForm::checkExportiOS40, "checkExportiOS40", "40x40"},
+                            {&MainWindowForm::checkExportiOS58, "checkExportiOS58", "58x58"},
+                            {&MainWindowForm::checkExportiOS60, "checkExportiOS60", "60x60"},
+                            {&MainWindowForm::checkExportiOS76, "checkExportiOS76", "76x76"},
+                            {&MainWindowForm::checkExportiOS80, "checkExportiOS80", "80x80"},
+                            {&MainWindowForm::checkExportiOS87, "checkExportiOS87", "87x87"},
+                            {&MainWindowForm::checkExportiOS120, "checkExportiOS120", "120x120"},
+                            {&MainWindowForm::checkExportiOS152, "checkExportiOS152", "152x152"},
+                            {&MainWindowForm::checkExportiOS167, "checkExportiOS167", "167x167"},
+                            {&MainWindowForm::checkExportiOS180, "checkExportiOS180", "180x180"},
+                            {&MainWindowForm::checkExportiOS1024, "checkExportiOS1024", "1024x1024"}});
     v->addWidget(label(tab_4, "label_30"));
     radioExportCustomSize = button<QRadioButton>(tab_4, "radioExportCustomSize", "Custom Size", 88);
     spinExportCustomSize = spin(tab_4, "spinExportCustomSize", 1, 1024);
@@ -335,20 +350,16 @@ void MainWindowForm::buildGraphicsPage()
     v->addItem(gap());
     v->addWidget(label(g, "label_38", "Predefined Sizes"));
     QGridLayout* sizes = grid(v, 10);
-    radioGraphicsSize20 = button<QRadioButton>(g, "radioGraphicsSize20", "20x20");
-    radioGraphicsSize30 = button<QRadioButton>(g, "radioGraphicsSize30", "30x30");
-    radioGraphicsSize40 = button<QRadioButton>(g, "radioGraphicsSize40", "40x40");
-    radioGraphicsSize50 = button<QRadioButton>(g, "radioGraphicsSize50", "50x50");
-    radioGraphicsSize60 = button<QRadioButton>(g, "radioGraphicsSize60", "60x60");
-    radioGraphicsSize90 = button<QRadioButton>(g, "radioGraphicsSize90", "90x90");
-    radioGraphicsSize100 = button<QRadioButton>(g, "radioGraphicsSize100", "100x100");
-    radioGraphicsSize120 = button<QRadioButton>(g, "radioGraphicsSize120", "120x120");
-    radioGraphicsSize150 = button<QRadioButton>(g, "radioGraphicsSize150", "150x150");
-    QRadioButton* fixed[] = {radioGraphicsSize20,  radioGraphicsSize30,  radioGraphicsSize40,
-                             radioGraphicsSize50,  radioGraphicsSize60,  radioGraphicsSize90,
-                             radioGraphicsSize100, radioGraphicsSize120, radioGraphicsSize150};
-    for (int i = 0; i < 9; ++i)
-        sizes->addWidget(fixed[i], i / 2, i % 2);
+    placeInGrid<QRadioButton>(this, sizes, g,
+                              {{&MainWindowForm::radioGraphicsSize20, "radioGraphicsSize20", "20x20"},
+                               {&MainWindowForm::radioGraphicsSize30, "radioGraphicsSize30", "30x30"},
+                               {&MainWindowForm::radioGraphicsSize40, "radioGraphicsSize40", "40x40"},
+                               {&MainWindowForm::radioGraphicsSize50, "radioGraphicsSize50", "50x50"},
+                               {&MainWindowForm::radioGraphicsSize60, "radioGraphicsSize60", "60x60"},
+                               {&MainWindowForm::radioGraphicsSize90, "radioGraphicsSize90", "90x90"},
+                               {&MainWindowForm::radioGraphicsSize100, "radioGraphicsSize100", "100x100"},
+                               {&MainWindowForm::radioGraphicsSize120, "radioGraphicsSize120", "120x120"},
+                               {&MainWindowForm::radioGraphicsSize150, "radioGraphicsSize150", "150x150"}});
     radioGraphicsSizeCustom = button<QRadioButton>(g, "radioGraphicsSizeCustom", "Custom");
     spinGraphicsCustomSize = spin(g, "spinGraphicsCustomSize", 1, 420);
     QHBoxLayout* custom = new QHBoxLayout();

@@ -154,6 +154,21 @@ long peakKilobytes()
     return usage.ru_maxrss;
 }
 
+void WindowTest::init()
+{
+    window = makeWindow();
+    dir = new QTemporaryDir();
+}
+
+void WindowTest::cleanup()
+{
+    delete window;
+    window = nullptr;
+    delete dir;
+    dir = nullptr;
+    Dialogs::setTestMode(true); // forget what a failed test left queued
+}
+
 void triggerAction(QWidget* window, const char* name)
 {
     QAction* action = window->findChild<QAction*>(QLatin1String(name));

@@ -7,6 +7,7 @@
 #include <QWidget>
 
 class MainWindow;
+class QTemporaryDir;
 
 namespace TestSupport {
 
@@ -63,5 +64,23 @@ long peakKilobytes();
 void triggerAction(QWidget* window, const char* name);
 // Clicks a button by object name, as the user does.
 void click(QWidget* window, const char* name);
+
+// The base of the Qt Test classes that drive the window: every test function gets a new window
+// (dialogs in test mode) and a new temporary folder, both gone when it ends.
+class WindowTest : public QObject
+{
+    Q_OBJECT
+
+  public:
+    static void initMain() { isolateEnvironment(); }
+
+  protected slots:
+    void init();
+    void cleanup();
+
+  protected:
+    MainWindow* window = nullptr;
+    QTemporaryDir* dir = nullptr;
+};
 
 } // namespace TestSupport
