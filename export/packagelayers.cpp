@@ -261,14 +261,6 @@ QImage monochromeLayer(const IconDesign& design)
     return out;
 }
 
-QImage grayscale(const QImage& layer)
-{
-    return recoloured(layer, [](QRgb p) {
-        const int g = qGray(p);
-        return qRgb(g, g, g);
-    });
-}
-
 QImage opaque(const QImage& image, const QColor& plate)
 {
     QImage out(image.size(), QImage::Format_RGB32);

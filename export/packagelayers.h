@@ -52,8 +52,6 @@ QImage monochrome(const QImage& layer);
 // own (a photo, a logo on paper) is taken by its tones instead: the plate's tone drops out and
 // everything that differs from it stays, so its details and holes survive.
 QImage monochromeLayer(const IconDesign& design);
-// Luminance of `layer` in grey, alpha kept.
-QImage grayscale(const QImage& layer);
 // `image` flattened onto `plate` and stored without an alpha channel.
 QImage opaque(const QImage& image, const QColor& plate = Qt::white);
 
