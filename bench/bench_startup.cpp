@@ -1,6 +1,7 @@
-// Start-up costs of the window: building it (form, look, combo boxes, the reset that fills the
-// three picture lists and renders both previews), New (the reset alone), and decoding every
-// thumbnail the lists can show (they are decoded when first painted, not when the lists fill).
+// Start-up and editing costs of the window: building it (form, look, combo boxes, the reset that
+// fills the three picture lists and renders both previews), New (the reset alone), decoding every
+// thumbnail the lists can show (they are decoded when first painted, not when the lists fill),
+// reading the design from the controls, and one whole edit (a slider step: read, render, show).
 //
 //   build/bench/bench_startup
 #include "app/dialogs.h"
@@ -12,6 +13,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QImage>
+#include <QSlider>
 
 #include <benchmark/benchmark.h>
 
@@ -50,8 +52,32 @@ void BM_DecodeAllThumbnails(benchmark::State& state)
     }
 }
 
+// What each refresh spends before it renders: the controls read into the design record.
+void BM_ReadDesign(benchmark::State& state)
+{
+    MainWindow window;
+    for (auto _ : state)
+        benchmark::DoNotOptimize(window.currentDesign().cornerCurvature);
+}
+
+// One step of the corner slider, as dragging it does: the design is read, rendered and shown.
+void BM_EditCornerCurvature(benchmark::State& state)
+{
+    MainWindow window;
+    QSlider* slider = window.findChild<QSlider*>(QStringLiteral("sliderBackgroundCornerCurvature"));
+    int step = 0;
+    for (auto _ : state)
+        slider->setValue(100 + (step++ % 2));
+}
+
 } // namespace
 
+BENCHMARK(BM_ReadDesign)->Repetitions(11)->ReportAggregatesOnly(true)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_EditCornerCurvature)
+    ->Iterations(20)
+    ->Repetitions(11)
+    ->ReportAggregatesOnly(true)
+    ->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_BuildWindow)
     ->Iterations(1)
     ->Repetitions(11)
