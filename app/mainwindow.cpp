@@ -1,6 +1,7 @@
 #include "app/mainwindow.h"
 
 #include "app/dialogs.h"
+#include "export/imageformats.h"
 #include "render/artwork.h"
 #include "ui/aboutdialog.h"
 #include "ui/mainwindowform.h"
@@ -48,11 +49,13 @@ MainWindow::MainWindow(QWidget* parent) : QMainWindow(parent), ui(new MainWindow
     for (const Artwork::Category& category : Artwork::categories)
         ui->comboGraphicsCategory->addItem(tr(category.entry));
     ui->comboIconFormat->clear();
-    for (const char* format : {"PNG", "JPG", "BMP", "TIFF", "ICO", "ICNS"})
-        ui->comboIconFormat->addItem(QLatin1String(format));
     ui->comboGraphicsFormat->clear();
-    for (const char* format : {"PNG", "JPG", "BMP", "TIFF"})
-        ui->comboGraphicsFormat->addItem(QLatin1String(format));
+    for (int i = 0; i < Export::iconFormatCount; ++i) {
+        ui->comboIconFormat->addItem(QLatin1String(Export::imageFormats[i].name));
+        if (i < Export::graphicFormatCount)
+            ui->comboGraphicsFormat->addItem(QLatin1String(Export::imageFormats[i].name));
+    }
+    findSavedControls();
 
     resetDesign();
 }

@@ -9,6 +9,8 @@
 #include <QPixmap>
 #include <QStringList>
 
+#include <array>
+
 class MainWindowForm;
 class QListWidget;
 class QListWidgetItem;
@@ -28,7 +30,8 @@ class QPushButton;
 //   project/mainwindow_project.cpp  the controls as a project state, project files, the File menu
 //   export/mainwindow_export.cpp    Save Icon(s), Save Image and the custom picture's Browse
 // Everything these call that is not about widgets (rendering, the project format, export) lives
-// in the core library, which does not link the widgets.
+// in the core library, which does not link the widgets. The window reads and sets its saved
+// controls through the project's keys, each control found once when the window is built.
 class MainWindow : public QMainWindow
 {
     Q_OBJECT
@@ -165,23 +168,29 @@ class MainWindow : public QMainWindow
     void setColor(QColor& member, QPushButton* button, const QColor& color);
     // The colour picker shared by the eight swatch buttons.
     void pickColor(QColor& member, QPushButton* button, bool graphic);
-    // Index 1 (JPG) enables the quality slider, every other index disables it.
+    // A format that takes a quality (JPG) enables the quality slider, every other disables it.
     static void applyQualityRule(const QComboBox* format, QSlider* quality);
     void iconEdited();
     bool saveProjectTo(const QString& path);
-    // Puts a state's values into the controls and colour members in file order, each line's
+    // Puts a state's values into the controls and colour members in file order, each value's
     // follow-up step included (as Load does; reset puts the default state).
     void applyState(const Project::State& state);
-    void afterLine(Project::After step);
+    void afterValue(Project::After step);
+    // Finds the control of every saved key, once.
+    void findSavedControls();
 
-    // A colour member a project line names, and the button that shows it.
+    // A colour member a project key names, and the button that shows it.
     struct Swatch
     {
-        const char* member;
+        Project::Key key;
         QColor MainWindow::*colour;
         QPushButton* MainWindowForm::*button;
     };
-    static const Swatch* swatch(const char* member);
+    static const Swatch& swatch(Project::Key key);
 
     MainWindowForm* ui;
+    // The control of each saved key (null for the colours, which live in members).
+    std::array<QObject*, Project::keyCount> savedControls{};
+    // The font box's families, in its order: the font index's meaning.
+    QStringList fontFamilies;
 };

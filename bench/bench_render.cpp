@@ -3,8 +3,7 @@
 //
 //   build/bench/bench_render [--benchmark_filter=...]
 #include "design/icondesign.h"
-#include "export/exportformats.h"
-#include "export/exportplan.h"
+#include "export/iconset.h"
 #include "render/artwork.h"
 #include "render/graphicrenderer.h"
 #include "render/iconrenderer.h"
@@ -127,6 +126,7 @@ void BM_ExportIosSetPng(benchmark::State& state)
     const QPixmap icon = renderIcon(IconDesign());
     Export::IconPlan plan;
     plan.sizes = {29, 40, 58, 60, 76, 80, 87, 120, 152, 167, 180, 1024};
+    plan.format = &Export::imageFormats[0];
     for (auto _ : state) {
         if (!Export::writeIconSet(icon, dir.path(), plan, QStringLiteral("stamp")).failed.isEmpty())
             state.SkipWithError("write failed");

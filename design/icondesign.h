@@ -5,41 +5,33 @@
 #include <QString>
 
 // Every parameter of one icon, in canvas pixels of the 1024 x 1024 composition. A by-value snapshot
-// assembled from the window's controls for one composition; it does not clamp, renderIcon resolves
-// contradictory switches by a fixed priority.
+// for one composition; it does not clamp, renderIcon resolves contradictory switches by a fixed
+// priority. A default-constructed record is the design right after start-up or New: a dark-red
+// rounded square with flat picture 1 in white and no text.
 struct IconDesign
 {
-    // The design right after start-up or New: the project line table's defaults, so that the
-    // record, the reset and the default project file cannot drift apart.
-    IconDesign();
-    // Every field zero, false or empty, to be filled in field by field.
-    struct Blank
-    {
-    };
-    explicit IconDesign(Blank) {}
-
     // Background
-    bool useBackgroundColor = false;
+    bool useBackgroundColor = true;
     bool useBackgroundGradient = false;
     bool useBackgroundTransparent = false;
-    int cornerCurvature = 0;
-    QColor backgroundColor;
-    QColor gradientStartColor;
-    QColor gradientEndColor;
+    int cornerCurvature = 128;
+    QColor backgroundColor = QColor(170, 0, 0);
+    QColor gradientStartColor = QColor(0, 170, 255);
+    QColor gradientEndColor = QColor(0, 0, 127);
     int gradientStartX = 0;
     int gradientStartY = 0;
     int gradientEndX = 0;
-    int gradientEndY = 0;
+    int gradientEndY = 1024;
 
     // Image
-    bool useImageFlat = false;
+    bool useImageFlat = true;
     bool useImageColored = false;
     bool useImageCustom = false;
-    int flatImageRow = 0;
-    QColor imageColor;
+    int flatImageRow = 0; // list row; the picture number is row + 1
+    QColor imageColor = QColor(255, 255, 255);
     int coloredImageRow = 0;
-    QImage customImage;
-    int imageScale = 0;
+    QImage customImage; // null when none is loaded
+    int imageScale = 100;
     int imageOffsetX = 0;
     int imageOffsetY = 0;
 
@@ -48,18 +40,15 @@ struct IconDesign
     bool textBold = false;
     bool textItalic = false;
     QString fontFamily; // empty: the first family of the font box
-    int fontSize = 0;
-    QColor textColor;
+    int fontSize = 600;
+    QColor textColor = QColor(255, 255, 255);
     int textOffsetX = 0;
     int textOffsetY = 0;
     bool textStroke = false;
-    int strokeWidth = 0;
-    QColor strokeColor;
+    int strokeWidth = 10;
+    QColor strokeColor = QColor(0, 0, 0);
     bool textShadow = false;
-    int shadowOffset = 0;
-    int shadowAngle = 0;
-    QColor shadowColor;
+    int shadowOffset = 50;
+    int shadowAngle = 45;
+    QColor shadowColor = QColor(0, 0, 0);
 };
-
-// The style sheet by which a colour button shows its colour: "background-color: #rrggbb".
-QString swatchStyleSheet(const QColor& color);

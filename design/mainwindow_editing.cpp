@@ -2,7 +2,9 @@
 #include "app/mainwindow.h"
 
 #include "app/dialogs.h"
+#include "export/imageformats.h"
 #include "ui/mainwindowform.h"
+#include "ui/swatch.h"
 
 namespace {
 const QString programTitle = QStringLiteral("Glyphwright");
@@ -24,7 +26,7 @@ void MainWindow::resetDesign()
     fillFlatList();
     fillColoredList();
     // Every saved control and colour member to its default, as loading the default file does.
-    applyState(Project::defaultState());
+    applyState(Project::State());
     refreshIconPreview();
     refreshGraphicPreview();
     // Rewriting the title drops the marker that the value handlers have set meanwhile.
@@ -61,7 +63,8 @@ void MainWindow::pickColor(QColor& member, QPushButton* button, bool graphic)
 
 void MainWindow::applyQualityRule(const QComboBox* format, QSlider* quality)
 {
-    quality->setEnabled(format->currentIndex() == 1);
+    const Export::ImageFormat* chosen = Export::formatAt(format->currentIndex(), format->count());
+    quality->setEnabled(chosen && chosen->takesQuality);
 }
 
 void MainWindow::iconEdited()

@@ -2,9 +2,10 @@
 #include "app/mainwindow.h"
 
 #include "app/dialogs.h"
-#include "export/exportformats.h"
-#include "export/exportplan.h"
-#include "export/folders.h"
+#include "app/folders.h"
+#include "export/iconset.h"
+#include "project/custompicture.h"
+#include "project/statemapping.h"
 #include "ui/mainwindowform.h"
 
 void MainWindow::on_buttonImageCustomBrowse_clicked()
@@ -34,8 +35,8 @@ void MainWindow::on_buttonSaveIcons_clicked()
 
     // One stamp for every file of this export.
     const QString stamp = Export::timeStamp(QDateTime::currentDateTime());
-    const Export::Outcome outcome =
-        Export::writeIconSet(iconPixmap, folder, Export::iconPlan(projectState()), stamp);
+    const Files::Outcome outcome =
+        Export::writeIconSet(iconPixmap, folder, Project::iconPlan(projectState()), stamp);
     if (outcome.failed.isEmpty())
         Dialogs::information(this, QString(), tr("Icon(s) saved successfully."));
     else
@@ -44,8 +45,8 @@ void MainWindow::on_buttonSaveIcons_clicked()
 
 void MainWindow::on_buttonSaveImage_clicked()
 {
-    const Export::ImagePlan plan = Export::imagePlan(projectState());
-    const char* filter = Export::formats[plan.format >= 0 ? plan.format : 0].filter;
+    const Export::ImagePlan plan = Project::imagePlan(projectState());
+    const char* filter = (plan.format ? *plan.format : Export::imageFormats[0]).filter;
     const QString path =
         Dialogs::getSaveFileName(this, tr("Save Image"), rememberedFolder(Folders::saveImage), tr(filter));
     if (path.isEmpty())

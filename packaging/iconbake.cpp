@@ -1,8 +1,8 @@
 // iconbake: renders the program's own icon and its project files' icon with its own renderer
 // into the hicolor sizes.
 //   iconbake OUT_DIR APP_ID
-#include "export/fileio.h"
-#include "export/iconcontainers.h"
+#include "base/fileio.h"
+#include "packages/containers.h"
 #include "render/iconrenderer.h"
 #include "render/programicon.h"
 #include "resources/initresources.h"

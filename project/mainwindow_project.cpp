@@ -1,127 +1,127 @@
-// Project files in the window: writing and reading the controls, and the File menu commands.
+// Project files in the window: the saved controls as a state, writing and reading them, and the
+// File menu commands.
 #include "app/mainwindow.h"
 
 #include "app/dialogs.h"
-#include "export/exportformats.h"
-#include "export/fileio.h"
+#include "base/fileio.h"
+#include "export/imageformats.h"
+#include "project/custompicture.h"
 #include "project/projectformat.h"
 #include "ui/mainwindowform.h"
 
 #include <QFileInfo>
 
-namespace {
+using Project::Key;
+using Project::Kind;
 
-int component(const QColor& color, Project::Kind kind)
-{
-    return kind == Project::Kind::Red     ? color.red()
-           : kind == Project::Kind::Green ? color.green()
-                                          : color.blue();
-}
-
-} // namespace
-
-// The colour members the project lines name, with the buttons that show them.
-const MainWindow::Swatch* MainWindow::swatch(const char* member)
+// The colour members the project keys name, with the buttons that show them.
+const MainWindow::Swatch& MainWindow::swatch(Key key)
 {
     static const Swatch swatches[] = {
-        {"backgroundColor", &MainWindow::backgroundColor, &MainWindowForm::buttonBackgroundColor},
-        {"gradientStartColor", &MainWindow::gradientStartColor,
+        {Key::BackgroundColor, &MainWindow::backgroundColor, &MainWindowForm::buttonBackgroundColor},
+        {Key::GradientStartColor, &MainWindow::gradientStartColor,
          &MainWindowForm::buttonBackgroundGradientStartColor},
-        {"gradientEndColor", &MainWindow::gradientEndColor,
+        {Key::GradientEndColor, &MainWindow::gradientEndColor,
          &MainWindowForm::buttonBackgroundGradientEndColor},
-        {"imageColor", &MainWindow::imageColor, &MainWindowForm::buttonImageColor},
-        {"textColor", &MainWindow::textColor, &MainWindowForm::buttonTextColor},
-        {"strokeColor", &MainWindow::strokeColor, &MainWindowForm::buttonTextStrokeColor},
-        {"shadowColor", &MainWindow::shadowColor, &MainWindowForm::buttonTextShadowColor},
-        {"graphicsColor", &MainWindow::graphicsColor, &MainWindowForm::buttonGraphicsColor},
+        {Key::ImageColor, &MainWindow::imageColor, &MainWindowForm::buttonImageColor},
+        {Key::TextColor, &MainWindow::textColor, &MainWindowForm::buttonTextColor},
+        {Key::StrokeColor, &MainWindow::strokeColor, &MainWindowForm::buttonTextStrokeColor},
+        {Key::ShadowColor, &MainWindow::shadowColor, &MainWindowForm::buttonTextShadowColor},
+        {Key::GraphicsColor, &MainWindow::graphicsColor, &MainWindowForm::buttonGraphicsColor},
     };
     for (const Swatch& s : swatches)
-        if (qstrcmp(s.member, member) == 0)
-            return &s;
-    return nullptr;
+        if (s.key == key)
+            return s;
+    qFatal("no colour member for key %d", int(key));
+}
+
+void MainWindow::findSavedControls()
+{
+    for (const Project::Entry& e : Project::entries) {
+        if (e.kind == Kind::Colour)
+            continue;
+        savedControls[int(e.key)] = findChild<QObject*>(QLatin1String(e.objectName));
+        if (!savedControls[int(e.key)])
+            qFatal("no control %s", e.objectName);
+    }
+    for (int i = 0; i < ui->comboTextFontType->count(); ++i)
+        fontFamilies << ui->comboTextFontType->itemText(i);
 }
 
 Project::State MainWindow::projectState() const
 {
-    Project::State values;
-    for (const Project::Line& line : Project::lines) {
-        QObject* control = findChild<QObject*>(QLatin1String(line.target));
-        switch (line.kind) {
-        case Project::Kind::Integer:
+    Project::State state;
+    for (const Project::Entry& e : Project::entries) {
+        QObject* control = savedControls[int(e.key)];
+        switch (e.kind) {
+        case Kind::Integer:
             if (auto* slider = qobject_cast<QAbstractSlider*>(control))
-                values << QString::number(slider->value());
+                state.setNumber(e.key, slider->value());
             else
-                values << QString::number(qobject_cast<QSpinBox*>(control)->value());
+                state.setNumber(e.key, static_cast<QSpinBox*>(control)->value());
             break;
-        case Project::Kind::Flag:
-            values << QString::number(qobject_cast<QAbstractButton*>(control)->isChecked() ? 1 : 0);
+        case Kind::Flag:
+            state.setFlag(e.key, static_cast<QAbstractButton*>(control)->isChecked());
             break;
-        case Project::Kind::Red:
-        case Project::Kind::Green:
-        case Project::Kind::Blue:
-            values << QString::number(component(this->*swatch(line.target)->colour, line.kind));
+        case Kind::Colour:
+            state.setColor(e.key, this->*swatch(e.key).colour);
             break;
-        case Project::Kind::ListRow:
-            values << QString::number(selectedRow(qobject_cast<QListWidget*>(control)));
+        case Kind::ListRow:
+            state.setNumber(e.key, selectedRow(static_cast<QListWidget*>(control)));
             break;
-        case Project::Kind::ComboIndex:
-            values << QString::number(qobject_cast<QComboBox*>(control)->currentIndex());
+        case Kind::ComboIndex:
+            state.setNumber(e.key, static_cast<QComboBox*>(control)->currentIndex());
             break;
-        case Project::Kind::Text:
-            values << Project::singleLine(qobject_cast<QLineEdit*>(control)->text());
+        case Kind::Text:
+            state.setText(e.key, static_cast<QLineEdit*>(control)->text());
             break;
         }
     }
-    return values;
+    return state;
 }
 
 bool MainWindow::writeProjectFile(const QString& path)
 {
     // The old project is replaced only by a complete new one.
-    return bool(Files::write(path, Project::formatLines(projectState())));
+    return bool(Files::write(path, Project::format(projectState())));
 }
 
 void MainWindow::applyState(const Project::State& state)
 {
     // In file order, each value as setting the control puts it; the value handlers run as they
     // would for the user, so callers refresh and retitle afterwards.
-    for (int i = 0; i < Project::lineCount; ++i) {
-        const Project::Line& line = Project::lines[i];
-        const int number = Project::toNumber(state[i]);
-        QObject* control = findChild<QObject*>(QLatin1String(line.target));
-        switch (line.kind) {
-        case Project::Kind::Integer:
+    for (const Project::Entry& e : Project::entries) {
+        QObject* control = savedControls[int(e.key)];
+        switch (e.kind) {
+        case Kind::Integer:
             if (auto* slider = qobject_cast<QAbstractSlider*>(control))
-                slider->setValue(number);
+                slider->setValue(state.number(e.key));
             else
-                qobject_cast<QSpinBox*>(control)->setValue(number);
+                static_cast<QSpinBox*>(control)->setValue(state.number(e.key));
             break;
-        case Project::Kind::Flag:
-            qobject_cast<QAbstractButton*>(control)->setChecked(number != 0);
+        case Kind::Flag:
+            static_cast<QAbstractButton*>(control)->setChecked(state.flag(e.key));
             break;
-        case Project::Kind::Red:
-        case Project::Kind::Green:
-            break;
-        case Project::Kind::Blue: {
-            const Swatch* s = swatch(line.target);
-            setColor(this->*s->colour, ui->*s->button, state.color(line.target));
+        case Kind::Colour: {
+            const Swatch& s = swatch(e.key);
+            setColor(this->*s.colour, ui->*s.button, state.color(e.key));
             break;
         }
-        case Project::Kind::ListRow:
-            qobject_cast<QListWidget*>(control)->setCurrentRow(number);
+        case Kind::ListRow:
+            static_cast<QListWidget*>(control)->setCurrentRow(state.number(e.key));
             break;
-        case Project::Kind::ComboIndex:
-            qobject_cast<QComboBox*>(control)->setCurrentIndex(number);
+        case Kind::ComboIndex:
+            static_cast<QComboBox*>(control)->setCurrentIndex(state.number(e.key));
             break;
-        case Project::Kind::Text:
-            qobject_cast<QLineEdit*>(control)->setText(state[i]);
+        case Kind::Text:
+            static_cast<QLineEdit*>(control)->setText(state.text(e.key));
             break;
         }
-        afterLine(line.after);
+        afterValue(e.after);
     }
 }
 
-void MainWindow::afterLine(Project::After step)
+void MainWindow::afterValue(Project::After step)
 {
     switch (step) {
     case Project::After::Nothing:

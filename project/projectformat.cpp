@@ -1,110 +1,218 @@
 #include "project/projectformat.h"
 
-#include "export/fileio.h"
+#include "base/fileio.h"
+#include "export/imageformats.h"
 #include "render/artwork.h"
 
 #include <QFile>
-#include <QFontDatabase>
 #include <QTextCodec>
 #include <QTextStream>
 
 namespace Project {
 
-const Line lines[lineCount] = {
-    {"sliderBackgroundCornerCurvature", Kind::Integer, 0, 512, 0, "128", After::Nothing},     // 1
-    {"radioBackgroundColor", Kind::Flag, 0, 0, 1, "1", After::Nothing},                       // 2
-    {"backgroundColor", Kind::Red, 0, 0, 0, "170", After::Nothing},                           // 3
-    {"backgroundColor", Kind::Green, 0, 0, 0, "0", After::Nothing},                           // 4
-    {"backgroundColor", Kind::Blue, 0, 0, 0, "0", After::Nothing},                            // 5
-    {"radioBackgroundGradient", Kind::Flag, 0, 0, 1, "0", After::Nothing},                    // 6
-    {"gradientStartColor", Kind::Red, 0, 0, 0, "0", After::Nothing},                          // 7
-    {"gradientStartColor", Kind::Green, 0, 0, 0, "170", After::Nothing},                      // 8
-    {"gradientStartColor", Kind::Blue, 0, 0, 0, "255", After::Nothing},                       // 9
-    {"gradientEndColor", Kind::Red, 0, 0, 0, "0", After::Nothing},                            // 10
-    {"gradientEndColor", Kind::Green, 0, 0, 0, "0", After::Nothing},                          // 11
-    {"gradientEndColor", Kind::Blue, 0, 0, 0, "127", After::Nothing},                         // 12
-    {"sliderBackgroundGradientStartPointX", Kind::Integer, 0, 1024, 0, "0", After::Nothing},  // 13
-    {"sliderBackgroundGradientStartPointY", Kind::Integer, 0, 1024, 0, "0", After::Nothing},  // 14
-    {"sliderBackgroundGradientEndPointX", Kind::Integer, 0, 1024, 0, "0", After::Nothing},    // 15
-    {"sliderBackgroundGradientEndPointY", Kind::Integer, 0, 1024, 0, "1024", After::Nothing}, // 16
-    {"radioBackgroundTransparent", Kind::Flag, 0, 0, 1, "0", After::Nothing},                 // 17
-    {"radioImageFlat", Kind::Flag, 0, 0, 2, "1", After::Nothing},                             // 18
-    {"listImageFlat", Kind::ListRow, 0, 42, 0, "0", After::Nothing},                          // 19
-    {"radioImageColored", Kind::Flag, 0, 0, 2, "0", After::Nothing},                          // 20
-    {"listImageColored", Kind::ListRow, 0, 34, 0, "0", After::Nothing},                       // 21
-    {"radioImageCustom", Kind::Flag, 0, 0, 2, "0", After::Nothing},                           // 22
-    {"editImageCustom", Kind::Text, 0, 0, 0, "", After::LoadCustomPicture},                   // 23
-    {"radioImageNone", Kind::Flag, 0, 0, 2, "0", After::Nothing},                             // 24
-    {"spinImageScale", Kind::Integer, 1, 999, 0, "100", After::Nothing},                      // 25
-    {"imageColor", Kind::Red, 0, 0, 0, "255", After::Nothing},                                // 26
-    {"imageColor", Kind::Green, 0, 0, 0, "255", After::Nothing},                              // 27
-    {"imageColor", Kind::Blue, 0, 0, 0, "255", After::Nothing},                               // 28
-    {"spinImageOffsetX", Kind::Integer, -10000, 10000, 0, "0", After::Nothing},               // 29
-    {"spinImageOffsetY", Kind::Integer, -10000, 10000, 0, "0", After::Nothing},               // 30
-    {"editText", Kind::Text, 0, 0, 0, "", After::Nothing},                                    // 31
-    {"comboTextFontType", Kind::ComboIndex, 0, -1, 0, "0", After::Nothing},                   // 32
-    {"spinTextFontSize", Kind::Integer, 1, 999, 0, "600", After::Nothing},                    // 33
-    {"checkTextBold", Kind::Flag, 0, 0, 0, "0", After::Nothing},                              // 34
-    {"textColor", Kind::Red, 0, 0, 0, "255", After::Nothing},                                 // 35
-    {"textColor", Kind::Green, 0, 0, 0, "255", After::Nothing},                               // 36
-    {"textColor", Kind::Blue, 0, 0, 0, "255", After::Nothing},                                // 37
-    {"checkTextItalic", Kind::Flag, 0, 0, 0, "0", After::Nothing},                            // 38
-    {"spinTextOffsetX", Kind::Integer, -10000, 10000, 0, "0", After::Nothing},                // 39
-    {"spinTextOffsetY", Kind::Integer, -10000, 10000, 0, "0", After::Nothing},                // 40
-    {"checkTextStroke", Kind::Flag, 0, 0, 0, "0", After::Nothing},                            // 41
-    {"sliderTextStrokeWidth", Kind::Integer, 0, 50, 0, "10", After::Nothing},                 // 42
-    {"strokeColor", Kind::Red, 0, 0, 0, "0", After::Nothing},                                 // 43
-    {"strokeColor", Kind::Green, 0, 0, 0, "0", After::Nothing},                               // 44
-    {"strokeColor", Kind::Blue, 0, 0, 0, "0", After::Nothing},                                // 45
-    {"checkTextShadow", Kind::Flag, 0, 0, 0, "0", After::Nothing},                            // 46
-    {"sliderTextShadowOffset", Kind::Integer, 0, 512, 0, "50", After::Nothing},               // 47
-    {"sliderTextShadowAngle", Kind::Integer, 0, 360, 0, "45", After::Nothing},                // 48
-    {"shadowColor", Kind::Red, 0, 0, 0, "0", After::Nothing},                                 // 49
-    {"shadowColor", Kind::Green, 0, 0, 0, "0", After::Nothing},                               // 50
-    {"shadowColor", Kind::Blue, 0, 0, 0, "0", After::Nothing},                                // 51
-    {"radioExportAndroid", Kind::Flag, 0, 0, 3, "1", After::Nothing},                         // 52
-    {"checkExportAndroid48", Kind::Flag, 0, 0, 0, "1", After::Nothing},                       // 53
-    {"checkExportAndroid72", Kind::Flag, 0, 0, 0, "1", After::Nothing},                       // 54
-    {"checkExportAndroid96", Kind::Flag, 0, 0, 0, "1", After::Nothing},                       // 55
-    {"checkExportAndroid144", Kind::Flag, 0, 0, 0, "1", After::Nothing},                      // 56
-    {"checkExportAndroid192", Kind::Flag, 0, 0, 0, "1", After::Nothing},                      // 57
-    {"checkExportAndroid512", Kind::Flag, 0, 0, 0, "1", After::Nothing},                      // 58
-    {"radioExportiOS", Kind::Flag, 0, 0, 3, "0", After::Nothing},                             // 59
-    {"checkExportiOS29", Kind::Flag, 0, 0, 0, "1", After::Nothing},                           // 60
-    {"checkExportiOS40", Kind::Flag, 0, 0, 0, "1", After::Nothing},                           // 61
-    {"checkExportiOS58", Kind::Flag, 0, 0, 0, "1", After::Nothing},                           // 62
-    {"checkExportiOS60", Kind::Flag, 0, 0, 0, "1", After::Nothing},                           // 63
-    {"checkExportiOS76", Kind::Flag, 0, 0, 0, "1", After::Nothing},                           // 64
-    {"checkExportiOS80", Kind::Flag, 0, 0, 0, "1", After::Nothing},                           // 65
-    {"checkExportiOS87", Kind::Flag, 0, 0, 0, "1", After::Nothing},                           // 66
-    {"checkExportiOS120", Kind::Flag, 0, 0, 0, "1", After::Nothing},                          // 67
-    {"checkExportiOS152", Kind::Flag, 0, 0, 0, "1", After::Nothing},                          // 68
-    {"checkExportiOS167", Kind::Flag, 0, 0, 0, "1", After::Nothing},                          // 69
-    {"checkExportiOS180", Kind::Flag, 0, 0, 0, "1", After::Nothing},                          // 70
-    {"checkExportiOS1024", Kind::Flag, 0, 0, 0, "1", After::Nothing},                         // 71
-    {"radioExportCustomSize", Kind::Flag, 0, 0, 3, "0", After::Nothing},                      // 72
-    {"spinExportCustomSize", Kind::Integer, 1, 1024, 0, "1024", After::Nothing},              // 73
-    {"comboIconFormat", Kind::ComboIndex, 0, 5, 0, "0", After::Nothing},                      // 74
-    {"sliderIconQuality", Kind::Integer, 0, 99, 0, "80", After::IconQualityRule},             // 75
-    {"comboGraphicsCategory", Kind::ComboIndex, 0, 6, 0, "0", After::FillGraphicsList},       // 76
-    {"graphicsColor", Kind::Red, 0, 0, 0, "0", After::Nothing},                               // 77
-    {"graphicsColor", Kind::Green, 0, 0, 0, "0", After::Nothing},                             // 78
-    {"graphicsColor", Kind::Blue, 0, 0, 0, "0", After::Nothing},                              // 79
-    {"listGraphics", Kind::ListRow, 0, -1, 0, "0", After::Nothing},                           // 80
-    {"radioGraphicsSize20", Kind::Flag, 0, 0, 4, "0", After::Nothing},                        // 81
-    {"radioGraphicsSize30", Kind::Flag, 0, 0, 4, "0", After::Nothing},                        // 82
-    {"radioGraphicsSize40", Kind::Flag, 0, 0, 4, "0", After::Nothing},                        // 83
-    {"radioGraphicsSize50", Kind::Flag, 0, 0, 4, "0", After::Nothing},                        // 84
-    {"radioGraphicsSize60", Kind::Flag, 0, 0, 4, "0", After::Nothing},                        // 85
-    {"radioGraphicsSize90", Kind::Flag, 0, 0, 4, "0", After::Nothing},                        // 86
-    {"radioGraphicsSize100", Kind::Flag, 0, 0, 4, "0", After::Nothing},                       // 87
-    {"radioGraphicsSize120", Kind::Flag, 0, 0, 4, "0", After::Nothing},                       // 88
-    {"radioGraphicsSize150", Kind::Flag, 0, 0, 4, "0", After::Nothing},                       // 89
-    {"radioGraphicsSizeCustom", Kind::Flag, 0, 0, 4, "1", After::Nothing},                    // 90
-    {"spinGraphicsCustomSize", Kind::Integer, 1, 420, 0, "200", After::Nothing},              // 91
-    {"comboGraphicsFormat", Kind::ComboIndex, 0, 3, 0, "0", After::Nothing},                  // 92
-    {"sliderGraphicsQuality", Kind::Integer, 0, 99, 0, "80", After::GraphicsQualityRule},     // 93
+constexpr Entry entries[keyCount] = {
+    {Key::CornerCurvature, "sliderBackgroundCornerCurvature", Kind::Integer, 0, 512, 0, 128,
+     After::Nothing},                                                                                 // 1
+    {Key::UseBackgroundColor, "radioBackgroundColor", Kind::Flag, 0, 0, 1, 1, After::Nothing},        // 2
+    {Key::BackgroundColor, "backgroundColor", Kind::Colour, 0, 0, 0, 0xaa0000, After::Nothing},       // 3
+    {Key::UseBackgroundGradient, "radioBackgroundGradient", Kind::Flag, 0, 0, 1, 0, After::Nothing},  // 6
+    {Key::GradientStartColor, "gradientStartColor", Kind::Colour, 0, 0, 0, 0x00aaff, After::Nothing}, // 7
+    {Key::GradientEndColor, "gradientEndColor", Kind::Colour, 0, 0, 0, 0x00007f, After::Nothing},     // 10
+    {Key::GradientStartX, "sliderBackgroundGradientStartPointX", Kind::Integer, 0, 1024, 0, 0,
+     After::Nothing}, // 13
+    {Key::GradientStartY, "sliderBackgroundGradientStartPointY", Kind::Integer, 0, 1024, 0, 0,
+     After::Nothing}, // 14
+    {Key::GradientEndX, "sliderBackgroundGradientEndPointX", Kind::Integer, 0, 1024, 0, 0,
+     After::Nothing}, // 15
+    {Key::GradientEndY, "sliderBackgroundGradientEndPointY", Kind::Integer, 0, 1024, 0, 1024,
+     After::Nothing}, // 16
+    {Key::UseBackgroundTransparent, "radioBackgroundTransparent", Kind::Flag, 0, 0, 1, 0,
+     After::Nothing},                                                              // 17
+    {Key::UseImageFlat, "radioImageFlat", Kind::Flag, 0, 0, 2, 1, After::Nothing}, // 18
+    {Key::FlatImageRow, "listImageFlat", Kind::ListRow, 0, Artwork::flatCount - 1, 0, 0,
+     After::Nothing},                                                                    // 19
+    {Key::UseImageColored, "radioImageColored", Kind::Flag, 0, 0, 2, 0, After::Nothing}, // 20
+    {Key::ColoredImageRow, "listImageColored", Kind::ListRow, 0, Artwork::coloredCount - 1, 0, 0,
+     After::Nothing},                                                                                 // 21
+    {Key::UseImageCustom, "radioImageCustom", Kind::Flag, 0, 0, 2, 0, After::Nothing},                // 22
+    {Key::CustomImagePath, "editImageCustom", Kind::Text, 0, 0, 0, 0, After::LoadCustomPicture},      // 23
+    {Key::UseImageNone, "radioImageNone", Kind::Flag, 0, 0, 2, 0, After::Nothing},                    // 24
+    {Key::ImageScale, "spinImageScale", Kind::Integer, 1, 999, 0, 100, After::Nothing},               // 25
+    {Key::ImageColor, "imageColor", Kind::Colour, 0, 0, 0, 0xffffff, After::Nothing},                 // 26
+    {Key::ImageOffsetX, "spinImageOffsetX", Kind::Integer, -10000, 10000, 0, 0, After::Nothing},      // 29
+    {Key::ImageOffsetY, "spinImageOffsetY", Kind::Integer, -10000, 10000, 0, 0, After::Nothing},      // 30
+    {Key::Text, "editText", Kind::Text, 0, 0, 0, 0, After::Nothing},                                  // 31
+    {Key::FontIndex, "comboTextFontType", Kind::ComboIndex, 0, -1, 0, 0, After::Nothing},             // 32
+    {Key::FontSize, "spinTextFontSize", Kind::Integer, 1, 999, 0, 600, After::Nothing},               // 33
+    {Key::TextBold, "checkTextBold", Kind::Flag, 0, 0, 0, 0, After::Nothing},                         // 34
+    {Key::TextColor, "textColor", Kind::Colour, 0, 0, 0, 0xffffff, After::Nothing},                   // 35
+    {Key::TextItalic, "checkTextItalic", Kind::Flag, 0, 0, 0, 0, After::Nothing},                     // 38
+    {Key::TextOffsetX, "spinTextOffsetX", Kind::Integer, -10000, 10000, 0, 0, After::Nothing},        // 39
+    {Key::TextOffsetY, "spinTextOffsetY", Kind::Integer, -10000, 10000, 0, 0, After::Nothing},        // 40
+    {Key::TextStroke, "checkTextStroke", Kind::Flag, 0, 0, 0, 0, After::Nothing},                     // 41
+    {Key::StrokeWidth, "sliderTextStrokeWidth", Kind::Integer, 0, 50, 0, 10, After::Nothing},         // 42
+    {Key::StrokeColor, "strokeColor", Kind::Colour, 0, 0, 0, 0x000000, After::Nothing},               // 43
+    {Key::TextShadow, "checkTextShadow", Kind::Flag, 0, 0, 0, 0, After::Nothing},                     // 46
+    {Key::ShadowOffset, "sliderTextShadowOffset", Kind::Integer, 0, 512, 0, 50, After::Nothing},      // 47
+    {Key::ShadowAngle, "sliderTextShadowAngle", Kind::Integer, 0, 360, 0, 45, After::Nothing},        // 48
+    {Key::ShadowColor, "shadowColor", Kind::Colour, 0, 0, 0, 0x000000, After::Nothing},               // 49
+    {Key::ExportAndroid, "radioExportAndroid", Kind::Flag, 0, 0, 3, 1, After::Nothing},               // 52
+    {Key::ExportAndroid48, "checkExportAndroid48", Kind::Flag, 0, 0, 0, 1, After::Nothing},           // 53
+    {Key::ExportAndroid72, "checkExportAndroid72", Kind::Flag, 0, 0, 0, 1, After::Nothing},           // 54
+    {Key::ExportAndroid96, "checkExportAndroid96", Kind::Flag, 0, 0, 0, 1, After::Nothing},           // 55
+    {Key::ExportAndroid144, "checkExportAndroid144", Kind::Flag, 0, 0, 0, 1, After::Nothing},         // 56
+    {Key::ExportAndroid192, "checkExportAndroid192", Kind::Flag, 0, 0, 0, 1, After::Nothing},         // 57
+    {Key::ExportAndroid512, "checkExportAndroid512", Kind::Flag, 0, 0, 0, 1, After::Nothing},         // 58
+    {Key::ExportIos, "radioExportiOS", Kind::Flag, 0, 0, 3, 0, After::Nothing},                       // 59
+    {Key::ExportIos29, "checkExportiOS29", Kind::Flag, 0, 0, 0, 1, After::Nothing},                   // 60
+    {Key::ExportIos40, "checkExportiOS40", Kind::Flag, 0, 0, 0, 1, After::Nothing},                   // 61
+    {Key::ExportIos58, "checkExportiOS58", Kind::Flag, 0, 0, 0, 1, After::Nothing},                   // 62
+    {Key::ExportIos60, "checkExportiOS60", Kind::Flag, 0, 0, 0, 1, After::Nothing},                   // 63
+    {Key::ExportIos76, "checkExportiOS76", Kind::Flag, 0, 0, 0, 1, After::Nothing},                   // 64
+    {Key::ExportIos80, "checkExportiOS80", Kind::Flag, 0, 0, 0, 1, After::Nothing},                   // 65
+    {Key::ExportIos87, "checkExportiOS87", Kind::Flag, 0, 0, 0, 1, After::Nothing},                   // 66
+    {Key::ExportIos120, "checkExportiOS120", Kind::Flag, 0, 0, 0, 1, After::Nothing},                 // 67
+    {Key::ExportIos152, "checkExportiOS152", Kind::Flag, 0, 0, 0, 1, After::Nothing},                 // 68
+    {Key::ExportIos167, "checkExportiOS167", Kind::Flag, 0, 0, 0, 1, After::Nothing},                 // 69
+    {Key::ExportIos180, "checkExportiOS180", Kind::Flag, 0, 0, 0, 1, After::Nothing},                 // 70
+    {Key::ExportIos1024, "checkExportiOS1024", Kind::Flag, 0, 0, 0, 1, After::Nothing},               // 71
+    {Key::ExportCustom, "radioExportCustomSize", Kind::Flag, 0, 0, 3, 0, After::Nothing},             // 72
+    {Key::ExportCustomSize, "spinExportCustomSize", Kind::Integer, 1, 1024, 0, 1024, After::Nothing}, // 73
+    {Key::IconFormat, "comboIconFormat", Kind::ComboIndex, 0, Export::iconFormatCount - 1, 0, 0,
+     After::Nothing},                                                                             // 74
+    {Key::IconQuality, "sliderIconQuality", Kind::Integer, 0, 99, 0, 80, After::IconQualityRule}, // 75
+    {Key::GraphicsCategory, "comboGraphicsCategory", Kind::ComboIndex, 0, Artwork::categoryCount - 1, 0, 0,
+     After::FillGraphicsList},                                                                          // 76
+    {Key::GraphicsColor, "graphicsColor", Kind::Colour, 0, 0, 0, 0x000000, After::Nothing},             // 77
+    {Key::GraphicsRow, "listGraphics", Kind::ListRow, 0, -1, 0, 0, After::Nothing},                     // 80
+    {Key::GraphicsSize20, "radioGraphicsSize20", Kind::Flag, 0, 0, 4, 0, After::Nothing},               // 81
+    {Key::GraphicsSize30, "radioGraphicsSize30", Kind::Flag, 0, 0, 4, 0, After::Nothing},               // 82
+    {Key::GraphicsSize40, "radioGraphicsSize40", Kind::Flag, 0, 0, 4, 0, After::Nothing},               // 83
+    {Key::GraphicsSize50, "radioGraphicsSize50", Kind::Flag, 0, 0, 4, 0, After::Nothing},               // 84
+    {Key::GraphicsSize60, "radioGraphicsSize60", Kind::Flag, 0, 0, 4, 0, After::Nothing},               // 85
+    {Key::GraphicsSize90, "radioGraphicsSize90", Kind::Flag, 0, 0, 4, 0, After::Nothing},               // 86
+    {Key::GraphicsSize100, "radioGraphicsSize100", Kind::Flag, 0, 0, 4, 0, After::Nothing},             // 87
+    {Key::GraphicsSize120, "radioGraphicsSize120", Kind::Flag, 0, 0, 4, 0, After::Nothing},             // 88
+    {Key::GraphicsSize150, "radioGraphicsSize150", Kind::Flag, 0, 0, 4, 0, After::Nothing},             // 89
+    {Key::GraphicsCustom, "radioGraphicsSizeCustom", Kind::Flag, 0, 0, 4, 1, After::Nothing},           // 90
+    {Key::GraphicsCustomSize, "spinGraphicsCustomSize", Kind::Integer, 1, 420, 0, 200, After::Nothing}, // 91
+    {Key::GraphicsFormat, "comboGraphicsFormat", Kind::ComboIndex, 0, Export::graphicFormatCount - 1, 0, 0,
+     After::Nothing}, // 92
+    {Key::GraphicsQuality, "sliderGraphicsQuality", Kind::Integer, 0, 99, 0, 80,
+     After::GraphicsQualityRule}, // 93
 };
+
+namespace {
+
+constexpr bool inKeyOrder()
+{
+    for (int i = 0; i < keyCount; ++i)
+        if (int(entries[i].key) != i)
+            return false;
+    return true;
+}
+static_assert(inKeyOrder(), "the entries must follow the keys");
+
+constexpr int linesOf(Kind kind)
+{
+    return kind == Kind::Colour ? 3 : 1;
+}
+
+constexpr bool fillsTheFile()
+{
+    int lines = 0;
+    for (const Entry& e : entries)
+        lines += linesOf(e.kind);
+    return lines == lineCount;
+}
+static_assert(fillsTheFile(), "the entries must take the 93 lines of the file");
+
+QRgb clampedRgb(int red, int green, int blue)
+{
+    return qRgb(qBound(0, red, 255), qBound(0, green, 255), qBound(0, blue, 255)) & 0xffffff;
+}
+
+} // namespace
+
+int lineOf(Key key)
+{
+    int line = 1;
+    for (int i = 0; i < int(key); ++i)
+        line += linesOf(entries[i].kind);
+    return line;
+}
+
+State::State()
+{
+    for (const Entry& e : entries)
+        values[int(e.key)].number = e.defaultValue;
+}
+
+int State::number(Key key) const
+{
+    Q_ASSERT(entry(key).kind != Kind::Colour && entry(key).kind != Kind::Text);
+    return values[int(key)].number;
+}
+
+QColor State::color(Key key) const
+{
+    Q_ASSERT(entry(key).kind == Kind::Colour);
+    return QColor(QRgb(values[int(key)].number) | 0xff000000u);
+}
+
+QString State::text(Key key) const
+{
+    Q_ASSERT(entry(key).kind == Kind::Text);
+    return values[int(key)].text;
+}
+
+void State::setNumber(Key key, int value)
+{
+    Q_ASSERT(entry(key).kind != Kind::Colour && entry(key).kind != Kind::Text);
+    values[int(key)].number = value;
+}
+
+void State::setColor(Key key, const QColor& color)
+{
+    Q_ASSERT(entry(key).kind == Kind::Colour);
+    values[int(key)].number = int(color.rgb() & 0xffffff);
+}
+
+void State::setText(Key key, const QString& text)
+{
+    Q_ASSERT(entry(key).kind == Kind::Text);
+    values[int(key)].text = text;
+}
+
+QStringList State::lines() const
+{
+    QStringList lines;
+    lines.reserve(lineCount);
+    for (const Entry& e : entries) {
+        const Value& v = values[int(e.key)];
+        switch (e.kind) {
+        case Kind::Colour:
+            lines << QString::number(qRed(QRgb(v.number))) << QString::number(qGreen(QRgb(v.number)))
+                  << QString::number(qBlue(QRgb(v.number)));
+            break;
+        case Kind::Text:
+            lines << singleLine(v.text);
+            break;
+        default:
+            lines << QString::number(v.number);
+            break;
+        }
+    }
+    return lines;
+}
+
+bool State::operator==(const State& other) const
+{
+    for (int i = 0; i < keyCount; ++i)
+        if (values[i].number != other.values[i].number || values[i].text != other.values[i].text)
+            return false;
+    return true;
+}
 
 bool isText(const QByteArray& data)
 {
@@ -180,132 +288,48 @@ QByteArray formatLines(const QStringList& values)
     return data;
 }
 
-State defaultState()
-{
-    State state;
-    for (const Line& line : lines)
-        state << QString::fromUtf8(line.defaultValue);
-    return state;
-}
-
-int State::number(const char* target, int offset) const
-{
-    const int line = lineOf(target);
-    return line ? toNumber(value(line - 1 + offset)) : 0;
-}
-
-QColor State::color(const char* target) const
-{
-    return QColor(number(target), number(target, 1), number(target, 2));
-}
-
-QString State::text(const char* target) const
-{
-    const int line = lineOf(target);
-    return line ? value(line - 1) : QString();
-}
-
-int lineOf(const char* target)
-{
-    for (int i = 0; i < lineCount; ++i)
-        if (qstrcmp(lines[i].target, target) == 0)
-            return i + 1;
-    return 0;
-}
-
 void apply(State& state, const QStringList& values, int fontCount)
 {
-    for (int i = 0; i < lineCount && i < values.size(); ++i) {
-        const Line& line = lines[i];
-        const int number = toNumber(values[i]);
-        switch (line.kind) {
+    int line = 0;
+    for (const Entry& e : entries) {
+        if (line >= values.size())
+            return;
+        const int number = toNumber(values[line]);
+        switch (e.kind) {
         case Kind::Integer:
-            state[i] = QString::number(qBound(line.minimum, number, line.maximum));
+            state.setNumber(e.key, qBound(e.minimum, number, e.maximum));
             break;
-        case Kind::Red:
-        case Kind::Green:
-        case Kind::Blue:
-            state[i] = QString::number(qBound(0, number, 255));
+        case Kind::Colour:
+            state.setColor(e.key, QColor(clampedRgb(number, toNumber(values.value(line + 1)),
+                                                    toNumber(values.value(line + 2)))));
             break;
         case Kind::Flag:
-            if (line.group == 0) {
-                state[i] = number != 0 ? QStringLiteral("1") : QStringLiteral("0");
+            if (e.group == 0) {
+                state.setFlag(e.key, number != 0);
             } else if (number != 0) {
                 // Checking a radio unchecks the rest of its group; unchecking one does nothing.
-                for (int j = 0; j < lineCount; ++j)
-                    if (lines[j].kind == Kind::Flag && lines[j].group == line.group)
-                        state[j] = QStringLiteral("0");
-                state[i] = QStringLiteral("1");
+                for (const Entry& other : entries)
+                    if (other.kind == Kind::Flag && other.group == e.group)
+                        state.setFlag(other.key, false);
+                state.setFlag(e.key, true);
             }
             break;
         case Kind::ListRow:
         case Kind::ComboIndex: {
-            int entries = line.maximum + 1;
-            if (qstrcmp(line.target, "comboTextFontType") == 0)
-                entries = fontCount;
-            else if (qstrcmp(line.target, "listGraphics") == 0)
-                entries = Artwork::listedRows(state.number("comboGraphicsCategory"));
-            state[i] = QString::number(number >= 0 && number < entries ? number : -1);
+            int count = e.maximum + 1;
+            if (e.key == Key::FontIndex)
+                count = fontCount;
+            else if (e.key == Key::GraphicsRow)
+                count = Artwork::listedRows(state.number(Key::GraphicsCategory));
+            state.setNumber(e.key, number >= 0 && number < count ? number : -1);
             break;
         }
         case Kind::Text:
-            state[i] = singleLine(values[i]).left(maximumTextLength);
+            state.setText(e.key, singleLine(values[line]).left(maximumTextLength));
             break;
         }
+        line += linesOf(e.kind);
     }
-}
-
-QStringList fontFamilies()
-{
-    // The font box lists every family of the database but the private ones, in database order.
-    QFontDatabase database;
-    QStringList families;
-    for (const QString& family : database.families())
-        if (!database.isPrivateFamily(family))
-            families << family;
-    return families;
-}
-
-IconDesign designOf(const State& state, const QStringList& families, const QImage& customImage)
-{
-    IconDesign d{IconDesign::Blank()};
-    d.useBackgroundColor = state.flag("radioBackgroundColor");
-    d.useBackgroundGradient = state.flag("radioBackgroundGradient");
-    d.useBackgroundTransparent = state.flag("radioBackgroundTransparent");
-    d.cornerCurvature = state.number("sliderBackgroundCornerCurvature");
-    d.backgroundColor = state.color("backgroundColor");
-    d.gradientStartColor = state.color("gradientStartColor");
-    d.gradientEndColor = state.color("gradientEndColor");
-    d.gradientStartX = state.number("sliderBackgroundGradientStartPointX");
-    d.gradientStartY = state.number("sliderBackgroundGradientStartPointY");
-    d.gradientEndX = state.number("sliderBackgroundGradientEndPointX");
-    d.gradientEndY = state.number("sliderBackgroundGradientEndPointY");
-    d.useImageFlat = state.flag("radioImageFlat");
-    d.useImageColored = state.flag("radioImageColored");
-    d.useImageCustom = state.flag("radioImageCustom");
-    d.flatImageRow = state.number("listImageFlat");
-    d.imageColor = state.color("imageColor");
-    d.coloredImageRow = state.number("listImageColored");
-    d.customImage = customImage;
-    d.imageScale = state.number("spinImageScale");
-    d.imageOffsetX = state.number("spinImageOffsetX");
-    d.imageOffsetY = state.number("spinImageOffsetY");
-    d.text = state.text("editText");
-    d.textBold = state.flag("checkTextBold");
-    d.textItalic = state.flag("checkTextItalic");
-    d.fontFamily = families.value(state.number("comboTextFontType"));
-    d.fontSize = state.number("spinTextFontSize");
-    d.textColor = state.color("textColor");
-    d.textOffsetX = state.number("spinTextOffsetX");
-    d.textOffsetY = state.number("spinTextOffsetY");
-    d.textStroke = state.flag("checkTextStroke");
-    d.strokeWidth = state.number("sliderTextStrokeWidth");
-    d.strokeColor = state.color("strokeColor");
-    d.textShadow = state.flag("checkTextShadow");
-    d.shadowOffset = state.number("sliderTextShadowOffset");
-    d.shadowAngle = state.number("sliderTextShadowAngle");
-    d.shadowColor = state.color("shadowColor");
-    return d;
 }
 
 } // namespace Project

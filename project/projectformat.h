@@ -2,23 +2,113 @@
 
 #include <QByteArray>
 #include <QColor>
+#include <QString>
 #include <QStringList>
 
-// The project file: 93 lines, one value a line, meaning given by the line number alone.
+#include <array>
+
+// The project file: 93 lines, one value a line, meaning given by the line number alone. Each saved
+// control or colour member has a key; a colour takes three lines (red, green, blue).
 namespace Project {
 
+// The saved values in file order. Append-only: stored project files depend on this order.
+enum class Key {
+    // Background
+    CornerCurvature,
+    UseBackgroundColor,
+    BackgroundColor,
+    UseBackgroundGradient,
+    GradientStartColor,
+    GradientEndColor,
+    GradientStartX,
+    GradientStartY,
+    GradientEndX,
+    GradientEndY,
+    UseBackgroundTransparent,
+    // Image
+    UseImageFlat,
+    FlatImageRow,
+    UseImageColored,
+    ColoredImageRow,
+    UseImageCustom,
+    CustomImagePath,
+    UseImageNone,
+    ImageScale,
+    ImageColor,
+    ImageOffsetX,
+    ImageOffsetY,
+    // Text
+    Text,
+    FontIndex,
+    FontSize,
+    TextBold,
+    TextColor,
+    TextItalic,
+    TextOffsetX,
+    TextOffsetY,
+    TextStroke,
+    StrokeWidth,
+    StrokeColor,
+    TextShadow,
+    ShadowOffset,
+    ShadowAngle,
+    ShadowColor,
+    // Export
+    ExportAndroid,
+    ExportAndroid48,
+    ExportAndroid72,
+    ExportAndroid96,
+    ExportAndroid144,
+    ExportAndroid192,
+    ExportAndroid512,
+    ExportIos,
+    ExportIos29,
+    ExportIos40,
+    ExportIos58,
+    ExportIos60,
+    ExportIos76,
+    ExportIos80,
+    ExportIos87,
+    ExportIos120,
+    ExportIos152,
+    ExportIos167,
+    ExportIos180,
+    ExportIos1024,
+    ExportCustom,
+    ExportCustomSize,
+    IconFormat,
+    IconQuality,
+    // Graphics
+    GraphicsCategory,
+    GraphicsColor,
+    GraphicsRow,
+    GraphicsSize20,
+    GraphicsSize30,
+    GraphicsSize40,
+    GraphicsSize50,
+    GraphicsSize60,
+    GraphicsSize90,
+    GraphicsSize100,
+    GraphicsSize120,
+    GraphicsSize150,
+    GraphicsCustom,
+    GraphicsCustomSize,
+    GraphicsFormat,
+    GraphicsQuality,
+};
+constexpr int keyCount = int(Key::GraphicsQuality) + 1;
+constexpr int lineCount = 93;
+
 enum class Kind {
-    Integer, // slider or spin box value
-    Flag,    // "1" checked, "0" not
-    Red,     // colour member, one line per component; alpha is not stored
-    Green,
-    Blue,
+    Integer,    // slider or spin box value
+    Flag,       // "1" checked, "0" not
+    Colour,     // colour member: red, green and blue lines; alpha is not stored
     ListRow,    // row of the first selected item, -1 when none
     ComboIndex, // current index
     Text,       // line edit text, as is
 };
 
-// What putting a line's value into the window sets off once the value is in place.
+// What putting a value into the window sets off once the value is in place.
 enum class After {
     Nothing,
     LoadCustomPicture,   // the picture the custom path names is loaded
@@ -27,27 +117,65 @@ enum class After {
     GraphicsQualityRule, // the graphics quality slider follows the graphics format
 };
 
-struct Line
+struct Entry
 {
-    const char* target; // control object name, or colour member name for the colour kinds
+    Key key;
+    const char* objectName; // the window's control, or the colour member for a colour
     Kind kind;
-    int minimum;              // integers: the control's range; rows and indexes: 0 ... entries - 1,
-    int maximum;              // with -1 where the entries depend on the machine or the category
-    int group;                // flags: the exclusive radio group (1 ... 4), 0 for a check box
-    const char* defaultValue; // the value right after start-up or New
+    int minimum;      // integers: the control's range; rows and indexes: 0 ... entries - 1,
+    int maximum;      // with -1 where the entries depend on the machine or the category
+    int group;        // flags: the exclusive radio group (1 ... 4), 0 for a check box
+    int defaultValue; // right after start-up or New; a colour as 0xRRGGBB, texts are empty
     After after;
 };
-
-constexpr int lineCount = 93;
-// Line n of a file is lines[n - 1]. Append-only: stored project files depend on this order. It is
-// the one list of the saved controls: the writer, the reader, the reset to defaults and the
-// tests all walk it.
-extern const Line lines[lineCount];
+// One entry a key, in key order: the one list of the saved values. The writer, the reader, the
+// window's reset and the tests all walk it.
+extern const Entry entries[keyCount];
+inline const Entry& entry(Key key)
+{
+    return entries[int(key)];
+}
+// The file line (1 ... 93) of a key's value, the red line of a colour.
+int lineOf(Key key);
 
 // A project file is a few hundred bytes; anything past this is not one.
 constexpr qint64 maximumFileSize = 1 << 20;
 // The longest text a value holds, as the window's line edits take at most this many characters.
 constexpr int maximumTextLength = 32767;
+
+// The window's saved state: a value of the right kind for every key. Reading a file into a state
+// does what setting the controls does (see apply()).
+class State
+{
+  public:
+    // The state right after start-up or New, with the font at index 0.
+    State();
+
+    // Integers, flags (0 or 1), list rows and combo indexes.
+    int number(Key key) const;
+    bool flag(Key key) const { return number(key) != 0; }
+    QColor color(Key key) const; // opaque
+    QString text(Key key) const;
+
+    void setNumber(Key key, int value);
+    void setFlag(Key key, bool on) { setNumber(key, on ? 1 : 0); }
+    void setColor(Key key, const QColor& color);
+    void setText(Key key, const QString& text);
+
+    // The 93 values a project file holds, each in the form the writer writes it.
+    QStringList lines() const;
+
+    bool operator==(const State& other) const;
+    bool operator!=(const State& other) const { return !(*this == other); }
+
+  private:
+    struct Value
+    {
+        int number = 0; // a colour as 0xRRGGBB
+        QString text;
+    };
+    std::array<Value, keyCount> values;
+};
 
 // Whether `data` is text as a text stream decodes it by default (the locale's encoding, or the
 // one a byte-order mark names): no invalid sequence and no NUL character.
@@ -78,44 +206,17 @@ QString singleLine(const QString& text);
 
 // Joins 93 values with line feeds, none after the last, encoded as a text stream does by default.
 QByteArray formatLines(const QStringList& values);
-
-// Line number (1 ... 93) of a control or colour member's first line, 0 when unknown.
-int lineOf(const char* target);
-
-// The window's saved state as the 93 values a project file holds, each in the form the writer
-// writes it, read by the name of its control or colour member. Reading a file into a state does
-// what setting the controls does: integers clamp to the control's range, a row or index past the
-// entries selects nothing (-1), a radio flag of 0 leaves its group alone while a non-zero flag
-// checks that radio and unchecks the rest, colour components clamp to 0 ... 255, texts are cut
-// to maximumTextLength characters.
-class State : public QStringList
+// The project file of a state.
+inline QByteArray format(const State& state)
 {
-  public:
-    State() = default;
-    State(const QStringList& values) : QStringList(values) {}
-    // A control's value as a number (0 for an unknown name or a line that is not a number), the
-    // n-th line after it with `offset`.
-    int number(const char* target, int offset = 0) const;
-    bool flag(const char* target) const { return number(target) != 0; }
-    // A colour member's three lines, opaque.
-    QColor color(const char* target) const;
-    QString text(const char* target) const;
-};
+    return formatLines(state.lines());
+}
 
-// The state right after start-up or New, with the font at index 0.
-State defaultState();
-// Applies the 93 parsed values to `state` in file order. `fontCount` is the number of font
-// families the font box lists.
+// Applies the 93 parsed values to `state` in file order, as setting the controls does: integers
+// clamp to the control's range, a row or index past the entries selects nothing (-1), a radio flag
+// of 0 leaves its group alone while a non-zero flag checks that radio and unchecks the rest,
+// colour components clamp to 0 ... 255, texts are cut to maximumTextLength characters.
+// `fontCount` is the number of font families the font box lists.
 void apply(State& state, const QStringList& values, int fontCount);
-} // namespace Project
-
-#include "design/icondesign.h"
-
-namespace Project {
-
-// The font families the font box lists, in its order.
-QStringList fontFamilies();
-// The icon design a state describes, `customImage` being the picture its line 23 names.
-IconDesign designOf(const State& state, const QStringList& families, const QImage& customImage);
 
 } // namespace Project

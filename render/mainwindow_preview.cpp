@@ -1,7 +1,7 @@
 // The window's two live previews and the three picture lists.
 #include "app/mainwindow.h"
 
-#include "project/projectformat.h"
+#include "project/statemapping.h"
 #include "render/artwork.h"
 #include "render/graphicrenderer.h"
 #include "render/iconrenderer.h"
@@ -38,10 +38,7 @@ void showScaled(QLabel* label, const QPixmap& pixmap)
 IconDesign MainWindow::currentDesign() const
 {
     // The same mapping the command line uses for a project file, with the font box's families.
-    QStringList families;
-    for (int i = 0; i < ui->comboTextFontType->count(); ++i)
-        families << ui->comboTextFontType->itemText(i);
-    return Project::designOf(projectState(), families, customImage);
+    return Project::designOf(projectState(), fontFamilies, customImage);
 }
 
 void MainWindow::refreshIconPreview()

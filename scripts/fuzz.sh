@@ -29,15 +29,14 @@ run() { # name
 }
 
 if [ -z "$only" ] || [ "$only" = project ]; then
-    build fuzz_project tests/fuzz/fuzz_project.cpp project/projectformat.cpp render/artwork.cpp \
-        design/icondesign.cpp export/fileio.cpp
+    build fuzz_project tests/fuzz/fuzz_project.cpp project/projectformat.cpp render/artwork.cpp base/fileio.cpp
     mkdir -p "$out/corpus-fuzz_project"
     # Seeded with the real start-up file, written by the target itself.
     GLYPHWRIGHT_FUZZ_SEED="$out/corpus-fuzz_project/startup.ipr" "$out/fuzz_project" -runs=0 >/dev/null 2>&1
     run fuzz_project
 fi
 if [ -z "$only" ] || [ "$only" = picture ]; then
-    build fuzz_picture tests/fuzz/fuzz_picture.cpp export/exportformats.cpp export/fileio.cpp
+    build fuzz_picture tests/fuzz/fuzz_picture.cpp project/custompicture.cpp base/fileio.cpp
     seeds=$out/corpus-fuzz_picture
     mkdir -p "$seeds"
     for f in png jpg bmp tiff gif ico; do

@@ -3,7 +3,7 @@
 
 #include "app/dialogs.h"
 #include "app/mainwindow.h"
-#include "export/commandline.h"
+#include "cli/commandline.h"
 #include "project/projectformat.h"
 
 #include <QtTest>
@@ -50,6 +50,7 @@ class TestCli : public QObject
     void renderCommand();
     void failuresAndUsage();
     void realProgramWithoutADisplay();
+    void manualNamesEveryOption();
 
   private:
     MainWindow* window = nullptr;
@@ -239,6 +240,28 @@ void TestCli::realProgramWithoutADisplay()
     QCOMPARE(icons.out.count(QStringLiteral("Wrote ")), 6);
     QCOMPARE(QImage(out + QStringLiteral("/Icon48.png")).size(), QSize(48, 48));
     QCOMPARE(run({QStringLiteral("icons"), project}).status, 2);
+}
+
+void TestCli::manualNamesEveryOption()
+{
+    const QString help = cli({QStringLiteral("--help")}).out;
+    QString manual =
+        QString::fromUtf8(readAll(QStringLiteral(GLYPHWRIGHT_SOURCE_DIR "/packaging/glyphwright-cli.1")));
+    manual.replace(QStringLiteral("\\-"), QStringLiteral("-"));
+    // The option column of --help: each line of the options list that starts with a dash.
+    QStringList named;
+    for (const QString& line : help.mid(help.indexOf(QStringLiteral("\nOptions"))).split(QLatin1Char('\n')))
+        if (line.startsWith(QStringLiteral("  -")))
+            for (const QString& part :
+                 line.trimmed().section(QStringLiteral("  "), 0, 0).split(QStringLiteral(", ")))
+                named << part.section(QLatin1Char(' '), 0, 0);
+    QVERIFY2(named.size() >= 16, qPrintable(named.join(QLatin1Char(' '))));
+    for (const QString& option : named)
+        QVERIFY2(QRegularExpression(QStringLiteral("(^|[^a-z-])") + QRegularExpression::escape(option) +
+                                    QStringLiteral("($|[^a-z-])"))
+                     .match(manual)
+                     .hasMatch(),
+                 qPrintable(option + QStringLiteral(" is not in the manual page")));
 }
 
 QTEST_MAIN(TestCli)

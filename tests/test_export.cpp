@@ -4,8 +4,10 @@
 
 #include "app/dialogs.h"
 #include "app/mainwindow.h"
-#include "export/exportformats.h"
-#include "export/folders.h"
+#include "export/iconset.h"
+#include "export/imageformats.h"
+#include "project/custompicture.h"
+#include "app/folders.h"
 #include "render/graphicrenderer.h"
 
 #include <QtTest>
@@ -321,10 +323,12 @@ void TestExport::failedGraphicWriteKeepsTheOldFile()
     // A writer that cannot hold the size leaves the old icon file untouched too.
     const QString icon = dir->filePath(QStringLiteral("old.icns"));
     writeFile(icon, "old icon");
-    QVERIFY(!Export::writeImageFile(icon, scaledCopy(window->iconPixmap, 48, 48), "ICNS", -1, QSize(48, 48)));
+    QVERIFY(!Export::writeImageFile(icon, scaledCopy(window->iconPixmap, 48, 48).toImage(),
+                                    *Export::formatNamed("ICNS"), -1, QSize(48, 48)));
     QCOMPARE(readAll(icon), QByteArray("old icon"));
     // A successful write replaces it whole.
-    QVERIFY(Export::writeImageFile(icon, scaledCopy(window->iconPixmap, 64, 64), "ICNS", -1, QSize(64, 64)));
+    QVERIFY(Export::writeImageFile(icon, scaledCopy(window->iconPixmap, 64, 64).toImage(),
+                                   *Export::formatNamed("ICNS"), -1, QSize(64, 64)));
     QCOMPARE(QImage(icon).size(), QSize(64, 64));
     QCOMPARE(filesIn(dir->path()), QStringList({"keep.png", "old.icns"}));
 }

@@ -5,8 +5,9 @@
 
 #include "app/dialogs.h"
 #include "app/mainwindow.h"
-#include "export/exportformats.h"
-#include "export/fileio.h"
+#include "export/imageformats.h"
+#include "project/custompicture.h"
+#include "base/fileio.h"
 #include "project/projectformat.h"
 
 #include <QtTest>
@@ -318,8 +319,7 @@ void TestFaults::hostileProjectFilesAreRefusedQuickly_data()
     QTest::newRow("a picture") << inputs.filePath(QStringLiteral("picture.ipr"));
     writeFile(inputs.filePath(QStringLiteral("line.ipr")), QByteArray(2 << 20, '7') + '\n');
     QTest::newRow("2 MB line") << inputs.filePath(QStringLiteral("line.ipr"));
-    writeFile(inputs.filePath(QStringLiteral("nul.ipr")),
-              Project::formatLines(Project::defaultState()) + '\0');
+    writeFile(inputs.filePath(QStringLiteral("nul.ipr")), Project::format(Project::State()) + '\0');
     QTest::newRow("text with a NUL") << inputs.filePath(QStringLiteral("nul.ipr"));
     writeFile(inputs.filePath(QStringLiteral("latin1.ipr")), "128\n1\ncaf\xe9\n");
     QTest::newRow("invalid UTF-8") << inputs.filePath(QStringLiteral("latin1.ipr"));
@@ -341,11 +341,11 @@ void TestFaults::hostileProjectFilesAreRefusedQuickly()
 
     control<QSlider>(window, "sliderBackgroundCornerCurvature")->setValue(5);
     window->projectFilePath = QStringLiteral("/kept/current.ipr");
-    const QStringList state = window->projectState();
+    const QStringList state = window->projectState().lines();
     Dialogs::queueAnswer(path);
     triggerAction(window, "actionLoadProject");
     QCOMPARE(lastMessage(), QStringLiteral("The project file could not be opened."));
-    QCOMPARE(window->projectState(), state);
+    QCOMPARE(window->projectState().lines(), state);
     QCOMPARE(window->projectFilePath, QStringLiteral("/kept/current.ipr"));
     QCOMPARE(window->windowTitle(), QStringLiteral("Glyphwright*"));
     QVERIFY2(clock.elapsed() < 1000, qPrintable(QString::number(clock.elapsed())));
@@ -466,12 +466,12 @@ void TestFaults::formatsWithoutAlphaGetWhite()
 void TestFaults::commandLineCutsTheTextAsTheWindowDoes()
 {
     const QString project = projectFile(dir->path(), QStringLiteral("t.ipr"), {{31, QString(40000, 'W')}});
-    Project::State state = Project::defaultState();
+    Project::State state;
     Project::apply(state, Project::readFile(project).values, 1);
-    QCOMPARE(state[30].size(), 32767);
+    QCOMPARE(state.text(Project::Key::Text).size(), 32767);
     Dialogs::queueAnswer(project);
     triggerAction(window, "actionLoadProject");
-    QCOMPARE(window->projectState()[30], state[30]);
+    QCOMPARE(window->projectState().text(Project::Key::Text), state.text(Project::Key::Text));
 }
 
 QTEST_MAIN(TestFaults)

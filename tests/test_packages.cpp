@@ -2,9 +2,9 @@
 // independent tools, the layers' geometry and the platforms' alpha rules.
 #include "tests/support/testsupport.h"
 
-#include "export/commandline.h"
-#include "export/packagelayers.h"
-#include "export/platformpackages.h"
+#include "cli/commandline.h"
+#include "packages/layers.h"
+#include "packages/package.h"
 #include "project/projectformat.h"
 #include "resources/initresources.h"
 
@@ -185,8 +185,8 @@ void TestPackages::initTestCase()
     out = dir.filePath(QStringLiteral("all"));
     Packages::Options options;
     options.appId = QStringLiteral("example.Hi");
-    const Packages::Outcome outcome =
-        Packages::writePackage(gradientWithText(), out, QStringLiteral("all"), options);
+    const Files::Outcome outcome =
+        Packages::writePackage(gradientWithText(), out, Packages::targetNames(), options);
     QVERIFY2(outcome.failed.isEmpty(), qPrintable(outcome.failed.value(0).path + QStringLiteral(": ") +
                                                   outcome.failed.value(0).reason));
     // Android 5 x 5 + 2 + 1, iOS 4, macOS 1, Windows 1, web 11, Linux 10.
@@ -203,7 +203,7 @@ void TestPackages::android()
     QFETCH(QString, design);
     const IconDesign d = designs().value(design);
     QTemporaryDir work;
-    QVERIFY(Packages::writePackage(d, work.path(), QStringLiteral("android")).failed.isEmpty());
+    QVERIFY(Packages::writePackage(d, work.path(), QStringList{QStringLiteral("android")}).failed.isEmpty());
     const QString res = work.filePath(QStringLiteral("res/"));
     const struct
     {
@@ -275,7 +275,7 @@ void TestPackages::aaptPackagesTheResources()
              "scripts/setup.sh installs aapt and android-framework-res");
     QTemporaryDir work;
     QVERIFY(Packages::writePackage(designs().value(QStringLiteral("picture at 150 %")), work.path(),
-                                   QStringLiteral("android"))
+                                   QStringList{QStringLiteral("android")})
                 .failed.isEmpty());
     writeFile(
         work.filePath(QStringLiteral("AndroidManifest.xml")),
@@ -312,8 +312,8 @@ void TestPackages::ios()
 {
     QFETCH(QString, design);
     QTemporaryDir work;
-    QVERIFY(
-        Packages::writePackage(designs().value(design), work.path(), QStringLiteral("ios")).failed.isEmpty());
+    QVERIFY(Packages::writePackage(designs().value(design), work.path(), QStringList{QStringLiteral("ios")})
+                .failed.isEmpty());
     const QString set = work.filePath(QStringLiteral("AppIcon.appiconset/"));
     QFile json(set + QStringLiteral("Contents.json"));
     QVERIFY(json.open(QIODevice::ReadOnly));
@@ -352,7 +352,8 @@ void TestPackages::ios()
     Packages::Options chosen;
     chosen.iosDarkColor = QColor(0, 200, 100);
     chosen.iosTintedColor = QColor(90, 90, 90);
-    QVERIFY(Packages::writePackage(designs().value(design), work.path(), QStringLiteral("ios"), chosen)
+    QVERIFY(Packages::writePackage(designs().value(design), work.path(), QStringList{QStringLiteral("ios")},
+                                   chosen)
                 .failed.isEmpty());
     const QImage darkChosen = image(set + QStringLiteral("AppIcon-1024-dark.png"));
     const QImage tintedChosen = image(set + QStringLiteral("AppIcon-1024-tinted.png"));
@@ -382,7 +383,8 @@ void TestPackages::macos()
     QTemporaryDir work;
     Packages::Options options;
     options.macosKeepCorners = keepCorners;
-    QVERIFY(Packages::writePackage(designs().value(design), work.path(), QStringLiteral("macos"), options)
+    QVERIFY(Packages::writePackage(designs().value(design), work.path(), QStringList{QStringLiteral("macos")},
+                                   options)
                 .failed.isEmpty());
     const QString path = work.filePath(QStringLiteral("AppIcon.icns"));
     const QByteArray bytes = readAll(path);
@@ -467,7 +469,8 @@ void TestPackages::web()
     QTemporaryDir work;
     Packages::Options options;
     options.name = QStringLiteral("Shop \"Spring\"");
-    QVERIFY(Packages::writePackage(d, work.path(), QStringLiteral("web"), options).failed.isEmpty());
+    QVERIFY(
+        Packages::writePackage(d, work.path(), QStringList{QStringLiteral("web")}, options).failed.isEmpty());
     const QString web = work.path() + QLatin1Char('/');
     for (int size : {16, 32, 192, 512}) {
         const QString name = QLatin1String(size < 100 ? "favicon-%1.png" : "icon-%1.png");
@@ -556,8 +559,8 @@ void TestPackages::transparentBackgroundStillGivesOpaqueStoreIcons()
     d.useBackgroundColor = false;
     d.useBackgroundTransparent = true;
     QTemporaryDir other;
-    QVERIFY(Packages::writePackage(d, other.path(), QStringLiteral("android")).failed.isEmpty());
-    QVERIFY(Packages::writePackage(d, other.path(), QStringLiteral("ios")).failed.isEmpty());
+    QVERIFY(Packages::writePackage(d, other.path(), QStringList{QStringLiteral("android")}).failed.isEmpty());
+    QVERIFY(Packages::writePackage(d, other.path(), QStringList{QStringLiteral("ios")}).failed.isEmpty());
     const QString store = other.filePath(QStringLiteral("playstore-icon.png"));
     QCOMPARE(pngColourType(store), 6);
     QCOMPARE(image(store).pixel(2, 2), qRgb(255, 255, 255));
@@ -567,7 +570,8 @@ void TestPackages::transparentBackgroundStillGivesOpaqueStoreIcons()
     // Another plate can be chosen.
     Packages::Options options;
     options.background = QColor(20, 30, 40);
-    QVERIFY(Packages::writePackage(d, other.path(), QStringLiteral("android"), options).failed.isEmpty());
+    QVERIFY(Packages::writePackage(d, other.path(), QStringList{QStringLiteral("android")}, options)
+                .failed.isEmpty());
     QCOMPARE(image(store).pixel(2, 2), qRgb(20, 30, 40));
     QCOMPARE(image(other.filePath(QStringLiteral("res/mipmap-mdpi/ic_launcher_background.png"))).pixel(2, 2),
              qRgb(20, 30, 40));

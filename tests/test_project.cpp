@@ -4,6 +4,7 @@
 #include "app/dialogs.h"
 #include "app/mainwindow.h"
 #include "project/projectformat.h"
+#include "project/statemapping.h"
 #include "ui/aboutdialog.h"
 #include "ui/mainwindowform.h"
 
@@ -16,13 +17,13 @@ namespace {
 
 QByteArray defaultFile()
 {
-    return Project::formatLines(Project::defaultState());
+    return Project::format(Project::State());
 }
 
 // A design that differs from the defaults in every line that can differ.
 QByteArray unusualFile()
 {
-    QStringList v = Project::defaultState();
+    QStringList v = Project::State().lines();
     const QStringList changes = {"1:77",   "6:1",    "3:1",    "4:2",    "5:3",    "7:4",   "8:5",   "9:6",
                                  "10:7",   "11:8",   "12:9",   "13:11",  "14:12",  "15:13", "16:14", "20:1",
                                  "19:7",   "21:9",   "25:250", "26:10",  "27:20",  "28:30", "29:-5", "30:6",
@@ -70,6 +71,8 @@ class TestProject : public WindowTest
     void starInTheNameCountsAsChanged();
     void aboutDialog();
     void handWrittenFileLoadsAndSavesExactly();
+    void handWrittenFileMeansTheDesign_data();
+    void handWrittenFileMeansTheDesign();
 };
 
 void TestProject::parserReadsLinesAsATextStream()
@@ -77,7 +80,7 @@ void TestProject::parserReadsLinesAsATextStream()
     const QByteArray lf = defaultFile();
     QByteArray crlf = lf;
     crlf.replace("\n", "\r\n");
-    const QStringList expected = Project::defaultState();
+    const QStringList expected = Project::State().lines();
     QCOMPARE(Project::parseLines(lf), expected);
     QCOMPARE(Project::parseLines(crlf), expected);
     QCOMPARE(Project::parseLines(lf + "\n"), expected);
@@ -100,9 +103,8 @@ void TestProject::tableMatchesTheWindow()
     // Every line names a control of the right kind or a colour member, and the ranges in the table
     // are the controls' own, so the headless reader clamps as the window does.
     QSet<QString> colours;
-    for (int i = 0; i < Project::lineCount; ++i) {
-        const Project::Line& line = Project::lines[i];
-        const QString name = QLatin1String(line.target);
+    for (const Project::Entry& line : Project::entries) {
+        const QString name = QLatin1String(line.objectName);
         QObject* o = window->findChild<QObject*>(name);
         switch (line.kind) {
         case Project::Kind::Integer:
@@ -133,18 +135,15 @@ void TestProject::tableMatchesTheWindow()
         case Project::Kind::Text:
             QVERIFY2(qobject_cast<QLineEdit*>(o), qPrintable(name));
             break;
-        case Project::Kind::Red:
-            QCOMPARE(Project::lines[i + 1].kind, Project::Kind::Green);
-            QCOMPARE(Project::lines[i + 2].kind, Project::Kind::Blue);
+        case Project::Kind::Colour:
             colours.insert(name);
-            break;
-        default:
             break;
         }
     }
     QCOMPARE(colours.size(), 8);
-    QCOMPARE(Project::lineOf("sliderGraphicsQuality"), 93);
-    QCOMPARE(Project::lineOf("editImageCustom"), 23);
+    QCOMPARE(Project::lineOf(Project::Key::GraphicsQuality), 93);
+    QCOMPARE(Project::lineOf(Project::Key::CustomImagePath), 23);
+    QCOMPARE(Project::lineOf(Project::Key::GraphicsColor), 77);
 }
 
 void TestProject::fontListMatchesTheFontBox()
@@ -225,7 +224,7 @@ void TestProject::windowReaderAgreesWithThePureReader()
     Project::apply(expected, Project::parseLines(file),
                    control<QComboBox>(window, "comboTextFontType")->count());
     QVERIFY(window->readProjectFile(path));
-    QCOMPARE(window->projectState(), expected);
+    QCOMPARE(window->projectState().lines(), expected.lines());
 }
 
 void TestProject::emptyFile()
@@ -265,7 +264,7 @@ void TestProject::lineBreaksInTextsKeepTheFileIntact()
     QCOMPARE(lines[92], QStringLiteral("80"));
     // A file whose text line carries stray carriage returns reads them as spaces, so that it
     // saves back unchanged (found by fuzzing).
-    QStringList v = Project::defaultState();
+    QStringList v = Project::State().lines();
     v[30] = QStringLiteral("170\r\r");
     writeFile(path, Project::formatLines(v));
     QVERIFY(window->readProjectFile(path));
@@ -275,7 +274,7 @@ void TestProject::lineBreaksInTextsKeepTheFileIntact()
 
 void TestProject::radioGroupsTakeTheLastNonZeroFlag()
 {
-    QStringList v = Project::defaultState();
+    QStringList v = Project::State().lines();
     v[1] = v[5] = v[16] = QStringLiteral("1"); // colour, gradient, transparent: transparent wins
     v[17] = QStringLiteral("0");
     v[19] = QStringLiteral("2"); // coloured
@@ -296,7 +295,7 @@ void TestProject::radioGroupsTakeTheLastNonZeroFlag()
 
 void TestProject::rowsAndIndexesOutsideSelectNothing()
 {
-    QStringList v = Project::defaultState();
+    QStringList v = Project::State().lines();
     v[18] = QStringLiteral("-1");
     v[20] = QStringLiteral("35");
     v[79] = QStringLiteral("-1");
@@ -319,7 +318,7 @@ void TestProject::customPicturePathLoadsThePicture()
     QImage img(40, 30, QImage::Format_ARGB32);
     img.fill(Qt::blue);
     QVERIFY(img.save(picture));
-    QStringList v = Project::defaultState();
+    QStringList v = Project::State().lines();
     v[17] = QStringLiteral("0");
     v[21] = QStringLiteral("1");
     v[22] = picture;
@@ -431,14 +430,14 @@ void TestProject::loadOfAnUnreadablePathChangesNothing()
 {
     control<QSlider>(window, "sliderBackgroundCornerCurvature")->setValue(5);
     window->projectFilePath = QStringLiteral("/kept/current.ipr");
-    const QByteArray before = Project::formatLines(window->projectState());
+    const QByteArray before = Project::format(window->projectState());
     for (const QString& bad : {dir->filePath(QStringLiteral("missing.ipr")), dir->path()}) {
         Dialogs::queueAnswer(bad);
         triggerAction(window, "actionLoadProject");
         const QList<Dialogs::Call> calls = Dialogs::takeCalls();
         QCOMPARE(calls.last().kind, QStringLiteral("warning"));
         QCOMPARE(calls.last().text, QStringLiteral("The project file could not be opened."));
-        QCOMPARE(Project::formatLines(window->projectState()), before);
+        QCOMPARE(Project::format(window->projectState()), before);
         QCOMPARE(window->projectFilePath, QStringLiteral("/kept/current.ipr"));
         QCOMPARE(window->windowTitle(), QStringLiteral("Glyphwright*"));
     }
@@ -576,6 +575,144 @@ void TestProject::handWrittenFileLoadsAndSavesExactly()
     Dialogs::queueAnswer(copy);
     triggerAction(window, "actionSaveProjectAs");
     QCOMPARE(readAll(copy), file);
+}
+
+// Every line of this file is away from its default, but for the radio flags, where one a group
+// is set (gradient, coloured picture, iOS set, 60 px graphic) and the others stay 0. The values are
+// all distinct, so a key wired to another field shows.
+const QByteArray everyLineChanged =
+    // lines 1-17: background
+    "200\n0\n1\n2\n3\n1\n10\n20\n30\n40\n50\n60\n101\n102\n903\n904\n0\n"
+    // lines 18-30: picture
+    "0\n5\n1\n7\n0\n/nowhere/picture.png\n0\n150\n70\n80\n90\n-11\n12\n"
+    // lines 31-51: text
+    "Ab\n1\n300\n1\n100\n110\n120\n1\n13\n-14\n1\n7\n130\n140\n150\n1\n33\n271\n160\n170\n180\n"
+    // lines 52-75: export
+    "0\n0\n0\n0\n0\n0\n0\n1\n0\n0\n0\n0\n0\n0\n0\n0\n0\n0\n0\n0\n0\n333\n1\n42\n"
+    // lines 76-93: graphics
+    "3\n190\n200\n210\n12\n0\n0\n0\n0\n1\n0\n0\n0\n0\n0\n99\n2\n7";
+
+// The design that file describes, written out field by field.
+IconDesign everyLineChangedDesign()
+{
+    IconDesign d;
+    d.useBackgroundColor = false;
+    d.useBackgroundGradient = true;
+    d.useBackgroundTransparent = false;
+    d.cornerCurvature = 200;
+    d.backgroundColor = QColor(1, 2, 3);
+    d.gradientStartColor = QColor(10, 20, 30);
+    d.gradientEndColor = QColor(40, 50, 60);
+    d.gradientStartX = 101;
+    d.gradientStartY = 102;
+    d.gradientEndX = 903;
+    d.gradientEndY = 904;
+    d.useImageFlat = false;
+    d.useImageColored = true;
+    d.useImageCustom = false;
+    d.flatImageRow = 5;
+    d.imageColor = QColor(70, 80, 90);
+    d.coloredImageRow = 7;
+    d.imageScale = 150;
+    d.imageOffsetX = -11;
+    d.imageOffsetY = 12;
+    d.text = QStringLiteral("Ab");
+    d.textBold = true;
+    d.textItalic = true;
+    d.fontFamily = QStringLiteral("Second Family");
+    d.fontSize = 300;
+    d.textColor = QColor(100, 110, 120);
+    d.textOffsetX = 13;
+    d.textOffsetY = -14;
+    d.textStroke = true;
+    d.strokeWidth = 7;
+    d.strokeColor = QColor(130, 140, 150);
+    d.textShadow = true;
+    d.shadowOffset = 33;
+    d.shadowAngle = 271;
+    d.shadowColor = QColor(160, 170, 180);
+    return d;
+}
+
+Q_DECLARE_METATYPE(IconDesign)
+
+void TestProject::handWrittenFileMeansTheDesign_data()
+{
+    QTest::addColumn<QByteArray>("file");
+    QTest::addColumn<IconDesign>("expected");
+    QTest::newRow("every line changed") << everyLineChanged << everyLineChangedDesign();
+    // Lines 17 and 22 set too: the last radio of each group wins.
+    QByteArray other = everyLineChanged;
+    QStringList lines = QString::fromUtf8(other).split(QLatin1Char('\n'));
+    lines[16] = lines[21] = QStringLiteral("1");
+    IconDesign transparentCustom = everyLineChangedDesign();
+    transparentCustom.useBackgroundGradient = transparentCustom.useImageColored = false;
+    transparentCustom.useBackgroundTransparent = transparentCustom.useImageCustom = true;
+    QTest::newRow("transparent, custom") << lines.join(QLatin1Char('\n')).toUtf8() << transparentCustom;
+    QTest::newRow("start-up file") << Project::format(Project::State()) << IconDesign();
+}
+
+void TestProject::handWrittenFileMeansTheDesign()
+{
+    QFETCH(QByteArray, file);
+    QFETCH(IconDesign, expected);
+    Project::State state;
+    Project::apply(state, Project::parseLines(file), 2);
+    const QStringList families = {QString(), QStringLiteral("Second Family")};
+    const IconDesign d = Project::designOf(state, families, QImage());
+    QCOMPARE(d.useBackgroundColor, expected.useBackgroundColor);
+    QCOMPARE(d.useBackgroundGradient, expected.useBackgroundGradient);
+    QCOMPARE(d.useBackgroundTransparent, expected.useBackgroundTransparent);
+    QCOMPARE(d.cornerCurvature, expected.cornerCurvature);
+    QCOMPARE(d.backgroundColor, expected.backgroundColor);
+    QCOMPARE(d.gradientStartColor, expected.gradientStartColor);
+    QCOMPARE(d.gradientEndColor, expected.gradientEndColor);
+    QCOMPARE(d.gradientStartX, expected.gradientStartX);
+    QCOMPARE(d.gradientStartY, expected.gradientStartY);
+    QCOMPARE(d.gradientEndX, expected.gradientEndX);
+    QCOMPARE(d.gradientEndY, expected.gradientEndY);
+    QCOMPARE(d.useImageFlat, expected.useImageFlat);
+    QCOMPARE(d.useImageColored, expected.useImageColored);
+    QCOMPARE(d.useImageCustom, expected.useImageCustom);
+    QCOMPARE(d.flatImageRow, expected.flatImageRow);
+    QCOMPARE(d.imageColor, expected.imageColor);
+    QCOMPARE(d.coloredImageRow, expected.coloredImageRow);
+    QCOMPARE(d.imageScale, expected.imageScale);
+    QCOMPARE(d.imageOffsetX, expected.imageOffsetX);
+    QCOMPARE(d.imageOffsetY, expected.imageOffsetY);
+    QCOMPARE(d.text, expected.text);
+    QCOMPARE(d.textBold, expected.textBold);
+    QCOMPARE(d.textItalic, expected.textItalic);
+    QCOMPARE(d.fontFamily, expected.fontFamily);
+    QCOMPARE(d.fontSize, expected.fontSize);
+    QCOMPARE(d.textColor, expected.textColor);
+    QCOMPARE(d.textOffsetX, expected.textOffsetX);
+    QCOMPARE(d.textOffsetY, expected.textOffsetY);
+    QCOMPARE(d.textStroke, expected.textStroke);
+    QCOMPARE(d.strokeWidth, expected.strokeWidth);
+    QCOMPARE(d.strokeColor, expected.strokeColor);
+    QCOMPARE(d.textShadow, expected.textShadow);
+    QCOMPARE(d.shadowOffset, expected.shadowOffset);
+    QCOMPARE(d.shadowAngle, expected.shadowAngle);
+    QCOMPARE(d.shadowColor, expected.shadowColor);
+    if (QTest::currentDataTag() != QLatin1String("every line changed"))
+        return;
+    // The lines past the design, through their keys and the plans they make.
+    QCOMPARE(state.text(Project::Key::CustomImagePath), QStringLiteral("/nowhere/picture.png"));
+    QCOMPARE(state.number(Project::Key::ExportCustomSize), 333);
+    QCOMPARE(state.number(Project::Key::GraphicsCategory), 3);
+    QCOMPARE(state.color(Project::Key::GraphicsColor), QColor(190, 200, 210));
+    QCOMPARE(state.number(Project::Key::GraphicsRow), 12);
+    QCOMPARE(state.number(Project::Key::GraphicsCustomSize), 99);
+    const Export::IconPlan icons = Project::iconPlan(state);
+    QCOMPARE(icons.sizes, QList<int>()); // the iOS set with every box cleared
+    QCOMPARE(QLatin1String(icons.format->name), QLatin1String("JPG"));
+    QCOMPARE(icons.quality, 42);
+    const Export::ImagePlan image = Project::imagePlan(state);
+    QCOMPARE(image.size, 60);
+    QCOMPARE(QLatin1String(image.format->name), QLatin1String("BMP"));
+    QCOMPARE(image.quality, -1);
+    QCOMPARE(Project::format(state), everyLineChanged);
 }
 
 QTEST_MAIN(TestProject)

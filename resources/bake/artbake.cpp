@@ -15,7 +15,7 @@
 #include <QSvgRenderer>
 #include <QTextStream>
 
-#include "export/parallel.h"
+#include "base/parallel.h"
 
 #include <algorithm>
 #include <atomic>

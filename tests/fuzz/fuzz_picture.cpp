@@ -1,7 +1,7 @@
 // libFuzzer target for loading the user's own picture: any bytes, written to a real file, must
 // load as a null image or as a picture within the size limit, without a crash and without
 // allocating more than the limit allows. Built and run by scripts/fuzz.sh, not by CTest.
-#include "export/exportformats.h"
+#include "project/custompicture.h"
 
 #include <QCoreApplication>
 #include <QFile>

@@ -22,7 +22,7 @@ extern "C" int LLVMFuzzerInitialize(int*, char***)
     if (const char* seed = getenv("GLYPHWRIGHT_FUZZ_SEED")) {
         QFile file(QString::fromLocal8Bit(seed));
         if (file.open(QIODevice::WriteOnly))
-            file.write(Project::formatLines(Project::defaultState()));
+            file.write(Project::format(Project::State()));
     }
     return 0;
 }
@@ -43,18 +43,18 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         return 0;
     if (contents.values.size() != Project::lineCount)
         abort();
-    Project::State state = Project::defaultState();
+    Project::State state;
     Project::apply(state, contents.values, 3);
-    if (state.size() != Project::lineCount)
+    if (state.lines().size() != Project::lineCount)
         abort();
 
     Project::State again = state;
-    Project::apply(again, state, 3);
+    Project::apply(again, state.lines(), 3);
     if (again != state)
         abort();
 
-    Project::State reread = Project::defaultState();
-    Project::apply(reread, Project::parseLines(Project::formatLines(state)), 3);
+    Project::State reread;
+    Project::apply(reread, Project::parseLines(Project::format(state)), 3);
     if (reread != state)
         abort();
     return 0;

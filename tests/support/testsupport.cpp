@@ -2,7 +2,7 @@
 
 #include "app/dialogs.h"
 #include "app/mainwindow.h"
-#include "export/commandline.h"
+#include "cli/commandline.h"
 #include "project/projectformat.h"
 #include "resources/initresources.h"
 
@@ -97,7 +97,7 @@ void writeFile(const QString& path, const QByteArray& data)
 
 QString projectFile(const QString& folder, const QString& name, const QMap<int, QString>& changes)
 {
-    QStringList v = Project::defaultState();
+    QStringList v = Project::State().lines();
     for (auto it = changes.begin(); it != changes.end(); ++it)
         v[it.key() - 1] = it.value();
     const QString path = folder + QLatin1Char('/') + name;

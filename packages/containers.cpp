@@ -1,4 +1,4 @@
-#include "export/iconcontainers.h"
+#include "packages/containers.h"
 
 #include <QBuffer>
 #include <QColorSpace>

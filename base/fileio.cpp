@@ -1,4 +1,4 @@
-#include "export/fileio.h"
+#include "base/fileio.h"
 
 #include <QFile>
 #include <QFileInfo>

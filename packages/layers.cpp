@@ -1,4 +1,4 @@
-#include "export/packagelayers.h"
+#include "packages/layers.h"
 
 #include "render/iconrenderer.h"
 
@@ -12,28 +12,11 @@ namespace Packages {
 
 namespace {
 
-QImage transparentImage(int size)
-{
-    QImage image(size, size, QImage::Format_ARGB32_Premultiplied);
-    image.fill(Qt::transparent);
-    return image;
-}
-
-bool transparentBackground(const IconDesign& design)
-{
-    return !design.useBackgroundColor && !design.useBackgroundGradient;
-}
-
 IconDesign withoutBackground(const IconDesign& design)
 {
     IconDesign bare = design;
     bare.useBackgroundColor = bare.useBackgroundGradient = bare.useBackgroundTransparent = false;
     return bare;
-}
-
-QImage rendered(const IconDesign& design)
-{
-    return renderIcon(design).toImage().convertToFormat(QImage::Format_ARGB32_Premultiplied);
 }
 
 // The smallest rectangle holding every pixel with coverage; empty for a blank layer.
@@ -157,6 +140,23 @@ double meanTone(const QImage& image)
 QImage scaled(const QImage& image, int size)
 {
     return image.scaled(size, size, Qt::KeepAspectRatio, Qt::SmoothTransformation);
+}
+
+QImage transparentImage(int size)
+{
+    QImage image(size, size, QImage::Format_ARGB32_Premultiplied);
+    image.fill(Qt::transparent);
+    return image;
+}
+
+bool transparentBackground(const IconDesign& design)
+{
+    return !design.useBackgroundColor && !design.useBackgroundGradient;
+}
+
+QImage rendered(const IconDesign& design)
+{
+    return renderIcon(design).toImage().convertToFormat(QImage::Format_ARGB32_Premultiplied);
 }
 
 QImage backgroundLayer(const IconDesign& design, const QRectF& frame, int size, const QColor& plate)
@@ -330,55 +330,6 @@ QPainterPath superellipse(const QRectF& r, double degree)
     }
     path.closeSubpath();
     return path;
-}
-
-QPainterPath macosShape(const QRectF& body)
-{
-    return superellipse(body, 5);
-}
-
-QImage macosIcon(const IconDesign& design, bool keepCorners, const QColor& plate)
-{
-    // The template's grid: an 824 body 100 pixels in, a shadow 12 down that softens over ~10.
-    const QRectF body(100, 100, 824, 824);
-    const double k = body.width() / canvas;
-    QPainterPath shape;
-    if (keepCorners)
-        shape.addRoundedRect(body, design.cornerCurvature * k, design.cornerCurvature * k);
-    else
-        shape = macosShape(body);
-
-    QImage front = transparentImage(canvas);
-    {
-        QPainter p(&front);
-        p.setRenderHint(QPainter::Antialiasing);
-        p.setRenderHint(QPainter::SmoothPixmapTransform);
-        if (transparentBackground(design))
-            p.fillPath(shape, plate);
-        if (keepCorners) {
-            // The design as it is, corners and all, only smaller.
-            p.drawImage(body.topLeft(), scaled(rendered(design), int(body.width())));
-        } else {
-            p.setClipPath(shape);
-            const QImage fill = backgroundLayer(design, canvasFrame, int(body.width()));
-            p.drawImage(body.topLeft(), composed(fill, scaled(foregroundLayer(design), int(body.width()))));
-        }
-    }
-    QImage mask = transparentImage(canvas);
-    {
-        QPainter p(&mask);
-        p.setRenderHint(QPainter::Antialiasing);
-        p.fillPath(shape, QColor(0, 0, 0, 77)); // 30 % black
-    }
-    // Blurred by going down to a sixteenth and smoothly back up.
-    const QImage shadow =
-        mask.scaled(canvas / 16, canvas / 16, Qt::IgnoreAspectRatio, Qt::SmoothTransformation)
-            .scaled(canvas, canvas, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
-    QImage out = transparentImage(canvas);
-    QPainter p(&out);
-    p.drawImage(0, 12, shadow);
-    p.drawImage(0, 0, front);
-    return out;
 }
 
 } // namespace Packages

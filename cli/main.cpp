@@ -1,4 +1,4 @@
-#include "export/commandline.h"
+#include "cli/commandline.h"
 #include "resources/initresources.h"
 
 #include <QGuiApplication>

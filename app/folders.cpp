@@ -1,4 +1,4 @@
-#include "export/folders.h"
+#include "app/folders.h"
 
 #include <QSettings>
 #include <QStandardPaths>

@@ -24,6 +24,12 @@ constexpr double maskableSafeRadius = 0.4;
 
 // `image` scaled to size x size, smoothly.
 QImage scaled(const QImage& image, int size);
+// A transparent size x size image.
+QImage transparentImage(int size);
+// Whether the design leaves its background transparent (no colour, no gradient).
+bool transparentBackground(const IconDesign& design);
+// The design rendered, on a premultiplied image.
+QImage rendered(const IconDesign& design);
 
 // The design's background fill over the whole size x size square, no rounded corners. `frame` is
 // the part of the canvas the square shows (it may reach past the canvas: the fill continues
@@ -66,12 +72,5 @@ QImage tintedGlyph(const QImage& foreground, const QColor& color = QColor());
 // The superellipse |x/a|^n + |y/b|^n = 1 filling `r`: a circle for degree 2, rounder squares as
 // the degree grows.
 QPainterPath superellipse(const QRectF& r, double degree);
-// The macOS icon shape: a rounded square with continuous curvature (a superellipse of degree 5,
-// whose corners match the platform template's 22.5 % radius) filling `body`.
-QPainterPath macosShape(const QRectF& body);
-// The 1024 macOS icon: the design as the 824 x 824 body of the platform's grid, in its icon shape
-// with the template's soft shadow below. A transparent design stands on `plate`. With
-// `keepCorners` the body keeps the design's own corners instead of the macOS shape.
-QImage macosIcon(const IconDesign& design, bool keepCorners, const QColor& plate);
 
 } // namespace Packages

@@ -1,0 +1,411 @@
+#include "cli/commandline.h"
+
+#include "cli/commands.h"
+#include "project/custompicture.h"
+#include "project/statemapping.h"
+
+#include <QCommandLineParser>
+#include <QFileInfo>
+#include <QImageReader>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QRegularExpression>
+
+#include <climits>
+#include <functional>
+#include <optional>
+
+namespace Cli {
+
+namespace {
+
+struct Option
+{
+    QStringList names;     // short and long, without dashes
+    const char* valueName; // empty for a switch
+    const char* commands;  // the commands it belongs to, space-separated; empty for all
+    bool required;         // its command needs it
+    const char* description;
+    // Applies one value (or the switch); returns a usage error, or an empty string.
+    std::function<QString(Invocation&, const QString&)> apply;
+};
+
+QString colour(const QString& value, QColor* into)
+{
+    const QColor parsed(value);
+    if (!parsed.isValid())
+        return QStringLiteral("\"%1\" is not a colour (use #rrggbb, #rgb or a name such as white).")
+            .arg(value);
+    *into = parsed;
+    return QString();
+}
+
+// Sets a switch of the invocation.
+std::function<QString(Invocation&, const QString&)> sets(bool Invocation::*flag)
+{
+    return [flag](Invocation& i, const QString&) {
+        i.*flag = true;
+        return QString();
+    };
+}
+
+// Reads a colour option into the package options.
+std::function<QString(Invocation&, const QString&)> colourOf(QColor Packages::Options::*member)
+{
+    return [member](Invocation& i, const QString& v) { return colour(v, &(i.package.*member)); };
+}
+
+QString noValue(Invocation&, const QString&)
+{
+    return QString();
+}
+
+// The options in the order --help lists them. -h and --version are answered before anything else.
+const QList<Option>& options()
+{
+    static const QList<Option> table = {
+        {{"q", "quiet"},
+         "",
+         "",
+         false,
+         "print nothing but errors (otherwise one line per written file)",
+         sets(&Invocation::quiet)},
+        {{"json"},
+         "",
+         "",
+         false,
+         "print the written files as JSON instead: path, width and height in pixels (the largest entry of a "
+         "container), bytes; and the failed ones with their reasons",
+         sets(&Invocation::json)},
+        {{"no-stamp"},
+         "",
+         "icons",
+         false,
+         "leave the time stamp out of the file names",
+         sets(&Invocation::noStamp)},
+        {{"size"},
+         "N",
+         "render",
+         false,
+         "the icon's width and height in pixels, 1 to 4096 (default 1024)",
+         [](Invocation& i, const QString& v) {
+             bool ok = false;
+             i.size = v.toInt(&ok);
+             return ok && i.size >= 1 && i.size <= 4096
+                        ? QString()
+                        : QStringLiteral("--size takes a whole number of pixels from 1 to 4096.");
+         }},
+        {{"target"},
+         "TARGET[,TARGET...]",
+         "package",
+         true,
+         "the platforms to package, or all",
+         [](Invocation& i, const QString& v) {
+             for (const QString& t : v.split(QLatin1Char(','))) {
+                 if (t == QLatin1String("all"))
+                     i.targets += Packages::targetNames();
+                 else if (Packages::targetNames().contains(t))
+                     i.targets << t;
+                 else
+                     return QStringLiteral("--target takes %1 or all, or several separated by commas.")
+                         .arg(Packages::targetNames().join(QStringLiteral(", ")));
+             }
+             i.targets.removeDuplicates();
+             return QString();
+         }},
+        {{"background"},
+         "COLOR",
+         "package preview",
+         false,
+         "what a transparent design stands on where a platform needs an opaque icon (default white)",
+         colourOf(&Packages::Options::background)},
+        {{"name"},
+         "NAME",
+         "package",
+         false,
+         "the web app's name (default: the project's file name)",
+         [](Invocation& i, const QString& v) {
+             i.package.name = v;
+             i.nameGiven = true;
+             return v.trimmed().isEmpty() ? QStringLiteral("--name takes a name.") : QString();
+         }},
+        {{"theme-color"},
+         "COLOR",
+         "package",
+         false,
+         "the web theme colour (default: the design's background)",
+         colourOf(&Packages::Options::themeColor)},
+        {{"splash-color"},
+         "COLOR",
+         "package",
+         false,
+         "the web manifest's background_color (default: as theme)",
+         colourOf(&Packages::Options::splashColor)},
+        {{"app-id"},
+         "ID",
+         "package",
+         false,
+         "the Linux icon name (default: the project's file name)",
+         [](Invocation& i, const QString& v) {
+             i.package.appId = v;
+             i.appIdGiven = true;
+             static const QRegularExpression id(QStringLiteral("^[A-Za-z0-9_-][A-Za-z0-9._-]*$"));
+             return id.match(v).hasMatch()
+                        ? QString()
+                        : QStringLiteral("--app-id takes letters, digits, '.', '_' and '-'.");
+         }},
+        {{"macos-keep-corners"},
+         "",
+         "package preview",
+         false,
+         "keep the design's corners on macOS",
+         [](Invocation& i, const QString&) {
+             i.package.macosKeepCorners = true;
+             return QString();
+         }},
+        {{"ios-dark-color"},
+         "COLOR",
+         "package preview",
+         false,
+         "the glyph colour of the iOS dark icon",
+         colourOf(&Packages::Options::iosDarkColor)},
+        {{"ios-tinted-color"},
+         "COLOR",
+         "package preview",
+         false,
+         "the grey of the iOS tinted glyph",
+         colourOf(&Packages::Options::iosTintedColor)},
+        {{"h", "help"}, "", "", false, "show this help and exit", noValue},
+        {{"version"}, "", "", false, "show the version and exit", noValue},
+    };
+    return table;
+}
+
+QString dashed(const QString& name)
+{
+    return (name.size() == 1 ? QStringLiteral("-") : QStringLiteral("--")) + name;
+}
+
+// "-q, --quiet" or "--size N".
+QString synopsis(const Option& o)
+{
+    QStringList names;
+    for (const QString& n : o.names)
+        names << dashed(n);
+    QString s = names.join(QStringLiteral(", "));
+    if (*o.valueName)
+        s += QLatin1Char(' ') + QLatin1String(o.valueName);
+    return s;
+}
+
+QStringList commandsOf(const Option& o)
+{
+    return QString::fromLatin1(o.commands).split(QLatin1Char(' '), Qt::SkipEmptyParts);
+}
+
+// `text` broken into lines of at most 79 columns, the first starting with `indent` spaces, the
+// others with `hanging` spaces.
+QString wrapped(const QString& text, int indent, int hanging = -1)
+{
+    QString out, line;
+    int margin = indent;
+    for (const QString& word : text.split(QLatin1Char(' '), Qt::SkipEmptyParts)) {
+        if (!line.isEmpty() && margin + line.size() + 1 + word.size() > 79) {
+            out += QString(margin, QLatin1Char(' ')) + line + QLatin1Char('\n');
+            line.clear();
+            margin = hanging < 0 ? indent : hanging;
+        }
+        line += (line.isEmpty() ? QString() : QStringLiteral(" ")) + word;
+    }
+    if (!line.isEmpty())
+        out += QString(margin, QLatin1Char(' ')) + line + QLatin1Char('\n');
+    return out;
+}
+
+// A row of a two-column list: `name` padded to `column`, `text` wrapped after it.
+QString row(const QString& name, const QString& text, int indent, int column)
+{
+    const QString body = wrapped(text, column);
+    const QString head = QString(indent, QLatin1Char(' ')) + name;
+    if (head.size() + 1 > column)
+        return head + QLatin1Char('\n') + body;
+    return head.leftJustified(column) + body.mid(column);
+}
+
+QString helpText()
+{
+    QString help =
+        QStringLiteral("Usage: glyphwright-cli [OPTIONS] COMMAND PROJECT.ipr OUTPUT\n\n") +
+        wrapped(QStringLiteral("Renders Glyphwright project files (.ipr) without a window, exactly as "
+                               "the program does."),
+                0) +
+        QStringLiteral("\nCommands:\n");
+    for (const Command& c : commands()) {
+        QString usage = QStringLiteral("%1 %2").arg(QLatin1String(c.name), QLatin1String(c.arguments));
+        // The options of this command alone go into its usage line.
+        for (const Option& o : options())
+            if (commandsOf(o) == QStringList{QLatin1String(c.name)})
+                usage += QLatin1String(o.required ? " %1" : " [%1]").arg(synopsis(o));
+        help += wrapped(usage, 2, 4) + wrapped(QLatin1String(c.description), 6);
+        if (qstrcmp(c.name, "package") == 0) {
+            for (const Packages::Target& t : Packages::targets())
+                help += row(QLatin1String(t.name), QLatin1String(t.summary), 8, 17);
+            help += row(QStringLiteral("all"), QStringLiteral("every target"), 8, 17);
+        }
+    }
+    help += QStringLiteral("\nOptions (each also as --option=VALUE):\n");
+    for (const Option& o : options()) {
+        QString text = QLatin1String(o.description);
+        if (!commandsOf(o).isEmpty())
+            text = commandsOf(o).join(QStringLiteral(", ")) + QStringLiteral(": ") + text;
+        help += row(synopsis(o), text, 2, 26);
+    }
+    const char* const notes[] = {
+        "COLOR is #rrggbb, #rgb or a colour name such as white.",
+        "Files are replaced only by complete new ones: a file that cannot be written (a full disk, a missing "
+        "folder, a device or pipe in its place) is left as it was and named with the reason. JPG and BMP "
+        "have no transparency: transparent parts are written white.",
+        "Exit status: 0 when every file was written, 1 when some could not be (the others still are, each "
+        "failure is named with its reason), 2 for a usage error (an empty file or folder name too) or a "
+        "project file that cannot be opened or is not a project file: not a regular text file of at most "
+        "1 MiB (nothing is written).",
+    };
+    for (const char* note : notes)
+        help += QLatin1Char('\n') + wrapped(QLatin1String(note), 0);
+    return help;
+}
+
+// Reads the arguments into `invocation`; returns a usage error, or an empty string.
+QString parse(const QCommandLineParser& parser, Invocation& invocation)
+{
+    for (const Option& o : options()) {
+        const QString name = o.names.last();
+        if (!parser.isSet(name))
+            continue;
+        const QStringList values = *o.valueName ? parser.values(name) : QStringList{QString()};
+        for (const QString& value : values) {
+            const QString error = o.apply(invocation, value);
+            if (!error.isEmpty())
+                return error;
+        }
+    }
+
+    QStringList positional = parser.positionalArguments();
+    if (positional.isEmpty())
+        return QStringLiteral("No command given.");
+    invocation.command = positional.takeFirst();
+    const Command* command = commandNamed(invocation.command);
+    if (!command)
+        return QStringLiteral("Unknown command \"%1\".").arg(invocation.command);
+    if (positional.size() != 2)
+        return QStringLiteral("The %1 command takes a project file and %2.")
+            .arg(invocation.command,
+                 command->writesFolder ? QStringLiteral("a folder") : QStringLiteral("a file name"));
+    for (const QString& argument : positional)
+        if (argument.isEmpty())
+            return QStringLiteral("The %1 command was given an empty file or folder name.")
+                .arg(invocation.command);
+    invocation.project = positional[0];
+    invocation.output = positional[1];
+    for (const Option& o : options()) {
+        const QStringList belongs = commandsOf(o);
+        if (parser.isSet(o.names.last()) && !belongs.isEmpty() && !belongs.contains(invocation.command))
+            return QStringLiteral("%1 belongs to the %2 command.")
+                .arg(dashed(o.names.last()), belongs.join(QStringLiteral(" and ")));
+        if (o.required && belongs.contains(invocation.command) && !parser.isSet(o.names.last()))
+            return QStringLiteral("The %1 command needs %2.").arg(invocation.command, dashed(o.names.last()));
+    }
+    return QString();
+}
+
+// The project at `path`, or nothing (with the reason on `err`) when it is not a project file.
+std::optional<LoadedProject> loadProject(const QString& path, QTextStream& err)
+{
+    const Project::FileContents contents = Project::readFile(path);
+    if (!contents.ok) {
+        err << "The project file " << path << " could not be opened: " << contents.error << ".\n";
+        return std::nullopt;
+    }
+    LoadedProject project;
+    // The font list is only needed to draw text; asking the font system for it costs a few
+    // milliseconds, so leave it alone for an icon without text.
+    const bool text = !contents.values.value(Project::lineOf(Project::Key::Text) - 1).isEmpty();
+    const QStringList families = text ? Project::fontFamilies() : QStringList();
+    Project::apply(project.state, contents.values, text ? families.size() : INT_MAX);
+    const QImage picture = loadCustomPicture(project.state.text(Project::Key::CustomImagePath));
+    project.design = Project::designOf(project.state, families, picture);
+    return project;
+}
+
+// The pixel size of an image file, the largest entry of a container; invalid for other files.
+QSize pixelSize(const QString& path)
+{
+    QImageReader reader(path);
+    QSize largest = reader.size();
+    for (int n = 1; n < reader.imageCount() && reader.jumpToImage(n); ++n)
+        if (reader.size().width() > largest.width())
+            largest = reader.size();
+    return largest;
+}
+
+int report(const Invocation& i, const Files::Outcome& outcome, QTextStream& out, QTextStream& err)
+{
+    if (i.json) {
+        QJsonArray written, failed;
+        for (const QString& path : outcome.written) {
+            const QSize size = pixelSize(path);
+            written.append(QJsonObject{
+                {QStringLiteral("path"), path},
+                {QStringLiteral("width"), size.isValid() ? QJsonValue(size.width()) : QJsonValue()},
+                {QStringLiteral("height"), size.isValid() ? QJsonValue(size.height()) : QJsonValue()},
+                {QStringLiteral("bytes"), QFileInfo(path).size()}});
+        }
+        for (const Files::Failure& f : outcome.failed)
+            failed.append(
+                QJsonObject{{QStringLiteral("path"), f.path}, {QStringLiteral("reason"), f.reason}});
+        out << QJsonDocument(
+                   QJsonObject{{QStringLiteral("written"), written}, {QStringLiteral("failed"), failed}})
+                   .toJson(QJsonDocument::Indented);
+    } else if (!i.quiet) {
+        for (const QString& path : outcome.written)
+            out << "Wrote " << path << "\n";
+    }
+    for (const Files::Failure& failure : outcome.failed)
+        err << "Could not write " << failure.path << ": " << failure.reason << ".\n";
+    return outcome.failed.isEmpty() ? 0 : 1;
+}
+
+} // namespace
+
+} // namespace Cli
+
+int runCommandLine(const QStringList& arguments, QTextStream& out, QTextStream& err)
+{
+    using namespace Cli;
+    QCommandLineParser parser;
+    for (const Option& o : options())
+        parser.addOption(
+            QCommandLineOption(o.names, QLatin1String(o.description), QLatin1String(o.valueName)));
+    // The parser takes the program's name first.
+    const bool parsed = parser.parse(QStringList{QStringLiteral("glyphwright-cli")} + arguments);
+    // Help and version win wherever they stand as options (not as another option's value).
+    if (parser.isSet(QStringLiteral("help"))) {
+        out << helpText();
+        return 0;
+    }
+    if (parser.isSet(QStringLiteral("version"))) {
+        out << "glyphwright-cli " << GLYPHWRIGHT_VERSION << "\n";
+        return 0;
+    }
+    Invocation invocation;
+    const QString error = parsed ? parse(parser, invocation) : parser.errorText();
+    if (!error.isEmpty()) {
+        err << error << "\nRun \"glyphwright-cli --help\" for usage.\n";
+        return 2;
+    }
+    const std::optional<LoadedProject> project = loadProject(invocation.project, err);
+    if (!project)
+        return 2;
+    return report(invocation, commandNamed(invocation.command)->run(invocation, *project, err), out, err);
+}

@@ -1,0 +1,116 @@
+#include "cli/commands.h"
+
+#include "export/iconset.h"
+#include "export/imageformats.h"
+#include "project/statemapping.h"
+#include "render/graphicrenderer.h"
+#include "render/iconrenderer.h"
+
+#include <QDateTime>
+#include <QDir>
+#include <QFileInfo>
+#include <QRegularExpression>
+
+namespace Cli {
+
+namespace {
+
+Files::Outcome single(const QString& path, const Files::Result& result)
+{
+    Files::Outcome outcome;
+    outcome.add(path, result);
+    return outcome;
+}
+
+Files::Outcome icons(const Invocation& i, const LoadedProject& project, QTextStream& err)
+{
+    if (!QDir().mkpath(i.output))
+        err << "The folder " << i.output << " could not be created.\n";
+    const QString stamp = i.noStamp ? QString() : Export::timeStamp(QDateTime::currentDateTime());
+    return Export::writeIconSet(renderIcon(project.design), i.output, Project::iconPlan(project.state),
+                                stamp);
+}
+
+Files::Outcome image(const Invocation& i, const LoadedProject& project, QTextStream&)
+{
+    const Project::State& state = project.state;
+    const QPixmap graphic =
+        renderGraphic(state.number(Project::Key::GraphicsCategory), state.color(Project::Key::GraphicsColor),
+                      state.number(Project::Key::GraphicsRow));
+    return single(i.output, Export::writeGraphic(graphic, i.output, Project::imagePlan(state)));
+}
+
+Files::Outcome render(const Invocation& i, const LoadedProject& project, QTextStream&)
+{
+    const QPixmap icon = scaledCopy(renderIcon(project.design), i.size, i.size);
+    return single(i.output, Export::writeImageFile(i.output, icon.toImage(), Export::formatForPath(i.output),
+                                                   -1, QSize(i.size, i.size)));
+}
+
+// A name from the project file's for what the user did not name: "Shop Icon.ipr" -> "shop-icon".
+QString idFrom(const QString& path)
+{
+    QString id = QFileInfo(path).baseName().toLower();
+    id.replace(QRegularExpression(QStringLiteral("[^a-z0-9._-]+")), QStringLiteral("-"));
+    id.remove(QRegularExpression(QStringLiteral("^[.-]+|-+$")));
+    return id.isEmpty() ? QStringLiteral("app") : id;
+}
+
+Files::Outcome package(const Invocation& i, const LoadedProject& project, QTextStream&)
+{
+    Packages::Options options = i.package;
+    if (!i.nameGiven && !QFileInfo(i.project).baseName().isEmpty())
+        options.name = QFileInfo(i.project).baseName();
+    if (!i.appIdGiven)
+        options.appId = idFrom(i.project);
+    return Packages::writePackage(project.design, i.output, i.targets, options);
+}
+
+Files::Outcome preview(const Invocation& i, const LoadedProject& project, QTextStream&)
+{
+    const QImage sheet = Packages::previewSheet(project.design, i.package);
+    return single(i.output,
+                  Export::writeImageFile(i.output, sheet, Export::formatForPath(i.output), -1, sheet.size()));
+}
+
+} // namespace
+
+const QList<Command>& commands()
+{
+    static const QList<Command> table = {
+        {"icons", "PROJECT.ipr OUTDIR", true,
+         "Writes the icon set chosen on the project's Export page (Android, iOS or custom size, the "
+         "ticked sizes, format and quality) into OUTDIR, named as \"Save Icon(s)\" names them: "
+         "\"Icon48 07-12-2026 14-05-09.png\". With --no-stamp the names carry no time stamp "
+         "(\"Icon48.png\"), so repeated runs write the same paths. OUTDIR is created if missing.",
+         icons},
+        {"image", "PROJECT.ipr FILE", false,
+         "Writes the tinted pictogram of the project's Graphics page at its chosen size and in its "
+         "chosen format, as \"Save Image\" does.",
+         image},
+        {"render", "PROJECT.ipr FILE", false,
+         "Writes the icon at N x N pixels (default 1024, 1 to 4096) in the format the file's "
+         "extension names (png, jpg, jpeg, bmp, tif, tiff, ico, icns), PNG for any other.",
+         render},
+        {"package", "PROJECT.ipr OUTDIR", true,
+         "Writes ready-to-drop icon folders derived from the design; with several targets (or all), "
+         "each goes into a folder of its own name:",
+         package},
+        {"preview", "PROJECT.ipr SHEET.png", false,
+         "Writes one picture of the icon as the platforms show it: Android under four launcher masks "
+         "with the safe zone outlined, themed, legacy and round; iOS light, dark and tinted; macOS on "
+         "light and dark; the favicon at 16 and 32 pixels.",
+         preview},
+    };
+    return table;
+}
+
+const Command* commandNamed(const QString& name)
+{
+    for (const Command& command : commands())
+        if (name == QLatin1String(command.name))
+            return &command;
+    return nullptr;
+}
+
+} // namespace Cli

@@ -1,0 +1,71 @@
+#include "export/iconset.h"
+
+#include "base/parallel.h"
+#include "render/graphicrenderer.h"
+
+#include <algorithm>
+#include <vector>
+
+namespace Export {
+
+QString timeStamp(const QDateTime& moment)
+{
+    return moment.date().toString(QStringLiteral("dd-MM-yyyy")) + QLatin1Char(' ') +
+           moment.time().toString(QStringLiteral("hh-mm-ss"));
+}
+
+QString iconFileName(const QString& folder, int size, const QString& stamp, const QString& extension)
+{
+    QString name = folder + QStringLiteral("/Icon") + QString::number(size);
+    if (!stamp.isEmpty())
+        name += QLatin1Char(' ') + stamp;
+    return name + QLatin1Char('.') + extension;
+}
+
+QString folderOf(const QString& path, QChar separator)
+{
+    const int cut = path.lastIndexOf(separator);
+    return cut < 0 ? path : path.left(cut);
+}
+
+Files::Outcome writeIconSet(const QPixmap& icon, const QString& folder, const IconPlan& plan,
+                            const QString& stamp)
+{
+    const QString extension = plan.format ? QLatin1String(plan.format->extension) : QString();
+    const QImage source = icon.toImage();
+    const int count = plan.sizes.size();
+    std::vector<Files::Result> results(count);
+    // Each size is scaled and encoded on its own, so the sizes are shared out among the cores,
+    // largest first; the files are the same as written one after another.
+    std::vector<int> order(count);
+    for (int i = 0; i < count; ++i)
+        order[i] = i;
+    std::stable_sort(order.begin(), order.end(), [&](int a, int b) { return plan.sizes[a] > plan.sizes[b]; });
+    parallelFor(count, [&](int n) {
+        const int i = order[n];
+        const int size = plan.sizes[i];
+        results[i] =
+            !plan.format
+                ? Files::Result::failure(QStringLiteral("the project names no image format"))
+                : writeImageFile(iconFileName(folder, size, stamp, extension),
+                                 source.scaled(size, size, Qt::KeepAspectRatio, Qt::SmoothTransformation),
+                                 *plan.format, plan.quality, QSize(size, size));
+    });
+
+    Files::Outcome outcome;
+    for (int i = 0; i < count; ++i)
+        outcome.add(iconFileName(folder, plan.sizes[i], stamp, extension), results[i]);
+    return outcome;
+}
+
+Files::Result writeGraphic(const QPixmap& graphic, const QString& path, const ImagePlan& plan)
+{
+    if (plan.size <= 0)
+        return Files::Result::failure(QStringLiteral("the project chooses no image size"));
+    if (!plan.format)
+        return Files::Result::failure(QStringLiteral("the project names no image format"));
+    return writeImageFile(path, scaledCopy(graphic, plan.size, plan.size).toImage(), *plan.format,
+                          plan.quality, QSize(plan.size, plan.size));
+}
+
+} // namespace Export

@@ -1,0 +1,86 @@
+#include "export/imageformats.h"
+
+#include <QBuffer>
+#include <QFileInfo>
+#include <QImageReader>
+#include <QPainter>
+
+namespace Export {
+
+const ImageFormat* formatAt(int index, int count)
+{
+    return index >= 0 && index < count && index < iconFormatCount ? &imageFormats[index] : nullptr;
+}
+
+const ImageFormat* formatNamed(const char* name)
+{
+    for (const ImageFormat& format : imageFormats)
+        if (qstricmp(format.name, name) == 0)
+            return &format;
+    return nullptr;
+}
+
+const ImageFormat& formatForPath(const QString& path)
+{
+    QString suffix = QFileInfo(path).suffix().toLower();
+    if (suffix == QLatin1String("jpeg"))
+        suffix = QStringLiteral("jpg");
+    if (suffix == QLatin1String("tif"))
+        suffix = QStringLiteral("tiff");
+    for (const ImageFormat& format : imageFormats)
+        if (suffix == QLatin1String(format.extension))
+            return format;
+    return imageFormats[0];
+}
+
+bool holds(const ImageFormat& format, int side)
+{
+    if (format.largestSide > 0 && side > format.largestSide)
+        return false;
+    return !format.powerOfTwoAbove16 || side <= 16 || (side & (side - 1)) == 0;
+}
+
+Files::Result writeImageFile(const QString& path, const QImage& image, const ImageFormat& format, int quality,
+                             QSize expected)
+{
+    if (image.isNull())
+        return Files::Result::failure(QStringLiteral("there is no image to write"));
+    const QString cannotHold = QStringLiteral("%1 cannot hold %2 x %3 pixels")
+                                   .arg(QLatin1String(format.name))
+                                   .arg(expected.width())
+                                   .arg(expected.height());
+    // The icon containers hold squares of certain sizes only: no need to encode anything else.
+    const bool square = expected.width() == expected.height();
+    if (format.largestSide > 0 && !(square && holds(format, expected.width())))
+        return Files::Result::failure(cannotHold);
+    QImage source = image;
+    if (!format.keepsAlpha && source.hasAlphaChannel()) {
+        // Left to the writer, transparent pixels would come out black.
+        QImage flat(source.size(), QImage::Format_RGB32);
+        flat.fill(Qt::white);
+        QPainter painter(&flat);
+        painter.drawImage(0, 0, source);
+        painter.end();
+        source = flat;
+    }
+    QByteArray encoded;
+    {
+        QBuffer buffer(&encoded);
+        buffer.open(QIODevice::WriteOnly);
+        if (!source.save(&buffer, format.name, quality))
+            return Files::Result::failure(
+                QStringLiteral("the %1 writer cannot encode it").arg(QLatin1String(format.name)));
+    }
+    // Read the result back: a writer that cannot hold the size still reports success.
+    QBuffer check(&encoded);
+    check.open(QIODevice::ReadOnly);
+    QImageReader reader(&check, format.name);
+    QSize written = reader.size();
+    if (!written.isValid())
+        written = reader.read().size();
+    if (written != expected)
+        return Files::Result::failure(cannotHold);
+    return Files::write(path, encoded);
+}
+
+} // namespace Export

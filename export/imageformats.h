@@ -1,0 +1,54 @@
+#pragma once
+
+#include "base/fileio.h"
+
+#include <QImage>
+#include <QSize>
+#include <QString>
+
+#include <iterator>
+
+// The image formats the two exports write, and the one writer every exported picture goes through.
+namespace Export {
+
+struct ImageFormat
+{
+    const char* name;       // the combo box entry and the format name handed to the image writer
+    const char* extension;  // of the icon set's file names
+    const char* filter;     // the save dialog's filter on the Graphics page
+    bool keepsAlpha;        // JPG and BMP have none: transparency is flattened onto white
+    bool takesQuality;      // only JPG takes the quality slider; the others get -1
+    int largestSide;        // the largest square the container holds, 0 for any
+    bool powerOfTwoAbove16; // ICNS entries past 16 pixels come in powers of two only
+};
+
+// In the order of the icon format combo box; the Graphics page offers the first four. Append-only:
+// project files store the index.
+inline constexpr ImageFormat imageFormats[] = {
+    {"PNG", "png", "PNG Image (*.png)", true, false, 0, false},
+    {"JPG", "jpg", "JPG Image (*.jpg *.jpeg)", false, true, 0, false},
+    {"BMP", "bmp", "BMP Image (*.bmp)", false, false, 0, false},
+    {"TIFF", "tiff", "TIFF Image (*.tiff *.tif)", true, false, 0, false},
+    {"ICO", "ico", "ICO Image (*.ico)", true, false, 256, false},
+    {"ICNS", "icns", "ICNS Image (*.icns)", true, false, 1024, true},
+};
+inline constexpr int iconFormatCount = int(std::size(imageFormats));
+inline constexpr int graphicFormatCount = 4;
+
+// The format at a combo box index, null outside the `count` formats the box offers.
+const ImageFormat* formatAt(int index, int count = iconFormatCount);
+// The format of a writer's format name ("PNG" ... "ICNS", any case), null for any other.
+const ImageFormat* formatNamed(const char* name);
+// The format a file name's extension names (jpeg and tif too), PNG for any other.
+const ImageFormat& formatForPath(const QString& path);
+// Whether the format's container holds a side x side picture.
+bool holds(const ImageFormat& format, int side);
+
+// Encodes `image` in `format` and writes it to `path` with Files::write, so a failure leaves what
+// was at `path` before. A format without alpha gets the image flattened onto white first. The
+// file counts as written only when the encoded image reads back at `expected` size; the result
+// says why a file was not written. Safe to call from several threads at once.
+Files::Result writeImageFile(const QString& path, const QImage& image, const ImageFormat& format, int quality,
+                             QSize expected);
+
+} // namespace Export

@@ -1,0 +1,116 @@
+// Android: legacy and round launcher icons, the adaptive icon's three layers at every density, the
+// XML that ties them together, and the Play Store icon.
+#include "packages/layers.h"
+#include "packages/previewsheet.h"
+#include "packages/targets.h"
+
+#include <QPainter>
+
+#include <cmath>
+
+namespace Packages {
+
+namespace {
+
+// The legacy round icon (1024): the design in a circle, its content shrunk to fit it.
+QImage roundIcon(const Sources& s)
+{
+    const QImage content = placed(s.foreground(), fittedFrame(canvasFrame, s.reach(), 0.5), canvas);
+    QImage round = composed(backgroundLayer(s.design(), canvasFrame, canvas), content);
+    QImage mask(canvas, canvas, QImage::Format_ARGB32_Premultiplied);
+    mask.fill(Qt::transparent);
+    {
+        QPainter p(&mask);
+        p.setRenderHint(QPainter::Antialiasing);
+        p.setPen(Qt::NoPen);
+        p.setBrush(Qt::black);
+        p.drawEllipse(canvasFrame);
+    }
+    QPainter p(&round);
+    p.setCompositionMode(QPainter::CompositionMode_DestinationIn);
+    p.drawImage(0, 0, mask);
+    p.end();
+    return round;
+}
+
+} // namespace
+
+Jobs androidFiles(const Sources& s)
+{
+    const struct
+    {
+        const char* density;
+        int legacy, adaptive;
+    } densities[] = {{"mdpi", 48, 108},
+                     {"hdpi", 72, 162},
+                     {"xhdpi", 96, 216},
+                     {"xxhdpi", 144, 324},
+                     {"xxxhdpi", 192, 432}};
+    const QImage icon = s.icon(), round = roundIcon(s);
+    Jobs jobs;
+    for (const auto& d : densities) {
+        const QString dir = QStringLiteral("res/mipmap-") + QLatin1String(d.density) + QLatin1Char('/');
+        const int legacy = d.legacy, adaptive = d.adaptive;
+        jobs << pngJob(dir + QStringLiteral("ic_launcher.png"), [=] { return scaled(icon, legacy); })
+             << pngJob(dir + QStringLiteral("ic_launcher_round.png"), [=] { return scaled(round, legacy); })
+             << pngJob(dir + QStringLiteral("ic_launcher_foreground.png"),
+                       [&s, adaptive] { return s.adaptiveForeground(adaptive); })
+             << pngJob(dir + QStringLiteral("ic_launcher_background.png"),
+                       [&s, adaptive] { return s.adaptiveBackground(adaptive); })
+             << pngJob(dir + QStringLiteral("ic_launcher_monochrome.png"),
+                       [&s, adaptive] { return s.adaptiveMonochrome(adaptive); });
+    }
+    const QByteArray xml = "<?xml version=\"1.0\" encoding=\"utf-8\"?>\n"
+                           "<adaptive-icon xmlns:android=\"http://schemas.android.com/apk/res/android\">\n"
+                           "    <background android:drawable=\"@mipmap/ic_launcher_background\" />\n"
+                           "    <foreground android:drawable=\"@mipmap/ic_launcher_foreground\" />\n"
+                           "    <monochrome android:drawable=\"@mipmap/ic_launcher_monochrome\" />\n"
+                           "</adaptive-icon>\n";
+    jobs << textJob(QStringLiteral("res/mipmap-anydpi-v26/ic_launcher.xml"), xml)
+         << textJob(QStringLiteral("res/mipmap-anydpi-v26/ic_launcher_round.xml"), xml)
+         // Google asks for 32 bits even though the icon is opaque.
+         << pngJob(QStringLiteral("playstore-icon.png"),
+                   [&s] { return s.opaqueIcon(512).convertToFormat(QImage::Format_ARGB32); });
+    return jobs;
+}
+
+QList<Panel> androidPanels(const Sources& s)
+{
+    // An adaptive icon shows the central 72 of its 108 dp: layers of 1.5 tiles, masked to a tile.
+    const int layer = tile * 3 / 2;
+    const QImage adaptive = composed(s.adaptiveBackground(layer), s.adaptiveForeground(layer));
+    const QRectF t = tileRect();
+    const double dp = tile / 72.0;
+    const QPainterPath masks[] = {roundedSquare(t, tile / 2.0), superellipse(t, 4), roundedSquare(t, 12 * dp),
+                                  teardrop(t)};
+    const char* maskNames[] = {"Circle", "Squircle", "Rounded square", "Teardrop"};
+    QList<Panel> panels;
+    for (int i = 0; i < 4; ++i) {
+        const QPainterPath mask = masks[i];
+        panels.append({QLatin1String(maskNames[i]), lightPanel, [=](QPainter& p) {
+                           centred(p, adaptive, layer, mask);
+                           // White under magenta dashes, so the outline shows on any colour.
+                           const QRectF safe = tileRect(int(std::round(66 * dp)));
+                           p.setBrush(Qt::NoBrush);
+                           p.setPen(QPen(QColor(255, 255, 255, 190), 3));
+                           p.drawEllipse(safe);
+                           p.setPen(QPen(QColor(230, 0, 120), 1.5, Qt::DashLine));
+                           p.drawEllipse(safe);
+                       }});
+    }
+    const QImage themed = painted(s.adaptiveMonochrome(layer), QColor(0x04, 0x1e, 0x49));
+    const QPainterPath circle = masks[0];
+    panels.append({QStringLiteral("Themed (monochrome)"), QColor(0x3b, 0x4a, 0x6b), [=](QPainter& p) {
+                       p.setPen(Qt::NoPen);
+                       p.setBrush(QColor(0xd3, 0xe3, 0xfd));
+                       p.drawPath(circle);
+                       centred(p, themed, layer, circle);
+                   }});
+    const QImage legacy = scaled(s.icon(), 96), round = scaled(roundIcon(s), 96);
+    panels.append(
+        {QStringLiteral("Legacy square"), lightPanel, [=](QPainter& p) { centred(p, legacy, 96); }});
+    panels.append({QStringLiteral("Legacy round"), lightPanel, [=](QPainter& p) { centred(p, round, 96); }});
+    return panels;
+}
+
+} // namespace Packages

@@ -1,0 +1,71 @@
+// iOS: the App Store icon of the asset catalogue, with its dark and tinted variants.
+#include "packages/layers.h"
+#include "packages/previewsheet.h"
+#include "packages/targets.h"
+
+#include <QPainter>
+
+namespace Packages {
+
+Jobs iosFiles(const Sources& s)
+{
+    const QString dir = QStringLiteral("AppIcon.appiconset/");
+    return {pngJob(dir + QStringLiteral("AppIcon-1024.png"), [&s] { return s.opaqueIcon(canvas); }),
+            pngJob(dir + QStringLiteral("AppIcon-1024-dark.png"), [&s] { return s.iosDark(); }),
+            pngJob(dir + QStringLiteral("AppIcon-1024-tinted.png"), [&s] { return s.iosTinted(); }),
+            textJob(dir + QStringLiteral("Contents.json"), R"({
+  "images" : [
+    {
+      "filename" : "AppIcon-1024.png",
+      "idiom" : "universal",
+      "platform" : "ios",
+      "size" : "1024x1024"
+    },
+    {
+      "appearances" : [ { "appearance" : "luminosity", "value" : "dark" } ],
+      "filename" : "AppIcon-1024-dark.png",
+      "idiom" : "universal",
+      "platform" : "ios",
+      "size" : "1024x1024"
+    },
+    {
+      "appearances" : [ { "appearance" : "luminosity", "value" : "tinted" } ],
+      "filename" : "AppIcon-1024-tinted.png",
+      "idiom" : "universal",
+      "platform" : "ios",
+      "size" : "1024x1024"
+    }
+  ],
+  "info" : {
+    "author" : "xcode",
+    "version" : 1
+  }
+}
+)")};
+}
+
+QList<Panel> iosPanels(const Sources& s)
+{
+    const QRectF t = tileRect();
+    const QPainterPath shape = superellipse(t, 5);
+    const QImage light = s.opaqueIcon(canvas), dark = s.iosDark();
+    const QImage tinted = painted(s.iosTinted(), QColor(0xff, 0xb3, 0x40), true);
+    return {
+        {QStringLiteral("iOS light"), lightPanel, [=](QPainter& p) { centred(p, light, tile, shape); }},
+        {QStringLiteral("iOS dark"), QColor(0x10, 0x10, 0x12),
+         [=](QPainter& p) {
+             QLinearGradient plate(t.topLeft(), t.bottomLeft());
+             plate.setColorAt(0, QColor(0x3a, 0x3a, 0x3c));
+             plate.setColorAt(1, QColor(0x16, 0x16, 0x18));
+             p.fillPath(shape, plate);
+             centred(p, dark, tile, shape);
+         }},
+        {QStringLiteral("iOS tinted"), QColor(0x10, 0x10, 0x12),
+         [=](QPainter& p) {
+             p.fillPath(shape, QColor(0x1c, 0x1c, 0x1e));
+             centred(p, tinted, tile, shape);
+         }},
+    };
+}
+
+} // namespace Packages

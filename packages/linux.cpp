@@ -1,0 +1,36 @@
+// The Linux desktop: the hicolor theme's sizes and a script that installs them.
+#include "packages/layers.h"
+#include "packages/targets.h"
+
+namespace Packages {
+
+Jobs linuxFiles(const Sources& s)
+{
+    const QImage icon = s.icon();
+    const QString id = s.options().appId;
+    Jobs jobs;
+    QString lines;
+    for (int size : {16, 22, 24, 32, 48, 64, 128, 256, 512}) {
+        const QString file = QStringLiteral("hicolor/%1x%1/apps/%2.png").arg(size).arg(id);
+        jobs << pngJob(file, [=] { return scaled(icon, size); });
+        lines += QStringLiteral("install -Dm644 \"$here/%1\" \"$prefix/icons/%1\"\n").arg(file);
+    }
+    jobs << textJob(
+        QStringLiteral("install-icons.sh"),
+        QStringLiteral("#!/bin/sh\n"
+                       "# Installs the icon \"%1\" into the hicolor theme; name it in the desktop entry\n"
+                       "# as Icon=%1.\n"
+                       "#   ./install-icons.sh [DATA_DIR]   (default ~/.local/share; /usr/share "
+                       "system-wide)\n"
+                       "set -e\n"
+                       "here=$(dirname \"$0\")\n"
+                       "prefix=${1:-${XDG_DATA_HOME:-$HOME/.local/share}}\n"
+                       "%2"
+                       "touch \"$prefix/icons/hicolor\"\n"
+                       "gtk-update-icon-cache -q -t \"$prefix/icons/hicolor\" 2>/dev/null || true\n")
+            .arg(id, lines)
+            .toUtf8());
+    return jobs;
+}
+
+} // namespace Packages

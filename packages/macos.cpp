@@ -1,0 +1,100 @@
+// macOS: the application's .icns, the design as the body of the platform's icon grid in its
+// continuous-curvature shape with the template's shadow.
+#include "packages/containers.h"
+#include "packages/layers.h"
+#include "packages/previewsheet.h"
+#include "packages/targets.h"
+
+#include <QPainter>
+
+namespace Packages {
+
+namespace {
+
+// The macOS icon shape: a rounded square with continuous curvature (a superellipse of degree 5,
+// whose corners match the platform template's 22.5 % radius) filling `body`.
+QPainterPath macosShape(const QRectF& body)
+{
+    return superellipse(body, 5);
+}
+
+// The 1024 macOS icon: the design as the 824 x 824 body of the platform's grid, in its icon shape
+// with the template's soft shadow below. A transparent design stands on `plate`. With
+// `keepCorners` the body keeps the design's own corners instead of the macOS shape.
+QImage macosIcon(const IconDesign& design, bool keepCorners, const QColor& plate)
+{
+    // The template's grid: an 824 body 100 pixels in, a shadow 12 down that softens over ~10.
+    const QRectF body(100, 100, 824, 824);
+    const double k = body.width() / canvas;
+    QPainterPath shape;
+    if (keepCorners)
+        shape.addRoundedRect(body, design.cornerCurvature * k, design.cornerCurvature * k);
+    else
+        shape = macosShape(body);
+
+    QImage front = transparentImage(canvas);
+    {
+        QPainter p(&front);
+        p.setRenderHint(QPainter::Antialiasing);
+        p.setRenderHint(QPainter::SmoothPixmapTransform);
+        if (transparentBackground(design))
+            p.fillPath(shape, plate);
+        if (keepCorners) {
+            // The design as it is, corners and all, only smaller.
+            p.drawImage(body.topLeft(), scaled(rendered(design), int(body.width())));
+        } else {
+            p.setClipPath(shape);
+            const QImage fill = backgroundLayer(design, canvasFrame, int(body.width()));
+            p.drawImage(body.topLeft(), composed(fill, scaled(foregroundLayer(design), int(body.width()))));
+        }
+    }
+    QImage mask = transparentImage(canvas);
+    {
+        QPainter p(&mask);
+        p.setRenderHint(QPainter::Antialiasing);
+        p.fillPath(shape, QColor(0, 0, 0, 77)); // 30 % black
+    }
+    // Blurred by going down to a sixteenth and smoothly back up.
+    const QImage shadow =
+        mask.scaled(canvas / 16, canvas / 16, Qt::IgnoreAspectRatio, Qt::SmoothTransformation)
+            .scaled(canvas, canvas, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+    QImage out = transparentImage(canvas);
+    QPainter p(&out);
+    p.drawImage(0, 12, shadow);
+    p.drawImage(0, 0, front);
+    return out;
+}
+
+QImage macosIcon(const Sources& s)
+{
+    return macosIcon(s.design(), s.options().macosKeepCorners, s.plate());
+}
+
+} // namespace
+
+Jobs macosFiles(const Sources& s)
+{
+    const QImage full = macosIcon(s);
+    return {{QStringLiteral("AppIcon.icns"), [full] {
+                 const QList<QPair<QByteArray, int>> types = {
+                     {"icp4", 16},   {"icp5", 32}, {"icp6", 64}, {"ic07", 128}, {"ic08", 256}, {"ic09", 512},
+                     {"ic10", 1024}, {"ic11", 32}, {"ic12", 64}, {"ic13", 256}, {"ic14", 512}};
+                 QList<QPair<QByteArray, QImage>> entries;
+                 for (const auto& t : types)
+                     entries.append({t.first, t.second == canvas ? full : scaled(full, t.second)});
+                 return icnsFile(entries);
+             }}};
+}
+
+QList<Panel> macosPanels(const Sources& s)
+{
+    const QImage mac = macosIcon(s);
+    return {
+        {QStringLiteral("macOS, light"), QColor(0xf0, 0xf0, 0xf2),
+         [=](QPainter& p) { centred(p, mac, cell); }},
+        {QStringLiteral("macOS, dark"), QColor(0x2b, 0x2b, 0x2e),
+         [=](QPainter& p) { centred(p, mac, cell); }},
+    };
+}
+
+} // namespace Packages

@@ -1,0 +1,115 @@
+#include "packages/package.h"
+
+#include "base/parallel.h"
+#include "packages/containers.h"
+#include "packages/layers.h"
+#include "packages/targets.h"
+
+#include <QDir>
+#include <QFileInfo>
+
+#include <set>
+
+namespace Packages {
+
+const QList<Target>& targets()
+{
+    static const QList<Target> table = {
+        {"android",
+         "res/mipmap-*/: launcher and round icons, the adaptive foreground (fitted into the 66 dp safe "
+         "zone), "
+         "background (opaque) and monochrome layers and their XML; playstore-icon.png (512, 32-bit, opaque)",
+         androidFiles, 0, "Android: adaptive icon under four launcher masks, dashed: the 66 dp safe zone",
+         androidPanels},
+        {"ios",
+         "AppIcon.appiconset/: the 1024 App Store icon without alpha, its dark and tinted variants "
+         "(glyphs kept legible) and Contents.json",
+         iosFiles, 1, "iOS light, dark and tinted", iosPanels},
+        {"macos", "AppIcon.icns, 16 to 1024 pixels: the body in the macOS shape with its shadow", macosFiles,
+         1, "macOS on light and dark", macosPanels},
+        {"windows", "app.ico, 16 to 256 pixels", windowsFiles, 1, "", nullptr},
+        {"web",
+         "favicon.ico, favicon-16/32.png, apple-touch-icon.png, icon-192/512.png, full-bleed "
+         "icon-maskable-192/512.png, icon-monochrome-512.png, manifest.webmanifest and head-snippet.html",
+         webFiles, 1, "favicon at 1:1", webPanels},
+        {"linux", "hicolor/NxN/apps/APPID.png for 16 to 512 and install-icons.sh", linuxFiles, 1, "",
+         nullptr},
+    };
+    return table;
+}
+
+QStringList targetNames()
+{
+    QStringList names;
+    for (const Target& target : targets())
+        names << QLatin1String(target.name);
+    return names;
+}
+
+Job pngJob(const QString& path, std::function<QImage()> image)
+{
+    return {path, [image] { return pngBytes(image()); }};
+}
+
+Job textJob(const QString& path, const QByteArray& bytes)
+{
+    return {path, [bytes] { return bytes; }};
+}
+
+QList<QImage> sizes(const QImage& icon, std::initializer_list<int> list)
+{
+    QList<QImage> images;
+    for (int s : list)
+        images.append(scaled(icon, s));
+    return images;
+}
+
+QString colorName(const QColor& color)
+{
+    return color.name(QColor::HexRgb);
+}
+
+Files::Outcome writePackage(const IconDesign& design, const QString& folder, const QStringList& chosen,
+                            const Options& options)
+{
+    const Sources sources(design, options);
+    Jobs jobs;
+    for (const Target& target : targets()) {
+        if (!chosen.contains(QLatin1String(target.name)))
+            continue;
+        const QString dir =
+            chosen.size() > 1 ? folder + QLatin1Char('/') + QLatin1String(target.name) : folder;
+        for (Job job : target.files(sources)) {
+            job.path = dir + QLatin1Char('/') + job.path;
+            jobs.append(job);
+        }
+    }
+
+    // The folders first, on this thread; then the files on all cores.
+    std::set<QString> folders;
+    for (const Job& job : jobs)
+        folders.insert(QFileInfo(job.path).path());
+    QStringList missing;
+    for (const QString& f : folders)
+        if (!QDir().mkpath(f))
+            missing << f;
+    QVector<Files::Result> results(jobs.size());
+    parallelFor(jobs.size(), [&](int i) {
+        const QString dir = QFileInfo(jobs[i].path).path();
+        if (missing.contains(dir)) {
+            results[i] =
+                Files::Result::failure(QStringLiteral("the folder %1 could not be created").arg(dir));
+            return;
+        }
+        const QByteArray bytes = jobs[i].bytes();
+        results[i] = bytes.isEmpty()
+                         ? Files::Result::failure(QStringLiteral("the image could not be encoded"))
+                         : Files::write(jobs[i].path, bytes);
+    });
+    Files::Outcome outcome;
+    for (int i = 0; i < jobs.size(); ++i)
+        outcome.add(jobs[i].path, results[i]);
+    return outcome;
+}
+
+} // namespace Packages

@@ -1,0 +1,80 @@
+#pragma once
+
+#include "base/fileio.h"
+#include "design/icondesign.h"
+
+#include <QColor>
+#include <QImage>
+#include <QString>
+#include <QStringList>
+
+#include <functional>
+
+class QPainter;
+
+// Ready-to-drop icon folders for each platform, derived from a design, and a preview sheet that
+// shows the icon as those platforms do.
+namespace Packages {
+
+// Choices a design does not make itself.
+struct Options
+{
+    QColor background = Qt::white;        // behind a transparent design wherever a platform wants opaque
+    QString name = QStringLiteral("App"); // the web app's name
+    QColor themeColor;  // the web app's theme colour; invalid: the design's background colour
+    QColor splashColor; // the web manifest's background_color; invalid: as the theme colour
+    QString appId = QStringLiteral("app"); // the Linux icon name
+    bool macosKeepCorners = false;         // the design's own corners instead of the macOS shape
+    QColor iosDarkColor;   // the glyph colour of the iOS dark icon; invalid: the design's, lifted
+    QColor iosTintedColor; // the grey of the iOS tinted glyph (a colour counts by its grey)
+};
+
+class Sources;
+
+// One file of a package: where it goes (relative to the target's folder) and how its bytes are
+// made. Making them (scaling and encoding) is the costly part, so it runs on all cores once every
+// file of every target is known; it may only read the Sources.
+struct Job
+{
+    QString path;
+    std::function<QByteArray()> bytes;
+};
+using Jobs = QList<Job>;
+
+// One labelled picture of the preview sheet; `draw` paints it in panel coordinates.
+struct Panel
+{
+    QString label;
+    QColor background;
+    std::function<void(QPainter&)> draw;
+};
+
+// A platform the packages are made for. Adding one is a file with its two functions and a row of
+// the table.
+struct Target
+{
+    const char* name;
+    const char* summary; // one line: what the folder holds
+    // The target's files; runs on the calling thread.
+    Jobs (*files)(const Sources& sources);
+    // The preview sheet's row the target's panels join, and the words that row's title gives them.
+    int previewRow;
+    const char* previewTitle;
+    QList<Panel> (*panels)(const Sources& sources); // null: none
+};
+// In the order targets are written, listed and shown.
+const QList<Target>& targets();
+// The names of targets(), in order.
+QStringList targetNames();
+
+// Writes the packages of `chosen` (names from targetNames()) into `folder`: a single target
+// straight into it, several each into a sub-folder of its own name. The files are encoded and
+// written on all cores; each is written whole or not at all.
+Files::Outcome writePackage(const IconDesign& design, const QString& folder, const QStringList& chosen,
+                            const Options& options = Options());
+
+// One picture of the icon as the platforms show it, each target's panels in its row under a
+// title, each labelled.
+QImage previewSheet(const IconDesign& design, const Options& options = Options());
+
+} // namespace Packages

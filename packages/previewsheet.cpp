@@ -1,0 +1,161 @@
+// The preview sheet: the icon as each platform shows it, so that safe zones, themed and dark
+// variants are seen rather than read about.
+#include "packages/previewsheet.h"
+
+#include "packages/package.h"
+#include "packages/sources.h"
+
+#include <QPainter>
+
+#include <algorithm>
+#include <map>
+
+namespace Packages {
+
+namespace {
+
+constexpr int gap = 16;
+constexpr int labelHeight = 22;
+constexpr int sectionHeight = 30;
+
+class Sheet
+{
+  public:
+    Sheet(int columns, int rows)
+        : image(gap + columns * (cell + gap), rows * (sectionHeight + cell + labelHeight) + (rows + 1) * gap,
+                QImage::Format_ARGB32)
+    {
+        image.fill(QColor(0xf7, 0xf7, 0xf9));
+        p.begin(&image);
+        p.setRenderHint(QPainter::Antialiasing);
+        p.setRenderHint(QPainter::SmoothPixmapTransform);
+        QFont font = p.font();
+        font.setPixelSize(13);
+        p.setFont(font);
+    }
+    QImage finish()
+    {
+        p.end();
+        return image;
+    }
+
+    void section(const QString& title)
+    {
+        x = gap;
+        QFont bold = p.font();
+        bold.setBold(true);
+        p.save();
+        p.setFont(bold);
+        p.setPen(ink);
+        p.drawText(QRectF(gap, y, image.width(), sectionHeight), Qt::AlignLeft | Qt::AlignVCenter, title);
+        p.restore();
+        y += sectionHeight;
+    }
+    void endRow() { y += cell + labelHeight + gap; }
+
+    void panel(const Panel& panel)
+    {
+        p.save();
+        p.translate(x, y);
+        p.setPen(Qt::NoPen);
+        p.setBrush(panel.background);
+        p.drawRoundedRect(QRectF(0, 0, cell, cell), 10, 10);
+        p.setClipRect(QRectF(0, 0, cell, cell));
+        panel.draw(p);
+        p.setClipping(false);
+        p.setPen(ink);
+        p.drawText(QRectF(0, cell, cell, labelHeight), Qt::AlignCenter, panel.label);
+        p.restore();
+        x += cell + gap;
+    }
+
+  private:
+    QImage image;
+    QPainter p;
+    int x = gap, y = gap;
+};
+
+struct Row
+{
+    QStringList titles;
+    QList<Panel> panels;
+};
+
+} // namespace
+
+QRectF tileRect(int side)
+{
+    const double at = (cell - side) / 2.0;
+    return QRectF(at, at, side, side);
+}
+
+void centred(QPainter& p, const QImage& picture, int side, const QPainterPath& shape)
+{
+    p.save();
+    if (!shape.isEmpty())
+        p.setClipPath(shape, Qt::IntersectClip);
+    const int at = (cell - side) / 2;
+    p.drawImage(QRect(at, at, side, side), picture);
+    p.restore();
+}
+
+QImage painted(const QImage& glyph, const QColor& colour, bool byGrey)
+{
+    QImage out = glyph.convertToFormat(QImage::Format_ARGB32);
+    for (int y = 0; y < out.height(); ++y) {
+        QRgb* line = reinterpret_cast<QRgb*>(out.scanLine(y));
+        for (int x = 0; x < out.width(); ++x) {
+            const int g = byGrey ? qGray(line[x]) : 255;
+            line[x] = qRgba(colour.red() * g / 255, colour.green() * g / 255, colour.blue() * g / 255,
+                            qAlpha(line[x]));
+        }
+    }
+    return out;
+}
+
+QPainterPath roundedSquare(const QRectF& r, double radius)
+{
+    QPainterPath path;
+    path.addRoundedRect(r, radius, radius);
+    return path;
+}
+
+QPainterPath teardrop(const QRectF& r)
+{
+    const double big = r.width() / 2, small = r.width() / 10;
+    QPainterPath path;
+    path.moveTo(r.left() + big, r.top());
+    path.arcTo(QRectF(r.left(), r.top(), 2 * big, 2 * big), 90, 90);
+    path.arcTo(QRectF(r.left(), r.bottom() - 2 * big, 2 * big, 2 * big), 180, 90);
+    path.lineTo(r.right() - small, r.bottom());
+    path.arcTo(QRectF(r.right() - 2 * small, r.bottom() - 2 * small, 2 * small, 2 * small), 270, 90);
+    path.arcTo(QRectF(r.right() - 2 * big, r.top(), 2 * big, 2 * big), 0, 90);
+    path.closeSubpath();
+    return path;
+}
+
+QImage previewSheet(const IconDesign& design, const Options& options)
+{
+    const Sources sources(design, options);
+    std::map<int, Row> rows;
+    for (const Target& target : targets()) {
+        if (!target.panels)
+            continue;
+        Row& row = rows[target.previewRow];
+        row.titles << QLatin1String(target.previewTitle);
+        row.panels += target.panels(sources);
+    }
+    int columns = 0;
+    for (const auto& row : rows)
+        columns = std::max(columns, int(row.second.panels.size()));
+    Sheet sheet(columns, int(rows.size()));
+    for (const auto& row : rows) {
+        sheet.section(row.second.titles.join(QStringLiteral("; ")));
+        for (const Panel& panel : row.second.panels)
+            sheet.panel(panel);
+        sheet.endRow();
+    }
+    return sheet.finish();
+}
+
+} // namespace Packages

@@ -1,0 +1,30 @@
+#pragma once
+
+// What the targets' preview panels draw with: the panel's size and the shapes and tints the
+// platforms put on an icon.
+#include <QColor>
+#include <QImage>
+#include <QPainterPath>
+#include <QRectF>
+
+class QPainter;
+
+namespace Packages {
+
+constexpr int tile = 144; // one shown icon, in sheet pixels
+constexpr int cell = 176; // its panel, label excluded
+const QColor lightPanel(0xe8, 0xea, 0xf0), darkPanel(0x20, 0x21, 0x24), ink(0x30, 0x30, 0x36);
+
+// The square of `side` sheet pixels centred in the panel.
+QRectF tileRect(int side = tile);
+// Draws `picture` centred in the panel, `side` pixels wide, clipped to `shape` when it is not empty.
+void centred(QPainter& p, const QImage& picture, int side, const QPainterPath& shape = QPainterPath());
+// `glyph` in `colour`, its alpha kept (how launchers and iOS paint themed and tinted glyphs); by
+// its grey, each pixel darkened by its own tone.
+QImage painted(const QImage& glyph, const QColor& colour, bool byGrey = false);
+
+QPainterPath roundedSquare(const QRectF& r, double radius);
+// A circle whose bottom-right corner is a small rounding: the teardrop launchers use.
+QPainterPath teardrop(const QRectF& r);
+
+} // namespace Packages

@@ -1,0 +1,65 @@
+#include "packages/sources.h"
+
+#include "packages/layers.h"
+#include "render/iconrenderer.h"
+
+namespace Packages {
+
+Sources::Sources(const IconDesign& design, const Options& options)
+    : d(design), o(options),
+      iconImage(renderIcon(design).toImage().convertToFormat(QImage::Format_ARGB32_Premultiplied)),
+      foregroundImage(foregroundLayer(design)), monochromeImage(monochromeLayer(design)),
+      // The monochrome shape never reaches past the foreground, so one frame fits both.
+      inkReach(Packages::inkReach(foregroundImage))
+{
+}
+
+QColor Sources::themeColor() const
+{
+    if (o.themeColor.isValid())
+        return o.themeColor;
+    if (d.useBackgroundColor)
+        return d.backgroundColor;
+    if (d.useBackgroundGradient)
+        return d.gradientStartColor;
+    return o.background;
+}
+
+QImage Sources::adaptiveForeground(int size) const
+{
+    return placed(foreground(), fittedFrame(adaptiveFrame, reach(), adaptiveSafeRadius), size);
+}
+
+QImage Sources::adaptiveMonochrome(int size) const
+{
+    return placed(monochrome(), fittedFrame(adaptiveFrame, reach(), adaptiveSafeRadius), size);
+}
+
+QImage Sources::adaptiveBackground(int size) const
+{
+    return backgroundLayer(d, adaptiveFrame, size, plate());
+}
+
+QImage Sources::opaqueIcon(int size) const
+{
+    return opaque(composed(backgroundLayer(d, canvasFrame, size, plate()), scaled(foreground(), size)),
+                  plate());
+}
+
+QImage Sources::maskableIcon(int size) const
+{
+    const QRectF frame = fittedFrame(canvasFrame, reach(), maskableSafeRadius);
+    return composed(backgroundLayer(d, frame, size, plate()), placed(foreground(), frame, size));
+}
+
+QImage Sources::iosDark() const
+{
+    return darkGlyph(foreground(), o.iosDarkColor);
+}
+
+QImage Sources::iosTinted() const
+{
+    return tintedGlyph(foreground(), o.iosTintedColor);
+}
+
+} // namespace Packages

@@ -1,0 +1,55 @@
+#pragma once
+
+#include "design/icondesign.h"
+#include "packages/package.h"
+
+#include <QColor>
+#include <QImage>
+#include <QRectF>
+
+// The pictures every platform package is made of, drawn once from one design.
+namespace Packages {
+
+// Renders the icon, its foreground (picture and text on transparency), the foreground's monochrome
+// shape and the ink's reach when constructed, on the constructing thread; from then on it is
+// read-only, and every picture derived from it may be made on any thread at once.
+class Sources
+{
+  public:
+    Sources(const IconDesign& design, const Options& options);
+
+    const IconDesign& design() const { return d; }
+    const Options& options() const { return o; }
+    // A transparent design's plate, and the colour the web manifest names.
+    QColor plate() const { return o.background; }
+    QColor themeColor() const;
+
+    // The icon as the design draws it, 1024 x 1024.
+    const QImage& icon() const { return iconImage; }
+    // Picture and text on transparency, and their monochrome shape, on the 1024 canvas.
+    const QImage& foreground() const { return foregroundImage; }
+    const QImage& monochrome() const { return monochromeImage; }
+    // How far the foreground's ink reaches from the canvas centre, in canvas pixels.
+    double reach() const { return inkReach; }
+
+    // Android adaptive layers at size x size (108 dp): the foreground and monochrome shrunk, when
+    // they reach farther, into the 66 dp safe circle; the background full-bleed and opaque.
+    QImage adaptiveForeground(int size) const;
+    QImage adaptiveMonochrome(int size) const;
+    QImage adaptiveBackground(int size) const;
+    // An opaque icon on the plate at size x size (the App Store, Play Store and touch icons).
+    QImage opaqueIcon(int size) const;
+    // A web maskable icon: full-bleed, opaque, the content inside the central 80 % circle.
+    QImage maskableIcon(int size) const;
+    // The glyphs of the iOS dark and tinted icons.
+    QImage iosDark() const;
+    QImage iosTinted() const;
+
+  private:
+    IconDesign d;
+    Options o;
+    QImage iconImage, foregroundImage, monochromeImage;
+    double inkReach = 0;
+};
+
+} // namespace Packages

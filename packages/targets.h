@@ -1,0 +1,36 @@
+#pragma once
+
+// What the target files share: the files and panels of each target (the table in package.cpp lists
+// them), and the helpers they make them with.
+#include "packages/package.h"
+#include "packages/sources.h"
+
+#include <QByteArray>
+#include <QImage>
+#include <QString>
+
+#include <functional>
+
+namespace Packages {
+
+Jobs androidFiles(const Sources& s);
+QList<Panel> androidPanels(const Sources& s);
+Jobs iosFiles(const Sources& s);
+QList<Panel> iosPanels(const Sources& s);
+Jobs macosFiles(const Sources& s);
+QList<Panel> macosPanels(const Sources& s);
+Jobs windowsFiles(const Sources& s);
+Jobs webFiles(const Sources& s);
+QList<Panel> webPanels(const Sources& s);
+Jobs linuxFiles(const Sources& s);
+
+// A PNG file (sRGB-tagged) of the image `image` makes when the job runs.
+Job pngJob(const QString& path, std::function<QImage()> image);
+// A file of fixed bytes.
+Job textJob(const QString& path, const QByteArray& bytes);
+// `icon` scaled to each size.
+QList<QImage> sizes(const QImage& icon, std::initializer_list<int> list);
+// The colour as the web and the manifest write it: #rrggbb.
+QString colorName(const QColor& color);
+
+} // namespace Packages

@@ -1,0 +1,97 @@
+// The web: favicons, the touch icon, the manifest's icons (any, maskable, monochrome), the
+// manifest itself and the head snippet that links them.
+#include "packages/containers.h"
+#include "packages/layers.h"
+#include "packages/previewsheet.h"
+#include "packages/targets.h"
+
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QPainter>
+
+namespace Packages {
+
+namespace {
+
+QByteArray webManifest(const Sources& s)
+{
+    QJsonArray icons;
+    auto entry = [&icons](const char* src, int size, const char* purpose) {
+        icons.append(QJsonObject{{QStringLiteral("src"), QLatin1String(src)},
+                                 {QStringLiteral("sizes"), QStringLiteral("%1x%1").arg(size)},
+                                 {QStringLiteral("type"), QStringLiteral("image/png")},
+                                 {QStringLiteral("purpose"), QLatin1String(purpose)}});
+    };
+    entry("icon-192.png", 192, "any");
+    entry("icon-512.png", 512, "any");
+    entry("icon-maskable-192.png", 192, "maskable");
+    entry("icon-maskable-512.png", 512, "maskable");
+    entry("icon-monochrome-512.png", 512, "monochrome");
+    const QColor splash = s.options().splashColor.isValid() ? s.options().splashColor : s.themeColor();
+    const QJsonObject manifest{
+        {QStringLiteral("name"), s.options().name},
+        {QStringLiteral("short_name"), s.options().name},
+        {QStringLiteral("start_url"), QStringLiteral("/")},
+        {QStringLiteral("display"), QStringLiteral("standalone")},
+        {QStringLiteral("theme_color"), colorName(s.themeColor())},
+        {QStringLiteral("background_color"), colorName(splash)},
+        {QStringLiteral("icons"), icons},
+    };
+    return QJsonDocument(manifest).toJson(QJsonDocument::Indented);
+}
+
+} // namespace
+
+Jobs webFiles(const Sources& s)
+{
+    const QImage icon = s.icon();
+    Jobs jobs;
+    jobs << Job{QStringLiteral("favicon.ico"), [icon] { return icoFile(sizes(icon, {16, 32, 48})); }};
+    for (int size : {16, 32})
+        jobs << pngJob(QStringLiteral("favicon-%1.png").arg(size), [=] { return scaled(icon, size); });
+    for (int size : {192, 512}) {
+        jobs << pngJob(QStringLiteral("icon-%1.png").arg(size), [=] { return scaled(icon, size); })
+             << pngJob(QStringLiteral("icon-maskable-%1.png").arg(size),
+                       [&s, size] { return s.maskableIcon(size); });
+    }
+    jobs << pngJob(QStringLiteral("icon-monochrome-512.png"), [&s] { return scaled(s.monochrome(), 512); })
+         << pngJob(QStringLiteral("apple-touch-icon.png"), [&s] { return s.opaqueIcon(180); })
+         << textJob(QStringLiteral("manifest.webmanifest"), webManifest(s))
+         << textJob(QStringLiteral("head-snippet.html"),
+                    QStringLiteral(
+                        "<link rel=\"icon\" href=\"/favicon.ico\" sizes=\"48x48\">\n"
+                        "<link rel=\"icon\" href=\"/favicon-32.png\" type=\"image/png\" sizes=\"32x32\">\n"
+                        "<link rel=\"icon\" href=\"/favicon-16.png\" type=\"image/png\" sizes=\"16x16\">\n"
+                        "<link rel=\"apple-touch-icon\" href=\"/apple-touch-icon.png\">\n"
+                        "<link rel=\"manifest\" href=\"/manifest.webmanifest\">\n"
+                        "<meta name=\"theme-color\" content=\"%1\">\n")
+                        .arg(colorName(s.themeColor()))
+                        .toUtf8());
+    return jobs;
+}
+
+QList<Panel> webPanels(const Sources& s)
+{
+    const QImage favicons[] = {scaled(s.icon(), 16), scaled(s.icon(), 32)};
+    const QImage small = favicons[0], large = favicons[1];
+    QList<Panel> panels;
+    for (bool dark : {false, true})
+        panels.append(
+            {dark ? QStringLiteral("Favicon, dark tab") : QStringLiteral("Favicon, light tab"),
+             dark ? darkPanel : lightPanel, [=](QPainter& p) {
+                 p.setPen(Qt::NoPen);
+                 p.setBrush(dark ? QColor(0x35, 0x36, 0x3a) : Qt::white);
+                 p.drawRoundedRect(QRectF(12, 40, cell - 24, 34), 8, 8);
+                 p.drawRoundedRect(QRectF(12, 100, cell - 24, 50), 8, 8);
+                 // Whole pixels, not scaled: exactly what a browser tab and bookmark show.
+                 p.drawImage(QPoint(24, 49), small);
+                 p.drawImage(QPoint(24, 109), large);
+                 p.setPen(dark ? QColor(0xe8, 0xea, 0xed) : ink);
+                 p.drawText(QRectF(48, 40, cell - 60, 34), Qt::AlignVCenter, QStringLiteral("16 px"));
+                 p.drawText(QRectF(64, 100, cell - 76, 50), Qt::AlignVCenter, QStringLiteral("32 px"));
+             }});
+    return panels;
+}
+
+} // namespace Packages
