@@ -1,5 +1,7 @@
 #include "app/dialogs.h"
 
+#include <QDir>
+#include <QFileInfo>
 #include <QQueue>
 
 namespace Dialogs {
@@ -13,6 +15,21 @@ QVariant record(Call call)
 {
     calls.append(call);
     return answers.isEmpty() ? QVariant() : answers.dequeue();
+}
+
+// `dir`, or its nearest existing parent folder when it does not exist.
+QString startFolder(const QString& dir)
+{
+    if (dir.isEmpty())
+        return dir;
+    QString folder = QDir::cleanPath(dir);
+    while (!QFileInfo(folder).isDir()) {
+        const QString parent = QFileInfo(folder).path();
+        if (parent == folder)
+            return dir;
+        folder = parent;
+    }
+    return folder;
 }
 } // namespace
 
@@ -47,31 +64,43 @@ QList<Call> takeCalls()
 
 QString getOpenFileName(QWidget* parent, const QString& caption, const QString& dir, const QString& filter)
 {
+    const QString start = startFolder(dir);
     if (testing)
-        return record({QStringLiteral("open"), caption, dir, filter, parent, {}, {}}).toString();
-    return QFileDialog::getOpenFileName(parent, caption, dir, filter);
+        return record({QStringLiteral("open"), caption, start, filter, parent, {}, {}, {}, {}}).toString();
+    return QFileDialog::getOpenFileName(parent, caption, start, filter);
 }
 
-QString getSaveFileName(QWidget* parent, const QString& caption, const QString& dir, const QString& filter)
+QString getSaveFileName(QWidget* parent, const QString& caption, const QString& dir, const QString& filter,
+                        const QString& defaultSuffix)
 {
+    const QString start = startFolder(dir);
     if (testing)
-        return record({QStringLiteral("save"), caption, dir, filter, parent, {}, {}}).toString();
-    return QFileDialog::getSaveFileName(parent, caption, dir, filter);
+        return record({QStringLiteral("save"), caption, start, filter, parent, {}, {}, defaultSuffix, {}})
+            .toString();
+    if (defaultSuffix.isEmpty())
+        return QFileDialog::getSaveFileName(parent, caption, start, filter);
+    // The static function takes no default suffix: the same dialog, built by hand.
+    QFileDialog dialog(parent, caption, start, filter);
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    dialog.setDefaultSuffix(defaultSuffix);
+    return dialog.exec() == QDialog::Accepted ? dialog.selectedFiles().value(0) : QString();
 }
 
 QString getExistingDirectory(QWidget* parent, const QString& caption, const QString& dir,
                              QFileDialog::Options options)
 {
+    const QString start = startFolder(dir);
     if (testing)
-        return record({QStringLiteral("folder"), caption, dir, QString(), parent, {}, options}).toString();
-    return QFileDialog::getExistingDirectory(parent, caption, dir, options);
+        return record({QStringLiteral("folder"), caption, start, QString(), parent, {}, options, {}, {}})
+            .toString();
+    return QFileDialog::getExistingDirectory(parent, caption, start, options);
 }
 
 QColor getColor(const QColor& initial, QWidget* parent, const QString& title)
 {
     if (testing) {
         const QVariant answer =
-            record({QStringLiteral("color"), title, QString(), QString(), parent, initial, {}});
+            record({QStringLiteral("color"), title, QString(), QString(), parent, initial, {}, {}, {}});
         return answer.canConvert<QColor>() ? answer.value<QColor>() : QColor();
     }
     return QColorDialog::getColor(initial, parent, title);
@@ -81,7 +110,8 @@ QMessageBox::StandardButton question(QWidget* parent, const QString& title, cons
                                      QMessageBox::StandardButtons buttons)
 {
     if (testing) {
-        const QVariant answer = record({QStringLiteral("question"), title, text, QString(), parent, {}, {}});
+        const QVariant answer =
+            record({QStringLiteral("question"), title, text, QString(), parent, {}, {}, {}, {}});
         return answer.isValid() ? QMessageBox::StandardButton(answer.toInt()) : QMessageBox::No;
     }
     return QMessageBox::question(parent, title, text, buttons);
@@ -90,19 +120,26 @@ QMessageBox::StandardButton question(QWidget* parent, const QString& title, cons
 void information(QWidget* parent, const QString& title, const QString& text)
 {
     if (testing) {
-        record({QStringLiteral("information"), title, text, QString(), parent, {}, {}});
+        record({QStringLiteral("information"), title, text, QString(), parent, {}, {}, {}, {}});
         return;
     }
     QMessageBox::information(parent, title, text);
 }
 
-void warning(QWidget* parent, const QString& title, const QString& text)
+void warning(QWidget* parent, const QString& title, const QString& text, const QString& details)
 {
     if (testing) {
-        record({QStringLiteral("warning"), title, text, QString(), parent, {}, {}});
+        record({QStringLiteral("warning"), title, text, QString(), parent, {}, {}, {}, details});
         return;
     }
-    QMessageBox::warning(parent, title, text);
+    if (details.isEmpty()) {
+        QMessageBox::warning(parent, title, text);
+        return;
+    }
+    // The static function takes no details: the same box, built by hand.
+    QMessageBox box(QMessageBox::Warning, title, text, QMessageBox::Ok, parent);
+    box.setDetailedText(details);
+    box.exec();
 }
 
 void showModal(QDialog& dialog)
@@ -113,6 +150,8 @@ void showModal(QDialog& dialog)
                 QString(),
                 QString(),
                 dialog.parentWidget(),
+                {},
+                {},
                 {},
                 {}});
         return;

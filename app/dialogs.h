@@ -9,19 +9,26 @@
 #include <QVariant>
 
 // The one seam through which the program opens modal dialogs and message boxes. In normal runs each
-// call forwards its arguments unchanged to the toolkit's static function. In test mode nothing is
-// shown: every call is recorded, and answered from a queue (an empty queue answers "cancelled").
+// call forwards its arguments to the toolkit's static function (or builds the same dialog where the
+// static one cannot take an argument). In test mode nothing is shown: every call is recorded, and
+// answered from a queue (an empty queue answers "cancelled").
 namespace Dialogs {
 
+// The file dialogs open in `dir`, or, when it does not exist, in its nearest existing parent folder
+// (a missing folder would otherwise be taken for a file name to type in).
 QString getOpenFileName(QWidget* parent, const QString& caption, const QString& dir, const QString& filter);
-QString getSaveFileName(QWidget* parent, const QString& caption, const QString& dir, const QString& filter);
+// A name typed without an extension gets `defaultSuffix` when one is given (before the dialog's
+// own question whether to replace an existing file).
+QString getSaveFileName(QWidget* parent, const QString& caption, const QString& dir, const QString& filter,
+                        const QString& defaultSuffix = QString());
 QString getExistingDirectory(QWidget* parent, const QString& caption, const QString& dir,
                              QFileDialog::Options options);
 QColor getColor(const QColor& initial, QWidget* parent, const QString& title);
 QMessageBox::StandardButton question(QWidget* parent, const QString& title, const QString& text,
                                      QMessageBox::StandardButtons buttons);
 void information(QWidget* parent, const QString& title, const QString& text);
-void warning(QWidget* parent, const QString& title, const QString& text);
+// With `details`, the box offers them behind its "Show Details..." button.
+void warning(QWidget* parent, const QString& title, const QString& text, const QString& details = QString());
 // Runs a modal dialog with exec(); its result is not used.
 void showModal(QDialog& dialog);
 
@@ -35,6 +42,8 @@ struct Call
     QWidget* parent = nullptr;
     QVariant initial; // initial colour of a colour dialog
     QFileDialog::Options options;
+    QString suffix;  // a save dialog's default suffix
+    QString details; // a warning's details
 };
 void setTestMode(bool on);
 bool testMode();

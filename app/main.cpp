@@ -22,5 +22,9 @@ int main(int argc, char* argv[])
     QGuiApplication::setDesktopFileName(QStringLiteral(GLYPHWRIGHT_APP_ID));
     MainWindow window;
     window.show();
+    // A project file given as the one argument (as the desktop opens one) is loaded at once.
+    const QStringList arguments = QCoreApplication::arguments();
+    if (arguments.size() == 2 && !arguments[1].startsWith(QLatin1Char('-')))
+        window.loadProject(arguments[1]);
     return app.exec();
 }

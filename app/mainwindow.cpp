@@ -5,6 +5,7 @@
 #include "render/artwork.h"
 #include "ui/aboutdialog.h"
 #include "ui/mainwindowform.h"
+#include "ui/swatch.h"
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -56,6 +57,8 @@ MainWindow::MainWindow(QWidget* parent) : QMainWindow(parent), ui(new MainWindow
             ui->comboGraphicsFormat->addItem(QLatin1String(Export::imageFormats[i].name));
     }
     findSavedControls();
+    for (QListWidget* list : {ui->listImageFlat, ui->listImageColored, ui->listGraphics})
+        list->installEventFilter(this);
 
     resetDesign();
 }
@@ -67,7 +70,8 @@ MainWindow::~MainWindow()
 
 void MainWindow::applyApplicationLook()
 {
-    QApplication::setStyle(QStyleFactory::create(QStringLiteral("fusion")));
+    // Fusion, with colour swatches that show their colour exactly.
+    QApplication::setStyle(new SwatchStyle(QStyleFactory::create(QStringLiteral("fusion"))));
 
     const QColor lightGrey(230, 230, 230);
     const QColor skyBlue(135, 206, 250);

@@ -62,9 +62,14 @@ class MainWindow : public QMainWindow
     // Puts a project file's values into the controls; false when the file cannot be opened or is
     // not a project file (not a regular text file of sane size), in which case nothing changes.
     bool readProjectFile(const QString& path);
+    // Opens a project as Load Project does once its file is chosen: the design, the current file
+    // and the title, or a warning and nothing changed.
+    void loadProject(const QString& path);
 
   protected:
     void closeEvent(QCloseEvent* event) override;
+    // Keys that move the current row of a picture list count as a click on the new row.
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
   private slots:
     void on_actionNew_triggered();

@@ -73,6 +73,26 @@ void MainWindow::iconEdited()
     markDesignChanged();
 }
 
+bool MainWindow::eventFilter(QObject* watched, QEvent* event)
+{
+    auto* list = qobject_cast<QListWidget*>(watched);
+    if (event->type() != QEvent::KeyPress ||
+        (list != ui->listImageFlat && list != ui->listImageColored && list != ui->listGraphics))
+        return QMainWindow::eventFilter(watched, event);
+    // The list handles the key here, so that the row it moves to is seen at once: a picture chosen
+    // with the arrow keys is previewed, saved and exported like one clicked, once a step. (A key
+    // the list ignores still goes on to its parents.)
+    const int before = selectedRow(list);
+    static_cast<QObject*>(list)->event(event);
+    if (selectedRow(list) != before) {
+        if (list == ui->listGraphics)
+            on_listGraphics_itemClicked(list->currentItem());
+        else
+            iconEdited();
+    }
+    return true;
+}
+
 // Background
 void MainWindow::on_sliderBackgroundCornerCurvature_valueChanged(int)
 {

@@ -33,11 +33,20 @@ const ImageFormat& formatForPath(const QString& path)
     return imageFormats[0];
 }
 
-bool holds(const ImageFormat& format, int side)
+QString cannotHold(const ImageFormat& format, QSize size)
 {
-    if (format.largestSide > 0 && side > format.largestSide)
-        return false;
-    return !format.powerOfTwoAbove16 || side <= 16 || (side & (side - 1)) == 0;
+    if (format.largestSide == 0)
+        return QString();
+    const QString name = QLatin1String(format.name);
+    const int side = size.width();
+    if (size.height() != side)
+        return QStringLiteral("%1 holds square pictures only").arg(name);
+    if (side > format.largestSide)
+        return QStringLiteral("%1 holds at most %2 x %2 pixels").arg(name).arg(format.largestSide);
+    if (format.powerOfTwoAbove16 && side > 16 && (side & (side - 1)) != 0)
+        return QStringLiteral("%1 holds 16 x 16 pixels or less, or 32, 64, 128, 256, 512 or 1024 a side")
+            .arg(name);
+    return QString();
 }
 
 Files::Result writeImageFile(const QString& path, const QImage& image, const ImageFormat& format, int quality,
@@ -45,14 +54,10 @@ Files::Result writeImageFile(const QString& path, const QImage& image, const Ima
 {
     if (image.isNull())
         return Files::Result::failure(QStringLiteral("there is no image to write"));
-    const QString cannotHold = QStringLiteral("%1 cannot hold %2 x %3 pixels")
-                                   .arg(QLatin1String(format.name))
-                                   .arg(expected.width())
-                                   .arg(expected.height());
     // The icon containers hold squares of certain sizes only: no need to encode anything else.
-    const bool square = expected.width() == expected.height();
-    if (format.largestSide > 0 && !(square && holds(format, expected.width())))
-        return Files::Result::failure(cannotHold);
+    const QString tooBig = cannotHold(format, expected);
+    if (!tooBig.isEmpty())
+        return Files::Result::failure(tooBig);
     QImage source = image;
     if (!format.keepsAlpha && source.hasAlphaChannel()) {
         // Left to the writer, transparent pixels would come out black.
@@ -79,7 +84,10 @@ Files::Result writeImageFile(const QString& path, const QImage& image, const Ima
     if (!written.isValid())
         written = reader.read().size();
     if (written != expected)
-        return Files::Result::failure(cannotHold);
+        return Files::Result::failure(QStringLiteral("%1 cannot hold %2 x %3 pixels")
+                                          .arg(QLatin1String(format.name))
+                                          .arg(expected.width())
+                                          .arg(expected.height()));
     return Files::write(path, encoded);
 }
 

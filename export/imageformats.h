@@ -41,8 +41,9 @@ const ImageFormat* formatAt(int index, int count = iconFormatCount);
 const ImageFormat* formatNamed(const char* name);
 // The format a file name's extension names (jpeg and tif too), PNG for any other.
 const ImageFormat& formatForPath(const QString& path);
-// Whether the format's container holds a side x side picture.
-bool holds(const ImageFormat& format, int side);
+// Why the format's container cannot hold a picture of `size` ("ICO holds at most 256 x 256
+// pixels"); empty when it can.
+QString cannotHold(const ImageFormat& format, QSize size);
 
 // Encodes `image` in `format` and writes it to `path` with Files::write, so a failure leaves what
 // was at `path` before. A format without alpha gets the image flattened onto white first. The

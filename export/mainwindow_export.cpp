@@ -8,6 +8,21 @@
 #include "project/statemapping.h"
 #include "ui/mainwindowform.h"
 
+#include <QFileInfo>
+
+namespace {
+
+// One line a file that could not be written: its name and why.
+QString reasons(const QList<Files::Failure>& failed)
+{
+    QStringList lines;
+    for (const Files::Failure& f : failed)
+        lines << QFileInfo(f.path).fileName() + QStringLiteral(": ") + f.reason;
+    return lines.join(QLatin1Char('\n'));
+}
+
+} // namespace
+
 void MainWindow::on_buttonImageCustomBrowse_clicked()
 {
     const QString path =
@@ -40,7 +55,7 @@ void MainWindow::on_buttonSaveIcons_clicked()
     if (outcome.failed.isEmpty())
         Dialogs::information(this, QString(), tr("Icon(s) saved successfully."));
     else
-        Dialogs::warning(this, QString(), tr("Some icons could not be saved."));
+        Dialogs::warning(this, QString(), tr("Some icons could not be saved."), reasons(outcome.failed));
 }
 
 void MainWindow::on_buttonSaveImage_clicked()
@@ -53,8 +68,10 @@ void MainWindow::on_buttonSaveImage_clicked()
         return;
     rememberFolder(Folders::saveImage, Export::folderOf(path, QLatin1Char('/')));
 
-    if (Export::writeGraphic(graphicPixmap, path, plan))
+    const Files::Result written = Export::writeGraphic(graphicPixmap, path, plan);
+    if (written)
         Dialogs::information(this, QString(), tr("Image saved successfully."));
     else
-        Dialogs::warning(this, QString(), tr("The image could not be saved."));
+        Dialogs::warning(this, QString(), tr("The image could not be saved."),
+                         reasons({{path, written.error}}));
 }

@@ -179,8 +179,9 @@ void MainWindow::on_actionSaveProject_triggered()
 
 void MainWindow::on_actionSaveProjectAs_triggered()
 {
+    // A name typed without an extension gets ".ipr", so that Load Project lists the file.
     const QString path = Dialogs::getSaveFileName(this, tr("Save Project"), defaultProjectFolder(),
-                                                  tr("Glyphwright Project (*.ipr)"));
+                                                  tr("Glyphwright Project (*.ipr)"), QStringLiteral("ipr"));
     if (path.isNull() || path.isEmpty())
         return;
     projectFilePath = path;
@@ -191,8 +192,12 @@ void MainWindow::on_actionLoadProject_triggered()
 {
     const QString path = Dialogs::getOpenFileName(this, tr("Load Project"), defaultProjectFolder(),
                                                   tr("Glyphwright Project (*.ipr)"));
-    if (path.isEmpty())
-        return;
+    if (!path.isEmpty())
+        loadProject(path);
+}
+
+void MainWindow::loadProject(const QString& path)
+{
     // A file that is not a project must not wipe the design nor become the current project.
     if (!readProjectFile(path)) {
         Dialogs::warning(this, QString(), tr("The project file could not be opened."));

@@ -22,13 +22,28 @@ void fillList(QListWidget* list, int count, const std::function<QString(int)>& t
     list->setCurrentRow(0);
 }
 
-void showScaled(QLabel* label, const QPixmap& pixmap)
+// Scaled to the label's size in device pixels, so a high-density screen shows every pixel of it
+// rather than an enlarged low-resolution copy; on a light checkerboard where it is transparent.
+void showScaled(QLabel* label, const QPixmap& pixmap, bool checkerboard = false)
 {
-    // Scaled to the label's size in device pixels, so a high-density screen shows every pixel of
-    // it rather than an enlarged low-resolution copy.
     const qreal ratio = label->devicePixelRatioF();
     QPixmap shown = pixmap.scaled(QSize(label->width(), label->height()) * ratio, Qt::KeepAspectRatio,
                                   Qt::SmoothTransformation);
+    if (checkerboard && shown.hasAlphaChannel()) {
+        const int square = qRound(10 * ratio);
+        QPixmap tile(2 * square, 2 * square);
+        tile.fill(QColor(0xff, 0xff, 0xff));
+        QPainter tp(&tile);
+        tp.fillRect(0, 0, square, square, QColor(0xdc, 0xdc, 0xdc));
+        tp.fillRect(square, square, square, square, QColor(0xdc, 0xdc, 0xdc));
+        tp.end();
+        QPixmap board(shown.size());
+        QPainter p(&board);
+        p.fillRect(board.rect(), QBrush(tile));
+        p.drawPixmap(0, 0, shown);
+        p.end();
+        shown = board;
+    }
     shown.setDevicePixelRatio(ratio);
     label->setPixmap(shown);
 }
@@ -44,7 +59,8 @@ IconDesign MainWindow::currentDesign() const
 void MainWindow::refreshIconPreview()
 {
     iconPixmap = renderIcon(currentDesign());
-    showScaled(ui->labelIconPreview, iconPixmap);
+    // Transparency shows as a checkerboard, so a white picture on a transparent icon is seen.
+    showScaled(ui->labelIconPreview, iconPixmap, true);
 }
 
 void MainWindow::refreshGraphicPreview()

@@ -54,7 +54,10 @@ for size in 16 48 512; do
         || fail "icon $size has the wrong size"
 done
 desktop-file-validate "$p/share/applications/$id.desktop" || fail "desktop entry invalid"
-grep -qx "Exec=glyphwright" "$p/share/applications/$id.desktop" || fail "desktop entry does not start glyphwright"
+grep -qx "Exec=glyphwright %f" "$p/share/applications/$id.desktop" || fail "desktop entry does not start glyphwright"
+# The desktop hands it the project files of the type the package installs.
+grep -qx "MimeType=application/x-glyphwright-project;" "$p/share/applications/$id.desktop" ||
+    fail "desktop entry does not open project files"
 grep -qx "Icon=$id" "$p/share/applications/$id.desktop" || fail "desktop entry names another icon"
 appstreamcli validate --no-net "$p/share/metainfo/$id.metainfo.xml" || fail "metainfo invalid"
 grep -q "<release version=\"$version\"" "$p/share/metainfo/$id.metainfo.xml" || fail "metainfo release is not $version"

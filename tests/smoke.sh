@@ -1,8 +1,10 @@
 #!/usr/bin/env bash
-# End-to-end: start the real program under Xvfb, find its window, check its size and icon, take
-# screenshots (the whole screen and the window, the one the README shows) and quit it through
-# File > Exit. Then once more at twice the density: the window doubles in device pixels and the
-# preview is drawn at them, not enlarged.
+# End-to-end: start the real program under Xvfb, find its window, check its size and icon and that
+# its colour swatches show their colour exactly, take screenshots (the whole screen and the window,
+# the one the README shows), save a project through the real file dialog by typing a bare name, and
+# quit it through File > Exit. Then once more at twice the density: the window doubles in device
+# pixels and the preview is drawn at them, not enlarged. Last, the program is started with the
+# saved project as its argument and opens it.
 set -euo pipefail
 program=$1
 shot_dir=${2:-.}
@@ -22,17 +24,22 @@ xvfb_pid=$!
 export DISPLAY=$display
 for _ in $(seq 50); do xdpyinfo >/dev/null 2>&1 && break; sleep 0.1; done
 
-# Starts the program (with the given environment) and sets `win` to its window.
+# Starts the program (with the given environment, then `--` and its arguments) and sets `win` to
+# its window, found by the title `title` (default "Glyphwright").
+title=Glyphwright
 start() {
-    env "$@" "$program" >"$work/app.log" 2>&1 &
+    local environment=()
+    while [ $# -gt 0 ] && [ "$1" != "--" ]; do environment+=("$1"); shift; done
+    [ $# -gt 0 ] && shift
+    env "${environment[@]}" "$program" "$@" >"$work/app.log" 2>&1 &
     app_pid=$!
     win=""
     for _ in $(seq 100); do
-        win=$(xdotool search --name '^Glyphwright$' 2>/dev/null | head -n 1 || true)
+        win=$(xdotool search --name "^$title\$" 2>/dev/null | head -n 1 || true)
         [ -n "$win" ] && break
         sleep 0.1
     done
-    [ -n "$win" ] || { echo "no Glyphwright window appeared"; cat "$work/app.log"; exit 1; }
+    [ -n "$win" ] || { echo "no window titled \"$title\" appeared"; cat "$work/app.log"; exit 1; }
     sleep 0.5
     geometry=$(xdotool getwindowgeometry "$win" | sed -n 's/.*Geometry: //p')
     echo "window $win geometry $geometry"
@@ -50,6 +57,13 @@ quit() {
     app_pid=""
 }
 
+# How many pixels of the default background colour, #aa0000, the settings side of a screenshot
+# shows: its swatch, flat. (The preview on the left is left out.)
+swatch_pixels() { # screenshot scale
+    convert "$1" -crop "$((300 * $2))x$((460 * $2))+$((540 * $2))+$((40 * $2))" +repage \
+        -fill black +opaque "#aa0000" -fill white -opaque "#aa0000" -format "%[fx:round(mean*w*h)]" info:
+}
+
 start QT_SCALE_FACTOR=1
 [ "$geometry" = "860x543" ] || { echo "unexpected window size $geometry"; exit 1; }
 # The window carries the program's icon.
@@ -58,6 +72,21 @@ echo "$icon" | grep -q "=[1-9][0-9]*,[1-9]" || { echo "the window has no icon: $
 import -window root "$shot_dir/smoke-screenshot.png"
 import -window "$win" "$shot_dir/smoke-window.png"
 [ -s "$shot_dir/smoke-screenshot.png" ] && [ -s "$shot_dir/smoke-window.png" ] || { echo "no screenshot"; exit 1; }
+flat=$(swatch_pixels "$shot_dir/smoke-window.png" 1)
+echo "background swatch: $flat pixels exactly #aa0000"
+[ "$flat" -gt 1000 ] || { echo "the colour button does not show its colour"; exit 1; }
+
+# File > Save Project (the second entry) asks for a name: a bare "shop" is saved as shop.ipr.
+xdotool mousemove --window "$win" 20 10 click 1
+sleep 0.5
+xdotool key Down Down Return
+sleep 1.5
+xdotool type --delay 50 shop
+xdotool key Return
+saved=$HOME/Documents/Glyphwright/shop.ipr
+for _ in $(seq 50); do [ -f "$saved" ] && break; sleep 0.1; done
+[ -f "$saved" ] || { echo "no $saved after typing a bare name:"; ls -la "$HOME/Documents/Glyphwright"; exit 1; }
+echo "saved $saved"
 quit 20 10
 
 start QT_SCALE_FACTOR=2
@@ -70,5 +99,14 @@ convert "$work/preview.png" -sample 50% -sample 200% "$work/blocks.png"
 distinct=$(compare -metric AE "$work/preview.png" "$work/blocks.png" null: 2>&1 || true)
 echo "preview at 2x: $distinct of 518400 pixels differ from their 2 x 2 block"
 [ "${distinct%%.*}" -gt 1000 ] 2>/dev/null || { echo "the preview is not drawn at the device pixels"; exit 1; }
+flat=$(swatch_pixels "$shot_dir/smoke-window-2x.png" 2)
+echo "background swatch at 2x: $flat pixels exactly #aa0000"
+[ "$flat" -gt 4000 ] || { echo "the colour button does not show its colour at 2x"; exit 1; }
 quit 40 20
+
+# The project as the program's one argument, as the desktop passes it.
+title="Glyphwright - shop"
+start QT_SCALE_FACTOR=1 -- "$saved"
+echo "opened with its project: \"$(xdotool getwindowname "$win")\""
+quit 20 10
 echo "smoke test passed"

@@ -177,7 +177,7 @@ void TestCli::failuresAndUsage()
              QStringList({"Icon144.ico", "Icon192.ico", "Icon48.ico", "Icon72.ico", "Icon96.ico"}));
     QCOMPARE(partial.err, QStringLiteral("Could not write ") +
                               work.filePath(QStringLiteral("out/Icon512.ico")) +
-                              QStringLiteral(": ICO cannot hold 512 x 512 pixels.\n"));
+                              QStringLiteral(": ICO holds at most 256 x 256 pixels.\n"));
     // An output folder that cannot exist.
     QFile plain(work.filePath(QStringLiteral("plain")));
     plain.open(QIODevice::WriteOnly);

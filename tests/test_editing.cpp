@@ -3,6 +3,8 @@
 
 #include "app/dialogs.h"
 #include "app/mainwindow.h"
+#include "render/iconrenderer.h"
+#include "ui/mainwindowform.h"
 
 #include <QtTest>
 #include <QtWidgets>
@@ -58,6 +60,7 @@ class TestEditing : public WindowTest
     void closing();
     void newAsksOnlyWithChanges();
     void aboutOpensTheDialog();
+    void windowNeverMisleads();
 };
 
 void TestEditing::init()
@@ -355,6 +358,175 @@ void TestEditing::aboutOpensTheDialog()
     QCOMPARE(calls[0].kind, QStringLiteral("dialog"));
     QCOMPARE(calls[0].caption, QStringLiteral("About"));
     QCOMPARE(window->windowTitle(), QStringLiteral("Glyphwright"));
+}
+
+// What a designer meets on the first day: each item a check of the real window, answered through
+// the dialog seam.
+void TestEditing::windowNeverMisleads()
+{
+    const struct
+    {
+        const char* item;
+        std::function<void()> check;
+    } items[] = {
+        {"colour buttons show exactly their colour, at 1x and 2x",
+         [this] {
+             const char* buttons[] = {"buttonBackgroundColor",
+                                      "buttonBackgroundGradientStartColor",
+                                      "buttonBackgroundGradientEndColor",
+                                      "buttonImageColor",
+                                      "buttonTextColor",
+                                      "buttonTextStrokeColor",
+                                      "buttonTextShadowColor",
+                                      "buttonGraphicsColor"};
+             const QColor brand[] = {QColor(0xaa, 0, 0),       QColor(0xff, 0x7a, 0),
+                                     QColor(0xc2, 0x18, 0x5b), QColor(0x12, 0x34, 0x56),
+                                     QColor(0xfe, 0xfe, 0xfe), QColor(0, 0, 0),
+                                     QColor(0x80, 0x80, 0x80), QColor(0x00, 0xc8, 0x53)};
+             for (int i = 0; i < 8; ++i) {
+                 Dialogs::queueAnswer(brand[i]);
+                 click(window, buttons[i]);
+                 auto* button = control<QPushButton>(window, buttons[i]);
+                 for (int scale : {1, 2}) {
+                     QImage face(button->size() * scale, QImage::Format_ARGB32);
+                     face.setDevicePixelRatio(scale);
+                     face.fill(Qt::magenta);
+                     button->render(&face);
+                     const QRgb centre = face.pixel(face.width() / 2, face.height() / 2);
+                     QVERIFY2(centre == brand[i].rgb(),
+                              qPrintable(QStringLiteral("%1 at %2x: (%3,%4,%5) for %6")
+                                             .arg(QLatin1String(buttons[i]))
+                                             .arg(scale)
+                                             .arg(qRed(centre))
+                                             .arg(qGreen(centre))
+                                             .arg(qBlue(centre))
+                                             .arg(brand[i].name())));
+                     // The whole face but a thin border.
+                     for (int x = 3 * scale; x < face.width() - 3 * scale; x += scale)
+                         QVERIFY(face.pixel(x, face.height() / 2) == brand[i].rgb());
+                 }
+                 QCOMPARE(button->styleSheet(), QStringLiteral("background-color: ") + brand[i].name());
+             }
+             Dialogs::takeCalls();
+         }},
+        {"a project saved without an extension gets .ipr",
+         [this] {
+             triggerAction(window, "actionSaveProjectAs");
+             const Dialogs::Call save = Dialogs::takeCalls().value(0);
+             QCOMPARE(save.kind, QStringLiteral("save"));
+             QCOMPARE(save.filter, QStringLiteral("Glyphwright Project (*.ipr)"));
+             QCOMPARE(save.suffix, QStringLiteral("ipr"));
+             // Save Image keeps the name as typed.
+             click(window, "buttonSaveImage");
+             QCOMPARE(Dialogs::takeCalls().value(0).suffix, QString());
+         }},
+        {"arrow keys in a picture list choose the picture, once a step",
+         [this] {
+             struct
+             {
+                 const char* list;
+                 QPixmap MainWindow::*preview;
+             } lists[] = {{"listImageFlat", &MainWindow::iconPixmap},
+                          {"listImageColored", &MainWindow::iconPixmap},
+                          {"listGraphics", &MainWindow::graphicPixmap}};
+             click(window, "radioImageColored");
+             for (const auto& l : lists) {
+                 auto* list = control<QListWidget>(window, l.list);
+                 if (QLatin1String(l.list) == QLatin1String("listImageFlat"))
+                     click(window, "radioImageFlat");
+                 else if (QLatin1String(l.list) == QLatin1String("listImageColored"))
+                     click(window, "radioImageColored");
+                 QSignalSpy rows(list, &QListWidget::currentRowChanged);
+                 window->setWindowTitle(QStringLiteral("Glyphwright"));
+                 for (int step = 1; step <= 3; ++step) {
+                     const qint64 before = (window->*l.preview).cacheKey();
+                     QTest::keyClick(list, Qt::Key_Right);
+                     QCOMPARE(selectedRow(list), step);
+                     QVERIFY((window->*l.preview).cacheKey() != before);
+                 }
+                 QCOMPARE(rows.size(), 3);
+                 QCOMPARE(window->windowTitle(), QStringLiteral("Glyphwright*"));
+                 // What the preview shows is what the project saves and the export writes.
+                 const int row = window->projectState().number(
+                     QLatin1String(l.list) == QLatin1String("listGraphics") ? Project::Key::GraphicsRow
+                     : QLatin1String(l.list) == QLatin1String("listImageFlat")
+                         ? Project::Key::FlatImageRow
+                         : Project::Key::ColoredImageRow);
+                 QCOMPARE(row, 3);
+                 if (l.preview == &MainWindow::iconPixmap)
+                     QCOMPARE(window->iconPixmap.toImage(), renderIcon(window->currentDesign()).toImage());
+                 // A key that moves nothing refreshes nothing.
+                 const qint64 still = (window->*l.preview).cacheKey();
+                 list->setCurrentRow(list->count() - 1);
+                 const qint64 moved = (window->*l.preview).cacheKey();
+                 QCOMPARE(moved, still); // rows set by code refresh nothing by themselves
+                 QTest::keyClick(list, Qt::Key_Right);
+                 QCOMPARE((window->*l.preview).cacheKey(), moved);
+             }
+         }},
+        {"a start folder that is gone opens its nearest existing parent",
+         [this] {
+             const QString gone = dir->filePath(QStringLiteral("gone/deeper"));
+             QSettings().setValue(QStringLiteral("SaveImageFolder"), gone);
+             QSettings().setValue(QStringLiteral("SaveIconsFolder"), gone);
+             QSettings().setValue(QStringLiteral("ImageCustomBrowseFolder"), gone);
+             click(window, "buttonSaveImage");
+             click(window, "buttonSaveIcons");
+             click(window, "buttonImageCustomBrowse");
+             for (const Dialogs::Call& call : Dialogs::takeCalls())
+                 QCOMPARE(call.text, dir->path());
+             QCOMPARE(QSettings().value(QStringLiteral("SaveImageFolder")).toString(), gone);
+         }},
+        {"failed exports say why, one line a file",
+         [this] {
+             control<QComboBox>(window, "comboIconFormat")->setCurrentIndex(4); // ICO
+             click(window, "radioExportCustomSize");                            // 1024
+             Dialogs::queueAnswer(dir->path());
+             click(window, "buttonSaveIcons");
+             Dialogs::Call box = Dialogs::takeCalls().last();
+             QCOMPARE(box.kind, QStringLiteral("warning"));
+             QCOMPARE(box.text, QStringLiteral("Some icons could not be saved."));
+             QVERIFY2(QRegularExpression(
+                          QStringLiteral("^Icon1024 [0-9 -]+\\.ico: ICO holds at most 256 x 256 pixels$"))
+                          .match(box.details)
+                          .hasMatch(),
+                      qPrintable(box.details));
+             control<QComboBox>(window, "comboIconFormat")->setCurrentIndex(5); // ICNS
+             click(window, "radioExportAndroid");
+             Dialogs::queueAnswer(dir->path());
+             click(window, "buttonSaveIcons");
+             box = Dialogs::takeCalls().last();
+             QCOMPARE(box.details.count(QLatin1Char('\n')), 4); // 48, 72, 96, 144 and 192
+             QVERIFY(box.details.contains(QStringLiteral("ICNS holds 16 x 16 pixels or less")));
+         }},
+        {"transparency shows as a checkerboard in the preview only",
+         [this] {
+             click(window, "radioBackgroundTransparent");
+             click(window, "radioImageNone");
+             const QImage shown =
+                 control<QLabel>(window, "labelIconPreview")->pixmap(Qt::ReturnByValue).toImage();
+             QCOMPARE(qAlpha(window->iconPixmap.toImage().pixel(0, 0)), 0);
+             QCOMPARE(shown.pixel(2, 2), qRgb(0xdc, 0xdc, 0xdc));
+             QCOMPARE(shown.pixel(12, 2), qRgb(0xff, 0xff, 0xff));
+             // Where the icon is opaque, the preview is its smooth scaled copy.
+             click(window, "radioBackgroundColor");
+             click(window, "radioImageFlat");
+             const QImage smooth =
+                 window->iconPixmap.scaled(480, 480, Qt::KeepAspectRatio, Qt::SmoothTransformation)
+                     .toImage()
+                     .convertToFormat(QImage::Format_RGB32);
+             const QImage preview = control<QLabel>(window, "labelIconPreview")
+                                        ->pixmap(Qt::ReturnByValue)
+                                        .toImage()
+                                        .convertToFormat(QImage::Format_RGB32);
+             QCOMPARE(preview.copy(100, 100, 280, 280), smooth.copy(100, 100, 280, 280));
+         }},
+    };
+    for (const auto& item : items) {
+        item.check();
+        if (QTest::currentTestFailed())
+            QFAIL(item.item);
+    }
 }
 
 QTEST_MAIN(TestEditing)

@@ -54,6 +54,7 @@ class TestExport : public WindowTest
     void rememberedFoldersAreIndependent();
     void browsingForACustomPicture();
     void oversizedPictureIsRefusedUnread();
+    void eachSizeControlWritesTheSizeItsCaptionNames();
 };
 
 void TestExport::init()
@@ -196,6 +197,20 @@ void TestExport::jpgQualityComesFromTheSlider()
              qPrintable(QStringLiteral("%1 %2").arg(low.size()).arg(high.size())));
     // Other formats ignore the slider.
     QCOMPARE(exportAt(0, 10), exportAt(0, 90));
+
+    // The pictogram's JPG takes the Graphics page's own slider, not the icon's.
+    auto saveAt = [this](int graphicQuality, int iconQuality) {
+        control<QComboBox>(window, "comboGraphicsFormat")->setCurrentIndex(1);
+        control<QSlider>(window, "sliderGraphicsQuality")->setValue(graphicQuality);
+        control<QSlider>(window, "sliderIconQuality")->setValue(iconQuality);
+        const QString path = dir->filePath(QStringLiteral("g%1-%2.jpg").arg(graphicQuality).arg(iconQuality));
+        Dialogs::queueAnswer(path);
+        click(window, "buttonSaveImage");
+        Dialogs::takeCalls();
+        return readAll(path);
+    };
+    QCOMPARE(saveAt(10, 90), saveAt(10, 5));
+    QVERIFY(saveAt(90, 5).size() > saveAt(10, 5).size());
 }
 
 void TestExport::iosSetAndUntickedBoxes()
@@ -271,6 +286,7 @@ void TestExport::graphicSizesAndFormats()
     QCOMPARE(calls[1].text, QStringLiteral("Image saved successfully."));
     QCOMPARE(QImage(target).size(), QSize(200, 200));
     QCOMPARE(rememberedFolder(Folders::saveImage), dir->path());
+    QCOMPARE(window->windowTitle(), QStringLiteral("Glyphwright")); // saving marks nothing
 
     // A fixed size wins whatever the spin box holds.
     click(window, "radioGraphicsSize20");
@@ -353,6 +369,17 @@ void TestExport::rememberedFoldersAreIndependent()
     QCOMPARE(settings.value(QStringLiteral("SaveIconsFolder")).toString(),
              dir->filePath(QStringLiteral("set")));
     QVERIFY(settings.fileName().startsWith(homeFolder()));
+    // The other two keys by their own names.
+    Dialogs::queueAnswer(dir->filePath(QStringLiteral("set/image.png")));
+    click(window, "buttonSaveImage");
+    writeFile(dir->filePath(QStringLiteral("set/p.png")), "not a picture");
+    Dialogs::queueAnswer(dir->filePath(QStringLiteral("set/p.png")));
+    click(window, "buttonImageCustomBrowse");
+    settings.sync();
+    QCOMPARE(settings.value(QStringLiteral("SaveImageFolder")).toString(),
+             dir->filePath(QStringLiteral("set")));
+    QCOMPARE(settings.value(QStringLiteral("ImageCustomBrowseFolder")).toString(),
+             dir->filePath(QStringLiteral("set")));
 }
 
 void TestExport::browsingForACustomPicture()
@@ -412,6 +439,41 @@ void TestExport::oversizedPictureIsRefusedUnread()
     click(window, "buttonImageCustomBrowse");
     QVERIFY(window->customImage.isNull());
     QCOMPARE(control<QLineEdit>(window, "editImageCustom")->text(), bomb);
+}
+
+void TestExport::eachSizeControlWritesTheSizeItsCaptionNames()
+{
+    // Every Android and iOS box alone, and every fixed pictogram size: the file's size is the
+    // number the caption starts with.
+    const QList<QCheckBox*> boxes =
+        window->findChildren<QCheckBox*>(QRegularExpression(QStringLiteral("^checkExport")));
+    QCOMPARE(boxes.size(), 18);
+    for (QCheckBox* box : boxes) {
+        const bool android = box->objectName().startsWith(QStringLiteral("checkExportAndroid"));
+        click(window, android ? "radioExportAndroid" : "radioExportiOS");
+        for (QCheckBox* other : boxes)
+            other->setChecked(other == box);
+        QTemporaryDir out;
+        Dialogs::queueAnswer(out.path());
+        click(window, "buttonSaveIcons");
+        const QStringList files = filesIn(out.path());
+        QCOMPARE(files.size(), 1);
+        const int size = box->text().section(QLatin1Char('x'), 0, 0).toInt();
+        QVERIFY2(size > 0, qPrintable(box->text()));
+        QCOMPARE(QImage(out.filePath(files[0])).size(), QSize(size, size));
+    }
+    const QList<QRadioButton*> radios =
+        window->findChildren<QRadioButton*>(QRegularExpression(QStringLiteral("^radioGraphicsSize[0-9]")));
+    QCOMPARE(radios.size(), 9);
+    for (QRadioButton* radio : radios) {
+        radio->click();
+        const QString path = dir->filePath(radio->objectName() + QStringLiteral(".png"));
+        Dialogs::queueAnswer(path);
+        click(window, "buttonSaveImage");
+        const int size = radio->text().section(QLatin1Char('x'), 0, 0).toInt();
+        QCOMPARE(QImage(path).size(), QSize(size, size));
+    }
+    Dialogs::takeCalls();
 }
 
 QTEST_MAIN(TestExport)

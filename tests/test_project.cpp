@@ -167,6 +167,9 @@ void TestProject::startUpFileIsExact()
     // The published start-up values, line by line.
     QCOMPARE(QString::fromLatin1(bytes).split(QLatin1Char('\n')).mid(0, 17).join(QLatin1Char(',')),
              QStringLiteral("128,1,170,0,0,0,0,170,255,0,0,127,0,0,0,1024,0"));
+    QCOMPARE(QString::fromLatin1(bytes).split(QLatin1Char('\n')).mid(17, 34).join(QLatin1Char(',')),
+             QStringLiteral(
+                 "1,0,0,0,0,,0,100,255,255,255,0,0,,0,600,0,255,255,255,0,0,0,0,10,0,0,0,0,50,45,0,0,0"));
     QCOMPARE(
         QString::fromLatin1(bytes).split(QLatin1Char('\n')).mid(51).join(QLatin1Char(',')),
         QStringLiteral("1,1,1,1,1,1,1,0,1,1,1,1,1,1,1,1,1,1,1,1,0,1024,0,80,0,0,0,0,0,0,0,0,0,0,0,0,0,0,1,"

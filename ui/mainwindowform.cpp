@@ -1,5 +1,7 @@
 #include "ui/mainwindowform.h"
 
+#include "ui/swatch.h"
+
 namespace {
 
 QString caption(const char* text)
@@ -456,6 +458,11 @@ void MainWindowForm::setupUi(QMainWindow* window)
     tabView->addTab(tab_6, caption("Graphics"));
     window->setCentralWidget(centralWidget);
     buildMenus(window);
+
+    for (QPushButton* swatch : {buttonBackgroundColor, buttonBackgroundGradientStartColor,
+                                buttonBackgroundGradientEndColor, buttonImageColor, buttonTextColor,
+                                buttonTextStrokeColor, buttonTextShadowColor, buttonGraphicsColor})
+        markSwatch(swatch);
 
     tabView->setCurrentIndex(0);
     tabIcon->setCurrentIndex(0);
