@@ -178,9 +178,10 @@ class MainWindow : public QMainWindow
     void iconEdited();
     bool saveProjectTo(const QString& path);
     // Puts a state's values into the controls and colour members in file order, each value's
-    // follow-up step included (as Load does; reset puts the default state).
-    void applyState(const Project::State& state);
-    void afterValue(Project::After step);
+    // follow-up step included (as Load does; reset puts the default state). A relative picture
+    // path counts from the folder of `projectFile`.
+    void applyState(const Project::State& state, const QString& projectFile = QString());
+    void afterValue(Project::After step, const QString& projectFile);
     // Finds the control of every saved key, once.
     void findSavedControls();
 

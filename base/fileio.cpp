@@ -1,10 +1,14 @@
 #include "base/fileio.h"
 
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
+#include <QRandomGenerator>
 
+#include <atomic>
 #include <cerrno>
+#include <csignal>
+#include <cstring>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -12,6 +16,119 @@
 namespace Files {
 
 namespace {
+
+// The named temporary files of the writes in flight, for a signal handler to remove: fixed slots,
+// so that the handler touches nothing but atomics, plain bytes and unlink().
+struct InFlight
+{
+    std::atomic<bool> taken{false};
+    std::atomic<bool> armed{false};
+    char path[4096];
+};
+InFlight inFlight[64];
+// Set once linking an unnamed file into a folder has failed for want of /proc or of support.
+std::atomic<bool> namedTemporariesOnly{false};
+
+// Registers a temporary's name until the returned slot is released; -1 when every slot is taken
+// (the temporary then simply is not cleaned up by a signal).
+int track(const QByteArray& path)
+{
+    if (path.size() >= int(sizeof inFlight[0].path))
+        return -1;
+    for (int i = 0; i < int(std::size(inFlight)); ++i) {
+        bool free = false;
+        if (inFlight[i].taken.compare_exchange_strong(free, true)) {
+            std::memcpy(inFlight[i].path, path.constData(), size_t(path.size()) + 1);
+            inFlight[i].armed.store(true);
+            return i;
+        }
+    }
+    return -1;
+}
+
+void untrack(int slot)
+{
+    if (slot < 0)
+        return;
+    inFlight[slot].armed.store(false);
+    inFlight[slot].taken.store(false);
+}
+
+void removeInFlightAndExit(int signal)
+{
+    for (InFlight& f : inFlight)
+        if (f.armed.load())
+            ::unlink(f.path);
+    ::_exit(128 + signal);
+}
+
+QString errorText(int error)
+{
+    return qt_error_string(error);
+}
+
+// Writes every byte to `fd`, however many calls it takes.
+bool writeFully(int fd, const QByteArray& bytes)
+{
+    const char* data = bytes.constData();
+    qint64 left = bytes.size();
+    while (left > 0) {
+        const ssize_t n = ::write(fd, data, size_t(left));
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0)
+            return false;
+        data += n;
+        left -= n;
+    }
+    return true;
+}
+
+// A name beside `file` for its temporary: ".NAME.XXXXXX".
+QByteArray temporaryName(const QString& file)
+{
+    static const char letters[] = "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789";
+    QByteArray suffix(6, 'x');
+    for (char& c : suffix)
+        c = letters[QRandomGenerator::global()->bounded(int(sizeof letters - 1))];
+    const QFileInfo info(file);
+    return QFile::encodeName(info.path() + QStringLiteral("/.") + info.fileName()) + '.' + suffix;
+}
+
+// Where a path leads when its links are followed; a dangling link's target all the same.
+QString resolved(const QString& path)
+{
+    QString current = path;
+    for (int hops = 0; hops < 40 && QFileInfo(current).isSymLink(); ++hops)
+        current = QFileInfo(current).symLinkTarget();
+    return current;
+}
+
+bool inside(const QString& path, const QString& folder)
+{
+    return path == folder ||
+           path.startsWith(folder.endsWith(QLatin1Char('/')) ? folder : folder + QLatin1Char('/'));
+}
+
+// The file to write for `path` when writes must stay in `folder`, or why there is none.
+Result confine(QString& path, const QString& folder)
+{
+    const QString root = QFileInfo(folder).canonicalFilePath();
+    const QString parent = QFileInfo(QFileInfo(path).absolutePath()).canonicalFilePath();
+    if (root.isEmpty() || parent.isEmpty() || !inside(parent, root))
+        return Result::failure(QStringLiteral("its folder leads out of %1").arg(folder));
+    if (!QFileInfo(path).isSymLink())
+        return Result::success();
+    const QString target = resolved(path);
+    if (!QFileInfo::exists(target))
+        return Result::failure(
+            QStringLiteral("it is a symbolic link to %1, which does not exist").arg(target));
+    const QString canonical = QFileInfo(target).canonicalFilePath();
+    if (!inside(canonical, root))
+        return Result::failure(QStringLiteral("it is a symbolic link to %1, outside %2").arg(target, folder));
+    path = canonical;
+    return Result::success();
+}
 
 // Rewrites an existing file where it stands, for a folder that takes no new (temporary) files.
 Result rewriteInPlace(const QString& path, const QByteArray& bytes)
@@ -63,10 +180,18 @@ bool writeAll(QIODevice& device, const QByteArray& bytes)
     return true;
 }
 
-Result write(const QString& path, const QByteArray& bytes)
+Result write(const QString& requested, const QByteArray& bytes, const WriteOptions& options)
 {
-    if (path.isEmpty())
+    if (requested.isEmpty())
         return Result::failure(QStringLiteral("no file name was given"));
+    QString path = requested;
+    if (!options.confinedTo.isEmpty()) {
+        const Result confined = confine(path, options.confinedTo);
+        if (!confined)
+            return confined;
+    } else {
+        path = resolved(path);
+    }
     const QFileInfo target(path);
     if (target.isDir())
         return Result::failure(QStringLiteral("a folder of that name is in the way"));
@@ -74,22 +199,91 @@ Result write(const QString& path, const QByteArray& bytes)
         return Result::failure(
             QStringLiteral("it is not a regular file (a device, pipe or socket) and is left alone"));
 
-    QSaveFile file(path);
-    // Unbuffered, so that every write's error reaches us; a buffered save file loses the error of
-    // its last flush and would publish a truncated file.
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered)) {
+    // The new file's permissions: a replaced file keeps its own, a new one gets the umask's.
+    const QByteArray name = QFile::encodeName(path);
+    struct stat old = {};
+    const bool replacing = ::stat(name.constData(), &old) == 0;
+    const mode_t created = options.executable ? 0777 : 0666;
+    const QByteArray folder = QFile::encodeName(target.absolutePath());
+
+    // An unnamed file first: nothing is left behind whatever happens while it is written.
+    QByteArray temporary;
+    int slot = -1;
+    int fd = namedTemporariesOnly ? -1 : ::open(folder.constData(), O_TMPFILE | O_RDWR | O_CLOEXEC, created);
+    if (fd < 0 && !namedTemporariesOnly && (errno == EACCES || errno == EPERM || errno == EROFS)) {
         if (target.isFile() && target.isWritable())
             return rewriteInPlace(path, bytes);
-        return Result::failure(file.errorString());
+        return Result::failure(errorText(errno));
     }
-    if (!writeAll(file, bytes)) {
-        const QString why = file.errorString();
-        file.cancelWriting();
-        return Result::failure(why);
+    if (fd < 0) {
+        // The file system has no unnamed files: a named temporary, tracked from its creation.
+        for (int attempt = 0; attempt < 100 && fd < 0; ++attempt) {
+            temporary = temporaryName(path);
+            fd = ::open(temporary.constData(), O_CREAT | O_EXCL | O_RDWR | O_CLOEXEC, created);
+            if (fd < 0 && errno != EEXIST)
+                break;
+        }
+        if (fd < 0) {
+            const int why = errno;
+            if ((why == EACCES || why == EPERM || why == EROFS) && target.isFile() && target.isWritable())
+                return rewriteInPlace(path, bytes);
+            return Result::failure(errorText(why));
+        }
+        slot = track(temporary);
     }
-    if (!file.commit())
-        return Result::failure(file.errorString());
+    auto fail = [&](int error) {
+        ::close(fd);
+        if (!temporary.isEmpty()) {
+            ::unlink(temporary.constData());
+            untrack(slot);
+        }
+        return Result::failure(errorText(error));
+    };
+    mode_t mode = replacing ? old.st_mode & 07777 : 0;
+    if (replacing && options.executable)
+        mode |= (mode & 0444) >> 2;
+    if (replacing && ::fchmod(fd, mode) != 0)
+        return fail(errno);
+    if (!writeFully(fd, bytes) || ::fdatasync(fd) != 0)
+        return fail(errno);
+    if (temporary.isEmpty()) {
+        // Named at last, with a leading dot, just long enough to take the old file's place.
+        const QByteArray self = "/proc/self/fd/" + QByteArray::number(fd);
+        int linked = -1;
+        for (int attempt = 0; attempt < 100 && linked != 0; ++attempt) {
+            temporary = temporaryName(path);
+            slot = track(temporary);
+            linked = ::linkat(AT_FDCWD, self.constData(), AT_FDCWD, temporary.constData(), AT_SYMLINK_FOLLOW);
+            if (linked != 0) {
+                const int why = errno;
+                untrack(slot);
+                temporary.clear();
+                if (why != EEXIST) {
+                    // No way to name an unnamed file here: write again, through a named one.
+                    ::close(fd);
+                    namedTemporariesOnly = true;
+                    return write(requested, bytes, options);
+                }
+            }
+        }
+        if (linked != 0)
+            return fail(EEXIST);
+    }
+    if (::rename(temporary.constData(), name.constData()) != 0)
+        return fail(errno);
+    untrack(slot);
+    ::close(fd);
     return Result::success();
+}
+
+void removeInFlightOnSignals()
+{
+    for (int signal : {SIGINT, SIGTERM, SIGHUP}) {
+        struct sigaction action = {};
+        action.sa_handler = removeInFlightAndExit;
+        sigemptyset(&action.sa_mask);
+        sigaction(signal, &action, nullptr);
+    }
 }
 
 Result openRegular(QFile& file, const QString& path, qint64 maximumSize)

@@ -41,13 +41,30 @@ struct Outcome
 // buffered device. On failure the device's errorString() says why.
 bool writeAll(QIODevice& device, const QByteArray& bytes);
 
-// Creates or replaces the regular file at `path` with `bytes`. The bytes go to a temporary file
-// in the same folder that takes the old file's place only once all of them are on disk, so a
-// failure (a full disk, say) leaves the old file as it was and no partial file behind. A path
-// that names a folder, a device, a pipe or a socket is refused and left alone. When the folder
-// takes no new files but the file itself is writable, the file is rewritten in place, with its
-// new size reserved first so that running out of space cannot leave it half old, half new.
-Result write(const QString& path, const QByteArray& bytes);
+struct WriteOptions
+{
+    // Executable by whoever may read it (a script).
+    bool executable = false;
+    // A folder the file must stay in: a symbolic link at the path that leads out of it, or to
+    // nothing, is refused, and so is a path whose folder leads out of it. Empty: a link is written
+    // through to its target, as editors do.
+    QString confinedTo;
+};
+
+// Creates or replaces the regular file at `path` with `bytes`. The bytes go to an unnamed
+// temporary file in the same folder that takes the old file's place only once all of them are on
+// disk, so a failure (a full disk, say) leaves the old file as it was and no partial file behind.
+// Where the folder cannot hold unnamed files the temporary is named after the file with a leading
+// dot, which build tools skip. A path that names a folder, a device, a pipe or a socket is refused
+// and left alone. When the folder takes no new files but the file itself is writable, the file is
+// rewritten in place, with its new size reserved first; that one case is not all-or-nothing, as
+// an interruption can leave it half old, half new. A new file gets the usual permissions (the
+// process's umask), a replaced one keeps its own.
+Result write(const QString& path, const QByteArray& bytes, const WriteOptions& options = WriteOptions());
+
+// Makes SIGINT, SIGTERM and SIGHUP remove the temporary files of the writes in flight before the
+// process exits with 128 + the signal's number (130, 143, 129).
+void removeInFlightOnSignals();
 
 // Opens the regular file at `path` for reading without ever blocking (a pipe or a device is
 // refused before anything is read) and, when `maximumSize` is not negative, refuses a larger file.

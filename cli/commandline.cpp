@@ -5,6 +5,7 @@
 #include "project/statemapping.h"
 
 #include <QCommandLineParser>
+#include <QFile>
 #include <QFileInfo>
 #include <QImageReader>
 #include <QJsonArray>
@@ -34,8 +35,11 @@ struct Option
 QString colour(const QString& value, QColor* into)
 {
     const QColor parsed(value);
-    if (!parsed.isValid())
-        return QStringLiteral("\"%1\" is not a colour (use #rrggbb, #rgb or a name such as white).")
+    // The layers these colours fill are opaque: a colour with transparency (a name such as
+    // "transparent", or #aarrggbb) would leave holes, or a black icon where one is not allowed.
+    if (!parsed.isValid() || parsed.alpha() != 255 ||
+        (value.startsWith(QLatin1Char('#')) && value.size() == 9))
+        return QStringLiteral("\"%1\" is not an opaque colour (use #rrggbb, #rgb or a name such as white).")
             .arg(value);
     *into = parsed;
     return QString();
@@ -150,10 +154,27 @@ const QList<Option>& options()
          [](Invocation& i, const QString& v) {
              i.package.appId = v;
              i.appIdGiven = true;
-             static const QRegularExpression id(QStringLiteral("^[A-Za-z0-9_-][A-Za-z0-9._-]*$"));
+             // The whole value, up to its end (a final line feed included), and short enough that
+             // "ID.png" fits the longest file name.
+             static const QRegularExpression id(
+                 QRegularExpression::anchoredPattern(QStringLiteral("[A-Za-z0-9_-][A-Za-z0-9._-]{0,249}")));
              return id.match(v).hasMatch()
                         ? QString()
-                        : QStringLiteral("--app-id takes letters, digits, '.', '_' and '-'.");
+                        : QStringLiteral("--app-id takes up to 250 letters, digits, '.', '_' and '-'.");
+         }},
+        {{"base-path"},
+         "PATH",
+         "package",
+         false,
+         "where the web files are served from, for the head snippet's links and the manifest's start URL "
+         "(default /)",
+         [](Invocation& i, const QString& v) {
+             static const QRegularExpression path(
+                 QRegularExpression::anchoredPattern(QStringLiteral("/[A-Za-z0-9._~%!$()*+,;=:@/-]*")));
+             if (!path.match(v).hasMatch())
+                 return QStringLiteral("--base-path takes a path on the site, such as /app/.");
+             i.package.basePath = v.endsWith(QLatin1Char('/')) ? v : v + QLatin1Char('/');
+             return QString();
          }},
         {{"macos-keep-corners"},
          "",
@@ -176,6 +197,12 @@ const QList<Option>& options()
          false,
          "the grey of the iOS tinted glyph",
          colourOf(&Packages::Options::iosTintedColor)},
+        {{"allow-missing-picture"},
+         "",
+         "",
+         false,
+         "go on without the custom picture when the project uses one that cannot be loaded",
+         sets(&Invocation::allowMissingPicture)},
         {{"h", "help"}, "", "", false, "show this help and exit", noValue},
         {{"version"}, "", "", false, "show the version and exit", noValue},
     };
@@ -319,8 +346,9 @@ QString parse(const QCommandLineParser& parser, Invocation& invocation)
     return QString();
 }
 
-// The project at `path`, or nothing (with the reason on `err`) when it is not a project file.
-std::optional<LoadedProject> loadProject(const QString& path, QTextStream& err)
+// The project at `path`, or nothing (with the reason on `err`) when it is not a project file, or
+// when it uses a custom picture that cannot be loaded and that is not allowed.
+std::optional<LoadedProject> loadProject(const QString& path, bool allowMissingPicture, QTextStream& err)
 {
     const Project::FileContents contents = Project::readFile(path);
     if (!contents.ok) {
@@ -333,7 +361,17 @@ std::optional<LoadedProject> loadProject(const QString& path, QTextStream& err)
     const bool text = !contents.values.value(Project::lineOf(Project::Key::Text) - 1).isEmpty();
     const QStringList families = text ? Project::fontFamilies() : QStringList();
     Project::apply(project.state, contents.values, text ? families.size() : INT_MAX);
-    const QImage picture = loadCustomPicture(project.state.text(Project::Key::CustomImagePath));
+    const QString stored = project.state.text(Project::Key::CustomImagePath);
+    QString why = QStringLiteral("the project names none");
+    const QImage picture =
+        stored.isEmpty() ? QImage() : loadCustomPicture(customPicturePath(stored, path), &why);
+    if (picture.isNull() && project.state.flag(Project::Key::UseImageCustom) && !allowMissingPicture) {
+        // Icons without their logo must not ship unnoticed.
+        err << "The custom picture " << (stored.isEmpty() ? QStringLiteral("of ") + path : stored)
+            << " could not be loaded: " << why << ".\n"
+            << "Nothing was written; --allow-missing-picture writes the icons without it.\n";
+        return std::nullopt;
+    }
     project.design = Project::designOf(project.state, families, picture);
     return project;
 }
@@ -342,10 +380,18 @@ std::optional<LoadedProject> loadProject(const QString& path, QTextStream& err)
 QSize pixelSize(const QString& path)
 {
     QImageReader reader(path);
-    QSize largest = reader.size();
-    for (int n = 1; n < reader.imageCount() && reader.jumpToImage(n); ++n)
-        if (reader.size().width() > largest.width())
-            largest = reader.size();
+    auto sizeHere = [&reader] {
+        // Some readers (ICNS) tell a size only by reading the image.
+        const QSize declared = reader.size();
+        const QSize size = declared.isValid() ? declared : reader.read().size();
+        return size.isEmpty() ? QSize() : size;
+    };
+    QSize largest = sizeHere();
+    for (int n = 1; n < reader.imageCount() && reader.jumpToImage(n); ++n) {
+        const QSize size = sizeHere();
+        if (size.width() > largest.width())
+            largest = size;
+    }
     return largest;
 }
 
@@ -380,6 +426,24 @@ int report(const Invocation& i, const Files::Outcome& outcome, QTextStream& out,
 
 } // namespace Cli
 
+bool decodeArguments(int argc, char** argv, QStringList& arguments, QTextStream& err)
+{
+    for (int i = 1; i < argc; ++i) {
+        const QByteArray bytes(argv[i]);
+        const QString text = QFile::decodeName(bytes);
+        // Bytes the file system's encoding cannot read would come back as another name.
+        if (QFile::encodeName(text) != bytes) {
+            err << "The argument \""
+                << QString::fromLatin1(bytes.toPercentEncoding("/ .-_"))
+                       .replace(QLatin1Char('%'), QStringLiteral("\\x"))
+                << "\" is not valid in the file system's encoding.\n";
+            return false;
+        }
+        arguments << text;
+    }
+    return true;
+}
+
 int runCommandLine(const QStringList& arguments, QTextStream& out, QTextStream& err)
 {
     using namespace Cli;
@@ -404,7 +468,8 @@ int runCommandLine(const QStringList& arguments, QTextStream& out, QTextStream& 
         err << error << "\nRun \"glyphwright-cli --help\" for usage.\n";
         return 2;
     }
-    const std::optional<LoadedProject> project = loadProject(invocation.project, err);
+    const std::optional<LoadedProject> project =
+        loadProject(invocation.project, invocation.allowMissingPicture, err);
     if (!project)
         return 2;
     return report(invocation, commandNamed(invocation.command)->run(invocation, *project, err), out, err);

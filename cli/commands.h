@@ -22,6 +22,7 @@ struct Invocation
     QStringList targets;
     Packages::Options package;
     bool nameGiven = false, appIdGiven = false;
+    bool allowMissingPicture = false;
 };
 
 // A project file read for a command.

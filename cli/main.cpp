@@ -1,3 +1,4 @@
+#include "base/fileio.h"
 #include "cli/commandline.h"
 #include "resources/initresources.h"
 
@@ -21,12 +22,13 @@ int main(int argc, char* argv[])
     if (qEnvironmentVariableIsEmpty("GLYPHWRIGHT_DEBUG"))
         qInstallMessageHandler(quietMessages);
     initResources();
-    QGuiApplication app(argc, argv);
-    QStringList arguments = app.arguments();
-    arguments.removeFirst();
+    // Ctrl-C or a kill leaves no temporary file of a write in flight behind.
+    Files::removeInFlightOnSignals();
+    QGuiApplication app(argc, argv); // takes the toolkit's own options out of argv
     QTextStream out(stdout);
     QTextStream err(stderr);
-    const int status = runCommandLine(arguments, out, err);
+    QStringList arguments;
+    const int status = decodeArguments(argc, argv, arguments, err) ? runCommandLine(arguments, out, err) : 2;
     out.flush();
     err.flush();
     return status;

@@ -35,6 +35,9 @@ Files::Outcome writeIconSet(const QPixmap& icon, const QString& folder, const Ic
     const QImage source = icon.toImage();
     const int count = plan.sizes.size();
     std::vector<Files::Result> results(count);
+    // The names are the program's own, so a link standing at one may not lead out of the folder.
+    Files::WriteOptions confined;
+    confined.confinedTo = folder;
     // Each size is scaled and encoded on its own, so the sizes are shared out among the cores,
     // largest first; the files are the same as written one after another.
     std::vector<int> order(count);
@@ -49,7 +52,7 @@ Files::Outcome writeIconSet(const QPixmap& icon, const QString& folder, const Ic
                 ? Files::Result::failure(QStringLiteral("the project names no image format"))
                 : writeImageFile(iconFileName(folder, size, stamp, extension),
                                  source.scaled(size, size, Qt::KeepAspectRatio, Qt::SmoothTransformation),
-                                 *plan.format, plan.quality, QSize(size, size));
+                                 *plan.format, plan.quality, QSize(size, size), confined);
     });
 
     Files::Outcome outcome;

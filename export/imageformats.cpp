@@ -50,7 +50,7 @@ QString cannotHold(const ImageFormat& format, QSize size)
 }
 
 Files::Result writeImageFile(const QString& path, const QImage& image, const ImageFormat& format, int quality,
-                             QSize expected)
+                             QSize expected, const Files::WriteOptions& options)
 {
     if (image.isNull())
         return Files::Result::failure(QStringLiteral("there is no image to write"));
@@ -88,7 +88,7 @@ Files::Result writeImageFile(const QString& path, const QImage& image, const Ima
                                           .arg(QLatin1String(format.name))
                                           .arg(expected.width())
                                           .arg(expected.height()));
-    return Files::write(path, encoded);
+    return Files::write(path, encoded, options);
 }
 
 } // namespace Export

@@ -50,6 +50,6 @@ QString cannotHold(const ImageFormat& format, QSize size);
 // file counts as written only when the encoded image reads back at `expected` size; the result
 // says why a file was not written. Safe to call from several threads at once.
 Files::Result writeImageFile(const QString& path, const QImage& image, const ImageFormat& format, int quality,
-                             QSize expected);
+                             QSize expected, const Files::WriteOptions& options = Files::WriteOptions());
 
 } // namespace Export

@@ -245,18 +245,13 @@ QImage monochrome(const QImage& layer)
 
 QImage monochromeLayer(const IconDesign& design)
 {
-    const IconDesign bare = withoutBackground(design);
     if (!design.useImageColored && !design.useImageCustom)
-        return monochrome(rendered(bare));
+        return monochrome(rendered(withoutBackground(design)));
     // The picture by its tones, the text by its outline, the text on top.
-    IconDesign pictureOnly = bare;
-    pictureOnly.text.clear();
-    QImage out = toneShape(rendered(pictureOnly));
+    QImage out = toneShape(pictureOnly(design));
     if (!design.text.isEmpty()) {
-        IconDesign textOnly = bare;
-        textOnly.useImageColored = textOnly.useImageCustom = false;
         QPainter p(&out);
-        p.drawImage(0, 0, monochrome(rendered(textOnly)));
+        p.drawImage(0, 0, monochrome(textOnly(design)));
     }
     return out;
 }
@@ -270,7 +265,81 @@ QImage opaque(const QImage& image, const QColor& plate)
     return out;
 }
 
-QImage darkGlyph(const QImage& foreground, const QColor& color)
+QImage pictureOnly(const IconDesign& design)
+{
+    IconDesign picture = withoutBackground(design);
+    picture.text.clear();
+    return rendered(picture);
+}
+
+QImage textOnly(const IconDesign& design)
+{
+    IconDesign text = withoutBackground(design);
+    text.useImageFlat = text.useImageColored = text.useImageCustom = false;
+    return rendered(text);
+}
+
+bool pictureKeepsItsColours(const IconDesign& design)
+{
+    // The renderer's priority: a flat picture wins over the others.
+    return !design.useImageFlat && (design.useImageColored || design.useImageCustom);
+}
+
+QImage luminance(const QImage& picture)
+{
+    return recoloured(picture, [](QRgb p) {
+        const int g = qGray(p);
+        return qRgb(g, g, g);
+    });
+}
+
+namespace {
+
+// A glyph of the picture's part with the text's part in front, each made from its own layer; a
+// part alone when the other has no ink.
+template <class PicturePart, class TextPart>
+QImage glyphOf(const IconDesign& design, PicturePart picturePart, TextPart textPart)
+{
+    const QImage picture = pictureOnly(design);
+    const bool hasPicture = !inkBounds(picture).isEmpty();
+    if (design.text.isEmpty() || !hasPicture)
+        return hasPicture || design.text.isEmpty() ? picturePart(picture) : textPart(textOnly(design));
+    QImage glyph = picturePart(picture).convertToFormat(QImage::Format_ARGB32_Premultiplied);
+    QPainter p(&glyph);
+    p.drawImage(0, 0, textPart(textOnly(design)));
+    p.end();
+    return glyph.convertToFormat(QImage::Format_ARGB32);
+}
+
+} // namespace
+
+QImage darkGlyph(const IconDesign& design, const QColor& color)
+{
+    // One chosen colour for every shape paints them as one.
+    if (color.isValid() && !pictureKeepsItsColours(design))
+        return darkShape(foregroundLayer(design), color);
+    return glyphOf(
+        design,
+        [&](const QImage& picture) {
+            return pictureKeepsItsColours(design) ? picture.convertToFormat(QImage::Format_ARGB32)
+                                                  : darkShape(picture, color);
+        },
+        [&](const QImage& text) { return darkShape(text, color); });
+}
+
+QImage tintedGlyph(const IconDesign& design, const QColor& color)
+{
+    if (color.isValid() && !pictureKeepsItsColours(design))
+        return tintedShape(foregroundLayer(design), color);
+    return glyphOf(
+        design,
+        [&](const QImage& picture) {
+            return pictureKeepsItsColours(design) ? luminance(picture) : tintedShape(picture, color);
+        },
+        [&](const QImage& text) { return tintedShape(text, color); });
+}
+
+QImage darkShape(const QImage& foreground, const QColor& color)
 {
     if (color.isValid())
         return recoloured(foreground, [&color](QRgb) { return color.rgb(); });
@@ -283,13 +352,13 @@ QImage darkGlyph(const QImage& foreground, const QColor& color)
     });
 }
 
-QImage tintedGlyph(const QImage& foreground, const QColor& color)
+QImage tintedShape(const QImage& foreground, const QColor& color)
 {
     if (color.isValid()) {
         const int g = qGray(color.rgb());
         return recoloured(foreground, [g](QRgb) { return qRgb(g, g, g); });
     }
-    const QImage glyph = darkGlyph(foreground);
+    const QImage glyph = darkShape(foreground);
     // The tone range of the clearly visible pixels, ignoring the outermost 2 % at either end.
     int histogram[256] = {};
     long counted = 0;

@@ -61,13 +61,29 @@ QImage monochromeLayer(const IconDesign& design);
 // `image` flattened onto `plate` and stored without an alpha channel.
 QImage opaque(const QImage& image, const QColor& plate = Qt::white);
 
-// The glyph of an iOS dark icon (shown by the system on a dark plate): the foreground as it is,
-// or, when its tones are too dark to read there, with its lightness inverted (black turns white,
-// dark red light red). A valid `color` paints the whole glyph in that colour instead.
-QImage darkGlyph(const QImage& foreground, const QColor& color = QColor());
-// The glyph of an iOS tinted icon: the dark glyph in grey, stretched so its lightest tone is white
-// and a one-tone glyph is all white. A valid `color` paints the glyph in that colour's grey.
-QImage tintedGlyph(const QImage& foreground, const QColor& color = QColor());
+// The design's picture alone, and its text alone (shadow and outline with it), on the 1024 canvas.
+QImage pictureOnly(const IconDesign& design);
+QImage textOnly(const IconDesign& design);
+// Whether the design's picture carries its own colours (a coloured or custom picture), rather than
+// being a shape in one colour (a flat picture).
+bool pictureKeepsItsColours(const IconDesign& design);
+
+// A single-colour shape (a flat picture, the text) as an iOS dark icon shows it on its dark plate:
+// as it is, or, when its tones are too dark to read there, with its lightness inverted (black
+// turns white, dark red light red). A valid `color` paints the shape in that colour instead.
+QImage darkShape(const QImage& shape, const QColor& color = QColor());
+// A shape as an iOS tinted icon shows it: its dark form in grey, stretched so its lightest tone is
+// white and a one-tone shape is all white. A valid `color` paints it in that colour's grey.
+QImage tintedShape(const QImage& shape, const QColor& color = QColor());
+// A picture in its own luminance, grey, its alpha kept: never inverted.
+QImage luminance(const QImage& picture);
+
+// The glyphs of the iOS dark and tinted icons: a picture with its own colours keeps them on the
+// dark plate and shows its own luminance when tinted; the shapes (a flat picture, the text) are
+// lifted or painted by darkShape() and tintedShape(), `color` applying to them alone. The text
+// stands in front of the picture.
+QImage darkGlyph(const IconDesign& design, const QColor& color = QColor());
+QImage tintedGlyph(const IconDesign& design, const QColor& color = QColor());
 
 // The superellipse |x/a|^n + |y/b|^n = 1 filling `r`: a circle for degree 2, rounder squares as
 // the degree grows.

@@ -15,7 +15,7 @@ Jobs linuxFiles(const Sources& s)
         jobs << pngJob(file, [=] { return scaled(icon, size); });
         lines += QStringLiteral("install -Dm644 \"$here/%1\" \"$prefix/icons/%1\"\n").arg(file);
     }
-    jobs << textJob(
+    Job script = textJob(
         QStringLiteral("install-icons.sh"),
         QStringLiteral("#!/bin/sh\n"
                        "# Installs the icon \"%1\" into the hicolor theme; name it in the desktop entry\n"
@@ -27,9 +27,15 @@ Jobs linuxFiles(const Sources& s)
                        "prefix=${1:-${XDG_DATA_HOME:-$HOME/.local/share}}\n"
                        "%2"
                        "touch \"$prefix/icons/hicolor\"\n"
-                       "gtk-update-icon-cache -q -t \"$prefix/icons/hicolor\" 2>/dev/null || true\n")
+                       "# Only a cache that exists is refreshed: a new one would hide the icons other\n"
+                       "# programs install here later, until someone rebuilt it.\n"
+                       "if [ -f \"$prefix/icons/hicolor/icon-theme.cache\" ]; then\n"
+                       "    gtk-update-icon-cache -q -t \"$prefix/icons/hicolor\" 2>/dev/null || true\n"
+                       "fi\n")
             .arg(id, lines)
             .toUtf8());
+    script.executable = true;
+    jobs << script;
     return jobs;
 }
 

@@ -101,10 +101,13 @@ Files::Outcome writePackage(const IconDesign& design, const QString& folder, con
                 Files::Result::failure(QStringLiteral("the folder %1 could not be created").arg(dir));
             return;
         }
+        Files::WriteOptions write;
+        write.executable = jobs[i].executable;
+        write.confinedTo = folder;
         const QByteArray bytes = jobs[i].bytes();
         results[i] = bytes.isEmpty()
                          ? Files::Result::failure(QStringLiteral("the image could not be encoded"))
-                         : Files::write(jobs[i].path, bytes);
+                         : Files::write(jobs[i].path, bytes, write);
     });
     Files::Outcome outcome;
     for (int i = 0; i < jobs.size(); ++i)

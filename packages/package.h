@@ -27,6 +27,7 @@ struct Options
     bool macosKeepCorners = false;         // the design's own corners instead of the macOS shape
     QColor iosDarkColor;   // the glyph colour of the iOS dark icon; invalid: the design's, lifted
     QColor iosTintedColor; // the grey of the iOS tinted glyph (a colour counts by its grey)
+    QString basePath = QStringLiteral("/"); // where the web files are served from, ending in "/"
 };
 
 class Sources;
@@ -38,6 +39,7 @@ struct Job
 {
     QString path;
     std::function<QByteArray()> bytes;
+    bool executable = false; // a script
 };
 using Jobs = QList<Job>;
 
@@ -69,7 +71,8 @@ QStringList targetNames();
 
 // Writes the packages of `chosen` (names from targetNames()) into `folder`: a single target
 // straight into it, several each into a sub-folder of its own name. The files are encoded and
-// written on all cores; each is written whole or not at all.
+// written on all cores; each is written whole or not at all, and none through a symbolic link
+// that leads out of `folder`.
 Files::Outcome writePackage(const IconDesign& design, const QString& folder, const QStringList& chosen,
                             const Options& options = Options());
 

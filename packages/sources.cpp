@@ -54,12 +54,12 @@ QImage Sources::maskableIcon(int size) const
 
 QImage Sources::iosDark() const
 {
-    return darkGlyph(foreground(), o.iosDarkColor);
+    return darkGlyph(d, o.iosDarkColor);
 }
 
 QImage Sources::iosTinted() const
 {
-    return tintedGlyph(foreground(), o.iosTintedColor);
+    return tintedGlyph(d, o.iosTintedColor);
 }
 
 } // namespace Packages

@@ -32,7 +32,7 @@ QByteArray webManifest(const Sources& s)
     const QJsonObject manifest{
         {QStringLiteral("name"), s.options().name},
         {QStringLiteral("short_name"), s.options().name},
-        {QStringLiteral("start_url"), QStringLiteral("/")},
+        {QStringLiteral("start_url"), s.options().basePath},
         {QStringLiteral("display"), QStringLiteral("standalone")},
         {QStringLiteral("theme_color"), colorName(s.themeColor())},
         {QStringLiteral("background_color"), colorName(splash)},
@@ -60,13 +60,13 @@ Jobs webFiles(const Sources& s)
          << textJob(QStringLiteral("manifest.webmanifest"), webManifest(s))
          << textJob(QStringLiteral("head-snippet.html"),
                     QStringLiteral(
-                        "<link rel=\"icon\" href=\"/favicon.ico\" sizes=\"48x48\">\n"
-                        "<link rel=\"icon\" href=\"/favicon-32.png\" type=\"image/png\" sizes=\"32x32\">\n"
-                        "<link rel=\"icon\" href=\"/favicon-16.png\" type=\"image/png\" sizes=\"16x16\">\n"
-                        "<link rel=\"apple-touch-icon\" href=\"/apple-touch-icon.png\">\n"
-                        "<link rel=\"manifest\" href=\"/manifest.webmanifest\">\n"
-                        "<meta name=\"theme-color\" content=\"%1\">\n")
-                        .arg(colorName(s.themeColor()))
+                        "<link rel=\"icon\" href=\"%1favicon.ico\" sizes=\"16x16 32x32 48x48\">\n"
+                        "<link rel=\"icon\" href=\"%1favicon-32.png\" type=\"image/png\" sizes=\"32x32\">\n"
+                        "<link rel=\"icon\" href=\"%1favicon-16.png\" type=\"image/png\" sizes=\"16x16\">\n"
+                        "<link rel=\"apple-touch-icon\" href=\"%1apple-touch-icon.png\">\n"
+                        "<link rel=\"manifest\" href=\"%1manifest.webmanifest\">\n"
+                        "<meta name=\"theme-color\" content=\"%2\">\n")
+                        .arg(s.options().basePath, colorName(s.themeColor()))
                         .toUtf8());
     return jobs;
 }

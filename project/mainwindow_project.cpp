@@ -86,7 +86,7 @@ bool MainWindow::writeProjectFile(const QString& path)
     return bool(Files::write(path, Project::format(projectState())));
 }
 
-void MainWindow::applyState(const Project::State& state)
+void MainWindow::applyState(const Project::State& state, const QString& projectFile)
 {
     // In file order, each value as setting the control puts it; the value handlers run as they
     // would for the user, so callers refresh and retitle afterwards.
@@ -117,17 +117,18 @@ void MainWindow::applyState(const Project::State& state)
             static_cast<QLineEdit*>(control)->setText(state.text(e.key));
             break;
         }
-        afterValue(e.after);
+        afterValue(e.after, projectFile);
     }
 }
 
-void MainWindow::afterValue(Project::After step)
+void MainWindow::afterValue(Project::After step, const QString& projectFile)
 {
     switch (step) {
     case Project::After::Nothing:
         break;
     case Project::After::LoadCustomPicture:
-        customImage = loadCustomPicture(ui->editImageCustom->text());
+        // A picture that cannot be loaded leaves none, without a word, as the path still shows.
+        customImage = loadCustomPicture(customPicturePath(ui->editImageCustom->text(), projectFile));
         break;
     case Project::After::IconQualityRule:
         applyQualityRule(ui->comboIconFormat, ui->sliderIconQuality);
@@ -148,7 +149,7 @@ bool MainWindow::readProjectFile(const QString& path)
         return false;
     Project::State state = projectState();
     Project::apply(state, contents.values, ui->comboTextFontType->count());
-    applyState(state);
+    applyState(state, path);
     return true;
 }
 

@@ -214,13 +214,23 @@ bool State::operator==(const State& other) const
     return true;
 }
 
+QString decode(const QByteArray& data)
+{
+    // A byte-order mark names its encoding; the codec drops the mark.
+    if (QTextCodec* marked = QTextCodec::codecForUtfText(data, nullptr))
+        return marked->toUnicode(data);
+    QTextCodec::ConverterState state;
+    const QString utf8 = QTextCodec::codecForName("UTF-8")->toUnicode(data.constData(), data.size(), &state);
+    if (state.invalidChars == 0 && state.remainingChars == 0)
+        return utf8;
+    // Older files hold their texts in a one-byte encoding: Windows-1252 maps the five bytes it
+    // leaves undefined as Latin-1 does.
+    return QTextCodec::codecForName("Windows-1252")->toUnicode(data);
+}
+
 bool isText(const QByteArray& data)
 {
-    // The codec a text stream would pick: a byte-order mark's, else the locale's.
-    QTextCodec* codec = QTextCodec::codecForUtfText(data, QTextCodec::codecForLocale());
-    QTextCodec::ConverterState state;
-    const QString text = codec->toUnicode(data.constData(), data.size(), &state);
-    return state.invalidChars == 0 && state.remainingChars == 0 && !text.contains(QChar(0));
+    return !decode(data).contains(QChar(0));
 }
 
 FileContents readFile(const QString& path)
@@ -250,7 +260,8 @@ FileContents readFile(const QString& path)
 
 QStringList parseLines(const QByteArray& data)
 {
-    QTextStream in(data);
+    QString text = decode(data);
+    QTextStream in(&text, QIODevice::ReadOnly);
     QStringList values;
     values.reserve(lineCount);
     for (int i = 0; i < lineCount; ++i)

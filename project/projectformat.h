@@ -177,8 +177,11 @@ class State
     std::array<Value, keyCount> values;
 };
 
-// Whether `data` is text as a text stream decodes it by default (the locale's encoding, or the
-// one a byte-order mark names): no invalid sequence and no NUL character.
+// The text of a project file's bytes: in the encoding a byte-order mark names, else UTF-8 where the
+// bytes are valid UTF-8, else Windows-1252 (older files written in a one-byte encoding, such as
+// Latin-1, read with every character they hold).
+QString decode(const QByteArray& data);
+// Whether `data` is text: its decoded characters hold no NUL.
 bool isText(const QByteArray& data);
 
 struct FileContents
@@ -191,9 +194,8 @@ struct FileContents
 // without blocking (a pipe or a device is refused unread), split into its 93 values.
 FileContents readFile(const QString& path);
 
-// Splits a file's bytes into exactly 93 values, decoded as a text stream does by default (the
-// locale's encoding, a byte-order mark honoured). "\n" and "\r\n" breaks read alike; missing lines
-// are empty, lines past 93 are ignored.
+// Splits a file's bytes into exactly 93 values, decoded by decode(). "\n" and "\r\n" breaks read
+// alike; missing lines are empty, lines past 93 are ignored.
 QStringList parseLines(const QByteArray& data);
 
 // A value line as a number: decimal base 10, anything else 0.

@@ -159,6 +159,23 @@ LayerCache& layerCache()
 
 } // namespace
 
+namespace {
+const QString ownSizeKey = QStringLiteral("Glyphwright own size");
+} // namespace
+
+QSize ownSize(const QImage& picture)
+{
+    const QString own = picture.text(ownSizeKey);
+    if (own.isEmpty())
+        return picture.size();
+    return QSize(own.section(QLatin1Char('x'), 0, 0).toInt(), own.section(QLatin1Char('x'), 1, 1).toInt());
+}
+
+void setOwnSize(QImage& picture, QSize size)
+{
+    picture.setText(ownSizeKey, QStringLiteral("%1x%2").arg(size.width()).arg(size.height()));
+}
+
 void clearRenderCaches()
 {
     layerCache() = LayerCache();
@@ -168,8 +185,9 @@ void clearRenderCaches()
 QImage scaledPictureOnCanvasDirect(const QImage& source, int percent, QPoint offset, QSize canvas,
                                    QPoint* topLeft)
 {
-    const int w1 = source.width() * percent / 100;
-    const int h1 = source.height() * percent / 100;
+    const QSize own = ownSize(source);
+    const int w1 = own.width() * percent / 100;
+    const int h1 = own.height() * percent / 100;
     if (source.isNull() || w1 <= 0 || h1 <= 0)
         return QImage();
     const QImage scaled = source.scaled(w1, h1, Qt::KeepAspectRatio, Qt::SmoothTransformation);
@@ -183,8 +201,9 @@ QImage scaledPictureOnCanvasDirect(const QImage& source, int percent, QPoint off
 
 QImage scaledPictureOnCanvas(const QImage& source, int percent, QPoint offset, QSize canvas, QPoint* topLeft)
 {
-    const int w1 = source.width() * percent / 100;
-    const int h1 = source.height() * percent / 100;
+    const QSize own = ownSize(source);
+    const int w1 = own.width() * percent / 100;
+    const int h1 = own.height() * percent / 100;
     if (source.isNull())
         return QImage();
     const QSize size = keepAspectSize(source.size(), w1, h1);

@@ -18,6 +18,12 @@ QBrush backgroundBrush(const IconDesign& design);
 // Forgets decoded pictures and the last picture layer (output never depends on them).
 void clearRenderCaches();
 
+// A picture may be held with fewer pixels than its own (a very large custom picture, reduced when
+// loaded): its own size goes with it, and the scale percentage counts in it. A picture without one
+// is its own size.
+QSize ownSize(const QImage& picture);
+void setOwnSize(QImage& picture, QSize size);
+
 // The picture layer's scaling step: `source` scaled by `percent` of its own pixel size (integer
 // arithmetic, aspect ratio kept, smooth filtering), cut to the part that lands on a canvas of
 // `canvas` pixels when placed centred and shifted by `offset`. Returns the visible part and, in

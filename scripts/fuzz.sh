@@ -36,7 +36,8 @@ if [ -z "$only" ] || [ "$only" = project ]; then
     run fuzz_project
 fi
 if [ -z "$only" ] || [ "$only" = picture ]; then
-    build fuzz_picture tests/fuzz/fuzz_picture.cpp project/custompicture.cpp base/fileio.cpp
+    build fuzz_picture tests/fuzz/fuzz_picture.cpp project/custompicture.cpp base/fileio.cpp \
+        render/iconrenderer.cpp render/artwork.cpp -lpng
     seeds=$out/corpus-fuzz_picture
     mkdir -p "$seeds"
     for f in png jpg bmp tiff gif ico; do

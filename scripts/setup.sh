@@ -7,6 +7,7 @@ cd "$(dirname "$0")/.."
 PACKAGES=(
     g++ cmake ninja-build pkg-config clang-format
     qtbase5-dev qtbase5-dev-tools libqt5svg5-dev
+    libpng-dev                   # very large PNG pictures, read a row at a time
     qt5-image-formats-plugins    # TIFF and ICNS writers (ICO ships with the base)
     fonts-liberation2            # the window's font
     fonts-dejavu-core            # so the font box lists families
@@ -15,6 +16,8 @@ PACKAGES=(
     desktop-file-utils appstream dpkg-dev file # install checks and the Debian package
     lintian shared-mime-info man-db             # the package checked as Debian checks its own
     icoutils icnsutils                          # independent readers of the ICO and ICNS containers
+    strace                                      # signals at chosen moments of a run, in the tests
+    chromium python3                            # the web package checked in a real browser
     aapt android-framework-res                  # the Android resource packager checks the Android package
 )
 

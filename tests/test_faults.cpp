@@ -13,9 +13,12 @@
 #include <QtTest>
 #include <QtWidgets>
 
+#include "render/iconrenderer.h"
+
 #include <sys/stat.h>
 #include <sys/sysmacros.h>
 #include <unistd.h>
+#include <zlib.h>
 
 using namespace TestSupport;
 
@@ -116,6 +119,89 @@ QByteArray imageBytes(const char* format, QSize size)
     return bytes;
 }
 
+// A 16-bit RGBA PNG of w x h: a horizontal ramp, the same on every row, deflated a row at a time.
+QByteArray rampPng16(quint32 w, quint32 h)
+{
+    auto chunk = [](const QByteArray& type, const QByteArray& body) {
+        QByteArray c(4, 0);
+        qToBigEndian(quint32(body.size()), c.data());
+        c += type + body;
+        QByteArray crc(4, 0);
+        const QByteArray both = type + body;
+        qToBigEndian(quint32(crc32(0, reinterpret_cast<const Bytef*>(both.constData()), uInt(both.size()))),
+                     crc.data());
+        return c + crc;
+    };
+    QByteArray row(1 + int(w) * 8, 0), zero(1 + int(w) * 8, 0);
+    for (quint32 x = 0; x < w; ++x) {
+        const quint16 v = quint16(x * 65535 / (w - 1));
+        const quint16 pixel[4] = {v, quint16(65535 - v), 20000, 65535};
+        for (int c = 0; c < 4; ++c)
+            qToBigEndian(pixel[c], row.data() + 1 + x * 8 + c * 2);
+    }
+    zero[0] = 2; // later rows: "up", all zero
+    QByteArray deflated(1 << 20, 0);
+    z_stream z = {};
+    deflateInit(&z, 1);
+    auto feed = [&](const QByteArray& bytes, int flush) {
+        z.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(bytes.constData()));
+        z.avail_in = uInt(bytes.size());
+        do {
+            if (z.total_out + 65536 > quint64(deflated.size()))
+                deflated.resize(deflated.size() * 2);
+            z.next_out = reinterpret_cast<Bytef*>(deflated.data() + z.total_out);
+            z.avail_out = uInt(deflated.size() - int(z.total_out));
+            deflate(&z, flush);
+        } while (z.avail_in > 0 || (flush == Z_FINISH && z.avail_out == 0));
+    };
+    feed(row, Z_NO_FLUSH);
+    for (quint32 y = 1; y < h; ++y)
+        feed(zero, y + 1 == h ? Z_FINISH : Z_NO_FLUSH);
+    deflated.resize(int(z.total_out));
+    deflateEnd(&z);
+    QByteArray header(13, 0);
+    qToBigEndian(w, header.data());
+    qToBigEndian(h, header.data() + 4);
+    header[8] = 16;
+    header[9] = 6;
+    return QByteArray::fromHex("89504e470d0a1a0a") + chunk("IHDR", header) + chunk("IDAT", deflated) +
+           chunk("IEND", QByteArray());
+}
+
+// Runs the real command-line program; `shell` is a command line in which "$cli" names it.
+Run realCli(const QString& shell, const QString& folder)
+{
+    QProcess p;
+    p.setWorkingDirectory(folder);
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("cli"), QStringLiteral(GLYPHWRIGHT_CLI));
+    p.setProcessEnvironment(env);
+    p.start(QStringLiteral("sh"), {QStringLiteral("-c"), shell});
+    p.waitForFinished(120000);
+    return {p.exitCode(), QString::fromUtf8(p.readAllStandardOutput()),
+            QString::fromUtf8(p.readAllStandardError())};
+}
+
+// Every file under `folder` whose name starts with a dot.
+QStringList hiddenFiles(const QString& folder)
+{
+    QStringList found;
+    QDirIterator it(folder, QDir::Files | QDir::Hidden, QDirIterator::Subdirectories);
+    while (it.hasNext())
+        if (QFileInfo(it.next()).fileName().startsWith(QLatin1Char('.')))
+            found << it.filePath();
+    return found;
+}
+
+// Whether the window warned since the calls were last taken.
+bool warned()
+{
+    for (const Dialogs::Call& call : Dialogs::takeCalls())
+        if (call.kind == QLatin1String("warning"))
+            return true;
+    return false;
+}
+
 // The latest message box the window showed, "" when none.
 QString lastMessage()
 {
@@ -142,6 +228,7 @@ class TestFaults : public WindowTest
     void formatsWithoutAlphaGetWhite_data();
     void formatsWithoutAlphaGetWhite();
     void commandLineCutsTheTextAsTheWindowDoes();
+    void whatUsersHaveAndWhatPackagesMeet();
 
   private:
     QTemporaryDir inputs; // made before the data functions run, unlike `dir`
@@ -321,8 +408,8 @@ void TestFaults::hostileProjectFilesAreRefusedQuickly_data()
     QTest::newRow("2 MB line") << inputs.filePath(QStringLiteral("line.ipr"));
     writeFile(inputs.filePath(QStringLiteral("nul.ipr")), Project::format(Project::State()) + '\0');
     QTest::newRow("text with a NUL") << inputs.filePath(QStringLiteral("nul.ipr"));
-    writeFile(inputs.filePath(QStringLiteral("latin1.ipr")), "128\n1\ncaf\xe9\n");
-    QTest::newRow("invalid UTF-8") << inputs.filePath(QStringLiteral("latin1.ipr"));
+    // (A file in a one-byte encoding, once refused here as not UTF-8, now loads: see
+    // TestFaults::whatUsersHaveAndWhatPackagesMeet.)
 }
 
 void TestFaults::hostileProjectFilesAreRefusedQuickly()
@@ -382,13 +469,15 @@ void TestFaults::picturesAreCheckedBeforeDecoding()
     QElapsedTimer clock;
     clock.start();
     QCOMPARE(loadCustomPicture(path).size(), size.isEmpty() ? QSize(0, 0) : size);
-    // The command line loads it the same way, at the largest scale.
+    // The command line loads it the same way, at the largest scale (told to go on without a picture
+    // it refuses).
     const QString project =
         projectFile(dir->path(), QStringLiteral("p.ipr"), {{18, "0"}, {22, "1"}, {23, path}, {25, "999"}});
-    QCOMPARE(cli({QStringLiteral("-q"), QStringLiteral("render"), project,
-                  dir->filePath(QStringLiteral("o.png")), QStringLiteral("--size"), QStringLiteral("16")})
-                 .status,
-             0);
+    QCOMPARE(
+        cli({QStringLiteral("-q"), QStringLiteral("--allow-missing-picture"), QStringLiteral("render"),
+             project, dir->filePath(QStringLiteral("o.png")), QStringLiteral("--size"), QStringLiteral("16")})
+            .status,
+        0);
     QVERIFY2(clock.elapsed() < 1000, qPrintable(QString::number(clock.elapsed())));
     QVERIFY(peakKilobytes() - memory < 64 * 1024);
 }
@@ -472,6 +561,256 @@ void TestFaults::commandLineCutsTheTextAsTheWindowDoes()
     Dialogs::queueAnswer(project);
     triggerAction(window, "actionLoadProject");
     QCOMPARE(window->projectState().text(Project::Key::Text), state.text(Project::Key::Text));
+}
+
+// What users bring (pictures in any format, the largest picture, old project files, pictures that
+// moved) and what a build pipeline meets (signals, links at output paths, option values): one row
+// each, with its outcome.
+void TestFaults::whatUsersHaveAndWhatPackagesMeet()
+{
+    const QString d = dir->path();
+    auto project = [&](const QString& name, const QMap<int, QString>& changes) {
+        return projectFile(d, name, changes);
+    };
+    auto customPicture = [](const QString& path) {
+        return QMap<int, QString>{{18, "0"}, {22, "1"}, {23, path}};
+    };
+    auto centre = [&](const QString& png) { return QImage(png).pixel(512, 512); };
+    const struct
+    {
+        const char* input;
+        std::function<void()> check;
+    } rows[] = {
+        {"a GIF picture: its first frame",
+         [&] {
+             // A 1 x 1 red GIF.
+             writeFile(d + QStringLiteral("/red.gif"),
+                       QByteArray::fromHex(
+                           "47494638396101000100800000ff000000000021f90400000000002c000000000100010000"
+                           "02024401003b"));
+             const QImage picture = loadCustomPicture(d + QStringLiteral("/red.gif"));
+             QCOMPARE(picture.size(), QSize(1, 1));
+             QCOMPARE(picture.pixel(0, 0) | 0xff000000u, qRgb(255, 0, 0));
+             QCOMPARE(cli({QStringLiteral("-q"), QStringLiteral("render"),
+                           project("gif.ipr", customPicture("red.gif")), d + QStringLiteral("/gif.png")})
+                          .status,
+                      0);
+         }},
+        {"a WEBP saved under a .png name",
+         [&] {
+             QImage green(300, 200, QImage::Format_RGB32);
+             green.fill(QColor(0, 200, 0));
+             QVERIFY(green.save(d + QStringLiteral("/web.png"), "WEBP", 100));
+             QCOMPARE(QImageReader(d + QStringLiteral("/web.png")).format(), QByteArray("webp"));
+             QCOMPARE(loadCustomPicture(d + QStringLiteral("/web.png")).size(), QSize(300, 200));
+             QCOMPARE(cli({QStringLiteral("-q"), QStringLiteral("render"),
+                           project("webp.ipr", customPicture("web.png")), d + QStringLiteral("/webp.png")})
+                          .status,
+                      0);
+             QVERIFY(qGreen(centre(d + QStringLiteral("/webp.png"))) > 150);
+         }},
+        {"the largest picture, 16-bit: held reduced, in bounded memory",
+         [&] {
+             writeFile(d + QStringLiteral("/big.png"), rampPng16(16384, 6103));
+             const long before = peakKilobytes();
+             QString why;
+             const QImage picture = loadCustomPicture(d + QStringLiteral("/big.png"), &why);
+             QVERIFY2(!picture.isNull(), qPrintable(why));
+             QCOMPARE(ownSize(picture), QSize(16384, 6103));
+             QVERIFY(qint64(picture.width()) * picture.height() <= heldPicturePixels);
+             IconDesign design;
+             design.useImageFlat = false;
+             design.useImageCustom = true;
+             design.customImage = picture;
+             design.imageScale = 60;
+             const QImage icon = renderIcon(design).toImage();
+             QVERIFY(qAlpha(icon.pixel(512, 512)) == 255);
+             QVERIFY2(peakKilobytes() - before < 400 * 1024,
+                      qPrintable(QString::number(peakKilobytes() - before)));
+         }},
+        {"a project in Latin-1: every value loads",
+         [&] {
+             QByteArray file = Project::format(Project::State());
+             QList<QByteArray> lines = file.split('\n');
+             lines[30] = "Caf\xe9";
+             lines[0] = "300";
+             writeFile(d + QStringLiteral("/latin.ipr"), lines.join('\n'));
+             Dialogs::queueAnswer(d + QStringLiteral("/latin.ipr"));
+             triggerAction(window, "actionLoadProject");
+             QVERIFY(!warned());
+             QCOMPARE(control<QLineEdit>(window, "editText")->text(), QStringLiteral("Caf\u00e9"));
+             QCOMPARE(control<QSlider>(window, "sliderBackgroundCornerCurvature")->value(), 300);
+             QCOMPARE(cli({QStringLiteral("-q"), QStringLiteral("render"), d + QStringLiteral("/latin.ipr"),
+                           d + QStringLiteral("/latin.png")})
+                          .status,
+                      0);
+         }},
+        {"a relative picture path counts from the project's folder, \\ separators too",
+         [&] {
+             QDir(d).mkpath(QStringLiteral("sub/pics"));
+             QImage blue(64, 64, QImage::Format_RGB32);
+             blue.fill(Qt::blue);
+             QVERIFY(blue.save(d + QStringLiteral("/sub/pics/logo.png")));
+             for (const char* stored : {"pics/logo.png", "pics\\logo.png"}) {
+                 const QString p = projectFile(d + QStringLiteral("/sub"), QStringLiteral("rel.ipr"),
+                                               customPicture(QLatin1String(stored)));
+                 // Run from elsewhere: the picture is found all the same.
+                 const Run run = realCli(QStringLiteral("\"$cli\" -q render sub/rel.ipr rel.png"), d);
+                 QCOMPARE(run.status, 0);
+                 QCOMPARE(centre(d + QStringLiteral("/rel.png")), qRgb(0, 0, 255));
+                 Dialogs::queueAnswer(p);
+                 triggerAction(window, "actionLoadProject");
+                 QCOMPARE(window->customImage.size(), QSize(64, 64));
+             }
+         }},
+        {"a picture that cannot be loaded: refused, or left out when allowed",
+         [&] {
+             QVERIFY(::mkfifo(QFile::encodeName(d + QStringLiteral("/fifo.png")).constData(), 0600) == 0);
+             for (const char* stored :
+                  {"missing.png", "sub", "fifo.png", "/dev/null", "C:\\Art\\logo.png", ""}) {
+                 const QString p = project("gone.ipr", customPicture(QLatin1String(stored)));
+                 const QString out = d + QStringLiteral("/gone.png");
+                 const Run refused = cli({QStringLiteral("render"), p, out});
+                 QCOMPARE(refused.status, 2);
+                 QVERIFY2(refused.err.startsWith(QStringLiteral("The custom picture ")) &&
+                              refused.err.contains(QLatin1String(stored)),
+                          qPrintable(refused.err));
+                 QVERIFY(!QFile::exists(out));
+                 QCOMPARE(cli({QStringLiteral("-q"), QStringLiteral("--allow-missing-picture"),
+                               QStringLiteral("render"), p, out})
+                              .status,
+                          0);
+                 QFile::remove(out);
+                 // The window keeps its silence.
+                 Dialogs::queueAnswer(p);
+                 triggerAction(window, "actionLoadProject");
+                 QVERIFY(!warned());
+                 QVERIFY(window->customImage.isNull());
+             }
+             // A picture not in use is no reason to refuse.
+             QCOMPARE(cli({QStringLiteral("-q"), QStringLiteral("render"),
+                           project("unused.ipr", {{23, "missing.png"}}), d + QStringLiteral("/unused.png")})
+                          .status,
+                      0);
+         }},
+        {"a signal during a run: no temporary file is left, hidden when one is",
+         [&] {
+             if (QStandardPaths::findExecutable(QStringLiteral("strace")).isEmpty())
+                 QSKIP("scripts/setup.sh installs strace");
+             project("b.ipr", {});
+             QVERIFY(realCli(QStringLiteral("\"$cli\" -q package b.ipr L --target android"), d).status == 0);
+             const struct
+             {
+                 const char* signal;
+                 int status;
+             } stops[] = {{"INT", 130}, {"TERM", 143}, {"HUP", 129}};
+             for (const auto& s : stops) {
+                 const Run run =
+                     realCli(QStringLiteral(
+                                 "strace -f -o /dev/null -e trace=rename -e inject=rename:signal=%1:when=3 "
+                                 "\"$cli\" -q package b.ipr L --target android")
+                                 .arg(QLatin1String(s.signal)),
+                             d);
+                 QCOMPARE(run.status, s.status);
+                 QCOMPARE(hiddenFiles(d + QStringLiteral("/L")), QStringList());
+             }
+             // A kill cannot be caught: what it leaves is hidden, so build tools pass it by.
+             realCli(
+                 QStringLiteral("strace -f -o /dev/null -e trace=rename -e inject=rename:signal=KILL:when=3 "
+                                "\"$cli\" -q package b.ipr L --target android"),
+                 d);
+             const QStringList left = hiddenFiles(d + QStringLiteral("/L"));
+             QCOMPARE(left.size(), 1);
+             QVERIFY2(QRegularExpression(QStringLiteral("^\\.ic_launcher[a-z_]*\\.png\\.[A-Za-z0-9]{6}$"))
+                          .match(QFileInfo(left[0]).fileName())
+                          .hasMatch(),
+                      qPrintable(left[0]));
+         }},
+        {"links at output paths: none leading out, none dangling",
+         [&] {
+             project("l.ipr", {});
+             writeFile(d + QStringLiteral("/outside.txt"), "keep me");
+             QDir(d).mkpath(QStringLiteral("out/web"));
+             QFile::link(QStringLiteral("../../outside.txt"), d + QStringLiteral("/out/web/favicon-16.png"));
+             QFile::link(QStringLiteral("../../nowhere.txt"), d + QStringLiteral("/out/web/favicon-32.png"));
+             QFile::link(QStringLiteral("icon-192.png"), d + QStringLiteral("/out/web/icon-512.png"));
+             const Run run =
+                 cli({QStringLiteral("-q"), QStringLiteral("package"), d + QStringLiteral("/l.ipr"),
+                      d + QStringLiteral("/out"), QStringLiteral("--target"), QStringLiteral("web,linux")});
+             QCOMPARE(run.status, 1);
+             QVERIFY2(run.err.contains(QStringLiteral("favicon-16.png: it is a symbolic link to ")) &&
+                          run.err.contains(QStringLiteral("favicon-32.png: it is a symbolic link to ")),
+                      qPrintable(run.err));
+             QCOMPARE(readAll(d + QStringLiteral("/outside.txt")), QByteArray("keep me"));
+             QVERIFY(!QFile::exists(d + QStringLiteral("/nowhere.txt")));
+             // A link inside the folder is written through.
+             QCOMPARE(QImage(d + QStringLiteral("/out/web/icon-192.png")).size(), QSize(512, 512));
+         }},
+        {"option values and arguments",
+         [&] {
+             const QString p = project("o.ipr", {});
+             for (const QString& colour : {QStringLiteral("transparent"), QStringLiteral("#00000000"),
+                                           QStringLiteral("#80ff0000"), QStringLiteral("nonsense")})
+                 QCOMPARE(
+                     cli({QStringLiteral("package"), p, d + QStringLiteral("/o"), QStringLiteral("--target"),
+                          QStringLiteral("web"), QStringLiteral("--background"), colour})
+                         .status,
+                     2);
+             QCOMPARE(cli({QStringLiteral("package"), p, d + QStringLiteral("/o"), QStringLiteral("--target"),
+                           QStringLiteral("linux"), QStringLiteral("--app-id"), QStringLiteral("foo\n")})
+                          .status,
+                      2);
+             QCOMPARE(
+                 cli({QStringLiteral("package"), p, d + QStringLiteral("/o"), QStringLiteral("--target"),
+                      QStringLiteral("linux"), QStringLiteral("--app-id"), QString(251, QLatin1Char('a'))})
+                     .status,
+                 2);
+             QVERIFY(!QFile::exists(d + QStringLiteral("/o")));
+             // -h as another option's value is that value.
+             const Run named = cli({QStringLiteral("-q"), QStringLiteral("package"), p,
+                                    d + QStringLiteral("/o"), QStringLiteral("--target"),
+                                    QStringLiteral("web"), QStringLiteral("--name"), QStringLiteral("-h")});
+             QCOMPARE(named.status, 0);
+             QVERIFY(!named.out.contains(QStringLiteral("Usage")));
+             QVERIFY(readAll(d + QStringLiteral("/o/manifest.webmanifest")).contains("\"name\": \"-h\""));
+             // A name the file system's encoding cannot hold would be written to another name.
+             const Run bytes =
+                 realCli(QStringLiteral("\"$cli\" render o.ipr \"$(printf 'caf\\351.png')\""), d);
+             QCOMPARE(bytes.status, 2);
+             QVERIFY(bytes.err.contains(QStringLiteral("not valid in the file system's encoding")));
+             QVERIFY(QDir(d).entryList({QStringLiteral("caf*")}).isEmpty());
+         }},
+        {"names and small facts",
+         [&] {
+             const QString p = projectFile(d, QStringLiteral("org.example.Shop.ipr"), {});
+             QCOMPARE(cli({QStringLiteral("-q"), QStringLiteral("package"), p, d + QStringLiteral("/n"),
+                           QStringLiteral("--target"), QStringLiteral("linux,web"),
+                           QStringLiteral("--base-path"), QStringLiteral("/shop")})
+                          .status,
+                      0);
+             QVERIFY(QFile::exists(d + QStringLiteral("/n/linux/hicolor/48x48/apps/org.example.shop.png")));
+             const QByteArray snippet = readAll(d + QStringLiteral("/n/web/head-snippet.html"));
+             QVERIFY(snippet.contains("href=\"/shop/favicon.ico\" sizes=\"16x16 32x32 48x48\""));
+             QVERIFY(snippet.contains("href=\"/shop/manifest.webmanifest\""));
+             QVERIFY(readAll(d + QStringLiteral("/n/web/manifest.webmanifest"))
+                         .contains("\"start_url\": \"/shop/\""));
+             const Run json =
+                 cli({QStringLiteral("--json"), QStringLiteral("render"), p, d + QStringLiteral("/x.icns"),
+                      QStringLiteral("--size"), QStringLiteral("512")});
+             const QJsonObject written = QJsonDocument::fromJson(json.out.toUtf8())
+                                             .object()
+                                             .value(QStringLiteral("written"))
+                                             .toArray()
+                                             .first()
+                                             .toObject();
+             QCOMPARE(written.value(QStringLiteral("width")).toInt(), 512);
+         }},
+    };
+    for (const auto& row : rows) {
+        row.check();
+        if (QTest::currentTestFailed())
+            QFAIL(row.input);
+    }
 }
 
 QTEST_MAIN(TestFaults)

@@ -15,6 +15,8 @@
 
 using namespace TestSupport;
 
+Q_DECLARE_METATYPE(IconDesign)
+
 namespace {
 
 QImage image(const QString& path)
@@ -164,6 +166,8 @@ class TestPackages : public QObject
     void aaptPackagesTheResources();
     void ios_data();
     void ios();
+    void picturesKeepTheirTones_data();
+    void picturesKeepTheirTones();
     void macos_data();
     void macos();
     void windowsAndFavicon();
@@ -345,10 +349,14 @@ void TestPackages::ios()
             const QRgb p = tinted.pixel(x, y);
             QVERIFY(qRed(p) == qGreen(p) && qGreen(p) == qBlue(p));
         }
-    // Legible on the dark plate whatever the design's colours: black text comes out light.
-    QVERIFY2(visibleLuminance(dark) > 128, qPrintable(QString::number(visibleLuminance(dark))));
-    QVERIFY2(visibleLuminance(tinted) > 128, qPrintable(QString::number(visibleLuminance(tinted))));
-    // The colours can be chosen instead.
+    // Shapes are legible on the dark plate whatever the design's colours: black text comes out light.
+    // (Pictures with colours of their own keep them: see picturesKeepTheirTones.)
+    const bool shapes = !Packages::pictureKeepsItsColours(designs().value(design));
+    if (shapes) {
+        QVERIFY2(visibleLuminance(dark) > 128, qPrintable(QString::number(visibleLuminance(dark))));
+        QVERIFY2(visibleLuminance(tinted) > 128, qPrintable(QString::number(visibleLuminance(tinted))));
+    }
+    // The shapes' colours can be chosen instead; a picture's own colours stay.
     Packages::Options chosen;
     chosen.iosDarkColor = QColor(0, 200, 100);
     chosen.iosTintedColor = QColor(90, 90, 90);
@@ -357,6 +365,11 @@ void TestPackages::ios()
                 .failed.isEmpty());
     const QImage darkChosen = image(set + QStringLiteral("AppIcon-1024-dark.png"));
     const QImage tintedChosen = image(set + QStringLiteral("AppIcon-1024-tinted.png"));
+    if (!shapes) {
+        QCOMPARE(darkChosen, dark);
+        QCOMPARE(tintedChosen, tinted);
+        return;
+    }
     for (int y = 0; y < 1024; y += 5)
         for (int x = 0; x < 1024; x += 5) {
             if (qAlpha(darkChosen.pixel(x, y)) >= 128)
@@ -364,6 +377,60 @@ void TestPackages::ios()
             if (qAlpha(tintedChosen.pixel(x, y)) >= 128)
                 QCOMPARE(tintedChosen.pixel(x, y) | 0xff000000u, qRgb(90, 90, 90));
         }
+}
+
+void TestPackages::picturesKeepTheirTones_data()
+{
+    QTest::addColumn<IconDesign>("design");
+    // A photo whose mean tone is dark: brown mountains under a strip of dusk sky.
+    IconDesign photo;
+    photo.useImageFlat = false;
+    photo.useImageCustom = true;
+    QImage mountains(640, 480, QImage::Format_RGB32);
+    for (int y = 0; y < 480; ++y)
+        for (int x = 0; x < 640; ++x) {
+            const int ridge = 90 + int(40 * std::sin(x / 40.0) + 15 * std::sin(x / 7.0));
+            const int t = (x * 7 + y * 13) % 40;
+            mountains.setPixel(
+                x, y, y < ridge ? qRgb(70 + y / 2, 80 + y / 2, 120 + t) : qRgb(71 + t, 48 + t / 2, 25));
+        }
+    photo.customImage = mountains;
+    photo.imageScale = 150;
+    QTest::newRow("photo") << photo;
+    IconDesign globe = withPicture(true);
+    globe.coloredImageRow = 18;
+    QTest::newRow("coloured picture: the globe") << globe;
+}
+
+void TestPackages::picturesKeepTheirTones()
+{
+    // The dark and tinted icons show a picture's own tones, so its luminance follows the light
+    // icon's there (never inverted): a correlation above 0.9 over the picture's pixels.
+    QFETCH(IconDesign, design);
+    QTemporaryDir work;
+    QVERIFY(Packages::writePackage(design, work.path(), QStringList{QStringLiteral("ios")}).failed.isEmpty());
+    const QString set = work.filePath(QStringLiteral("AppIcon.appiconset/"));
+    const QImage light = image(set + QStringLiteral("AppIcon-1024.png"));
+    const QImage picture = Packages::pictureOnly(design).convertToFormat(QImage::Format_ARGB32);
+    for (const char* variant : {"AppIcon-1024-dark.png", "AppIcon-1024-tinted.png"}) {
+        const QImage other = image(set + QLatin1String(variant));
+        double n = 0, sa = 0, sb = 0, saa = 0, sbb = 0, sab = 0;
+        for (int y = 0; y < 1024; y += 2)
+            for (int x = 0; x < 1024; x += 2)
+                if (qAlpha(picture.pixel(x, y)) == 255) {
+                    const double a = qGray(light.pixel(x, y)), b = qGray(other.pixel(x, y));
+                    n += 1;
+                    sa += a;
+                    sb += b;
+                    saa += a * a;
+                    sbb += b * b;
+                    sab += a * b;
+                }
+        QVERIFY(n > 1000);
+        const double r = (n * sab - sa * sb) / std::sqrt((n * saa - sa * sa) * (n * sbb - sb * sb));
+        QVERIFY2(r > 0.9,
+                 qPrintable(QStringLiteral("%1: correlation %2").arg(QLatin1String(variant)).arg(r)));
+    }
 }
 
 void TestPackages::macos_data()
@@ -542,15 +609,19 @@ void TestPackages::linuxDesktop()
     for (int size : sizes)
         QCOMPARE(image(base + QStringLiteral("hicolor/%1x%1/apps/example.Hi.png").arg(size)).size(),
                  QSize(size, size));
-    // The install lines put each where the icon theme looks.
+    // The script runs as its usage line says, and the install lines put each icon where the icon
+    // theme looks. It makes no icon cache where there was none (one would hide icons other programs
+    // install there later).
     QTemporaryDir prefix;
+    QVERIFY(QFileInfo(base + QStringLiteral("install-icons.sh")).isExecutable());
     QProcess p;
-    p.start(QStringLiteral("sh"), {base + QStringLiteral("install-icons.sh"), prefix.path()});
+    p.start(base + QStringLiteral("install-icons.sh"), {prefix.path()});
     QVERIFY(p.waitForFinished(30000));
     QCOMPARE(p.exitCode(), 0);
     for (int size : sizes)
         QVERIFY(QFile::exists(
             prefix.filePath(QStringLiteral("icons/hicolor/%1x%1/apps/example.Hi.png").arg(size))));
+    QVERIFY(!QFile::exists(prefix.filePath(QStringLiteral("icons/hicolor/icon-theme.cache"))));
 }
 
 void TestPackages::transparentBackgroundStillGivesOpaqueStoreIcons()
@@ -617,7 +688,7 @@ void TestPackages::commandLine()
             QCOMPARE(
                 QSize(o.value(QStringLiteral("width")).toInt(), o.value(QStringLiteral("height")).toInt()),
                 QImage(path).size());
-        else if (!path.endsWith(QLatin1String(".ico")))
+        else if (!path.endsWith(QLatin1String(".ico")) && !path.endsWith(QLatin1String(".icns")))
             QVERIFY(o.value(QStringLiteral("width")).isNull());
     }
     QVERIFY(QFile::exists(work.filePath(QStringLiteral("two/linux/hicolor/48x48/apps/shop-icon.png"))));
