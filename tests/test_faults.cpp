@@ -719,12 +719,14 @@ void TestFaults::whatUsersHaveAndWhatPackagesMeet()
                  QStringLiteral("strace -f -o /dev/null -e trace=rename -e inject=rename:signal=KILL:when=3 "
                                 "\"$cli\" -q package b.ipr L --target android"),
                  d);
+             // (One a writing thread: those caught between naming and renaming.)
              const QStringList left = hiddenFiles(d + QStringLiteral("/L"));
-             QCOMPARE(left.size(), 1);
-             QVERIFY2(QRegularExpression(QStringLiteral("^\\.ic_launcher[a-z_]*\\.png\\.[A-Za-z0-9]{6}$"))
-                          .match(QFileInfo(left[0]).fileName())
-                          .hasMatch(),
-                      qPrintable(left[0]));
+             QVERIFY(!left.isEmpty());
+             for (const QString& file : left)
+                 QVERIFY2(QRegularExpression(QStringLiteral("^\\.ic_launcher[a-z_]*\\.png\\.[A-Za-z0-9]{6}$"))
+                              .match(QFileInfo(file).fileName())
+                              .hasMatch(),
+                          qPrintable(file));
          }},
         {"links at output paths: none leading out, none dangling",
          [&] {
