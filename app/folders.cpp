@@ -7,6 +7,7 @@ namespace Folders {
 const QString imageCustomBrowse = QStringLiteral("ImageCustomBrowseFolder");
 const QString saveIcons = QStringLiteral("SaveIconsFolder");
 const QString saveImage = QStringLiteral("SaveImageFolder");
+const QString packages = QStringLiteral("PackagesFolder");
 } // namespace Folders
 
 QString rememberedFolder(const QString& key)

@@ -2,11 +2,12 @@
 
 #include <QString>
 
-// The folders where the three file dialogs last went, kept in the per-user settings store.
+// The folders where the file dialogs last went, kept in the per-user settings store.
 namespace Folders {
 extern const QString imageCustomBrowse; // "ImageCustomBrowseFolder"
 extern const QString saveIcons;         // "SaveIconsFolder"
 extern const QString saveImage;         // "SaveImageFolder"
+extern const QString packages;          // "PackagesFolder", of Export Packages
 } // namespace Folders
 
 // The stored folder for `key`, or the user's pictures folder when none is stored.

@@ -4,6 +4,8 @@
 #include "export/imageformats.h"
 #include "render/artwork.h"
 #include "ui/aboutdialog.h"
+#include "ui/devicepreview.h"
+#include "ui/packagesdialog.h"
 #include "ui/mainwindowform.h"
 #include "ui/swatch.h"
 
@@ -142,4 +144,23 @@ void MainWindow::on_actionAboutUs_triggered()
 {
     AboutDialog dialog;
     Dialogs::showModal(dialog);
+}
+
+void MainWindow::on_actionExportPackages_triggered()
+{
+    PackagesDialog dialog(currentDesign(), projectFilePath, this);
+    Dialogs::showModal(dialog);
+    // The device preview follows the options the dialog remembers.
+    if (devicePreview)
+        devicePreview->showDesign(currentDesign(), PackageChoices::load().optionsFor(projectFilePath));
+}
+
+void MainWindow::on_actionDevicePreview_triggered()
+{
+    if (!devicePreview)
+        devicePreview = new DevicePreview(this);
+    devicePreview->show();
+    devicePreview->raise();
+    devicePreview->activateWindow();
+    devicePreview->showDesign(currentDesign(), PackageChoices::load().optionsFor(projectFilePath));
 }

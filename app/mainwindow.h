@@ -17,6 +17,7 @@ class QListWidgetItem;
 class QComboBox;
 class QSlider;
 class QPushButton;
+class DevicePreview;
 
 // The program's one window: the icon designer with its live preview, export and the Graphics page.
 // Every control's handler is an on_<objectName>_<signal> slot bound by name when the form is built.
@@ -54,6 +55,8 @@ class MainWindow : public QMainWindow
 
     // The design the controls describe right now.
     IconDesign currentDesign() const;
+    // The device preview window, null until Platforms > Device Preview first opens it.
+    DevicePreview* devicePreviewWindow() const { return devicePreview; }
 
     // The 93 values a project file holds, read from the controls and colour members.
     Project::State projectState() const;
@@ -78,6 +81,8 @@ class MainWindow : public QMainWindow
     void on_actionLoadProject_triggered();
     void on_actionExit_triggered();
     void on_actionAboutUs_triggered();
+    void on_actionExportPackages_triggered();
+    void on_actionDevicePreview_triggered();
     void on_sliderBackgroundCornerCurvature_valueChanged(int);
     void on_radioBackgroundColor_clicked();
     void on_buttonBackgroundColor_clicked();
@@ -199,4 +204,6 @@ class MainWindow : public QMainWindow
     std::array<QObject*, Project::keyCount> savedControls{};
     // The font box's families, in its order: the font index's meaning.
     QStringList fontFamilies;
+    // Made when first opened.
+    DevicePreview* devicePreview = nullptr;
 };

@@ -10,10 +10,16 @@
 #include "render/iconrenderer.h"
 #include "resources/initresources.h"
 
+#include "ui/devicepreview.h"
+#include "ui/packagesdialog.h"
+
 #include <QAction>
 #include <QApplication>
+#include <QElapsedTimer>
 #include <QImage>
+#include <QPushButton>
 #include <QSlider>
+#include <QTemporaryDir>
 
 #include <benchmark/benchmark.h>
 
@@ -70,8 +76,50 @@ void BM_EditCornerCurvature(benchmark::State& state)
         slider->setValue(100 + (step++ % 2));
 }
 
+// The same step with the device preview open: what it adds to the step itself (its drawing follows
+// on worker threads once the edits pause).
+void BM_EditCornerCurvatureWithDevicePreview(benchmark::State& state)
+{
+    MainWindow window;
+    window.findChild<QAction*>(QStringLiteral("actionDevicePreview"))->trigger();
+    QSlider* slider = window.findChild<QSlider*>(QStringLiteral("sliderBackgroundCornerCurvature"));
+    int step = 0;
+    for (auto _ : state)
+        slider->setValue(100 + (step++ % 2));
+    // (After the timed steps: the drawing they asked for, so that the next repetition starts idle.)
+    while (window.devicePreviewWindow()->isBusy())
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+}
+
+// Export Packages, every target, from "Export" to the outcome shown (the window answering events
+// all along).
+void BM_ExportPackagesAllTargets(benchmark::State& state)
+{
+    MainWindow window;
+    for (auto _ : state) {
+        state.PauseTiming();
+        QTemporaryDir out;
+        PackagesDialog dialog(window.currentDesign(), QString(), &window);
+        Dialogs::queueAnswer(out.path());
+        state.ResumeTiming();
+        dialog.findChild<QPushButton*>(QStringLiteral("buttonExport"))->click();
+        while (!dialog.isIdle())
+            QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
+    }
+}
+
 } // namespace
 
+BENCHMARK(BM_EditCornerCurvatureWithDevicePreview)
+    ->Iterations(20)
+    ->Repetitions(11)
+    ->ReportAggregatesOnly(true)
+    ->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_ExportPackagesAllTargets)
+    ->Iterations(1)
+    ->Repetitions(7)
+    ->ReportAggregatesOnly(true)
+    ->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_ReadDesign)->Repetitions(11)->ReportAggregatesOnly(true)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_EditCornerCurvature)
     ->Iterations(20)

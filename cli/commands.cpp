@@ -47,23 +47,13 @@ Files::Outcome render(const Invocation& i, const LoadedProject& project, QTextSt
                                                    -1, QSize(i.size, i.size)));
 }
 
-// A name from the project file's for what the user did not name: "Shop Icon.ipr" -> "shop-icon",
-// "org.example.Shop.ipr" -> "org.example.shop".
-QString idFrom(const QString& path)
-{
-    QString id = QFileInfo(path).completeBaseName().toLower().left(250);
-    id.replace(QRegularExpression(QStringLiteral("[^a-z0-9._-]+")), QStringLiteral("-"));
-    id.remove(QRegularExpression(QStringLiteral("^[.-]+|-+$")));
-    return id.isEmpty() ? QStringLiteral("app") : id;
-}
-
 Files::Outcome package(const Invocation& i, const LoadedProject& project, QTextStream&)
 {
     Packages::Options options = i.package;
-    if (!i.nameGiven && !QFileInfo(i.project).completeBaseName().isEmpty())
-        options.name = QFileInfo(i.project).completeBaseName();
+    if (!i.nameGiven)
+        options.name = Packages::defaultName(i.project);
     if (!i.appIdGiven)
-        options.appId = idFrom(i.project);
+        options.appId = Packages::defaultAppId(i.project);
     return Packages::writePackage(project.design, i.output, i.targets, options);
 }
 

@@ -156,7 +156,7 @@ bool transparentBackground(const IconDesign& design)
 
 QImage rendered(const IconDesign& design)
 {
-    return renderIcon(design).toImage().convertToFormat(QImage::Format_ARGB32_Premultiplied);
+    return renderIconImage(design);
 }
 
 QImage backgroundLayer(const IconDesign& design, const QRectF& frame, int size, const QColor& plate)

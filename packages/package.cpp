@@ -7,6 +7,7 @@
 
 #include <QDir>
 #include <QFileInfo>
+#include <QRegularExpression>
 
 #include <set>
 
@@ -69,8 +70,22 @@ QString colorName(const QColor& color)
     return color.name(QColor::HexRgb);
 }
 
+QString defaultName(const QString& projectFile)
+{
+    const QString name = QFileInfo(projectFile).completeBaseName();
+    return name.isEmpty() ? QStringLiteral("App") : name;
+}
+
+QString defaultAppId(const QString& projectFile)
+{
+    QString id = QFileInfo(projectFile).completeBaseName().toLower().left(250);
+    id.replace(QRegularExpression(QStringLiteral("[^a-z0-9._-]+")), QStringLiteral("-"));
+    id.remove(QRegularExpression(QStringLiteral("^[.-]+|-+$")));
+    return id.isEmpty() ? QStringLiteral("app") : id;
+}
+
 Files::Outcome writePackage(const IconDesign& design, const QString& folder, const QStringList& chosen,
-                            const Options& options)
+                            const Options& options, Progress* progress)
 {
     const Sources sources(design, options);
     Jobs jobs;
@@ -94,7 +109,13 @@ Files::Outcome writePackage(const IconDesign& design, const QString& folder, con
         if (!QDir().mkpath(f))
             missing << f;
     QVector<Files::Result> results(jobs.size());
+    if (progress)
+        progress->total = jobs.size();
     parallelFor(jobs.size(), [&](int i) {
+        if (progress && progress->cancelled) {
+            results[i] = Files::Result::failure(QStringLiteral("the export was cancelled"));
+            return;
+        }
         const QString dir = QFileInfo(jobs[i].path).path();
         if (missing.contains(dir)) {
             results[i] =
@@ -108,6 +129,8 @@ Files::Outcome writePackage(const IconDesign& design, const QString& folder, con
         results[i] = bytes.isEmpty()
                          ? Files::Result::failure(QStringLiteral("the image could not be encoded"))
                          : Files::write(jobs[i].path, bytes, write);
+        if (progress)
+            ++progress->done;
     });
     Files::Outcome outcome;
     for (int i = 0; i < jobs.size(); ++i)

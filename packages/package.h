@@ -8,6 +8,7 @@
 #include <QString>
 #include <QStringList>
 
+#include <atomic>
 #include <functional>
 
 class QPainter;
@@ -69,12 +70,26 @@ const QList<Target>& targets();
 // The names of targets(), in order.
 QStringList targetNames();
 
+// The name and Linux icon name a project's file gives its packages where none is chosen:
+// "Shop Icon.ipr" gives "Shop Icon" and "shop-icon", "org.example.Shop.ipr" "org.example.Shop" and
+// "org.example.shop"; no file, "App" and "app".
+QString defaultName(const QString& projectFile);
+QString defaultAppId(const QString& projectFile);
+
+// How far a run of writePackage() is, for a progress bar on another thread, and its stop button.
+struct Progress
+{
+    std::atomic<int> total{0}; // files, known once the run has begun
+    std::atomic<int> done{0};
+    std::atomic<bool> cancelled{false}; // files not yet begun are then not written
+};
+
 // Writes the packages of `chosen` (names from targetNames()) into `folder`: a single target
 // straight into it, several each into a sub-folder of its own name. The files are encoded and
 // written on all cores; each is written whole or not at all, and none through a symbolic link
-// that leads out of `folder`.
+// that leads out of `folder`. Any thread may run it.
 Files::Outcome writePackage(const IconDesign& design, const QString& folder, const QStringList& chosen,
-                            const Options& options = Options());
+                            const Options& options = Options(), Progress* progress = nullptr);
 
 // One picture of the icon as the platforms show it, each target's panels in its row under a
 // title, each labelled.

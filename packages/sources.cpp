@@ -6,9 +6,8 @@
 namespace Packages {
 
 Sources::Sources(const IconDesign& design, const Options& options)
-    : d(design), o(options),
-      iconImage(renderIcon(design).toImage().convertToFormat(QImage::Format_ARGB32_Premultiplied)),
-      foregroundImage(foregroundLayer(design)), monochromeImage(monochromeLayer(design)),
+    : d(design), o(options), iconImage(renderIconImage(design)), foregroundImage(foregroundLayer(design)),
+      monochromeImage(monochromeLayer(design)),
       // The monochrome shape never reaches past the foreground, so one frame fits both.
       inkReach(Packages::inkReach(foregroundImage))
 {

@@ -3,6 +3,7 @@
 #include <QCache>
 #include <algorithm>
 #include <QFile>
+#include <QMutex>
 
 namespace Artwork {
 
@@ -49,21 +50,29 @@ static QCache<QString, QImage>& cache()
     return images;
 }
 
+// The cache is shared by every thread that renders.
+static QMutex cacheMutex;
+
 QImage libraryImage(const QString& path)
 {
-    if (const QImage* hit = cache().object(path))
-        return *hit;
+    {
+        QMutexLocker lock(&cacheMutex);
+        if (const QImage* hit = cache().object(path))
+            return *hit;
+    }
     QImage image;
     // Checking existence first keeps the image reader from warning about unknown paths
     // (row -1 and numbers past the catalogue are normal here).
     if (!path.isEmpty() && QFile::exists(path) && image.load(path))
         image = image.convertToFormat(QImage::Format_ARGB32_Premultiplied);
+    QMutexLocker lock(&cacheMutex);
     cache().insert(path, new QImage(image), std::max(1, int(image.sizeInBytes() / 1024)));
     return image;
 }
 
 void clearImageCache()
 {
+    QMutexLocker lock(&cacheMutex);
     cache().clear();
 }
 

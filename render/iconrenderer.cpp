@@ -4,6 +4,7 @@
 
 #include <QFontMetrics>
 #include <QLinearGradient>
+#include <QMutex>
 #include <QPainter>
 #include <QPainterPath>
 
@@ -151,10 +152,26 @@ struct LayerCache
     bool valid = false;
 };
 
+// The last picture layer, shared by every thread that renders.
+QMutex layerMutex;
 LayerCache& layerCache()
 {
     static LayerCache cache;
     return cache;
+}
+
+// The last layer when it is the one `key` asks for; one marked not valid otherwise.
+LayerCache lastLayer(const PictureKey& key)
+{
+    QMutexLocker lock(&layerMutex);
+    const LayerCache& last = layerCache();
+    return last.valid && last.key == key ? last : LayerCache();
+}
+
+void keepLayer(const LayerCache& layer)
+{
+    QMutexLocker lock(&layerMutex);
+    layerCache() = layer;
 }
 
 } // namespace
@@ -178,7 +195,7 @@ void setOwnSize(QImage& picture, QSize size)
 
 void clearRenderCaches()
 {
-    layerCache() = LayerCache();
+    keepLayer(LayerCache());
     Artwork::clearImageCache();
 }
 
@@ -241,7 +258,12 @@ QBrush backgroundBrush(const IconDesign& design)
 
 QPixmap renderIcon(IconDesign design)
 {
-    QPixmap canvas(canvasSize, canvasSize);
+    return QPixmap::fromImage(renderIconImage(design));
+}
+
+QImage renderIconImage(const IconDesign& design)
+{
+    QImage canvas(canvasSize, canvasSize, QImage::Format_ARGB32_Premultiplied);
     canvas.fill(QColor(0, 0, 0, 0));
     QPainter p(&canvas);
     p.setRenderHint(QPainter::Antialiasing);
@@ -274,14 +296,15 @@ QPixmap renderIcon(IconDesign design)
     }
     if (!picture.isNull()) {
         // Most edits change the background or the text: keep the last picture layer.
-        LayerCache& last = layerCache();
-        if (!last.valid || !(key == last.key)) {
-            last.layer = pictureLayer(picture, key, canvas.size(), &last.at);
-            last.key = key;
-            last.valid = true;
+        LayerCache layer = lastLayer(key);
+        if (!layer.valid) {
+            layer.layer = pictureLayer(picture, key, canvas.size(), &layer.at);
+            layer.key = key;
+            layer.valid = true;
+            keepLayer(layer);
         }
-        if (!last.layer.isNull())
-            p.drawImage(last.at, last.layer);
+        if (!layer.layer.isNull())
+            p.drawImage(layer.at, layer.layer);
     }
 
     if (!design.text.isEmpty()) {

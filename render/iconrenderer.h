@@ -10,6 +10,9 @@
 // text fill, text outline. Pure: reads only the design and the compiled-in artwork, keeps nothing
 // between calls but decoded library pictures. Parts that cannot be drawn are left out.
 QPixmap renderIcon(IconDesign design);
+// The same on an image (premultiplied ARGB32), which any thread may render: the caches it keeps are
+// shared under a lock.
+QImage renderIconImage(const IconDesign& design);
 
 // The brush of the design's background (solid colour or linear gradient in canvas pixels), or
 // Qt::NoBrush when the background is transparent or switched off.

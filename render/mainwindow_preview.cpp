@@ -5,7 +5,9 @@
 #include "render/artwork.h"
 #include "render/graphicrenderer.h"
 #include "render/iconrenderer.h"
+#include "ui/devicepreview.h"
 #include "ui/mainwindowform.h"
+#include "ui/packagesdialog.h"
 
 #include <functional>
 
@@ -58,7 +60,11 @@ IconDesign MainWindow::currentDesign() const
 
 void MainWindow::refreshIconPreview()
 {
-    iconPixmap = renderIcon(currentDesign());
+    const IconDesign design = currentDesign();
+    iconPixmap = renderIcon(design);
+    // The device preview, when open, follows after the edits pause.
+    if (devicePreview && devicePreview->isVisible())
+        devicePreview->showDesign(design, PackageChoices::load().optionsFor(projectFilePath));
     // Transparency shows as a checkerboard, so a white picture on a transparent icon is seen.
     showScaled(ui->labelIconPreview, iconPixmap, true);
 }

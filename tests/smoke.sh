@@ -87,6 +87,37 @@ saved=$HOME/Documents/Glyphwright/shop.ipr
 for _ in $(seq 50); do [ -f "$saved" ] && break; sleep 0.1; done
 [ -f "$saved" ] || { echo "no $saved after typing a bare name:"; ls -la "$HOME/Documents/Glyphwright"; exit 1; }
 echo "saved $saved"
+
+# Platforms (right of File) > Export Packages... and > Device Preview, for the README's pictures.
+# Waits for a window titled $1 and sets `other` to it.
+window_titled() {
+    other=""
+    for _ in $(seq 50); do
+        other=$(xdotool search --name "^$1\$" 2>/dev/null | head -n 1 || true)
+        [ -n "$other" ] && return 0
+        sleep 0.1
+    done
+    echo "no window titled \"$1\" appeared"
+    exit 1
+}
+xdotool mousemove --window "$win" 20 10 click 1
+sleep 0.5
+xdotool key Right Return
+window_titled "Export Packages"
+sleep 0.5
+import -window "$other" "$shot_dir/smoke-export-packages.png"
+echo "export packages dialog $(xdotool getwindowgeometry "$other" | sed -n 's/.*Geometry: //p')"
+xdotool key Escape
+sleep 0.5
+xdotool mousemove --window "$win" 20 10 click 1
+sleep 0.5
+xdotool key Right Down Return
+window_titled "Device Preview"
+sleep 1.5
+import -window "$other" "$shot_dir/smoke-device-preview.png"
+echo "device preview $(xdotool getwindowgeometry "$other" | sed -n 's/.*Geometry: //p')"
+xdotool key Escape
+sleep 0.5
 quit 20 10
 
 start QT_SCALE_FACTOR=2

@@ -3,8 +3,11 @@
 
 #include "app/dialogs.h"
 #include "app/mainwindow.h"
+#include "app/folders.h"
 #include "render/iconrenderer.h"
+#include "ui/devicepreview.h"
 #include "ui/mainwindowform.h"
+#include "ui/packagesdialog.h"
 
 #include <QtTest>
 #include <QtWidgets>
@@ -61,6 +64,8 @@ class TestEditing : public WindowTest
     void newAsksOnlyWithChanges();
     void aboutOpensTheDialog();
     void windowNeverMisleads();
+    void exportPackagesFromTheWindow();
+    void devicePreviewFollowsEdits();
 };
 
 void TestEditing::init()
@@ -527,6 +532,129 @@ void TestEditing::windowNeverMisleads()
         if (QTest::currentTestFailed())
             QFAIL(item.item);
     }
+}
+
+namespace {
+
+// Every file under `folder` by its relative path, with its bytes.
+QMap<QString, QByteArray> filesUnder(const QString& folder)
+{
+    QMap<QString, QByteArray> files;
+    QDirIterator it(folder, QDir::Files | QDir::Hidden, QDirIterator::Subdirectories);
+    while (it.hasNext()) {
+        const QString path = it.next();
+        files.insert(path.mid(folder.size()), readAll(path));
+    }
+    return files;
+}
+
+} // namespace
+
+void TestEditing::exportPackagesFromTheWindow()
+{
+    const QString project = projectFile(dir->path(), QStringLiteral("Shop Icon.ipr"),
+                                        {{2, "0"}, {6, "1"}, {31, "Go"}, {33, "300"}, {18, "0"}, {20, "1"}});
+    Dialogs::queueAnswer(project);
+    triggerAction(window, "actionLoadProject");
+    Dialogs::takeCalls();
+
+    // The Platforms menu opens the dialog, modal, over the window.
+    triggerAction(window, "actionExportPackages");
+    const Dialogs::Call opened = Dialogs::takeCalls().value(0);
+    QCOMPARE(opened.kind, QStringLiteral("dialog"));
+    QCOMPARE(opened.caption, QStringLiteral("Export Packages"));
+
+    const QString viaWindow = dir->filePath(QStringLiteral("window"));
+    QDir().mkpath(viaWindow);
+    {
+        PackagesDialog dialog(window->currentDesign(), window->projectFilePath, window);
+        QCOMPARE(dialog.findChildren<QCheckBox*>(QRegularExpression(QStringLiteral("^checkTarget_"))).size(),
+                 Packages::targets().size());
+        Dialogs::queueAnswer(QColor(20, 30, 40));
+        dialog.findChild<QPushButton*>(QStringLiteral("buttonPlateColor"))->click();
+        dialog.findChild<QCheckBox*>(QStringLiteral("iosDarkColorAutomatic"))->setChecked(false);
+        Dialogs::queueAnswer(QColor(0, 200, 100));
+        dialog.findChild<QPushButton*>(QStringLiteral("iosDarkColorButton"))->click();
+        dialog.findChild<QLineEdit*>(QStringLiteral("editBasePath"))->setText(QStringLiteral("/app/"));
+        dialog.findChild<QCheckBox*>(QStringLiteral("checkKeepCorners"))->setChecked(true);
+        Dialogs::queueAnswer(viaWindow);
+        dialog.findChild<QPushButton*>(QStringLiteral("buttonExport"))->click();
+        QCOMPARE(Dialogs::takeCalls().last().text,
+                 homeFolder() + QStringLiteral("/Pictures")); // the folder dialog
+        QTRY_VERIFY_WITH_TIMEOUT(dialog.isIdle(), 30000);
+        const QString outcome = dialog.findChild<QLabel*>(QStringLiteral("labelOutcome"))->text();
+        QVERIFY2(outcome.startsWith(QStringLiteral("Wrote ")) && outcome.contains(viaWindow),
+                 qPrintable(outcome));
+        QVERIFY(dialog.findChild<QPushButton*>(QStringLiteral("buttonOpenFolder"))->isEnabled());
+        QVERIFY(dialog.findChild<QPlainTextEdit*>(QStringLiteral("textFailures"))->isHidden());
+    }
+
+    // The command line, with the same options: the same files, byte for byte.
+    const QString viaCli = dir->filePath(QStringLiteral("cli"));
+    const Run run =
+        cli({QStringLiteral("-q"), QStringLiteral("package"), project, viaCli, QStringLiteral("--target"),
+             QStringLiteral("all"), QStringLiteral("--background"), QStringLiteral("#141e28"),
+             QStringLiteral("--ios-dark-color"), QStringLiteral("#00c864"), QStringLiteral("--base-path"),
+             QStringLiteral("/app/"), QStringLiteral("--macos-keep-corners")});
+    QCOMPARE(run.status, 0);
+    const QMap<QString, QByteArray> a = filesUnder(viaWindow), b = filesUnder(viaCli);
+    QVERIFY(a.size() > 50);
+    QCOMPARE(a.keys(), b.keys());
+    for (const QString& file : a.keys())
+        QVERIFY2(a[file] == b[file], qPrintable(file));
+
+    // Remembered: the folder, the options; a cancel stops the run with no file half written.
+    QCOMPARE(rememberedFolder(Folders::packages), viaWindow);
+    PackagesDialog again(window->currentDesign(), window->projectFilePath, window);
+    QVERIFY(again.findChild<QCheckBox*>(QStringLiteral("checkKeepCorners"))->isChecked());
+    QCOMPARE(again.findChild<QLineEdit*>(QStringLiteral("editBasePath"))->text(), QStringLiteral("/app/"));
+    QVERIFY(!again.findChild<QCheckBox*>(QStringLiteral("iosDarkColorAutomatic"))->isChecked());
+    const QString cancelled = dir->filePath(QStringLiteral("cancelled"));
+    QDir().mkpath(cancelled);
+    again.findChild<QPushButton*>(QStringLiteral("buttonChooseFolder"))->click(); // answered: cancelled
+    Dialogs::queueAnswer(cancelled);
+    again.findChild<QPushButton*>(QStringLiteral("buttonExport"))->click();
+    again.findChild<QPushButton*>(QStringLiteral("buttonCancel"))->click(); // Cancel, at once
+    QTRY_VERIFY_WITH_TIMEOUT(again.isIdle(), 30000);
+    QVERIFY(again.findChild<QLabel*>(QStringLiteral("labelOutcome"))
+                ->text()
+                .contains(QStringLiteral("Cancelled")));
+    const QMap<QString, QByteArray> left = filesUnder(cancelled);
+    QVERIFY(left.size() < a.size());
+    for (const QString& file : left.keys()) {
+        QVERIFY2(!QFileInfo(file).fileName().startsWith(QLatin1Char('.')), qPrintable(file));
+        QVERIFY2(left[file] == a[file], qPrintable(file)); // each written whole
+    }
+}
+
+void TestEditing::devicePreviewFollowsEdits()
+{
+    triggerAction(window, "actionDevicePreview");
+    DevicePreview* preview = window->devicePreviewWindow();
+    QVERIFY(preview && preview->isVisible());
+    QCOMPARE(preview->windowTitle(), QStringLiteral("Device Preview"));
+    QTRY_VERIFY_WITH_TIMEOUT(!preview->sheet().isNull() && !preview->isBusy(), 5000);
+    const QImage first = preview->sheet();
+    QCOMPARE(first,
+             Packages::previewSheet(window->currentDesign(), PackageChoices::load().optionsFor(QString())));
+
+    // A burst of edits: one drawing of the last design, soon after.
+    QSignalSpy updates(preview, &DevicePreview::updated);
+    auto* corner = control<QSlider>(window, "sliderBackgroundCornerCurvature");
+    for (int value = 300; value < 310; ++value)
+        corner->setValue(value);
+    QTRY_VERIFY_WITH_TIMEOUT(!preview->isBusy(), 5000);
+    QCOMPARE(updates.size(), 1);
+    QVERIFY(preview->sheet() != first);
+    QCOMPARE(preview->sheet(),
+             Packages::previewSheet(window->currentDesign(), PackageChoices::load().optionsFor(QString())));
+
+    // Closed, it does nothing.
+    preview->close();
+    corner->setValue(10);
+    QTest::qWait(200);
+    QVERIFY(!preview->isBusy());
+    QCOMPARE(updates.size(), 1);
 }
 
 QTEST_MAIN(TestEditing)

@@ -14,6 +14,7 @@
 #include <QtWidgets>
 
 #include "render/iconrenderer.h"
+#include "ui/packagesdialog.h"
 
 #include <sys/stat.h>
 #include <sys/sysmacros.h>
@@ -324,6 +325,22 @@ void TestFaults::fullDiskKeepsOldFilesAndSaysSo()
     Dialogs::queueAnswer(image);
     click(window, "buttonSaveImage");
     QCOMPARE(lastMessage(), QStringLiteral("The image could not be saved."));
+    // Platforms > Export Packages: every file named with its reason, in the dialog.
+    {
+        PackagesDialog packages(window->currentDesign(), project, window);
+        Dialogs::queueAnswer(full + QStringLiteral("/pkg"));
+        packages.findChild<QPushButton*>(QStringLiteral("buttonExport"))->click();
+        QTRY_VERIFY_WITH_TIMEOUT(packages.isIdle(), 30000);
+        QVERIFY(packages.findChild<QLabel*>(QStringLiteral("labelOutcome"))
+                    ->text()
+                    .startsWith(QStringLiteral("Wrote 0 files to ")));
+        const QString failures =
+            packages.findChild<QPlainTextEdit*>(QStringLiteral("textFailures"))->toPlainText();
+        QVERIFY(failures.count(QStringLiteral("No space left on device")) > 50);
+        QCOMPARE(failures.count(QStringLiteral("No space left on device")),
+                 failures.count(QLatin1Char('\n')) + 1);
+    }
+    sh(QStringLiteral("rm -rf '%1/pkg'").arg(full));
 
     QVERIFY(lockFolder(locked, false));
     sh(QStringLiteral("rm -rf '%1/pkg'").arg(full));

@@ -381,6 +381,13 @@ void TestWindow::menus()
                                                "actionSaveProjectAs:Save Project As", "-",
                                                "actionLoadProject:Load Project", "-", "actionExit:Exit"}));
     QCOMPARE(entries("menuAbout_2"), QStringList({"actionAboutUs:About Us"}));
+    // Platforms stands between File and About.
+    QStringList bar;
+    for (QAction* a : control<QMenuBar>(window, "menuBar")->actions())
+        bar << a->text();
+    QCOMPARE(bar, QStringList({"File", "&Platforms", "About"}));
+    QCOMPARE(entries("menuPlatforms"), QStringList({"actionExportPackages:&Export Packages...",
+                                                    "actionDevicePreview:&Device Preview"}));
     QCOMPARE(control<QMenu>(window, "menuFile")->title(), QStringLiteral("File"));
     QCOMPARE(control<QMenu>(window, "menuAbout_2")->title(), QStringLiteral("About"));
     for (QAction* a : window->findChildren<QAction*>())
@@ -414,7 +421,7 @@ void TestWindow::everyHandlerIsBound()
         }
         QVERIFY2(connected, qPrintable(name));
     }
-    QCOMPARE(handlers, 85);
+    QCOMPARE(handlers, 87); // the design's 85, and the Platforms menu's two
 }
 
 void TestWindow::defaultProjectFolderIsMadeOnFirstUse()

@@ -381,18 +381,24 @@ void MainWindowForm::buildGraphicsPage()
     v->addWidget(buttonSaveImage);
 }
 
-// The menu bar with its two menus.
+// The menu bar with its menus: File, Platforms, About.
 void MainWindowForm::buildMenus(QMainWindow* window)
 {
     menuBar = make<QMenuBar>(window, "menuBar");
     menuBar->setGeometry(QRect(0, 0, 860, 21));
     menuFile = make<QMenu>(menuBar, "menuFile");
     menuFile->setTitle(caption("File"));
+    // The one menu with mnemonics: Alt+P, then E or D.
+    menuPlatforms = make<QMenu>(menuBar, "menuPlatforms");
+    menuPlatforms->setTitle(caption("&Platforms"));
     menuAbout_2 = make<QMenu>(menuBar, "menuAbout_2");
     menuAbout_2->setTitle(caption("About"));
     window->setMenuBar(menuBar);
     menuBar->addAction(menuFile->menuAction());
+    menuBar->addAction(menuPlatforms->menuAction());
     menuBar->addAction(menuAbout_2->menuAction());
+    menuPlatforms->addAction(actionExportPackages);
+    menuPlatforms->addAction(actionDevicePreview);
     menuFile->addAction(actionNew);
     menuFile->addSeparator();
     menuFile->addAction(actionSaveProject);
@@ -424,6 +430,8 @@ void MainWindowForm::setupUi(QMainWindow* window)
     actionLoadProject = action("actionLoadProject", "Load Project");
     actionExit = action("actionExit", "Exit");
     actionAboutUs = action("actionAboutUs", "About Us");
+    actionExportPackages = action("actionExportPackages", "&Export Packages...");
+    actionDevicePreview = action("actionDevicePreview", "&Device Preview");
 
     centralWidget = make<QWidget>(window, "centralWidget");
     QHBoxLayout* central = new QHBoxLayout(centralWidget);

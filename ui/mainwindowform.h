@@ -23,6 +23,8 @@ class MainWindowForm
 
     QAction *actionNew, *actionSaveProject, *actionSaveProjectAs, *actionLoadProject, *actionExit,
         *actionAboutUs;
+    // The Platforms menu: the packages and the device preview the command line makes, here.
+    QAction *actionExportPackages, *actionDevicePreview;
     QWidget* centralWidget;
     QTabWidget *tabView, *tabIcon;
     QWidget *tab_5, *tab_6, *tab, *tab_2, *tab_3, *tab_4;
@@ -76,7 +78,7 @@ class MainWindowForm
     QSlider* sliderGraphicsQuality;
 
     QMenuBar* menuBar;
-    QMenu *menuFile, *menuAbout_2;
+    QMenu *menuFile, *menuPlatforms, *menuAbout_2;
 
   private:
     // One builder a page, each creating the page's controls in the order they stand on it.

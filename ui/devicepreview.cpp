@@ -1,0 +1,106 @@
+#include "ui/devicepreview.h"
+
+#include <QKeyEvent>
+#include <QLabel>
+#include <QPixmap>
+#include <QScreen>
+#include <QScrollArea>
+#include <QThread>
+#include <QTimer>
+#include <QVBoxLayout>
+
+namespace {
+// How long edits must pause before the sheet is drawn: a drag of a slider makes one drawing.
+constexpr int pauseMs = 40;
+} // namespace
+
+DevicePreview::DevicePreview(QWidget* parent) : QWidget(parent, Qt::Window), pause(new QTimer(this))
+{
+    setObjectName(QStringLiteral("DevicePreview"));
+    setWindowTitle(tr("Device Preview"));
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    scroll = new QScrollArea(this);
+    picture = new QLabel(scroll);
+    picture->setObjectName(QStringLiteral("labelDevicePreview"));
+    picture->setAlignment(Qt::AlignCenter);
+    scroll->setWidget(picture);
+    scroll->setWidgetResizable(true);
+    layout->addWidget(scroll);
+    resize(1264, 520);
+    pause->setSingleShot(true);
+    pause->setInterval(pauseMs);
+    connect(pause, &QTimer::timeout, this, &DevicePreview::draw);
+}
+
+DevicePreview::~DevicePreview()
+{
+    if (worker)
+        worker->wait();
+}
+
+bool DevicePreview::isBusy() const
+{
+    return worker || pause->isActive() || waiting;
+}
+
+void DevicePreview::showDesign(const IconDesign& next, const Packages::Options& chosen)
+{
+    if (!isVisible())
+        return;
+    design = next;
+    options = chosen;
+    if (worker)
+        waiting = true;
+    else
+        pause->start();
+}
+
+void DevicePreview::draw()
+{
+    if (worker || !isVisible())
+        return;
+    waiting = false;
+    const IconDesign snapshot = design;
+    const Packages::Options chosen = options;
+    worker = QThread::create([this, snapshot, chosen] { result = Packages::previewSheet(snapshot, chosen); });
+    connect(worker, &QThread::finished, this, &DevicePreview::drawn);
+    worker->start();
+}
+
+void DevicePreview::drawn()
+{
+    worker->wait();
+    delete worker;
+    worker = nullptr;
+    if (!isVisible())
+        return;
+    shown = result;
+    picture->setPixmap(QPixmap::fromImage(shown));
+    if (!fitted) {
+        // The whole sheet where the screen has room for it.
+        fitted = true;
+        const QSize whole = shown.size() + QSize(2, 2) * scroll->frameWidth();
+        const QScreen* here = screen();
+        resize(here ? whole.boundedTo(here->availableSize()) : whole);
+    }
+    emit updated();
+    if (waiting)
+        pause->start();
+}
+
+void DevicePreview::keyPressEvent(QKeyEvent* event)
+{
+    if (event->key() == Qt::Key_Escape)
+        close();
+    else
+        QWidget::keyPressEvent(event);
+}
+
+void DevicePreview::hideEvent(QHideEvent* event)
+{
+    // Closed: no drawing is waiting; one under way finishes unseen.
+    pause->stop();
+    waiting = false;
+    QWidget::hideEvent(event);
+}

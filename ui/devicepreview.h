@@ -1,0 +1,53 @@
+#pragma once
+
+#include "design/icondesign.h"
+#include "packages/package.h"
+
+#include <QImage>
+#include <QWidget>
+
+class QLabel;
+class QThread;
+class QTimer;
+
+// A window that shows the current design as the platforms show it (the preview sheet of
+// "glyphwright-cli preview", with the Export Packages dialog's options), kept current: the sheet is
+// drawn on a worker thread once the edits pause, so the main preview keeps its pace; a burst of
+// edits makes one drawing, of the last design. Closed, it does nothing.
+class DevicePreview : public QWidget
+{
+    Q_OBJECT
+
+  public:
+    explicit DevicePreview(QWidget* parent = nullptr);
+    ~DevicePreview() override;
+
+    // The design to show (ignored while the window is closed).
+    void showDesign(const IconDesign& design, const Packages::Options& options);
+    // The sheet on show, and whether a drawing is under way or waiting.
+    QImage sheet() const { return shown; }
+    bool isBusy() const;
+
+  signals:
+    // A new sheet is on show.
+    void updated();
+
+  protected:
+    void hideEvent(QHideEvent* event) override;
+    // Escape closes it, as it does a dialog.
+    void keyPressEvent(QKeyEvent* event) override;
+
+  private:
+    void draw();
+    void drawn();
+
+    QLabel* picture;
+    class QScrollArea* scroll;
+    bool fitted = false; // sized to the first sheet
+    QTimer* pause;
+    QThread* worker = nullptr;
+    IconDesign design;
+    Packages::Options options;
+    bool waiting = false; // a newer design arrived while drawing
+    QImage result, shown;
+};

@@ -1,0 +1,383 @@
+#include "ui/packagesdialog.h"
+
+#include "app/dialogs.h"
+#include "app/folders.h"
+#include "ui/swatch.h"
+
+#include <QCheckBox>
+#include <QDesktopServices>
+#include <QDir>
+#include <QFormLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QRegularExpressionValidator>
+#include <QSettings>
+#include <QThread>
+#include <QTimer>
+#include <QUrl>
+#include <QVBoxLayout>
+
+namespace {
+
+const QString group = QStringLiteral("ExportPackages/");
+
+QColor storedColour(const QSettings& settings, const QString& key, const QColor& otherwise)
+{
+    const QColor colour(settings.value(group + key).toString());
+    return colour.isValid() ? colour : otherwise;
+}
+
+QString colourText(const QColor& colour)
+{
+    return colour.isValid() ? colour.name() : QString();
+}
+
+QPushButton* swatchButton(QWidget* parent, const QString& name, const QColor& colour)
+{
+    auto* button = new QPushButton(parent);
+    button->setObjectName(name);
+    button->setFixedWidth(80);
+    markSwatch(button);
+    button->setStyleSheet(swatchStyleSheet(colour));
+    return button;
+}
+
+} // namespace
+
+class ColourChoice : public QWidget
+{
+  public:
+    ColourChoice(QWidget* parent, const QString& name, const QColor& colour, const QColor& shown)
+        : QWidget(parent), chosen(colour.isValid() ? colour : shown)
+    {
+        setObjectName(name);
+        auto* row = new QHBoxLayout(this);
+        row->setContentsMargins(0, 0, 0, 0);
+        automatic = new QCheckBox(tr("Automatic"), this);
+        automatic->setObjectName(name + QStringLiteral("Automatic"));
+        automatic->setChecked(!colour.isValid());
+        button = swatchButton(this, name + QStringLiteral("Button"), chosen);
+        button->setEnabled(colour.isValid());
+        row->addWidget(automatic);
+        row->addWidget(button);
+        row->addStretch();
+        connect(automatic, &QCheckBox::toggled, button, [this](bool on) { button->setEnabled(!on); });
+        connect(button, &QPushButton::clicked, this, [this] {
+            const QColor picked = Dialogs::getColor(chosen, this, QString());
+            if (!picked.isValid())
+                return;
+            chosen = picked;
+            button->setStyleSheet(swatchStyleSheet(chosen));
+        });
+    }
+    // Invalid for "Automatic".
+    QColor colour() const { return automatic->isChecked() ? QColor() : chosen; }
+
+  private:
+    QColor chosen;
+    QCheckBox* automatic;
+    QPushButton* button;
+};
+
+PackageChoices PackageChoices::load()
+{
+    const QSettings settings;
+    PackageChoices c;
+    c.targets = settings.value(group + QStringLiteral("Targets"), Packages::targetNames()).toStringList();
+    c.options.background = storedColour(settings, QStringLiteral("Plate"), c.options.background);
+    c.options.themeColor = storedColour(settings, QStringLiteral("ThemeColor"), QColor());
+    c.options.splashColor = storedColour(settings, QStringLiteral("SplashColor"), QColor());
+    c.options.iosDarkColor = storedColour(settings, QStringLiteral("IosDarkColor"), QColor());
+    c.options.iosTintedColor = storedColour(settings, QStringLiteral("IosTintedColor"), QColor());
+    c.options.basePath = settings.value(group + QStringLiteral("BasePath"), c.options.basePath).toString();
+    c.options.macosKeepCorners = settings.value(group + QStringLiteral("MacosKeepCorners"), false).toBool();
+    return c;
+}
+
+void PackageChoices::save() const
+{
+    QSettings settings;
+    settings.setValue(group + QStringLiteral("Targets"), targets);
+    settings.setValue(group + QStringLiteral("Plate"), colourText(options.background));
+    settings.setValue(group + QStringLiteral("ThemeColor"), colourText(options.themeColor));
+    settings.setValue(group + QStringLiteral("SplashColor"), colourText(options.splashColor));
+    settings.setValue(group + QStringLiteral("IosDarkColor"), colourText(options.iosDarkColor));
+    settings.setValue(group + QStringLiteral("IosTintedColor"), colourText(options.iosTintedColor));
+    settings.setValue(group + QStringLiteral("BasePath"), options.basePath);
+    settings.setValue(group + QStringLiteral("MacosKeepCorners"), options.macosKeepCorners);
+    settings.sync();
+}
+
+Packages::Options PackageChoices::optionsFor(const QString& projectFile, const QString& name,
+                                             const QString& appId) const
+{
+    Packages::Options o = options;
+    o.name = name.trimmed().isEmpty() ? Packages::defaultName(projectFile) : name;
+    o.appId = appId.isEmpty() ? Packages::defaultAppId(projectFile) : appId;
+    return o;
+}
+
+PackagesDialog::PackagesDialog(const IconDesign& design, const QString& projectFile, QWidget* parent)
+    : QDialog(parent), design(design), projectFile(projectFile), ticker(new QTimer(this))
+{
+    setObjectName(QStringLiteral("PackagesDialog"));
+    setWindowTitle(tr("Export Packages"));
+    setWindowFlags(windowFlags() & ~Qt::WindowContextHelpButtonHint);
+    const PackageChoices remembered = PackageChoices::load();
+    auto* layout = new QVBoxLayout(this);
+    optionsPanel = new QWidget(this);
+    auto* panel = new QVBoxLayout(optionsPanel);
+    panel->setContentsMargins(0, 0, 0, 0);
+    layout->addWidget(optionsPanel);
+
+    // One box a target, from the target table, with what its folder holds.
+    auto* targets = new QGroupBox(tr("Platforms"), optionsPanel);
+    auto* targetGrid = new QGridLayout(targets);
+    for (const Packages::Target& target : Packages::targets()) {
+        auto* box = new QCheckBox(QLatin1String(target.name), targets);
+        box->setObjectName(QStringLiteral("checkTarget_") + QLatin1String(target.name));
+        box->setChecked(remembered.targets.contains(QLatin1String(target.name)));
+        auto* summary = new QLabel(QLatin1String(target.summary), targets);
+        summary->setWordWrap(true);
+        summary->setMinimumWidth(460);
+        const int row = targetGrid->rowCount();
+        targetGrid->addWidget(box, row, 0, Qt::AlignTop);
+        targetGrid->addWidget(summary, row, 1);
+        targetBoxes << box;
+    }
+    panel->addWidget(targets);
+
+    auto* options = new QGroupBox(tr("Options"), optionsPanel);
+    auto* form = new QFormLayout(options);
+    plate = remembered.options.background;
+    plateButton = swatchButton(options, QStringLiteral("buttonPlateColor"), plate);
+    connect(plateButton, &QPushButton::clicked, this, [this] {
+        const QColor picked = Dialogs::getColor(plate, this, QString());
+        if (picked.isValid()) {
+            plate = picked;
+            plateButton->setStyleSheet(swatchStyleSheet(plate));
+        }
+    });
+    form->addRow(tr("Plate for a transparent design"), plateButton);
+    nameEdit = new QLineEdit(options);
+    nameEdit->setObjectName(QStringLiteral("editAppName"));
+    nameEdit->setPlaceholderText(Packages::defaultName(projectFile));
+    form->addRow(tr("App name (web)"), nameEdit);
+    appIdEdit = new QLineEdit(options);
+    appIdEdit->setObjectName(QStringLiteral("editAppId"));
+    appIdEdit->setPlaceholderText(Packages::defaultAppId(projectFile));
+    appIdEdit->setValidator(new QRegularExpressionValidator(
+        QRegularExpression(QStringLiteral("[A-Za-z0-9_-][A-Za-z0-9._-]{0,249}")), appIdEdit));
+    form->addRow(tr("App id (Linux icon name)"), appIdEdit);
+    themeChoice =
+        new ColourChoice(options, QStringLiteral("themeColor"), remembered.options.themeColor,
+                         design.useBackgroundGradient ? design.gradientStartColor : design.backgroundColor);
+    form->addRow(tr("Web theme colour"), themeChoice);
+    splashChoice = new ColourChoice(options, QStringLiteral("splashColor"), remembered.options.splashColor,
+                                    design.backgroundColor);
+    form->addRow(tr("Web splash colour"), splashChoice);
+    basePathEdit = new QLineEdit(remembered.options.basePath, options);
+    basePathEdit->setObjectName(QStringLiteral("editBasePath"));
+    basePathEdit->setValidator(new QRegularExpressionValidator(
+        QRegularExpression(QStringLiteral("/[A-Za-z0-9._~%!$()*+,;=:@/-]*")), basePathEdit));
+    form->addRow(tr("Web site path"), basePathEdit);
+    darkChoice =
+        new ColourChoice(options, QStringLiteral("iosDarkColor"), remembered.options.iosDarkColor, Qt::white);
+    form->addRow(tr("iOS dark glyph"), darkChoice);
+    tintedChoice = new ColourChoice(options, QStringLiteral("iosTintedColor"),
+                                    remembered.options.iosTintedColor, Qt::white);
+    form->addRow(tr("iOS tinted glyph"), tintedChoice);
+    keepCorners = new QCheckBox(tr("Keep the design's corners on macOS"), options);
+    keepCorners->setObjectName(QStringLiteral("checkKeepCorners"));
+    keepCorners->setChecked(remembered.options.macosKeepCorners);
+    form->addRow(QString(), keepCorners);
+    panel->addWidget(options);
+
+    auto* folderRow = new QHBoxLayout();
+    folderEdit = new QLineEdit(optionsPanel);
+    folderEdit->setObjectName(QStringLiteral("editFolder"));
+    folderEdit->setReadOnly(true);
+    folderEdit->setPlaceholderText(tr("Choose the folder to write into"));
+    auto* chooseButton = new QPushButton(tr("Choose..."), optionsPanel);
+    chooseButton->setObjectName(QStringLiteral("buttonChooseFolder"));
+    connect(chooseButton, &QPushButton::clicked, this, &PackagesDialog::chooseFolder);
+    folderRow->addWidget(new QLabel(tr("Folder"), optionsPanel));
+    folderRow->addWidget(folderEdit, 1);
+    folderRow->addWidget(chooseButton);
+    panel->addLayout(folderRow);
+
+    progressBar = new QProgressBar(this);
+    progressBar->setObjectName(QStringLiteral("progressExport"));
+    progressBar->hide();
+    layout->addWidget(progressBar);
+    outcomeLabel = new QLabel(this);
+    outcomeLabel->setObjectName(QStringLiteral("labelOutcome"));
+    outcomeLabel->setWordWrap(true);
+    layout->addWidget(outcomeLabel);
+    failuresText = new QPlainTextEdit(this);
+    failuresText->setObjectName(QStringLiteral("textFailures"));
+    failuresText->setReadOnly(true);
+    failuresText->setMaximumHeight(90);
+    failuresText->hide();
+    layout->addWidget(failuresText);
+
+    auto* buttons = new QHBoxLayout();
+    openButton = new QPushButton(tr("Open Folder"), this);
+    openButton->setObjectName(QStringLiteral("buttonOpenFolder"));
+    openButton->setEnabled(false);
+    connect(openButton, &QPushButton::clicked, this, &PackagesDialog::openFolder);
+    exportButton = new QPushButton(tr("Export"), this);
+    exportButton->setObjectName(QStringLiteral("buttonExport"));
+    exportButton->setDefault(true);
+    connect(exportButton, &QPushButton::clicked, this, &PackagesDialog::exportPackages);
+    cancelButton = new QPushButton(tr("Close"), this);
+    cancelButton->setObjectName(QStringLiteral("buttonCancel"));
+    connect(cancelButton, &QPushButton::clicked, this, &PackagesDialog::reject);
+    buttons->addWidget(openButton);
+    buttons->addStretch();
+    buttons->addWidget(exportButton);
+    buttons->addWidget(cancelButton);
+    layout->addLayout(buttons);
+
+    connect(ticker, &QTimer::timeout, this, &PackagesDialog::showProgress);
+}
+
+PackagesDialog::~PackagesDialog()
+{
+    if (worker) {
+        progress->cancelled = true;
+        worker->wait();
+        delete worker;
+    }
+}
+
+bool PackagesDialog::isIdle() const
+{
+    return !worker;
+}
+
+PackageChoices PackagesDialog::choices() const
+{
+    PackageChoices c;
+    for (QCheckBox* box : targetBoxes)
+        if (box->isChecked())
+            c.targets << box->text();
+    c.options.background = plate;
+    c.options.themeColor = themeChoice->colour();
+    c.options.splashColor = splashChoice->colour();
+    c.options.iosDarkColor = darkChoice->colour();
+    c.options.iosTintedColor = tintedChoice->colour();
+    const QString base = basePathEdit->text().isEmpty() ? QStringLiteral("/") : basePathEdit->text();
+    c.options.basePath = base.endsWith(QLatin1Char('/')) ? base : base + QLatin1Char('/');
+    c.options.macosKeepCorners = keepCorners->isChecked();
+    return c;
+}
+
+void PackagesDialog::chooseFolder()
+{
+    const QString chosen = Dialogs::getExistingDirectory(
+        this, tr("Select Folder"), rememberedFolder(Folders::packages), QFileDialog::ShowDirsOnly);
+    if (chosen.isEmpty())
+        return;
+    rememberFolder(Folders::packages, chosen);
+    folder = chosen;
+    folderEdit->setText(QDir::toNativeSeparators(folder));
+}
+
+void PackagesDialog::exportPackages()
+{
+    if (worker)
+        return;
+    const PackageChoices chosen = choices();
+    if (chosen.targets.isEmpty()) {
+        outcomeLabel->setText(tr("Choose at least one platform."));
+        return;
+    }
+    if (folder.isEmpty())
+        chooseFolder();
+    if (folder.isEmpty())
+        return;
+    chosen.save();
+    failuresText->clear();
+    failuresText->hide();
+    outcomeLabel->setText(tr("Writing..."));
+    progress = std::make_unique<Packages::Progress>();
+    runFolder = folder;
+    // The same function, options and defaults as "glyphwright-cli package", on worker threads.
+    const Packages::Options options = chosen.optionsFor(projectFile, nameEdit->text(), appIdEdit->text());
+    const IconDesign snapshot = design;
+    const QStringList targets = chosen.targets;
+    Packages::Progress* shared = progress.get();
+    worker = QThread::create([this, snapshot, targets, options, shared] {
+        outcome = Packages::writePackage(snapshot, runFolder, targets, options, shared);
+    });
+    connect(worker, &QThread::finished, this, &PackagesDialog::finished);
+    setRunning(true);
+    worker->start();
+    ticker->start(50);
+}
+
+void PackagesDialog::showProgress()
+{
+    if (!progress)
+        return;
+    progressBar->setMaximum(std::max(1, progress->total.load()));
+    progressBar->setValue(progress->done);
+}
+
+void PackagesDialog::finished()
+{
+    ticker->stop();
+    showProgress();
+    worker->wait();
+    delete worker;
+    worker = nullptr;
+    const bool cancelled = progress->cancelled;
+    progress.reset();
+    setRunning(false);
+    const int written = outcome.written.size(), failed = outcome.failed.size();
+    QString text = (written == 1 ? tr("Wrote 1 file to %1.") : tr("Wrote %1 files to %2.").arg(written))
+                       .arg(QDir::toNativeSeparators(runFolder));
+    if (cancelled)
+        text += QLatin1Char(' ') + tr("Cancelled: the files not yet begun were not written.");
+    else if (failed > 0)
+        text += QLatin1Char(' ') + (failed == 1 ? tr("1 file could not be written:")
+                                                : tr("%1 files could not be written:").arg(failed));
+    outcomeLabel->setText(text);
+    QStringList failures;
+    for (const Files::Failure& f : outcome.failed)
+        if (!cancelled || f.reason != QLatin1String("the export was cancelled"))
+            failures << QDir::toNativeSeparators(f.path) + QStringLiteral(": ") + f.reason;
+    failuresText->setPlainText(failures.join(QLatin1Char('\n')));
+    failuresText->setVisible(!failures.isEmpty());
+    openButton->setEnabled(!outcome.written.isEmpty());
+}
+
+void PackagesDialog::setRunning(bool running)
+{
+    optionsPanel->setEnabled(!running);
+    exportButton->setEnabled(!running);
+    progressBar->setVisible(running || progressBar->value() > 0);
+    cancelButton->setText(running ? tr("Cancel") : tr("Close"));
+}
+
+void PackagesDialog::reject()
+{
+    // While a run goes, Cancel stops it; the dialog stays to tell what was written.
+    if (worker) {
+        progress->cancelled = true;
+        outcomeLabel->setText(tr("Cancelling..."));
+        return;
+    }
+    QDialog::reject();
+}
+
+void PackagesDialog::openFolder()
+{
+    QDesktopServices::openUrl(QUrl::fromLocalFile(runFolder));
+}

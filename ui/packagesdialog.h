@@ -1,0 +1,86 @@
+#pragma once
+
+#include "design/icondesign.h"
+#include "packages/package.h"
+
+#include <QDialog>
+#include <QStringList>
+
+#include <memory>
+
+class QCheckBox;
+class QLabel;
+class QLineEdit;
+class QPlainTextEdit;
+class QProgressBar;
+class QPushButton;
+class QThread;
+class QTimer;
+
+// What the Export Packages dialog remembers between runs, in the settings store: the targets and
+// every option but the app's name and id, which belong to the project.
+struct PackageChoices
+{
+    QStringList targets;
+    Packages::Options options;
+
+    static PackageChoices load();
+    void save() const;
+    // The options for a project file: its name and id where none is typed.
+    Packages::Options optionsFor(const QString& projectFile, const QString& name = QString(),
+                                 const QString& appId = QString()) const;
+};
+
+// A colour option a platform may choose by itself: "Automatic", or a colour.
+class ColourChoice;
+
+// Writes the platform packages of a design from the window, with exactly the function the command
+// line's "package" uses: the targets from the target table, the command line's options as
+// controls, a folder remembered under "PackagesFolder". The files are made on worker threads while
+// the dialog shows their progress; Cancel stops the run (no file is left half written) and the
+// outcome (how many files where, each failure with its reason) stays in the dialog.
+class PackagesDialog : public QDialog
+{
+    Q_OBJECT
+
+  public:
+    PackagesDialog(const IconDesign& design, const QString& projectFile, QWidget* parent = nullptr);
+    ~PackagesDialog() override;
+
+    // Whether no export is running.
+    bool isIdle() const;
+
+  public slots:
+    void exportPackages();
+    void chooseFolder();
+    void openFolder();
+    void reject() override;
+
+  private:
+    void finished();
+    void showProgress();
+    void setRunning(bool running);
+    PackageChoices choices() const;
+
+    IconDesign design;
+    QString projectFile;
+    QString folder;
+    QList<QCheckBox*> targetBoxes;
+    QPushButton* plateButton;
+    QColor plate;
+    QLineEdit *nameEdit, *appIdEdit, *basePathEdit, *folderEdit;
+    ColourChoice *themeChoice, *splashChoice, *darkChoice, *tintedChoice;
+    QCheckBox* keepCorners;
+    QProgressBar* progressBar;
+    QLabel* outcomeLabel;
+    QPlainTextEdit* failuresText;
+    QPushButton *exportButton, *openButton, *cancelButton;
+    QWidget* optionsPanel;
+
+    // The run in flight.
+    QThread* worker = nullptr;
+    QTimer* ticker;
+    std::unique_ptr<Packages::Progress> progress;
+    Files::Outcome outcome;
+    QString runFolder;
+};
