@@ -89,8 +89,9 @@ const QList<Command>& commands()
          package},
         {"preview", "PROJECT.ipr SHEET.png", false,
          "Writes one picture of the icon as the platforms show it: Android under four launcher masks "
-         "with the safe zone outlined, themed, legacy and round; iOS light, dark and tinted; macOS on "
-         "light and dark; the favicon at 16 and 32 pixels.",
+         "with the safe zone outlined, themed, legacy and round; iOS light, dark and tinted; the "
+         "layered iOS and macOS 26 icon, its glass approximated; macOS on light and dark; the favicon "
+         "at 16 and 32 pixels.",
          preview},
     };
     return table;

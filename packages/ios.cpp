@@ -1,4 +1,6 @@
-// iOS: the App Store icon of the asset catalogue, with its dark and tinted variants.
+// iOS: the App Store icon of the asset catalogue, with its dark and tinted variants, and the layered
+// document of iOS 26.
+#include "packages/iconcomposer.h"
 #include "packages/layers.h"
 #include "packages/previewsheet.h"
 #include "packages/targets.h"
@@ -10,10 +12,12 @@ namespace Packages {
 Jobs iosFiles(const Sources& s)
 {
     const QString dir = QStringLiteral("AppIcon.appiconset/");
-    return {pngJob(dir + QStringLiteral("AppIcon-1024.png"), [&s] { return s.opaqueIcon(canvas); }),
-            pngJob(dir + QStringLiteral("AppIcon-1024-dark.png"), [&s] { return s.iosDark(); }),
-            pngJob(dir + QStringLiteral("AppIcon-1024-tinted.png"), [&s] { return s.iosTinted(); }),
-            textJob(dir + QStringLiteral("Contents.json"), R"({
+    // The layered document for iOS 26 beside the asset catalogue's icons for the systems before.
+    return iconBundleFiles(s) +
+           Jobs{pngJob(dir + QStringLiteral("AppIcon-1024.png"), [&s] { return s.opaqueIcon(canvas); }),
+                pngJob(dir + QStringLiteral("AppIcon-1024-dark.png"), [&s] { return s.iosDark(); }),
+                pngJob(dir + QStringLiteral("AppIcon-1024-tinted.png"), [&s] { return s.iosTinted(); }),
+                textJob(dir + QStringLiteral("Contents.json"), R"({
   "images" : [
     {
       "filename" : "AppIcon-1024.png",
@@ -65,6 +69,9 @@ QList<Panel> iosPanels(const Sources& s)
              p.fillPath(shape, QColor(0x1c, 0x1c, 0x1e));
              centred(p, tinted, tile, shape);
          }},
+        // The layered document of iOS and macOS 26, its glass only approximated.
+        {QStringLiteral("iOS/macOS 26 (approx.)"), lightPanel,
+         [glass = approximateGlass(iconDocument(s), tile)](QPainter& p) { centred(p, glass, tile); }},
     };
 }
 

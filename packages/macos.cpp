@@ -1,6 +1,7 @@
 // macOS: the application's .icns, the design as the body of the platform's icon grid in its
 // continuous-curvature shape with the template's shadow.
 #include "packages/containers.h"
+#include "packages/iconcomposer.h"
 #include "packages/layers.h"
 #include "packages/previewsheet.h"
 #include "packages/targets.h"
@@ -75,15 +76,18 @@ QImage macosIcon(const Sources& s)
 Jobs macosFiles(const Sources& s)
 {
     const QImage full = macosIcon(s);
-    return {{QStringLiteral("AppIcon.icns"), [full] {
-                 const QList<QPair<QByteArray, int>> types = {
-                     {"icp4", 16},   {"icp5", 32}, {"icp6", 64}, {"ic07", 128}, {"ic08", 256}, {"ic09", 512},
-                     {"ic10", 1024}, {"ic11", 32}, {"ic12", 64}, {"ic13", 256}, {"ic14", 512}};
-                 QList<QPair<QByteArray, QImage>> entries;
-                 for (const auto& t : types)
-                     entries.append({t.first, t.second == canvas ? full : scaled(full, t.second)});
-                 return icnsFile(entries);
-             }}};
+    // The layered document for macOS 26 beside the .icns for the systems before.
+    return iconBundleFiles(s) +
+           Jobs{{QStringLiteral("AppIcon.icns"), [full] {
+                     const QList<QPair<QByteArray, int>> types = {
+                         {"icp4", 16},  {"icp5", 32},  {"icp6", 64},   {"ic07", 128},
+                         {"ic08", 256}, {"ic09", 512}, {"ic10", 1024}, {"ic11", 32},
+                         {"ic12", 64},  {"ic13", 256}, {"ic14", 512}};
+                     QList<QPair<QByteArray, QImage>> entries;
+                     for (const auto& t : types)
+                         entries.append({t.first, t.second == canvas ? full : scaled(full, t.second)});
+                     return icnsFile(entries);
+                 }}};
 }
 
 QList<Panel> macosPanels(const Sources& s)

@@ -24,10 +24,12 @@ const QList<Target>& targets()
          androidPanels},
         {"ios",
          "AppIcon.appiconset/: the 1024 App Store icon without alpha, its dark and tinted variants "
-         "(glyphs kept legible) and Contents.json",
-         iosFiles, 1, "iOS light, dark and tinted", iosPanels},
-        {"macos", "AppIcon.icns, 16 to 1024 pixels: the body in the macOS shape with its shadow", macosFiles,
-         1, "macOS on light and dark", macosPanels},
+         "(glyphs kept legible) and Contents.json; AppIcon.icon/, the layered document of iOS 26",
+         iosFiles, 1, "iOS light, dark and tinted, iOS and macOS 26 (glass approximated)", iosPanels},
+        {"macos",
+         "AppIcon.icns, 16 to 1024 pixels: the body in the macOS shape with its shadow; AppIcon.icon/, the "
+         "layered document of macOS 26",
+         macosFiles, 1, "macOS on light and dark", macosPanels},
         {"windows", "app.ico, 16 to 256 pixels", windowsFiles, 1, "", nullptr},
         {"web",
          "favicon.ico, favicon-16/32.png, apple-touch-icon.png, icon-192/512.png, full-bleed "

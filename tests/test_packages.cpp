@@ -3,9 +3,11 @@
 #include "tests/support/testsupport.h"
 
 #include "cli/commandline.h"
+#include "packages/iconcomposer.h"
 #include "packages/layers.h"
 #include "packages/package.h"
 #include "project/projectformat.h"
+#include "render/iconrenderer.h"
 #include "resources/initresources.h"
 
 #include <QtGui>
@@ -166,6 +168,8 @@ class TestPackages : public QObject
     void aaptPackagesTheResources();
     void ios_data();
     void ios();
+    void iconComposerDocument_data();
+    void iconComposerDocument();
     void picturesKeepTheirTones_data();
     void picturesKeepTheirTones();
     void macos_data();
@@ -193,8 +197,9 @@ void TestPackages::initTestCase()
         Packages::writePackage(gradientWithText(), out, Packages::targetNames(), options);
     QVERIFY2(outcome.failed.isEmpty(), qPrintable(outcome.failed.value(0).path + QStringLiteral(": ") +
                                                   outcome.failed.value(0).reason));
-    // Android 5 x 5 + 2 + 1, iOS 4, macOS 1, Windows 1, web 11, Linux 10.
-    QCOMPARE(outcome.written.size(), 28 + 4 + 1 + 1 + 11 + 10);
+    // Android 5 x 5 + 2 + 1, iOS 4, macOS 1, Windows 1, web 11, Linux 10; iOS and macOS each the
+    // layered document too (icon.json, the picture, the text and its tinted variant).
+    QCOMPARE(outcome.written.size(), 28 + 4 + 1 + 1 + 11 + 10 + 2 * 4);
 }
 
 void TestPackages::android_data()
@@ -377,6 +382,186 @@ void TestPackages::ios()
             if (qAlpha(tintedChosen.pixel(x, y)) >= 128)
                 QCOMPARE(tintedChosen.pixel(x, y) | 0xff000000u, qRgb(90, 90, 90));
         }
+}
+
+void TestPackages::iconComposerDocument_data()
+{
+    QTest::addColumn<IconDesign>("design");
+    IconDesign gradientFlatText = gradientWithText();
+    gradientFlatText.gradientStartY = 100;
+    gradientFlatText.textStroke = true;
+    gradientFlatText.strokeColor = QColor(10, 20, 30);
+    gradientFlatText.textShadow = true;
+    IconDesign transparentColoured = withPicture(true);
+    transparentColoured.useBackgroundColor = false;
+    transparentColoured.useBackgroundTransparent = true;
+    IconDesign solidCustomText = withPicture(false);
+    solidCustomText.text = QStringLiteral("Ab");
+    solidCustomText.fontSize = 200;
+    solidCustomText.textColor = Qt::black;
+    IconDesign gradientColouredText = withPicture(true);
+    gradientColouredText.useBackgroundColor = false;
+    gradientColouredText.useBackgroundGradient = true;
+    gradientColouredText.text = QStringLiteral("Hi");
+    gradientColouredText.fontSize = 250;
+    IconDesign transparentFlatText;
+    transparentFlatText.useBackgroundColor = false;
+    transparentFlatText.useBackgroundTransparent = true;
+    transparentFlatText.imageColor = QColor(20, 20, 90);
+    transparentFlatText.text = QStringLiteral("X");
+    transparentFlatText.textColor = QColor(5, 5, 5);
+    IconDesign textOnly;
+    textOnly.useImageFlat = false;
+    textOnly.text = QStringLiteral("Shop");
+    textOnly.fontSize = 260;
+    QTest::newRow("solid, flat picture") << IconDesign();
+    QTest::newRow("gradient, flat picture, text with stroke and shadow") << gradientFlatText;
+    QTest::newRow("transparent, coloured picture") << transparentColoured;
+    QTest::newRow("solid, custom picture, dark text") << solidCustomText;
+    QTest::newRow("gradient, coloured picture, text") << gradientColouredText;
+    QTest::newRow("transparent, dark flat picture, dark text") << transparentFlatText;
+    QTest::newRow("solid, text alone") << textOnly;
+}
+
+void TestPackages::iconComposerDocument()
+{
+    QFETCH(IconDesign, design);
+    QTemporaryDir work;
+    QVERIFY(Packages::writePackage(design, work.path(), {QStringLiteral("ios"), QStringLiteral("macos")})
+                .failed.isEmpty());
+    const QString bundle = work.filePath(QStringLiteral("ios/AppIcon.icon/"));
+    const QByteArray text = readAll(bundle + QStringLiteral("icon.json"));
+    QCOMPARE(text, readAll(work.filePath(QStringLiteral("macos/AppIcon.icon/icon.json"))));
+    QJsonParseError error;
+    const QJsonObject root = QJsonDocument::fromJson(text, &error).object();
+    QCOMPARE(error.error, QJsonParseError::NoError);
+    // As Icon Composer writes it: sorted keys, two-space indentation, " : ".
+    QCOMPARE(text, Packages::iconJson(root));
+    QVERIFY(text.contains("\n  \"groups\" : ["));
+
+    // Only the fields and value forms the format has.
+    const QStringList assets = QDir(bundle + QStringLiteral("Assets")).entryList(QDir::Files);
+    const QRegularExpression colour(
+        QStringLiteral("^srgb:([01]\\.[0-9]{5}),([01]\\.[0-9]{5}),([01]\\.[0-9]{5}),([01]\\.[0-9]{5})$"));
+    std::function<void(const QJsonObject&, const QStringList&)> fields;
+    auto checkColour = [&](const QString& c) {
+        const QRegularExpressionMatch m = colour.match(c);
+        QVERIFY2(m.hasMatch(), qPrintable(c));
+        for (int i = 1; i <= 4; ++i)
+            QVERIFY(m.captured(i).toDouble() >= 0 && m.captured(i).toDouble() <= 1);
+    };
+    auto checkFill = [&](const QJsonValue& fill) {
+        if (fill.isString()) {
+            QVERIFY2(
+                QStringList({"automatic", "system-light", "system-dark", "none"}).contains(fill.toString()),
+                qPrintable(fill.toString()));
+            return;
+        }
+        const QJsonObject f = fill.toObject();
+        if (f.contains(QStringLiteral("solid"))) {
+            QCOMPARE(f.keys(), QStringList({"solid"}));
+            checkColour(f.value(QStringLiteral("solid")).toString());
+        } else {
+            QCOMPARE(f.keys(), QStringList({"linear-gradient", "orientation"}));
+            const QJsonArray colours = f.value(QStringLiteral("linear-gradient")).toArray();
+            QCOMPARE(colours.size(), 2);
+            for (const QJsonValue& c : colours)
+                checkColour(c.toString());
+            for (const char* end : {"start", "stop"})
+                for (const char* axis : {"x", "y"}) {
+                    const double v = f.value(QStringLiteral("orientation"))
+                                         .toObject()
+                                         .value(QLatin1String(end))
+                                         .toObject()
+                                         .value(QLatin1String(axis))
+                                         .toDouble(-1);
+                    QVERIFY(v >= 0 && v <= 1);
+                }
+        }
+    };
+    // A property written plain or as specializations (never both); `check` sees every value.
+    auto property = [&](const QJsonObject& o, const QString& key,
+                        const std::function<void(const QJsonValue&)>& check) {
+        const QString special = key + QStringLiteral("-specializations");
+        QVERIFY2(!(o.contains(key) && o.contains(special)), qPrintable(key));
+        if (o.contains(key))
+            check(o.value(key));
+        const QJsonArray entries = o.value(special).toArray();
+        for (int i = 0; i < entries.size(); ++i) {
+            const QJsonObject e = entries.at(i).toObject();
+            for (const QString& k : e.keys())
+                QVERIFY(QStringList({"appearance", "idiom", "value"}).contains(k));
+            QCOMPARE(e.contains(QStringLiteral("appearance")), i > 0); // the plain value first
+            if (i > 0)
+                QVERIFY(QStringList({"light", "dark", "tinted"})
+                            .contains(e.value(QStringLiteral("appearance")).toString()));
+            check(e.value(QStringLiteral("value")));
+        }
+    };
+    for (const QString& k : root.keys())
+        QVERIFY2(QStringList({"fill", "fill-specializations", "groups", "supported-platforms"}).contains(k),
+                 qPrintable(k));
+    QVERIFY(root.contains(QStringLiteral("supported-platforms")));
+    property(root, QStringLiteral("fill"), checkFill);
+    const QJsonArray groups = root.value(QStringLiteral("groups")).toArray();
+    QVERIFY(!groups.isEmpty());
+    for (const QJsonValue& g : groups) {
+        const QJsonObject group = g.toObject();
+        for (const QString& k : group.keys())
+            QVERIFY2(QStringList({"layers", "name", "shadow", "specular", "translucency"}).contains(k),
+                     qPrintable(k));
+        const QJsonObject shadow = group.value(QStringLiteral("shadow")).toObject();
+        QVERIFY(QStringList({"neutral", "layer-color", "none"})
+                    .contains(shadow.value(QStringLiteral("kind")).toString()));
+        QVERIFY(shadow.contains(QStringLiteral("opacity")));
+        QVERIFY(group.value(QStringLiteral("specular")).isBool());
+        QVERIFY(
+            group.value(QStringLiteral("translucency")).toObject().value(QStringLiteral("enabled")).isBool());
+        for (const QJsonValue& l : group.value(QStringLiteral("layers")).toArray()) {
+            const QJsonObject layer = l.toObject();
+            for (const QString& k : layer.keys())
+                QVERIFY2(QStringList({"fill", "fill-specializations", "glass", "image-name",
+                                      "image-name-specializations", "name", "position"})
+                             .contains(k),
+                         qPrintable(k));
+            QVERIFY(layer.value(QStringLiteral("glass")).isBool());
+            property(layer, QStringLiteral("fill"), checkFill);
+            property(layer, QStringLiteral("image-name"), [&](const QJsonValue& name) {
+                QVERIFY2(assets.contains(name.toString()), qPrintable(name.toString()));
+            });
+        }
+    }
+    for (const QString& asset : assets)
+        QCOMPARE(image(bundle + QStringLiteral("Assets/") + asset).size(), QSize(1024, 1024));
+
+    // The layers over the fill, front to back, are the design itself, without its rounded corners
+    // (and without the text's shadow, which the text group's shadow stands for).
+    Packages::IconDocument read{root, {}};
+    for (const QString& asset : assets)
+        read.assets.append({asset, image(bundle + QStringLiteral("Assets/") + asset)});
+    const QImage layers = Packages::recomposed(read).convertToFormat(QImage::Format_ARGB32);
+    IconDesign square = design;
+    square.cornerCurvature = 0;
+    square.textShadow = false;
+    QImage expected(1024, 1024, QImage::Format_ARGB32_Premultiplied);
+    expected.fill(Packages::transparentBackground(design) ? QColor(0xf2, 0xf2, 0xf7)
+                                                          : QColor(Qt::transparent));
+    QPainter p(&expected);
+    p.drawImage(0, 0, renderIconImage(square));
+    p.end();
+    expected = expected.convertToFormat(QImage::Format_ARGB32);
+    double total = 0;
+    int worst = 0;
+    for (int y = 0; y < 1024; ++y)
+        for (int x = 0; x < 1024; ++x) {
+            const QRgb a = layers.pixel(x, y), b = expected.pixel(x, y);
+            const int d = std::max({std::abs(qRed(a) - qRed(b)), std::abs(qGreen(a) - qGreen(b)),
+                                    std::abs(qBlue(a) - qBlue(b)), std::abs(qAlpha(a) - qAlpha(b))});
+            total += d;
+            worst = std::max(worst, d);
+        }
+    QVERIFY2(total / (1024 * 1024) < 0.5 && worst <= 16,
+             qPrintable(QStringLiteral("mean %1, worst %2").arg(total / (1024 * 1024)).arg(worst)));
 }
 
 void TestPackages::picturesKeepTheirTones_data()
@@ -651,7 +836,8 @@ void TestPackages::transparentBackgroundStillGivesOpaqueStoreIcons()
 void TestPackages::previewSheet()
 {
     const QImage sheet = Packages::previewSheet(gradientWithText()).convertToFormat(QImage::Format_ARGB32);
-    QCOMPARE(sheet.size(), QSize(16 + 7 * (176 + 16), 2 * (30 + 176 + 22) + 3 * 16));
+    // Two rows; the second, of eight panels (iOS with its 26 icon), the wider.
+    QCOMPARE(sheet.size(), QSize(16 + 8 * (176 + 16), 2 * (30 + 176 + 22) + 3 * 16));
     // The circle mask's panel: panel colour in its corner, the icon at its centre.
     const QPoint panel(16, 16 + 30);
     QCOMPARE(sheet.pixel(panel + QPoint(20, 20)), qRgb(0xe8, 0xea, 0xf0));

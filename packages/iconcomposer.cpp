@@ -1,0 +1,362 @@
+#include "packages/iconcomposer.h"
+
+#include "packages/containers.h"
+#include "packages/layers.h"
+#include "packages/sources.h"
+#include "packages/targets.h"
+#include "render/iconrenderer.h"
+
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QLinearGradient>
+#include <QPainter>
+
+#include <cmath>
+
+namespace Packages {
+
+namespace {
+
+QJsonObject solid(const QColor& colour)
+{
+    return QJsonObject{{QStringLiteral("solid"), srgb(colour)}};
+}
+
+// A colour kept in its hue, darkened for the dark appearance.
+QColor darkened(const QColor& colour)
+{
+    const QColor hsl = colour.toHsl();
+    return QColor::fromHslF(std::max(0.0, hsl.hslHueF()), hsl.hslSaturationF(), hsl.lightnessF() * 0.45);
+}
+
+// The document's fill of the design's background in the light or the dark appearance: its colour,
+// its gradient along the design's own start and end points, or, for a transparent design, the
+// system's fill.
+QJsonValue fillOf(const IconDesign& d, bool dark)
+{
+    if (transparentBackground(d))
+        return dark ? QStringLiteral("system-dark") : QStringLiteral("automatic");
+    auto shade = [dark](const QColor& c) { return dark ? darkened(c) : c; };
+    if (d.useBackgroundColor)
+        return solid(shade(d.backgroundColor));
+    auto point = [](int x, int y) {
+        return QJsonObject{{QStringLiteral("x"), x / double(canvas)},
+                           {QStringLiteral("y"), y / double(canvas)}};
+    };
+    return QJsonObject{
+        {QStringLiteral("linear-gradient"),
+         QJsonArray{srgb(shade(d.gradientStartColor)), srgb(shade(d.gradientEndColor))}},
+        {QStringLiteral("orientation"),
+         QJsonObject{{QStringLiteral("start"), point(d.gradientStartX, d.gradientStartY)},
+                     {QStringLiteral("stop"), point(d.gradientEndX, d.gradientEndY)}}},
+    };
+}
+
+// "X-specializations": the plain value first, then one a named appearance.
+QJsonArray specializations(const QJsonValue& value, const QList<QPair<QString, QJsonValue>>& appearances)
+{
+    QJsonArray list{QJsonObject{{QStringLiteral("value"), value}}};
+    for (const auto& a : appearances)
+        list.append(
+            QJsonObject{{QStringLiteral("appearance"), a.first}, {QStringLiteral("value"), a.second}});
+    return list;
+}
+
+QJsonObject layer(const QString& name, bool glass)
+{
+    return QJsonObject{
+        {QStringLiteral("glass"), glass},
+        {QStringLiteral("name"), name},
+        {QStringLiteral("position"),
+         QJsonObject{{QStringLiteral("scale"), 1},
+                     {QStringLiteral("translation-in-points"), QJsonArray{0, 0}}}},
+    };
+}
+
+QJsonObject group(const QString& name, const QJsonObject& layer, bool shadow, bool glass)
+{
+    return QJsonObject{
+        {QStringLiteral("layers"), QJsonArray{layer}},
+        {QStringLiteral("name"), name},
+        {QStringLiteral("shadow"),
+         QJsonObject{{QStringLiteral("kind"), shadow ? QStringLiteral("neutral") : QStringLiteral("none")},
+                     {QStringLiteral("opacity"), shadow ? 0.5 : 0.0}}},
+        {QStringLiteral("specular"), glass},
+        // The design's colours as they are: no see-through.
+        {QStringLiteral("translucency"),
+         QJsonObject{{QStringLiteral("enabled"), false}, {QStringLiteral("value"), 0.5}}},
+    };
+}
+
+// The colour a one-colour shape takes in the dark icon: as darkShape() paints it.
+QColor darkColourOf(const QColor& colour, const QColor& chosen)
+{
+    if (chosen.isValid())
+        return chosen;
+    if (qGray(colour.rgb()) >= 100)
+        return colour;
+    const QColor hsl = colour.toHsl();
+    return QColor::fromHsl(hsl.hslHue(), hsl.hslSaturation(), 255 - hsl.lightness());
+}
+
+// The grey a one-colour shape takes in the tinted icon: as tintedShape() paints it.
+QColor tintedColourOf(const QColor& chosen)
+{
+    const int g = chosen.isValid() ? qGray(chosen.rgb()) : 255;
+    return QColor(g, g, g);
+}
+
+bool blank(const QImage& image)
+{
+    const QImage pixels = image.convertToFormat(QImage::Format_ARGB32_Premultiplied);
+    for (int y = 0; y < pixels.height(); ++y) {
+        const QRgb* line = reinterpret_cast<const QRgb*>(pixels.constScanLine(y));
+        for (int x = 0; x < pixels.width(); ++x)
+            if (qAlpha(line[x]))
+                return false;
+    }
+    return true;
+}
+
+QColor parseSrgb(const QString& text)
+{
+    const QStringList parts = text.mid(5).split(QLatin1Char(','));
+    if (!text.startsWith(QLatin1String("srgb:")) || parts.size() != 4)
+        return QColor();
+    return QColor::fromRgbF(parts[0].toDouble(), parts[1].toDouble(), parts[2].toDouble(),
+                            parts[3].toDouble());
+}
+
+// The light appearance's value of a property written plain or as specializations.
+QJsonValue light(const QJsonObject& object, const QString& key)
+{
+    if (object.contains(key))
+        return object.value(key);
+    for (const QJsonValue& entry : object.value(key + QStringLiteral("-specializations")).toArray())
+        if (!entry.toObject().contains(QStringLiteral("appearance")))
+            return entry.toObject().value(QStringLiteral("value"));
+    return QJsonValue();
+}
+
+void paintFill(QImage& canvasImage, const QJsonValue& fill)
+{
+    QPainter p(&canvasImage);
+    const QJsonObject f = fill.toObject();
+    if (f.contains(QStringLiteral("solid"))) {
+        p.fillRect(canvasImage.rect(), parseSrgb(f.value(QStringLiteral("solid")).toString()));
+    } else if (f.contains(QStringLiteral("linear-gradient"))) {
+        const QJsonArray colours = f.value(QStringLiteral("linear-gradient")).toArray();
+        const QJsonObject o = f.value(QStringLiteral("orientation")).toObject();
+        auto at = [&](const char* end) {
+            const QJsonObject point = o.value(QLatin1String(end)).toObject();
+            return QPointF(point.value(QStringLiteral("x")).toDouble() * canvasImage.width(),
+                           point.value(QStringLiteral("y")).toDouble() * canvasImage.height());
+        };
+        QLinearGradient gradient(at("start"), at("stop"));
+        gradient.setColorAt(0, parseSrgb(colours.at(0).toString()));
+        gradient.setColorAt(1, parseSrgb(colours.at(1).toString()));
+        p.fillRect(canvasImage.rect(), gradient);
+    } else if (fill.toString() == QLatin1String("automatic")) {
+        // The system's own light fill: a near-white.
+        p.fillRect(canvasImage.rect(), QColor(0xf2, 0xf2, 0xf7));
+    }
+}
+
+} // namespace
+
+QString srgb(const QColor& colour)
+{
+    return QStringLiteral("srgb:%1,%2,%3,%4")
+        .arg(colour.redF(), 0, 'f', 5)
+        .arg(colour.greenF(), 0, 'f', 5)
+        .arg(colour.blueF(), 0, 'f', 5)
+        .arg(colour.alphaF(), 0, 'f', 5);
+}
+
+IconDocument iconDocument(const Sources& s)
+{
+    const IconDesign& d = s.design();
+    IconDocument doc;
+    QJsonArray groups;
+
+    // Front to back: the text first.
+    if (!d.text.isEmpty()) {
+        // Its shadow is the group's, not drawn into the layer.
+        IconDesign unshadowed = d;
+        unshadowed.textShadow = false;
+        const QImage text = textOnly(unshadowed);
+        if (!blank(text)) {
+            QJsonObject l = layer(QStringLiteral("Text"), true);
+            l.insert(QStringLiteral("fill"), QStringLiteral("none"));
+            doc.assets.append({QStringLiteral("Text.png"), text});
+            QList<QPair<QString, QJsonValue>> variants;
+            const QImage dark = darkShape(text, s.options().iosDarkColor);
+            if (dark != text.convertToFormat(QImage::Format_ARGB32)) {
+                doc.assets.append({QStringLiteral("Text Dark.png"), dark});
+                variants.append({QStringLiteral("dark"), QStringLiteral("Text Dark.png")});
+            }
+            doc.assets.append(
+                {QStringLiteral("Text Tinted.png"), tintedShape(text, s.options().iosTintedColor)});
+            variants.append({QStringLiteral("tinted"), QStringLiteral("Text Tinted.png")});
+            l.insert(QStringLiteral("image-name-specializations"),
+                     specializations(QStringLiteral("Text.png"), variants));
+            groups.append(group(QStringLiteral("Text"), l, d.textShadow, true));
+        }
+    }
+
+    const QImage picture = pictureOnly(d);
+    if (!blank(picture)) {
+        if (pictureKeepsItsColours(d)) {
+            // A coloured picture or a photo keeps its colours, unglazed; tinted, its own luminance.
+            QJsonObject l = layer(QStringLiteral("Picture"), false);
+            l.insert(QStringLiteral("fill"), QStringLiteral("none"));
+            doc.assets.append({QStringLiteral("Picture.png"), picture});
+            doc.assets.append({QStringLiteral("Picture Tinted.png"), luminance(picture)});
+            l.insert(QStringLiteral("image-name-specializations"),
+                     specializations(QStringLiteral("Picture.png"),
+                                     {{QStringLiteral("tinted"), QStringLiteral("Picture Tinted.png")}}));
+            groups.append(group(QStringLiteral("Picture"), l, true, false));
+        } else {
+            // A flat picture is a shape: white, in the colour its fill gives it, for the system to
+            // recolour and glaze.
+            QJsonObject l = layer(QStringLiteral("Picture"), true);
+            doc.assets.append({QStringLiteral("Picture.png"), monochrome(picture)});
+            l.insert(QStringLiteral("image-name"), QStringLiteral("Picture.png"));
+            l.insert(
+                QStringLiteral("fill-specializations"),
+                specializations(
+                    solid(d.imageColor),
+                    {{QStringLiteral("dark"), solid(darkColourOf(d.imageColor, s.options().iosDarkColor))},
+                     {QStringLiteral("tinted"), solid(tintedColourOf(s.options().iosTintedColor))}}));
+            groups.append(group(QStringLiteral("Picture"), l, true, true));
+        }
+    }
+
+    doc.json = QJsonObject{
+        {QStringLiteral("fill-specializations"),
+         specializations(fillOf(d, false), {{QStringLiteral("dark"), fillOf(d, true)}})},
+        {QStringLiteral("groups"), groups},
+        {QStringLiteral("supported-platforms"),
+         QJsonObject{{QStringLiteral("circles"), QJsonArray{QStringLiteral("watchOS")}},
+                     {QStringLiteral("squares"), QStringLiteral("shared")}}},
+    };
+    return doc;
+}
+
+QByteArray iconJson(const QJsonObject& json)
+{
+    std::function<void(QByteArray&, const QJsonValue&, int)> write = [&](QByteArray& out, const QJsonValue& v,
+                                                                         int depth) {
+        const QByteArray indent(2 * depth, ' '), inner(2 * (depth + 1), ' ');
+        switch (v.type()) {
+        case QJsonValue::Object: {
+            const QJsonObject o = v.toObject();
+            out += "{\n";
+            int n = 0;
+            // QJsonObject keeps its keys sorted.
+            for (auto it = o.begin(); it != o.end(); ++it, ++n) {
+                out += inner + '"' + it.key().toUtf8() + "\" : ";
+                write(out, it.value(), depth + 1);
+                out += n + 1 < o.size() ? ",\n" : "\n";
+            }
+            out += indent + '}';
+            break;
+        }
+        case QJsonValue::Array: {
+            const QJsonArray a = v.toArray();
+            out += "[\n";
+            for (int i = 0; i < a.size(); ++i) {
+                out += inner;
+                write(out, a.at(i), depth + 1);
+                out += i + 1 < a.size() ? ",\n" : "\n";
+            }
+            out += indent + ']';
+            break;
+        }
+        case QJsonValue::String:
+            // The values here need no escapes beyond what a one-string document gives.
+            out += QJsonDocument(QJsonArray{v}).toJson(QJsonDocument::Compact).mid(1).chopped(1);
+            break;
+        case QJsonValue::Double:
+            out += QByteArray::number(v.toDouble(), 'g', 12);
+            break;
+        case QJsonValue::Bool:
+            out += v.toBool() ? "true" : "false";
+            break;
+        default:
+            out += "null";
+            break;
+        }
+    };
+    QByteArray out;
+    write(out, json, 0);
+    return out + '\n';
+}
+
+Jobs iconBundleFiles(const Sources& sources, const QString& name)
+{
+    const IconDocument doc = iconDocument(sources);
+    const QString bundle = name + QStringLiteral(".icon/");
+    Jobs jobs{textJob(bundle + QStringLiteral("icon.json"), iconJson(doc.json))};
+    for (const auto& asset : doc.assets) {
+        const QImage image = asset.second;
+        jobs << pngJob(bundle + QStringLiteral("Assets/") + asset.first, [image] { return image; });
+    }
+    return jobs;
+}
+
+QImage recomposed(const IconDocument& document)
+{
+    QImage out(canvas, canvas, QImage::Format_ARGB32_Premultiplied);
+    out.fill(Qt::transparent);
+    paintFill(out, light(document.json, QStringLiteral("fill")));
+    auto asset = [&](const QString& name) {
+        for (const auto& a : document.assets)
+            if (a.first == name)
+                return a.second;
+        return QImage();
+    };
+    QPainter p(&out);
+    const QJsonArray groups = document.json.value(QStringLiteral("groups")).toArray();
+    for (int g = groups.size() - 1; g >= 0; --g) {
+        const QJsonArray layers = groups.at(g).toObject().value(QStringLiteral("layers")).toArray();
+        for (int i = layers.size() - 1; i >= 0; --i) {
+            const QJsonObject l = layers.at(i).toObject();
+            QImage image = asset(light(l, QStringLiteral("image-name")).toString())
+                               .convertToFormat(QImage::Format_ARGB32_Premultiplied);
+            const QJsonObject fill = light(l, QStringLiteral("fill")).toObject();
+            if (fill.contains(QStringLiteral("solid"))) {
+                // The fill recolours the shape, keeping its alpha.
+                QPainter shape(&image);
+                shape.setCompositionMode(QPainter::CompositionMode_SourceIn);
+                shape.fillRect(image.rect(), parseSrgb(fill.value(QStringLiteral("solid")).toString()));
+            }
+            p.drawImage(0, 0, image);
+        }
+    }
+    p.end();
+    return out;
+}
+
+QImage approximateGlass(const IconDocument& document, int size)
+{
+    const QImage flat = scaled(recomposed(document), size);
+    QImage out(size, size, QImage::Format_ARGB32_Premultiplied);
+    out.fill(Qt::transparent);
+    QPainter p(&out);
+    p.setRenderHint(QPainter::Antialiasing);
+    const QPainterPath shape = superellipse(QRectF(0, 0, size, size), 5);
+    p.setClipPath(shape);
+    p.drawImage(0, 0, flat);
+    // The glass: a sheen over the top, a light rim round the edge.
+    QLinearGradient sheen(0, 0, 0, size * 0.6);
+    sheen.setColorAt(0, QColor(255, 255, 255, 90));
+    sheen.setColorAt(1, QColor(255, 255, 255, 0));
+    p.fillRect(out.rect(), sheen);
+    p.setClipping(false);
+    p.setPen(QPen(QColor(255, 255, 255, 150), std::max(1.0, size / 96.0)));
+    p.drawPath(shape);
+    return out;
+}
+
+} // namespace Packages
