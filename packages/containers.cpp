@@ -1,5 +1,7 @@
 #include "packages/containers.h"
 
+#include "base/png.h"
+
 #include <QBuffer>
 #include <QColorSpace>
 
@@ -46,6 +48,9 @@ QByteArray pngChunk(const QByteArray& type, const QByteArray& body)
 
 QByteArray pngBytes(const QImage& image)
 {
+    const QByteArray fast = Png::encode(image, true);
+    if (!fast.isEmpty())
+        return fast;
     // An embedded profile would contradict the sRGB chunk; the package's pixels are sRGB anyway.
     QImage untagged = image;
     untagged.setColorSpace(QColorSpace());

@@ -2,7 +2,10 @@
 
 #include <QCache>
 #include <algorithm>
+#include "base/png.h"
+
 #include <QFile>
+#include <QResource>
 #include <QMutex>
 
 namespace Artwork {
@@ -61,9 +64,15 @@ QImage libraryImage(const QString& path)
             return *hit;
     }
     QImage image;
-    // Checking existence first keeps the image reader from warning about unknown paths
-    // (row -1 and numbers past the catalogue are normal here).
-    if (!path.isEmpty() && QFile::exists(path) && image.load(path))
+    // The resources are compiled in uncompressed, so the PNG is decoded where it lies. Checking
+    // existence first keeps the image reader from warning about unknown paths (row -1 and numbers
+    // past the catalogue are normal here).
+    const QResource resource(path);
+    if (!path.isEmpty() && resource.isValid() && resource.compressionAlgorithm() == QResource::NoCompression)
+        image = Png::decode(resource.data(), resource.size());
+    if (image.isNull() && !path.isEmpty() && QFile::exists(path))
+        image.load(path);
+    if (!image.isNull())
         image = image.convertToFormat(QImage::Format_ARGB32_Premultiplied);
     QMutexLocker lock(&cacheMutex);
     cache().insert(path, new QImage(image), std::max(1, int(image.sizeInBytes() / 1024)));

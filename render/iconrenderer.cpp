@@ -1,5 +1,6 @@
 #include "render/iconrenderer.h"
 
+#include "base/memory.h"
 #include "render/artwork.h"
 
 #include <QFontMetrics>
@@ -133,15 +134,18 @@ QImage pictureLayer(const QImage& picture, const PictureKey& key, QSize canvas, 
         lp.drawImage(layer.rect(), visible);
         return layer;
     }
+    // Into an image of its own: the visible part may still be the picture itself, shared.
     const uint tint = key.tint;
+    QImage layer = Memory::image(visible.size(), QImage::Format_ARGB32_Premultiplied);
     for (int y = 0; y < visible.height(); ++y) {
-        uint* line = reinterpret_cast<uint*>(visible.scanLine(y));
+        const uint* in = reinterpret_cast<const uint*>(visible.constScanLine(y));
+        uint* line = reinterpret_cast<uint*>(layer.scanLine(y));
         for (int x = 0; x < visible.width(); ++x) {
-            const uint a = qAlpha(line[x]);
+            const uint a = qAlpha(in[x]);
             line[x] = a == 0 ? 0 : a == 255 ? tint : byteMul(tint, a);
         }
     }
-    return visible;
+    return layer;
 }
 
 struct LayerCache
@@ -213,7 +217,8 @@ QImage scaledPictureOnCanvasDirect(const QImage& source, int percent, QPoint off
     if (visible.isEmpty())
         return QImage();
     *topLeft = visible.topLeft();
-    return scaled.copy(visible.translated(-placed.topLeft()));
+    // All of it on the canvas: the image itself, no copy.
+    return visible == placed ? scaled : scaled.copy(visible.translated(-placed.topLeft()));
 }
 
 QImage scaledPictureOnCanvas(const QImage& source, int percent, QPoint offset, QSize canvas, QPoint* topLeft)
@@ -263,7 +268,7 @@ QPixmap renderIcon(IconDesign design)
 
 QImage renderIconImage(const IconDesign& design)
 {
-    QImage canvas(canvasSize, canvasSize, QImage::Format_ARGB32_Premultiplied);
+    QImage canvas = Memory::image(QSize(canvasSize, canvasSize), QImage::Format_ARGB32_Premultiplied);
     canvas.fill(QColor(0, 0, 0, 0));
     QPainter p(&canvas);
     p.setRenderHint(QPainter::Antialiasing);

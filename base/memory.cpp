@@ -1,0 +1,63 @@
+#include "base/memory.h"
+
+#include <cstdlib>
+#include <sys/mman.h>
+
+namespace Memory {
+
+namespace {
+
+constexpr size_t hugePage = size_t(2) << 20;
+
+void* allocate(size_t bytes)
+{
+    if (bytes < hugePage)
+        return std::malloc(bytes);
+    const size_t rounded = (bytes + hugePage - 1) & ~(hugePage - 1);
+    void* p = nullptr;
+    if (posix_memalign(&p, hugePage, rounded) != 0)
+        return nullptr;
+    madvise(p, rounded, MADV_HUGEPAGE);
+    return p;
+}
+
+void release(void* p)
+{
+    std::free(p);
+}
+
+} // namespace
+
+QImage image(QSize size, QImage::Format format)
+{
+    const int depth = QImage::toPixelFormat(format).bitsPerPixel();
+    const qsizetype bytesPerLine = ((qsizetype(size.width()) * depth + 31) / 32) * 4;
+    const qsizetype bytes = bytesPerLine * size.height();
+    if (size.isEmpty() || bytes < qsizetype(hugePage))
+        return QImage(size, format);
+    void* pixels = allocate(size_t(bytes));
+    if (!pixels)
+        return QImage(size, format);
+    return QImage(static_cast<uchar*>(pixels), size.width(), size.height(), bytesPerLine, format, release,
+                  pixels);
+}
+
+unsigned char* scratch(int purpose, size_t bytes)
+{
+    struct Buffer
+    {
+        void* data = nullptr;
+        size_t size = 0;
+        ~Buffer() { release(data); }
+    };
+    thread_local Buffer buffers[4];
+    Buffer& b = buffers[purpose];
+    if (b.size < bytes) {
+        release(b.data);
+        b.data = allocate(bytes);
+        b.size = b.data ? bytes : 0;
+    }
+    return static_cast<unsigned char*>(b.data);
+}
+
+} // namespace Memory

@@ -1,0 +1,18 @@
+#pragma once
+
+#include <QImage>
+
+// Large buffers backed by transparent huge pages where the system gives them on request: each
+// fresh 4 KiB page costs a page fault, and a 1024 x 1024 picture has a thousand of them; a 2 MiB
+// page is one.
+namespace Memory {
+
+// A new image of `size` and `format` (uninitialised, as QImage's own), its pixels in huge pages
+// when it is large.
+QImage image(QSize size, QImage::Format format);
+
+// `bytes` bytes of scratch memory kept with the calling thread for `purpose` (0 ... 3), in huge
+// pages when large; valid until the thread asks again with the same purpose.
+unsigned char* scratch(int purpose, size_t bytes);
+
+} // namespace Memory
