@@ -3,6 +3,7 @@
 //
 //   build/bench/bench_render [--benchmark_filter=...]
 #include "design/icondesign.h"
+#include "packages/package.h"
 #include "export/iconset.h"
 #include "render/artwork.h"
 #include "render/graphicrenderer.h"
@@ -133,8 +134,50 @@ void BM_ExportIosSetPng(benchmark::State& state)
     }
 }
 
+// Typing into a long text at 600 pt with stroke and shadow: each keystroke renders a text one
+// character longer (up to 200), as the preview does.
+void BM_TextKeystroke200(benchmark::State& state)
+{
+    IconDesign d = textDesign();
+    const QString full = QStringLiteral("Glyphwright ").repeated(17).left(200);
+    int length = 150;
+    for (auto _ : state) {
+        d.text = full.left(length);
+        length = length == 200 ? 150 : length + 1;
+        benchmark::DoNotOptimize(renderIconImage(d).constBits());
+    }
+}
+
+// The longest text a line holds, at the largest size.
+void BM_Text32767At999(benchmark::State& state)
+{
+    IconDesign d = textDesign();
+    d.text = QString(32767, QLatin1Char('W'));
+    d.fontSize = 999;
+    for (auto _ : state)
+        benchmark::DoNotOptimize(renderIconImage(d).constBits());
+}
+
+// The preview sheet of the default design, as the Device Preview draws it after an edit.
+void BM_PreviewSheetDefault(benchmark::State& state)
+{
+    IconDesign d;
+    int step = 0;
+    for (auto _ : state) {
+        d.cornerCurvature = 100 + (step++ % 2); // a new design each time, as after an edit
+        benchmark::DoNotOptimize(Packages::previewSheet(d).constBits());
+    }
+}
+
 } // namespace
 
+BENCHMARK(BM_TextKeystroke200)
+    ->Iterations(20)
+    ->Repetitions(5)
+    ->ReportAggregatesOnly(true)
+    ->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_Text32767At999)->Apply(configure);
+BENCHMARK(BM_PreviewSheetDefault)->Apply(configure);
 BENCHMARK(BM_DefaultDesignWarm)->Apply(configure);
 BENCHMARK(BM_DefaultDesignCold)->Apply(configure);
 BENCHMARK(BM_DefaultPictureEdit)->Apply(configure);

@@ -14,11 +14,14 @@
 #include "ui/packagesdialog.h"
 
 #include <QAction>
+#include <QCheckBox>
+#include <QLineEdit>
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QImage>
 #include <QPushButton>
 #include <QSlider>
+#include <QTabWidget>
 #include <QTemporaryDir>
 
 #include <benchmark/benchmark.h>
@@ -76,6 +79,26 @@ void BM_EditCornerCurvature(benchmark::State& state)
         slider->setValue(100 + (step++ % 2));
 }
 
+// Typing into a long text at 600 pt with stroke and shadow, in the window on show: each keystroke
+// (a text of 150 to 200 characters) refreshes the preview, and the window repaints.
+void BM_TypeLongText(benchmark::State& state)
+{
+    MainWindow window;
+    window.show();
+    window.findChild<QTabWidget*>(QStringLiteral("tabIcon"))->setCurrentIndex(2);
+    QCoreApplication::processEvents();
+    window.findChild<QCheckBox*>(QStringLiteral("checkTextStroke"))->click();
+    window.findChild<QCheckBox*>(QStringLiteral("checkTextShadow"))->click();
+    QLineEdit* edit = window.findChild<QLineEdit*>(QStringLiteral("editText"));
+    const QString full = QStringLiteral("Glyphwright ").repeated(17).left(200);
+    int length = 150;
+    for (auto _ : state) {
+        edit->setText(full.left(length));
+        length = length == 200 ? 150 : length + 1;
+        QCoreApplication::processEvents();
+    }
+}
+
 // The same step with the device preview open: what it adds to the step itself (its drawing follows
 // on worker threads once the edits pause).
 void BM_EditCornerCurvatureWithDevicePreview(benchmark::State& state)
@@ -110,6 +133,11 @@ void BM_ExportPackagesAllTargets(benchmark::State& state)
 
 } // namespace
 
+BENCHMARK(BM_TypeLongText)
+    ->Iterations(20)
+    ->Repetitions(5)
+    ->ReportAggregatesOnly(true)
+    ->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_EditCornerCurvatureWithDevicePreview)
     ->Iterations(20)
     ->Repetitions(11)
