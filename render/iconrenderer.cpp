@@ -9,6 +9,7 @@
 #include <QPainter>
 #include <QPainterPath>
 
+#include <algorithm>
 #include <cmath>
 #include <vector>
 
@@ -178,6 +179,146 @@ void keepLayer(const LayerCache& layer)
     layerCache() = layer;
 }
 
+// The closed outlines of `path` that come within `margin` of `area`, with their points untouched,
+// and the outermost ones (so that the painter treats the path's extent as before: a path reaching
+// far beyond the canvas is clipped to it before it is filled). The others draw nothing there. A long
+// text is far wider than the canvas: at 999 pt a line of 32767 characters has a few outlines on it
+// and some hundred thousand beside it.
+QPainterPath outlinesNear(const QPainterPath& path, const QRectF& area, qreal margin)
+{
+    const QRectF near = area.adjusted(-margin, -margin, margin, margin);
+    if (near.contains(path.controlPointRect()))
+        return path;
+    struct Outline
+    {
+        int start, end;
+        qreal left, top, right, bottom;
+    };
+    std::vector<Outline> outlines;
+    const int count = path.elementCount();
+    for (int start = 0; start < count;) {
+        Outline o{start,
+                  start + 1,
+                  path.elementAt(start).x,
+                  path.elementAt(start).y,
+                  path.elementAt(start).x,
+                  path.elementAt(start).y};
+        for (; o.end < count && path.elementAt(o.end).type != QPainterPath::MoveToElement; ++o.end) {
+            const QPainterPath::Element& e = path.elementAt(o.end);
+            o.left = std::min(o.left, e.x);
+            o.right = std::max(o.right, e.x);
+            o.top = std::min(o.top, e.y);
+            o.bottom = std::max(o.bottom, e.y);
+        }
+        outlines.push_back(o);
+        start = o.end;
+    }
+    size_t outermost[4] = {0, 0, 0, 0};
+    for (size_t i = 1; i < outlines.size(); ++i) {
+        const Outline& o = outlines[i];
+        if (o.left < outlines[outermost[0]].left)
+            outermost[0] = i;
+        if (o.top < outlines[outermost[1]].top)
+            outermost[1] = i;
+        if (o.right > outlines[outermost[2]].right)
+            outermost[2] = i;
+        if (o.bottom > outlines[outermost[3]].bottom)
+            outermost[3] = i;
+    }
+    QPainterPath kept;
+    kept.setFillRule(path.fillRule());
+    for (size_t i = 0; i < outlines.size(); ++i) {
+        const Outline& o = outlines[i];
+        const bool isNear = o.left <= near.right() && o.right >= near.left() && o.top <= near.bottom() &&
+                            o.bottom >= near.top();
+        if (!isNear && std::find(std::begin(outermost), std::end(outermost), i) == std::end(outermost))
+            continue;
+        kept.moveTo(path.elementAt(o.start));
+        for (int e = o.start + 1; e < o.end; ++e) {
+            const QPainterPath::Element& element = path.elementAt(e);
+            if (element.type == QPainterPath::CurveToElement) {
+                kept.cubicTo(element, path.elementAt(e + 1), path.elementAt(e + 2));
+                e += 2;
+            } else {
+                kept.lineTo(element);
+            }
+        }
+    }
+    return kept;
+}
+
+// The outlines of a design's text and of its shadow, cut to what lands on the canvas.
+struct TextOutlines
+{
+    QPainterPath text;
+    QPainterPath shadow;
+};
+
+struct TextKey
+{
+    QString text;
+    QString family;
+    int size = 0;
+    bool bold = false;
+    bool italic = false;
+    QPoint offset;
+    bool shadow = false;
+    int shadowAngle = 0;
+    int shadowOffset = 0;
+    int margin = 0;
+    bool operator==(const TextKey& o) const
+    {
+        return text == o.text && family == o.family && size == o.size && bold == o.bold &&
+               italic == o.italic && offset == o.offset && shadow == o.shadow &&
+               shadowAngle == o.shadowAngle && shadowOffset == o.shadowOffset && margin == o.margin;
+    }
+};
+
+TextOutlines textOutlines(const IconDesign& design, const QRectF& area, int margin)
+{
+    const QFont font(design.fontFamily, design.fontSize, design.textBold ? 61 : 60, design.textItalic);
+    const QRect tight = QFontMetrics(font).tightBoundingRect(design.text);
+    const int x = int((area.width() - tight.width()) * 0.5 + design.textOffsetX);
+    const int y = int((tight.height() + area.height()) * 0.5 + design.textOffsetY);
+    TextOutlines outlines;
+    if (design.textShadow) {
+        const double a = design.shadowAngle * 3.14 / 180.0;
+        QPainterPath shadow;
+        shadow.addText(QPointF(x + std::cos(a) * design.shadowOffset, y + std::sin(a) * design.shadowOffset),
+                       font, design.text);
+        outlines.shadow = outlinesNear(shadow, area, margin);
+    }
+    QPainterPath text;
+    text.addText(QPointF(x, y), font, design.text);
+    outlines.text = outlinesNear(text, area, margin);
+    return outlines;
+}
+
+// Most edits leave the text alone: each thread keeps the outlines it drew last (painter paths
+// fill lazily computed data of their own, so they are not shared between threads).
+const TextOutlines& cachedTextOutlines(const IconDesign& design, const QRectF& area)
+{
+    thread_local TextKey lastKey;
+    thread_local TextOutlines last;
+    TextKey key;
+    key.text = design.text;
+    key.family = design.fontFamily;
+    key.size = design.fontSize;
+    key.bold = design.textBold;
+    key.italic = design.textItalic;
+    key.offset = QPoint(design.textOffsetX, design.textOffsetY);
+    key.shadow = design.textShadow;
+    key.shadowAngle = design.shadowAngle;
+    key.shadowOffset = design.shadowOffset;
+    // An outline's stroke reaches half the pen's width beyond it, its smoothing a pixel more.
+    key.margin = (design.textStroke ? design.strokeWidth : 0) + 4;
+    if (!(key == lastKey) || key.text.isEmpty()) {
+        last = textOutlines(design, area, key.margin);
+        lastKey = key;
+    }
+    return last;
+}
+
 } // namespace
 
 namespace {
@@ -313,29 +454,16 @@ QImage renderIconImage(const IconDesign& design)
     }
 
     if (!design.text.isEmpty()) {
-        const QFont font(design.fontFamily, design.fontSize, design.textBold ? 61 : 60, design.textItalic);
-        p.setFont(font);
-        const QRect tight = QFontMetrics(font).tightBoundingRect(design.text);
-        const int x = int((area.width() - tight.width()) * 0.5 + design.textOffsetX);
-        const int y = int((tight.height() + area.height()) * 0.5 + design.textOffsetY);
-
-        if (design.textShadow) {
-            const double a = design.shadowAngle * 3.14 / 180.0;
-            QPainterPath shadow;
-            shadow.addText(
-                QPointF(x + std::cos(a) * design.shadowOffset, y + std::sin(a) * design.shadowOffset), font,
-                design.text);
-            p.fillPath(shadow, QBrush(design.shadowColor));
-        }
-        QPainterPath path;
-        path.addText(QPointF(x, y), font, design.text);
-        p.fillPath(path, QBrush(design.textColor));
+        const TextOutlines& outlines = cachedTextOutlines(design, area);
+        if (design.textShadow)
+            p.fillPath(outlines.shadow, QBrush(design.shadowColor));
+        p.fillPath(outlines.text, QBrush(design.textColor));
         if (design.textStroke) {
             QPen pen;
             pen.setWidth(design.strokeWidth);
             pen.setColor(design.strokeColor);
             p.setPen(pen);
-            p.drawPath(path);
+            p.drawPath(outlines.text);
         }
     }
     p.end();

@@ -72,6 +72,27 @@ QPixmap referenceIcon(const IconDesign& d)
                            (1024 - layer.height()) / 2 + d.imageOffsetY, layer.width(), layer.height()),
                      layer);
     }
+    if (!d.text.isEmpty()) {
+        // The whole text as one path, however far it reaches beyond the canvas.
+        const QFont font(d.fontFamily, d.fontSize, d.textBold ? 61 : 60, d.textItalic);
+        const QRect tight = QFontMetrics(font).tightBoundingRect(d.text);
+        const int x = int((1024 - tight.width()) * 0.5 + d.textOffsetX);
+        const int y = int((tight.height() + 1024) * 0.5 + d.textOffsetY);
+        if (d.textShadow) {
+            const double a = d.shadowAngle * 3.14 / 180.0;
+            QPainterPath shadow;
+            shadow.addText(QPointF(x + std::cos(a) * d.shadowOffset, y + std::sin(a) * d.shadowOffset), font,
+                           d.text);
+            p.fillPath(shadow, QBrush(d.shadowColor));
+        }
+        QPainterPath path;
+        path.addText(QPointF(x, y), font, d.text);
+        p.fillPath(path, QBrush(d.textColor));
+        if (d.textStroke) {
+            p.setPen(QPen(d.strokeColor, d.strokeWidth));
+            p.drawPath(path);
+        }
+    }
     p.end();
     return canvas;
 }
@@ -133,6 +154,8 @@ class TestRender : public QObject
     void matchesPainterReference_data();
     void matchesPainterReference();
     void cachesDoNotChangeOutput();
+    void longTextsMatchTheWholeText_data();
+    void longTextsMatchTheWholeText();
     void textPlacementShadowAndStroke();
     void emptyAndMissingDrawNothing();
     void graphicTint();
@@ -326,6 +349,44 @@ void TestRender::cachesDoNotChangeOutput()
     d.customImage = customPicture(64, 64);
     QCOMPARE(renderIcon(d).toImage(), referenceIcon(d).toImage());
     d.customImage = customPicture(65, 64); // a new picture with the same settings
+    QCOMPARE(renderIcon(d).toImage(), referenceIcon(d).toImage());
+}
+
+void TestRender::longTextsMatchTheWholeText_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<int>("size");
+    QTest::addColumn<int>("dx");
+    QTest::addColumn<int>("strokeWidth");
+    QTest::newRow("32767 characters at 999 pt") << QString(32767, QLatin1Char('W')) << 999 << 0 << 10;
+    QTest::newRow("200 characters at 600 pt")
+        << QStringLiteral("Glyphwright AV fi ").repeated(12).left(200) << 600 << 0 << 10;
+    QTest::newRow("shifted, wide stroke")
+        << QStringLiteral("Hello, World! ").repeated(15) << 600 << 3000 << 50;
+    QTest::newRow("mixed scripts") << QStringLiteral("שלום مرحبا 漢字 Ωμέγα ").repeated(8) << 400 << -700
+                                   << 20;
+    QTest::newRow("5000 characters at 10 pt")
+        << QStringLiteral("Wy ").repeated(1667).left(5000) << 10 << 0 << 3;
+    QTest::newRow("just past the edge") << QStringLiteral("Ab") << 600 << 0 << 10;
+}
+
+// Only the outlines that meet the canvas are drawn: the same pixels as the whole text.
+void TestRender::longTextsMatchTheWholeText()
+{
+    QFETCH(QString, text);
+    QFETCH(int, size);
+    QFETCH(int, dx);
+    QFETCH(int, strokeWidth);
+    IconDesign d;
+    d.text = text;
+    d.fontSize = size;
+    d.textOffsetX = dx;
+    d.textStroke = d.textShadow = true;
+    d.strokeWidth = strokeWidth;
+    d.textColor = QColor(250, 250, 240);
+    QCOMPARE(renderIcon(d).toImage(), referenceIcon(d).toImage());
+    d.text.chop(1); // the kept outlines follow the text
+    d.shadowAngle = 300;
     QCOMPARE(renderIcon(d).toImage(), referenceIcon(d).toImage());
 }
 
