@@ -2,8 +2,10 @@
 
 #include "base/memory.h"
 
+#include <QIODevice>
 #include <QtEndian>
 
+#include <isa-l/igzip_lib.h>
 #include <libdeflate.h>
 
 #include <algorithm>
@@ -103,6 +105,38 @@ void filterRow(const uchar* row, const uchar* above, int length, int bpp, uchar*
     for (int i = bpp; i < length; ++i)
         trial[i] = uchar(row[i] - paeth(row[i - bpp], above[i], above[i - bpp]));
     consider(4);
+}
+
+// Undoes a row's filter in place (`row` follows its filter type byte; `above` is the row before,
+// null for the first). False for a filter type PNG does not have.
+bool unfilter(uchar* row, const uchar* above, int length, int bpp)
+{
+    switch (row[-1]) {
+    case 0:
+        return true;
+    case 1:
+        for (int i = bpp; i < length; ++i)
+            row[i] = uchar(row[i] + row[i - bpp]);
+        return true;
+    case 2:
+        if (above)
+            for (int i = 0; i < length; ++i)
+                row[i] = uchar(row[i] + above[i]);
+        return true;
+    case 3:
+        for (int i = 0; i < length; ++i)
+            row[i] = uchar(row[i] + ((i >= bpp ? row[i - bpp] : 0) + (above ? above[i] : 0)) / 2);
+        return true;
+    case 4:
+        for (int i = 0; i < length; ++i) {
+            const int a = i >= bpp ? row[i - bpp] : 0, b = above ? above[i] : 0,
+                      c = above && i >= bpp ? above[i - bpp] : 0;
+            row[i] = uchar(row[i] + paeth(a, b, c));
+        }
+        return true;
+    default:
+        return false;
+    }
 }
 
 // A row of decoded samples as pixels.
@@ -207,7 +241,7 @@ QImage decode(const uchar* data, qsizetype size)
 {
     if (size < 8 + 25 || std::memcmp(data, signature, 8) != 0)
         return QImage();
-    int w = 0, h = 0, channels = 0;
+    int w = 0, h = 0, channels = 0, paletteEntries = 0;
     bool indexed = false;
     QRgb palette[256];
     std::fill(std::begin(palette), std::end(palette), qRgba(0, 0, 0, 255));
@@ -233,7 +267,8 @@ QImage decode(const uchar* data, qsizetype size)
         } else if (std::memcmp(type, "IDAT", 4) == 0) {
             zlib.append(reinterpret_cast<const char*>(body), int(length));
         } else if (std::memcmp(type, "PLTE", 4) == 0) {
-            for (quint32 i = 0; i < std::min<quint32>(length / 3, 256); ++i)
+            paletteEntries = int(std::min<quint32>(length / 3, 256));
+            for (int i = 0; i < paletteEntries; ++i)
                 palette[i] = qRgb(body[3 * i], body[3 * i + 1], body[3 * i + 2]);
         } else if (std::memcmp(type, "tRNS", 4) == 0) {
             // A palette's alphas; a single transparent colour of the other types is left to the
@@ -273,36 +308,16 @@ QImage decode(const uchar* data, qsizetype size)
     for (int y = 0; y < h; ++y) {
         uchar* row = &raw[size_t(y) * size_t(1 + length) + 1];
         const uchar* above = y ? row - (1 + length) : nullptr;
-        switch (row[-1]) {
-        case 0:
-            break;
-        case 1:
-            for (int i = bpp; i < length; ++i)
-                row[i] = uchar(row[i] + row[i - bpp]);
-            break;
-        case 2:
-            if (above)
-                for (int i = 0; i < length; ++i)
-                    row[i] = uchar(row[i] + above[i]);
-            break;
-        case 3:
-            for (int i = 0; i < length; ++i)
-                row[i] = uchar(row[i] + ((i >= bpp ? row[i - bpp] : 0) + (above ? above[i] : 0)) / 2);
-            break;
-        case 4:
-            for (int i = 0; i < length; ++i) {
-                const int a = i >= bpp ? row[i - bpp] : 0, b = above ? above[i] : 0,
-                          c = above && i >= bpp ? above[i - bpp] : 0;
-                row[i] = uchar(row[i] + paeth(a, b, c));
-            }
-            break;
-        default:
+        if (!unfilter(row, above, length, bpp))
             return QImage();
-        }
         QRgb* line = reinterpret_cast<QRgb*>(out.scanLine(y));
         if (indexed) {
-            for (int x = 0; x < w; ++x)
+            // An index past the palette is left to the toolkit, as anything unusual is.
+            for (int x = 0; x < w; ++x) {
+                if (row[x] >= paletteEntries)
+                    return QImage();
                 line[x] = palette[row[x]];
+            }
             continue;
         }
         switch (channels) {
@@ -324,6 +339,311 @@ QImage decode(const uchar* data, qsizetype size)
                 line[x] = qPremultiply(line[x]);
     }
     return out;
+}
+
+} // namespace Png
+
+namespace Png {
+
+namespace {
+
+bool isType(const uchar* type, const char* name)
+{
+    return std::memcmp(type, name, 4) == 0;
+}
+
+// libpng's scale-16, hi + ((lo - hi + 128) * 65535 >> 24): the 16-bit sample hi:lo to 8 bits,
+// rounded. The shifted term is 1 when lo - hi > 128, -1 when lo - hi < -128, else 0; written so,
+// the compiler turns the loops below into vector code.
+inline uchar scaled16(int hi, int lo)
+{
+    const int d = lo - hi;
+    return uchar(hi + (d > 128) - (d < -128));
+}
+
+} // namespace
+
+struct RowReader::Private
+{
+    explicit Private(QIODevice& d) : device(d) {}
+
+    QIODevice& device;
+    int w = 0, h = 0, depth = 0, colourType = 0;
+    int bpp = 0;      // bytes a complete pixel takes (at least 1), for the filters
+    int rowBytes = 0; // a row's bytes after its filter type byte
+    bool valid = false, failed = false;
+    int rowsRead = 0;
+    uchar palette[256 * 4]; // RGBA
+    bool hasKey = false;    // a single transparent grey or colour
+    quint16 key[3] = {0, 0, 0};
+    std::vector<uchar> previous, current; // filter type byte and row
+    inflate_state inflater;
+    std::vector<uchar> input = std::vector<uchar>(size_t(1) << 16);
+    quint32 chunkLeft = 0; // of the current IDAT chunk's data
+    quint32 crc = 0;       // of the current IDAT chunk so far
+
+    bool read(void* to, qint64 n) { return device.read(static_cast<char*>(to), n) == n; }
+
+    // The next chunk's length and type.
+    bool chunkHeader(quint32* length, uchar type[4])
+    {
+        uchar header[8];
+        if (!read(header, 8))
+            return false;
+        *length = qFromBigEndian<quint32>(header);
+        std::memcpy(type, header + 4, 4);
+        return *length <= 0x7fffffffu;
+    }
+
+    // A whole chunk's data and its CRC; false when the CRC does not match.
+    bool chunkBody(const uchar type[4], quint32 length, std::vector<uchar>& body)
+    {
+        body.resize(length + 4);
+        if (!read(body.data(), qint64(length) + 4))
+            return false;
+        const quint32 sum = quint32(libdeflate_crc32(libdeflate_crc32(0, type, 4), body.data(), length));
+        return sum == qFromBigEndian<quint32>(body.data() + length);
+    }
+
+    bool readHeader()
+    {
+        uchar start[8];
+        if (!read(start, 8) || std::memcmp(start, signature, 8) != 0)
+            return false;
+        quint32 length = 0;
+        uchar type[4];
+        std::vector<uchar> body;
+        if (!chunkHeader(&length, type) || !isType(type, "IHDR") || length != 13 ||
+            !chunkBody(type, length, body))
+            return false;
+        const quint32 width = qFromBigEndian<quint32>(body.data()),
+                      height = qFromBigEndian<quint32>(body.data() + 4);
+        depth = body[8];
+        colourType = body[9];
+        static const struct
+        {
+            int type, channels, depths; // depths: a bit for each allowed depth
+        } kinds[] = {{0, 1, 1 | 2 | 4 | 8 | 16},
+                     {2, 3, 8 | 16},
+                     {3, 1, 1 | 2 | 4 | 8},
+                     {4, 2, 8 | 16},
+                     {6, 4, 8 | 16}};
+        int channels = 0;
+        for (const auto& k : kinds)
+            if (k.type == colourType && (k.depths & depth) && (depth & (depth - 1)) == 0)
+                channels = k.channels;
+        if (channels == 0 || width == 0 || height == 0 || width > 0x7fffffu || height > 0x7fffffu ||
+            body[10] != 0 || body[11] != 0 || body[12] != 0)
+            return false;
+        w = int(width);
+        h = int(height);
+        bpp = std::max(1, channels * depth / 8);
+        rowBytes = int((qint64(w) * channels * depth + 7) / 8);
+
+        // What libpng makes of the other chunks before the data: a palette is needed for a palette
+        // picture and ignored otherwise; a misplaced or malformed transparency chunk, or an
+        // ancillary chunk whose CRC does not match, is ignored; an unknown critical chunk is an
+        // error.
+        for (int i = 0; i < 256; ++i) {
+            palette[4 * i] = palette[4 * i + 1] = palette[4 * i + 2] = 0;
+            palette[4 * i + 3] = 0xff;
+        }
+        bool hasPalette = false;
+        int paletteEntries = 0;
+        for (;;) {
+            if (!chunkHeader(&length, type))
+                return false;
+            if (isType(type, "IDAT")) {
+                chunkLeft = length;
+                crc = quint32(libdeflate_crc32(0, type, 4));
+                break;
+            }
+            if (isType(type, "PLTE")) {
+                if (!chunkBody(type, length, body))
+                    return false;
+                if (colourType == 3 && (length % 3 != 0 || length == 0 || length > 768 || hasPalette))
+                    return false;
+                if (colourType == 3 || colourType == 2 || colourType == 6) {
+                    hasPalette = true;
+                    paletteEntries = int(length / 3);
+                    if (colourType == 3)
+                        for (int i = 0; i < paletteEntries; ++i)
+                            std::memcpy(&palette[4 * i], &body[size_t(3 * i)], 3);
+                }
+            } else if (isType(type, "tRNS")) {
+                if (!chunkBody(type, length, body))
+                    continue;
+                if (colourType == 3 && hasPalette && length > 0 && int(length) <= paletteEntries) {
+                    for (quint32 i = 0; i < length; ++i)
+                        palette[4 * i + 3] = body[i];
+                } else if ((colourType == 0 && length == 2) || (colourType == 2 && length == 6)) {
+                    hasKey = true;
+                    for (quint32 i = 0; i < length / 2; ++i)
+                        key[i] = qFromBigEndian<quint16>(body.data() + 2 * i);
+                }
+            } else if (isType(type, "IEND") || !(type[0] & 0x20)) {
+                return false;
+            } else if (!device.skip(qint64(length) + 4)) {
+                return false;
+            }
+        }
+        if (colourType == 3 && !hasPalette)
+            return false;
+        previous.assign(size_t(rowBytes) + 1, 0);
+        current.assign(size_t(rowBytes) + 1, 0);
+        isal_inflate_init(&inflater);
+        inflater.crc_flag = ISAL_ZLIB;
+        inflater.avail_in = 0;
+        return true;
+    }
+
+    // More of the compressed data, from the current IDAT chunk or the next.
+    bool feed()
+    {
+        while (chunkLeft == 0) {
+            uchar sum[4];
+            if (!read(sum, 4) || qFromBigEndian<quint32>(sum) != crc)
+                return false;
+            quint32 length = 0;
+            uchar type[4];
+            if (!chunkHeader(&length, type) || !isType(type, "IDAT"))
+                return false;
+            chunkLeft = length;
+            crc = quint32(libdeflate_crc32(0, type, 4));
+        }
+        const quint32 n = std::min<quint32>(chunkLeft, quint32(input.size()));
+        if (!read(input.data(), n))
+            return false;
+        crc = quint32(libdeflate_crc32(crc, input.data(), n));
+        chunkLeft -= n;
+        inflater.next_in = input.data();
+        inflater.avail_in = n;
+        return true;
+    }
+
+    bool inflateRow()
+    {
+        inflater.next_out = current.data();
+        inflater.avail_out = quint32(current.size());
+        for (;;) {
+            if (isal_inflate(&inflater) < 0)
+                return false;
+            if (inflater.avail_out == 0)
+                return true;
+            if (inflater.block_state == ISAL_BLOCK_FINISH || (inflater.avail_in == 0 && !feed()))
+                return false;
+        }
+    }
+
+    // The unfiltered row in `current` as 8-bit RGBA.
+    void convert(uchar* out) const
+    {
+        const uchar* s = current.data() + 1;
+        if (depth < 8) {
+            const int mask = (1 << depth) - 1;
+            for (int x = 0; x < w; ++x, out += 4) {
+                const int bit = x * depth;
+                const int v = (s[bit >> 3] >> (8 - depth - (bit & 7))) & mask;
+                if (colourType == 3) {
+                    std::memcpy(out, &palette[4 * v], 4);
+                } else {
+                    out[0] = out[1] = out[2] = uchar(v * (255 / mask));
+                    out[3] = hasKey && v == (key[0] & mask) ? 0 : 0xff;
+                }
+            }
+            return;
+        }
+        const int k0 = key[0], k1 = key[1], k2 = key[2];
+        switch (colourType * 100 + depth) {
+        case 8: // grey
+            for (int x = 0; x < w; ++x, out += 4) {
+                out[0] = out[1] = out[2] = s[x];
+                out[3] = hasKey && s[x] == (k0 & 0xff) ? 0 : 0xff;
+            }
+            break;
+        case 16:
+            for (int x = 0; x < w; ++x, out += 4, s += 2) {
+                out[0] = out[1] = out[2] = scaled16(s[0], s[1]);
+                out[3] = hasKey && (s[0] << 8 | s[1]) == k0 ? 0 : 0xff;
+            }
+            break;
+        case 208: // RGB
+            for (int x = 0; x < w; ++x, out += 4, s += 3) {
+                out[0] = s[0];
+                out[1] = s[1];
+                out[2] = s[2];
+                out[3] =
+                    hasKey && s[0] == (k0 & 0xff) && s[1] == (k1 & 0xff) && s[2] == (k2 & 0xff) ? 0 : 0xff;
+            }
+            break;
+        case 216:
+            for (int x = 0; x < w; ++x, out += 4, s += 6) {
+                out[0] = scaled16(s[0], s[1]);
+                out[1] = scaled16(s[2], s[3]);
+                out[2] = scaled16(s[4], s[5]);
+                out[3] =
+                    hasKey && (s[0] << 8 | s[1]) == k0 && (s[2] << 8 | s[3]) == k1 && (s[4] << 8 | s[5]) == k2
+                        ? 0
+                        : 0xff;
+            }
+            break;
+        case 308: // palette
+            for (int x = 0; x < w; ++x, out += 4)
+                std::memcpy(out, &palette[4 * s[x]], 4);
+            break;
+        case 408: // grey and alpha
+            for (int x = 0; x < w; ++x, out += 4, s += 2) {
+                out[0] = out[1] = out[2] = s[0];
+                out[3] = s[1];
+            }
+            break;
+        case 416:
+            for (int x = 0; x < w; ++x, out += 4, s += 4) {
+                out[0] = out[1] = out[2] = scaled16(s[0], s[1]);
+                out[3] = scaled16(s[2], s[3]);
+            }
+            break;
+        case 608: // RGBA
+            std::memcpy(out, s, size_t(w) * 4);
+            break;
+        default: // RGBA, 16 bits
+            for (int i = 0; i < 4 * w; ++i, s += 2)
+                out[i] = scaled16(s[0], s[1]);
+            break;
+        }
+    }
+};
+
+RowReader::RowReader(QIODevice& device) : d(std::make_unique<Private>(device))
+{
+    d->valid = d->readHeader();
+}
+
+RowReader::~RowReader() = default;
+
+bool RowReader::isValid() const
+{
+    return d->valid;
+}
+
+QSize RowReader::size() const
+{
+    return d->valid ? QSize(d->w, d->h) : QSize();
+}
+
+bool RowReader::readRow(uchar* rgba)
+{
+    if (!d->valid || d->failed || d->rowsRead >= d->h)
+        return false;
+    if (!d->inflateRow() || !unfilter(d->current.data() + 1, d->rowsRead ? d->previous.data() + 1 : nullptr,
+                                      d->rowBytes, d->bpp)) {
+        d->failed = true;
+        return false;
+    }
+    d->convert(rgba);
+    std::swap(d->previous, d->current);
+    ++d->rowsRead;
+    return true;
 }
 
 } // namespace Png

@@ -1,6 +1,8 @@
 #include "project/custompicture.h"
 
 #include "base/fileio.h"
+#include "base/memory.h"
+#include "base/png.h"
 #include "render/iconrenderer.h"
 
 #include <QDir>
@@ -8,10 +10,8 @@
 #include <QFileInfo>
 #include <QImageReader>
 
-#include <png.h>
-
+#include <algorithm>
 #include <cmath>
-#include <csetjmp>
 #include <vector>
 
 namespace {
@@ -72,102 +72,85 @@ bool embedsOversizedPicture(QFile& file)
     return false;
 }
 
-void readFromFile(png_structp png, png_bytep data, size_t length)
+// floor(a / divisor) by one multiplication, exact for a below 2^23 and a divisor below 2^17 (the
+// error, under a / 2^40, stays below the distance 1 / divisor from any quotient to the next integer).
+struct Divider
 {
-    auto* file = static_cast<QFile*>(png_get_io_ptr(png));
-    if (file->read(reinterpret_cast<char*>(data), qint64(length)) != qint64(length))
-        png_error(png, "the file ends early");
-}
-
-void quietWarning(png_structp, png_const_charp) {}
-
-// What averaging a PNG's rows into a smaller picture needs, allocated before libpng may jump back
-// on an error (no object is made after that point, so none is left undestroyed).
-struct Reduction
-{
-    int w, h, tw, th;
-    png_byte* row;        // one decoded row, RGBA
-    const int* column;    // the held column of each source column
-    const int* perColumn; // source columns a held column takes
-    quint64* sums;        // a band's sums, four a held column
-    QImage* out;
+    explicit Divider(quint32 divisor) : multiplier(((quint64(1) << 40) + divisor - 1) / divisor) {}
+    quint32 operator()(quint32 a) const { return quint32((quint64(a) * multiplier) >> 40); }
+    quint64 multiplier;
 };
-
-void flushBand(const Reduction& r, int band, int rows)
-{
-    QRgb* line = reinterpret_cast<QRgb*>(r.out->scanLine(band));
-    for (int x = 0; x < r.tw; ++x) {
-        const quint64 n = quint64(r.perColumn[x]) * quint64(rows);
-        quint64* s = r.sums + size_t(x) * 4;
-        const quint64 half = n * 255 / 2;
-        line[x] = qRgba(int((s[0] + half) / (n * 255)), int((s[1] + half) / (n * 255)),
-                        int((s[2] + half) / (n * 255)), int((s[3] + n / 2) / n));
-        s[0] = s[1] = s[2] = s[3] = 0;
-    }
-}
-
-bool streamRows(png_structp png, png_infop info, QFile& file, const Reduction& r)
-{
-    if (setjmp(png_jmpbuf(png)) != 0)
-        return false;
-    png_set_read_fn(png, &file, readFromFile);
-    png_read_info(png, info);
-    png_set_expand(png);   // palette and low-bit grey to 8 bits, transparency to alpha
-    png_set_scale_16(png); // 16 bits to 8, rounded
-    png_set_gray_to_rgb(png);
-    png_set_filler(png, 0xff, PNG_FILLER_AFTER);
-    if (png_set_interlace_handling(png) > 1)
-        return false;
-    png_read_update_info(png, info);
-    if (int(png_get_image_width(png, info)) != r.w || int(png_get_image_height(png, info)) != r.h ||
-        png_get_rowbytes(png, info) != size_t(r.w) * 4)
-        return false;
-    int band = 0, rows = 0;
-    for (int y = 0; y < r.h; ++y) {
-        png_read_row(png, r.row, nullptr);
-        const int target = int(qint64(y) * r.th / r.h);
-        if (target != band) {
-            flushBand(r, band, rows);
-            band = target;
-            rows = 0;
-        }
-        const png_byte* p = r.row;
-        for (int x = 0; x < r.w; ++x, p += 4) {
-            quint64* s = r.sums + size_t(r.column[x]) * 4;
-            s[0] += quint64(p[0]) * p[3];
-            s[1] += quint64(p[1]) * p[3];
-            s[2] += quint64(p[2]) * p[3];
-            s[3] += p[3];
-        }
-        ++rows;
-    }
-    flushBand(r, band, rows);
-    return true;
-}
 
 // Decodes a non-interlaced PNG of `size` a row at a time straight into a picture of `held` pixels
 // (smaller), each held pixel the mean of the source pixels that fall into it (weighted by their
-// alpha), so that the whole picture is never in memory. Null when the file is not such a PNG.
+// alpha), so that the whole picture is never in memory. Null when the file is not such a PNG, or
+// damaged.
 QImage readReducedPng(QFile& file, QSize size, QSize held)
 {
-    QImage out(held, QImage::Format_ARGB32_Premultiplied);
-    if (out.isNull())
+    Png::RowReader reader(file);
+    QImage out = Memory::image(held, QImage::Format_ARGB32_Premultiplied);
+    if (!reader.isValid() || reader.size() != size || out.isNull())
         return QImage();
-    std::vector<png_byte> row(size_t(size.width()) * 4);
-    std::vector<int> column(static_cast<size_t>(size.width())),
-        perColumn(static_cast<size_t>(held.width()), 0);
-    std::vector<quint64> sums(size_t(held.width()) * 4, 0);
-    for (int x = 0; x < size.width(); ++x) {
-        column[size_t(x)] = int(qint64(x) * held.width() / size.width());
-        ++perColumn[size_t(column[size_t(x)])];
+    const int w = size.width(), h = size.height(), tw = held.width(), th = held.height();
+    // Source columns each held column takes (a run of them, as the source column x goes to held
+    // column x * tw / w), and the most a held pixel takes: with at most maximumPicturePixels
+    // reduced to heldPicturePixels, no more than three by three.
+    std::vector<int> perColumn(static_cast<size_t>(tw), 0);
+    for (int x = 0; x < w; ++x)
+        ++perColumn[size_t(qint64(x) * tw / w)];
+    const int mostColumns = *std::max_element(perColumn.begin(), perColumn.end());
+    const int mostRows = int((h + th - 1) / th) + 1;
+    if (qint64(mostColumns) * mostRows * 255 >= (1 << 17))
+        return QImage();
+    std::vector<uchar> row(size_t(w) * 4);
+    std::vector<quint32> sums(size_t(tw) * 4, 0);
+    auto flushBand = [&](int band, int rows) {
+        QRgb* line = reinterpret_cast<QRgb*>(out.scanLine(band));
+        int lastN = -1;
+        Divider colour(1), alpha(1);
+        for (int x = 0; x < tw; ++x) {
+            const quint32 n = quint32(perColumn[size_t(x)] * rows);
+            if (int(n) != lastN) {
+                colour = Divider(n * 255);
+                alpha = Divider(n);
+                lastN = int(n);
+            }
+            quint32* s = &sums[size_t(x) * 4];
+            const quint32 half = n * 255 / 2;
+            line[x] = qRgba(int(colour(s[0] + half)), int(colour(s[1] + half)), int(colour(s[2] + half)),
+                            int(alpha(s[3] + n / 2)));
+            s[0] = s[1] = s[2] = s[3] = 0;
+        }
+    };
+    int band = 0, rows = 0;
+    for (int y = 0; y < h; ++y) {
+        if (!reader.readRow(row.data()))
+            return QImage();
+        const int target = int(qint64(y) * th / h);
+        if (target != band) {
+            flushBand(band, rows);
+            band = target;
+            rows = 0;
+        }
+        const uchar* p = row.data();
+        quint32* s = sums.data();
+        for (int x = 0; x < tw; ++x, s += 4) {
+            quint32 r = 0, g = 0, b = 0, a = 0;
+            for (int i = perColumn[size_t(x)]; i > 0; --i, p += 4) {
+                r += quint32(p[0]) * p[3];
+                g += quint32(p[1]) * p[3];
+                b += quint32(p[2]) * p[3];
+                a += p[3];
+            }
+            s[0] += r;
+            s[1] += g;
+            s[2] += b;
+            s[3] += a;
+        }
+        ++rows;
     }
-    png_structp png = png_create_read_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, quietWarning);
-    png_infop info = png ? png_create_info_struct(png) : nullptr;
-    const bool ok = info && streamRows(png, info, file,
-                                       {size.width(), size.height(), held.width(), held.height(), row.data(),
-                                        column.data(), perColumn.data(), sums.data(), &out});
-    png_destroy_read_struct(&png, info ? &info : nullptr, nullptr);
-    return ok ? out : QImage();
+    flushBand(band, rows);
+    return out;
 }
 
 } // namespace

@@ -7,8 +7,9 @@ cd "$(dirname "$0")/.."
 PACKAGES=(
     g++ cmake ninja-build pkg-config clang-format
     qtbase5-dev qtbase5-dev-tools libqt5svg5-dev
-    libpng-dev                   # very large PNG pictures, read a row at a time
+    libpng-dev                   # the reference the tests hold our PNG codecs to
     libdeflate-dev               # fast PNG encoding and decoding
+    libisal-dev                  # fast inflating of very large PNG pictures, read a row at a time
     qt5-image-formats-plugins    # TIFF and ICNS writers (ICO ships with the base)
     fonts-liberation2            # the window's font
     fonts-dejavu-core            # so the font box lists families

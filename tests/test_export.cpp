@@ -2,6 +2,7 @@
 // picture and the remembered folders. Real files in temporary folders, read back.
 #include "tests/support/testsupport.h"
 
+#include "base/png.h"
 #include "app/dialogs.h"
 #include "app/mainwindow.h"
 #include "export/iconset.h"
@@ -12,6 +13,10 @@
 
 #include <QtTest>
 #include <QtWidgets>
+
+#include <png.h>
+
+#include <csetjmp>
 
 using namespace TestSupport;
 
@@ -30,6 +35,144 @@ void uncheckAll(const QList<QRadioButton*>& group)
         r->setChecked(false);
         r->setAutoExclusive(true);
     }
+}
+
+// A PNG of w x h with the given colour type and bit depth, its samples pseudo-random (the first
+// pixels equal to the transparent key, when there is one), each row under any of the five filters.
+struct PngKind
+{
+    int colourType, depth;
+    bool key;        // a tRNS colour key (grey, RGB) or alphas for part of the palette
+    int paletteSize; // entries of a palette picture's PLTE
+};
+
+void appendBytes(png_structp png, png_bytep data, size_t length)
+{
+    static_cast<QByteArray*>(png_get_io_ptr(png))->append(reinterpret_cast<const char*>(data), int(length));
+}
+
+QByteArray writePng(const PngKind& kind, int w, int h)
+{
+    QByteArray out;
+    png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
+    png_infop info = png_create_info_struct(png);
+    if (setjmp(png_jmpbuf(png)) != 0) {
+        png_destroy_write_struct(&png, &info);
+        return QByteArray();
+    }
+    png_set_write_fn(png, &out, appendBytes, nullptr);
+    png_set_IHDR(png, info, png_uint_32(w), png_uint_32(h), kind.depth, kind.colourType, PNG_INTERLACE_NONE,
+                 PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
+    png_set_filter(png, 0, PNG_ALL_FILTERS);
+    png_set_check_for_invalid_index(png, 0); // indexes past the palette are written too
+    const int channels = kind.colourType == 2 ? 3 : kind.colourType == 4 ? 2 : kind.colourType == 6 ? 4 : 1;
+    const int rowBytes = (w * channels * kind.depth + 7) / 8;
+    quint32 seed = 12345u + quint32(kind.colourType * 100 + kind.depth);
+    auto next = [&seed] { return (seed = seed * 1103515245u + 12345u) >> 16; };
+    std::vector<png_byte> key(size_t(channels * 2), 0);
+    for (png_byte& b : key)
+        b = png_byte(next());
+    png_color_16 trans{};
+    if (kind.colourType == 3) {
+        std::vector<png_color> palette(size_t(kind.paletteSize));
+        for (png_color& c : palette)
+            c = {png_byte(next()), png_byte(next()), png_byte(next())};
+        png_set_PLTE(png, info, palette.data(), kind.paletteSize);
+        if (kind.key) {
+            std::vector<png_byte> alphas(size_t(kind.paletteSize / 2));
+            for (png_byte& a : alphas)
+                a = png_byte(next());
+            png_set_tRNS(png, info, alphas.data(), int(alphas.size()), nullptr);
+        }
+    } else if (kind.key) {
+        const int mask = kind.depth == 16 ? 0xffff : (1 << kind.depth) - 1;
+        auto sample = [&](int i) {
+            return png_uint_16((key[size_t(2 * i)] << 8 | key[size_t(2 * i + 1)]) & mask);
+        };
+        trans.gray = sample(0);
+        trans.red = sample(0);
+        trans.green = sample(1);
+        trans.blue = sample(2);
+        png_set_tRNS(png, info, nullptr, 0, &trans);
+    }
+    png_write_info(png, info);
+    std::vector<png_byte> row(static_cast<size_t>(rowBytes));
+    const png_uint_16 keySamples[3] = {kind.colourType == 0 ? trans.gray : trans.red, trans.green,
+                                       trans.blue};
+    for (int y = 0; y < h; ++y) {
+        for (png_byte& b : row)
+            b = png_byte(next() % 7 == 0 ? 0 : next());
+        if (kind.colourType == 3 && kind.depth == 8)
+            for (png_byte& b : row)
+                b = png_byte(b % kind.paletteSize); // past it only at 4 bits, for the row reader
+        if (kind.key && kind.colourType != 3 && kind.depth >= 8 && y % 3 == 0) {
+            // Some pixels exactly the key.
+            const int sampleBytes = kind.depth / 8;
+            for (int x = 0; x < w; x += 5)
+                for (int c = 0; c < channels; ++c) {
+                    png_byte* sample = &row[size_t((x * channels + c) * sampleBytes)];
+                    if (sampleBytes == 2) {
+                        sample[0] = png_byte(keySamples[c] >> 8);
+                        sample[1] = png_byte(keySamples[c]);
+                    } else {
+                        sample[0] = png_byte(keySamples[c]);
+                    }
+                }
+        }
+        png_write_row(png, row.data());
+    }
+    png_write_end(png, info);
+    png_destroy_write_struct(&png, &info);
+    return out;
+}
+
+void readBytes(png_structp png, png_bytep data, size_t length)
+{
+    auto* buffer = static_cast<QBuffer*>(png_get_io_ptr(png));
+    if (buffer->read(reinterpret_cast<char*>(data), qint64(length)) != qint64(length))
+        png_error(png, "short");
+}
+
+// libpng's own rows, with expand, scale-16, grey to RGB and an opaque filler after.
+QByteArray libpngRows(const QByteArray& file)
+{
+    QBuffer buffer(const_cast<QByteArray*>(&file));
+    buffer.open(QIODevice::ReadOnly);
+    png_structp png = png_create_read_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
+    png_infop info = png_create_info_struct(png);
+    QByteArray rows;
+    if (setjmp(png_jmpbuf(png)) == 0) {
+        png_set_read_fn(png, &buffer, readBytes);
+        png_read_info(png, info);
+        png_set_expand(png);
+        png_set_scale_16(png);
+        png_set_gray_to_rgb(png);
+        png_set_filler(png, 0xff, PNG_FILLER_AFTER);
+        png_read_update_info(png, info);
+        QByteArray row(int(png_get_rowbytes(png, info)), 0);
+        for (png_uint_32 y = 0; y < png_get_image_height(png, info); ++y) {
+            png_read_row(png, reinterpret_cast<png_bytep>(row.data()), nullptr);
+            rows += row;
+        }
+    }
+    png_destroy_read_struct(&png, &info, nullptr);
+    return rows;
+}
+
+// The row reader's rows, as many as it gives.
+QByteArray rowReaderRows(const QByteArray& file, bool* whole)
+{
+    QBuffer buffer(const_cast<QByteArray*>(&file));
+    buffer.open(QIODevice::ReadOnly);
+    Png::RowReader reader(buffer);
+    QByteArray rows, row(reader.size().width() * 4, 0);
+    int read = 0;
+    while (reader.isValid() && reader.readRow(reinterpret_cast<uchar*>(row.data()))) {
+        rows += row;
+        ++read;
+    }
+    *whole = reader.isValid() && read == reader.size().height();
+    return rows;
 }
 
 } // namespace
@@ -55,6 +198,8 @@ class TestExport : public WindowTest
     void browsingForACustomPicture();
     void oversizedPictureIsRefusedUnread();
     void eachSizeControlWritesTheSizeItsCaptionNames();
+    void pngCodecsMatchTheReferenceDecoders_data();
+    void pngCodecsMatchTheReferenceDecoders();
 };
 
 void TestExport::init()
@@ -474,6 +619,85 @@ void TestExport::eachSizeControlWritesTheSizeItsCaptionNames()
         QCOMPARE(QImage(path).size(), QSize(size, size));
     }
     Dialogs::takeCalls();
+}
+
+void TestExport::pngCodecsMatchTheReferenceDecoders_data()
+{
+    QTest::addColumn<int>("colourType");
+    QTest::addColumn<int>("depth");
+    QTest::addColumn<bool>("key");
+    QTest::addColumn<int>("paletteSize");
+    const struct
+    {
+        const char* name;
+        PngKind kind;
+    } kinds[] = {
+        {"grey 1", {0, 1, false, 0}},
+        {"grey 2, key", {0, 2, true, 0}},
+        {"grey 4", {0, 4, false, 0}},
+        {"grey 8", {0, 8, false, 0}},
+        {"grey 8, key", {0, 8, true, 0}},
+        {"grey 16", {0, 16, false, 0}},
+        {"grey 16, key", {0, 16, true, 0}},
+        {"RGB 8", {2, 8, false, 0}},
+        {"RGB 8, key", {2, 8, true, 0}},
+        {"RGB 16", {2, 16, false, 0}},
+        {"RGB 16, key", {2, 16, true, 0}},
+        {"palette 1", {3, 1, false, 2}},
+        {"palette 4", {3, 4, true, 9}},
+        {"palette 8", {3, 8, false, 200}},
+        {"palette 8, alphas", {3, 8, true, 37}},
+        {"grey, alpha 8", {4, 8, false, 0}},
+        {"grey, alpha 16", {4, 16, false, 0}},
+        {"RGBA 8", {6, 8, false, 0}},
+        {"RGBA 16", {6, 16, false, 0}},
+    };
+    for (const auto& k : kinds)
+        QTest::newRow(k.name) << k.kind.colourType << k.kind.depth << k.kind.key << k.kind.paletteSize;
+}
+
+// The row reader (very large pictures) gives libpng's bytes, the whole-file decoder (the artwork)
+// the toolkit's pixels, and the encoder's files read back as the image written.
+void TestExport::pngCodecsMatchTheReferenceDecoders()
+{
+    QFETCH(int, colourType);
+    QFETCH(int, depth);
+    QFETCH(bool, key);
+    QFETCH(int, paletteSize);
+    const QByteArray file = writePng({colourType, depth, key, paletteSize}, 203, 61);
+    QVERIFY(!file.isEmpty());
+    const QByteArray reference = libpngRows(file);
+    QCOMPARE(reference.size(), 203 * 61 * 4);
+    bool whole = false;
+    QCOMPARE(rowReaderRows(file, &whole), reference);
+    QVERIFY(whole);
+    // Cut short: the rows before the cut, then no more.
+    const QByteArray rows = rowReaderRows(file.left(file.size() / 2), &whole);
+    QVERIFY(!whole);
+    QVERIFY(reference.startsWith(rows));
+
+    const QImage decoded = Png::decode(reinterpret_cast<const uchar*>(file.constData()), file.size());
+    if (depth == 8 && (!key || colourType == 3)) {
+        const QImage toolkit = QImage::fromData(file, "PNG").convertToFormat(decoded.format());
+        QVERIFY(!decoded.isNull());
+        QCOMPARE(decoded, toolkit);
+    } else {
+        QVERIFY(decoded.isNull()); // left to the toolkit
+    }
+
+    if (colourType == 6 && depth == 8) {
+        QImage image(300, 200, QImage::Format_ARGB32);
+        for (int y = 0; y < 200; ++y)
+            for (int x = 0; x < 300; ++x)
+                image.setPixel(x, y, qRgba(x & 255, y, (x * y) & 255, (x + 3 * y) & 255));
+        for (const QImage& source : {image.convertToFormat(QImage::Format_ARGB32_Premultiplied), image,
+                                     image.convertToFormat(QImage::Format_RGB32)}) {
+            const QByteArray encoded = Png::encode(source, true);
+            QVERIFY(!encoded.isEmpty());
+            QCOMPARE(QImage::fromData(encoded, "PNG").convertToFormat(QImage::Format_ARGB32),
+                     source.convertToFormat(QImage::Format_ARGB32));
+        }
+    }
 }
 
 QTEST_MAIN(TestExport)
