@@ -183,8 +183,8 @@ class MainWindow : public QMainWindow
     void iconEdited();
     bool saveProjectTo(const QString& path);
     // Puts a state's values into the controls and colour members in file order, each value's
-    // follow-up step included (as Load does; reset puts the default state). A relative picture
-    // path counts from the folder of `projectFile`.
+    // follow-up step included (as Load does; reset puts the default state), then shows the design
+    // in both previews. A relative picture path counts from the folder of `projectFile`.
     void applyState(const Project::State& state, const QString& projectFile = QString());
     void afterValue(Project::After step, const QString& projectFile);
     // Finds the control of every saved key, once.
@@ -204,6 +204,8 @@ class MainWindow : public QMainWindow
     std::array<QObject*, Project::keyCount> savedControls{};
     // The font box's families, in its order: the font index's meaning.
     QStringList fontFamilies;
+    // While a whole state is put into the controls, the previews wait for the last value.
+    bool previewsHeld = false;
     // Made when first opened.
     DevicePreview* devicePreview = nullptr;
 };

@@ -27,8 +27,6 @@ void MainWindow::resetDesign()
     fillColoredList();
     // Every saved control and colour member to its default, as loading the default file does.
     applyState(Project::State());
-    refreshIconPreview();
-    refreshGraphicPreview();
     // Rewriting the title drops the marker that the value handlers have set meanwhile.
     setWindowTitle(programTitle);
 }

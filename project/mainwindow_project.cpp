@@ -89,7 +89,9 @@ bool MainWindow::writeProjectFile(const QString& path)
 void MainWindow::applyState(const Project::State& state, const QString& projectFile)
 {
     // In file order, each value as setting the control puts it; the value handlers run as they
-    // would for the user, so callers refresh and retitle afterwards.
+    // would for the user, so callers retitle afterwards. The previews are drawn once, at the end,
+    // not after each value.
+    previewsHeld = true;
     for (const Project::Entry& e : Project::entries) {
         QObject* control = savedControls[int(e.key)];
         switch (e.kind) {
@@ -119,6 +121,9 @@ void MainWindow::applyState(const Project::State& state, const QString& projectF
         }
         afterValue(e.after, projectFile);
     }
+    previewsHeld = false;
+    refreshIconPreview();
+    refreshGraphicPreview();
 }
 
 void MainWindow::afterValue(Project::After step, const QString& projectFile)

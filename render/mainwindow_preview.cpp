@@ -9,16 +9,58 @@
 #include "ui/mainwindowform.h"
 #include "ui/packagesdialog.h"
 
+#include <QIconEngine>
+#include <QImageReader>
+
 #include <functional>
 
 namespace {
+
+// A list thumbnail, decoded when first drawn rather than when the list is filled (an icon made from
+// a file name decodes it at once, and the lists hold almost a hundred, most of them out of view):
+// then the icon the file makes draws it, as it would have. Its size, which the list's layout asks
+// for first, comes from the file's header, as the same icon would answer.
+class ThumbnailEngine : public QIconEngine
+{
+  public:
+    explicit ThumbnailEngine(const QString& path) : path(path) {}
+    void paint(QPainter* painter, const QRect& rect, QIcon::Mode mode, QIcon::State state) override
+    {
+        icon().paint(painter, rect, Qt::AlignCenter, mode, state);
+    }
+    QPixmap pixmap(const QSize& size, QIcon::Mode mode, QIcon::State state) override
+    {
+        return icon().pixmap(size, mode, state);
+    }
+    QSize actualSize(const QSize& size, QIcon::Mode, QIcon::State) override
+    {
+        if (!own.isValid())
+            own = QImageReader(path).size();
+        QSize actual = own;
+        if (actual.width() > size.width() || actual.height() > size.height())
+            actual.scale(size, Qt::KeepAspectRatio);
+        return actual;
+    }
+    QIconEngine* clone() const override { return new ThumbnailEngine(*this); }
+
+  private:
+    const QIcon& icon()
+    {
+        if (decoded.isNull())
+            decoded = QIcon(path);
+        return decoded;
+    }
+    QString path;
+    QSize own;
+    QIcon decoded;
+};
 
 void fillList(QListWidget* list, int count, const std::function<QString(int)>& thumbnail)
 {
     list->clear();
     for (int r = 0; r < count; ++r) {
         auto* item = new QListWidgetItem();
-        item->setIcon(QIcon(thumbnail(r + 1)));
+        item->setIcon(QIcon(new ThumbnailEngine(thumbnail(r + 1))));
         list->addItem(item);
     }
     list->setCurrentRow(0);
@@ -60,6 +102,8 @@ IconDesign MainWindow::currentDesign() const
 
 void MainWindow::refreshIconPreview()
 {
+    if (previewsHeld)
+        return;
     const IconDesign design = currentDesign();
     iconPixmap = renderIcon(design);
     // The device preview, when open, follows after the edits pause.
@@ -71,6 +115,8 @@ void MainWindow::refreshIconPreview()
 
 void MainWindow::refreshGraphicPreview()
 {
+    if (previewsHeld)
+        return;
     graphicPixmap = renderGraphic(ui->comboGraphicsCategory->currentIndex(), graphicsColor,
                                   selectedRow(ui->listGraphics));
     showScaled(ui->labelGraphicsPreview, graphicPixmap);

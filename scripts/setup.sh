@@ -13,7 +13,7 @@ PACKAGES=(
     qt5-image-formats-plugins    # TIFF and ICNS writers (ICO ships with the base)
     fonts-liberation2            # the window's font
     fonts-dejavu-core            # so the font box lists families
-    libbenchmark-dev             # benchmarks
+    libbenchmark-dev libx11-dev  # benchmarks (the start-up race watches the X display)
     xvfb xauth xdotool x11-utils imagemagick   # real-window smoke test
     desktop-file-utils appstream dpkg-dev file # install checks and the Debian package
     lintian shared-mime-info man-db             # the package checked as Debian checks its own
