@@ -15,4 +15,9 @@ QImage image(QSize size, QImage::Format format);
 // pages when large; valid until the thread asks again with the same purpose.
 unsigned char* scratch(int purpose, size_t bytes);
 
+// Keeps freed large buffers in the process for the next ones, rather than returning each to the
+// system and faulting fresh pages in for the next: for a short run that makes and drops hundreds
+// of large images (the command line), not for a long-lived one.
+void keepFreedBuffers();
+
 } // namespace Memory

@@ -13,11 +13,11 @@ class QIODevice;
 namespace Png {
 
 // `image` as a PNG: 8 bits a channel, RGBA when it has an alpha channel (unpremultiplied as the
-// toolkit's writer does), RGB when not; its resolution in a pHYs chunk; with `srgb`, tagged as
-// sRGB (an sRGB chunk and its gAMA fallback). Empty for an image of another format (16 bits a
-// channel, indexed, grey) or of at most 128 x 128 pixels, which the caller then gives to the
-// toolkit's writer.
-QByteArray encode(const QImage& image, bool srgb = false);
+// toolkit's writer does), RGB when not, and with `grey`, grey and alpha or grey when every pixel
+// is grey; its resolution in a pHYs chunk; with `srgb`, tagged as sRGB (an sRGB chunk and its gAMA
+// fallback). Empty for an image of another format (16 bits a channel, indexed, grey) or of at most
+// 128 x 128 pixels, which the caller then gives to the toolkit's writer.
+QByteArray encode(const QImage& image, bool srgb = false, bool grey = false);
 
 // Decodes a PNG held in memory: non-interlaced, 8 bits a channel, grey, grey and alpha, RGB, RGBA
 // or a palette with its alphas (what the artwork holds), into premultiplied ARGB32 (RGB32 without

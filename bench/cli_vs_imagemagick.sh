@@ -32,8 +32,14 @@ time_ms() {
 }
 
 mkdir -p "$work/im" "$work/gw"
-gw=$(for _ in $(seq "$runs"); do time_ms "$cli" -q icons "$work/ios.ipr" "$work/gw" --no-stamp; done | median)
-im=$(for _ in $(seq "$runs"); do time_ms convert "${im_args[@]}"; done | median)
+# The runs alternate, so that both meet the same state of the machine.
+gw_times=() im_times=()
+for _ in $(seq "$runs"); do
+    gw_times+=("$(time_ms "$cli" -q icons "$work/ios.ipr" "$work/gw" --no-stamp)")
+    im_times+=("$(time_ms convert "${im_args[@]}")")
+done
+gw=$(printf '%s\n' "${gw_times[@]}" | median)
+im=$(printf '%s\n' "${im_times[@]}" | median)
 [ "$(ls "$work/gw" | wc -l)" -eq 12 ] && [ "$(ls "$work/im" | wc -l)" -eq 12 ] || { echo "missing files"; exit 1; }
 echo "glyphwright-cli icons (12 PNGs): ${gw} ms (median of $runs)"
 echo "ImageMagick convert (12 PNGs):   ${im} ms (median of $runs)"

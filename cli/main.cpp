@@ -1,4 +1,5 @@
 #include "base/fileio.h"
+#include "base/memory.h"
 #include "cli/commandline.h"
 #include "resources/initresources.h"
 
@@ -22,6 +23,7 @@ int main(int argc, char* argv[])
     if (qEnvironmentVariableIsEmpty("GLYPHWRIGHT_DEBUG"))
         qInstallMessageHandler(quietMessages);
     initResources();
+    Memory::keepFreedBuffers();
     // Ctrl-C or a kill leaves no temporary file of a write in flight behind.
     Files::removeInFlightOnSignals();
     QGuiApplication app(argc, argv); // takes the toolkit's own options out of argv

@@ -46,13 +46,14 @@ Jobs androidFiles(const Sources& s)
                      {"xhdpi", 96, 216},
                      {"xxhdpi", 144, 324},
                      {"xxxhdpi", 192, 432}};
-    const QImage icon = s.icon(), round = roundIcon(s);
+    const QImage icon = s.icon();
+    const auto round = madeOnce([&s] { return roundIcon(s); });
     Jobs jobs;
     for (const auto& d : densities) {
         const QString dir = QStringLiteral("res/mipmap-") + QLatin1String(d.density) + QLatin1Char('/');
         const int legacy = d.legacy, adaptive = d.adaptive;
         jobs << pngJob(dir + QStringLiteral("ic_launcher.png"), [=] { return scaled(icon, legacy); })
-             << pngJob(dir + QStringLiteral("ic_launcher_round.png"), [=] { return scaled(round, legacy); })
+             << pngJob(dir + QStringLiteral("ic_launcher_round.png"), [=] { return scaled(round(), legacy); })
              << pngJob(dir + QStringLiteral("ic_launcher_foreground.png"),
                        [&s, adaptive] { return s.adaptiveForeground(adaptive); })
              << pngJob(dir + QStringLiteral("ic_launcher_background.png"),

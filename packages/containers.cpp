@@ -46,9 +46,9 @@ QByteArray pngChunk(const QByteArray& type, const QByteArray& body)
 
 } // namespace
 
-QByteArray pngBytes(const QImage& image)
+QByteArray pngBytes(const QImage& image, bool grey)
 {
-    const QByteArray fast = Png::encode(image, true);
+    const QByteArray fast = Png::encode(image, true, grey);
     if (!fast.isEmpty())
         return fast;
     // An embedded profile would contradict the sRGB chunk; the package's pixels are sRGB anyway.

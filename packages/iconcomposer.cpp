@@ -204,7 +204,7 @@ IconDocument iconDocument(const Sources& s)
         }
     }
 
-    const QImage picture = pictureOnly(d);
+    const QImage& picture = s.layers().picture();
     if (!blank(picture)) {
         if (pictureKeepsItsColours(d)) {
             // A coloured picture or a photo keeps its colours, unglazed; tinted, its own luminance.
@@ -300,7 +300,9 @@ Jobs iconBundleFiles(const Sources& sources, const QString& name)
     Jobs jobs{textJob(bundle + QStringLiteral("icon.json"), iconJson(doc.json))};
     for (const auto& asset : doc.assets) {
         const QImage image = asset.second;
-        jobs << pngJob(bundle + QStringLiteral("Assets/") + asset.first, [image] { return image; });
+        // Tinted layers and flat shapes are grey, and stored so.
+        jobs << pngJob(
+            bundle + QStringLiteral("Assets/") + asset.first, [image] { return image; }, true);
     }
     return jobs;
 }

@@ -16,7 +16,8 @@ Jobs iosFiles(const Sources& s)
     return iconBundleFiles(s) +
            Jobs{pngJob(dir + QStringLiteral("AppIcon-1024.png"), [&s] { return s.opaqueIcon(canvas); }),
                 pngJob(dir + QStringLiteral("AppIcon-1024-dark.png"), [&s] { return s.iosDark(); }),
-                pngJob(dir + QStringLiteral("AppIcon-1024-tinted.png"), [&s] { return s.iosTinted(); }),
+                pngJob(
+                    dir + QStringLiteral("AppIcon-1024-tinted.png"), [&s] { return s.iosTinted(); }, true),
                 textJob(dir + QStringLiteral("Contents.json"), R"({
   "images" : [
     {

@@ -99,8 +99,8 @@ QImage toneShape(const QImage& picture)
 }
 
 // Visits every pixel of an unpremultiplied copy of `image`, replacing it by `recolour(pixel)`
-// (alpha kept). Pictures have few distinct colours, so each is worked out once.
-template <class F> QImage recoloured(const QImage& image, F recolour)
+// (alpha kept). A costly recolouring (`memoized`) is worked out once a colour: shapes have few.
+template <class F> QImage recoloured(const QImage& image, F recolour, bool memoized = false)
 {
     QImage out = image.convertToFormat(QImage::Format_ARGB32);
     QHash<QRgb, QRgb> memo;
@@ -111,10 +111,16 @@ template <class F> QImage recoloured(const QImage& image, F recolour)
             if (a == 0)
                 continue;
             const QRgb rgb = line[x] | 0xff000000u;
-            auto hit = memo.constFind(rgb);
-            if (hit == memo.constEnd())
-                hit = memo.insert(rgb, recolour(rgb) | 0xff000000u);
-            line[x] = (*hit & 0x00ffffffu) | (QRgb(a) << 24);
+            QRgb result;
+            if (memoized) {
+                auto hit = memo.constFind(rgb);
+                if (hit == memo.constEnd())
+                    hit = memo.insert(rgb, recolour(rgb));
+                result = *hit;
+            } else {
+                result = recolour(rgb);
+            }
+            line[x] = (result & 0x00ffffffu) | (QRgb(a) << 24);
         }
     }
     return out;
@@ -245,15 +251,36 @@ QImage monochrome(const QImage& layer)
 
 QImage monochromeLayer(const IconDesign& design)
 {
+    return monochromeLayer(DesignLayers(design));
+}
+
+QImage monochromeLayer(const DesignLayers& layers)
+{
+    const IconDesign& design = layers.design();
     if (!design.useImageColored && !design.useImageCustom)
-        return monochrome(rendered(withoutBackground(design)));
+        return monochrome(layers.foreground());
     // The picture by its tones, the text by its outline, the text on top.
-    QImage out = toneShape(pictureOnly(design));
+    QImage out = toneShape(layers.picture());
     if (!design.text.isEmpty()) {
         QPainter p(&out);
-        p.drawImage(0, 0, monochrome(textOnly(design)));
+        p.drawImage(0, 0, monochrome(layers.text()));
     }
     return out;
+}
+
+const QImage& DesignLayers::foreground() const
+{
+    return kept[0].get([this] { return foregroundLayer(d); });
+}
+
+const QImage& DesignLayers::picture() const
+{
+    return kept[1].get([this] { return pictureOnly(d); });
+}
+
+const QImage& DesignLayers::text() const
+{
+    return kept[2].get([this] { return textOnly(d); });
 }
 
 QImage opaque(const QImage& image, const QColor& plate)
@@ -298,28 +325,30 @@ namespace {
 // A glyph of the picture's part with the text's part in front, each made from its own layer; a
 // part alone when the other has no ink.
 template <class PicturePart, class TextPart>
-QImage glyphOf(const IconDesign& design, PicturePart picturePart, TextPart textPart)
+QImage glyphOf(const DesignLayers& layers, PicturePart picturePart, TextPart textPart)
 {
-    const QImage picture = pictureOnly(design);
+    const IconDesign& design = layers.design();
+    const QImage& picture = layers.picture();
     const bool hasPicture = !inkBounds(picture).isEmpty();
     if (design.text.isEmpty() || !hasPicture)
-        return hasPicture || design.text.isEmpty() ? picturePart(picture) : textPart(textOnly(design));
+        return hasPicture || design.text.isEmpty() ? picturePart(picture) : textPart(layers.text());
     QImage glyph = picturePart(picture).convertToFormat(QImage::Format_ARGB32_Premultiplied);
     QPainter p(&glyph);
-    p.drawImage(0, 0, textPart(textOnly(design)));
+    p.drawImage(0, 0, textPart(layers.text()));
     p.end();
     return glyph.convertToFormat(QImage::Format_ARGB32);
 }
 
 } // namespace
 
-QImage darkGlyph(const IconDesign& design, const QColor& color)
+QImage darkGlyph(const DesignLayers& layers, const QColor& color)
 {
+    const IconDesign& design = layers.design();
     // One chosen colour for every shape paints them as one.
     if (color.isValid() && !pictureKeepsItsColours(design))
-        return darkShape(foregroundLayer(design), color);
+        return darkShape(layers.foreground(), color);
     return glyphOf(
-        design,
+        layers,
         [&](const QImage& picture) {
             return pictureKeepsItsColours(design) ? picture.convertToFormat(QImage::Format_ARGB32)
                                                   : darkShape(picture, color);
@@ -327,12 +356,13 @@ QImage darkGlyph(const IconDesign& design, const QColor& color)
         [&](const QImage& text) { return darkShape(text, color); });
 }
 
-QImage tintedGlyph(const IconDesign& design, const QColor& color)
+QImage tintedGlyph(const DesignLayers& layers, const QColor& color)
 {
+    const IconDesign& design = layers.design();
     if (color.isValid() && !pictureKeepsItsColours(design))
-        return tintedShape(foregroundLayer(design), color);
+        return tintedShape(layers.foreground(), color);
     return glyphOf(
-        design,
+        layers,
         [&](const QImage& picture) {
             return pictureKeepsItsColours(design) ? luminance(picture) : tintedShape(picture, color);
         },
@@ -346,10 +376,13 @@ QImage darkShape(const QImage& foreground, const QColor& color)
     // The dark plate is near black: a glyph whose tones average below this reads poorly on it.
     if (meanTone(foreground) >= 100)
         return foreground.convertToFormat(QImage::Format_ARGB32);
-    return recoloured(foreground, [](QRgb p) {
-        const QColor c = QColor::fromRgb(p).toHsl();
-        return QColor::fromHsl(c.hslHue(), c.hslSaturation(), 255 - c.lightness()).rgb();
-    });
+    return recoloured(
+        foreground,
+        [](QRgb p) {
+            const QColor c = QColor::fromRgb(p).toHsl();
+            return QColor::fromHsl(c.hslHue(), c.hslSaturation(), 255 - c.lightness()).rgb();
+        },
+        true);
 }
 
 QImage tintedShape(const QImage& foreground, const QColor& color)

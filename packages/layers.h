@@ -7,6 +7,8 @@
 #include <QPainterPath>
 #include <QRectF>
 
+#include <mutex>
+
 // The pictures platform packages are made of, derived from a design: its layers, shapes and the
 // variants platforms show. Pure functions on images; all sizes in pixels, all frames in the
 // design's 1024 canvas coordinates.
@@ -21,6 +23,38 @@ const QRectF adaptiveFrame(-256, -256, 1536, 1536);
 constexpr double adaptiveSafeRadius = 33.0 / 108; // of the layer's side
 // Web maskable icons keep the central circle of 80 % of their side.
 constexpr double maskableSafeRadius = 0.4;
+
+// An image made once, by the first thread that asks for it, the others waiting for it.
+class Once
+{
+  public:
+    template <class Make> const QImage& get(Make make) const
+    {
+        std::call_once(flag, [&] { image = make(); });
+        return image;
+    }
+
+  private:
+    mutable std::once_flag flag;
+    mutable QImage image;
+};
+
+// A design's layers without its background (picture and text together, the picture alone, the
+// text alone), each rendered when first asked for and kept: several derived pictures share them,
+// from any thread.
+class DesignLayers
+{
+  public:
+    explicit DesignLayers(const IconDesign& design) : d(design) {}
+    const IconDesign& design() const { return d; }
+    const QImage& foreground() const;
+    const QImage& picture() const;
+    const QImage& text() const;
+
+  private:
+    IconDesign d;
+    Once kept[3];
+};
 
 // `image` scaled to size x size, smoothly.
 QImage scaled(const QImage& image, int size);
@@ -58,6 +92,7 @@ QImage monochrome(const QImage& layer);
 // own (a photo, a logo on paper) is taken by its tones instead: the plate's tone drops out and
 // everything that differs from it stays, so its details and holes survive.
 QImage monochromeLayer(const IconDesign& design);
+QImage monochromeLayer(const DesignLayers& layers);
 // `image` flattened onto `plate` and stored without an alpha channel.
 QImage opaque(const QImage& image, const QColor& plate = Qt::white);
 
@@ -82,8 +117,8 @@ QImage luminance(const QImage& picture);
 // dark plate and shows its own luminance when tinted; the shapes (a flat picture, the text) are
 // lifted or painted by darkShape() and tintedShape(), `color` applying to them alone. The text
 // stands in front of the picture.
-QImage darkGlyph(const IconDesign& design, const QColor& color = QColor());
-QImage tintedGlyph(const IconDesign& design, const QColor& color = QColor());
+QImage darkGlyph(const DesignLayers& layers, const QColor& color = QColor());
+QImage tintedGlyph(const DesignLayers& layers, const QColor& color = QColor());
 
 // The superellipse |x/a|^n + |y/b|^n = 1 filling `r`: a circle for degree 2, rounder squares as
 // the degree grows.

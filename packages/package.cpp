@@ -7,9 +7,17 @@
 
 #include <QDir>
 #include <QFileInfo>
+#include <QHash>
+#include <QMutex>
 #include <QRegularExpression>
 
+#include <algorithm>
+#include <limits>
+#include <memory>
+#include <mutex>
+#include <numeric>
 #include <set>
+#include <vector>
 
 namespace Packages {
 
@@ -49,9 +57,18 @@ QStringList targetNames()
     return names;
 }
 
-Job pngJob(const QString& path, std::function<QImage()> image)
+Job pngJob(const QString& path, std::function<QImage()> image, bool grey)
 {
-    return {path, [image] { return pngBytes(image()); }};
+    Job job{path, [image, grey] { return pngBytes(image(), grey); }};
+    job.picture = image;
+    job.grey = grey;
+    return job;
+}
+
+std::function<QImage()> madeOnce(std::function<QImage()> make)
+{
+    auto kept = std::make_shared<Once>();
+    return [kept, make] { return kept->get(make); };
 }
 
 Job textJob(const QString& path, const QByteArray& bytes)
@@ -86,6 +103,24 @@ QString defaultAppId(const QString& projectFile)
     return id.isEmpty() ? QStringLiteral("app") : id;
 }
 
+namespace {
+
+// Pictures of fewer pixels are cheaper to encode again than to compare.
+constexpr qint64 sharedEncoding = 256 * 256;
+
+bool allGrey(const QImage& image)
+{
+    for (int y = 0; y < image.height(); ++y) {
+        const QRgb* line = reinterpret_cast<const QRgb*>(image.constScanLine(y));
+        for (int x = 0; x < image.width(); ++x)
+            if (qRed(line[x]) != qGreen(line[x]) || qGreen(line[x]) != qBlue(line[x]))
+                return false;
+    }
+    return true;
+}
+
+} // namespace
+
 Files::Outcome writePackage(const IconDesign& design, const QString& folder, const QStringList& chosen,
                             const Options& options, Progress* progress)
 {
@@ -113,8 +148,61 @@ Files::Outcome writePackage(const IconDesign& design, const QString& folder, con
     QVector<Files::Result> results(jobs.size());
     if (progress)
         progress->total = jobs.size();
-    parallelFor(jobs.size(), [&](int i) {
-        if (progress && progress->cancelled) {
+    const auto cancelled = [progress] { return progress && progress->cancelled; };
+
+    // The pictures, on all cores, as the encoder reads them (unpremultiplied), and whether each is
+    // to be stored as grey.
+    const int n = jobs.size();
+    QVector<QImage> pictures(n);
+    QVector<bool> grey(n);
+    QVector<uint> hashes(n);
+    parallelFor(n, [&](int i) {
+        if (!jobs[i].picture || cancelled())
+            return;
+        const QImage picture = jobs[i].picture();
+        pictures[i] = picture.format() == QImage::Format_ARGB32_Premultiplied
+                          ? picture.convertToFormat(QImage::Format_ARGB32)
+                          : picture;
+        grey[i] = jobs[i].grey && allGrey(pictures[i]);
+        if (qint64(pictures[i].width()) * pictures[i].height() >= sharedEncoding)
+            hashes[i] = qHashBits(pictures[i].constBits(), size_t(pictures[i].sizeInBytes()));
+    });
+    // A large picture that several files show (the layered document of iOS and of macOS, the dark
+    // icon of a photograph and its layer there) is encoded once.
+    QVector<int> original(n);
+    for (int i = 0; i < n; ++i) {
+        original[i] = i;
+        if (!jobs[i].picture || qint64(pictures[i].width()) * pictures[i].height() < sharedEncoding)
+            continue;
+        for (int j = 0; j < i; ++j)
+            if (original[j] == j && jobs[j].picture && hashes[j] == hashes[i] && grey[j] == grey[i] &&
+                pictures[j] == pictures[i]) {
+                original[i] = j;
+                break;
+            }
+    }
+    // Then the bytes of every file that is not a copy, on all cores: the files that are not one
+    // picture (containers of several) first, then the pictures, the largest first, so that the cores
+    // finish together.
+    std::vector<int> order;
+    for (int i = 0; i < n; ++i)
+        if (original[i] == i)
+            order.push_back(i);
+    const auto weight = [&](int i) {
+        return jobs[i].picture ? qint64(pictures[i].width()) * pictures[i].height()
+                               : std::numeric_limits<qint64>::max();
+    };
+    std::stable_sort(order.begin(), order.end(), [&](int a, int b) { return weight(a) > weight(b); });
+    QVector<QByteArray> bytes(n);
+    parallelFor(int(order.size()), [&](int k) {
+        const int i = order[size_t(k)];
+        if (!cancelled())
+            bytes[i] = jobs[i].picture ? pngBytes(pictures[i], grey[i]) : jobs[i].bytes();
+        pictures[i] = QImage();
+    });
+    // Then the files.
+    parallelFor(n, [&](int i) {
+        if (cancelled()) {
             results[i] = Files::Result::failure(QStringLiteral("the export was cancelled"));
             return;
         }
@@ -127,10 +215,9 @@ Files::Outcome writePackage(const IconDesign& design, const QString& folder, con
         Files::WriteOptions write;
         write.executable = jobs[i].executable;
         write.confinedTo = folder;
-        const QByteArray bytes = jobs[i].bytes();
-        results[i] = bytes.isEmpty()
-                         ? Files::Result::failure(QStringLiteral("the image could not be encoded"))
-                         : Files::write(jobs[i].path, bytes, write);
+        const QByteArray& made = bytes[original[i]];
+        results[i] = made.isEmpty() ? Files::Result::failure(QStringLiteral("the image could not be encoded"))
+                                    : Files::write(jobs[i].path, made, write);
         if (progress)
             ++progress->done;
     });

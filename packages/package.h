@@ -41,6 +41,10 @@ struct Job
     QString path;
     std::function<QByteArray()> bytes;
     bool executable = false; // a script
+    // For a PNG file, the picture it shows (the bytes encode it): files that show the same picture
+    // share one encoding.
+    std::function<QImage()> picture = nullptr;
+    bool grey = false; // stored as grey when all its pixels are
 };
 using Jobs = QList<Job>;
 

@@ -1,16 +1,24 @@
 #include "packages/sources.h"
 
+#include "base/parallel.h"
 #include "packages/layers.h"
 #include "render/iconrenderer.h"
 
 namespace Packages {
 
 Sources::Sources(const IconDesign& design, const Options& options)
-    : d(design), o(options), iconImage(renderIconImage(design)), foregroundImage(foregroundLayer(design)),
-      monochromeImage(monochromeLayer(design)),
-      // The monochrome shape never reaches past the foreground, so one frame fits both.
-      inkReach(Packages::inkReach(foregroundImage))
+    : d(design), o(options), parts(std::make_shared<DesignLayers>(design)), glyphs(new Once[2])
 {
+    parallelFor(3, [this](int i) {
+        if (i == 0)
+            iconImage = renderIconImage(d);
+        else if (i == 1)
+            foregroundImage = parts->foreground();
+        else
+            monochromeImage = monochromeLayer(*parts);
+    });
+    // The monochrome shape never reaches past the foreground, so one frame fits both.
+    inkReach = Packages::inkReach(foregroundImage);
 }
 
 QColor Sources::themeColor() const
@@ -53,12 +61,12 @@ QImage Sources::maskableIcon(int size) const
 
 QImage Sources::iosDark() const
 {
-    return darkGlyph(d, o.iosDarkColor);
+    return glyphs[0].get([this] { return darkGlyph(*parts, o.iosDarkColor); });
 }
 
 QImage Sources::iosTinted() const
 {
-    return tintedGlyph(d, o.iosTintedColor);
+    return glyphs[1].get([this] { return tintedGlyph(*parts, o.iosTintedColor); });
 }
 
 } // namespace Packages

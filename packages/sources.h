@@ -1,18 +1,21 @@
 #pragma once
 
 #include "design/icondesign.h"
+#include "packages/layers.h"
 #include "packages/package.h"
 
 #include <QColor>
 #include <QImage>
 #include <QRectF>
 
+#include <memory>
+
 // The pictures every platform package is made of, drawn once from one design.
 namespace Packages {
 
 // Renders the icon, its foreground (picture and text on transparency), the foreground's monochrome
-// shape and the ink's reach when constructed, on the constructing thread; from then on it is
-// read-only, and every picture derived from it may be made on any thread at once.
+// shape and the ink's reach when constructed (on all cores, back when done); from then on every
+// picture derived from it may be made on any thread at once, the costly ones once.
 class Sources
 {
   public:
@@ -44,10 +47,14 @@ class Sources
     // The glyphs of the iOS dark and tinted icons.
     QImage iosDark() const;
     QImage iosTinted() const;
+    // The design's layers without its background.
+    const DesignLayers& layers() const { return *parts; }
 
   private:
     IconDesign d;
     Options o;
+    std::shared_ptr<const DesignLayers> parts;
+    std::shared_ptr<const Once[]> glyphs; // the dark and the tinted one
     QImage iconImage, foregroundImage, monochromeImage;
     double inkReach = 0;
 };

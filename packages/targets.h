@@ -24,8 +24,11 @@ Jobs webFiles(const Sources& s);
 QList<Panel> webPanels(const Sources& s);
 Jobs linuxFiles(const Sources& s);
 
-// A PNG file (sRGB-tagged) of the image `image` makes when the job runs.
-Job pngJob(const QString& path, std::function<QImage()> image);
+// A PNG file (sRGB-tagged) of the image `image` makes when the job runs; with `grey`, stored as
+// grey when all its pixels are (the tinted appearances, which are grey by nature).
+Job pngJob(const QString& path, std::function<QImage()> image, bool grey = false);
+// A picture several jobs start from, made by the first of them that runs, the others waiting.
+std::function<QImage()> madeOnce(std::function<QImage()> make);
 // A file of fixed bytes.
 Job textJob(const QString& path, const QByteArray& bytes);
 // `icon` scaled to each size.

@@ -696,6 +696,25 @@ void TestExport::pngCodecsMatchTheReferenceDecoders()
             QVERIFY(!encoded.isEmpty());
             QCOMPARE(QImage::fromData(encoded, "PNG").convertToFormat(QImage::Format_ARGB32),
                      source.convertToFormat(QImage::Format_ARGB32));
+            // Asked to store grey, a picture with colour stays RGB(A)...
+            QCOMPARE(Png::encode(source, true, true), encoded);
+        }
+        // ... and a grey one is stored as grey (and alpha), the same pixels read back.
+        const QImage grey =
+            image.convertToFormat(QImage::Format_Grayscale8).convertToFormat(QImage::Format_RGB32);
+        for (const QImage& source : {grey, grey.convertToFormat(QImage::Format_ARGB32_Premultiplied)}) {
+            QImage withAlpha = source;
+            if (source.hasAlphaChannel())
+                for (int y = 0; y < 200; ++y)
+                    for (int x = 0; x < 300; ++x)
+                        withAlpha.setPixel(
+                            x, y,
+                            qPremultiply(qRgba(qGray(source.pixel(x, y)), qGray(source.pixel(x, y)),
+                                               qGray(source.pixel(x, y)), (x + y) & 255)));
+            const QByteArray encoded = Png::encode(withAlpha, false, true);
+            QCOMPARE(int(quint8(encoded[25])), withAlpha.hasAlphaChannel() ? 4 : 0); // the colour type
+            QCOMPARE(QImage::fromData(encoded, "PNG").convertToFormat(QImage::Format_ARGB32),
+                     withAlpha.convertToFormat(QImage::Format_ARGB32));
         }
     }
 }
