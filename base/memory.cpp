@@ -1,5 +1,6 @@
 #include "base/memory.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <cstdlib>
 #include <malloc.h>
@@ -62,17 +63,19 @@ unsigned char* scratch(int purpose, size_t bytes)
     return static_cast<unsigned char*>(b.data);
 }
 
-void keepFreedBuffers()
+void keepFreedBuffers(size_t retained, size_t hugeReserve)
 {
-    // Every thread allocates from the one heap; blocks up to 256 MiB come from it rather than from
-    // mappings of their own, and it is not trimmed below 1 GiB of free space.
-    mallopt(M_ARENA_MAX, 1);
+    // Blocks up to 256 MiB come from the heap rather than from mappings of their own, and the heap
+    // is not trimmed below `retained` bytes of free space.
     mallopt(M_MMAP_THRESHOLD, 256 << 20);
-    mallopt(M_TRIM_THRESHOLD, 1 << 30);
-    // The heap grown at once by 192 MiB, its pages marked for huge pages, and handed back to the
-    // allocator: pages count towards memory only once touched, and a large image then faults in a
-    // few 2 MiB pages rather than a thousand of 4 KiB.
-    constexpr size_t reserve = size_t(192) << 20;
+    mallopt(M_TRIM_THRESHOLD, int(std::min<size_t>(retained, size_t(1) << 30)));
+    if (hugeReserve == 0)
+        return;
+    // Every thread allocates from the one heap, grown at once, its pages marked for huge pages,
+    // and handed back to the allocator: pages count towards memory only once touched, and a large
+    // image then faults in a few 2 MiB pages rather than a thousand of 4 KiB.
+    mallopt(M_ARENA_MAX, 1);
+    const size_t reserve = hugeReserve;
     if (void* block = std::malloc(reserve)) {
         const uintptr_t start = (reinterpret_cast<uintptr_t>(block) + hugePage - 1) & ~(hugePage - 1);
         const uintptr_t end = (reinterpret_cast<uintptr_t>(block) + reserve) & ~(hugePage - 1);

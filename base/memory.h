@@ -15,9 +15,10 @@ QImage image(QSize size, QImage::Format format);
 // pages when large; valid until the thread asks again with the same purpose.
 unsigned char* scratch(int purpose, size_t bytes);
 
-// Keeps freed large buffers in the process for the next ones, rather than returning each to the
-// system and faulting fresh pages in for the next: for a short run that makes and drops hundreds
-// of large images (the command line), not for a long-lived one.
-void keepFreedBuffers();
+// Keeps freed large buffers (up to `retained` bytes of them) in the process for the next ones,
+// rather than returning each to the system and faulting fresh pages in for the next: the program
+// makes and drops images of megabytes at every step. With `hugeReserve`, for a short run, every
+// thread allocates from one heap grown at once by that much in huge pages.
+void keepFreedBuffers(size_t retained, size_t hugeReserve = 0);
 
 } // namespace Memory

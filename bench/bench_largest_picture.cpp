@@ -5,6 +5,7 @@
 // process's peak resident memory.
 //
 //   build/bench/bench_largest_picture [--benchmark_filter=...]
+#include "base/memory.h"
 #include "app/dialogs.h"
 #include "app/mainwindow.h"
 #include "project/projectformat.h"
@@ -231,6 +232,8 @@ int main(int argc, char** argv)
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     initResources();
+    // The window's allocator settings.
+    Memory::keepFreedBuffers(size_t(64) << 20);
     QApplication app(argc, argv);
     Dialogs::setTestMode(true);
     QTemporaryDir dir;

@@ -2,6 +2,7 @@
 // the last line gives the process's peak resident memory.
 //
 //   build/bench/bench_render [--benchmark_filter=...]
+#include "base/memory.h"
 #include "design/icondesign.h"
 #include "packages/package.h"
 #include "export/iconset.h"
@@ -203,6 +204,8 @@ int main(int argc, char** argv)
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QGuiApplication app(argc, argv);
     initResources();
+    // The window's allocator settings.
+    Memory::keepFreedBuffers(size_t(64) << 20);
     benchmark::Initialize(&argc, argv);
     benchmark::RunSpecifiedBenchmarks();
     benchmark::Shutdown();

@@ -23,7 +23,8 @@ int main(int argc, char* argv[])
     if (qEnvironmentVariableIsEmpty("GLYPHWRIGHT_DEBUG"))
         qInstallMessageHandler(quietMessages);
     initResources();
-    Memory::keepFreedBuffers();
+    // A run makes and drops hundreds of images, and ends.
+    Memory::keepFreedBuffers(size_t(1) << 30, size_t(192) << 20);
     // Ctrl-C or a kill leaves no temporary file of a write in flight behind.
     Files::removeInFlightOnSignals();
     QGuiApplication app(argc, argv); // takes the toolkit's own options out of argv
