@@ -130,7 +130,7 @@ void BM_ExportIosSetPng(benchmark::State& state)
     plan.sizes = {29, 40, 58, 60, 76, 80, 87, 120, 152, 167, 180, 1024};
     plan.format = &Export::imageFormats[0];
     for (auto _ : state) {
-        if (!Export::writeIconSet(icon, dir.path(), plan, QStringLiteral("stamp")).failed.isEmpty())
+        if (!Export::writeIconSet(icon.toImage(), dir.path(), plan, QStringLiteral("stamp")).failed.isEmpty())
             state.SkipWithError("write failed");
     }
 }

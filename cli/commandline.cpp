@@ -7,6 +7,7 @@
 #include <QCommandLineParser>
 #include <QFile>
 #include <QFileInfo>
+#include <QGuiApplication>
 #include <QImageReader>
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -346,6 +347,19 @@ QString parse(const QCommandLineParser& parser, Invocation& invocation)
     return QString();
 }
 
+// The toolkit's application object, made when first needed: drawing text (fonts) and the preview
+// sheet (its labels) need it; the other commands draw on images alone, and starting it (and the
+// font system with it) would take a tenth of their run.
+void needGuiApplication()
+{
+    if (qobject_cast<QGuiApplication*>(QCoreApplication::instance()))
+        return;
+    static int argc = 1;
+    static char name[] = "glyphwright-cli";
+    static char* argv[] = {name, nullptr};
+    static QGuiApplication app(argc, argv);
+}
+
 // The project at `path`, or nothing (with the reason on `err`) when it is not a project file, or
 // when it uses a custom picture that cannot be loaded and that is not allowed.
 std::optional<LoadedProject> loadProject(const QString& path, bool allowMissingPicture, QTextStream& err)
@@ -359,6 +373,8 @@ std::optional<LoadedProject> loadProject(const QString& path, bool allowMissingP
     // The font list is only needed to draw text; asking the font system for it costs a few
     // milliseconds, so leave it alone for an icon without text.
     const bool text = !contents.values.value(Project::lineOf(Project::Key::Text) - 1).isEmpty();
+    if (text)
+        needGuiApplication();
     const QStringList families = text ? Project::fontFamilies() : QStringList();
     Project::apply(project.state, contents.values, text ? families.size() : INT_MAX);
     const QString stored = project.state.text(Project::Key::CustomImagePath);
@@ -468,6 +484,8 @@ int runCommandLine(const QStringList& arguments, QTextStream& out, QTextStream& 
         err << error << "\nRun \"glyphwright-cli --help\" for usage.\n";
         return 2;
     }
+    if (commandNamed(invocation.command)->drawsWithToolkit)
+        needGuiApplication();
     const std::optional<LoadedProject> project =
         loadProject(invocation.project, invocation.allowMissingPicture, err);
     if (!project)

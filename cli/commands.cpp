@@ -27,7 +27,7 @@ Files::Outcome icons(const Invocation& i, const LoadedProject& project, QTextStr
     if (!QDir().mkpath(i.output))
         err << "The folder " << i.output << " could not be created.\n";
     const QString stamp = i.noStamp ? QString() : Export::timeStamp(QDateTime::currentDateTime());
-    return Export::writeIconSet(renderIcon(project.design), i.output, Project::iconPlan(project.state),
+    return Export::writeIconSet(renderIconImage(project.design), i.output, Project::iconPlan(project.state),
                                 stamp);
 }
 
@@ -42,9 +42,10 @@ Files::Outcome image(const Invocation& i, const LoadedProject& project, QTextStr
 
 Files::Outcome render(const Invocation& i, const LoadedProject& project, QTextStream&)
 {
-    const QPixmap icon = scaledCopy(renderIcon(project.design), i.size, i.size);
-    return single(i.output, Export::writeImageFile(i.output, icon.toImage(), Export::formatForPath(i.output),
-                                                   -1, QSize(i.size, i.size)));
+    const QImage icon =
+        renderIconImage(project.design).scaled(i.size, i.size, Qt::KeepAspectRatio, Qt::SmoothTransformation);
+    return single(i.output, Export::writeImageFile(i.output, icon, Export::formatForPath(i.output), -1,
+                                                   QSize(i.size, i.size)));
 }
 
 Files::Outcome package(const Invocation& i, const LoadedProject& project, QTextStream&)
@@ -69,25 +70,25 @@ Files::Outcome preview(const Invocation& i, const LoadedProject& project, QTextS
 const QList<Command>& commands()
 {
     static const QList<Command> table = {
-        {"icons", "PROJECT.ipr OUTDIR", true,
+        {"icons", "PROJECT.ipr OUTDIR", true, false,
          "Writes the icon set chosen on the project's Export page (Android, iOS or custom size, the "
          "ticked sizes, format and quality) into OUTDIR, named as \"Save Icon(s)\" names them: "
          "\"Icon48 07-12-2026 14-05-09.png\". With --no-stamp the names carry no time stamp "
          "(\"Icon48.png\"), so repeated runs write the same paths. OUTDIR is created if missing.",
          icons},
-        {"image", "PROJECT.ipr FILE", false,
+        {"image", "PROJECT.ipr FILE", false, true,
          "Writes the tinted pictogram of the project's Graphics page at its chosen size and in its "
          "chosen format, as \"Save Image\" does.",
          image},
-        {"render", "PROJECT.ipr FILE", false,
+        {"render", "PROJECT.ipr FILE", false, false,
          "Writes the icon at N x N pixels (default 1024, 1 to 4096) in the format the file's "
          "extension names (png, jpg, jpeg, bmp, tif, tiff, ico, icns), PNG for any other.",
          render},
-        {"package", "PROJECT.ipr OUTDIR", true,
+        {"package", "PROJECT.ipr OUTDIR", true, false,
          "Writes ready-to-drop icon folders derived from the design; with several targets (or all), "
          "each goes into a folder of its own name:",
          package},
-        {"preview", "PROJECT.ipr SHEET.png", false,
+        {"preview", "PROJECT.ipr SHEET.png", false, true,
          "Writes one picture of the icon as the platforms show it: Android under four launcher masks "
          "with the safe zone outlined, themed, legacy and round; iOS light, dark and tinted; the "
          "layered iOS and macOS 26 icon, its glass approximated; macOS on light and dark; the favicon "

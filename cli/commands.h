@@ -37,6 +37,7 @@ struct Command
     const char* name;
     const char* arguments;   // after the name, in the usage: "PROJECT.ipr OUTDIR"
     bool writesFolder;       // the output is a folder (else a file)
+    bool drawsWithToolkit;   // on screen pixmaps or with fonts (labels): the toolkit is started first
     const char* description; // for --help
     Files::Outcome (*run)(const Invocation&, const LoadedProject&, QTextStream& err);
 };

@@ -3,8 +3,6 @@
 #include "cli/commandline.h"
 #include "resources/initresources.h"
 
-#include <QGuiApplication>
-
 #include <cstdio>
 
 namespace {
@@ -27,7 +25,6 @@ int main(int argc, char* argv[])
     Memory::keepFreedBuffers(size_t(1) << 30, size_t(192) << 20);
     // Ctrl-C or a kill leaves no temporary file of a write in flight behind.
     Files::removeInFlightOnSignals();
-    QGuiApplication app(argc, argv); // takes the toolkit's own options out of argv
     QTextStream out(stdout);
     QTextStream err(stderr);
     QStringList arguments;

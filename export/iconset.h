@@ -36,7 +36,7 @@ QString folderOf(const QString& path, QChar separator);
 // Writes `icon` scaled to each size of the plan into `folder`, named with `stamp` (which may be
 // empty). A size that fails leaves no file and the rest are still written; none is written through
 // a symbolic link that leads out of `folder`.
-Files::Outcome writeIconSet(const QPixmap& icon, const QString& folder, const IconPlan& plan,
+Files::Outcome writeIconSet(const QImage& icon, const QString& folder, const IconPlan& plan,
                             const QString& stamp);
 // Writes `graphic` scaled to the plan's size at `path`.
 Files::Result writeGraphic(const QPixmap& graphic, const QString& path, const ImagePlan& plan);

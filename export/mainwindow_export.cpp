@@ -51,7 +51,7 @@ void MainWindow::on_buttonSaveIcons_clicked()
     // One stamp for every file of this export.
     const QString stamp = Export::timeStamp(QDateTime::currentDateTime());
     const Files::Outcome outcome =
-        Export::writeIconSet(iconPixmap, folder, Project::iconPlan(projectState()), stamp);
+        Export::writeIconSet(iconPixmap.toImage(), folder, Project::iconPlan(projectState()), stamp);
     if (outcome.failed.isEmpty())
         Dialogs::information(this, QString(), tr("Icon(s) saved successfully."));
     else
