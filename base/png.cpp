@@ -34,14 +34,11 @@ constexpr qint64 mediumImage = 340 * 340;
 // libdeflate's compressor at `level` (its tables are large: one a level and thread, kept).
 libdeflate_compressor* compressor(int level)
 {
-    thread_local std::unique_ptr<libdeflate_compressor, void (*)(libdeflate_compressor*)> kept[13] = {
-        {nullptr, libdeflate_free_compressor}, {nullptr, libdeflate_free_compressor},
-        {nullptr, libdeflate_free_compressor}, {nullptr, libdeflate_free_compressor},
-        {nullptr, libdeflate_free_compressor}, {nullptr, libdeflate_free_compressor},
-        {nullptr, libdeflate_free_compressor}, {nullptr, libdeflate_free_compressor},
-        {nullptr, libdeflate_free_compressor}, {nullptr, libdeflate_free_compressor},
-        {nullptr, libdeflate_free_compressor}, {nullptr, libdeflate_free_compressor},
-        {nullptr, libdeflate_free_compressor}};
+    struct Free
+    {
+        void operator()(libdeflate_compressor* c) const { libdeflate_free_compressor(c); }
+    };
+    thread_local std::unique_ptr<libdeflate_compressor, Free> kept[13];
     if (!kept[level])
         kept[level].reset(libdeflate_alloc_compressor(level));
     return kept[level].get();

@@ -28,11 +28,10 @@ QString folderOf(const QString& path, QChar separator)
     return cut < 0 ? path : path.left(cut);
 }
 
-Files::Outcome writeIconSet(const QImage& icon, const QString& folder, const IconPlan& plan,
+Files::Outcome writeIconSet(const QImage& source, const QString& folder, const IconPlan& plan,
                             const QString& stamp)
 {
     const QString extension = plan.format ? QLatin1String(plan.format->extension) : QString();
-    const QImage& source = icon;
     const int count = plan.sizes.size();
     std::vector<Files::Result> results(count);
     // The names are the program's own, so a link standing at one may not lead out of the folder.

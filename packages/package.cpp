@@ -8,13 +8,11 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QHash>
-#include <QMutex>
 #include <QRegularExpression>
 
 #include <algorithm>
 #include <limits>
 #include <memory>
-#include <mutex>
 #include <numeric>
 #include <set>
 #include <vector>
@@ -59,7 +57,7 @@ QStringList targetNames()
 
 Job pngJob(const QString& path, std::function<QImage()> image, bool grey)
 {
-    Job job{path, [image, grey] { return pngBytes(image(), grey); }};
+    Job job{path, nullptr};
     job.picture = image;
     job.grey = grey;
     return job;
@@ -178,6 +176,7 @@ Files::Outcome writePackage(const IconDesign& design, const QString& folder, con
             if (original[j] == j && jobs[j].picture && hashes[j] == hashes[i] && grey[j] == grey[i] &&
                 pictures[j] == pictures[i]) {
                 original[i] = j;
+                pictures[i] = QImage();
                 break;
             }
     }

@@ -39,10 +39,10 @@ class Sources;
 struct Job
 {
     QString path;
-    std::function<QByteArray()> bytes;
-    bool executable = false; // a script
-    // For a PNG file, the picture it shows (the bytes encode it): files that show the same picture
-    // share one encoding.
+    std::function<QByteArray()> bytes; // the file's bytes; null for a PNG file
+    bool executable = false;           // a script
+    // For a PNG file, the picture it shows, encoded by the package writer: files that show the
+    // same picture share one encoding.
     std::function<QImage()> picture = nullptr;
     bool grey = false; // stored as grey when all its pixels are
 };

@@ -312,7 +312,7 @@ const TextOutlines& cachedTextOutlines(const IconDesign& design, const QRectF& a
     key.shadowOffset = design.shadowOffset;
     // An outline's stroke reaches half the pen's width beyond it, its smoothing a pixel more.
     key.margin = (design.textStroke ? design.strokeWidth : 0) + 4;
-    if (!(key == lastKey) || key.text.isEmpty()) {
+    if (!(key == lastKey)) {
         last = textOutlines(design, area, key.margin);
         lastKey = key;
     }
