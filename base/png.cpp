@@ -227,7 +227,17 @@ template <int channels> void toPixels(const uchar* p, QRgb* line, int w)
 
 } // namespace
 
-QByteArray encode(const QImage& image, bool srgb, bool grey)
+QImage withDensity(const QImage& image, int dotsPerMeter)
+{
+    if (image.dotsPerMeterX() == dotsPerMeter && image.dotsPerMeterY() == dotsPerMeter)
+        return image;
+    QImage out = image;
+    out.setDotsPerMeterX(dotsPerMeter);
+    out.setDotsPerMeterY(dotsPerMeter);
+    return out;
+}
+
+QByteArray encode(const QImage& image, bool srgb, bool grey, int dotsPerMeter)
 {
     const QImage::Format format = image.format();
     if (image.isNull() || (format != QImage::Format_ARGB32 && format != QImage::Format_ARGB32_Premultiplied &&
@@ -316,10 +326,7 @@ QByteArray encode(const QImage& image, bool srgb, bool grey)
         appendChunk(out, "sRGB", QByteArray(1, 0));
         appendChunk(out, "gAMA", bigEndian({45455}));
     }
-    if (source.dotsPerMeterX() > 0 || source.dotsPerMeterY() > 0)
-        appendChunk(out, "pHYs",
-                    bigEndian({quint32(source.dotsPerMeterX()), quint32(source.dotsPerMeterY())}) +
-                        QByteArray(1, 1));
+    appendChunk(out, "pHYs", bigEndian({quint32(dotsPerMeter), quint32(dotsPerMeter)}) + QByteArray(1, 1));
     appendChunk(out, "IDAT", QByteArray::fromRawData(reinterpret_cast<const char*>(data), int(size)));
     appendChunk(out, "IEND", QByteArray());
     return out;

@@ -12,12 +12,23 @@ class QIODevice;
 // reader would give, pixel for pixel, in a fraction of the time.
 namespace Png {
 
+// The density every image the program writes declares, 96 dpi: the same on every machine, whatever
+// the screen the image was made under says. Apple's layered icon document reads density as size
+// and wants its layers at 72 dpi.
+constexpr int standardDotsPerMeter = 3780;
+constexpr int appleLayerDotsPerMeter = 2835;
+
+// `image` declaring `dotsPerMeter` (a copy only when it declared another density).
+QImage withDensity(const QImage& image, int dotsPerMeter = standardDotsPerMeter);
+
 // `image` as a PNG: 8 bits a channel, RGBA when it has an alpha channel (unpremultiplied as the
 // toolkit's writer does), RGB when not, and with `grey`, grey and alpha or grey when every pixel
-// is grey; its resolution in a pHYs chunk; with `srgb`, tagged as sRGB (an sRGB chunk and its gAMA
-// fallback). Empty for an image of another format (16 bits a channel, indexed, grey) or of at most
-// 128 x 128 pixels, which the caller then gives to the toolkit's writer.
-QByteArray encode(const QImage& image, bool srgb = false, bool grey = false);
+// is grey; `dotsPerMeter` as its density in a pHYs chunk; with `srgb`, tagged as sRGB (an sRGB chunk
+// and its gAMA fallback). Empty for an image of another format (16 bits a channel, indexed, grey) or
+// of at most 128 x 128 pixels, which the caller then gives to the toolkit's writer (after
+// withDensity()).
+QByteArray encode(const QImage& image, bool srgb = false, bool grey = false,
+                  int dotsPerMeter = standardDotsPerMeter);
 
 // Decodes a PNG held in memory: non-interlaced, 8 bits a channel, grey, grey and alpha, RGB, RGBA
 // or a palette with its alphas (what the artwork holds), into premultiplied ARGB32 (RGB32 without

@@ -60,10 +60,11 @@ Files::Result writeImageFile(const QString& path, const QImage& image, const Ima
     const QString tooBig = cannotHold(format, expected);
     if (!tooBig.isEmpty())
         return Files::Result::failure(tooBig);
-    QImage source = image;
+    // The same density whatever screen the image was made under.
+    QImage source = Png::withDensity(image);
     if (!format.keepsAlpha && source.hasAlphaChannel()) {
         // Left to the writer, transparent pixels would come out black.
-        QImage flat(source.size(), QImage::Format_RGB32);
+        QImage flat = Png::withDensity(QImage(source.size(), QImage::Format_RGB32));
         flat.fill(Qt::white);
         QPainter painter(&flat);
         painter.drawImage(0, 0, source);

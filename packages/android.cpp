@@ -111,6 +111,11 @@ QList<Panel> androidPanels(const Sources& s)
     panels.append(
         {QStringLiteral("Legacy square"), lightPanel, [=](QPainter& p) { centred(p, legacy, 96); }});
     panels.append({QStringLiteral("Legacy round"), lightPanel, [=](QPainter& p) { centred(p, round, 96); }});
+    // Google Play rounds its store icon's corners by a fifth of the side.
+    const QImage store = s.opaqueIcon(512);
+    const QPainterPath storeShape = roundedSquare(t, tile / 5.0);
+    panels.append(
+        {QStringLiteral("Play Store"), Qt::white, [=](QPainter& p) { centred(p, store, tile, storeShape); }});
     return panels;
 }
 

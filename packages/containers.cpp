@@ -46,13 +46,13 @@ QByteArray pngChunk(const QByteArray& type, const QByteArray& body)
 
 } // namespace
 
-QByteArray pngBytes(const QImage& image, bool grey)
+QByteArray pngBytes(const QImage& image, bool grey, int dotsPerMeter)
 {
-    const QByteArray fast = Png::encode(image, true, grey);
+    const QByteArray fast = Png::encode(image, true, grey, dotsPerMeter);
     if (!fast.isEmpty())
         return fast;
     // An embedded profile would contradict the sRGB chunk; the package's pixels are sRGB anyway.
-    QImage untagged = image;
+    QImage untagged = Png::withDensity(image, dotsPerMeter);
     untagged.setColorSpace(QColorSpace());
     QByteArray bytes;
     {

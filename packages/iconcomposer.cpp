@@ -2,6 +2,7 @@
 
 #include "packages/containers.h"
 #include "packages/layers.h"
+#include "packages/previewsheet.h"
 #include "packages/sources.h"
 #include "packages/targets.h"
 #include "render/iconrenderer.h"
@@ -39,6 +40,9 @@ QJsonValue fillOf(const IconDesign& d, bool dark)
     auto shade = [dark](const QColor& c) { return dark ? darkened(c) : c; };
     if (d.useBackgroundColor)
         return solid(shade(d.backgroundColor));
+    // A gradient whose ends meet has no axis: the renderer paints its start colour all over.
+    if (d.gradientStartX == d.gradientEndX && d.gradientStartY == d.gradientEndY)
+        return solid(shade(d.gradientStartColor));
     auto point = [](int x, int y) {
         return QJsonObject{{QStringLiteral("x"), x / double(canvas)},
                            {QStringLiteral("y"), y / double(canvas)}};
@@ -88,21 +92,10 @@ QJsonObject group(const QString& name, const QJsonObject& layer, bool shadow, bo
     };
 }
 
-// The colour a one-colour shape takes in the dark icon: as darkShape() paints it.
-QColor darkColourOf(const QColor& colour, const QColor& chosen)
+// The grey a flat picture takes in the tinted icon: the chosen colour's, or its tinted look's.
+QColor tintedGrey(const QColor& chosen, const DesignLayers& layers, const TintedLook& look)
 {
-    if (chosen.isValid())
-        return chosen;
-    if (qGray(colour.rgb()) >= 100)
-        return colour;
-    const QColor hsl = colour.toHsl();
-    return QColor::fromHsl(hsl.hslHue(), hsl.hslSaturation(), 255 - hsl.lightness());
-}
-
-// The grey a one-colour shape takes in the tinted icon: as tintedShape() paints it.
-QColor tintedColourOf(const QColor& chosen)
-{
-    const int g = chosen.isValid() ? qGray(chosen.rgb()) : 255;
+    const int g = qGray(chosen.isValid() ? chosen.rgb() : typicalColour(tintedPicture(layers, look)));
     return QColor(g, g, g);
 }
 
@@ -127,15 +120,21 @@ QColor parseSrgb(const QString& text)
                             parts[3].toDouble());
 }
 
-// The light appearance's value of a property written plain or as specializations.
-QJsonValue light(const QJsonObject& object, const QString& key)
+// A property's value in `appearance` (empty: the light one), written plain or as specializations:
+// the appearance's own entry, else the plain one.
+QJsonValue inAppearance(const QJsonObject& object, const QString& key, const QString& appearance = QString())
 {
     if (object.contains(key))
         return object.value(key);
-    for (const QJsonValue& entry : object.value(key + QStringLiteral("-specializations")).toArray())
-        if (!entry.toObject().contains(QStringLiteral("appearance")))
-            return entry.toObject().value(QStringLiteral("value"));
-    return QJsonValue();
+    QJsonValue plain;
+    for (const QJsonValue& entry : object.value(key + QStringLiteral("-specializations")).toArray()) {
+        const QJsonObject e = entry.toObject();
+        if (!e.contains(QStringLiteral("appearance")))
+            plain = e.value(QStringLiteral("value"));
+        else if (!appearance.isEmpty() && e.value(QStringLiteral("appearance")).toString() == appearance)
+            return e.value(QStringLiteral("value"));
+    }
+    return plain;
 }
 
 void paintFill(QImage& canvasImage, const QJsonValue& fill)
@@ -179,6 +178,11 @@ IconDocument iconDocument(const Sources& s)
     IconDocument doc;
     QJsonArray groups;
 
+    // The looks of picture and text are chosen together, as the iOS icons show them.
+    const QColor darkChosen = s.options().iosDarkColor, tintedChosen = s.options().iosTintedColor;
+    const DarkLook dark = darkLook(s.layers());
+    const TintedLook tinted = tintedLook(s.layers(), dark);
+
     // Front to back: the text first.
     if (!d.text.isEmpty()) {
         // Its shadow is the group's, not drawn into the layer.
@@ -190,13 +194,14 @@ IconDocument iconDocument(const Sources& s)
             l.insert(QStringLiteral("fill"), QStringLiteral("none"));
             doc.assets.append({QStringLiteral("Text.png"), text});
             QList<QPair<QString, QJsonValue>> variants;
-            const QImage dark = darkShape(text, s.options().iosDarkColor);
-            if (dark != text.convertToFormat(QImage::Format_ARGB32)) {
-                doc.assets.append({QStringLiteral("Text Dark.png"), dark});
+            const QImage darkForm = darkChosen.isValid() ? darkShape(text, darkChosen) : darkText(text, dark);
+            if (darkForm != text.convertToFormat(QImage::Format_ARGB32)) {
+                doc.assets.append({QStringLiteral("Text Dark.png"), darkForm});
                 variants.append({QStringLiteral("dark"), QStringLiteral("Text Dark.png")});
             }
-            doc.assets.append(
-                {QStringLiteral("Text Tinted.png"), tintedShape(text, s.options().iosTintedColor)});
+            doc.assets.append({QStringLiteral("Text Tinted.png"), tintedChosen.isValid()
+                                                                      ? tintedShape(text, tintedChosen)
+                                                                      : tintedText(text, tinted)});
             variants.append({QStringLiteral("tinted"), QStringLiteral("Text Tinted.png")});
             l.insert(QStringLiteral("image-name-specializations"),
                      specializations(QStringLiteral("Text.png"), variants));
@@ -208,13 +213,20 @@ IconDocument iconDocument(const Sources& s)
     if (!blank(picture)) {
         if (pictureKeepsItsColours(d)) {
             // A coloured picture or a photo keeps its colours, unglazed; tinted, its own luminance.
+            // One all in one dark tone is lifted for the dark appearance, as a shape is.
             QJsonObject l = layer(QStringLiteral("Picture"), false);
             l.insert(QStringLiteral("fill"), QStringLiteral("none"));
             doc.assets.append({QStringLiteral("Picture.png"), picture});
-            doc.assets.append({QStringLiteral("Picture Tinted.png"), luminance(picture)});
+            QList<QPair<QString, QJsonValue>> variants;
+            const QImage darkForm = darkPicture(s.layers(), dark);
+            if (dark.pictureIsShape && darkForm != picture.convertToFormat(QImage::Format_ARGB32)) {
+                doc.assets.append({QStringLiteral("Picture Dark.png"), darkForm});
+                variants.append({QStringLiteral("dark"), QStringLiteral("Picture Dark.png")});
+            }
+            doc.assets.append({QStringLiteral("Picture Tinted.png"), tintedPicture(s.layers(), tinted)});
+            variants.append({QStringLiteral("tinted"), QStringLiteral("Picture Tinted.png")});
             l.insert(QStringLiteral("image-name-specializations"),
-                     specializations(QStringLiteral("Picture.png"),
-                                     {{QStringLiteral("tinted"), QStringLiteral("Picture Tinted.png")}}));
+                     specializations(QStringLiteral("Picture.png"), variants));
             groups.append(group(QStringLiteral("Picture"), l, true, false));
         } else {
             // A flat picture is a shape: white, in the colour its fill gives it, for the system to
@@ -226,8 +238,10 @@ IconDocument iconDocument(const Sources& s)
                 QStringLiteral("fill-specializations"),
                 specializations(
                     solid(d.imageColor),
-                    {{QStringLiteral("dark"), solid(darkColourOf(d.imageColor, s.options().iosDarkColor))},
-                     {QStringLiteral("tinted"), solid(tintedColourOf(s.options().iosTintedColor))}}));
+                    {{QStringLiteral("dark"),
+                      solid(darkChosen.isValid() ? darkChosen
+                                                 : QColor(typicalColour(darkPicture(s.layers(), dark))))},
+                     {QStringLiteral("tinted"), solid(tintedGrey(tintedChosen, s.layers(), tinted))}}));
             groups.append(group(QStringLiteral("Picture"), l, true, true));
         }
     }
@@ -301,32 +315,43 @@ Jobs iconBundleFiles(const Sources& sources, const QString& name)
     for (const auto& asset : doc.assets) {
         const QImage image = asset.second;
         // Tinted layers and flat shapes are grey, and stored so.
-        jobs << pngJob(
+        Job job = pngJob(
             bundle + QStringLiteral("Assets/") + asset.first, [image] { return image; }, true);
+        // Icon Composer's own assets are 1024 pixels at 72 dpi: a reader that takes density as
+        // size then sees 1024 points, as it should.
+        job.dotsPerMeter = Png::appleLayerDotsPerMeter;
+        jobs << job;
     }
     return jobs;
 }
 
-QImage recomposed(const IconDocument& document)
+QImage recomposed(const IconDocument& document, const QString& appearance)
 {
+    const bool tinted = appearance == QLatin1String("tinted");
     QImage out(canvas, canvas, QImage::Format_ARGB32_Premultiplied);
     out.fill(Qt::transparent);
-    paintFill(out, light(document.json, QStringLiteral("fill")));
+    // Tinted, the system shows the glyphs' greys in the tint on its own dark plate.
+    if (tinted)
+        out.fill(QColor(0x1c, 0x1c, 0x1e));
+    else
+        paintFill(out, inAppearance(document.json, QStringLiteral("fill"), appearance));
+    QImage glyphs(canvas, canvas, QImage::Format_ARGB32_Premultiplied);
+    glyphs.fill(Qt::transparent);
     auto asset = [&](const QString& name) {
         for (const auto& a : document.assets)
             if (a.first == name)
                 return a.second;
         return QImage();
     };
-    QPainter p(&out);
+    QPainter p(&glyphs);
     const QJsonArray groups = document.json.value(QStringLiteral("groups")).toArray();
     for (int g = groups.size() - 1; g >= 0; --g) {
         const QJsonArray layers = groups.at(g).toObject().value(QStringLiteral("layers")).toArray();
         for (int i = layers.size() - 1; i >= 0; --i) {
             const QJsonObject l = layers.at(i).toObject();
-            QImage image = asset(light(l, QStringLiteral("image-name")).toString())
+            QImage image = asset(inAppearance(l, QStringLiteral("image-name"), appearance).toString())
                                .convertToFormat(QImage::Format_ARGB32_Premultiplied);
-            const QJsonObject fill = light(l, QStringLiteral("fill")).toObject();
+            const QJsonObject fill = inAppearance(l, QStringLiteral("fill"), appearance).toObject();
             if (fill.contains(QStringLiteral("solid"))) {
                 // The fill recolours the shape, keeping its alpha.
                 QPainter shape(&image);
@@ -337,12 +362,15 @@ QImage recomposed(const IconDocument& document)
         }
     }
     p.end();
+    p.begin(&out);
+    p.drawImage(0, 0, tinted ? painted(glyphs, QColor(0xff, 0xb3, 0x40), true) : glyphs);
+    p.end();
     return out;
 }
 
-QImage approximateGlass(const IconDocument& document, int size)
+QImage approximateGlass(const IconDocument& document, int size, const QString& appearance)
 {
-    const QImage flat = scaled(recomposed(document), size);
+    const QImage flat = scaled(recomposed(document, appearance), size);
     QImage out(size, size, QImage::Format_ARGB32_Premultiplied);
     out.fill(Qt::transparent);
     QPainter p(&out);

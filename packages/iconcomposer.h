@@ -36,12 +36,13 @@ QString srgb(const QColor& colour);
 // The files of the bundle NAME.icon ("NAME.icon/icon.json", "NAME.icon/Assets/...").
 Jobs iconBundleFiles(const Sources& sources, const QString& name = QStringLiteral("AppIcon"));
 
-// An approximation of the system's rendering of the document in its light appearance: the fill
-// and layers composed, front to back, in the platform's icon shape with a glassy highlight.
-QImage approximateGlass(const IconDocument& document, int size);
+// An approximation of the system's rendering of the document in an appearance ("", "dark" or
+// "tinted"): the fill and layers composed, front to back, in the platform's icon shape with a glassy
+// highlight.
+QImage approximateGlass(const IconDocument& document, int size, const QString& appearance = QString());
 
 // The layers composed over the fill, front to back, without mask or glass: what the document
 // shows before the system's treatment (for checks).
-QImage recomposed(const IconDocument& document);
+QImage recomposed(const IconDocument& document, const QString& appearance = QString());
 
 } // namespace Packages

@@ -55,6 +55,7 @@ QList<Panel> iosPanels(const Sources& s)
     const QPainterPath shape = superellipse(t, 5);
     const QImage light = s.opaqueIcon(canvas), dark = s.iosDark();
     const QImage tinted = painted(s.iosTinted(), QColor(0xff, 0xb3, 0x40), true);
+    const IconDocument document = iconDocument(s);
     return {
         {QStringLiteral("iOS light"), lightPanel, [=](QPainter& p) { centred(p, light, tile, shape); }},
         {QStringLiteral("iOS dark"), QColor(0x10, 0x10, 0x12),
@@ -72,7 +73,15 @@ QList<Panel> iosPanels(const Sources& s)
          }},
         // The layered document of iOS and macOS 26, its glass only approximated.
         {QStringLiteral("iOS/macOS 26 (approx.)"), lightPanel,
-         [glass = approximateGlass(iconDocument(s), tile)](QPainter& p) { centred(p, glass, tile); }},
+         [glass = approximateGlass(document, tile)](QPainter& p) { centred(p, glass, tile); }},
+        {QStringLiteral("iOS 26 dark (approx.)"), QColor(0x10, 0x10, 0x12),
+         [glass = approximateGlass(document, tile, QStringLiteral("dark"))](QPainter& p) {
+             centred(p, glass, tile);
+         }},
+        {QStringLiteral("iOS 26 tinted (approx.)"), QColor(0x10, 0x10, 0x12),
+         [glass = approximateGlass(document, tile, QStringLiteral("tinted"))](QPainter& p) {
+             centred(p, glass, tile);
+         }},
     };
 }
 

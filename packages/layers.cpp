@@ -126,21 +126,6 @@ template <class F> QImage recoloured(const QImage& image, F recolour, bool memoi
     return out;
 }
 
-// Alpha-weighted mean of qGray over the pixels of `image`; -1 when it has no coverage.
-double meanTone(const QImage& image)
-{
-    const QImage pixels = image.convertToFormat(QImage::Format_ARGB32);
-    double sum = 0, weight = 0;
-    for (int y = 0; y < pixels.height(); ++y) {
-        const QRgb* line = reinterpret_cast<const QRgb*>(pixels.constScanLine(y));
-        for (int x = 0; x < pixels.width(); ++x) {
-            sum += double(qAlpha(line[x])) * qGray(line[x]);
-            weight += qAlpha(line[x]);
-        }
-    }
-    return weight > 0 ? sum / weight : -1;
-}
-
 } // namespace
 
 QImage scaled(const QImage& image, int size)
@@ -174,10 +159,11 @@ QImage backgroundLayer(const IconDesign& design, const QRectF& frame, int size, 
         return out;
     }
     QPainter p(&out);
-    p.setRenderHint(QPainter::Antialiasing);
     p.scale(size / frame.width(), size / frame.height());
     p.translate(-frame.topLeft());
-    p.fillRect(frame, backgroundBrush(design));
+    // A pixel beyond the image on every side, so its edges are fully covered.
+    p.fillRect(p.transform().inverted().mapRect(QRectF(out.rect()).adjusted(-1, -1, 1, 1)),
+               backgroundBrush(design));
     return out;
 }
 
@@ -257,13 +243,20 @@ QImage monochromeLayer(const IconDesign& design)
 QImage monochromeLayer(const DesignLayers& layers)
 {
     const IconDesign& design = layers.design();
-    if (!design.useImageColored && !design.useImageCustom)
-        return monochrome(layers.foreground());
-    // The picture by its tones, the text by its outline, the text on top.
-    QImage out = toneShape(layers.picture());
-    if (!design.text.isEmpty()) {
-        QPainter p(&out);
-        p.drawImage(0, 0, monochrome(layers.text()));
+    if (design.text.isEmpty())
+        return pictureKeepsItsColours(design) ? toneShape(layers.picture()) : monochrome(layers.picture());
+    // The picture by its outline (a flat one) or its tones, and the text cut out of it where it
+    // crosses it: one colour has nothing else to tell them apart. Off the picture the text is ink.
+    QImage out = pictureKeepsItsColours(design) ? toneShape(layers.picture()) : monochrome(layers.picture());
+    const QImage text = monochrome(layers.text());
+    for (int y = 0; y < out.height(); ++y) {
+        QRgb* line = reinterpret_cast<QRgb*>(out.scanLine(y));
+        const QRgb* t = reinterpret_cast<const QRgb*>(text.constScanLine(y));
+        for (int x = 0; x < out.width(); ++x) {
+            const int a = qAlpha(line[x]), b = qAlpha(t[x]);
+            const int v = (a * (255 - b) + b * (255 - a) + 127) / 255;
+            line[x] = qRgba(v, v, v, v);
+        }
     }
     return out;
 }
@@ -322,19 +315,278 @@ QImage luminance(const QImage& picture)
 
 namespace {
 
-// A glyph of the picture's part with the text's part in front, each made from its own layer; a
-// part alone when the other has no ink.
-template <class PicturePart, class TextPart>
-QImage glyphOf(const DesignLayers& layers, PicturePart picturePart, TextPart textPart)
+// The iOS dark plate at its lightest (the top of its gradient): the tone a glyph must stand out from.
+const QColor darkPlate(0x3a, 0x3a, 0x3c);
+// Contrast a lifted shape aims at against the plate, and the least that counts as readable.
+constexpr double liftedContrast = 4.5;
+constexpr double readableContrast = 3.0;
+
+double linear(int channel)
+{
+    const double c = channel / 255.0;
+    return c <= 0.04045 ? c / 12.92 : std::pow((c + 0.055) / 1.055, 2.4);
+}
+
+// WCAG's contrast ratio of two relative luminances.
+double contrast(double a, double b)
+{
+    return (std::max(a, b) + 0.05) / (std::min(a, b) + 0.05);
+}
+
+// A colour's lightness set to `lightness`, its hue and saturation kept.
+QRgb withLightness(QRgb rgb, int lightness)
+{
+    const QColor c = QColor::fromRgb(rgb).toHsl();
+    return QColor::fromHsl(c.hslHue(), c.hslSaturation(), std::clamp(lightness, 0, 255)).rgb();
+}
+
+// The least lightness at which a colour of `rgb`'s hue and saturation reaches `ratio` against the
+// dark plate.
+int readableLightness(QRgb rgb, double ratio)
+{
+    const double plate = luminanceOf(darkPlate.rgb());
+    int l = 0;
+    while (l < 255 && contrast(luminanceOf(withLightness(rgb, l)), plate) < ratio)
+        ++l;
+    return l;
+}
+
+// Coverage-weighted mean luminance of `image`'s pixels where `mask` (when given) has coverage too;
+// -1 when there are none.
+double meanLuminance(const QImage& image, const QImage* mask = nullptr, bool outsideMask = false)
+{
+    const QImage pixels = image.convertToFormat(QImage::Format_ARGB32);
+    double sum = 0, weight = 0;
+    for (int y = 0; y < pixels.height(); ++y) {
+        const QRgb* line = reinterpret_cast<const QRgb*>(pixels.constScanLine(y));
+        const QRgb* m = mask ? reinterpret_cast<const QRgb*>(mask->constScanLine(y)) : nullptr;
+        for (int x = 0; x < pixels.width(); ++x) {
+            if (qAlpha(line[x]) < 128 || (m && (qAlpha(m[x]) >= 128) == outsideMask))
+                continue;
+            sum += luminanceOf(line[x]);
+            weight += 1;
+        }
+    }
+    return weight > 0 ? sum / weight : -1;
+}
+
+// Share of `image`'s ink (pixels of at least half coverage) that `mask` covers too.
+double overlap(const QImage& image, const QImage& mask)
+{
+    long ink = 0, covered = 0;
+    for (int y = 0; y < image.height(); ++y) {
+        const QRgb* line = reinterpret_cast<const QRgb*>(image.constScanLine(y));
+        const QRgb* m = reinterpret_cast<const QRgb*>(mask.constScanLine(y));
+        for (int x = 0; x < image.width(); ++x)
+            if (qAlpha(line[x]) >= 128) {
+                ++ink;
+                covered += qAlpha(m[x]) >= 128;
+            }
+    }
+    return ink ? double(covered) / ink : 0;
+}
+
+// The tone range of `image`'s clearly visible pixels, ignoring the outermost 2 % at either end.
+struct ToneRange
+{
+    int low = 0, high = 255;
+    bool oneTone() const { return high - low < 16; }
+    // A grey stretched so the range's top is white and its bottom a quarter bright (every part of a
+    // glyph takes the tint); a one-tone glyph all white.
+    int stretched(int grey) const
+    {
+        return oneTone() ? 255 : 64 + std::clamp(grey - low, 0, high - low) * 191 / (high - low);
+    }
+};
+
+ToneRange toneRange(const QImage& image)
+{
+    const QImage pixels = image.convertToFormat(QImage::Format_ARGB32);
+    int histogram[256] = {};
+    long counted = 0;
+    for (int y = 0; y < pixels.height(); ++y) {
+        const QRgb* line = reinterpret_cast<const QRgb*>(pixels.constScanLine(y));
+        for (int x = 0; x < pixels.width(); ++x)
+            if (qAlpha(line[x]) >= 128) {
+                ++histogram[qGray(line[x])];
+                ++counted;
+            }
+    }
+    ToneRange r;
+    for (long seen = 0; r.low < 255 && (seen += histogram[r.low]) <= counted / 50;)
+        ++r.low;
+    for (long seen = 0; r.high > 0 && (seen += histogram[r.high]) <= counted / 50;)
+        --r.high;
+    return r;
+}
+
+QImage stretchedGrey(const QImage& glyph, const ToneRange& range)
+{
+    return recoloured(glyph, [range](QRgb p) {
+        const int g = range.stretched(qGray(p));
+        return qRgb(g, g, g);
+    });
+}
+
+// A picture with colours of its own that is all one tone (a logo in one ink) is a shape too: the
+// dark and tinted looks lift and tint it as they do a flat picture.
+bool actsAsShape(const IconDesign& design, const QImage& picture)
+{
+    return !pictureKeepsItsColours(design) || toneRange(picture).oneTone();
+}
+
+// Every colour of `part` given the lightness `lightness` (a one-tone part), or shifted so that its
+// mean lands there (a part of several tones).
+QImage atLightness(const QImage& part, int lightness)
+{
+    const ToneRange range = toneRange(part);
+    const int mean = [&] {
+        const double lum = meanLuminance(part);
+        const QImage pixels = part.convertToFormat(QImage::Format_ARGB32);
+        // The lightness of the part's typical colour.
+        for (int y = 0; y < pixels.height(); ++y) {
+            const QRgb* line = reinterpret_cast<const QRgb*>(pixels.constScanLine(y));
+            for (int x = 0; x < pixels.width(); ++x)
+                if (qAlpha(line[x]) >= 128 && std::abs(luminanceOf(line[x]) - lum) < 0.02)
+                    return QColor::fromRgb(line[x]).toHsl().lightness();
+        }
+        return lightness;
+    }();
+    return recoloured(
+        part,
+        [&](QRgb p) {
+            return withLightness(
+                p, range.oneTone() ? lightness : QColor::fromRgb(p).toHsl().lightness() + lightness - mean);
+        },
+        true);
+}
+
+} // namespace
+
+QRgb typicalColour(const QImage& part)
+{
+    const QImage pixels = part.convertToFormat(QImage::Format_ARGB32);
+    QRgb best = qRgba(255, 255, 255, 0);
+    for (int y = 0; y < pixels.height(); ++y) {
+        const QRgb* line = reinterpret_cast<const QRgb*>(pixels.constScanLine(y));
+        for (int x = 0; x < pixels.width(); ++x)
+            if (qAlpha(line[x]) > qAlpha(best)) {
+                best = line[x];
+                if (qAlpha(best) == 255)
+                    return best;
+            }
+    }
+    return best;
+}
+
+double luminanceOf(QRgb rgb)
+{
+    return 0.2126 * linear(qRed(rgb)) + 0.7152 * linear(qGreen(rgb)) + 0.0722 * linear(qBlue(rgb));
+}
+
+QImage darkShape(const QImage& foreground, const QColor& color)
+{
+    if (color.isValid())
+        return recoloured(foreground, [&color](QRgb) { return color.rgb(); });
+    const double plate = luminanceOf(darkPlate.rgb());
+    const double mean = meanLuminance(foreground);
+    if (mean < 0 || contrast(mean, plate) >= readableContrast)
+        return foreground.convertToFormat(QImage::Format_ARGB32);
+    // Too dark for the plate: its lightness inverted (black turns white, dark red light red), and
+    // raised further where that is still not clearly readable.
+    return recoloured(
+        foreground,
+        [](QRgb p) {
+            const int l = QColor::fromRgb(p).toHsl().lightness();
+            return withLightness(p, std::max(255 - l, readableLightness(p, liftedContrast)));
+        },
+        true);
+}
+
+QImage tintedShape(const QImage& foreground, const QColor& color)
+{
+    if (color.isValid()) {
+        const int g = qGray(color.rgb());
+        return recoloured(foreground, [g](QRgb) { return qRgb(g, g, g); });
+    }
+    const QImage glyph = darkShape(foreground);
+    return stretchedGrey(glyph, toneRange(glyph));
+}
+
+DarkLook darkLook(const DesignLayers& layers)
 {
     const IconDesign& design = layers.design();
     const QImage& picture = layers.picture();
-    const bool hasPicture = !inkBounds(picture).isEmpty();
-    if (design.text.isEmpty() || !hasPicture)
-        return hasPicture || design.text.isEmpty() ? picturePart(picture) : textPart(layers.text());
-    QImage glyph = picturePart(picture).convertToFormat(QImage::Format_ARGB32_Premultiplied);
+    const QImage& text = layers.text();
+    DarkLook look;
+    look.pictureIsShape = actsAsShape(design, picture);
+    if (design.text.isEmpty() || inkBounds(picture).isEmpty() || overlap(text, picture) < 0.05)
+        return look;
+    // Text over the picture: the two must stay apart. Each lifted on its own first; when that makes
+    // them alike (black text on a white picture both end up white), their tones are chosen together.
+    const QImage darkPicture =
+        look.pictureIsShape ? darkShape(picture) : picture.convertToFormat(QImage::Format_ARGB32);
+    const QImage darkText = darkShape(text);
+    const double pictureUnder = meanLuminance(darkPicture, &text);
+    // What the light icon shows is kept: the difference it has (up to readable), and its order of
+    // tones (dark text on a light picture stays the darker one).
+    const double lightText = meanLuminance(text, &picture), lightPicture = meanLuminance(picture, &text);
+    if (contrast(meanLuminance(darkText, &picture), pictureUnder) >=
+        std::min(readableContrast, contrast(lightText, lightPicture)) - 0.01)
+        return look;
+    const double plate = luminanceOf(darkPlate.rgb());
+    const bool textOffPicture = meanLuminance(text, &picture, true) >= 0;
+    const bool textDarker = lightText < lightPicture;
+    const QRgb textColour = typicalColour(darkText), pictureColour = typicalColour(darkPicture);
+    double best = -1;
+    auto consider = [&](int pictureLightness, int textLightness) {
+        const double i =
+            pictureLightness < 0 ? pictureUnder : luminanceOf(withLightness(pictureColour, pictureLightness));
+        const double t = luminanceOf(withLightness(textColour, textLightness));
+        if (pictureLightness >= 0 && (t < i) != textDarker)
+            return;
+        double worst = contrast(t, i);
+        if (pictureLightness >= 0)
+            worst = std::min(worst, contrast(i, plate));
+        if (textOffPicture)
+            worst = std::min(worst, contrast(t, plate));
+        if (worst > best + 1e-9) {
+            best = worst;
+            look.picture = pictureLightness;
+            look.text = textLightness;
+        }
+    };
+    for (int t = 0; t <= 255; t += 5) {
+        if (!look.pictureIsShape)
+            consider(-1, t); // a photograph keeps its colours: only the text moves
+        else
+            for (int i = 0; i <= 255; i += 5)
+                consider(i, t);
+    }
+    return look;
+}
+
+QImage darkPicture(const DesignLayers& layers, const DarkLook& look)
+{
+    if (look.picture >= 0)
+        return atLightness(layers.picture(), look.picture);
+    return look.pictureIsShape ? darkShape(layers.picture())
+                               : layers.picture().convertToFormat(QImage::Format_ARGB32);
+}
+
+QImage darkText(const QImage& text, const DarkLook& look)
+{
+    return look.text >= 0 ? atLightness(text, look.text) : darkShape(text);
+}
+
+namespace {
+
+// A picture part over which the text part is drawn.
+QImage together(const QImage& picture, const QImage& text)
+{
+    QImage glyph = picture.convertToFormat(QImage::Format_ARGB32_Premultiplied);
     QPainter p(&glyph);
-    p.drawImage(0, 0, textPart(layers.text()));
+    p.drawImage(0, 0, text);
     p.end();
     return glyph.convertToFormat(QImage::Format_ARGB32);
 }
@@ -347,13 +599,44 @@ QImage darkGlyph(const DesignLayers& layers, const QColor& color)
     // One chosen colour for every shape paints them as one.
     if (color.isValid() && !pictureKeepsItsColours(design))
         return darkShape(layers.foreground(), color);
-    return glyphOf(
-        layers,
-        [&](const QImage& picture) {
-            return pictureKeepsItsColours(design) ? picture.convertToFormat(QImage::Format_ARGB32)
-                                                  : darkShape(picture, color);
-        },
-        [&](const QImage& text) { return darkShape(text, color); });
+    if (color.isValid())
+        return together(layers.picture(), darkShape(layers.text(), color));
+    const DarkLook look = darkLook(layers);
+    return together(darkPicture(layers, look), darkText(layers.text(), look));
+}
+
+TintedLook tintedLook(const DesignLayers& layers, const DarkLook& look)
+{
+    TintedLook tinted;
+    tinted.dark = look;
+    if (look.picture >= 0 || look.text >= 0) {
+        // Tones chosen together are stretched together, so the text stays apart from the picture.
+        const QImage dark = together(darkPicture(layers, look), darkText(layers.text(), look));
+        const ToneRange range = toneRange(dark);
+        tinted.low = range.low;
+        tinted.high = range.high;
+        tinted.together = true;
+    }
+    return tinted;
+}
+
+QImage tintedPicture(const DesignLayers& layers, const TintedLook& look)
+{
+    if (!look.dark.pictureIsShape)
+        return luminance(layers.picture());
+    if (!look.together)
+        return tintedShape(layers.picture());
+    return stretchedGrey(darkPicture(layers, look.dark), ToneRange{look.low, look.high});
+}
+
+QImage tintedText(const QImage& text, const TintedLook& look)
+{
+    if (!look.together)
+        return tintedShape(text);
+    // Over a photograph, which shows its own luminance, the text shows its own grey.
+    if (!look.dark.pictureIsShape)
+        return luminance(darkText(text, look.dark));
+    return stretchedGrey(darkText(text, look.dark), ToneRange{look.low, look.high});
 }
 
 QImage tintedGlyph(const DesignLayers& layers, const QColor& color)
@@ -361,59 +644,22 @@ QImage tintedGlyph(const DesignLayers& layers, const QColor& color)
     const IconDesign& design = layers.design();
     if (color.isValid() && !pictureKeepsItsColours(design))
         return tintedShape(layers.foreground(), color);
-    return glyphOf(
-        layers,
-        [&](const QImage& picture) {
-            return pictureKeepsItsColours(design) ? luminance(picture) : tintedShape(picture, color);
-        },
-        [&](const QImage& text) { return tintedShape(text, color); });
-}
-
-QImage darkShape(const QImage& foreground, const QColor& color)
-{
     if (color.isValid())
-        return recoloured(foreground, [&color](QRgb) { return color.rgb(); });
-    // The dark plate is near black: a glyph whose tones average below this reads poorly on it.
-    if (meanTone(foreground) >= 100)
-        return foreground.convertToFormat(QImage::Format_ARGB32);
-    return recoloured(
-        foreground,
-        [](QRgb p) {
-            const QColor c = QColor::fromRgb(p).toHsl();
-            return QColor::fromHsl(c.hslHue(), c.hslSaturation(), 255 - c.lightness()).rgb();
-        },
-        true);
+        return together(luminance(layers.picture()), tintedShape(layers.text(), color));
+    const TintedLook look = tintedLook(layers, darkLook(layers));
+    return together(tintedPicture(layers, look), tintedText(layers.text(), look));
 }
 
-QImage tintedShape(const QImage& foreground, const QColor& color)
+QString plateWarning(const IconDesign& design, const QImage& foreground, const QColor& plate)
 {
-    if (color.isValid()) {
-        const int g = qGray(color.rgb());
-        return recoloured(foreground, [g](QRgb) { return qRgb(g, g, g); });
-    }
-    const QImage glyph = darkShape(foreground);
-    // The tone range of the clearly visible pixels, ignoring the outermost 2 % at either end.
-    int histogram[256] = {};
-    long counted = 0;
-    for (int y = 0; y < glyph.height(); ++y) {
-        const QRgb* line = reinterpret_cast<const QRgb*>(glyph.constScanLine(y));
-        for (int x = 0; x < glyph.width(); ++x)
-            if (qAlpha(line[x]) >= 128) {
-                ++histogram[qGray(line[x])];
-                ++counted;
-            }
-    }
-    int low = 0, high = 255;
-    for (long seen = 0; low < 255 && (seen += histogram[low]) <= counted / 50;)
-        ++low;
-    for (long seen = 0; high > 0 && (seen += histogram[high]) <= counted / 50;)
-        --high;
-    const bool oneTone = high - low < 16;
-    return recoloured(glyph, [=](QRgb p) {
-        // The darkest tone stays a quarter bright, so every part of the glyph takes the tint.
-        const int g = oneTone ? 255 : 64 + std::clamp(qGray(p) - low, 0, high - low) * 191 / (high - low);
-        return qRgb(g, g, g);
-    });
+    if (!transparentBackground(design))
+        return QString();
+    const double glyph = meanLuminance(foreground);
+    if (glyph < 0 || contrast(glyph, luminanceOf(plate.rgb())) >= 1.5)
+        return QString();
+    return QStringLiteral("The glyph is nearly the colour of the plate (%1) it stands on in the store and "
+                          "touch icons: choose another plate colour.")
+        .arg(plate.name());
 }
 
 QPainterPath superellipse(const QRectF& r, double degree)

@@ -88,9 +88,10 @@ QRectF fittedFrame(const QRectF& base, double reach, double radius);
 // White wherever `layer` has coverage, with its alpha.
 QImage monochrome(const QImage& layer);
 // The design's monochrome (themed icon) shape on the 1024 canvas, white with alpha. Flat pictures
-// and text keep their outline. A coloured or custom picture that stands on an opaque plate of its
-// own (a photo, a logo on paper) is taken by its tones instead: the plate's tone drops out and
-// everything that differs from it stays, so its details and holes survive.
+// and text keep their outline, the text cut out of the picture where it crosses it. A coloured or
+// custom picture that stands on an opaque plate of its own (a photo, a logo on paper) is taken by
+// its tones instead: the plate's tone drops out and everything that differs from it stays, so its
+// details and holes survive.
 QImage monochromeLayer(const IconDesign& design);
 QImage monochromeLayer(const DesignLayers& layers);
 // `image` flattened onto `plate` and stored without an alpha channel.
@@ -103,9 +104,15 @@ QImage textOnly(const IconDesign& design);
 // being a shape in one colour (a flat picture).
 bool pictureKeepsItsColours(const IconDesign& design);
 
+// The relative luminance of an sRGB colour (0 black, 1 white), as contrast ratios count it.
+double luminanceOf(QRgb rgb);
+// The colour standing for a one-colour shape: its most opaque pixel's.
+QRgb typicalColour(const QImage& shape);
+
 // A single-colour shape (a flat picture, the text) as an iOS dark icon shows it on its dark plate:
-// as it is, or, when its tones are too dark to read there, with its lightness inverted (black
-// turns white, dark red light red). A valid `color` paints the shape in that colour instead.
+// as it is, or, when it does not reach 3:1 against the plate, with its lightness inverted (black
+// turns white, dark red light red) and raised to 4.5:1 where that is not enough. A valid `color`
+// paints the shape in that colour instead.
 QImage darkShape(const QImage& shape, const QColor& color = QColor());
 // A shape as an iOS tinted icon shows it: its dark form in grey, stretched so its lightest tone is
 // white and a one-tone shape is all white. A valid `color` paints it in that colour's grey.
@@ -113,12 +120,44 @@ QImage tintedShape(const QImage& shape, const QColor& color = QColor());
 // A picture in its own luminance, grey, its alpha kept: never inverted.
 QImage luminance(const QImage& picture);
 
-// The glyphs of the iOS dark and tinted icons: a picture with its own colours keeps them on the
-// dark plate and shows its own luminance when tinted; the shapes (a flat picture, the text) are
-// lifted or painted by darkShape() and tintedShape(), `color` applying to them alone. The text
-// stands in front of the picture.
+// How the iOS dark look shows a design's picture and text. A picture with colours of its own keeps
+// them, unless it is all one tone (then it is a shape). Shapes are lifted by darkShape() each on its
+// own, unless the text crosses the picture and that would make them alike: then both take
+// lightnesses chosen together, so that each stands 3:1 from the plate and the text 3:1 from the
+// picture under it where it can (over a photograph only the text moves).
+struct DarkLook
+{
+    bool pictureIsShape = true;
+    int picture = -1; // the HSL lightness the picture's colours take; -1: as darkShape() gives
+    int text = -1;    // the same for the text
+};
+DarkLook darkLook(const DesignLayers& layers);
+QImage darkPicture(const DesignLayers& layers, const DarkLook& look);
+// `text`, the design's text layer (with its shadow or without), in the dark look.
+QImage darkText(const QImage& text, const DarkLook& look);
+
+// The tinted look: each shape's dark form stretched in grey on its own, or, when the dark look
+// chose their tones together, both with one stretch so the text stays apart from the picture. A
+// photograph shows its own luminance.
+struct TintedLook
+{
+    DarkLook dark;
+    bool together = false;
+    int low = 0, high = 255; // the grey range stretched to the full one
+};
+TintedLook tintedLook(const DesignLayers& layers, const DarkLook& dark);
+QImage tintedPicture(const DesignLayers& layers, const TintedLook& look);
+QImage tintedText(const QImage& text, const TintedLook& look);
+
+// The glyphs of the iOS dark and tinted icons: picture and text in their looks above, the text in
+// front. A valid `color` paints the shapes in it (a photograph keeps its colours).
 QImage darkGlyph(const DesignLayers& layers, const QColor& color = QColor());
 QImage tintedGlyph(const DesignLayers& layers, const QColor& color = QColor());
+
+// For a transparent design, a sentence saying that its glyph nearly matches the `plate` it stands on
+// wherever a platform wants an opaque icon (white text on the default white plate); empty when it
+// stands out, or the design has a background of its own.
+QString plateWarning(const IconDesign& design, const QImage& foreground, const QColor& plate);
 
 // The superellipse |x/a|^n + |y/b|^n = 1 filling `r`: a circle for degree 2, rounder squares as
 // the degree grows.

@@ -1,6 +1,9 @@
 // The Linux desktop: the hicolor theme's sizes and a script that installs them.
 #include "packages/layers.h"
+#include "packages/previewsheet.h"
 #include "packages/targets.h"
+
+#include <QPainter>
 
 namespace Packages {
 
@@ -37,6 +40,21 @@ Jobs linuxFiles(const Sources& s)
     script.executable = true;
     jobs << script;
     return jobs;
+}
+
+QList<Panel> linuxPanels(const Sources& s)
+{
+    // 48 pixels at 1:1 in a dark desktop panel beside a launcher's light grid.
+    const QImage icon = scaled(s.icon(), 48);
+    return {{QStringLiteral("48 px on a panel"), lightPanel, [=](QPainter& p) {
+                 p.setPen(Qt::NoPen);
+                 p.setBrush(QColor(0x24, 0x24, 0x28));
+                 p.drawRect(QRectF(0, 0, cell, 64));
+                 p.drawImage(QPoint(16, 8), icon);
+                 p.setBrush(Qt::white);
+                 p.drawRoundedRect(QRectF(24, 84, cell - 48, 76), 8, 8);
+                 p.drawImage(QPoint((cell - 48) / 2, 98), icon);
+             }}};
 }
 
 } // namespace Packages

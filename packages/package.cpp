@@ -36,13 +36,13 @@ const QList<Target>& targets()
          "AppIcon.icns, 16 to 1024 pixels: the body in the macOS shape with its shadow; AppIcon.icon/, the "
          "layered document of macOS 26",
          macosFiles, 1, "macOS on light and dark", macosPanels},
-        {"windows", "app.ico, 16 to 256 pixels", windowsFiles, 1, "", nullptr},
+        {"windows", "app.ico, 16 to 256 pixels", windowsFiles, 2, "Windows taskbar and Start", windowsPanels},
         {"web",
          "favicon.ico, favicon-16/32.png, apple-touch-icon.png, icon-192/512.png, full-bleed "
          "icon-maskable-192/512.png, icon-monochrome-512.png, manifest.webmanifest and head-snippet.html",
-         webFiles, 1, "favicon at 1:1", webPanels},
-        {"linux", "hicolor/NxN/apps/APPID.png for 16 to 512 and install-icons.sh", linuxFiles, 1, "",
-         nullptr},
+         webFiles, 2, "web: favicon at 1:1, maskable and touch icons", webPanels},
+        {"linux", "hicolor/NxN/apps/APPID.png for 16 to 512 and install-icons.sh", linuxFiles, 2,
+         "Linux panel", linuxPanels},
     };
     return table;
 }
@@ -95,8 +95,9 @@ QString defaultName(const QString& projectFile)
 
 QString defaultAppId(const QString& projectFile)
 {
-    QString id = QFileInfo(projectFile).completeBaseName().toLower().left(250);
-    id.replace(QRegularExpression(QStringLiteral("[^a-z0-9._-]+")), QStringLiteral("-"));
+    // App ids are case-sensitive (Flatpak exports only icons named exactly as the app): the case is kept.
+    QString id = QFileInfo(projectFile).completeBaseName().left(250);
+    id.replace(QRegularExpression(QStringLiteral("[^A-Za-z0-9._-]+")), QStringLiteral("-"));
     id.remove(QRegularExpression(QStringLiteral("^[.-]+|-+$")));
     return id.isEmpty() ? QStringLiteral("app") : id;
 }
@@ -174,7 +175,7 @@ Files::Outcome writePackage(const IconDesign& design, const QString& folder, con
             continue;
         for (int j = 0; j < i; ++j)
             if (original[j] == j && jobs[j].picture && hashes[j] == hashes[i] && grey[j] == grey[i] &&
-                pictures[j] == pictures[i]) {
+                jobs[j].dotsPerMeter == jobs[i].dotsPerMeter && pictures[j] == pictures[i]) {
                 original[i] = j;
                 pictures[i] = QImage();
                 break;
@@ -196,7 +197,8 @@ Files::Outcome writePackage(const IconDesign& design, const QString& folder, con
     parallelFor(int(order.size()), [&](int k) {
         const int i = order[size_t(k)];
         if (!cancelled())
-            bytes[i] = jobs[i].picture ? pngBytes(pictures[i], grey[i]) : jobs[i].bytes();
+            bytes[i] =
+                jobs[i].picture ? pngBytes(pictures[i], grey[i], jobs[i].dotsPerMeter) : jobs[i].bytes();
         pictures[i] = QImage();
     });
     // Then the files.

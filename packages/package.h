@@ -1,6 +1,7 @@
 #pragma once
 
 #include "base/fileio.h"
+#include "base/png.h"
 #include "design/icondesign.h"
 
 #include <QColor>
@@ -44,7 +45,8 @@ struct Job
     // For a PNG file, the picture it shows, encoded by the package writer: files that show the
     // same picture share one encoding.
     std::function<QImage()> picture = nullptr;
-    bool grey = false; // stored as grey when all its pixels are
+    bool grey = false;                            // stored as grey when all its pixels are
+    int dotsPerMeter = Png::standardDotsPerMeter; // the density the file declares
 };
 using Jobs = QList<Job>;
 
@@ -75,8 +77,8 @@ const QList<Target>& targets();
 QStringList targetNames();
 
 // The name and Linux icon name a project's file gives its packages where none is chosen:
-// "Shop Icon.ipr" gives "Shop Icon" and "shop-icon", "org.example.Shop.ipr" "org.example.Shop" and
-// "org.example.shop"; no file, "App" and "app".
+// "Shop Icon.ipr" gives "Shop Icon" and "Shop-Icon", "org.example.Shop.ipr" "org.example.Shop" and
+// "org.example.Shop"; no file, "App" and "app".
 QString defaultName(const QString& projectFile);
 QString defaultAppId(const QString& projectFile);
 

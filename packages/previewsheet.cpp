@@ -2,6 +2,7 @@
 // variants are seen rather than read about.
 #include "packages/previewsheet.h"
 
+#include "packages/layers.h"
 #include "packages/package.h"
 #include "packages/sources.h"
 
@@ -21,8 +22,9 @@ constexpr int sectionHeight = 30;
 class Sheet
 {
   public:
-    Sheet(int columns, int rows)
-        : image(gap + columns * (cell + gap), rows * (sectionHeight + cell + labelHeight) + (rows + 1) * gap,
+    Sheet(int columns, int rows, bool note)
+        : image(gap + columns * (cell + gap),
+                rows * (sectionHeight + cell + labelHeight) + (rows + 1) * gap + (note ? sectionHeight : 0),
                 QImage::Format_ARGB32)
     {
         image.fill(QColor(0xf7, 0xf7, 0xf9));
@@ -52,6 +54,12 @@ class Sheet
         y += sectionHeight;
     }
     void endRow() { y += cell + labelHeight + gap; }
+    void note(const QString& text)
+    {
+        p.setPen(QColor(0xb0, 0x20, 0x20));
+        p.drawText(QRectF(gap, y, image.width() - 2 * gap, sectionHeight), Qt::AlignLeft | Qt::AlignVCenter,
+                   text);
+    }
 
     void panel(const Panel& panel)
     {
@@ -148,13 +156,16 @@ QImage previewSheet(const IconDesign& design, const Options& options)
     int columns = 0;
     for (const auto& row : rows)
         columns = std::max(columns, int(row.second.panels.size()));
-    Sheet sheet(columns, int(rows.size()));
+    const QString warning = plateWarning(design, sources.foreground(), sources.plate());
+    Sheet sheet(columns, int(rows.size()), !warning.isEmpty());
     for (const auto& row : rows) {
         sheet.section(row.second.titles.join(QStringLiteral("; ")));
         for (const Panel& panel : row.second.panels)
             sheet.panel(panel);
         sheet.endRow();
     }
+    if (!warning.isEmpty())
+        sheet.note(warning);
     return sheet.finish();
 }
 

@@ -20,9 +20,11 @@ QList<Panel> iosPanels(const Sources& s);
 Jobs macosFiles(const Sources& s);
 QList<Panel> macosPanels(const Sources& s);
 Jobs windowsFiles(const Sources& s);
+QList<Panel> windowsPanels(const Sources& s);
 Jobs webFiles(const Sources& s);
 QList<Panel> webPanels(const Sources& s);
 Jobs linuxFiles(const Sources& s);
+QList<Panel> linuxPanels(const Sources& s);
 
 // A PNG file (sRGB-tagged) of the image `image` makes when the job runs; with `grey`, stored as
 // grey when all its pixels are (the tinted appearances, which are grey by nature).

@@ -91,6 +91,14 @@ QList<Panel> webPanels(const Sources& s)
                  p.drawText(QRectF(48, 40, cell - 60, 34), Qt::AlignVCenter, QStringLiteral("16 px"));
                  p.drawText(QRectF(64, 100, cell - 76, 50), Qt::AlignVCenter, QStringLiteral("32 px"));
              }});
+    const QImage maskable = s.maskableIcon(tile), touch = s.opaqueIcon(180);
+    const QPainterPath circle = roundedSquare(tileRect(), tile / 2.0);
+    panels.append({QStringLiteral("Maskable, circle"), lightPanel,
+                   [=](QPainter& p) { centred(p, maskable, tile, circle); }});
+    // iOS rounds a touch icon to its home-screen shape.
+    const QPainterPath shape = superellipse(tileRect(120), 5);
+    panels.append({QStringLiteral("apple-touch-icon"), QColor(0x3a, 0x5f, 0x8f),
+                   [=](QPainter& p) { centred(p, touch, 120, shape); }});
     return panels;
 }
 

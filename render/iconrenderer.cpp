@@ -1,6 +1,7 @@
 #include "render/iconrenderer.h"
 
 #include "base/memory.h"
+#include "base/png.h"
 #include "render/artwork.h"
 
 #include <QFontMetrics>
@@ -274,14 +275,32 @@ struct TextKey
     }
 };
 
+// Text is measured and drawn at 96 dpi, whatever the screen (or QT_FONT_DPI) says, so every machine
+// and every front end gives the same pixels: the font takes its resolution from a device of that
+// density, not from the screen.
+const QImage& fixedResolutionDevice()
+{
+    static const QImage device = [] {
+        QImage d(1, 1, QImage::Format_ARGB32_Premultiplied);
+        d.setDotsPerMeterX(Png::standardDotsPerMeter);
+        d.setDotsPerMeterY(Png::standardDotsPerMeter);
+        return d;
+    }();
+    return device;
+}
+
 TextOutlines textOutlines(const IconDesign& design, const QRectF& area, int margin)
 {
-    const QFont font(design.fontFamily, design.fontSize, design.textBold ? 61 : 60, design.textItalic);
-    const QRect tight = QFontMetrics(font).tightBoundingRect(design.text);
+    // Weights 61/60 rather than Bold/Normal: stored designs were drawn with them, and the nearest
+    // face they pick is what those designs look like.
+    const QFont font(QFont(design.fontFamily, design.fontSize, design.textBold ? 61 : 60, design.textItalic),
+                     &fixedResolutionDevice());
+    const QRect tight = QFontMetrics(font, &fixedResolutionDevice()).tightBoundingRect(design.text);
     const int x = int((area.width() - tight.width()) * 0.5 + design.textOffsetX);
     const int y = int((tight.height() + area.height()) * 0.5 + design.textOffsetY);
     TextOutlines outlines;
     if (design.textShadow) {
+        // 3.14, not pi: stored designs were drawn with it and keep their shadows where they were.
         const double a = design.shadowAngle * 3.14 / 180.0;
         QPainterPath shadow;
         shadow.addText(QPointF(x + std::cos(a) * design.shadowOffset, y + std::sin(a) * design.shadowOffset),

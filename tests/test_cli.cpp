@@ -50,6 +50,7 @@ class TestCli : public QObject
     void renderCommand();
     void failuresAndUsage();
     void realProgramWithoutADisplay();
+    void textIgnoresTheScreenResolution();
     void manualNamesEveryOption();
 
   private:
@@ -240,6 +241,36 @@ void TestCli::realProgramWithoutADisplay()
     QCOMPARE(icons.out.count(QStringLiteral("Wrote ")), 6);
     QCOMPARE(QImage(out + QStringLiteral("/Icon48.png")).size(), QSize(48, 48));
     QCOMPARE(run({QStringLiteral("icons"), project}).status, 2);
+}
+
+void TestCli::textIgnoresTheScreenResolution()
+{
+    // Text is measured at 96 dpi and every PNG declares 96 dpi, whatever the toolkit takes the
+    // screen's resolution to be: the same bytes with QT_FONT_DPI unset, 96 and 144.
+    QTemporaryDir work;
+    const QString project = projectFile(work.path(), QStringLiteral("t.ipr"),
+                                        {{31, QStringLiteral("AB")}, {33, QStringLiteral("150")}});
+    QList<QByteArray> files;
+    for (const char* dpi : {"", "96", "144"}) {
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        if (*dpi)
+            env.insert(QStringLiteral("QT_FONT_DPI"), QLatin1String(dpi));
+        else
+            env.remove(QStringLiteral("QT_FONT_DPI"));
+        const QString out = work.filePath(QStringLiteral("icon%1.png").arg(QLatin1String(dpi)));
+        QProcess p;
+        p.setProcessEnvironment(env);
+        p.start(QStringLiteral(GLYPHWRIGHT_CLI),
+                {QStringLiteral("-q"), QStringLiteral("render"), project, out});
+        QVERIFY(p.waitForFinished(60000));
+        QCOMPARE(p.exitCode(), 0);
+        files << readAll(out);
+    }
+    QCOMPARE(files[1], files[0]);
+    QCOMPARE(files[2], files[0]);
+    const QImage icon = QImage::fromData(files[0]);
+    QCOMPARE(icon.dotsPerMeterX(), 3780);
+    QCOMPARE(icon.dotsPerMeterY(), 3780);
 }
 
 void TestCli::manualNamesEveryOption()

@@ -807,7 +807,7 @@ void TestFaults::whatUsersHaveAndWhatPackagesMeet()
                            QStringLiteral("--base-path"), QStringLiteral("/shop")})
                           .status,
                       0);
-             QVERIFY(QFile::exists(d + QStringLiteral("/n/linux/hicolor/48x48/apps/org.example.shop.png")));
+             QVERIFY(QFile::exists(d + QStringLiteral("/n/linux/hicolor/48x48/apps/org.example.Shop.png")));
              const QByteArray snippet = readAll(d + QStringLiteral("/n/web/head-snippet.html"));
              QVERIFY(snippet.contains("href=\"/shop/favicon.ico\" sizes=\"16x16 32x32 48x48\""));
              QVERIFY(snippet.contains("href=\"/shop/manifest.webmanifest\""));

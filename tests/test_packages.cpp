@@ -170,6 +170,8 @@ class TestPackages : public QObject
     void ios();
     void iconComposerDocument_data();
     void iconComposerDocument();
+    void derivedLooksStayLegible_data();
+    void derivedLooksStayLegible();
     void picturesKeepTheirTones_data();
     void picturesKeepTheirTones();
     void macos_data();
@@ -264,7 +266,7 @@ void TestPackages::android()
             }
     if (d.useImageCustom)
         QVERIFY2(faint > covered / 3, qPrintable(QStringLiteral("%1 of %2").arg(faint).arg(covered)));
-    else if (d.useImageFlat)
+    else if (d.useImageFlat && d.text.isEmpty()) // text is cut out of the picture it crosses
         QCOMPARE(faint, 0L);
     const QString store = work.filePath(QStringLiteral("playstore-icon.png"));
     QCOMPARE(image(store).size(), QSize(512, 512));
@@ -564,6 +566,96 @@ void TestPackages::iconComposerDocument()
              qPrintable(QStringLiteral("mean %1, worst %2").arg(total / (1024 * 1024)).arg(worst)));
 }
 
+void TestPackages::derivedLooksStayLegible_data()
+{
+    QTest::addColumn<IconDesign>("design");
+    QTest::addColumn<bool>("liftedAlone"); // a one-colour picture with no text: lifted well clear
+    IconDesign camera;                     // the default design's white camera with black "AB" across it
+    camera.text = QStringLiteral("AB");
+    camera.fontSize = 150;
+    camera.textColor = Qt::black;
+    QTest::newRow("black text on a white picture") << camera << false;
+    IconDesign navy; // thin navy lines of a logo on transparency
+    navy.useBackgroundColor = false;
+    navy.useBackgroundTransparent = true;
+    navy.useImageFlat = false;
+    navy.useImageCustom = true;
+    QImage lines(512, 512, QImage::Format_ARGB32);
+    lines.fill(Qt::transparent);
+    QPainter p(&lines);
+    p.setPen(QPen(QColor(0x1a, 0x23, 0x7e), 6));
+    for (int i = 0; i < 8; ++i)
+        p.drawLine(40 + 60 * i, 40, 472 - 60 * i, 472);
+    p.end();
+    navy.customImage = lines;
+    QTest::newRow("navy lines") << navy << true;
+    IconDesign dark; // a dark picture on a dark plate, white text across it
+    dark.backgroundColor = QColor(20, 24, 40);
+    dark.imageColor = QColor(40, 50, 90);
+    dark.text = QStringLiteral("AB");
+    dark.fontSize = 150;
+    QTest::newRow("dark design") << dark << false;
+    IconDesign photo = withPicture(false); // black text across a photograph-like picture
+    QImage sky(600, 600, QImage::Format_RGB32);
+    for (int y = 0; y < 600; ++y)
+        for (int x = 0; x < 600; ++x)
+            sky.setPixel(x, y, qRgb(200 + (x + y) % 40, 210 + x % 30, 230 + y % 20));
+    photo.customImage = sky;
+    photo.text = QStringLiteral("AB");
+    photo.fontSize = 150;
+    photo.textColor = Qt::black;
+    QTest::newRow("photo") << photo << false;
+}
+
+void TestPackages::derivedLooksStayLegible()
+{
+    // Text that crosses the picture keeps at least 80 levels of lightness from the picture in the
+    // dark and tinted glyphs, and 100 levels of alpha in the themed (monochrome) layer; a picture
+    // alone stands at least 100 levels over the dark plate and is no near-black grey when tinted.
+    QFETCH(IconDesign, design);
+    QFETCH(bool, liftedAlone);
+    const Packages::DesignLayers layers(design);
+    const QImage picture = layers.picture().convertToFormat(QImage::Format_ARGB32);
+    const QImage text = layers.text().convertToFormat(QImage::Format_ARGB32);
+    struct Look
+    {
+        const char* name;
+        QImage image;
+        int (*value)(QRgb);
+        int textApart, pictureAtLeast;
+    } looks[] = {
+        {"dark", Packages::darkGlyph(layers), qGray, 80, 0x3a + 100},
+        {"tinted", Packages::tintedGlyph(layers), qGray, 80, 100},
+        {"monochrome", Packages::monochromeLayer(layers), qAlpha, 100, 0},
+    };
+    for (Look& look : looks) {
+        const QImage img = look.image.convertToFormat(QImage::Format_ARGB32);
+        double underText = 0, pictureAlone = 0;
+        long nText = 0, nPicture = 0;
+        for (int y = 0; y < 1024; ++y)
+            for (int x = 0; x < 1024; ++x) {
+                const int pa = qAlpha(picture.pixel(x, y)), ta = qAlpha(text.pixel(x, y));
+                if (pa == 255 && ta == 255) {
+                    underText += look.value(img.pixel(x, y));
+                    ++nText;
+                } else if (pa == 255 && ta == 0) {
+                    pictureAlone += look.value(img.pixel(x, y));
+                    ++nPicture;
+                }
+            }
+        QVERIFY(nPicture > 1000);
+        pictureAlone /= nPicture;
+        const QString figures = QStringLiteral("%1: text %2, picture %3")
+                                    .arg(QLatin1String(look.name))
+                                    .arg(nText ? underText / nText : -1)
+                                    .arg(pictureAlone);
+        qInfo("%s", qPrintable(figures));
+        if (nText)
+            QVERIFY2(std::abs(underText / nText - pictureAlone) >= look.textApart, qPrintable(figures));
+        QVERIFY2(!liftedAlone || pictureAlone >= look.pictureAtLeast, qPrintable(figures));
+    }
+}
+
 void TestPackages::picturesKeepTheirTones_data()
 {
     QTest::addColumn<IconDesign>("design");
@@ -685,7 +777,8 @@ void TestPackages::windowsAndFavicon()
     {
         const char* file;
         QList<int> sizes;
-    } icos[] = {{"/windows/app.ico", {16, 24, 32, 48, 64, 128, 256}}, {"/web/favicon.ico", {16, 32, 48}}};
+    } icos[] = {{"/windows/app.ico", {16, 20, 24, 30, 32, 36, 40, 48, 60, 64, 72, 80, 96, 256}},
+                {"/web/favicon.ico", {16, 32, 48}}};
     for (const auto& ico : icos) {
         const QString path = out + QLatin1String(ico.file);
         QImageReader reader(path);
@@ -836,13 +929,26 @@ void TestPackages::transparentBackgroundStillGivesOpaqueStoreIcons()
 void TestPackages::previewSheet()
 {
     const QImage sheet = Packages::previewSheet(gradientWithText()).convertToFormat(QImage::Format_ARGB32);
-    // Two rows; the second, of eight panels (iOS with its 26 icon), the wider.
-    QCOMPARE(sheet.size(), QSize(16 + 8 * (176 + 16), 2 * (30 + 176 + 22) + 3 * 16));
+    // Three rows of at most eight panels: Android with its Play Store icon; iOS with its 26 looks
+    // and macOS; Windows, the web and Linux.
+    QCOMPARE(sheet.size(), QSize(16 + 8 * (176 + 16), 3 * (30 + 176 + 22) + 4 * 16));
     // The circle mask's panel: panel colour in its corner, the icon at its centre.
     const QPoint panel(16, 16 + 30);
     QCOMPARE(sheet.pixel(panel + QPoint(20, 20)), qRgb(0xe8, 0xea, 0xf0));
     const QRgb centre = sheet.pixel(panel + QPoint(88, 88 + 40));
     QVERIFY(centre != qRgb(0xe8, 0xea, 0xf0) && qAlpha(centre) == 255);
+
+    // White text on a transparent design would vanish on the default white plate: said, and a
+    // line of the sheet says so.
+    IconDesign white;
+    white.useBackgroundColor = false;
+    white.useBackgroundTransparent = true;
+    white.useImageFlat = false;
+    white.text = QStringLiteral("Hi");
+    const QImage glyph = Packages::foregroundLayer(white);
+    QVERIFY(Packages::plateWarning(white, glyph, Qt::white).contains(QLatin1String("#ffffff")));
+    QCOMPARE(Packages::plateWarning(white, glyph, Qt::black), QString());
+    QCOMPARE(Packages::previewSheet(white).height(), sheet.height() + 30);
 }
 
 void TestPackages::commandLine()
@@ -877,7 +983,7 @@ void TestPackages::commandLine()
         else if (!path.endsWith(QLatin1String(".ico")) && !path.endsWith(QLatin1String(".icns")))
             QVERIFY(o.value(QStringLiteral("width")).isNull());
     }
-    QVERIFY(QFile::exists(work.filePath(QStringLiteral("two/linux/hicolor/48x48/apps/shop-icon.png"))));
+    QVERIFY(QFile::exists(work.filePath(QStringLiteral("two/linux/hicolor/48x48/apps/Shop-Icon.png"))));
     QVERIFY(readAll(work.filePath(QStringLiteral("two/web/manifest.webmanifest")))
                 .contains("\"name\": \"Shop Icon\""));
     // The preview sheet.

@@ -2,6 +2,7 @@
 
 #include "app/dialogs.h"
 #include "app/folders.h"
+#include "packages/layers.h"
 #include "ui/swatch.h"
 
 #include <QCheckBox>
@@ -156,14 +157,29 @@ PackagesDialog::PackagesDialog(const IconDesign& design, const QString& projectF
     auto* form = new QFormLayout(options);
     plate = remembered.options.background;
     plateButton = swatchButton(options, QStringLiteral("buttonPlateColor"), plate);
-    connect(plateButton, &QPushButton::clicked, this, [this] {
+    // A transparent design whose glyph nearly matches the plate would vanish from the store icons.
+    auto* plateNote = new QLabel(options);
+    plateNote->setObjectName(QStringLiteral("labelPlateWarning"));
+    plateNote->setWordWrap(true);
+    plateNote->setStyleSheet(QStringLiteral("color: #b02020"));
+    const QImage foreground =
+        Packages::transparentBackground(design) ? Packages::foregroundLayer(design) : QImage();
+    auto warnAboutPlate = [this, plateNote, foreground] {
+        const QString warning = Packages::plateWarning(this->design, foreground, plate);
+        plateNote->setText(warning);
+        plateNote->setVisible(!warning.isEmpty());
+    };
+    connect(plateButton, &QPushButton::clicked, this, [this, warnAboutPlate] {
         const QColor picked = Dialogs::getColor(plate, this, QString());
         if (picked.isValid()) {
             plate = picked;
             plateButton->setStyleSheet(swatchStyleSheet(plate));
+            warnAboutPlate();
         }
     });
     form->addRow(tr("Plate for a transparent design"), plateButton);
+    form->addRow(QString(), plateNote);
+    warnAboutPlate();
     nameEdit = new QLineEdit(options);
     nameEdit->setObjectName(QStringLiteral("editAppName"));
     nameEdit->setPlaceholderText(Packages::defaultName(projectFile));
