@@ -11,6 +11,7 @@
 #include <QImageReader>
 
 #include <algorithm>
+#include <cstring>
 #include <cmath>
 #include <vector>
 
@@ -81,15 +82,14 @@ struct Divider
     quint64 multiplier;
 };
 
-// Decodes a non-interlaced PNG of `size` a row at a time straight into a picture of `held` pixels
-// (smaller), each held pixel the mean of the source pixels that fall into it (weighted by their
-// alpha), so that the whole picture is never in memory. Null when the file is not such a PNG, or
-// damaged.
-QImage readReducedPng(QFile& file, QSize size, QSize held)
+// A picture of `size` reduced, a row at a time as `nextRow` gives them (8-bit RGBA, not
+// premultiplied; false when there is none), into a picture of `held` pixels (smaller), each held
+// pixel the mean of the source pixels that fall into it (weighted by their alpha): no second whole
+// copy of the picture is ever made. Null when a row is missing.
+template <class NextRow> QImage reducedRows(QSize size, QSize held, NextRow nextRow)
 {
-    Png::RowReader reader(file);
     QImage out = Memory::image(held, QImage::Format_ARGB32_Premultiplied);
-    if (!reader.isValid() || reader.size() != size || out.isNull())
+    if (out.isNull())
         return QImage();
     const int w = size.width(), h = size.height(), tw = held.width(), th = held.height();
     // Source columns each held column takes (a run of them, as the source column x goes to held
@@ -124,7 +124,7 @@ QImage readReducedPng(QFile& file, QSize size, QSize held)
     };
     int band = 0, rows = 0;
     for (int y = 0; y < h; ++y) {
-        if (!reader.readRow(row.data()))
+        if (!nextRow(row.data()))
             return QImage();
         const int target = int(qint64(y) * th / h);
         if (target != band) {
@@ -151,6 +151,160 @@ QImage readReducedPng(QFile& file, QSize size, QSize held)
     }
     flushBand(band, rows);
     return out;
+}
+
+// Decodes a non-interlaced PNG of `size` a row at a time straight into a picture of `held` pixels,
+// so that the whole picture is never in memory. Null when the file is not such a PNG, or damaged.
+QImage readReducedPng(QFile& file, QSize size, QSize held)
+{
+    Png::RowReader reader(file);
+    if (!reader.isValid() || reader.size() != size)
+        return QImage();
+    return reducedRows(size, held, [&reader](uchar* rgba) { return reader.readRow(rgba); });
+}
+
+// A decoded picture reduced to `held` pixels, its rows converted one at a time.
+QImage reducedImage(const QImage& whole, QSize held)
+{
+    int y = 0;
+    return reducedRows(whole.size(), held, [&](uchar* rgba) {
+        if (y >= whole.height())
+            return false;
+        const QImage row(whole.constScanLine(y), whole.width(), 1, whole.bytesPerLine(), whole.format());
+        const QImage converted = row.convertToFormat(QImage::Format_RGBA8888);
+        std::memcpy(rgba, converted.constBits(), size_t(whole.width()) * 4);
+        ++y;
+        return true;
+    });
+}
+
+const QString endsEarly = QStringLiteral("it is damaged: the file ends early");
+
+quint32 littleEndian(const uchar* p, int bytes)
+{
+    quint32 v = 0;
+    for (int i = bytes - 1; i >= 0; --i)
+        v = v << 8 | p[i];
+    return v;
+}
+
+// The toolkit's JPEG, BMP and GIF readers report success on data that stops short, and draw the
+// rest black or grey: the file's structure is walked first. Why it is damaged, or empty.
+QString jpegDamage(const uchar* d, qint64 n)
+{
+    if (n < 4 || d[0] != 0xff || d[1] != 0xd8)
+        return QStringLiteral("it is damaged: its JPEG header cannot be read");
+    bool scanned = false;
+    for (qint64 i = 2; i + 1 < n;) {
+        if (d[i] != 0xff)
+            return QStringLiteral("it is damaged: its JPEG data is corrupt");
+        const uchar marker = d[i + 1];
+        if (marker == 0xff) { // fill byte
+            ++i;
+            continue;
+        }
+        if (marker == 0xd9)
+            return scanned ? QString() : QStringLiteral("it is damaged: it holds no picture data");
+        if (marker == 0x01 || (marker >= 0xd0 && marker <= 0xd7)) {
+            i += 2;
+            continue;
+        }
+        if (i + 4 > n)
+            break;
+        const qint64 length = d[i + 2] << 8 | d[i + 3];
+        if (length < 2 || i + 2 + length > n)
+            break;
+        i += 2 + length;
+        if (marker == 0xda) {
+            // The entropy-coded data runs to the next marker that is not a stuffed byte or a restart.
+            scanned = true;
+            while (i + 1 < n && !(d[i] == 0xff && d[i + 1] != 0 && d[i + 1] != 0xff &&
+                                  !(d[i + 1] >= 0xd0 && d[i + 1] <= 0xd7)))
+                ++i;
+        }
+    }
+    return endsEarly;
+}
+
+QString bmpDamage(const uchar* d, qint64 n)
+{
+    if (n < 26 || d[0] != 'B' || d[1] != 'M')
+        return QString(); // not a Windows bitmap file (the reader judges it)
+    const quint32 offset = littleEndian(d + 10, 4), header = littleEndian(d + 14, 4);
+    qint64 width, height, bits, compression = 0;
+    if (header == 12) {
+        width = littleEndian(d + 18, 2);
+        height = littleEndian(d + 20, 2);
+        bits = littleEndian(d + 24, 2);
+    } else if (header >= 40 && n >= 34) {
+        width = qint32(littleEndian(d + 18, 4));
+        height = std::abs(qint64(qint32(littleEndian(d + 22, 4))));
+        bits = littleEndian(d + 28, 2);
+        compression = littleEndian(d + 30, 4);
+    } else {
+        return QString();
+    }
+    // Uncompressed rows (plain or with bit fields) are four-byte aligned: their total is known.
+    if (compression != 0 && compression != 3 && compression != 6)
+        return QString();
+    const qint64 stride = (width * bits + 31) / 32 * 4;
+    return width > 0 && qint64(offset) + stride * height > n ? endsEarly : QString();
+}
+
+QString gifDamage(const uchar* d, qint64 n)
+{
+    if (n < 13)
+        return endsEarly;
+    qint64 i = 13;
+    if (d[10] & 0x80)
+        i += 3LL << ((d[10] & 7) + 1);
+    auto subBlocks = [&](qint64* bytes) {
+        while (i < n && d[i] != 0) {
+            *bytes += d[i];
+            i += 1 + d[i];
+        }
+        ++i; // the terminator
+        return i <= n;
+    };
+    while (i < n) {
+        qint64 data = 0;
+        if (d[i] == 0x21) { // an extension
+            i += 2;
+            if (!subBlocks(&data))
+                return endsEarly;
+        } else if (d[i] == 0x2c) { // the first frame, the one the program shows
+            if (i + 10 > n)
+                return endsEarly;
+            const qint64 pixels = qint64(littleEndian(d + i + 5, 2)) * littleEndian(d + i + 7, 2);
+            const uchar flags = d[i + 9];
+            i += 10;
+            if (flags & 0x80)
+                i += 3LL << ((flags & 7) + 1);
+            ++i; // the LZW code size
+            if (!subBlocks(&data))
+                return endsEarly;
+            // Each 12-bit LZW code stands for at most 4096 pixels.
+            return data < pixels / 4096 ? endsEarly : QString();
+        } else {
+            return QStringLiteral("it is damaged: its GIF data is corrupt");
+        }
+    }
+    return endsEarly;
+}
+
+QString structuralDamage(QFile& file, const QByteArray& format)
+{
+    if (format != "jpeg" && format != "bmp" && format != "gif")
+        return QString();
+    const qint64 n = file.size();
+    const uchar* d = n > 0 ? file.map(0, n) : nullptr;
+    if (!d)
+        return n > 0 ? QString() : endsEarly;
+    const QString damage = format == "jpeg"  ? jpegDamage(d, n)
+                           : format == "bmp" ? bmpDamage(d, n)
+                                             : gifDamage(d, n);
+    file.unmap(const_cast<uchar*>(d));
+    return damage;
 }
 
 } // namespace
@@ -186,6 +340,9 @@ QImage loadCustomPicture(const QString& path, QString* error)
     // The readers allocate what their header declares, so checking it first keeps a picture that
     // is too big from being allocated at all.
     QSize declared = reader.size();
+    // A bitmap stored top-down declares a negative height.
+    if (format == "bmp" && declared.height() < 0)
+        declared.setHeight(-declared.height());
     if (format == "gif") {
         // The GIF reader paints each frame onto the logical screen its header declares.
         const QByteArray header = file.peek(10);
@@ -193,11 +350,16 @@ QImage loadCustomPicture(const QString& path, QString* error)
             declared = declared.expandedTo(QSize(quint8(header[6]) | quint8(header[7]) << 8,
                                                  quint8(header[8]) | quint8(header[9]) << 8));
     }
+    if (!declared.isValid() || declared.isEmpty())
+        return refuse(QStringLiteral("it is damaged: its header cannot be read"));
     if (!withinLimits(declared) ||
         ((format == "ico" || format == "cur" || format == "icns") && embedsOversizedPicture(file)))
         return refuse(QStringLiteral("it is larger than %1 pixels a side or %2 megapixels")
                           .arg(maximumPictureSide)
                           .arg(maximumPicturePixels / 1000000));
+    const QString damage = structuralDamage(file, format);
+    if (!damage.isEmpty())
+        return refuse(damage);
     const QSize held = heldSize(declared);
     const qint64 decoded = qint64(declared.width()) * declared.height() * bytesPerPixel(reader.imageFormat());
     QImage picture;
@@ -207,10 +369,10 @@ QImage loadCustomPicture(const QString& path, QString* error)
         file.seek(0);
         picture = readReducedPng(file, declared, held);
         if (picture.isNull() && decoded <= decodingBudget) {
-            // An interlaced PNG is read whole, then reduced.
+            // An interlaced PNG is read whole, then reduced without a second whole copy.
             file.seek(0);
             QImageReader whole(&file, "png");
-            picture = whole.read().scaled(held, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+            picture = reducedImage(whole.read(), held);
         }
     } else if (format == "jpeg") {
         // The JPEG decoder scales while it decodes.
@@ -219,12 +381,14 @@ QImage loadCustomPicture(const QString& path, QString* error)
     } else if (decoded <= decodingBudget) {
         picture = reader.read();
         if (picture.size() == declared)
-            picture = picture.scaled(held, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+            picture = reducedImage(picture, held);
     } else {
         return refuse(QStringLiteral("it would take more than %1 MB to decode").arg(decodingBudget >> 20));
     }
+    if (picture.isNull() && !reader.errorString().isEmpty() && reader.error() != QImageReader::UnknownError)
+        return refuse(QStringLiteral("it is damaged: %1").arg(reader.errorString().toLower()));
     if (picture.size() != held)
-        return refuse(QStringLiteral("it could not be read whole"));
+        return refuse(QStringLiteral("it is damaged: it could not be read whole"));
     setOwnSize(picture, declared);
     return picture;
 }
