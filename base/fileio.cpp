@@ -54,8 +54,35 @@ void untrack(int slot)
     inFlight[slot].taken.store(false);
 }
 
+// Set by the signal handler: writers name no new temporaries from then on.
+std::atomic<bool> stopping{false};
+// Writers between registering a temporary's name and creating it (or giving it up).
+std::atomic<int> naming{0};
+
+// Registers `path` and runs `create` (which makes the file of that name), unless a signal is being
+// handled; the handler waits for those in between, so none is created after it has looked.
+template <class Create> int trackAndCreate(const QByteArray& path, int* slot, Create create)
+{
+    ++naming;
+    if (stopping.load()) {
+        --naming;
+        for (;;)
+            ::pause(); // the handler ends the process
+    }
+    *slot = track(path);
+    const int result = create();
+    if (result < 0)
+        untrack(*slot);
+    --naming;
+    return result;
+}
+
 void removeInFlightAndExit(int signal)
 {
+    stopping.store(true);
+    // Writers naming a temporary finish doing so (a few system calls), then are seen below.
+    for (long spins = 0; naming.load() > 0 && spins < 100000000L; ++spins) {
+    }
     for (InFlight& f : inFlight)
         if (f.armed.load())
             ::unlink(f.path);
@@ -110,11 +137,47 @@ bool inside(const QString& path, const QString& folder)
            path.startsWith(folder.endsWith(QLatin1Char('/')) ? folder : folder + QLatin1Char('/'));
 }
 
+} // namespace
+
+Result makeFolder(const QString& path, const QString& confinedTo)
+{
+    if (!QDir().mkpath(confinedTo))
+        return Result::failure(errorText(errno));
+    const QString root = QFileInfo(confinedTo).canonicalFilePath();
+    const QString relative =
+        QDir(QFileInfo(confinedTo).absoluteFilePath()).relativeFilePath(QFileInfo(path).absoluteFilePath());
+    if (relative.startsWith(QLatin1String("..")) || QDir::isAbsolutePath(relative))
+        return Result::failure(QStringLiteral("it leads out of %1").arg(confinedTo));
+    // One level at a time, each checked before the next is made in it: a link that leads out of
+    // the folder gets nothing made beyond it.
+    QString at = QFileInfo(confinedTo).absoluteFilePath();
+    for (const QString& part : relative.split(QLatin1Char('/'), Qt::SkipEmptyParts)) {
+        if (part == QLatin1String("."))
+            continue;
+        at += QLatin1Char('/') + part;
+        if (!QFileInfo(at).exists() && !QFileInfo(at).isSymLink() &&
+            ::mkdir(QFile::encodeName(at).constData(), 0777) != 0 && errno != EEXIST)
+            return Result::failure(errorText(errno));
+        const QString real = QFileInfo(at).canonicalFilePath();
+        if (real.isEmpty() || !inside(real, root))
+            return Result::failure(QStringLiteral("it leads out of %1").arg(confinedTo));
+        if (!QFileInfo(real).isDir())
+            return Result::failure(QStringLiteral("it is not a folder"));
+    }
+    return Result::success();
+}
+
+namespace {
+
 // The file to write for `path` when writes must stay in `folder`, or why there is none.
 Result confine(QString& path, const QString& folder)
 {
     const QString root = QFileInfo(folder).canonicalFilePath();
     const QString parent = QFileInfo(QFileInfo(path).absolutePath()).canonicalFilePath();
+    if (parent.isEmpty() && !QFileInfo(path).isSymLink() &&
+        !QFileInfo::exists(QFileInfo(path).absolutePath()))
+        return Result::failure(
+            QStringLiteral("its folder %1 does not exist").arg(QFileInfo(path).absolutePath()));
     if (root.isEmpty() || parent.isEmpty() || !inside(parent, root))
         return Result::failure(QStringLiteral("its folder leads out of %1").arg(folder));
     if (!QFileInfo(path).isSymLink())
@@ -210,26 +273,33 @@ Result write(const QString& requested, const QByteArray& bytes, const WriteOptio
     QByteArray temporary;
     int slot = -1;
     int fd = namedTemporariesOnly ? -1 : ::open(folder.constData(), O_TMPFILE | O_RDWR | O_CLOEXEC, created);
-    if (fd < 0 && !namedTemporariesOnly && (errno == EACCES || errno == EPERM || errno == EROFS)) {
+    // errno is taken at the failing call: the checks below make calls of their own.
+    const int openError = fd < 0 ? errno : 0;
+    if (fd < 0 && !namedTemporariesOnly &&
+        (openError == EACCES || openError == EPERM || openError == EROFS)) {
         if (target.isFile() && target.isWritable())
             return rewriteInPlace(path, bytes);
-        return Result::failure(errorText(errno));
+        return Result::failure(errorText(openError));
     }
     if (fd < 0) {
         // The file system has no unnamed files: a named temporary, tracked from its creation.
+        int why = 0;
         for (int attempt = 0; attempt < 100 && fd < 0; ++attempt) {
             temporary = temporaryName(path);
-            fd = ::open(temporary.constData(), O_CREAT | O_EXCL | O_RDWR | O_CLOEXEC, created);
-            if (fd < 0 && errno != EEXIST)
+            fd = trackAndCreate(temporary, &slot, [&] {
+                const int made =
+                    ::open(temporary.constData(), O_CREAT | O_EXCL | O_RDWR | O_CLOEXEC, created);
+                why = errno;
+                return made;
+            });
+            if (fd < 0 && why != EEXIST)
                 break;
         }
         if (fd < 0) {
-            const int why = errno;
             if ((why == EACCES || why == EPERM || why == EROFS) && target.isFile() && target.isWritable())
                 return rewriteInPlace(path, bytes);
             return Result::failure(errorText(why));
         }
-        slot = track(temporary);
     }
     auto fail = [&](int error) {
         ::close(fd);
@@ -247,16 +317,25 @@ Result write(const QString& requested, const QByteArray& bytes, const WriteOptio
     if (!writeFully(fd, bytes) || ::fdatasync(fd) != 0)
         return fail(errno);
     if (temporary.isEmpty()) {
-        // Named at last, with a leading dot, just long enough to take the old file's place.
         const QByteArray self = "/proc/self/fd/" + QByteArray::number(fd);
+        // A file that did not exist is named straight away: complete, and no temporary to leave.
+        if (!replacing &&
+            ::linkat(AT_FDCWD, self.constData(), AT_FDCWD, name.constData(), AT_SYMLINK_FOLLOW) == 0) {
+            ::close(fd);
+            return Result::success();
+        }
+        // Named at last, with a leading dot, just long enough to take the old file's place.
         int linked = -1;
         for (int attempt = 0; attempt < 100 && linked != 0; ++attempt) {
             temporary = temporaryName(path);
-            slot = track(temporary);
-            linked = ::linkat(AT_FDCWD, self.constData(), AT_FDCWD, temporary.constData(), AT_SYMLINK_FOLLOW);
+            int why = 0;
+            linked = trackAndCreate(temporary, &slot, [&] {
+                const int made =
+                    ::linkat(AT_FDCWD, self.constData(), AT_FDCWD, temporary.constData(), AT_SYMLINK_FOLLOW);
+                why = errno;
+                return made;
+            });
             if (linked != 0) {
-                const int why = errno;
-                untrack(slot);
                 temporary.clear();
                 if (why != EEXIST) {
                     // No way to name an unnamed file here: write again, through a named one.

@@ -62,6 +62,10 @@ struct WriteOptions
 // process's umask), a replaced one keeps its own.
 Result write(const QString& path, const QByteArray& bytes, const WriteOptions& options = WriteOptions());
 
+// Makes the folder `path` (and those above it) inside `confinedTo`, which is made first when
+// missing: nothing is made through a symbolic link that leads out of `confinedTo`.
+Result makeFolder(const QString& path, const QString& confinedTo);
+
 // Makes SIGINT, SIGTERM and SIGHUP remove the temporary files of the writes in flight before the
 // process exits with 128 + the signal's number (130, 143, 129).
 void removeInFlightOnSignals();

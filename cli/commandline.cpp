@@ -295,9 +295,11 @@ QString helpText()
         "folder, a device or pipe in its place) is left as it was and named with the reason. JPG and BMP "
         "have no transparency: transparent parts are written white.",
         "Exit status: 0 when every file was written, 1 when some could not be (the others still are, each "
-        "failure is named with its reason), 2 for a usage error (an empty file or folder name too) or a "
-        "project file that cannot be opened or is not a project file: not a regular text file of at most "
-        "1 MiB (nothing is written).",
+        "failure is named with its reason) or the report or help could not be written, 2 for a usage error "
+        "(an empty file or folder name too), a project file that cannot be opened or is not a project "
+        "file: not a regular text file of at most 1 MiB, or a custom picture in use that cannot be loaded "
+        "(nothing is written); 129, 130 and 143 when stopped by a hangup, an interrupt or a termination "
+        "signal (the files being written are removed).",
     };
     for (const char* note : notes)
         help += QLatin1Char('\n') + wrapped(QLatin1String(note), 0);

@@ -31,5 +31,8 @@ int main(int argc, char* argv[])
     const int status = decodeArguments(argc, argv, arguments, err) ? runCommandLine(arguments, out, err) : 2;
     out.flush();
     err.flush();
+    // A report or help that could not be written (a full device, a closed pipe) is a failure too.
+    if (std::fflush(stdout) != 0 || std::ferror(stdout))
+        return status == 0 ? 1 : status;
     return status;
 }

@@ -6,6 +6,7 @@
 #include "packages/targets.h"
 
 #include <QDir>
+#include <QMap>
 #include <QFileInfo>
 #include <QHash>
 #include <QRegularExpression>
@@ -140,10 +141,12 @@ Files::Outcome writePackage(const IconDesign& design, const QString& folder, con
     std::set<QString> folders;
     for (const Job& job : jobs)
         folders.insert(QFileInfo(job.path).path());
-    QStringList missing;
-    for (const QString& f : folders)
-        if (!QDir().mkpath(f))
-            missing << f;
+    QMap<QString, QString> missing; // folder: why it could not be made
+    for (const QString& f : folders) {
+        const Files::Result made = Files::makeFolder(f, folder);
+        if (!made)
+            missing.insert(f, made.error);
+    }
     QVector<Files::Result> results(jobs.size());
     if (progress)
         progress->total = jobs.size();
@@ -209,8 +212,8 @@ Files::Outcome writePackage(const IconDesign& design, const QString& folder, con
         }
         const QString dir = QFileInfo(jobs[i].path).path();
         if (missing.contains(dir)) {
-            results[i] =
-                Files::Result::failure(QStringLiteral("the folder %1 could not be created").arg(dir));
+            results[i] = Files::Result::failure(
+                QStringLiteral("the folder %1 could not be created: %2").arg(dir, missing.value(dir)));
             return;
         }
         Files::WriteOptions write;

@@ -9,6 +9,7 @@
 #include "project/projectformat.h"
 #include "ui/mainwindowform.h"
 
+#include <QDir>
 #include <QFileInfo>
 
 using Project::Key;
@@ -73,7 +74,9 @@ Project::State MainWindow::projectState() const
             state.setNumber(e.key, static_cast<QComboBox*>(control)->currentIndex());
             break;
         case Kind::Text:
-            state.setText(e.key, static_cast<QLineEdit*>(control)->text());
+            // As the file will hold it (one line), so the window draws what is saved: a pasted
+            // line break is a space.
+            state.setText(e.key, Project::singleLine(static_cast<QLineEdit*>(control)->text()));
             break;
         }
     }
@@ -190,7 +193,16 @@ void MainWindow::on_actionSaveProjectAs_triggered()
                                                   tr("Glyphwright Project (*.ipr)"), QStringLiteral("ipr"));
     if (path.isNull() || path.isEmpty())
         return;
+    // A relative picture path counts from the project's folder: re-based to the new one, so the
+    // project saved elsewhere still finds its picture.
+    const QString stored = ui->editImageCustom->text();
+    QString rebased;
+    if (!stored.isEmpty() && QDir::isRelativePath(stored))
+        rebased = QFileInfo(path).absoluteDir().relativeFilePath(
+            QFileInfo(customPicturePath(stored, projectFilePath)).absoluteFilePath());
     projectFilePath = path;
+    if (!rebased.isEmpty() && rebased != stored)
+        ui->editImageCustom->setText(rebased);
     saveProjectTo(path);
 }
 

@@ -234,6 +234,17 @@ void TestCli::realProgramWithoutADisplay()
          {"icons PROJECT.ipr OUTDIR", "image PROJECT.ipr FILE", "render PROJECT.ipr FILE"})
         QVERIFY(help.out.contains(QLatin1String(command)));
     QCOMPARE(run({QStringLiteral("--version")}).out, QStringLiteral("glyphwright-cli 1.0.0\n"));
+    // Help or a report that cannot be written is a failure.
+    for (const QStringList& arguments : {QStringList{QStringLiteral("--help")},
+                                         QStringList{QStringLiteral("--json"), QStringLiteral("render"),
+                                                     project, work.filePath(QStringLiteral("r.png"))}}) {
+        QProcess full;
+        full.setProcessEnvironment(env);
+        full.setStandardOutputFile(QStringLiteral("/dev/full"));
+        full.start(QStringLiteral(GLYPHWRIGHT_CLI), arguments);
+        QVERIFY(full.waitForFinished(60000));
+        QCOMPARE(full.exitCode(), 1);
+    }
     const QString out = work.filePath(QStringLiteral("icons"));
     const Run icons = run({QStringLiteral("icons"), project, out, QStringLiteral("--no-stamp")});
     QCOMPARE(icons.status, 0);

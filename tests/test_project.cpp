@@ -3,6 +3,7 @@
 
 #include "app/dialogs.h"
 #include "app/mainwindow.h"
+#include "project/custompicture.h"
 #include "project/projectformat.h"
 #include "project/statemapping.h"
 #include "ui/aboutdialog.h"
@@ -265,6 +266,8 @@ void TestProject::lineBreaksInTextsKeepTheFileIntact()
     QCOMPARE(readAll(path).count('\n'), 92);
     QCOMPARE(lines[30], QStringLiteral("two lines "));
     QCOMPARE(lines[92], QStringLiteral("80"));
+    // The window draws the text as it is saved: on one line.
+    QCOMPARE(window->currentDesign().text, QStringLiteral("two lines "));
     // A file whose text line carries stray carriage returns reads them as spaces, so that it
     // saves back unchanged (found by fuzzing).
     QStringList v = Project::State().lines();
@@ -339,6 +342,19 @@ void TestProject::customPicturePathLoadsThePicture()
     QCOMPARE(Dialogs::takeCalls().size(), 1);
     QVERIFY(window->customImage.isNull());
     QCOMPARE(control<QLineEdit>(window, "editImageCustom")->text(), picture);
+
+    // A relative path, saved as another project in another folder, is re-based to that folder.
+    QVERIFY(QDir(dir->path()).mkpath(QStringLiteral("art/sub")) &&
+            QDir(dir->path()).mkpath(QStringLiteral("other")));
+    QVERIFY(img.save(dir->filePath(QStringLiteral("art/sub/photo.png"))));
+    window->projectFilePath = dir->filePath(QStringLiteral("art/first.ipr"));
+    control<QLineEdit>(window, "editImageCustom")->setText(QStringLiteral("sub\\photo.png"));
+    const QString moved = dir->filePath(QStringLiteral("other/moved.ipr"));
+    Dialogs::queueAnswer(moved);
+    triggerAction(window, "actionSaveProjectAs");
+    const QString stored = Project::parseLines(readAll(moved)).value(22);
+    QCOMPARE(stored, QStringLiteral("../art/sub/photo.png"));
+    QCOMPARE(loadCustomPicture(customPicturePath(stored, moved)).size(), QSize(40, 30));
 }
 
 void TestProject::saveAsAndTitles()
