@@ -180,8 +180,8 @@ IconDocument iconDocument(const Sources& s)
 
     // The looks of picture and text are chosen together, as the iOS icons show them.
     const QColor darkChosen = s.options().iosDarkColor, tintedChosen = s.options().iosTintedColor;
-    const DarkLook dark = darkLook(s.layers());
-    const TintedLook tinted = tintedLook(s.layers(), dark);
+    const DarkLook& dark = s.layers().darkLook();
+    const TintedLook& tinted = s.layers().tintedLook();
 
     // Front to back: the text first.
     if (!d.text.isEmpty()) {

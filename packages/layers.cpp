@@ -6,6 +6,7 @@
 #include <QPainter>
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 
 namespace Packages {
@@ -243,11 +244,11 @@ QImage monochromeLayer(const IconDesign& design)
 QImage monochromeLayer(const DesignLayers& layers)
 {
     const IconDesign& design = layers.design();
-    if (design.text.isEmpty())
-        return pictureKeepsItsColours(design) ? toneShape(layers.picture()) : monochrome(layers.picture());
     // The picture by its outline (a flat one) or its tones, and the text cut out of it where it
     // crosses it: one colour has nothing else to tell them apart. Off the picture the text is ink.
     QImage out = pictureKeepsItsColours(design) ? toneShape(layers.picture()) : monochrome(layers.picture());
+    if (design.text.isEmpty())
+        return out;
     const QImage text = monochrome(layers.text());
     for (int y = 0; y < out.height(); ++y) {
         QRgb* line = reinterpret_cast<QRgb*>(out.scanLine(y));
@@ -321,10 +322,18 @@ const QColor darkPlate(0x3a, 0x3a, 0x3c);
 constexpr double liftedContrast = 4.5;
 constexpr double readableContrast = 3.0;
 
-double linear(int channel)
+// sRGB's transfer function undone, one entry a channel value: luminance is taken of every pixel.
+const std::array<double, 256>& linear()
 {
-    const double c = channel / 255.0;
-    return c <= 0.04045 ? c / 12.92 : std::pow((c + 0.055) / 1.055, 2.4);
+    static const std::array<double, 256> table = [] {
+        std::array<double, 256> t{};
+        for (int i = 0; i < 256; ++i) {
+            const double c = i / 255.0;
+            t[size_t(i)] = c <= 0.04045 ? c / 12.92 : std::pow((c + 0.055) / 1.055, 2.4);
+        }
+        return t;
+    }();
+    return table;
 }
 
 // WCAG's contrast ratio of two relative luminances.
@@ -481,7 +490,8 @@ QRgb typicalColour(const QImage& part)
 
 double luminanceOf(QRgb rgb)
 {
-    return 0.2126 * linear(qRed(rgb)) + 0.7152 * linear(qGreen(rgb)) + 0.0722 * linear(qBlue(rgb));
+    const std::array<double, 256>& l = linear();
+    return 0.2126 * l[size_t(qRed(rgb))] + 0.7152 * l[size_t(qGreen(rgb))] + 0.0722 * l[size_t(qBlue(rgb))];
 }
 
 QImage darkShape(const QImage& foreground, const QColor& color)
@@ -513,7 +523,9 @@ QImage tintedShape(const QImage& foreground, const QColor& color)
     return stretchedGrey(glyph, toneRange(glyph));
 }
 
-DarkLook darkLook(const DesignLayers& layers)
+namespace {
+
+DarkLook chooseDarkLook(const DesignLayers& layers)
 {
     const IconDesign& design = layers.design();
     const QImage& picture = layers.picture();
@@ -566,6 +578,8 @@ DarkLook darkLook(const DesignLayers& layers)
     return look;
 }
 
+} // namespace
+
 QImage darkPicture(const DesignLayers& layers, const DarkLook& look)
 {
     if (look.picture >= 0)
@@ -591,21 +605,7 @@ QImage together(const QImage& picture, const QImage& text)
     return glyph.convertToFormat(QImage::Format_ARGB32);
 }
 
-} // namespace
-
-QImage darkGlyph(const DesignLayers& layers, const QColor& color)
-{
-    const IconDesign& design = layers.design();
-    // One chosen colour for every shape paints them as one.
-    if (color.isValid() && !pictureKeepsItsColours(design))
-        return darkShape(layers.foreground(), color);
-    if (color.isValid())
-        return together(layers.picture(), darkShape(layers.text(), color));
-    const DarkLook look = darkLook(layers);
-    return together(darkPicture(layers, look), darkText(layers.text(), look));
-}
-
-TintedLook tintedLook(const DesignLayers& layers, const DarkLook& look)
+TintedLook chooseTintedLook(const DesignLayers& layers, const DarkLook& look)
 {
     TintedLook tinted;
     tinted.dark = look;
@@ -617,6 +617,35 @@ TintedLook tintedLook(const DesignLayers& layers, const DarkLook& look)
         tinted.high = range.high;
         tinted.together = true;
     }
+    return tinted;
+}
+
+} // namespace
+
+QImage darkGlyph(const DesignLayers& layers, const QColor& color)
+{
+    const IconDesign& design = layers.design();
+    // One chosen colour for every shape paints them as one.
+    if (color.isValid() && !pictureKeepsItsColours(design))
+        return darkShape(layers.foreground(), color);
+    if (color.isValid())
+        return together(layers.picture(), darkShape(layers.text(), color));
+    const DarkLook& look = layers.darkLook();
+    return together(darkPicture(layers, look), darkText(layers.text(), look));
+}
+
+const DarkLook& DesignLayers::darkLook() const
+{
+    std::call_once(looksMade, [this] {
+        dark = chooseDarkLook(*this);
+        tinted = chooseTintedLook(*this, dark);
+    });
+    return dark;
+}
+
+const TintedLook& DesignLayers::tintedLook() const
+{
+    darkLook();
     return tinted;
 }
 
@@ -646,7 +675,7 @@ QImage tintedGlyph(const DesignLayers& layers, const QColor& color)
         return tintedShape(layers.foreground(), color);
     if (color.isValid())
         return together(luminance(layers.picture()), tintedShape(layers.text(), color));
-    const TintedLook look = tintedLook(layers, darkLook(layers));
+    const TintedLook& look = layers.tintedLook();
     return together(tintedPicture(layers, look), tintedText(layers.text(), look));
 }
 

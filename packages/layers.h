@@ -39,9 +39,29 @@ class Once
     mutable QImage image;
 };
 
+// How the iOS dark look shows a design's picture and text. A picture with colours of its own keeps
+// them, unless it is all one tone (then it is a shape). Shapes are lifted by darkShape() each on its
+// own, unless the text crosses the picture and that would make them alike: then both take
+// lightnesses chosen together, so that each stands 3:1 from the plate and the text 3:1 from the
+// picture under it where it can (over a photograph only the text moves).
+struct DarkLook
+{
+    bool pictureIsShape = true;
+    int picture = -1; // the HSL lightness the picture's colours take; -1: as darkShape() gives
+    int text = -1;    // the same for the text
+};
+// The tinted look: each shape's dark form stretched in grey on its own, or, when the dark look
+// chose their tones together, both with one stretch so the text stays apart from the picture. A
+// photograph shows its own luminance.
+struct TintedLook
+{
+    DarkLook dark;
+    bool together = false;
+    int low = 0, high = 255; // the grey range stretched to the full one
+};
 // A design's layers without its background (picture and text together, the picture alone, the
-// text alone), each rendered when first asked for and kept: several derived pictures share them,
-// from any thread.
+// text alone) and its dark and tinted looks, each made when first asked for and kept: several
+// derived pictures share them, from any thread.
 class DesignLayers
 {
   public:
@@ -50,10 +70,15 @@ class DesignLayers
     const QImage& foreground() const;
     const QImage& picture() const;
     const QImage& text() const;
+    const DarkLook& darkLook() const;
+    const TintedLook& tintedLook() const;
 
   private:
     IconDesign d;
     Once kept[3];
+    mutable std::once_flag looksMade;
+    mutable DarkLook dark;
+    mutable TintedLook tinted;
 };
 
 // `image` scaled to size x size, smoothly.
@@ -120,32 +145,10 @@ QImage tintedShape(const QImage& shape, const QColor& color = QColor());
 // A picture in its own luminance, grey, its alpha kept: never inverted.
 QImage luminance(const QImage& picture);
 
-// How the iOS dark look shows a design's picture and text. A picture with colours of its own keeps
-// them, unless it is all one tone (then it is a shape). Shapes are lifted by darkShape() each on its
-// own, unless the text crosses the picture and that would make them alike: then both take
-// lightnesses chosen together, so that each stands 3:1 from the plate and the text 3:1 from the
-// picture under it where it can (over a photograph only the text moves).
-struct DarkLook
-{
-    bool pictureIsShape = true;
-    int picture = -1; // the HSL lightness the picture's colours take; -1: as darkShape() gives
-    int text = -1;    // the same for the text
-};
-DarkLook darkLook(const DesignLayers& layers);
 QImage darkPicture(const DesignLayers& layers, const DarkLook& look);
 // `text`, the design's text layer (with its shadow or without), in the dark look.
 QImage darkText(const QImage& text, const DarkLook& look);
 
-// The tinted look: each shape's dark form stretched in grey on its own, or, when the dark look
-// chose their tones together, both with one stretch so the text stays apart from the picture. A
-// photograph shows its own luminance.
-struct TintedLook
-{
-    DarkLook dark;
-    bool together = false;
-    int low = 0, high = 255; // the grey range stretched to the full one
-};
-TintedLook tintedLook(const DesignLayers& layers, const DarkLook& dark);
 QImage tintedPicture(const DesignLayers& layers, const TintedLook& look);
 QImage tintedText(const QImage& text, const TintedLook& look);
 

@@ -9,6 +9,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QImageReader>
+#include <QtEndian>
 
 #include <algorithm>
 #include <cstring>
@@ -180,14 +181,6 @@ QImage reducedImage(const QImage& whole, QSize held)
 
 const QString endsEarly = QStringLiteral("it is damaged: the file ends early");
 
-quint32 littleEndian(const uchar* p, int bytes)
-{
-    quint32 v = 0;
-    for (int i = bytes - 1; i >= 0; --i)
-        v = v << 8 | p[i];
-    return v;
-}
-
 // The toolkit's JPEG, BMP and GIF readers report success on data that stops short, and draw the
 // rest black or grey: the file's structure is walked first. Why it is damaged, or empty.
 QString jpegDamage(const uchar* d, qint64 n)
@@ -230,17 +223,17 @@ QString bmpDamage(const uchar* d, qint64 n)
 {
     if (n < 26 || d[0] != 'B' || d[1] != 'M')
         return QString(); // not a Windows bitmap file (the reader judges it)
-    const quint32 offset = littleEndian(d + 10, 4), header = littleEndian(d + 14, 4);
+    const quint32 offset = qFromLittleEndian<quint32>(d + 10), header = qFromLittleEndian<quint32>(d + 14);
     qint64 width, height, bits, compression = 0;
     if (header == 12) {
-        width = littleEndian(d + 18, 2);
-        height = littleEndian(d + 20, 2);
-        bits = littleEndian(d + 24, 2);
+        width = qFromLittleEndian<quint16>(d + 18);
+        height = qFromLittleEndian<quint16>(d + 20);
+        bits = qFromLittleEndian<quint16>(d + 24);
     } else if (header >= 40 && n >= 34) {
-        width = qint32(littleEndian(d + 18, 4));
-        height = std::abs(qint64(qint32(littleEndian(d + 22, 4))));
-        bits = littleEndian(d + 28, 2);
-        compression = littleEndian(d + 30, 4);
+        width = qint32(qFromLittleEndian<quint32>(d + 18));
+        height = std::abs(qint64(qint32(qFromLittleEndian<quint32>(d + 22))));
+        bits = qFromLittleEndian<quint16>(d + 28);
+        compression = qFromLittleEndian<quint32>(d + 30);
     } else {
         return QString();
     }
@@ -275,7 +268,8 @@ QString gifDamage(const uchar* d, qint64 n)
         } else if (d[i] == 0x2c) { // the first frame, the one the program shows
             if (i + 10 > n)
                 return endsEarly;
-            const qint64 pixels = qint64(littleEndian(d + i + 5, 2)) * littleEndian(d + i + 7, 2);
+            const qint64 pixels =
+                qint64(qFromLittleEndian<quint16>(d + i + 5)) * qFromLittleEndian<quint16>(d + i + 7);
             const uchar flags = d[i + 9];
             i += 10;
             if (flags & 0x80)
