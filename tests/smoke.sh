@@ -22,7 +22,12 @@ done
 Xvfb "$display" -screen 0 1920x1200x24 -nolisten tcp >/dev/null 2>&1 &
 xvfb_pid=$!
 export DISPLAY=$display
-for _ in $(seq 50); do xdpyinfo >/dev/null 2>&1 && break; sleep 0.1; done
+# A first start on a fresh machine builds the keyboard and font caches: allow it half a minute.
+for _ in $(seq 300); do
+    xdpyinfo >/dev/null 2>&1 && break
+    kill -0 $xvfb_pid 2>/dev/null || { echo "Xvfb did not start on $display"; exit 1; }
+    sleep 0.1
+done
 
 # Starts the program (with the given environment, then `--` and its arguments) and sets `win` to
 # its window, found by the title `title` (default "Glyphwright").
