@@ -332,51 +332,562 @@ QByteArray encode(const QImage& image, bool srgb, bool grey, int dotsPerMeter)
     return out;
 }
 
+namespace {
+
+// What libpng makes of a file's header and of the chunks before the image data, shared by both
+// readers so that they accept and refuse what libpng does.
+struct Header
+{
+    int w = 0, h = 0, depth = 0, colourType = 0, interlace = 0, channels = 0;
+
+    // IHDR's thirteen bytes; false where libpng stops with an error (its default limit of a
+    // million pixels a side included).
+    bool read(const uchar* body)
+    {
+        const quint32 width = qFromBigEndian<quint32>(body), height = qFromBigEndian<quint32>(body + 4);
+        depth = body[8];
+        colourType = body[9];
+        interlace = body[12];
+        static const struct
+        {
+            int type, channels, depths; // depths: a bit for each allowed depth
+        } kinds[] = {{0, 1, 1 | 2 | 4 | 8 | 16},
+                     {2, 3, 8 | 16},
+                     {3, 1, 1 | 2 | 4 | 8},
+                     {4, 2, 8 | 16},
+                     {6, 4, 8 | 16}};
+        channels = 0;
+        for (const auto& k : kinds)
+            if (k.type == colourType && (k.depths & depth) && (depth & (depth - 1)) == 0)
+                channels = k.channels;
+        if (channels == 0 || width == 0 || height == 0 || width > 1000000 || height > 1000000 ||
+            body[10] != 0 || body[11] != 0 || interlace > 1)
+            return false;
+        w = int(width);
+        h = int(height);
+        return true;
+    }
+
+    // The most data a chunk may declare before libpng refuses it: 8,000,000 bytes, and for image
+    // data what the rows could take deflated at worst.
+    quint32 chunkLimit(bool imageData) const
+    {
+        quint64 limit = 8000000;
+        if (imageData) {
+            quint64 rowFactor =
+                quint64(w) * quint64(channels) * (depth > 8 ? 2 : 1) + 1 + (interlace ? 6 : 0);
+            quint64 data = quint64(h) > 0xffffffffu / rowFactor ? 0x7fffffffu : quint64(h) * rowFactor;
+            rowFactor = std::min<quint64>(rowFactor, 32566);
+            data += 6 + 5 * (data / rowFactor + 1);
+            limit = std::max<quint64>(limit, std::min<quint64>(data, 0x7fffffffu));
+        }
+        return quint32(limit);
+    }
+};
+
+// A chunk type is four ASCII letters.
+bool validChunkType(const uchar* type)
+{
+    for (int i = 0; i < 4; ++i)
+        if (!((type[i] >= 'A' && type[i] <= 'Z') || (type[i] >= 'a' && type[i] <= 'z')))
+            return false;
+    return true;
+}
+
+bool isCritical(const uchar* type)
+{
+    return !(type[0] & 0x20);
+}
+
+bool isType(const uchar* type, const char* name)
+{
+    return std::memcmp(type, name, 4) == 0;
+}
+
+// The palette with its alphas, and a single transparent grey or colour, as libpng keeps them.
+struct Transparency
+{
+    uchar palette[256 * 4]; // RGBA; entries past the palette black and opaque
+    int entries = 0;
+    bool seenPalette = false, hasPalette = false, hasAlphas = false;
+    bool hasKey = false;
+    quint16 key[3] = {0, 0, 0};
+
+    Transparency()
+    {
+        for (int i = 0; i < 256; ++i) {
+            palette[4 * i] = palette[4 * i + 1] = palette[4 * i + 2] = 0;
+            palette[4 * i + 3] = 0xff;
+        }
+    }
+
+    // What libpng does with a PLTE chunk of `length` bytes: a second one, a palette picture's
+    // of a wrong length and an empty one are errors; a grey picture's, and a malformed one of a
+    // colour picture, are skipped (their CRC still checked, the chunk being critical).
+    enum class Verdict { Read, Skip, Refuse };
+    Verdict judgePalette(const Header& header, quint32 length)
+    {
+        const bool seen = seenPalette;
+        seenPalette = true;
+        if (seen)
+            return Verdict::Refuse;
+        if (!(header.colourType & 2))
+            return Verdict::Skip;
+        if (length > 768 || length % 3 != 0)
+            return header.colourType == 3 ? Verdict::Refuse : Verdict::Skip;
+        return length == 0 ? Verdict::Refuse : Verdict::Read;
+    }
+
+    // A PLTE chunk's body; a palette picture's palette is cut to the entries its depth can index.
+    void takePalette(const Header& header, const uchar* body, quint32 length)
+    {
+        hasPalette = true;
+        entries = int(length / 3);
+        if (header.colourType == 3) {
+            entries = std::min(entries, 1 << header.depth);
+            for (int i = 0; i < entries; ++i)
+                std::memcpy(&palette[4 * i], &body[size_t(3 * i)], 3);
+        }
+    }
+
+    // A tRNS chunk's body (a sound CRC); libpng ignores one that is misplaced, repeated or of the
+    // wrong length.
+    void takeAlphas(const Header& header, const uchar* body, quint32 length)
+    {
+        if (hasAlphas || hasKey)
+            return;
+        if (header.colourType == 3 && hasPalette && length > 0 && int(length) <= entries) {
+            hasAlphas = true;
+            for (quint32 i = 0; i < length; ++i)
+                palette[4 * i + 3] = body[i];
+        } else if ((header.colourType == 0 && length == 2) || (header.colourType == 2 && length == 6)) {
+            hasKey = true;
+            for (quint32 i = 0; i < length / 2; ++i)
+                key[i] = qFromBigEndian<quint16>(body + 2 * i);
+        }
+    }
+};
+
+// libpng's scale-16, hi + ((lo - hi + 128) * 65535 >> 24): the 16-bit sample hi:lo to 8 bits,
+// rounded. The shifted term is 1 when lo - hi > 128, -1 when lo - hi < -128, else 0; written so,
+// the compiler turns the loops below into vector code.
+inline uchar scaled16(int hi, int lo)
+{
+    const int d = lo - hi;
+    return uchar(hi + (d > 128) - (d < -128));
+}
+
+} // namespace
+
+struct RowReader::Private
+{
+    explicit Private(QIODevice& d) : device(d) {}
+
+    QIODevice& device;
+    Header header;
+    Transparency t;
+    int w = 0, h = 0, depth = 0, colourType = 0;
+    int bpp = 0;      // bytes a complete pixel takes (at least 1), for the filters
+    int rowBytes = 0; // a row's bytes after its filter type byte
+    bool valid = false, failed = false;
+    int rowsRead = 0;
+    std::vector<uchar> previous, current; // filter type byte and row
+    inflate_state inflater;
+    // Compressed data is read in pieces of libpng's size, so that the stream's end is judged on the
+    // same pieces as libpng judges it.
+    std::vector<uchar> input = std::vector<uchar>(8192);
+    quint32 chunkLeft = 0; // of the current IDAT chunk's data
+    quint32 crc = 0;       // of the current IDAT chunk so far
+    uchar zlibHeader[2];
+    int zlibHeaderSeen = 0;
+
+    bool read(void* to, qint64 n) { return device.read(static_cast<char*>(to), n) == n; }
+
+    // The next chunk's length and type: false where libpng stops (a length past 2^31 - 1 or past
+    // its limit, a type that is not four letters).
+    bool chunkHeader(quint32* length, uchar type[4])
+    {
+        uchar bytes[8];
+        if (!read(bytes, 8))
+            return false;
+        *length = qFromBigEndian<quint32>(bytes);
+        std::memcpy(type, bytes + 4, 4);
+        return *length <= 0x7fffffffu && validChunkType(type) &&
+               *length <= header.chunkLimit(isType(type, "IDAT"));
+    }
+
+    // A whole chunk's data and whether its CRC matches; `length` is bounded by the caller.
+    bool chunkBody(const uchar type[4], quint32 length, std::vector<uchar>& body, bool* sound)
+    {
+        body.resize(length + 4);
+        if (!read(body.data(), qint64(length) + 4))
+            return false;
+        const quint32 sum = quint32(libdeflate_crc32(libdeflate_crc32(0, type, 4), body.data(), length));
+        *sound = sum == qFromBigEndian<quint32>(body.data() + length);
+        return true;
+    }
+
+    // A chunk's data skipped, its CRC checked when the chunk is critical (libpng ignores an
+    // ancillary chunk whose CRC is wrong).
+    bool skipChunk(const uchar type[4], quint32 length)
+    {
+        if (!isCritical(type))
+            return device.skip(qint64(length) + 4) == qint64(length) + 4;
+        quint32 sum = quint32(libdeflate_crc32(0, type, 4));
+        for (quint32 left = length; left > 0;) {
+            const quint32 n = std::min<quint32>(left, quint32(input.size()));
+            if (!read(input.data(), n))
+                return false;
+            sum = quint32(libdeflate_crc32(sum, input.data(), n));
+            left -= n;
+        }
+        uchar stored[4];
+        return read(stored, 4) && qFromBigEndian<quint32>(stored) == sum;
+    }
+
+    bool readHeader()
+    {
+        uchar start[8];
+        if (!read(start, 8) || std::memcmp(start, signature, 8) != 0)
+            return false;
+        quint32 length = 0;
+        uchar type[4];
+        std::vector<uchar> body;
+        bool sound = false;
+        if (!chunkHeader(&length, type) || !isType(type, "IHDR") || length != 13 ||
+            !chunkBody(type, length, body, &sound) || !sound || !header.read(body.data()) || header.interlace)
+            return false;
+        w = header.w;
+        h = header.h;
+        depth = header.depth;
+        colourType = header.colourType;
+        bpp = std::max(1, header.channels * depth / 8);
+        rowBytes = int((qint64(w) * header.channels * depth + 7) / 8);
+
+        // The chunks before the data: a palette is needed for a palette picture and ignored by
+        // the others; an unknown critical chunk is an error.
+        for (;;) {
+            if (!chunkHeader(&length, type))
+                return false;
+            if (isType(type, "IDAT")) {
+                chunkLeft = length;
+                crc = quint32(libdeflate_crc32(0, type, 4));
+                break;
+            }
+            const Transparency::Verdict palette =
+                isType(type, "PLTE") ? t.judgePalette(header, length) : Transparency::Verdict::Skip;
+            if (palette == Transparency::Verdict::Refuse)
+                return false;
+            if (palette == Transparency::Verdict::Read) {
+                if (!chunkBody(type, length, body, &sound) || !sound)
+                    return false;
+                t.takePalette(header, body.data(), length);
+            } else if (isType(type, "tRNS") && length <= 256) {
+                if (!chunkBody(type, length, body, &sound))
+                    return false;
+                if (sound)
+                    t.takeAlphas(header, body.data(), length);
+            } else if (isType(type, "IHDR") || isType(type, "IEND") ||
+                       (isCritical(type) && !isType(type, "PLTE")) || !skipChunk(type, length)) {
+                return false;
+            }
+        }
+        if (colourType == 3 && !t.hasPalette)
+            return false;
+        previous.assign(size_t(rowBytes) + 1, 0);
+        current.assign(size_t(rowBytes) + 1, 0);
+        isal_inflate_init(&inflater);
+        inflater.crc_flag = ISAL_ZLIB;
+        inflater.avail_in = 0;
+        return true;
+    }
+
+    // More of the compressed data, from the current IDAT chunk or the next: false when the data
+    // is damaged or ends (libpng's "Not enough image data").
+    bool feed()
+    {
+        while (chunkLeft == 0) {
+            uchar sum[4];
+            quint32 length = 0;
+            uchar type[4];
+            if (!read(sum, 4) || qFromBigEndian<quint32>(sum) != crc || !chunkHeader(&length, type) ||
+                !isType(type, "IDAT"))
+                return false;
+            chunkLeft = length;
+            crc = quint32(libdeflate_crc32(0, type, 4));
+        }
+        const quint32 n = std::min<quint32>(chunkLeft, quint32(input.size()));
+        if (!read(input.data(), n))
+            return false;
+        crc = quint32(libdeflate_crc32(crc, input.data(), n));
+        chunkLeft -= n;
+        // zlib's own checks of the stream's header, which libpng relies on: deflate, a window of
+        // at most 32 KiB, no preset dictionary and a sound check value.
+        for (quint32 i = 0; i < n && zlibHeaderSeen < 2; ++i)
+            zlibHeader[zlibHeaderSeen++] = input[i];
+        if (zlibHeaderSeen == 2 && n > 0 && (zlibHeader[0] & 0x0f) == 8 && (zlibHeader[0] >> 4) <= 7 &&
+            !(zlibHeader[1] & 0x20) && (zlibHeader[0] << 8 | zlibHeader[1]) % 31 == 0)
+            zlibHeaderSeen = 3;
+        if (zlibHeaderSeen == 2)
+            return false;
+        inflater.next_in = input.data();
+        inflater.avail_in = n;
+        return true;
+    }
+
+    bool inflateRow()
+    {
+        inflater.next_out = current.data();
+        inflater.avail_out = quint32(current.size());
+        for (;;) {
+            if (isal_inflate(&inflater) < 0)
+                return false;
+            if (inflater.avail_out == 0)
+                return true;
+            if (inflater.block_state == ISAL_BLOCK_FINISH || (inflater.avail_in == 0 && !feed()))
+                return false;
+        }
+    }
+
+    // After the last row, what libpng reads to the end of the file: the rest of the compressed
+    // stream, then the CRC of the last IDAT chunk and the chunks up to IEND (a critical one must be
+    // known and sound). libpng's check of the stream's end is lenient: it stops at the first
+    // piece that gives no more rows' worth of data, and a damaged end or data past the rows is
+    // only warned of; a stream that runs on past the last IDAT chunk is an error.
+    bool finish()
+    {
+        uchar spare[256];
+        // Inflates into `spare`: false on an error (which ends the check), `*gave` whether data came.
+        auto inflate = [&](bool* gave) {
+            inflater.next_out = spare;
+            inflater.avail_out = sizeof spare;
+            const bool sound = isal_inflate(&inflater) >= 0;
+            *gave = inflater.avail_out < sizeof spare;
+            return sound;
+        };
+        auto finished = [&] { return inflater.block_state == ISAL_BLOCK_FINISH; };
+        // The first look is at what is left of the piece the last row came from (and what the
+        // inflater holds of it), or else at the next piece; the check goes on only while data
+        // keeps coming (data past the rows), to the stream's end.
+        bool gave = false;
+        if (!finished()) {
+            const bool leftOver = inflater.avail_in > 0;
+            bool sound = inflate(&gave);
+            if (sound && !gave && !leftOver && !finished()) {
+                if (!feed())
+                    return false;
+                sound = inflate(&gave);
+            }
+            while (sound && gave && !finished()) {
+                const quint32 before = inflater.avail_in;
+                sound = inflate(&gave);
+                if (!sound || gave || finished())
+                    continue;
+                if (inflater.avail_in == 0) {
+                    if (!feed())
+                        return false;
+                    gave = true;
+                } else {
+                    gave = inflater.avail_in < before; // input taken, no data yet
+                }
+            }
+        }
+        // The rest of the current IDAT chunk is skipped, its CRC checked.
+        while (chunkLeft > 0) {
+            const quint32 n = std::min<quint32>(chunkLeft, quint32(input.size()));
+            if (!read(input.data(), n))
+                return false;
+            crc = quint32(libdeflate_crc32(crc, input.data(), n));
+            chunkLeft -= n;
+        }
+        uchar sum[4];
+        quint32 length = 0;
+        uchar type[4];
+        if (!read(sum, 4) || qFromBigEndian<quint32>(sum) != crc || !chunkHeader(&length, type))
+            return false;
+        for (;;) {
+            if (isType(type, "IEND"))
+                return skipChunk(type, length);
+            if (isType(type, "IHDR") || (isType(type, "PLTE") && t.seenPalette) ||
+                (isCritical(type) && !isType(type, "IDAT") && !isType(type, "PLTE")))
+                return false;
+            if (!skipChunk(type, length) || !chunkHeader(&length, type))
+                return false;
+        }
+    }
+
+    // The unfiltered row in `current` as 8-bit RGBA.
+    void convert(uchar* out) const
+    {
+        const uchar* s = current.data() + 1;
+        if (depth < 8) {
+            const int mask = (1 << depth) - 1;
+            for (int x = 0; x < w; ++x, out += 4) {
+                const int bit = x * depth;
+                const int v = (s[bit >> 3] >> (8 - depth - (bit & 7))) & mask;
+                if (colourType == 3) {
+                    std::memcpy(out, &t.palette[4 * v], 4);
+                } else {
+                    out[0] = out[1] = out[2] = uchar(v * (255 / mask));
+                    out[3] = t.hasKey && v == (t.key[0] & mask) ? 0 : 0xff;
+                }
+            }
+            return;
+        }
+        const int k0 = t.key[0], k1 = t.key[1], k2 = t.key[2];
+        switch (colourType * 100 + depth) {
+        case 8: // grey
+            for (int x = 0; x < w; ++x, out += 4) {
+                out[0] = out[1] = out[2] = s[x];
+                out[3] = t.hasKey && s[x] == (k0 & 0xff) ? 0 : 0xff;
+            }
+            break;
+        case 16:
+            for (int x = 0; x < w; ++x, out += 4, s += 2) {
+                out[0] = out[1] = out[2] = scaled16(s[0], s[1]);
+                out[3] = t.hasKey && (s[0] << 8 | s[1]) == k0 ? 0 : 0xff;
+            }
+            break;
+        case 208: // RGB
+            for (int x = 0; x < w; ++x, out += 4, s += 3) {
+                out[0] = s[0];
+                out[1] = s[1];
+                out[2] = s[2];
+                out[3] =
+                    t.hasKey && s[0] == (k0 & 0xff) && s[1] == (k1 & 0xff) && s[2] == (k2 & 0xff) ? 0 : 0xff;
+            }
+            break;
+        case 216:
+            for (int x = 0; x < w; ++x, out += 4, s += 6) {
+                out[0] = scaled16(s[0], s[1]);
+                out[1] = scaled16(s[2], s[3]);
+                out[2] = scaled16(s[4], s[5]);
+                out[3] = t.hasKey && (s[0] << 8 | s[1]) == k0 && (s[2] << 8 | s[3]) == k1 &&
+                                 (s[4] << 8 | s[5]) == k2
+                             ? 0
+                             : 0xff;
+            }
+            break;
+        case 308: // palette
+            for (int x = 0; x < w; ++x, out += 4)
+                std::memcpy(out, &t.palette[4 * s[x]], 4);
+            break;
+        case 408: // grey and alpha
+            for (int x = 0; x < w; ++x, out += 4, s += 2) {
+                out[0] = out[1] = out[2] = s[0];
+                out[3] = s[1];
+            }
+            break;
+        case 416:
+            for (int x = 0; x < w; ++x, out += 4, s += 4) {
+                out[0] = out[1] = out[2] = scaled16(s[0], s[1]);
+                out[3] = scaled16(s[2], s[3]);
+            }
+            break;
+        case 608: // RGBA
+            std::memcpy(out, s, size_t(w) * 4);
+            break;
+        default: // RGBA, 16 bits
+            for (int i = 0; i < 4 * w; ++i, s += 2)
+                out[i] = scaled16(s[0], s[1]);
+            break;
+        }
+    }
+};
+
+RowReader::RowReader(QIODevice& device) : d(std::make_unique<Private>(device))
+{
+    d->valid = d->readHeader();
+}
+
+RowReader::~RowReader() = default;
+
+bool RowReader::isValid() const
+{
+    return d->valid;
+}
+
+QSize RowReader::size() const
+{
+    return d->valid ? QSize(d->w, d->h) : QSize();
+}
+
+bool RowReader::readRow(uchar* rgba)
+{
+    if (!d->valid || d->failed || d->rowsRead >= d->h)
+        return false;
+    if (!d->inflateRow() || !unfilter(d->current.data() + 1, d->rowsRead ? d->previous.data() + 1 : nullptr,
+                                      d->rowBytes, d->bpp)) {
+        d->failed = true;
+        return false;
+    }
+    d->convert(rgba);
+    std::swap(d->previous, d->current);
+    if (++d->rowsRead == d->h && !d->finish()) {
+        d->failed = true;
+        return false;
+    }
+    return true;
+}
+
 QImage decode(const uchar* data, qsizetype size)
 {
-    if (size < 8 + 25 || std::memcmp(data, signature, 8) != 0)
+    // Anything out of the ordinary (a CRC that does not match, image data in pieces, a chunk
+    // libpng would warn of) is left to the toolkit's reader, which judges it as libpng does.
+    if (size < 8 || std::memcmp(data, signature, 8) != 0)
         return QImage();
-    int w = 0, h = 0, channels = 0, paletteEntries = 0;
-    bool indexed = false;
-    QRgb palette[256];
-    std::fill(std::begin(palette), std::end(palette), qRgba(0, 0, 0, 255));
+    Header header;
+    Transparency t;
     QByteArray zlib;
-    for (qsizetype at = 8; at + 12 <= size;) {
+    bool afterData = false, ended = false;
+    for (qsizetype at = 8; at + 12 <= size && !ended;) {
         const quint32 length = qFromBigEndian<quint32>(data + at);
         const uchar* type = data + at + 4;
         const uchar* body = data + at + 8;
-        if (length > quint32(size - at - 12))
+        if (length > quint32(size - at - 12) || !validChunkType(type) ||
+            qFromBigEndian<quint32>(body + length) != quint32(libdeflate_crc32(0, type, length + 4)))
             return QImage();
-        if (std::memcmp(type, "IHDR", 4) == 0) {
-            w = int(qFromBigEndian<quint32>(body));
-            h = int(qFromBigEndian<quint32>(body + 4));
-            const int depth = body[8], colourType = body[9], interlace = body[12];
-            channels = colourType == 0 || colourType == 3 ? 1
-                       : colourType == 4                  ? 2
-                       : colourType == 2                  ? 3
-                       : colourType == 6                  ? 4
-                                                          : 0;
-            indexed = colourType == 3;
-            if (depth != 8 || interlace != 0 || channels == 0 || w <= 0 || h <= 0 || w > 16384 || h > 16384)
-                return QImage();
-        } else if (std::memcmp(type, "IDAT", 4) == 0) {
-            zlib.append(reinterpret_cast<const char*>(body), int(length));
-        } else if (std::memcmp(type, "PLTE", 4) == 0) {
-            paletteEntries = int(std::min<quint32>(length / 3, 256));
-            for (int i = 0; i < paletteEntries; ++i)
-                palette[i] = qRgb(body[3 * i], body[3 * i + 1], body[3 * i + 2]);
-        } else if (std::memcmp(type, "tRNS", 4) == 0) {
-            // A palette's alphas; a single transparent colour of the other types is left to the
-            // toolkit.
-            if (!indexed)
-                return QImage();
-            for (quint32 i = 0; i < std::min<quint32>(length, 256); ++i)
-                palette[i] = (palette[i] & 0x00ffffffu) | (QRgb(body[i]) << 24);
-        } else if (std::memcmp(type, "IEND", 4) == 0) {
-            break;
-        }
+        const bool first = at == 8;
         at += 12 + qsizetype(length);
+        if (first != isType(type, "IHDR"))
+            return QImage();
+        if (first) {
+            if (length != 13 || !header.read(body) || header.depth != 8 || header.interlace != 0 ||
+                header.w > 16384 || header.h > 16384)
+                return QImage();
+        } else if (isType(type, "IDAT")) {
+            if (afterData)
+                return QImage();
+            zlib.append(reinterpret_cast<const char*>(body), int(length));
+            afterData = at + 8 <= size && !isType(data + at + 4, "IDAT");
+        } else if (isType(type, "PLTE")) {
+            const Transparency::Verdict verdict = t.judgePalette(header, length);
+            if (afterData || verdict != Transparency::Verdict::Read)
+                return QImage();
+            t.takePalette(header, body, length);
+        } else if (isType(type, "tRNS")) {
+            // A palette's alphas; a single transparent colour is left to the toolkit.
+            if (afterData || header.colourType != 3 || !t.hasPalette || t.hasAlphas || length == 0 ||
+                int(length) > t.entries)
+                return QImage();
+            t.takeAlphas(header, body, length);
+        } else if (isType(type, "IEND")) {
+            ended = afterData && length == 0;
+            if (!ended)
+                return QImage();
+        } else if (isCritical(type)) {
+            return QImage();
+        }
     }
+    const int w = header.w, h = header.h, channels = header.channels;
+    const bool indexed = header.colourType == 3;
+    if (!ended || (indexed && !t.hasPalette))
+        return QImage();
+    QRgb palette[256];
+    for (int i = 0; i < 256; ++i)
+        palette[i] =
+            qRgba(t.palette[4 * i], t.palette[4 * i + 1], t.palette[4 * i + 2], t.palette[4 * i + 3]);
+    const int paletteEntries = t.entries;
     if (channels == 0 || zlib.isEmpty())
         return QImage();
     const int length = w * channels;
@@ -434,311 +945,6 @@ QImage decode(const uchar* data, qsizetype size)
                 line[x] = qPremultiply(line[x]);
     }
     return out;
-}
-
-} // namespace Png
-
-namespace Png {
-
-namespace {
-
-bool isType(const uchar* type, const char* name)
-{
-    return std::memcmp(type, name, 4) == 0;
-}
-
-// libpng's scale-16, hi + ((lo - hi + 128) * 65535 >> 24): the 16-bit sample hi:lo to 8 bits,
-// rounded. The shifted term is 1 when lo - hi > 128, -1 when lo - hi < -128, else 0; written so,
-// the compiler turns the loops below into vector code.
-inline uchar scaled16(int hi, int lo)
-{
-    const int d = lo - hi;
-    return uchar(hi + (d > 128) - (d < -128));
-}
-
-} // namespace
-
-struct RowReader::Private
-{
-    explicit Private(QIODevice& d) : device(d) {}
-
-    QIODevice& device;
-    int w = 0, h = 0, depth = 0, colourType = 0;
-    int bpp = 0;      // bytes a complete pixel takes (at least 1), for the filters
-    int rowBytes = 0; // a row's bytes after its filter type byte
-    bool valid = false, failed = false;
-    int rowsRead = 0;
-    uchar palette[256 * 4]; // RGBA
-    bool hasKey = false;    // a single transparent grey or colour
-    quint16 key[3] = {0, 0, 0};
-    std::vector<uchar> previous, current; // filter type byte and row
-    inflate_state inflater;
-    std::vector<uchar> input = std::vector<uchar>(size_t(1) << 16);
-    quint32 chunkLeft = 0; // of the current IDAT chunk's data
-    quint32 crc = 0;       // of the current IDAT chunk so far
-
-    bool read(void* to, qint64 n) { return device.read(static_cast<char*>(to), n) == n; }
-
-    // The next chunk's length and type.
-    bool chunkHeader(quint32* length, uchar type[4])
-    {
-        uchar header[8];
-        if (!read(header, 8))
-            return false;
-        *length = qFromBigEndian<quint32>(header);
-        std::memcpy(type, header + 4, 4);
-        return *length <= 0x7fffffffu;
-    }
-
-    // A whole chunk's data and its CRC; false when the CRC does not match.
-    bool chunkBody(const uchar type[4], quint32 length, std::vector<uchar>& body)
-    {
-        body.resize(length + 4);
-        if (!read(body.data(), qint64(length) + 4))
-            return false;
-        const quint32 sum = quint32(libdeflate_crc32(libdeflate_crc32(0, type, 4), body.data(), length));
-        return sum == qFromBigEndian<quint32>(body.data() + length);
-    }
-
-    bool readHeader()
-    {
-        uchar start[8];
-        if (!read(start, 8) || std::memcmp(start, signature, 8) != 0)
-            return false;
-        quint32 length = 0;
-        uchar type[4];
-        std::vector<uchar> body;
-        if (!chunkHeader(&length, type) || !isType(type, "IHDR") || length != 13 ||
-            !chunkBody(type, length, body))
-            return false;
-        const quint32 width = qFromBigEndian<quint32>(body.data()),
-                      height = qFromBigEndian<quint32>(body.data() + 4);
-        depth = body[8];
-        colourType = body[9];
-        static const struct
-        {
-            int type, channels, depths; // depths: a bit for each allowed depth
-        } kinds[] = {{0, 1, 1 | 2 | 4 | 8 | 16},
-                     {2, 3, 8 | 16},
-                     {3, 1, 1 | 2 | 4 | 8},
-                     {4, 2, 8 | 16},
-                     {6, 4, 8 | 16}};
-        int channels = 0;
-        for (const auto& k : kinds)
-            if (k.type == colourType && (k.depths & depth) && (depth & (depth - 1)) == 0)
-                channels = k.channels;
-        if (channels == 0 || width == 0 || height == 0 || width > 0x7fffffu || height > 0x7fffffu ||
-            body[10] != 0 || body[11] != 0 || body[12] != 0)
-            return false;
-        w = int(width);
-        h = int(height);
-        bpp = std::max(1, channels * depth / 8);
-        rowBytes = int((qint64(w) * channels * depth + 7) / 8);
-
-        // What libpng makes of the other chunks before the data: a palette is needed for a palette
-        // picture and ignored otherwise; a misplaced or malformed transparency chunk, or an
-        // ancillary chunk whose CRC does not match, is ignored; an unknown critical chunk is an
-        // error.
-        for (int i = 0; i < 256; ++i) {
-            palette[4 * i] = palette[4 * i + 1] = palette[4 * i + 2] = 0;
-            palette[4 * i + 3] = 0xff;
-        }
-        bool hasPalette = false;
-        int paletteEntries = 0;
-        for (;;) {
-            if (!chunkHeader(&length, type))
-                return false;
-            if (isType(type, "IDAT")) {
-                chunkLeft = length;
-                crc = quint32(libdeflate_crc32(0, type, 4));
-                break;
-            }
-            if (isType(type, "PLTE")) {
-                if (!chunkBody(type, length, body))
-                    return false;
-                if (colourType == 3 && (length % 3 != 0 || length == 0 || length > 768 || hasPalette))
-                    return false;
-                if (colourType == 3 || colourType == 2 || colourType == 6) {
-                    hasPalette = true;
-                    paletteEntries = int(length / 3);
-                    if (colourType == 3)
-                        for (int i = 0; i < paletteEntries; ++i)
-                            std::memcpy(&palette[4 * i], &body[size_t(3 * i)], 3);
-                }
-            } else if (isType(type, "tRNS")) {
-                if (!chunkBody(type, length, body))
-                    continue;
-                if (colourType == 3 && hasPalette && length > 0 && int(length) <= paletteEntries) {
-                    for (quint32 i = 0; i < length; ++i)
-                        palette[4 * i + 3] = body[i];
-                } else if ((colourType == 0 && length == 2) || (colourType == 2 && length == 6)) {
-                    hasKey = true;
-                    for (quint32 i = 0; i < length / 2; ++i)
-                        key[i] = qFromBigEndian<quint16>(body.data() + 2 * i);
-                }
-            } else if (isType(type, "IEND") || !(type[0] & 0x20)) {
-                return false;
-            } else if (!device.skip(qint64(length) + 4)) {
-                return false;
-            }
-        }
-        if (colourType == 3 && !hasPalette)
-            return false;
-        previous.assign(size_t(rowBytes) + 1, 0);
-        current.assign(size_t(rowBytes) + 1, 0);
-        isal_inflate_init(&inflater);
-        inflater.crc_flag = ISAL_ZLIB;
-        inflater.avail_in = 0;
-        return true;
-    }
-
-    // More of the compressed data, from the current IDAT chunk or the next.
-    bool feed()
-    {
-        while (chunkLeft == 0) {
-            uchar sum[4];
-            if (!read(sum, 4) || qFromBigEndian<quint32>(sum) != crc)
-                return false;
-            quint32 length = 0;
-            uchar type[4];
-            if (!chunkHeader(&length, type) || !isType(type, "IDAT"))
-                return false;
-            chunkLeft = length;
-            crc = quint32(libdeflate_crc32(0, type, 4));
-        }
-        const quint32 n = std::min<quint32>(chunkLeft, quint32(input.size()));
-        if (!read(input.data(), n))
-            return false;
-        crc = quint32(libdeflate_crc32(crc, input.data(), n));
-        chunkLeft -= n;
-        inflater.next_in = input.data();
-        inflater.avail_in = n;
-        return true;
-    }
-
-    bool inflateRow()
-    {
-        inflater.next_out = current.data();
-        inflater.avail_out = quint32(current.size());
-        for (;;) {
-            if (isal_inflate(&inflater) < 0)
-                return false;
-            if (inflater.avail_out == 0)
-                return true;
-            if (inflater.block_state == ISAL_BLOCK_FINISH || (inflater.avail_in == 0 && !feed()))
-                return false;
-        }
-    }
-
-    // The unfiltered row in `current` as 8-bit RGBA.
-    void convert(uchar* out) const
-    {
-        const uchar* s = current.data() + 1;
-        if (depth < 8) {
-            const int mask = (1 << depth) - 1;
-            for (int x = 0; x < w; ++x, out += 4) {
-                const int bit = x * depth;
-                const int v = (s[bit >> 3] >> (8 - depth - (bit & 7))) & mask;
-                if (colourType == 3) {
-                    std::memcpy(out, &palette[4 * v], 4);
-                } else {
-                    out[0] = out[1] = out[2] = uchar(v * (255 / mask));
-                    out[3] = hasKey && v == (key[0] & mask) ? 0 : 0xff;
-                }
-            }
-            return;
-        }
-        const int k0 = key[0], k1 = key[1], k2 = key[2];
-        switch (colourType * 100 + depth) {
-        case 8: // grey
-            for (int x = 0; x < w; ++x, out += 4) {
-                out[0] = out[1] = out[2] = s[x];
-                out[3] = hasKey && s[x] == (k0 & 0xff) ? 0 : 0xff;
-            }
-            break;
-        case 16:
-            for (int x = 0; x < w; ++x, out += 4, s += 2) {
-                out[0] = out[1] = out[2] = scaled16(s[0], s[1]);
-                out[3] = hasKey && (s[0] << 8 | s[1]) == k0 ? 0 : 0xff;
-            }
-            break;
-        case 208: // RGB
-            for (int x = 0; x < w; ++x, out += 4, s += 3) {
-                out[0] = s[0];
-                out[1] = s[1];
-                out[2] = s[2];
-                out[3] =
-                    hasKey && s[0] == (k0 & 0xff) && s[1] == (k1 & 0xff) && s[2] == (k2 & 0xff) ? 0 : 0xff;
-            }
-            break;
-        case 216:
-            for (int x = 0; x < w; ++x, out += 4, s += 6) {
-                out[0] = scaled16(s[0], s[1]);
-                out[1] = scaled16(s[2], s[3]);
-                out[2] = scaled16(s[4], s[5]);
-                out[3] =
-                    hasKey && (s[0] << 8 | s[1]) == k0 && (s[2] << 8 | s[3]) == k1 && (s[4] << 8 | s[5]) == k2
-                        ? 0
-                        : 0xff;
-            }
-            break;
-        case 308: // palette
-            for (int x = 0; x < w; ++x, out += 4)
-                std::memcpy(out, &palette[4 * s[x]], 4);
-            break;
-        case 408: // grey and alpha
-            for (int x = 0; x < w; ++x, out += 4, s += 2) {
-                out[0] = out[1] = out[2] = s[0];
-                out[3] = s[1];
-            }
-            break;
-        case 416:
-            for (int x = 0; x < w; ++x, out += 4, s += 4) {
-                out[0] = out[1] = out[2] = scaled16(s[0], s[1]);
-                out[3] = scaled16(s[2], s[3]);
-            }
-            break;
-        case 608: // RGBA
-            std::memcpy(out, s, size_t(w) * 4);
-            break;
-        default: // RGBA, 16 bits
-            for (int i = 0; i < 4 * w; ++i, s += 2)
-                out[i] = scaled16(s[0], s[1]);
-            break;
-        }
-    }
-};
-
-RowReader::RowReader(QIODevice& device) : d(std::make_unique<Private>(device))
-{
-    d->valid = d->readHeader();
-}
-
-RowReader::~RowReader() = default;
-
-bool RowReader::isValid() const
-{
-    return d->valid;
-}
-
-QSize RowReader::size() const
-{
-    return d->valid ? QSize(d->w, d->h) : QSize();
-}
-
-bool RowReader::readRow(uchar* rgba)
-{
-    if (!d->valid || d->failed || d->rowsRead >= d->h)
-        return false;
-    if (!d->inflateRow() || !unfilter(d->current.data() + 1, d->rowsRead ? d->previous.data() + 1 : nullptr,
-                                      d->rowBytes, d->bpp)) {
-        d->failed = true;
-        return false;
-    }
-    d->convert(rgba);
-    std::swap(d->previous, d->current);
-    ++d->rowsRead;
-    return true;
 }
 
 } // namespace Png

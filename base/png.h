@@ -32,14 +32,17 @@ QByteArray encode(const QImage& image, bool srgb = false, bool grey = false,
 
 // Decodes a PNG held in memory: non-interlaced, 8 bits a channel, grey, grey and alpha, RGB, RGBA
 // or a palette with its alphas (what the artwork holds), into premultiplied ARGB32 (RGB32 without
-// alpha): the pixels the toolkit's reader and its conversion give. Null for anything else, which
-// the caller then gives to the toolkit's reader.
+// alpha): the pixels the toolkit's reader and its conversion give. Null for anything else and for
+// anything out of the ordinary (a wrong CRC, a chunk libpng would only warn of), which the caller
+// then gives to the toolkit's reader.
 QImage decode(const uchar* data, qsizetype size);
 
 // Reads a PNG from a device a row at a time, each as 8-bit RGBA (not premultiplied): exactly the
 // bytes libpng gives with its expand, scale-16, grey-to-RGB and filler transformations, for every
 // colour type and bit depth, inflated by ISA-L (several times faster than zlib, which is most of
-// the time a very large picture takes). Non-interlaced pictures only.
+// the time a very large picture takes). Non-interlaced pictures only. It accepts and refuses what
+// libpng does: chunk lengths are bounded before anything is read, every critical chunk's CRC is
+// checked, and the file is read to its end.
 class RowReader
 {
   public:
@@ -52,7 +55,8 @@ class RowReader
     bool isValid() const;
     QSize size() const;
     // The next row into `rgba` (four bytes a pixel). False when the data is damaged or ends before
-    // the row, and for every row after that.
+    // the row, and for every row after that; the last row is false too when what follows the rows
+    // to the end of the file is damaged.
     bool readRow(uchar* rgba);
 
   private:

@@ -1,47 +1,72 @@
 #!/usr/bin/env bash
-# Fuzzes the project file reader and the custom picture loader with libFuzzer, each for a bounded
-# time (default 120 s):
-#   ./scripts/fuzz.sh [SECONDS] [project|picture]
-# Needs clang and ImageMagick (installed here when missing). Findings go to build-fuzz/findings/.
+# Fuzzes the project file reader, the custom picture loader and the PNG readers (against libpng)
+# with libFuzzer, each for a bounded time (default 120 s):
+#   ./scripts/fuzz.sh [SECONDS] [project|picture|png]
+# The program is built with clang, instrumented and with AddressSanitizer and UndefinedBehavior-
+# Sanitizer, in build-fuzz/ (clang and ImageMagick are installed when missing). The PNG fuzzer is
+# seeded with the PNG conformance suite when it is in ../shared/pngsuite (or $GLYPHWRIGHT_PNGSUITE)
+# and with pictures of every colour type, depth and interlacing. Findings go to
+# build-fuzz/findings/.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 seconds=${1:-120}
 only=${2:-}
+./scripts/setup.sh --deps-only
 need=()
 command -v clang++ >/dev/null || need+=(clang)
+dpkg-query -W -f='${Status}' libclang-rt-14-dev 2>/dev/null | grep -q "install ok installed" ||
+    need+=(libclang-rt-14-dev) # libFuzzer and the sanitizers' runtimes
 command -v convert >/dev/null || need+=(imagemagick)
 if [ ${#need[@]} -gt 0 ]; then
     SUDO=""; [ "$(id -u)" -eq 0 ] || SUDO=sudo
     $SUDO apt-get update && DEBIAN_FRONTEND=noninteractive $SUDO apt-get install -y --no-install-recommends "${need[@]}"
 fi
 out=build-fuzz
+sanitizers="-fsanitize=address,undefined -fno-sanitize-recover=undefined"
+cmake -S . -B "$out" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_CXX_COMPILER=clang++ \
+    -DCMAKE_CXX_FLAGS="-fsanitize=fuzzer-no-link $sanitizers" -DCMAKE_EXE_LINKER_FLAGS="$sanitizers" \
+    -DGLYPHWRIGHT_FUZZERS=ON -DGLYPHWRIGHT_TESTS=OFF -DGLYPHWRIGHT_BENCHMARKS=OFF >/dev/null
+targets=(fuzz_project fuzz_picture fuzz_png)
+[ -z "$only" ] || targets=("fuzz_$only")
+ninja -C "$out" "${targets[@]}"
 mkdir -p "$out/findings"
-qt_flags=$(pkg-config --cflags Qt5Core Qt5Gui)
-qt_libs=$(pkg-config --libs Qt5Core Qt5Gui)
-build() { # name sources...
-    local name=$1; shift
-    clang++ -std=c++17 -g -O1 -fPIC -fsanitize=fuzzer,address,undefined -I. $qt_flags "$@" $qt_libs \
-        -o "$out/$name"
-}
-run() { # name
-    "$out/$1" -max_total_time="$seconds" -rss_limit_mb=2048 -artifact_prefix="$out/findings/$1-" \
-        -print_final_stats=1 "$out/corpus-$1"
+
+seed() { # target
+    local corpus=$out/corpus-$1
+    mkdir -p "$corpus"
+    case $1 in
+    fuzz_project)
+        # The real start-up file, written by the target itself.
+        GLYPHWRIGHT_FUZZ_SEED="$corpus/startup.ipr" "$out/tests/fuzz/fuzz_project" -runs=0 >/dev/null 2>&1 ;;
+    fuzz_picture)
+        for f in png jpg bmp tiff gif ico; do
+            [ -e "$corpus/seed.$f" ] || convert -size 7x5 gradient:red-blue "$corpus/seed.$f"
+        done ;;
+    fuzz_png)
+        local suite=${GLYPHWRIGHT_PNGSUITE:-../shared/pngsuite}
+        if [ -d "$suite" ]; then cp "$suite"/*.png "$corpus"/; else echo "no PNG suite in $suite"; fi
+        for interlace in None PNG; do
+            for kind in gray:1 gray:2 gray:4 gray:8 gray:16 rgb:8 rgb:16 palette:8 graya:8 graya:16 rgba:8 rgba:16; do
+                local type=${kind%:*} depth=${kind#*:} name=$corpus/made-$kind-$interlace.png
+                local options=(-depth "$depth" -interlace "$interlace")
+                case $type in
+                gray) options+=(-colorspace Gray -define png:color-type=0) ;;
+                graya) options+=(-colorspace Gray -alpha set -define png:color-type=4) ;;
+                rgb) options+=(-define png:color-type=2) ;;
+                rgba) options+=(-alpha set -define png:color-type=6) ;;
+                palette) options+=(-colors 9 -define png:color-type=3) ;;
+                esac
+                [ -e "$name" ] || convert -size 13x7 gradient:red-blue "${options[@]}" "${name/made-/tmp-}" &&
+                    mv "${name/made-/tmp-}" "$name" 2>/dev/null || true
+            done
+        done ;;
+    esac
 }
 
-if [ -z "$only" ] || [ "$only" = project ]; then
-    build fuzz_project tests/fuzz/fuzz_project.cpp project/projectformat.cpp render/artwork.cpp base/fileio.cpp
-    mkdir -p "$out/corpus-fuzz_project"
-    # Seeded with the real start-up file, written by the target itself.
-    GLYPHWRIGHT_FUZZ_SEED="$out/corpus-fuzz_project/startup.ipr" "$out/fuzz_project" -runs=0 >/dev/null 2>&1
-    run fuzz_project
-fi
-if [ -z "$only" ] || [ "$only" = picture ]; then
-    build fuzz_picture tests/fuzz/fuzz_picture.cpp project/custompicture.cpp base/fileio.cpp \
-        render/iconrenderer.cpp render/artwork.cpp -lpng
-    seeds=$out/corpus-fuzz_picture
-    mkdir -p "$seeds"
-    for f in png jpg bmp tiff gif ico; do
-        [ -e "$seeds/seed.$f" ] || convert -size 7x5 gradient:red-blue "$seeds/seed.$f"
-    done
-    run fuzz_picture
-fi
+# A small quarantine keeps the sanitizer's own memory well under the fuzzer's limit.
+export ASAN_OPTIONS=${ASAN_OPTIONS:-quarantine_size_mb=64}
+for target in "${targets[@]}"; do
+    seed "$target"
+    "$out/tests/fuzz/$target" -max_total_time="$seconds" -rss_limit_mb=2048 -artifact_prefix="$out/findings/$target-" \
+        -print_final_stats=1 "$out/corpus-$target"
+done

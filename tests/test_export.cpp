@@ -1,6 +1,7 @@
 // Exports through the real window: icon sets in every format, the pictogram image, the custom
 // picture and the remembered folders. Real files in temporary folders, read back.
 #include "tests/support/testsupport.h"
+#include "tests/support/pngreference.h"
 
 #include "base/png.h"
 #include "app/dialogs.h"
@@ -17,6 +18,7 @@
 #include <png.h>
 
 #include <csetjmp>
+#include <zlib.h>
 
 using namespace TestSupport;
 
@@ -126,39 +128,6 @@ QByteArray writePng(const PngKind& kind, int w, int h)
     return out;
 }
 
-void readBytes(png_structp png, png_bytep data, size_t length)
-{
-    auto* buffer = static_cast<QBuffer*>(png_get_io_ptr(png));
-    if (buffer->read(reinterpret_cast<char*>(data), qint64(length)) != qint64(length))
-        png_error(png, "short");
-}
-
-// libpng's own rows, with expand, scale-16, grey to RGB and an opaque filler after.
-QByteArray libpngRows(const QByteArray& file)
-{
-    QBuffer buffer(const_cast<QByteArray*>(&file));
-    buffer.open(QIODevice::ReadOnly);
-    png_structp png = png_create_read_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
-    png_infop info = png_create_info_struct(png);
-    QByteArray rows;
-    if (setjmp(png_jmpbuf(png)) == 0) {
-        png_set_read_fn(png, &buffer, readBytes);
-        png_read_info(png, info);
-        png_set_expand(png);
-        png_set_scale_16(png);
-        png_set_gray_to_rgb(png);
-        png_set_filler(png, 0xff, PNG_FILLER_AFTER);
-        png_read_update_info(png, info);
-        QByteArray row(int(png_get_rowbytes(png, info)), 0);
-        for (png_uint_32 y = 0; y < png_get_image_height(png, info); ++y) {
-            png_read_row(png, reinterpret_cast<png_bytep>(row.data()), nullptr);
-            rows += row;
-        }
-    }
-    png_destroy_read_struct(&png, &info, nullptr);
-    return rows;
-}
-
 // The row reader's rows, as many as it gives.
 QByteArray rowReaderRows(const QByteArray& file, bool* whole)
 {
@@ -173,6 +142,30 @@ QByteArray rowReaderRows(const QByteArray& file, bool* whole)
     }
     *whole = reader.isValid() && read == reader.size().height();
     return rows;
+}
+
+// A PNG file of `header` (IHDR's body) and rows `raw` (filter bytes included), with `before` and
+// `after` the image data.
+QByteArray pngFile(const QByteArray& header, const QByteArray& before, const QByteArray& raw,
+                   const QByteArray& after = QByteArray())
+{
+    QByteArray packed(int(compressBound(uLong(raw.size()))), 0);
+    uLongf packedSize = uLongf(packed.size());
+    compress2(reinterpret_cast<Bytef*>(packed.data()), &packedSize,
+              reinterpret_cast<const Bytef*>(raw.constData()), uLong(raw.size()), 9);
+    packed.resize(int(packedSize));
+    return QByteArray("\x89PNG\r\n\x1a\n", 8) + PngReference::chunk("IHDR", header) + before +
+           PngReference::chunk("IDAT", packed) + after + PngReference::chunk("IEND", QByteArray());
+}
+
+QByteArray ihdr(int w, int h, int depth, int colourType)
+{
+    QByteArray body(13, 0);
+    qToBigEndian(quint32(w), reinterpret_cast<uchar*>(body.data()));
+    qToBigEndian(quint32(h), reinterpret_cast<uchar*>(body.data()) + 4);
+    body[8] = char(depth);
+    body[9] = char(colourType);
+    return body;
 }
 
 } // namespace
@@ -200,6 +193,8 @@ class TestExport : public WindowTest
     void eachSizeControlWritesTheSizeItsCaptionNames();
     void pngCodecsMatchTheReferenceDecoders_data();
     void pngCodecsMatchTheReferenceDecoders();
+    void pngReadersAgreeWithLibpng_data();
+    void pngReadersAgreeWithLibpng();
 };
 
 void TestExport::init()
@@ -666,7 +661,7 @@ void TestExport::pngCodecsMatchTheReferenceDecoders()
     QFETCH(int, paletteSize);
     const QByteArray file = writePng({colourType, depth, key, paletteSize}, 203, 61);
     QVERIFY(!file.isEmpty());
-    const QByteArray reference = libpngRows(file);
+    const QByteArray reference = PngReference::read(file).rows;
     QCOMPARE(reference.size(), 203 * 61 * 4);
     bool whole = false;
     QCOMPARE(rowReaderRows(file, &whole), reference);
@@ -717,6 +712,107 @@ void TestExport::pngCodecsMatchTheReferenceDecoders()
                      withAlpha.convertToFormat(QImage::Format_ARGB32));
         }
     }
+}
+
+void TestExport::pngReadersAgreeWithLibpng_data()
+{
+    QTest::addColumn<QByteArray>("file");
+    QTest::addColumn<bool>("corrupt");
+    // The PNG conformance suite: its x*.png files are corrupt, the others pictures libpng reads.
+    const QString suite = qEnvironmentVariable("GLYPHWRIGHT_PNGSUITE",
+                                               QStringLiteral(GLYPHWRIGHT_SOURCE_DIR "/../shared/pngsuite"));
+    const QStringList names = QDir(suite).entryList({QStringLiteral("*.png")}, QDir::Files, QDir::Name);
+    if (names.isEmpty())
+        qWarning("The PNG conformance suite is not in %s (set GLYPHWRIGHT_PNGSUITE): only the made "
+                 "pictures are compared.",
+                 qPrintable(suite));
+    for (const QString& name : names) {
+        QFile f(suite + QLatin1Char('/') + name);
+        QVERIFY(f.open(QIODevice::ReadOnly));
+        QTest::newRow(qPrintable(name)) << f.readAll() << name.startsWith(QLatin1Char('x'));
+    }
+
+    // Palettes longer than their depth indexes, with as many alphas: libpng cuts the palette to
+    // 2^depth entries and then ignores the alphas.
+    for (int depth : {1, 2, 4}) {
+        const int entries = (1 << depth) + 1;
+        QByteArray palette, alphas(entries, 0), raw;
+        for (int i = 0; i < entries; ++i)
+            palette.append(char(40 * i)).append(char(255 - 20 * i)).append(char(7 * i));
+        for (int y = 0; y < 3; ++y)
+            raw.append(char(0)).append(QByteArray(4, char(0x1b * (y + 1))));
+        QTest::newRow(
+            qPrintable(QStringLiteral("%1-bit palette of %2 entries and alphas").arg(depth).arg(entries)))
+            << pngFile(ihdr(32 / depth, 3, depth, 3),
+                       PngReference::chunk("PLTE", palette) + PngReference::chunk("tRNS", alphas), raw)
+            << false;
+    }
+
+    QByteArray raw;
+    for (int y = 0; y < 5; ++y)
+        raw.append(char(y % 5)).append(QByteArray(8 * 3, char(y * 50 + 1)));
+    const QByteArray good = pngFile(ihdr(8, 5, 8, 2), QByteArray(), raw);
+    QTest::newRow("RGB") << good << false;
+    QByteArray badCrc = good;
+    badCrc[badCrc.size() - 13] = char(badCrc[badCrc.size() - 13] ^ 1); // the last byte of IDAT's CRC
+    QTest::newRow("a wrong CRC on the last IDAT") << badCrc << true;
+    QTest::newRow("an invalid chunk type after the data")
+        << pngFile(ihdr(8, 5, 8, 2), QByteArray(), raw, PngReference::chunk("tE#t", "a")) << true;
+    QTest::newRow("junk after the rows")
+        << pngFile(ihdr(8, 5, 8, 2), QByteArray(), raw, QByteArray("\0\0\0\1junk", 8)) << true;
+    QTest::newRow("an unknown critical chunk after the data")
+        << pngFile(ihdr(8, 5, 8, 2), QByteArray(), raw, PngReference::chunk("JUNK", "a")) << true;
+    QTest::newRow("an ancillary chunk with a wrong CRC")
+        << pngFile(ihdr(8, 5, 8, 2), PngReference::chunk("teXt", "a").replace(9, 1, "z"), raw) << false;
+    QTest::newRow("rows past the image") << pngFile(ihdr(8, 4, 8, 2), QByteArray(), raw) << false;
+    QTest::newRow("rows short of the image") << pngFile(ihdr(8, 6, 8, 2), QByteArray(), raw) << true;
+    // The rows and one more, flushed but not ended: libpng reads on for the stream's end and
+    // finds the file's end instead.
+    QByteArray unended(256, 0);
+    z_stream stream{};
+    deflateInit(&stream, 9);
+    stream.next_in = reinterpret_cast<Bytef*>(raw.data());
+    stream.avail_in = uInt(raw.size());
+    stream.next_out = reinterpret_cast<Bytef*>(unended.data());
+    stream.avail_out = uInt(unended.size());
+    deflate(&stream, Z_SYNC_FLUSH);
+    unended.resize(int(stream.total_out));
+    deflateEnd(&stream);
+    QTest::newRow("a stream that runs past the last data chunk")
+        << QByteArray("\x89PNG\r\n\x1a\n", 8) + PngReference::chunk("IHDR", ihdr(8, 4, 8, 2)) +
+               PngReference::chunk("IDAT", unended) + PngReference::chunk("IEND", QByteArray())
+        << true;
+    QTest::newRow("a palette chunk in an RGB picture, repeated")
+        << pngFile(ihdr(8, 5, 8, 2), PngReference::chunk("PLTE", "abc") + PngReference::chunk("PLTE", "abc"),
+                   raw)
+        << true;
+    // A palette chunk declaring 2 GiB in a file of 133 bytes: refused before anything is made of it.
+    QByteArray huge = good.left(33) + QByteArray::fromHex("7fffffff") + "PLTE" + QByteArray(88, 'x');
+    QTest::newRow("a palette chunk declaring 2 GiB") << huge << true;
+    QTest::newRow("an image data chunk past libpng's limit")
+        << good.left(33) + QByteArray::fromHex("7fffff00") + "IDAT" + QByteArray(88, 'x') << true;
+    QTest::newRow("an empty header at the end")
+        << QByteArray("\x89PNG\r\n\x1a\n", 8) + PngReference::chunk("gAMA", "abcd") + QByteArray(4, 0) +
+               "IHDR"
+        << true;
+}
+
+// The row reader (pictures above the held size) and the whole-file decoder (the artwork) accept
+// what libpng accepts, refuse what it refuses, and give its pixels; the program refuses a corrupt
+// picture whatever its size.
+void TestExport::pngReadersAgreeWithLibpng()
+{
+    QFETCH(QByteArray, file);
+    QFETCH(bool, corrupt);
+    const PngReference::Reading reference = PngReference::read(file);
+    QCOMPARE(reference.accepted, !corrupt);
+    QCOMPARE(PngReference::disagreement(file), QString());
+    QTemporaryDir folder;
+    QFile picture(folder.filePath(QStringLiteral("p.png")));
+    QVERIFY(picture.open(QIODevice::WriteOnly) && picture.write(file) == file.size());
+    picture.close();
+    QString why;
+    QCOMPARE(loadCustomPicture(picture.fileName(), &why).isNull(), corrupt);
 }
 
 QTEST_MAIN(TestExport)
