@@ -59,6 +59,15 @@ MainWindow::MainWindow(QWidget* parent) : QMainWindow(parent), ui(new MainWindow
             ui->comboGraphicsFormat->addItem(QLatin1String(Export::imageFormats[i].name));
     }
     findSavedControls();
+    // The project keeps the font box's row, so a typed family must be one of its rows: a name
+    // that matches one (in any case) chooses it on Return, anything else is put back to the
+    // chosen family when the box is left.
+    QComboBox* fontBox = ui->comboTextFontType;
+    fontBox->setInsertPolicy(QComboBox::NoInsert);
+    connect(fontBox->lineEdit(), &QLineEdit::editingFinished, this, [fontBox] {
+        if (fontBox->currentText() != fontBox->itemText(fontBox->currentIndex()))
+            fontBox->setEditText(fontBox->itemText(fontBox->currentIndex()));
+    });
     for (QListWidget* list : {ui->listImageFlat, ui->listImageColored, ui->listGraphics})
         list->installEventFilter(this);
 

@@ -5,6 +5,7 @@
 #include "base/memory.h"
 #include "design/icondesign.h"
 #include "packages/package.h"
+#include "project/projectformat.h"
 #include "export/iconset.h"
 #include "render/artwork.h"
 #include "render/graphicrenderer.h"
@@ -12,6 +13,7 @@
 #include "resources/initresources.h"
 
 #include <QDir>
+#include <QFile>
 #include <QGuiApplication>
 #include <QTemporaryDir>
 
@@ -174,8 +176,23 @@ void BM_PreviewSheetDefault(benchmark::State& state)
     }
 }
 
+// Refusing a hostile project file: one line of 2 MB, read and judged as the window and the command
+// line read a project (the window's Load must answer within a second).
+void BM_RefuseTwoMegabyteLine(benchmark::State& state)
+{
+    QTemporaryDir folder;
+    const QString path = folder.filePath(QStringLiteral("line.ipr"));
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly) || file.write(QByteArray(2 << 20, '7') + '\n') != (2 << 20) + 1)
+        state.SkipWithError("cannot write the project file");
+    file.close();
+    for (auto _ : state)
+        benchmark::DoNotOptimize(Project::readFile(path).error.size());
+}
+
 } // namespace
 
+BENCHMARK(BM_RefuseTwoMegabyteLine)->Apply(configure);
 BENCHMARK(BM_TextKeystroke200)
     ->Iterations(20)
     ->Repetitions(5)

@@ -289,12 +289,21 @@ const QImage& fixedResolutionDevice()
     return device;
 }
 
-TextOutlines textOutlines(const IconDesign& design, const QRectF& area, int margin)
+} // namespace
+
+QFont textFont(const IconDesign& design)
 {
     // Weights 61/60 rather than Bold/Normal: stored designs were drawn with them, and the nearest
     // face they pick is what those designs look like.
-    const QFont font(QFont(design.fontFamily, design.fontSize, design.textBold ? 61 : 60, design.textItalic),
-                     &fixedResolutionDevice());
+    return QFont(QFont(design.fontFamily, design.fontSize, design.textBold ? 61 : 60, design.textItalic),
+                 &fixedResolutionDevice());
+}
+
+namespace {
+
+TextOutlines textOutlines(const IconDesign& design, const QRectF& area, int margin)
+{
+    const QFont font = textFont(design);
     const QRect tight = QFontMetrics(font, &fixedResolutionDevice()).tightBoundingRect(design.text);
     const int x = int((area.width() - tight.width()) * 0.5 + design.textOffsetX);
     const int y = int((tight.height() + area.height()) * 0.5 + design.textOffsetY);

@@ -3,6 +3,7 @@
 #include "design/icondesign.h"
 
 #include <QBrush>
+#include <QFont>
 #include <QImage>
 #include <QPixmap>
 
@@ -17,6 +18,9 @@ QImage renderIconImage(const IconDesign& design);
 // The brush of the design's background (solid colour or linear gradient in canvas pixels), or
 // Qt::NoBrush when the background is transparent or switched off.
 QBrush backgroundBrush(const IconDesign& design);
+
+// The font the design's text is drawn in, at 96 dpi.
+QFont textFont(const IconDesign& design);
 
 // Forgets decoded pictures and the last picture layer (output never depends on them).
 void clearRenderCaches();

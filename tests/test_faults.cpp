@@ -449,8 +449,6 @@ void TestFaults::hostileProjectFilesAreRefusedQuickly()
 {
     QFETCH(QString, path);
     const long memory = peakKilobytes();
-    QElapsedTimer clock;
-    clock.start();
     const QString out = dir->filePath(QStringLiteral("out.png"));
     const Run run = cli({QStringLiteral("render"), path, out});
     QCOMPARE(run.status, 2);
@@ -468,8 +466,7 @@ void TestFaults::hostileProjectFilesAreRefusedQuickly()
     QCOMPARE(window->projectState().lines(), state);
     QCOMPARE(window->projectFilePath, QStringLiteral("/kept/current.ipr"));
     QCOMPARE(window->windowTitle(), QStringLiteral("Glyphwright*"));
-    QVERIFY2(clock.elapsed() < 1000, qPrintable(QString::number(clock.elapsed())));
-    QVERIFY(peakKilobytes() - memory < 64 * 1024);
+    QVERIFY(peakKilobytes() - memory < 64 * 1024); // how long it takes: BM_RefuseTwoMegabyteLine
 }
 
 void TestFaults::picturesAreCheckedBeforeDecoding_data()
@@ -488,6 +485,10 @@ void TestFaults::picturesAreCheckedBeforeDecoding_data()
     QTest::newRow("ICO hiding a huge PNG") << file("big.ico", icoWithBigPng()) << QSize() << tooLarge;
     QTest::newRow("PNG claiming 16385 wide")
         << file("wide.png", pngClaiming(16385, 4)) << QSize() << tooLarge;
+    QTest::newRow("real PNG 16385 wide")
+        << file("real16385.png", imageBytes("PNG", QSize(16385, 2))) << QSize() << tooLarge;
+    QTest::newRow("real PNG 16384 wide")
+        << file("real16384.png", imageBytes("PNG", QSize(16384, 2))) << QSize(16384, 2) << QString();
     const QString fifo = inputs.filePath(QStringLiteral("pipe.png"));
     QCOMPARE(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
     QTest::newRow("pipe") << fifo << QSize() << QString();
@@ -763,6 +764,18 @@ void TestFaults::whatUsersHaveAndWhatPackagesMeet()
              if (QStandardPaths::findExecutable(QStringLiteral("strace")).isEmpty())
                  QSKIP("scripts/setup.sh installs strace");
              project("b.ipr", {});
+             // The rename that would put a new picture in place of an old one fails as the signal
+             // comes: only the handler can remove the named temporary, and the old file stays.
+             QVERIFY(QDir(d).mkpath(QStringLiteral("sig")));
+             QVERIFY(realCli(QStringLiteral("\"$cli\" -q render b.ipr sig/one.png"), d).status == 0);
+             const QByteArray before = readAll(d + QStringLiteral("/sig/one.png"));
+             const Run stopped = realCli(QStringLiteral("strace -f -o /dev/null -e trace=rename "
+                                                        "-e inject=rename:error=EIO:signal=TERM:when=1 "
+                                                        "\"$cli\" -q render b.ipr sig/one.png"),
+                                         d);
+             QCOMPARE(stopped.status, 143);
+             QCOMPARE(hiddenFiles(d + QStringLiteral("/sig")), QStringList());
+             QCOMPARE(readAll(d + QStringLiteral("/sig/one.png")), before);
              QVERIFY(realCli(QStringLiteral("\"$cli\" -q package b.ipr L --target android"), d).status == 0);
              const struct
              {

@@ -163,6 +163,8 @@ class TestPackages : public QObject
 
   private slots:
     void initTestCase();
+    void defaultAppId_data();
+    void defaultAppId();
     void android_data();
     void android();
     void aaptPackagesTheResources();
@@ -1009,6 +1011,35 @@ void TestPackages::commandLine()
         QCOMPARE(cli(bad).status, 2);
         QVERIFY(!QFile::exists(work.filePath(QStringLiteral("x"))));
     }
+}
+
+void TestPackages::defaultAppId_data()
+{
+    QTest::addColumn<QString>("projectFile");
+    QTest::addColumn<QString>("id");
+    QTest::newRow("case kept") << QStringLiteral("/p/Tidewater.ipr") << QStringLiteral("Tidewater");
+    QTest::newRow("spaces and symbols") << QStringLiteral("/p/My App (2)!.ipr") << QStringLiteral("My-App-2");
+    QTest::newRow("dots kept inside")
+        << QStringLiteral("/p/org.example.App.ipr") << QStringLiteral("org.example.App");
+    QTest::newRow("no dot or dash at the start") << QStringLiteral("/p/..-x.ipr") << QStringLiteral("x");
+    QTest::newRow("no dash at the end") << QStringLiteral("/p/app-.ipr") << QStringLiteral("app");
+    QTest::newRow("letters outside ASCII") << QStringLiteral("/p/Ünïcode.ipr") << QStringLiteral("n-code");
+    QTest::newRow("nothing left") << QStringLiteral("/p/%%%.ipr") << QStringLiteral("app");
+    QTest::newRow("unsaved") << QString() << QStringLiteral("app");
+    QTest::newRow("cut at 250") << QStringLiteral("/p/") + QString(300, QLatin1Char('a')) +
+                                       QStringLiteral(".ipr")
+                                << QString(250, QLatin1Char('a'));
+    QTest::newRow("cut before a dash is dropped")
+        << QStringLiteral("/p/") + QString(249, QLatin1Char('a')) + QStringLiteral(" b.ipr")
+        << QString(249, QLatin1Char('a'));
+}
+
+// The Linux icon name and app id a project's file name gives.
+void TestPackages::defaultAppId()
+{
+    QFETCH(QString, projectFile);
+    QFETCH(QString, id);
+    QCOMPARE(Packages::defaultAppId(projectFile), id);
 }
 
 QTEST_MAIN(TestPackages)

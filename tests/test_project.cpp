@@ -55,6 +55,9 @@ class TestProject : public WindowTest
     void parserReadsLinesAsATextStream();
     void tableMatchesTheWindow();
     void fontListMatchesTheFontBox();
+    void typedFontFamilyIsTheSavedOne();
+    void textEncodings_data();
+    void textEncodings();
     void startUpFileIsExact();
     void roundTripRestoresEveryValue();
     void windowReaderAgreesWithThePureReader_data();
@@ -155,6 +158,27 @@ void TestProject::fontListMatchesTheFontBox()
         items << box->itemText(i);
     QCOMPARE(Project::fontFamilies(), items);
     QCOMPARE(window->currentDesign().fontFamily, items.value(0));
+}
+
+// A family typed into the font box is drawn only when it is one of the box's rows, the row the
+// project keeps; any other name is put back.
+void TestProject::typedFontFamilyIsTheSavedOne()
+{
+    auto* box = control<QFontComboBox>(window, "comboTextFontType");
+    QVERIFY(box->count() > 1);
+    const int row = box->count() - 1;
+    const QString family = box->itemText(row);
+    for (const QString& typed : {family.toLower(), QStringLiteral("No Such Family")}) {
+        box->lineEdit()->selectAll();
+        QTest::keyClicks(box->lineEdit(), typed);
+        QTest::keyClick(box->lineEdit(), Qt::Key_Return);
+        QCOMPARE(box->count(), Project::fontFamilies().size());
+        QCOMPARE(box->currentText(), family);
+        QCOMPARE(window->currentDesign().fontFamily, family);
+        const QString path = dir->filePath(QStringLiteral("typed.ipr"));
+        QVERIFY(window->writeProjectFile(path));
+        QCOMPARE(QString::fromLatin1(readAll(path)).split(QLatin1Char('\n')).value(31), QString::number(row));
+    }
 }
 
 void TestProject::startUpFileIsExact()
@@ -732,6 +756,36 @@ void TestProject::handWrittenFileMeansTheDesign()
     QCOMPARE(QLatin1String(image.format->name), QLatin1String("BMP"));
     QCOMPARE(image.quality, -1);
     QCOMPARE(Project::format(state), everyLineChanged);
+}
+
+void TestProject::textEncodings_data()
+{
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::addColumn<QString>("text");
+    QTest::newRow("UTF-8") << QByteArray("Caf\xc3\xa9 \xe2\x82\xac") << QStringLiteral("Café €");
+    QTest::newRow("UTF-8 with its mark") << QByteArray("\xef\xbb\xbf"
+                                                       "Caf\xc3\xa9")
+                                         << QStringLiteral("Café");
+    QTest::newRow("UTF-16 with its mark") << QByteArray("\xff\xfe"
+                                                        "A\0\xe9\0",
+                                                        6)
+                                          << QStringLiteral("Aé");
+    // Windows-1252 where it differs from Latin-1: the euro sign and curly quotes.
+    QTest::newRow("Windows-1252") << QByteArray("\x80 \x93"
+                                                "Caf\xe9\x94")
+                                  << QStringLiteral("€ “Café”");
+    // Bytes Windows-1252 leaves undefined are read as Latin-1 reads them.
+    QTest::newRow("undefined in Windows-1252") << QByteArray("A\x81\x8d") << QStringLiteral("A\u0081\u008d");
+    // One-byte text that ends as a UTF-8 sequence begins is not UTF-8.
+    QTest::newRow("ending in a cut UTF-8 sequence") << QByteArray("Caf\xc3") << QStringLiteral("CafÃ");
+}
+
+// A project file's texts in the encodings older files were saved in.
+void TestProject::textEncodings()
+{
+    QFETCH(QByteArray, bytes);
+    QFETCH(QString, text);
+    QCOMPARE(Project::decode(bytes), text);
 }
 
 QTEST_MAIN(TestProject)

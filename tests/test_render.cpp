@@ -147,6 +147,8 @@ class TestRender : public QObject
 
   private slots:
     void initTestCase() { initResources(); }
+    void textFontWeights_data();
+    void textFontWeights();
     void backgroundShapes();
     void gradientStops();
     void flatPictureIsTintedColoredKeepsColours();
@@ -520,6 +522,35 @@ void TestRender::scaledCopySizes()
     QCOMPARE(scaledCopy(g, 420, 420).toImage(), g.toImage());
     QVERIFY(scaledCopy(QPixmap(), 20, 20).isNull());
     QCOMPARE(scaledCopy(renderIcon(IconDesign()), 300, 200).size(), QSize(200, 200));
+}
+
+void TestRender::textFontWeights_data()
+{
+    QTest::addColumn<bool>("bold");
+    QTest::addColumn<bool>("italic");
+    QTest::addColumn<int>("weight");
+    QTest::newRow("plain") << false << false << 60;
+    QTest::newRow("bold") << true << false << 61;
+    QTest::newRow("bold italic") << true << true << 61;
+}
+
+// The weights saved designs were drawn with (between Normal and DemiBold), not the toolkit's Bold
+// and Normal: changing them moves the text of every stored design to another face.
+void TestRender::textFontWeights()
+{
+    QFETCH(bool, bold);
+    QFETCH(bool, italic);
+    QFETCH(int, weight);
+    IconDesign design;
+    design.fontFamily = QStringLiteral("DejaVu Sans");
+    design.fontSize = 600;
+    design.textBold = bold;
+    design.textItalic = italic;
+    const QFont font = textFont(design);
+    QCOMPARE(font.weight(), weight);
+    QCOMPARE(font.italic(), italic);
+    QCOMPARE(font.pointSize(), 600);
+    QCOMPARE(font.family(), design.fontFamily);
 }
 
 QTEST_MAIN(TestRender)
