@@ -493,11 +493,13 @@ struct RowReader::Private
     int rowsRead = 0;
     std::vector<uchar> previous, current; // filter type byte and row
     inflate_state inflater;
-    // Compressed data is read in pieces of libpng's size, so that the stream's end is judged on the
-    // same pieces as libpng judges it.
-    std::vector<uchar> input = std::vector<uchar>(8192);
-    quint32 chunkLeft = 0; // of the current IDAT chunk's data
-    quint32 crc = 0;       // of the current IDAT chunk so far
+    // Compressed data is read in large blocks but inflated in pieces of libpng's size, so that the
+    // stream's end is judged on the same pieces as libpng judges it.
+    static constexpr quint32 pieceSize = 8192;
+    std::vector<uchar> input = std::vector<uchar>(size_t(1) << 16);
+    quint32 inputAt = 0, inputLeft = 0; // the block's bytes not yet inflated
+    quint32 chunkLeft = 0;              // of the current IDAT chunk's data, not yet read
+    quint32 crc = 0;                    // of the current IDAT chunk so far
     uchar zlibHeader[2];
     int zlibHeaderSeen = 0;
 
@@ -606,7 +608,7 @@ struct RowReader::Private
     // is damaged or ends (libpng's "Not enough image data").
     bool feed()
     {
-        while (chunkLeft == 0) {
+        while (inputLeft == 0 && chunkLeft == 0) {
             uchar sum[4];
             quint32 length = 0;
             uchar type[4];
@@ -616,21 +618,29 @@ struct RowReader::Private
             chunkLeft = length;
             crc = quint32(libdeflate_crc32(0, type, 4));
         }
-        const quint32 n = std::min<quint32>(chunkLeft, quint32(input.size()));
-        if (!read(input.data(), n))
-            return false;
-        crc = quint32(libdeflate_crc32(crc, input.data(), n));
-        chunkLeft -= n;
+        if (inputLeft == 0) {
+            const quint32 n = std::min<quint32>(chunkLeft, quint32(input.size()));
+            if (!read(input.data(), n))
+                return false;
+            crc = quint32(libdeflate_crc32(crc, input.data(), n));
+            chunkLeft -= n;
+            inputAt = 0;
+            inputLeft = n;
+        }
+        const quint32 n = std::min(inputLeft, pieceSize);
+        uchar* piece = input.data() + inputAt;
+        inputAt += n;
+        inputLeft -= n;
         // zlib's own checks of the stream's header, which libpng relies on: deflate, a window of
         // at most 32 KiB, no preset dictionary and a sound check value.
         for (quint32 i = 0; i < n && zlibHeaderSeen < 2; ++i)
-            zlibHeader[zlibHeaderSeen++] = input[i];
+            zlibHeader[zlibHeaderSeen++] = piece[i];
         if (zlibHeaderSeen == 2 && n > 0 && (zlibHeader[0] & 0x0f) == 8 && (zlibHeader[0] >> 4) <= 7 &&
             !(zlibHeader[1] & 0x20) && (zlibHeader[0] << 8 | zlibHeader[1]) % 31 == 0)
             zlibHeaderSeen = 3;
         if (zlibHeaderSeen == 2)
             return false;
-        inflater.next_in = input.data();
+        inflater.next_in = piece;
         inflater.avail_in = n;
         return true;
     }
@@ -693,6 +703,7 @@ struct RowReader::Private
             }
         }
         // The rest of the current IDAT chunk is skipped, its CRC checked.
+        inputLeft = 0;
         while (chunkLeft > 0) {
             const quint32 n = std::min<quint32>(chunkLeft, quint32(input.size()));
             if (!read(input.data(), n))
