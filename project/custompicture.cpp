@@ -164,9 +164,11 @@ QImage readReducedPng(QFile& file, QSize size, QSize held)
     return reducedRows(size, held, [&reader](uchar* rgba) { return reader.readRow(rgba); });
 }
 
-// A decoded picture reduced to `held` pixels, its rows converted one at a time.
+// A decoded picture reduced to `held` pixels, its rows converted one at a time (null when it is).
 QImage reducedImage(const QImage& whole, QSize held)
 {
+    if (whole.isNull())
+        return QImage();
     int y = 0;
     return reducedRows(whole.size(), held, [&](uchar* rgba) {
         if (y >= whole.height())

@@ -2,6 +2,7 @@
 // and pictures that are not what they claim, formats without alpha. Each must end in a clear
 // failure that loses nothing, quickly and in bounded memory.
 #include "tests/support/testsupport.h"
+#include "tests/support/pngreference.h"
 
 #include "app/dialogs.h"
 #include "app/mainwindow.h"
@@ -242,6 +243,8 @@ class TestFaults : public WindowTest
     void hostileProjectFilesAreRefusedQuickly();
     void picturesAreCheckedBeforeDecoding_data();
     void picturesAreCheckedBeforeDecoding();
+    void picturesAboveTheHeldSizeAreJudgedAsLibpngJudges_data();
+    void picturesAboveTheHeldSizeAreJudgedAsLibpngJudges();
     void formatsWithoutAlphaGetWhite_data();
     void formatsWithoutAlphaGetWhite();
     void commandLineCutsTheTextAsTheWindowDoes();
@@ -890,6 +893,63 @@ void TestFaults::whatUsersHaveAndWhatPackagesMeet()
         row.check();
         if (QTest::currentTestFailed())
             QFAIL(row.input);
+    }
+}
+
+void TestFaults::picturesAboveTheHeldSizeAreJudgedAsLibpngJudges_data()
+{
+    // 5000 x 4000 pixels, more than the program holds, so read a row at a time: a 1-bit palette of
+    // four colours (libpng keeps the two the depth indexes) with four alphas (ignored with them).
+    const int w = 5000, h = 4000;
+    QByteArray raw;
+    for (int y = 0; y < h; ++y)
+        raw.append(char(0)).append(QByteArray((w + 7) / 8, char(0x55)));
+    QByteArray packed(int(compressBound(uLong(raw.size()))), 0);
+    uLongf packedSize = uLongf(packed.size());
+    compress2(reinterpret_cast<Bytef*>(packed.data()), &packedSize,
+              reinterpret_cast<const Bytef*>(raw.constData()), uLong(raw.size()), 1);
+    packed.resize(int(packedSize));
+    QByteArray header(13, 0);
+    qToBigEndian(quint32(w), reinterpret_cast<uchar*>(header.data()));
+    qToBigEndian(quint32(h), reinterpret_cast<uchar*>(header.data()) + 4);
+    header[8] = 1;
+    header[9] = 3;
+    const QByteArray start = QByteArray("\x89PNG\r\n\x1a\n", 8) + PngReference::chunk("IHDR", header) +
+                             PngReference::chunk("PLTE", QByteArray::fromHex("ff00000000ff00ff00090909")) +
+                             PngReference::chunk("tRNS", QByteArray(4, 0));
+    const QByteArray data = PngReference::chunk("IDAT", packed),
+                     end = PngReference::chunk("IEND", QByteArray());
+    QByteArray badCrc = data;
+    badCrc[badCrc.size() - 1] = char(badCrc[badCrc.size() - 1] ^ 1);
+    QTest::addColumn<QByteArray>("file");
+    QTest::addColumn<int>("status");
+    QTest::newRow("palette longer than its depth, with alphas") << start + data + end << 0;
+    QTest::newRow("a wrong CRC on the last data chunk") << start + badCrc + end << 2;
+    QTest::newRow("junk after the rows") << start + data + QByteArray("\0\0\0\5j#nk!xxxxxxxx") << 2;
+}
+
+// The row reader's verdict, through the command line: the palette picture is opaque red and blue
+// as libpng draws it, a damaged one is refused as damaged (not drawn, not a crash).
+void TestFaults::picturesAboveTheHeldSizeAreJudgedAsLibpngJudges()
+{
+    QFETCH(QByteArray, file);
+    QFETCH(int, status);
+    const QString picture = dir->filePath(QStringLiteral("large.png")),
+                  out = dir->filePath(QStringLiteral("o.png"));
+    writeFile(picture, file);
+    QFile::remove(out);
+    const QString project =
+        projectFile(dir->path(), QStringLiteral("p.ipr"), {{18, "0"}, {22, "1"}, {23, picture}, {25, "100"}});
+    const Run run = cli({QStringLiteral("-q"), QStringLiteral("render"), project, out});
+    QCOMPARE(run.status, status);
+    if (status == 0) {
+        const QRgb middle = QImage(out).pixel(512, 512);
+        QCOMPARE(qAlpha(middle), 255);
+        QVERIFY2(qRed(middle) > 100 && qBlue(middle) > 100 && qGreen(middle) == 0,
+                 qPrintable(QString::number(middle, 16)));
+    } else {
+        QVERIFY2(run.err.contains(QStringLiteral("it is damaged")), qPrintable(run.err));
+        QVERIFY(!QFile::exists(out));
     }
 }
 
