@@ -10,6 +10,7 @@
 #include "ui/swatch.h"
 
 #include <QApplication>
+#include <QTranslator>
 #include <QCloseEvent>
 #include <QDir>
 #include <QStandardPaths>
@@ -36,8 +37,22 @@ QFont applicationFont()
 
 } // namespace
 
+// The English forms of the messages whose words follow a number ("1 file", "2 files"), once for
+// the application. (At file scope: the resource's initialiser is declared where it is called.)
+static void installTranslations()
+{
+    static const bool installed = [] {
+        Q_INIT_RESOURCE(translations);
+        auto* translator = new QTranslator(QCoreApplication::instance());
+        return translator->load(QStringLiteral(":/translations/glyphwright_en.qm")) &&
+               QCoreApplication::installTranslator(translator);
+    }();
+    Q_UNUSED(installed);
+}
+
 MainWindow::MainWindow(QWidget* parent) : QMainWindow(parent), ui(new MainWindowForm)
 {
+    installTranslations();
     ui->setupUi(this);
 
     QCoreApplication::setOrganizationName(QStringLiteral("Mossgate Software"));

@@ -218,7 +218,7 @@ void Outcome::add(const QString& path, const Result& result)
     if (result.ok)
         written.append(path);
     else
-        failed.append({path, result.error});
+        failed.append({path, result.error, result.cause});
 }
 
 void Outcome::add(const Outcome& other)

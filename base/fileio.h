@@ -13,14 +13,23 @@ class QIODevice;
 // than they can hold.
 namespace Files {
 
+// Why a file was not written: the system's (or the program's) reason, or a stop the user asked
+// for.
+enum class Cause { Error, Cancelled };
+
 // Whether an operation succeeded and, when it did not, why (for a message naming the file).
 struct Result
 {
     bool ok = false;
     QString error;
+    Cause cause = Cause::Error;
     explicit operator bool() const { return ok; }
     static Result success() { return {true, QString()}; }
     static Result failure(const QString& why) { return {false, why}; }
+    static Result cancelled()
+    {
+        return {false, QStringLiteral("the export was cancelled"), Cause::Cancelled};
+    }
 };
 
 // The files one command wrote and the ones it could not, each with its reason.
@@ -28,6 +37,7 @@ struct Failure
 {
     QString path;
     QString reason;
+    Cause cause = Cause::Error;
 };
 struct Outcome
 {

@@ -45,7 +45,7 @@ QImage image(QSize size, QImage::Format format)
                   pixels);
 }
 
-unsigned char* scratch(int purpose, size_t bytes)
+unsigned char* scratch(Scratch purpose, size_t bytes)
 {
     struct Buffer
     {
@@ -53,8 +53,8 @@ unsigned char* scratch(int purpose, size_t bytes)
         size_t size = 0;
         ~Buffer() { release(data); }
     };
-    thread_local Buffer buffers[4];
-    Buffer& b = buffers[purpose];
+    thread_local Buffer buffers[int(Scratch::Count)];
+    Buffer& b = buffers[int(purpose)];
     if (b.size < bytes) {
         release(b.data);
         b.data = allocate(bytes);

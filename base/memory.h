@@ -11,9 +11,18 @@ namespace Memory {
 // when it is large.
 QImage image(QSize size, QImage::Format format);
 
-// `bytes` bytes of scratch memory kept with the calling thread for `purpose` (0 ... 3), in huge
-// pages when large; valid until the thread asks again with the same purpose.
-unsigned char* scratch(int purpose, size_t bytes);
+// What a thread's scratch memory is for: one buffer each, so that one use never overwrites another.
+enum class Scratch {
+    FilteredRows,    // an image's rows, filtered for deflating
+    Deflated,        // the deflated rows kept
+    InflatedRows,    // a decoded file's rows
+    SecondDeflation, // the same rows deflated another way, the smaller kept
+    Count
+};
+
+// `bytes` bytes of scratch memory kept with the calling thread for `purpose`, in huge pages when
+// large; valid until the thread asks again for the same purpose.
+unsigned char* scratch(Scratch purpose, size_t bytes);
 
 // Keeps freed large buffers (up to `retained` bytes of them) in the process for the next ones,
 // rather than returning each to the system and faulting fresh pages in for the next: the program

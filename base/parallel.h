@@ -1,13 +1,16 @@
 #pragma once
 
+#include <QSemaphore>
+#include <QThreadPool>
+
 #include <algorithm>
 #include <atomic>
-#include <thread>
-#include <vector>
 
-// Runs work(i) for every i in 0 ... count - 1, shared out among the cores (the calling thread
-// among them) in index order, and returns once all have run. `work` must be safe to run on
-// several threads at once; painting on QImage is, QPixmap is not.
+// Runs work(i) for every i in 0 ... count - 1, shared out in index order among the calling thread
+// and the toolkit's thread pool (whose threads, and what they keep, live on between calls), and
+// returns once all have run. Only idle pool threads are taken, so a call from a pool thread never
+// waits for the pool. `work` must be safe to run on several threads at once; painting on QImage
+// is, QPixmap is not.
 template <class Work> void parallelFor(int count, const Work& work)
 {
     std::atomic<int> next{0};
@@ -15,11 +18,14 @@ template <class Work> void parallelFor(int count, const Work& work)
         for (int i = next++; i < count; i = next++)
             work(i);
     };
-    const int helpers = std::min(count, int(std::max(1u, std::thread::hardware_concurrency()))) - 1;
-    std::vector<std::thread> threads;
-    for (int t = 0; t < helpers; ++t)
-        threads.emplace_back(run);
+    QThreadPool* pool = QThreadPool::globalInstance();
+    QSemaphore done;
+    int helpers = 0;
+    while (helpers + 1 < std::min(count, pool->maxThreadCount()) && pool->tryStart([&] {
+        run();
+        done.release();
+    }))
+        ++helpers;
     run();
-    for (std::thread& t : threads)
-        t.join();
+    done.acquire(helpers);
 }

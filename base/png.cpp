@@ -45,7 +45,7 @@ libdeflate_compressor* compressor(int level)
 }
 
 // `raw` deflated at `level` into scratch memory of `purpose`; 0 on failure.
-size_t deflated(const uchar* raw, size_t rawSize, int level, int purpose, uchar** out)
+size_t deflated(const uchar* raw, size_t rawSize, int level, Memory::Scratch purpose, uchar** out)
 {
     libdeflate_compressor* c = compressor(level);
     if (!c)
@@ -64,8 +64,10 @@ bool quickLevelPacksAsWell(const uchar* raw, int rows, int rowBytes)
     for (int b = 0; b < 4; ++b) {
         const uchar* start = raw + size_t((2 * b + 1) * rows / 8) * size_t(rowBytes);
         uchar* out = nullptr;
-        quick += deflated(start, size_t(band) * size_t(rowBytes), quickLevel, 3, &out);
-        slow += deflated(start, size_t(band) * size_t(rowBytes), largeImageLevel, 3, &out);
+        quick += deflated(start, size_t(band) * size_t(rowBytes), quickLevel,
+                          Memory::Scratch::SecondDeflation, &out);
+        slow += deflated(start, size_t(band) * size_t(rowBytes), largeImageLevel,
+                         Memory::Scratch::SecondDeflation, &out);
     }
     return quick > 0 && slow > 0 && quick * 100 <= slow * 101;
 }
@@ -268,7 +270,7 @@ QByteArray encode(const QImage& image, bool srgb, bool grey, int dotsPerMeter)
     // with the thread: fresh memory costs a page fault a page, a large part of the work here.
     thread_local std::vector<uchar> previous, current;
     const size_t rawSize = size_t(h) * size_t(1 + length);
-    uchar* raw = Memory::scratch(0, rawSize);
+    uchar* raw = Memory::scratch(Memory::Scratch::FilteredRows, rawSize);
     if (!raw)
         return QByteArray();
     previous.resize(size_t(length));
@@ -304,15 +306,16 @@ QByteArray encode(const QImage& image, bool srgb, bool grey, int dotsPerMeter)
     size_t size = 0;
     if (qint64(w) * h <= mediumImage) {
         uchar* other = nullptr;
-        size = deflated(raw, rawSize, photographLevel, 1, &data);
-        const size_t flat = deflated(raw, rawSize, flatColourLevel, 3, &other);
+        size = deflated(raw, rawSize, photographLevel, Memory::Scratch::Deflated, &data);
+        const size_t flat = deflated(raw, rawSize, flatColourLevel, Memory::Scratch::SecondDeflation, &other);
         if (flat > 0 && (size == 0 || flat < size)) {
             size = flat;
             data = other;
         }
     } else {
-        size = deflated(raw, rawSize,
-                        quickLevelPacksAsWell(raw, h, 1 + length) ? quickLevel : largeImageLevel, 1, &data);
+        size =
+            deflated(raw, rawSize, quickLevelPacksAsWell(raw, h, 1 + length) ? quickLevel : largeImageLevel,
+                     Memory::Scratch::Deflated, &data);
     }
     if (size == 0)
         return QByteArray();
@@ -903,7 +906,7 @@ QImage decode(const uchar* data, qsizetype size)
         return QImage();
     const int length = w * channels;
     const size_t rawSize = size_t(h) * size_t(1 + length);
-    uchar* raw = Memory::scratch(2, rawSize);
+    uchar* raw = Memory::scratch(Memory::Scratch::InflatedRows, rawSize);
     std::unique_ptr<libdeflate_decompressor, void (*)(libdeflate_decompressor*)> decompressor(
         libdeflate_alloc_decompressor(), libdeflate_free_decompressor);
     if (!raw || !decompressor ||

@@ -207,7 +207,7 @@ Files::Outcome writePackage(const IconDesign& design, const QString& folder, con
     // Then the files.
     parallelFor(n, [&](int i) {
         if (cancelled()) {
-            results[i] = Files::Result::failure(QStringLiteral("the export was cancelled"));
+            results[i] = Files::Result::cancelled();
             return;
         }
         const QString dir = QFileInfo(jobs[i].path).path();

@@ -7,6 +7,7 @@ cd "$(dirname "$0")/.."
 PACKAGES=(
     g++ cmake ninja-build pkg-config clang-format
     qtbase5-dev qtbase5-dev-tools libqt5svg5-dev
+    qttools5-dev qttools5-dev-tools # lrelease, for the English plural forms
     libpng-dev                   # the reference the tests hold our PNG codecs to
     libdeflate-dev               # fast PNG encoding and decoding
     libisal-dev                  # fast inflating of very large PNG pictures, read a row at a time

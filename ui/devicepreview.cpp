@@ -5,7 +5,7 @@
 #include <QPixmap>
 #include <QScreen>
 #include <QScrollArea>
-#include <QThread>
+#include <QtConcurrent>
 #include <QTimer>
 #include <QVBoxLayout>
 
@@ -31,17 +31,17 @@ DevicePreview::DevicePreview(QWidget* parent) : QWidget(parent, Qt::Window), pau
     pause->setSingleShot(true);
     pause->setInterval(pauseMs);
     connect(pause, &QTimer::timeout, this, &DevicePreview::draw);
+    connect(&worker, &QFutureWatcher<QImage>::finished, this, &DevicePreview::drawn);
 }
 
 DevicePreview::~DevicePreview()
 {
-    if (worker)
-        worker->wait();
+    worker.waitForFinished();
 }
 
 bool DevicePreview::isBusy() const
 {
-    return worker || pause->isActive() || waiting;
+    return drawing || pause->isActive() || waiting;
 }
 
 void DevicePreview::showDesign(const IconDesign& next, const Packages::Options& chosen)
@@ -50,7 +50,7 @@ void DevicePreview::showDesign(const IconDesign& next, const Packages::Options& 
         return;
     design = next;
     options = chosen;
-    if (worker)
+    if (drawing)
         waiting = true;
     else
         pause->start();
@@ -58,24 +58,22 @@ void DevicePreview::showDesign(const IconDesign& next, const Packages::Options& 
 
 void DevicePreview::draw()
 {
-    if (worker || !isVisible())
+    if (drawing || !isVisible())
         return;
     waiting = false;
+    drawing = true;
     const IconDesign snapshot = design;
     const Packages::Options chosen = options;
-    worker = QThread::create([this, snapshot, chosen] { result = Packages::previewSheet(snapshot, chosen); });
-    connect(worker, &QThread::finished, this, &DevicePreview::drawn);
-    worker->start();
+    worker.setFuture(
+        QtConcurrent::run([snapshot, chosen] { return Packages::previewSheet(snapshot, chosen); }));
 }
 
 void DevicePreview::drawn()
 {
-    worker->wait();
-    delete worker;
-    worker = nullptr;
+    drawing = false;
     if (!isVisible())
         return;
-    shown = result;
+    shown = worker.result();
     picture->setPixmap(QPixmap::fromImage(shown));
     if (!fitted) {
         // The whole sheet where the screen has room for it.

@@ -3,11 +3,11 @@
 #include "design/icondesign.h"
 #include "packages/package.h"
 
+#include <QFutureWatcher>
 #include <QImage>
 #include <QWidget>
 
 class QLabel;
-class QThread;
 class QTimer;
 
 // A window that shows the current design as the platforms show it (the preview sheet of
@@ -45,9 +45,10 @@ class DevicePreview : public QWidget
     class QScrollArea* scroll;
     bool fitted = false; // sized to the first sheet
     QTimer* pause;
-    QThread* worker = nullptr;
+    QFutureWatcher<QImage> worker;
+    bool drawing = false;
     IconDesign design;
     Packages::Options options;
     bool waiting = false; // a newer design arrived while drawing
-    QImage result, shown;
+    QImage shown;
 };

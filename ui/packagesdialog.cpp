@@ -18,7 +18,7 @@
 #include <QPushButton>
 #include <QRegularExpressionValidator>
 #include <QSettings>
-#include <QThread>
+#include <QtConcurrent>
 #include <QTimer>
 #include <QUrl>
 #include <QVBoxLayout>
@@ -261,20 +261,20 @@ PackagesDialog::PackagesDialog(const IconDesign& design, const QString& projectF
     layout->addLayout(buttons);
 
     connect(ticker, &QTimer::timeout, this, &PackagesDialog::showProgress);
+    connect(&worker, &QFutureWatcher<Files::Outcome>::finished, this, &PackagesDialog::finished);
 }
 
 PackagesDialog::~PackagesDialog()
 {
-    if (worker) {
+    if (running) {
         progress->cancelled = true;
-        worker->wait();
-        delete worker;
+        worker.waitForFinished();
     }
 }
 
 bool PackagesDialog::isIdle() const
 {
-    return !worker;
+    return !running;
 }
 
 PackageChoices PackagesDialog::choices() const
@@ -307,7 +307,7 @@ void PackagesDialog::chooseFolder()
 
 void PackagesDialog::exportPackages()
 {
-    if (worker)
+    if (running)
         return;
     const PackageChoices chosen = choices();
     if (chosen.targets.isEmpty()) {
@@ -329,12 +329,11 @@ void PackagesDialog::exportPackages()
     const IconDesign snapshot = design;
     const QStringList targets = chosen.targets;
     Packages::Progress* shared = progress.get();
-    worker = QThread::create([this, snapshot, targets, options, shared] {
-        outcome = Packages::writePackage(snapshot, runFolder, targets, options, shared);
-    });
-    connect(worker, &QThread::finished, this, &PackagesDialog::finished);
+    const QString into = runFolder;
     setRunning(true);
-    worker->start();
+    worker.setFuture(QtConcurrent::run([snapshot, into, targets, options, shared] {
+        return Packages::writePackage(snapshot, into, targets, options, shared);
+    }));
     ticker->start(50);
 }
 
@@ -350,42 +349,39 @@ void PackagesDialog::finished()
 {
     ticker->stop();
     showProgress();
-    worker->wait();
-    delete worker;
-    worker = nullptr;
+    const Files::Outcome outcome = worker.result();
     const bool cancelled = progress->cancelled;
     progress.reset();
     setRunning(false);
     const int written = outcome.written.size(), failed = outcome.failed.size();
-    QString text = (written == 1 ? tr("Wrote 1 file to %1.") : tr("Wrote %1 files to %2.").arg(written))
-                       .arg(QDir::toNativeSeparators(runFolder));
+    QString text = tr("Wrote %n file(s) to %1.", nullptr, written).arg(QDir::toNativeSeparators(runFolder));
     if (cancelled)
         text += QLatin1Char(' ') + tr("Cancelled: the files not yet begun were not written.");
     else if (failed > 0)
-        text += QLatin1Char(' ') + (failed == 1 ? tr("1 file could not be written:")
-                                                : tr("%1 files could not be written:").arg(failed));
+        text += QLatin1Char(' ') + tr("%n file(s) could not be written:", nullptr, failed);
     outcomeLabel->setText(text);
     QStringList failures;
     for (const Files::Failure& f : outcome.failed)
-        if (!cancelled || f.reason != QLatin1String("the export was cancelled"))
+        if (f.cause != Files::Cause::Cancelled)
             failures << QDir::toNativeSeparators(f.path) + QStringLiteral(": ") + f.reason;
     failuresText->setPlainText(failures.join(QLatin1Char('\n')));
     failuresText->setVisible(!failures.isEmpty());
     openButton->setEnabled(!outcome.written.isEmpty());
 }
 
-void PackagesDialog::setRunning(bool running)
+void PackagesDialog::setRunning(bool busy)
 {
-    optionsPanel->setEnabled(!running);
-    exportButton->setEnabled(!running);
-    progressBar->setVisible(running || progressBar->value() > 0);
-    cancelButton->setText(running ? tr("Cancel") : tr("Close"));
+    running = busy;
+    optionsPanel->setEnabled(!busy);
+    exportButton->setEnabled(!busy);
+    progressBar->setVisible(busy || progressBar->value() > 0);
+    cancelButton->setText(busy ? tr("Cancel") : tr("Close"));
 }
 
 void PackagesDialog::reject()
 {
     // While a run goes, Cancel stops it; the dialog stays to tell what was written.
-    if (worker) {
+    if (running) {
         progress->cancelled = true;
         outcomeLabel->setText(tr("Cancelling..."));
         return;

@@ -4,6 +4,7 @@
 #include "packages/package.h"
 
 #include <QDialog>
+#include <QFutureWatcher>
 #include <QStringList>
 
 #include <memory>
@@ -14,7 +15,6 @@ class QLineEdit;
 class QPlainTextEdit;
 class QProgressBar;
 class QPushButton;
-class QThread;
 class QTimer;
 
 // What the Export Packages dialog remembers between runs, in the settings store: the targets and
@@ -78,9 +78,9 @@ class PackagesDialog : public QDialog
     QWidget* optionsPanel;
 
     // The run in flight.
-    QThread* worker = nullptr;
+    QFutureWatcher<Files::Outcome> worker;
+    bool running = false;
     QTimer* ticker;
     std::unique_ptr<Packages::Progress> progress;
-    Files::Outcome outcome;
     QString runFolder;
 };
