@@ -49,6 +49,7 @@ class MainWindow : public QMainWindow
         shadowColor;
     QColor graphicsColor;
     QImage customImage;
+    QSize customImageSize; // its own size, when it is held reduced
     QPixmap iconPixmap;
     QPixmap graphicPixmap;
     QString projectFilePath;

@@ -381,8 +381,9 @@ std::optional<LoadedProject> loadProject(const QString& path, bool allowMissingP
     Project::apply(project.state, contents.values, text ? families.size() : INT_MAX);
     const QString stored = project.state.text(Project::Key::CustomImagePath);
     QString why = QStringLiteral("the project names none");
+    QSize pictureSize;
     const QImage picture =
-        stored.isEmpty() ? QImage() : loadCustomPicture(customPicturePath(stored, path), &why);
+        stored.isEmpty() ? QImage() : loadCustomPicture(customPicturePath(stored, path), &why, &pictureSize);
     if (picture.isNull() && project.state.flag(Project::Key::UseImageCustom) && !allowMissingPicture) {
         // Icons without their logo must not ship unnoticed.
         err << "The custom picture " << (stored.isEmpty() ? QStringLiteral("of ") + path : stored)
@@ -390,7 +391,7 @@ std::optional<LoadedProject> loadProject(const QString& path, bool allowMissingP
             << "Nothing was written; --allow-missing-picture writes the icons without it.\n";
         return std::nullopt;
     }
-    project.design = Project::designOf(project.state, families, picture);
+    project.design = Project::designOf(project.state, families, picture, pictureSize);
     return project;
 }
 

@@ -31,6 +31,9 @@ struct IconDesign
     QColor imageColor = QColor(255, 255, 255);
     int coloredImageRow = 0;
     QImage customImage; // null when none is loaded
+    // Its own size, in which the Scale percentage counts: larger than customImage's when a very
+    // large picture is held reduced; empty when it is customImage's.
+    QSize customImageSize;
     int imageScale = 100;
     int imageOffsetX = 0;
     int imageOffsetY = 0;

@@ -316,7 +316,7 @@ QString customPicturePath(const QString& stored, const QString& projectFile)
     return base.filePath(QString(stored).replace(QLatin1Char('\\'), QLatin1Char('/')));
 }
 
-QImage loadCustomPicture(const QString& path, QString* error)
+QImage loadCustomPicture(const QString& path, QString* error, QSize* ownSize)
 {
     auto refuse = [error](const QString& why) {
         if (error)
@@ -385,6 +385,7 @@ QImage loadCustomPicture(const QString& path, QString* error)
         return refuse(QStringLiteral("it is damaged: %1").arg(reader.errorString().toLower()));
     if (picture.size() != held)
         return refuse(QStringLiteral("it is damaged: it could not be read whole"));
-    setOwnSize(picture, declared);
+    if (ownSize)
+        *ownSize = declared;
     return picture;
 }

@@ -14,7 +14,7 @@ QString customPicturePath(const QString& stored, const QString& projectFile);
 constexpr int maximumPictureSide = 16384;
 constexpr qint64 maximumPicturePixels = 100000000;
 // A picture of more pixels than this is held reduced to this many (aspect kept, smoothly), with its
-// own size kept with it (ownSize() in the renderer): what the icon shows of it is at most 1024
+// own size kept beside it (IconDesign::customImageSize): what the icon shows of it is at most 1024
 // pixels across, and holding every pixel of the largest would take 400 MB or more.
 constexpr qint64 heldPicturePixels = 16 * 1024 * 1024;
 // The most memory decoding a picture may take at once.
@@ -25,5 +25,6 @@ constexpr qint64 decodingBudget = 400LL * 1024 * 1024;
 // within the size limits above; PNG and JPEG of any size within them are decoded a band at a time
 // or at a reduced scale, other formats only when their decoded pixels fit the budget. Anything
 // else gives a null image and, in `error`, why; an image too big is refused before its pixels are
-// allocated.
-QImage loadCustomPicture(const QString& path, QString* error = nullptr);
+// allocated. `ownSize` is set to the picture's own size (larger than the image's when it is held
+// reduced).
+QImage loadCustomPicture(const QString& path, QString* error = nullptr, QSize* ownSize = nullptr);

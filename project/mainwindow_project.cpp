@@ -136,7 +136,8 @@ void MainWindow::afterValue(Project::After step, const QString& projectFile)
         break;
     case Project::After::LoadCustomPicture:
         // A picture that cannot be loaded leaves none, without a word, as the path still shows.
-        customImage = loadCustomPicture(customPicturePath(ui->editImageCustom->text(), projectFile));
+        customImage = loadCustomPicture(customPicturePath(ui->editImageCustom->text(), projectFile), nullptr,
+                                        &customImageSize);
         break;
     case Project::After::IconQualityRule:
         applyQualityRule(ui->comboIconFormat, ui->sliderIconQuality);
@@ -216,13 +217,15 @@ void MainWindow::on_actionLoadProject_triggered()
 
 void MainWindow::loadProject(const QString& path)
 {
-    // A file that is not a project must not wipe the design nor become the current project.
+    // The project's path is set first, as the previews (the packages' default names) use it, so
+    // they are drawn once. A file that is not a project must not wipe the design nor become the
+    // current project.
+    const QString previous = projectFilePath;
+    projectFilePath = path;
     if (!readProjectFile(path)) {
+        projectFilePath = previous;
         Dialogs::warning(this, QString(), tr("The project file could not be opened."));
         return;
     }
-    projectFilePath = path;
     setWindowTitle(QStringLiteral("Glyphwright - ") + QFileInfo(path).baseName());
-    refreshIconPreview();
-    refreshGraphicPreview();
 }

@@ -48,7 +48,8 @@ QStringList fontFamilies()
     return families;
 }
 
-IconDesign designOf(const State& state, const QStringList& families, const QImage& customImage)
+IconDesign designOf(const State& state, const QStringList& families, const QImage& customImage,
+                    QSize customImageSize)
 {
     IconDesign d;
     d.useBackgroundColor = state.flag(Key::UseBackgroundColor);
@@ -69,6 +70,7 @@ IconDesign designOf(const State& state, const QStringList& families, const QImag
     d.imageColor = state.color(Key::ImageColor);
     d.coloredImageRow = state.number(Key::ColoredImageRow);
     d.customImage = customImage;
+    d.customImageSize = customImageSize;
     d.imageScale = state.number(Key::ImageScale);
     d.imageOffsetX = state.number(Key::ImageOffsetX);
     d.imageOffsetY = state.number(Key::ImageOffsetY);

@@ -90,14 +90,15 @@ struct PictureKey
 {
     QString source; // library path, empty for a custom picture
     qint64 custom = 0;
+    QSize own; // a custom picture's own size
     bool tinted = false;
     QRgb tint = 0;
     int scale = 0;
     QPoint offset;
     bool operator==(const PictureKey& o) const
     {
-        return source == o.source && custom == o.custom && tinted == o.tinted && tint == o.tint &&
-               scale == o.scale && offset == o.offset;
+        return source == o.source && custom == o.custom && own == o.own && tinted == o.tinted &&
+               tint == o.tint && scale == o.scale && offset == o.offset;
     }
 };
 
@@ -117,9 +118,9 @@ inline uint byteMul(uint x, uint a)
 // tint: the same pixels as filling a layer with an opaque tint and masking it with the picture in
 // DestinationIn mode. An untinted picture drawn in DestinationAtop mode onto an empty layer is the
 // picture itself.
-QImage pictureLayer(const QImage& picture, const PictureKey& key, QSize canvas, QPoint* at)
+QImage pictureLayer(const QImage& picture, QSize own, const PictureKey& key, QSize canvas, QPoint* at)
 {
-    QImage visible = scaledPictureOnCanvas(picture, key.scale, key.offset, canvas, at);
+    QImage visible = scaledPictureOnCanvas(picture, own, key.scale, key.offset, canvas, at);
     if (visible.isNull())
         return QImage();
     if (visible.format() != QImage::Format_ARGB32_Premultiplied)
@@ -349,33 +350,15 @@ const TextOutlines& cachedTextOutlines(const IconDesign& design, const QRectF& a
 
 } // namespace
 
-namespace {
-const QString ownSizeKey = QStringLiteral("Glyphwright own size");
-} // namespace
-
-QSize ownSize(const QImage& picture)
-{
-    const QString own = picture.text(ownSizeKey);
-    if (own.isEmpty())
-        return picture.size();
-    return QSize(own.section(QLatin1Char('x'), 0, 0).toInt(), own.section(QLatin1Char('x'), 1, 1).toInt());
-}
-
-void setOwnSize(QImage& picture, QSize size)
-{
-    picture.setText(ownSizeKey, QStringLiteral("%1x%2").arg(size.width()).arg(size.height()));
-}
-
 void clearRenderCaches()
 {
     keepLayer(LayerCache());
     Artwork::clearImageCache();
 }
 
-QImage scaledPictureOnCanvasDirect(const QImage& source, int percent, QPoint offset, QSize canvas,
+QImage scaledPictureOnCanvasDirect(const QImage& source, QSize own, int percent, QPoint offset, QSize canvas,
                                    QPoint* topLeft)
 {
-    const QSize own = ownSize(source);
     const int w1 = own.width() * percent / 100;
     const int h1 = own.height() * percent / 100;
     if (source.isNull() || w1 <= 0 || h1 <= 0)
@@ -390,9 +373,9 @@ QImage scaledPictureOnCanvasDirect(const QImage& source, int percent, QPoint off
     return visible == placed ? scaled : scaled.copy(visible.translated(-placed.topLeft()));
 }
 
-QImage scaledPictureOnCanvas(const QImage& source, int percent, QPoint offset, QSize canvas, QPoint* topLeft)
+QImage scaledPictureOnCanvas(const QImage& source, QSize own, int percent, QPoint offset, QSize canvas,
+                             QPoint* topLeft)
 {
-    const QSize own = ownSize(source);
     const int w1 = own.width() * percent / 100;
     const int h1 = own.height() * percent / 100;
     if (source.isNull())
@@ -405,7 +388,7 @@ QImage scaledPictureOnCanvas(const QImage& source, int percent, QPoint offset, Q
     // Moderate sizes go the toolkit's way; only big enlargements, which would build a layer many
     // times the canvas, are computed for their visible part alone.
     if (!enlarged || area <= 4LL * canvas.width() * canvas.height())
-        return scaledPictureOnCanvasDirect(source, percent, offset, canvas, topLeft);
+        return scaledPictureOnCanvasDirect(source, own, percent, offset, canvas, topLeft);
     const QRect placed = placement(size, offset, canvas);
     const QRect visible = placed.intersected(QRect(QPoint(0, 0), canvas));
     if (visible.isEmpty())
@@ -458,6 +441,7 @@ QImage renderIconImage(const IconDesign& design)
     key.scale = design.imageScale;
     key.offset = QPoint(design.imageOffsetX, design.imageOffsetY);
     QImage picture;
+    QSize own;
     if (design.useImageFlat) {
         key.source = Artwork::flatPath(design.flatImageRow + 1);
         picture = Artwork::libraryImage(key.source);
@@ -466,13 +450,16 @@ QImage renderIconImage(const IconDesign& design)
         picture = Artwork::libraryImage(key.source);
     } else if (design.useImageCustom) {
         picture = design.customImage;
+        own = design.customImageSize;
         key.custom = picture.cacheKey();
+        key.own = own;
     }
     if (!picture.isNull()) {
         // Most edits change the background or the text: keep the last picture layer.
         LayerCache layer = lastLayer(key);
         if (!layer.valid) {
-            layer.layer = pictureLayer(picture, key, canvas.size(), &layer.at);
+            layer.layer =
+                pictureLayer(picture, own.isEmpty() ? picture.size() : own, key, canvas.size(), &layer.at);
             layer.key = key;
             layer.valid = true;
             keepLayer(layer);

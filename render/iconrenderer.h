@@ -25,18 +25,14 @@ QFont textFont(const IconDesign& design);
 // Forgets decoded pictures and the last picture layer (output never depends on them).
 void clearRenderCaches();
 
-// A picture may be held with fewer pixels than its own (a very large custom picture, reduced when
-// loaded): its own size goes with it, and the scale percentage counts in it. A picture without one
-// is its own size.
-QSize ownSize(const QImage& picture);
-void setOwnSize(QImage& picture, QSize size);
-
-// The picture layer's scaling step: `source` scaled by `percent` of its own pixel size (integer
+// The picture layer's scaling step: `source` scaled by `percent` of `own`, its own size (larger
+// than its pixels when a very large picture is held reduced; integer
 // arithmetic, aspect ratio kept, smooth filtering), cut to the part that lands on a canvas of
 // `canvas` pixels when placed centred and shifted by `offset`. Returns the visible part and, in
 // `topLeft`, where it goes on the canvas. Large enlargements are computed only for the visible part.
-QImage scaledPictureOnCanvas(const QImage& source, int percent, QPoint offset, QSize canvas, QPoint* topLeft);
+QImage scaledPictureOnCanvas(const QImage& source, QSize own, int percent, QPoint offset, QSize canvas,
+                             QPoint* topLeft);
 
 // The same, always scaling the whole picture first (the reference for the clipped route).
-QImage scaledPictureOnCanvasDirect(const QImage& source, int percent, QPoint offset, QSize canvas,
+QImage scaledPictureOnCanvasDirect(const QImage& source, QSize own, int percent, QPoint offset, QSize canvas,
                                    QPoint* topLeft);
