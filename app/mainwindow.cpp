@@ -58,6 +58,7 @@ MainWindow::MainWindow(QWidget* parent) : QMainWindow(parent), ui(new MainWindow
     QCoreApplication::setOrganizationName(QStringLiteral("Mossgate Software"));
     QCoreApplication::setOrganizationDomain(QStringLiteral("mossgate.example"));
     QCoreApplication::setApplicationName(QStringLiteral("Glyphwright"));
+    packageChoices = PackageChoices::load();
     applyApplicationLook();
     ui->fitPictureStrips();
 
@@ -172,11 +173,12 @@ void MainWindow::on_actionAboutUs_triggered()
 
 void MainWindow::on_actionExportPackages_triggered()
 {
-    PackagesDialog dialog(currentDesign(), projectFilePath, this);
+    PackagesDialog dialog(currentDesign(), projectFilePath, this, packageChoices);
     Dialogs::showModal(dialog);
     // The device preview follows the options the dialog remembers.
+    packageChoices = dialog.remembered();
     if (devicePreview)
-        devicePreview->showDesign(currentDesign(), PackageChoices::load().optionsFor(projectFilePath));
+        devicePreview->showDesign(currentDesign(), packageChoices.optionsFor(projectFilePath));
 }
 
 void MainWindow::on_actionDevicePreview_triggered()
@@ -186,5 +188,5 @@ void MainWindow::on_actionDevicePreview_triggered()
     devicePreview->show();
     devicePreview->raise();
     devicePreview->activateWindow();
-    devicePreview->showDesign(currentDesign(), PackageChoices::load().optionsFor(projectFilePath));
+    devicePreview->showDesign(currentDesign(), packageChoices.optionsFor(projectFilePath));
 }

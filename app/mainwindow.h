@@ -2,6 +2,7 @@
 
 #include "design/icondesign.h"
 #include "project/projectformat.h"
+#include "ui/packagesdialog.h"
 
 #include <QColor>
 #include <QImage>
@@ -209,4 +210,7 @@ class MainWindow : public QMainWindow
     bool previewsHeld = false;
     // Made when first opened.
     DevicePreview* devicePreview = nullptr;
+    // What the Export Packages dialog remembers, read from the settings store once and kept up to
+    // date by the dialog (the Device Preview follows it at every edit).
+    PackageChoices packageChoices;
 };

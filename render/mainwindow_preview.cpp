@@ -108,7 +108,7 @@ void MainWindow::refreshIconPreview()
     iconPixmap = renderIcon(design);
     // The device preview, when open, follows after the edits pause.
     if (devicePreview && devicePreview->isVisible())
-        devicePreview->showDesign(design, PackageChoices::load().optionsFor(projectFilePath));
+        devicePreview->showDesign(design, packageChoices.optionsFor(projectFilePath));
     // Transparency shows as a checkerboard, so a white picture on a transparent icon is seen.
     showScaled(ui->labelIconPreview, iconPixmap, true);
 }

@@ -19,6 +19,9 @@
 #include <QRegularExpressionValidator>
 #include <QSettings>
 #include <QtConcurrent>
+
+#include <type_traits>
+#include <variant>
 #include <QTimer>
 #include <QUrl>
 #include <QVBoxLayout>
@@ -85,32 +88,64 @@ class ColourChoice : public QWidget
     QPushButton* button;
 };
 
+namespace {
+
+// Every option the dialog remembers, with its key in the settings store; the default is the
+// command line's (Packages::Options' own).
+using OptionField =
+    std::variant<QColor Packages::Options::*, QString Packages::Options::*, bool Packages::Options::*>;
+const struct
+{
+    const char* key;
+    OptionField field;
+} rememberedOptions[] = {
+    {"Plate", &Packages::Options::background},
+    {"ThemeColor", &Packages::Options::themeColor},
+    {"SplashColor", &Packages::Options::splashColor},
+    {"IosDarkColor", &Packages::Options::iosDarkColor},
+    {"IosTintedColor", &Packages::Options::iosTintedColor},
+    {"BasePath", &Packages::Options::basePath},
+    {"MacosKeepCorners", &Packages::Options::macosKeepCorners},
+};
+const QString targetsKey = QStringLiteral("Targets");
+
+} // namespace
+
 PackageChoices PackageChoices::load()
 {
     const QSettings settings;
     PackageChoices c;
-    c.targets = settings.value(group + QStringLiteral("Targets"), Packages::targetNames()).toStringList();
-    c.options.background = storedColour(settings, QStringLiteral("Plate"), c.options.background);
-    c.options.themeColor = storedColour(settings, QStringLiteral("ThemeColor"), QColor());
-    c.options.splashColor = storedColour(settings, QStringLiteral("SplashColor"), QColor());
-    c.options.iosDarkColor = storedColour(settings, QStringLiteral("IosDarkColor"), QColor());
-    c.options.iosTintedColor = storedColour(settings, QStringLiteral("IosTintedColor"), QColor());
-    c.options.basePath = settings.value(group + QStringLiteral("BasePath"), c.options.basePath).toString();
-    c.options.macosKeepCorners = settings.value(group + QStringLiteral("MacosKeepCorners"), false).toBool();
+    c.targets = settings.value(group + targetsKey, Packages::targetNames()).toStringList();
+    for (const auto& o : rememberedOptions) {
+        const QString key = group + QLatin1String(o.key);
+        std::visit(
+            [&](auto member) {
+                auto& value = c.options.*member;
+                using Value = std::decay_t<decltype(value)>;
+                if constexpr (std::is_same_v<Value, QColor>)
+                    value = storedColour(settings, QLatin1String(o.key), value);
+                else
+                    value = settings.value(key, value).template value<Value>();
+            },
+            o.field);
+    }
     return c;
 }
 
 void PackageChoices::save() const
 {
     QSettings settings;
-    settings.setValue(group + QStringLiteral("Targets"), targets);
-    settings.setValue(group + QStringLiteral("Plate"), colourText(options.background));
-    settings.setValue(group + QStringLiteral("ThemeColor"), colourText(options.themeColor));
-    settings.setValue(group + QStringLiteral("SplashColor"), colourText(options.splashColor));
-    settings.setValue(group + QStringLiteral("IosDarkColor"), colourText(options.iosDarkColor));
-    settings.setValue(group + QStringLiteral("IosTintedColor"), colourText(options.iosTintedColor));
-    settings.setValue(group + QStringLiteral("BasePath"), options.basePath);
-    settings.setValue(group + QStringLiteral("MacosKeepCorners"), options.macosKeepCorners);
+    settings.setValue(group + targetsKey, targets);
+    for (const auto& o : rememberedOptions)
+        std::visit(
+            [&](auto member) {
+                const auto& value = options.*member;
+                if constexpr (std::is_same_v<std::decay_t<decltype(value)>, QColor>)
+                    settings.setValue(group + QLatin1String(o.key), colourText(value));
+                else
+                    settings.setValue(group + QLatin1String(o.key), value);
+            },
+            o.field);
     settings.sync();
 }
 
@@ -123,13 +158,13 @@ Packages::Options PackageChoices::optionsFor(const QString& projectFile, const Q
     return o;
 }
 
-PackagesDialog::PackagesDialog(const IconDesign& design, const QString& projectFile, QWidget* parent)
-    : QDialog(parent), design(design), projectFile(projectFile), ticker(new QTimer(this))
+PackagesDialog::PackagesDialog(const IconDesign& design, const QString& projectFile, QWidget* parent,
+                               const PackageChoices& remembered)
+    : QDialog(parent), design(design), projectFile(projectFile), kept(remembered), ticker(new QTimer(this))
 {
     setObjectName(QStringLiteral("PackagesDialog"));
     setWindowTitle(tr("Export Packages"));
     setWindowFlags(windowFlags() & ~Qt::WindowContextHelpButtonHint);
-    const PackageChoices remembered = PackageChoices::load();
     auto* layout = new QVBoxLayout(this);
     optionsPanel = new QWidget(this);
     auto* panel = new QVBoxLayout(optionsPanel);
@@ -319,6 +354,7 @@ void PackagesDialog::exportPackages()
     if (folder.isEmpty())
         return;
     chosen.save();
+    kept = chosen;
     failuresText->clear();
     failuresText->hide();
     outcomeLabel->setText(tr("Writing..."));

@@ -44,11 +44,15 @@ class PackagesDialog : public QDialog
     Q_OBJECT
 
   public:
-    PackagesDialog(const IconDesign& design, const QString& projectFile, QWidget* parent = nullptr);
+    // `remembered`: the choices to start from (the window keeps them, read once).
+    PackagesDialog(const IconDesign& design, const QString& projectFile, QWidget* parent = nullptr,
+                   const PackageChoices& remembered = PackageChoices::load());
     ~PackagesDialog() override;
 
     // Whether no export is running.
     bool isIdle() const;
+    // The choices as last saved (those it started from when none was).
+    const PackageChoices& remembered() const { return kept; }
 
   public slots:
     void exportPackages();
@@ -64,6 +68,7 @@ class PackagesDialog : public QDialog
 
     IconDesign design;
     QString projectFile;
+    PackageChoices kept;
     QString folder;
     QList<QCheckBox*> targetBoxes;
     QPushButton* plateButton;
