@@ -74,19 +74,6 @@ bool quickLevelPacksAsWell(const uchar* raw, int rows, int rowBytes)
 
 const uchar signature[8] = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1a, '\n'};
 
-void appendChunk(QByteArray& out, const char* type, const QByteArray& body)
-{
-    uchar length[4];
-    qToBigEndian(quint32(body.size()), length);
-    out.append(reinterpret_cast<const char*>(length), 4);
-    const int start = out.size();
-    out.append(type, 4);
-    out.append(body);
-    uchar crc[4];
-    qToBigEndian(quint32(libdeflate_crc32(0, out.constData() + start, size_t(out.size() - start))), crc);
-    out.append(reinterpret_cast<const char*>(crc), 4);
-}
-
 QByteArray bigEndian(std::initializer_list<quint32> words)
 {
     QByteArray bytes;
@@ -228,6 +215,19 @@ template <int channels> void toPixels(const uchar* p, QRgb* line, int w)
 }
 
 } // namespace
+
+void appendChunk(QByteArray& out, const char* type, const QByteArray& body)
+{
+    uchar length[4];
+    qToBigEndian(quint32(body.size()), length);
+    out.append(reinterpret_cast<const char*>(length), 4);
+    const int start = out.size();
+    out.append(type, 4);
+    out.append(body);
+    uchar crc[4];
+    qToBigEndian(quint32(libdeflate_crc32(0, out.constData() + start, size_t(out.size() - start))), crc);
+    out.append(reinterpret_cast<const char*>(crc), 4);
+}
 
 QImage withDensity(const QImage& image, int dotsPerMeter)
 {

@@ -18,6 +18,9 @@ namespace Png {
 constexpr int standardDotsPerMeter = 3780;
 constexpr int appleLayerDotsPerMeter = 2835;
 
+// Appends a chunk of `type` and `body` to a PNG file being made: its length, type, body and CRC.
+void appendChunk(QByteArray& out, const char* type, const QByteArray& body);
+
 // `image` declaring `dotsPerMeter` (a copy only when it declared another density).
 QImage withDensity(const QImage& image, int dotsPerMeter = standardDotsPerMeter);
 

@@ -119,4 +119,14 @@ QList<Panel> androidPanels(const Sources& s)
     return panels;
 }
 
+// The target's row of the table: its name, what its folder holds, its files and its preview panels.
+const Target androidTarget = {
+    "android",
+    "res/mipmap-*/: launcher and round icons, the adaptive foreground (fitted into the 66 dp safe zone), "
+    "background (opaque) and monochrome layers and their XML; playstore-icon.png (512, 32-bit, opaque)",
+    androidFiles,
+    0,
+    "Android: adaptive icon under four launcher masks, dashed: the 66 dp safe zone",
+    androidPanels};
+
 } // namespace Packages

@@ -5,8 +5,6 @@
 #include <QBuffer>
 #include <QColorSpace>
 
-#include <array>
-
 namespace Packages {
 
 namespace {
@@ -15,33 +13,6 @@ void be32(QByteArray& b, quint32 v)
 {
     for (int i = 3; i >= 0; --i)
         b.append(char((v >> (8 * i)) & 0xff));
-}
-
-quint32 crc32(const QByteArray& data)
-{
-    static const auto table = [] {
-        std::array<quint32, 256> t{};
-        for (quint32 n = 0; n < 256; ++n) {
-            quint32 c = n;
-            for (int k = 0; k < 8; ++k)
-                c = (c & 1) ? 0xedb88320u ^ (c >> 1) : c >> 1;
-            t[n] = c;
-        }
-        return t;
-    }();
-    quint32 crc = 0xffffffffu;
-    for (char ch : data)
-        crc = table[(crc ^ quint8(ch)) & 0xff] ^ (crc >> 8);
-    return ~crc;
-}
-
-QByteArray pngChunk(const QByteArray& type, const QByteArray& body)
-{
-    QByteArray chunk;
-    be32(chunk, quint32(body.size()));
-    chunk += type + body;
-    be32(chunk, crc32(type + body));
-    return chunk;
 }
 
 } // namespace
@@ -64,7 +35,10 @@ QByteArray pngBytes(const QImage& image, bool grey, int dotsPerMeter)
     // The signature (8 bytes) and the header chunk (25) come first; the colour space follows it.
     QByteArray gamma;
     be32(gamma, 45455);
-    return bytes.left(33) + pngChunk("sRGB", QByteArray(1, 0)) + pngChunk("gAMA", gamma) + bytes.mid(33);
+    QByteArray chunks;
+    Png::appendChunk(chunks, "sRGB", QByteArray(1, 0));
+    Png::appendChunk(chunks, "gAMA", gamma);
+    return bytes.left(33) + chunks + bytes.mid(33);
 }
 
 QByteArray icoFile(const QList<QImage>& images)

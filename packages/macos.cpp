@@ -101,4 +101,14 @@ QList<Panel> macosPanels(const Sources& s)
     };
 }
 
+// The target's row of the table: its name, what its folder holds, its files and its preview panels.
+const Target macosTarget = {
+    "macos",
+    "AppIcon.icns, 16 to 1024 pixels: the body in the macOS shape with its shadow; AppIcon.icon/, the "
+    "layered document of macOS 26",
+    macosFiles,
+    1,
+    "macOS on light and dark",
+    macosPanels};
+
 } // namespace Packages

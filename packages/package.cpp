@@ -22,29 +22,9 @@ namespace Packages {
 
 const QList<Target>& targets()
 {
-    static const QList<Target> table = {
-        {"android",
-         "res/mipmap-*/: launcher and round icons, the adaptive foreground (fitted into the 66 dp safe "
-         "zone), "
-         "background (opaque) and monochrome layers and their XML; playstore-icon.png (512, 32-bit, opaque)",
-         androidFiles, 0, "Android: adaptive icon under four launcher masks, dashed: the 66 dp safe zone",
-         androidPanels},
-        {"ios",
-         "AppIcon.appiconset/: the 1024 App Store icon without alpha, its dark and tinted variants "
-         "(glyphs kept legible) and Contents.json; AppIcon.icon/, the layered document of iOS 26",
-         iosFiles, 1, "iOS light, dark and tinted, iOS and macOS 26 (glass approximated)", iosPanels},
-        {"macos",
-         "AppIcon.icns, 16 to 1024 pixels: the body in the macOS shape with its shadow; AppIcon.icon/, the "
-         "layered document of macOS 26",
-         macosFiles, 1, "macOS on light and dark", macosPanels},
-        {"windows", "app.ico, 16 to 256 pixels", windowsFiles, 2, "Windows taskbar and Start", windowsPanels},
-        {"web",
-         "favicon.ico, favicon-16/32.png, apple-touch-icon.png, icon-192/512.png, full-bleed "
-         "icon-maskable-192/512.png, icon-monochrome-512.png, manifest.webmanifest and head-snippet.html",
-         webFiles, 2, "web: favicon at 1:1, maskable and touch icons", webPanels},
-        {"linux", "hicolor/NxN/apps/APPID.png for 16 to 512 and install-icons.sh", linuxFiles, 2,
-         "Linux panel", linuxPanels},
-    };
+    // Each target's row is declared beside its writer.
+    static const QList<Target> table = {androidTarget, iosTarget, macosTarget,
+                                        windowsTarget, webTarget, linuxTarget};
     return table;
 }
 

@@ -13,6 +13,9 @@
 
 namespace Packages {
 
+// The targets, each declared in its own file (android.cpp, ...) with its files and panels.
+extern const Target androidTarget, iosTarget, macosTarget, windowsTarget, webTarget, linuxTarget;
+
 Jobs androidFiles(const Sources& s);
 QList<Panel> androidPanels(const Sources& s);
 Jobs iosFiles(const Sources& s);

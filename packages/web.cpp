@@ -102,4 +102,14 @@ QList<Panel> webPanels(const Sources& s)
     return panels;
 }
 
+// The target's row of the table: its name, what its folder holds, its files and its preview panels.
+const Target webTarget = {
+    "web",
+    "favicon.ico, favicon-16/32.png, apple-touch-icon.png, icon-192/512.png, full-bleed "
+    "icon-maskable-192/512.png, icon-monochrome-512.png, manifest.webmanifest and head-snippet.html",
+    webFiles,
+    2,
+    "web: favicon at 1:1, maskable and touch icons",
+    webPanels};
+
 } // namespace Packages

@@ -34,4 +34,8 @@ QList<Panel> windowsPanels(const Sources& s)
     return panels;
 }
 
+// The target's row of the table: its name, what its folder holds, its files and its preview panels.
+const Target windowsTarget = {"windows", "app.ico, 16 to 256 pixels", windowsFiles,
+                              2,         "Windows taskbar and Start", windowsPanels};
+
 } // namespace Packages

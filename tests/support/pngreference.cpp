@@ -160,13 +160,9 @@ QString disagreement(const QByteArray& file, qint64 mostPixels)
 
 QByteArray chunk(const char* type, const QByteArray& body)
 {
-    QByteArray out(4, 0);
-    qToBigEndian(quint32(body.size()), reinterpret_cast<uchar*>(out.data()));
-    out.append(type, 4).append(body);
-    const uLong sum = crc32(0, reinterpret_cast<const Bytef*>(out.constData() + 4), uInt(body.size() + 4));
-    QByteArray crc(4, 0);
-    qToBigEndian(quint32(sum), reinterpret_cast<uchar*>(crc.data()));
-    return out + crc;
+    QByteArray out;
+    Png::appendChunk(out, type, body);
+    return out;
 }
 
 } // namespace PngReference
