@@ -22,12 +22,12 @@ namespace Cli {
 
 namespace {
 
+// An option: which commands take it is declared by the commands (an option no command declares
+// is taken by all).
 struct Option
 {
     QStringList names;     // short and long, without dashes
     const char* valueName; // empty for a switch
-    const char* commands;  // the commands it belongs to, space-separated; empty for all
-    bool required;         // its command needs it
     const char* description;
     // Applies one value (or the switch); returns a usage error, or an empty string.
     std::function<QString(Invocation&, const QString&)> apply;
@@ -72,27 +72,16 @@ const QList<Option>& options()
     static const QList<Option> table = {
         {{"q", "quiet"},
          "",
-         "",
-         false,
          "print nothing but errors (otherwise one line per written file)",
          sets(&Invocation::quiet)},
         {{"json"},
          "",
-         "",
-         false,
          "print the written files as JSON instead: path, width and height in pixels (the largest entry of a "
          "container), bytes; and the failed ones with their reasons",
          sets(&Invocation::json)},
-        {{"no-stamp"},
-         "",
-         "icons",
-         false,
-         "leave the time stamp out of the file names",
-         sets(&Invocation::noStamp)},
+        {{"no-stamp"}, "", "leave the time stamp out of the file names", sets(&Invocation::noStamp)},
         {{"size"},
          "N",
-         "render",
-         false,
          "the icon's width and height in pixels, 1 to 4096 (default 1024)",
          [](Invocation& i, const QString& v) {
              bool ok = false;
@@ -103,8 +92,6 @@ const QList<Option>& options()
          }},
         {{"target"},
          "TARGET[,TARGET...]",
-         "package",
-         true,
          "the platforms to package, or all",
          [](Invocation& i, const QString& v) {
              for (const QString& t : v.split(QLatin1Char(','))) {
@@ -121,14 +108,10 @@ const QList<Option>& options()
          }},
         {{"background"},
          "COLOR",
-         "package preview",
-         false,
          "what a transparent design stands on where a platform needs an opaque icon (default white)",
          colourOf(&Packages::Options::background)},
         {{"name"},
          "NAME",
-         "package",
-         false,
          "the web app's name (default: the project's file name)",
          [](Invocation& i, const QString& v) {
              i.package.name = v;
@@ -137,20 +120,14 @@ const QList<Option>& options()
          }},
         {{"theme-color"},
          "COLOR",
-         "package",
-         false,
          "the web theme colour (default: the design's background)",
          colourOf(&Packages::Options::themeColor)},
         {{"splash-color"},
          "COLOR",
-         "package",
-         false,
          "the web manifest's background_color (default: as theme)",
          colourOf(&Packages::Options::splashColor)},
         {{"app-id"},
          "ID",
-         "package",
-         false,
          "the Linux icon name (default: the project's file name)",
          [](Invocation& i, const QString& v) {
              i.package.appId = v;
@@ -165,8 +142,6 @@ const QList<Option>& options()
          }},
         {{"base-path"},
          "PATH",
-         "package",
-         false,
          "where the web files are served from, for the head snippet's links and the manifest's start URL "
          "(default /)",
          [](Invocation& i, const QString& v) {
@@ -179,8 +154,6 @@ const QList<Option>& options()
          }},
         {{"macos-keep-corners"},
          "",
-         "package preview",
-         false,
          "keep the design's corners on macOS",
          [](Invocation& i, const QString&) {
              i.package.macosKeepCorners = true;
@@ -188,24 +161,18 @@ const QList<Option>& options()
          }},
         {{"ios-dark-color"},
          "COLOR",
-         "package preview",
-         false,
          "the glyph colour of the iOS dark icon",
          colourOf(&Packages::Options::iosDarkColor)},
         {{"ios-tinted-color"},
          "COLOR",
-         "package preview",
-         false,
          "the grey of the iOS tinted glyph",
          colourOf(&Packages::Options::iosTintedColor)},
         {{"allow-missing-picture"},
          "",
-         "",
-         false,
          "go on without the custom picture when the project uses one that cannot be loaded",
          sets(&Invocation::allowMissingPicture)},
-        {{"h", "help"}, "", "", false, "show this help and exit", noValue},
-        {{"version"}, "", "", false, "show the version and exit", noValue},
+        {{"h", "help"}, "", "show this help and exit", noValue},
+        {{"version"}, "", "show the version and exit", noValue},
     };
     return table;
 }
@@ -227,9 +194,14 @@ QString synopsis(const Option& o)
     return s;
 }
 
+// The commands that declare `o` (empty: it is common to all).
 QStringList commandsOf(const Option& o)
 {
-    return QString::fromLatin1(o.commands).split(QLatin1Char(' '), Qt::SkipEmptyParts);
+    QStringList names;
+    for (const Command& c : commands())
+        if (c.options.contains(o.names.last()))
+            names << QLatin1String(c.name);
+    return names;
 }
 
 // `text` broken into lines of at most 79 columns, the first starting with `indent` spaces, the
@@ -274,7 +246,8 @@ QString helpText()
         // The options of this command alone go into its usage line.
         for (const Option& o : options())
             if (commandsOf(o) == QStringList{QLatin1String(c.name)})
-                usage += QLatin1String(o.required ? " %1" : " [%1]").arg(synopsis(o));
+                usage +=
+                    QLatin1String(c.required.contains(o.names.last()) ? " %1" : " [%1]").arg(synopsis(o));
         help += wrapped(usage, 2, 4) + wrapped(QLatin1String(c.description), 6);
         if (qstrcmp(c.name, "package") == 0) {
             for (const Packages::Target& t : Packages::targets())
@@ -340,12 +313,13 @@ QString parse(const QCommandLineParser& parser, Invocation& invocation)
     invocation.output = positional[1];
     for (const Option& o : options()) {
         const QStringList belongs = commandsOf(o);
-        if (parser.isSet(o.names.last()) && !belongs.isEmpty() && !belongs.contains(invocation.command))
+        if (parser.isSet(o.names.last()) && !belongs.isEmpty() && !command->options.contains(o.names.last()))
             return QStringLiteral("%1 belongs to the %2 command.")
                 .arg(dashed(o.names.last()), belongs.join(QStringLiteral(" and ")));
-        if (o.required && belongs.contains(invocation.command) && !parser.isSet(o.names.last()))
-            return QStringLiteral("The %1 command needs %2.").arg(invocation.command, dashed(o.names.last()));
     }
+    for (const QString& needed : command->required)
+        if (!parser.isSet(needed))
+            return QStringLiteral("The %1 command needs %2.").arg(invocation.command, dashed(needed));
     return QString();
 }
 

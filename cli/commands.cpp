@@ -70,30 +70,56 @@ Files::Outcome preview(const Invocation& i, const LoadedProject& project, QTextS
 const QList<Command>& commands()
 {
     static const QList<Command> table = {
-        {"icons", "PROJECT.ipr OUTDIR", true, false,
+        {"icons",
+         "PROJECT.ipr OUTDIR",
+         true,
+         false,
          "Writes the icon set chosen on the project's Export page (Android, iOS or custom size, the "
          "ticked sizes, format and quality) into OUTDIR, named as \"Save Icon(s)\" names them: "
          "\"Icon48 07-12-2026 14-05-09.png\". With --no-stamp the names carry no time stamp "
          "(\"Icon48.png\"), so repeated runs write the same paths. OUTDIR is created if missing.",
-         icons},
-        {"image", "PROJECT.ipr FILE", false, true,
+         icons,
+         {"no-stamp"},
+         {}},
+        {"image",
+         "PROJECT.ipr FILE",
+         false,
+         true,
          "Writes the tinted pictogram of the project's Graphics page at its chosen size and in its "
          "chosen format, as \"Save Image\" does.",
-         image},
-        {"render", "PROJECT.ipr FILE", false, false,
+         image,
+         {},
+         {}},
+        {"render",
+         "PROJECT.ipr FILE",
+         false,
+         false,
          "Writes the icon at N x N pixels (default 1024, 1 to 4096) in the format the file's "
          "extension names (png, jpg, jpeg, bmp, tif, tiff, ico, icns), PNG for any other.",
-         render},
-        {"package", "PROJECT.ipr OUTDIR", true, false,
+         render,
+         {"size"},
+         {}},
+        {"package",
+         "PROJECT.ipr OUTDIR",
+         true,
+         false,
          "Writes ready-to-drop icon folders derived from the design; with several targets (or all), "
          "each goes into a folder of its own name:",
-         package},
-        {"preview", "PROJECT.ipr SHEET.png", false, true,
+         package,
+         {"target", "background", "name", "theme-color", "splash-color", "app-id", "base-path",
+          "macos-keep-corners", "ios-dark-color", "ios-tinted-color"},
+         {"target"}},
+        {"preview",
+         "PROJECT.ipr SHEET.png",
+         false,
+         true,
          "Writes one picture of the icon as the platforms show it: Android under four launcher masks "
          "with the safe zone outlined, themed, legacy and round; iOS light, dark and tinted; the "
          "layered iOS and macOS 26 icon, its glass approximated; macOS on light and dark; the favicon "
          "at 16 and 32 pixels.",
-         preview},
+         preview,
+         {"background", "macos-keep-corners", "ios-dark-color", "ios-tinted-color"},
+         {}},
     };
     return table;
 }

@@ -40,6 +40,10 @@ struct Command
     bool drawsWithToolkit;   // on screen pixmaps or with fonts (labels): the toolkit is started first
     const char* description; // for --help
     Files::Outcome (*run)(const Invocation&, const LoadedProject&, QTextStream& err);
+    // The options of its own it takes (long names; the common ones, such as --quiet, every command
+    // takes), and those it cannot run without. The parser refuses any other.
+    QStringList options;
+    QStringList required;
 };
 // In the order --help lists them.
 const QList<Command>& commands();

@@ -4,6 +4,7 @@
 #include "app/dialogs.h"
 #include "app/mainwindow.h"
 #include "cli/commandline.h"
+#include "cli/commands.h"
 #include "project/projectformat.h"
 
 #include <QtTest>
@@ -48,6 +49,8 @@ class TestCli : public QObject
     void sameIconsAsTheWindow();
     void sameImageAsTheWindow();
     void renderCommand();
+    void optionsBelongToTheirCommands_data();
+    void optionsBelongToTheirCommands();
     void failuresAndUsage();
     void realProgramWithoutADisplay();
     void textIgnoresTheScreenResolution();
@@ -304,6 +307,45 @@ void TestCli::manualNamesEveryOption()
                      .match(manual)
                      .hasMatch(),
                  qPrintable(option + QStringLiteral(" is not in the manual page")));
+}
+
+void TestCli::optionsBelongToTheirCommands_data()
+{
+    QTest::addColumn<QStringList>("arguments"); // P: the project, O: the output
+    QTest::addColumn<QString>("refusal");       // empty: it runs
+    QTest::newRow("--size on render") << QStringList{"render", "P", "O.png", "--size", "8"} << QString();
+    QTest::newRow("--size on package") << QStringList{"package", "P", "O", "--target", "web", "--size", "8"}
+                                       << "--size belongs to the render command.";
+    QTest::newRow("--background on render") << QStringList{"render", "P", "O.png", "--background", "red"}
+                                            << "--background belongs to the package and preview command.";
+    QTest::newRow("--no-stamp on image")
+        << QStringList{"image", "P", "O.png", "--no-stamp"} << "--no-stamp belongs to the icons command.";
+    QTest::newRow("package without --target")
+        << QStringList{"package", "P", "O"} << "The package command needs --target.";
+    QTest::newRow("a common option on any command")
+        << QStringList{"-q", "preview", "P", "O.png"} << QString();
+}
+
+// Which options a command takes is what the command declares; --help lists every one it declares.
+void TestCli::optionsBelongToTheirCommands()
+{
+    QFETCH(QStringList, arguments);
+    QFETCH(QString, refusal);
+    QTemporaryDir work;
+    const QString project = projectFile(work.path(), QStringLiteral("p.ipr"), {});
+    for (QString& a : arguments)
+        if (a == QLatin1String("P"))
+            a = project;
+        else if (a.startsWith(QLatin1String("O")))
+            a = work.filePath(a);
+    const Run run = cli(arguments);
+    QCOMPARE(run.status, refusal.isEmpty() ? 0 : 2);
+    if (!refusal.isEmpty())
+        QVERIFY2(run.err.startsWith(refusal), qPrintable(run.err));
+    const QString help = cli({QStringLiteral("--help")}).out;
+    for (const Cli::Command& command : Cli::commands())
+        for (const QString& option : command.options)
+            QVERIFY2(help.contains(QStringLiteral("--") + option), qPrintable(option));
 }
 
 QTEST_MAIN(TestCli)
