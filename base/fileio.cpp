@@ -243,24 +243,81 @@ bool writeAll(QIODevice& device, const QByteArray& bytes)
     return true;
 }
 
-Result write(const QString& requested, const QByteArray& bytes, const WriteOptions& options)
+namespace {
+
+// Where a write goes: `requested` kept inside the folder it is confined to (or its links followed),
+// and refused when a folder, a device, a pipe or a socket is in the way.
+Result writeTarget(const QString& requested, const WriteOptions& options, QString* path)
 {
     if (requested.isEmpty())
         return Result::failure(QStringLiteral("no file name was given"));
-    QString path = requested;
+    *path = requested;
     if (!options.confinedTo.isEmpty()) {
-        const Result confined = confine(path, options.confinedTo);
+        const Result confined = confine(*path, options.confinedTo);
         if (!confined)
             return confined;
     } else {
-        path = resolved(path);
+        *path = resolved(*path);
     }
-    const QFileInfo target(path);
+    const QFileInfo target(*path);
     if (target.isDir())
         return Result::failure(QStringLiteral("a folder of that name is in the way"));
     if (target.exists() && !target.isFile())
         return Result::failure(
             QStringLiteral("it is not a regular file (a device, pipe or socket) and is left alone"));
+    return Result::success();
+}
+
+// Creates a temporary named after `path` with a leading dot, tracked from its creation; its
+// descriptor, or -1 with the reason in `*why`.
+int createNamedTemporary(const QString& path, mode_t created, QByteArray* temporary, int* slot, int* why)
+{
+    int fd = -1;
+    for (int attempt = 0; attempt < 100 && fd < 0; ++attempt) {
+        *temporary = temporaryName(path);
+        fd = trackAndCreate(*temporary, slot, [&] {
+            const int made = ::open(temporary->constData(), O_CREAT | O_EXCL | O_RDWR | O_CLOEXEC, created);
+            *why = errno;
+            return made;
+        });
+        if (fd < 0 && *why != EEXIST)
+            break;
+    }
+    return fd;
+}
+
+// Names the unnamed file `fd` with a temporary name beside `path`, tracked from then on: 0, or the
+// reason it could not be.
+int nameTemporarily(int fd, const QString& path, QByteArray* temporary, int* slot)
+{
+    const QByteArray self = "/proc/self/fd/" + QByteArray::number(fd);
+    int why = EEXIST;
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        *temporary = temporaryName(path);
+        const int linked = trackAndCreate(*temporary, slot, [&] {
+            const int made =
+                ::linkat(AT_FDCWD, self.constData(), AT_FDCWD, temporary->constData(), AT_SYMLINK_FOLLOW);
+            why = errno;
+            return made;
+        });
+        if (linked == 0)
+            return 0;
+        temporary->clear();
+        if (why != EEXIST)
+            return why;
+    }
+    return EEXIST;
+}
+
+} // namespace
+
+Result write(const QString& requested, const QByteArray& bytes, const WriteOptions& options)
+{
+    QString path;
+    const Result writable = writeTarget(requested, options, &path);
+    if (!writable)
+        return writable;
+    const QFileInfo target(path);
 
     // The new file's permissions: a replaced file keeps its own, a new one gets the umask's.
     const QByteArray name = QFile::encodeName(path);
@@ -282,19 +339,9 @@ Result write(const QString& requested, const QByteArray& bytes, const WriteOptio
         return Result::failure(errorText(openError));
     }
     if (fd < 0) {
-        // The file system has no unnamed files: a named temporary, tracked from its creation.
+        // The file system has no unnamed files: a named temporary.
         int why = 0;
-        for (int attempt = 0; attempt < 100 && fd < 0; ++attempt) {
-            temporary = temporaryName(path);
-            fd = trackAndCreate(temporary, &slot, [&] {
-                const int made =
-                    ::open(temporary.constData(), O_CREAT | O_EXCL | O_RDWR | O_CLOEXEC, created);
-                why = errno;
-                return made;
-            });
-            if (fd < 0 && why != EEXIST)
-                break;
-        }
+        fd = createNamedTemporary(path, created, &temporary, &slot, &why);
         if (fd < 0) {
             if ((why == EACCES || why == EPERM || why == EROFS) && target.isFile() && target.isWritable())
                 return rewriteInPlace(path, bytes);
@@ -317,36 +364,23 @@ Result write(const QString& requested, const QByteArray& bytes, const WriteOptio
     if (!writeFully(fd, bytes) || ::fdatasync(fd) != 0)
         return fail(errno);
     if (temporary.isEmpty()) {
-        const QByteArray self = "/proc/self/fd/" + QByteArray::number(fd);
         // A file that did not exist is named straight away: complete, and no temporary to leave.
+        const QByteArray self = "/proc/self/fd/" + QByteArray::number(fd);
         if (!replacing &&
             ::linkat(AT_FDCWD, self.constData(), AT_FDCWD, name.constData(), AT_SYMLINK_FOLLOW) == 0) {
             ::close(fd);
             return Result::success();
         }
         // Named at last, with a leading dot, just long enough to take the old file's place.
-        int linked = -1;
-        for (int attempt = 0; attempt < 100 && linked != 0; ++attempt) {
-            temporary = temporaryName(path);
-            int why = 0;
-            linked = trackAndCreate(temporary, &slot, [&] {
-                const int made =
-                    ::linkat(AT_FDCWD, self.constData(), AT_FDCWD, temporary.constData(), AT_SYMLINK_FOLLOW);
-                why = errno;
-                return made;
-            });
-            if (linked != 0) {
-                temporary.clear();
-                if (why != EEXIST) {
-                    // No way to name an unnamed file here: write again, through a named one.
-                    ::close(fd);
-                    namedTemporariesOnly = true;
-                    return write(requested, bytes, options);
-                }
-            }
-        }
-        if (linked != 0)
+        const int why = nameTemporarily(fd, path, &temporary, &slot);
+        if (why == EEXIST)
             return fail(EEXIST);
+        if (why != 0) {
+            // No way to name an unnamed file here: write again, through a named one.
+            ::close(fd);
+            namedTemporariesOnly = true;
+            return write(requested, bytes, options);
+        }
     }
     if (::rename(temporary.constData(), name.constData()) != 0)
         return fail(errno);

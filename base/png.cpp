@@ -216,6 +216,17 @@ template <int channels> void toPixels(const uchar* p, QRgb* line, int w)
 
 } // namespace
 
+bool allGrey(const QImage& image)
+{
+    for (int y = 0; y < image.height(); ++y) {
+        const QRgb* line = reinterpret_cast<const QRgb*>(image.constScanLine(y));
+        for (int x = 0; x < image.width(); ++x)
+            if (qRed(line[x]) != qGreen(line[x]) || qGreen(line[x]) != qBlue(line[x]))
+                return false;
+    }
+    return true;
+}
+
 void appendChunk(QByteArray& out, const char* type, const QByteArray& body)
 {
     uchar length[4];
@@ -239,40 +250,21 @@ QImage withDensity(const QImage& image, int dotsPerMeter)
     return out;
 }
 
-QByteArray encode(const QImage& image, bool srgb, bool grey, int dotsPerMeter)
+// The image's rows in PNG's byte order (`channels` a pixel: grey or RGB, then alpha), each filtered
+// behind its filter type byte, in the thread's scratch memory; null when there is none.
+uchar* filteredRows(const QImage& source, int channels, size_t* rawSize)
 {
-    const QImage::Format format = image.format();
-    if (image.isNull() || (format != QImage::Format_ARGB32 && format != QImage::Format_ARGB32_Premultiplied &&
-                           format != QImage::Format_RGB32))
-        return QByteArray();
-    // Small images take zlib next to no time, and it packs them a little tighter: left to the
-    // toolkit's writer.
-    if (qint64(image.width()) * image.height() <= smallImage)
-        return QByteArray();
-    const bool alpha = image.hasAlphaChannel();
-    const QImage& source = image;
+    const QImage::Format format = source.format();
     const bool premultiplied = format == QImage::Format_ARGB32_Premultiplied;
-    // Grey pixels stay grey when unpremultiplied, so the check may read them as they are.
-    if (grey) {
-        for (int y = 0; y < source.height() && grey; ++y) {
-            const QRgb* line = reinterpret_cast<const QRgb*>(source.constScanLine(y));
-            for (int x = 0; x < source.width(); ++x)
-                if (qRed(line[x]) != qGreen(line[x]) || qGreen(line[x]) != qBlue(line[x])) {
-                    grey = false;
-                    break;
-                }
-        }
-    }
-    const int channels = (grey ? 1 : 3) + (alpha ? 1 : 0);
+    const bool grey = channels <= 2, alpha = channels % 2 == 0;
     const int w = source.width(), h = source.height(), bpp = channels, length = w * bpp;
-
-    // The rows in PNG's byte order, each filtered behind its filter type byte. The buffers stay
-    // with the thread: fresh memory costs a page fault a page, a large part of the work here.
+    // The buffers stay with the thread: fresh memory costs a page fault a page, a large part of
+    // the work here.
     thread_local std::vector<uchar> previous, current;
-    const size_t rawSize = size_t(h) * size_t(1 + length);
-    uchar* raw = Memory::scratch(Memory::Scratch::FilteredRows, rawSize);
+    *rawSize = size_t(h) * size_t(1 + length);
+    uchar* raw = Memory::scratch(Memory::Scratch::FilteredRows, *rawSize);
     if (!raw)
-        return QByteArray();
+        return nullptr;
     previous.resize(size_t(length));
     current.resize(size_t(length));
     // Premultiplied pixels are unpremultiplied by the toolkit's own conversion (the toolkit's writer
@@ -301,22 +293,48 @@ QByteArray encode(const QImage& image, bool srgb, bool grey, int dotsPerMeter)
                   &raw[size_t(y) * size_t(1 + length)]);
         std::swap(previous, current);
     }
+    return raw;
+}
 
-    uchar* data = nullptr;
+// The filtered rows deflated at the level that suits the image's size; 0 on failure.
+size_t deflatedRows(const uchar* raw, size_t rawSize, qint64 pixels, int h, int rowBytes, uchar** out)
+{
     size_t size = 0;
-    if (qint64(w) * h <= mediumImage) {
+    if (pixels <= mediumImage) {
         uchar* other = nullptr;
-        size = deflated(raw, rawSize, photographLevel, Memory::Scratch::Deflated, &data);
+        size = deflated(raw, rawSize, photographLevel, Memory::Scratch::Deflated, out);
         const size_t flat = deflated(raw, rawSize, flatColourLevel, Memory::Scratch::SecondDeflation, &other);
         if (flat > 0 && (size == 0 || flat < size)) {
             size = flat;
-            data = other;
+            *out = other;
         }
     } else {
-        size =
-            deflated(raw, rawSize, quickLevelPacksAsWell(raw, h, 1 + length) ? quickLevel : largeImageLevel,
-                     Memory::Scratch::Deflated, &data);
+        size = deflated(raw, rawSize, quickLevelPacksAsWell(raw, h, rowBytes) ? quickLevel : largeImageLevel,
+                        Memory::Scratch::Deflated, out);
     }
+    return size;
+}
+
+QByteArray encode(const QImage& image, bool srgb, bool grey, int dotsPerMeter)
+{
+    const QImage::Format format = image.format();
+    if (image.isNull() || (format != QImage::Format_ARGB32 && format != QImage::Format_ARGB32_Premultiplied &&
+                           format != QImage::Format_RGB32))
+        return QByteArray();
+    // Small images take zlib next to no time, and it packs them a little tighter: left to the
+    // toolkit's writer.
+    if (qint64(image.width()) * image.height() <= smallImage)
+        return QByteArray();
+    const bool alpha = image.hasAlphaChannel();
+    const QImage& source = image;
+    if (grey)
+        grey = allGrey(source);
+    const int channels = (grey ? 1 : 3) + (alpha ? 1 : 0);
+    const int w = source.width(), h = source.height(), length = w * channels;
+    size_t rawSize = 0;
+    const uchar* raw = filteredRows(source, channels, &rawSize);
+    uchar* data = nullptr;
+    const size_t size = raw ? deflatedRows(raw, rawSize, qint64(w) * h, h, 1 + length, &data) : 0;
     if (size == 0)
         return QByteArray();
 
@@ -844,15 +862,25 @@ bool RowReader::readRow(uchar* rgba)
     return true;
 }
 
-QImage decode(const uchar* data, qsizetype size)
+namespace {
+
+// A PNG file as the whole-file decoder takes it: its header, palette and compressed data.
+struct PlainFile
 {
-    // Anything out of the ordinary (a CRC that does not match, image data in pieces, a chunk
-    // libpng would warn of) is left to the toolkit's reader, which judges it as libpng does.
-    if (size < 8 || std::memcmp(data, signature, 8) != 0)
-        return QImage();
     Header header;
     Transparency t;
     QByteArray zlib;
+};
+
+// Walks the chunks of a file held in memory; false for anything out of the ordinary (a CRC that
+// does not match, image data in pieces, a chunk libpng would warn of), which is left to the
+// toolkit's reader, which judges it as libpng does.
+bool readPlainFile(const uchar* data, qsizetype size, PlainFile* file)
+{
+    Header& header = file->header;
+    Transparency& t = file->t;
+    if (size < 8 || std::memcmp(data, signature, 8) != 0)
+        return false;
     bool afterData = false, ended = false;
     for (qsizetype at = 8; at + 12 <= size && !ended;) {
         const quint32 length = qFromBigEndian<quint32>(data + at);
@@ -860,58 +888,90 @@ QImage decode(const uchar* data, qsizetype size)
         const uchar* body = data + at + 8;
         if (length > quint32(size - at - 12) || !validChunkType(type) ||
             qFromBigEndian<quint32>(body + length) != quint32(libdeflate_crc32(0, type, length + 4)))
-            return QImage();
+            return false;
         const bool first = at == 8;
         at += 12 + qsizetype(length);
         if (first != isType(type, "IHDR"))
-            return QImage();
+            return false;
         if (first) {
             if (length != 13 || !header.read(body) || header.depth != 8 || header.interlace != 0 ||
                 header.w > 16384 || header.h > 16384)
-                return QImage();
+                return false;
         } else if (isType(type, "IDAT")) {
             if (afterData)
-                return QImage();
-            zlib.append(reinterpret_cast<const char*>(body), int(length));
+                return false;
+            file->zlib.append(reinterpret_cast<const char*>(body), int(length));
             afterData = at + 8 <= size && !isType(data + at + 4, "IDAT");
         } else if (isType(type, "PLTE")) {
-            const Transparency::Verdict verdict = t.judgePalette(header, length);
-            if (afterData || verdict != Transparency::Verdict::Read)
-                return QImage();
+            if (afterData || t.judgePalette(header, length) != Transparency::Verdict::Read)
+                return false;
             t.takePalette(header, body, length);
         } else if (isType(type, "tRNS")) {
             // A palette's alphas; a single transparent colour is left to the toolkit.
             if (afterData || header.colourType != 3 || !t.hasPalette || t.hasAlphas || length == 0 ||
                 int(length) > t.entries)
-                return QImage();
+                return false;
             t.takeAlphas(header, body, length);
         } else if (isType(type, "IEND")) {
             ended = afterData && length == 0;
             if (!ended)
-                return QImage();
+                return false;
         } else if (isCritical(type)) {
-            return QImage();
+            return false;
         }
     }
-    const int w = header.w, h = header.h, channels = header.channels;
-    const bool indexed = header.colourType == 3;
-    if (!ended || (indexed && !t.hasPalette))
+    return ended && header.channels > 0 && !file->zlib.isEmpty() && (header.colourType != 3 || t.hasPalette);
+}
+
+// An unfiltered row of `channels` 8-bit samples (or palette indexes) as premultiplied pixels;
+// false for an index past the palette (left to the toolkit, as anything unusual is).
+bool premultipliedRow(const uchar* row, int w, int channels, bool indexed, const QRgb* palette, int entries,
+                      QRgb* line)
+{
+    if (indexed) {
+        for (int x = 0; x < w; ++x) {
+            if (row[x] >= entries)
+                return false;
+            line[x] = palette[row[x]];
+        }
+        return true;
+    }
+    switch (channels) {
+    case 1:
+        toPixels<1>(row, line, w);
+        return true;
+    case 3:
+        toPixels<3>(row, line, w);
+        return true;
+    case 2:
+        toPixels<2>(row, line, w);
+        break;
+    default:
+        toPixels<4>(row, line, w);
+        break;
+    }
+    for (int x = 0; x < w; ++x)
+        line[x] = qPremultiply(line[x]);
+    return true;
+}
+
+} // namespace
+
+QImage decode(const uchar* data, qsizetype size)
+{
+    PlainFile file;
+    if (!readPlainFile(data, size, &file))
         return QImage();
-    QRgb palette[256];
-    for (int i = 0; i < 256; ++i)
-        palette[i] =
-            qRgba(t.palette[4 * i], t.palette[4 * i + 1], t.palette[4 * i + 2], t.palette[4 * i + 3]);
-    const int paletteEntries = t.entries;
-    if (channels == 0 || zlib.isEmpty())
-        return QImage();
+    const int w = file.header.w, h = file.header.h, channels = file.header.channels;
+    const bool indexed = file.header.colourType == 3;
     const int length = w * channels;
     const size_t rawSize = size_t(h) * size_t(1 + length);
     uchar* raw = Memory::scratch(Memory::Scratch::InflatedRows, rawSize);
     std::unique_ptr<libdeflate_decompressor, void (*)(libdeflate_decompressor*)> decompressor(
         libdeflate_alloc_decompressor(), libdeflate_free_decompressor);
     if (!raw || !decompressor ||
-        libdeflate_zlib_decompress(decompressor.get(), zlib.constData(), size_t(zlib.size()), raw, rawSize,
-                                   nullptr) != LIBDEFLATE_SUCCESS)
+        libdeflate_zlib_decompress(decompressor.get(), file.zlib.constData(), size_t(file.zlib.size()), raw,
+                                   rawSize, nullptr) != LIBDEFLATE_SUCCESS)
         return QImage();
 
     // Straight into premultiplied pixels (qPremultiply, as the toolkit's conversion does): the one
@@ -919,44 +979,18 @@ QImage decode(const uchar* data, qsizetype size)
     const bool alpha = channels == 2 || channels == 4 || indexed;
     QImage out =
         Memory::image(QSize(w, h), alpha ? QImage::Format_ARGB32_Premultiplied : QImage::Format_RGB32);
-    if (indexed)
-        for (QRgb& entry : palette)
-            entry = qPremultiply(entry);
     if (out.isNull())
         return QImage();
-    const int bpp = channels;
+    QRgb palette[256];
+    for (int i = 0; i < 256; ++i)
+        palette[i] = qPremultiply(qRgba(file.t.palette[4 * i], file.t.palette[4 * i + 1],
+                                        file.t.palette[4 * i + 2], file.t.palette[4 * i + 3]));
     for (int y = 0; y < h; ++y) {
         uchar* row = &raw[size_t(y) * size_t(1 + length) + 1];
-        const uchar* above = y ? row - (1 + length) : nullptr;
-        if (!unfilter(row, above, length, bpp))
+        if (!unfilter(row, y ? row - (1 + length) : nullptr, length, channels) ||
+            !premultipliedRow(row, w, channels, indexed, palette, file.t.entries,
+                              reinterpret_cast<QRgb*>(out.scanLine(y))))
             return QImage();
-        QRgb* line = reinterpret_cast<QRgb*>(out.scanLine(y));
-        if (indexed) {
-            // An index past the palette is left to the toolkit, as anything unusual is.
-            for (int x = 0; x < w; ++x) {
-                if (row[x] >= paletteEntries)
-                    return QImage();
-                line[x] = palette[row[x]];
-            }
-            continue;
-        }
-        switch (channels) {
-        case 1:
-            toPixels<1>(row, line, w);
-            break;
-        case 2:
-            toPixels<2>(row, line, w);
-            break;
-        case 3:
-            toPixels<3>(row, line, w);
-            break;
-        default:
-            toPixels<4>(row, line, w);
-            break;
-        }
-        if (alpha && !indexed)
-            for (int x = 0; x < w; ++x)
-                line[x] = qPremultiply(line[x]);
     }
     return out;
 }

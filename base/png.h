@@ -18,6 +18,9 @@ namespace Png {
 constexpr int standardDotsPerMeter = 3780;
 constexpr int appleLayerDotsPerMeter = 2835;
 
+// Whether every pixel of a 32-bit image is grey (premultiplied or not: grey stays grey).
+bool allGrey(const QImage& image);
+
 // Appends a chunk of `type` and `body` to a PNG file being made: its length, type, body and CRC.
 void appendChunk(QByteArray& out, const char* type, const QByteArray& body);
 

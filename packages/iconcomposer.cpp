@@ -172,18 +172,16 @@ QString srgb(const QColor& colour)
         .arg(colour.alphaF(), 0, 'f', 5);
 }
 
-IconDocument iconDocument(const Sources& s)
+namespace {
+
+// The text's group (its shadow the group's), with its dark and tinted looks; the looks of picture
+// and text are chosen together, as the iOS icons show them.
+void addTextGroup(const Sources& s, IconDocument& doc, QJsonArray& groups)
 {
     const IconDesign& d = s.design();
-    IconDocument doc;
-    QJsonArray groups;
-
-    // The looks of picture and text are chosen together, as the iOS icons show them.
     const QColor darkChosen = s.options().iosDarkColor, tintedChosen = s.options().iosTintedColor;
     const DarkLook& dark = s.layers().darkLook();
     const TintedLook& tinted = s.layers().tintedLook();
-
-    // Front to back: the text first.
     if (!d.text.isEmpty()) {
         // Its shadow is the group's, not drawn into the layer.
         IconDesign unshadowed = d;
@@ -208,7 +206,15 @@ IconDocument iconDocument(const Sources& s)
             groups.append(group(QStringLiteral("Text"), l, d.textShadow, true));
         }
     }
+}
 
+// The picture's group: a coloured picture or a photo as it is, a flat one as a shape.
+void addPictureGroup(const Sources& s, IconDocument& doc, QJsonArray& groups)
+{
+    const IconDesign& d = s.design();
+    const QColor darkChosen = s.options().iosDarkColor, tintedChosen = s.options().iosTintedColor;
+    const DarkLook& dark = s.layers().darkLook();
+    const TintedLook& tinted = s.layers().tintedLook();
     const QImage& picture = s.layers().picture();
     if (!blank(picture)) {
         if (pictureKeepsItsColours(d)) {
@@ -245,7 +251,18 @@ IconDocument iconDocument(const Sources& s)
             groups.append(group(QStringLiteral("Picture"), l, true, true));
         }
     }
+}
 
+} // namespace
+
+IconDocument iconDocument(const Sources& s)
+{
+    const IconDesign& d = s.design();
+    IconDocument doc;
+    QJsonArray groups;
+    // Front to back: the text first.
+    addTextGroup(s, doc, groups);
+    addPictureGroup(s, doc, groups);
     doc.json = QJsonObject{
         {QStringLiteral("fill-specializations"),
          specializations(fillOf(d, false), {{QStringLiteral("dark"), fillOf(d, true)}})},

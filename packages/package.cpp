@@ -1,6 +1,7 @@
 #include "packages/package.h"
 
 #include "base/parallel.h"
+#include "base/png.h"
 #include "packages/containers.h"
 #include "packages/layers.h"
 #include "packages/targets.h"
@@ -88,23 +89,14 @@ namespace {
 // Pictures of fewer pixels are cheaper to encode again than to compare.
 constexpr qint64 sharedEncoding = 256 * 256;
 
-bool allGrey(const QImage& image)
-{
-    for (int y = 0; y < image.height(); ++y) {
-        const QRgb* line = reinterpret_cast<const QRgb*>(image.constScanLine(y));
-        for (int x = 0; x < image.width(); ++x)
-            if (qRed(line[x]) != qGreen(line[x]) || qGreen(line[x]) != qBlue(line[x]))
-                return false;
-    }
-    return true;
-}
-
 } // namespace
 
-Files::Outcome writePackage(const IconDesign& design, const QString& folder, const QStringList& chosen,
-                            const Options& options, Progress* progress)
+namespace {
+
+// The chosen targets' files, their paths in `folder` (in a folder of each target's name when there
+// are several).
+Jobs chosenJobs(const Sources& sources, const QString& folder, const QStringList& chosen)
 {
-    const Sources sources(design, options);
     Jobs jobs;
     for (const Target& target : targets()) {
         if (!chosen.contains(QLatin1String(target.name)))
@@ -116,63 +108,79 @@ Files::Outcome writePackage(const IconDesign& design, const QString& folder, con
             jobs.append(job);
         }
     }
+    return jobs;
+}
 
-    // The folders first, on this thread; then the files on all cores.
+// Makes the jobs' folders inside `folder`, one level at a time; the ones that could not be made,
+// with why.
+QMap<QString, QString> makeFolders(const Jobs& jobs, const QString& folder)
+{
     std::set<QString> folders;
     for (const Job& job : jobs)
         folders.insert(QFileInfo(job.path).path());
-    QMap<QString, QString> missing; // folder: why it could not be made
+    QMap<QString, QString> missing;
     for (const QString& f : folders) {
         const Files::Result made = Files::makeFolder(f, folder);
         if (!made)
             missing.insert(f, made.error);
     }
-    QVector<Files::Result> results(jobs.size());
-    if (progress)
-        progress->total = jobs.size();
-    const auto cancelled = [progress] { return progress && progress->cancelled; };
+    return missing;
+}
 
-    // The pictures, on all cores, as the encoder reads them (unpremultiplied), and whether each is
-    // to be stored as grey.
+// The jobs' pictures as the encoder reads them (unpremultiplied), whether each is to be stored as
+// grey, and for each job the one whose bytes it takes: a large picture that several files show
+// (the layered document of iOS and of macOS, the dark icon of a photograph and its layer there) is
+// encoded once.
+struct Pictures
+{
+    QVector<QImage> images;
+    QVector<bool> grey;
+    QVector<int> original;
+};
+
+Pictures makePictures(const Jobs& jobs, const std::function<bool()>& cancelled)
+{
     const int n = jobs.size();
-    QVector<QImage> pictures(n);
-    QVector<bool> grey(n);
+    Pictures p{QVector<QImage>(n), QVector<bool>(n), QVector<int>(n)};
     QVector<uint> hashes(n);
     parallelFor(n, [&](int i) {
         if (!jobs[i].picture || cancelled())
             return;
         const QImage picture = jobs[i].picture();
-        pictures[i] = picture.format() == QImage::Format_ARGB32_Premultiplied
+        p.images[i] = picture.format() == QImage::Format_ARGB32_Premultiplied
                           ? picture.convertToFormat(QImage::Format_ARGB32)
                           : picture;
-        grey[i] = jobs[i].grey && allGrey(pictures[i]);
-        if (qint64(pictures[i].width()) * pictures[i].height() >= sharedEncoding)
-            hashes[i] = qHashBits(pictures[i].constBits(), size_t(pictures[i].sizeInBytes()));
+        p.grey[i] = jobs[i].grey && Png::allGrey(p.images[i]);
+        if (qint64(p.images[i].width()) * p.images[i].height() >= sharedEncoding)
+            hashes[i] = qHashBits(p.images[i].constBits(), size_t(p.images[i].sizeInBytes()));
     });
-    // A large picture that several files show (the layered document of iOS and of macOS, the dark
-    // icon of a photograph and its layer there) is encoded once.
-    QVector<int> original(n);
     for (int i = 0; i < n; ++i) {
-        original[i] = i;
-        if (!jobs[i].picture || qint64(pictures[i].width()) * pictures[i].height() < sharedEncoding)
+        p.original[i] = i;
+        if (!jobs[i].picture || qint64(p.images[i].width()) * p.images[i].height() < sharedEncoding)
             continue;
         for (int j = 0; j < i; ++j)
-            if (original[j] == j && jobs[j].picture && hashes[j] == hashes[i] && grey[j] == grey[i] &&
-                jobs[j].dotsPerMeter == jobs[i].dotsPerMeter && pictures[j] == pictures[i]) {
-                original[i] = j;
-                pictures[i] = QImage();
+            if (p.original[j] == j && jobs[j].picture && hashes[j] == hashes[i] && p.grey[j] == p.grey[i] &&
+                jobs[j].dotsPerMeter == jobs[i].dotsPerMeter && p.images[j] == p.images[i]) {
+                p.original[i] = j;
+                p.images[i] = QImage();
                 break;
             }
     }
-    // Then the bytes of every file that is not a copy, on all cores: the files that are not one
-    // picture (containers of several) first, then the pictures, the largest first, so that the cores
-    // finish together.
+    return p;
+}
+
+// The bytes of every file that is not a copy, on all cores: the files that are not one picture
+// (containers of several) first, then the pictures, the largest first, so that the cores finish
+// together. The pictures are let go as they are encoded.
+QVector<QByteArray> encode(const Jobs& jobs, Pictures& p, const std::function<bool()>& cancelled)
+{
+    const int n = jobs.size();
     std::vector<int> order;
     for (int i = 0; i < n; ++i)
-        if (original[i] == i)
+        if (p.original[i] == i)
             order.push_back(i);
     const auto weight = [&](int i) {
-        return jobs[i].picture ? qint64(pictures[i].width()) * pictures[i].height()
+        return jobs[i].picture ? qint64(p.images[i].width()) * p.images[i].height()
                                : std::numeric_limits<qint64>::max();
     };
     std::stable_sort(order.begin(), order.end(), [&](int a, int b) { return weight(a) > weight(b); });
@@ -181,11 +189,28 @@ Files::Outcome writePackage(const IconDesign& design, const QString& folder, con
         const int i = order[size_t(k)];
         if (!cancelled())
             bytes[i] =
-                jobs[i].picture ? pngBytes(pictures[i], grey[i], jobs[i].dotsPerMeter) : jobs[i].bytes();
-        pictures[i] = QImage();
+                jobs[i].picture ? pngBytes(p.images[i], p.grey[i], jobs[i].dotsPerMeter) : jobs[i].bytes();
+        p.images[i] = QImage();
     });
-    // Then the files.
-    parallelFor(n, [&](int i) {
+    return bytes;
+}
+
+} // namespace
+
+Files::Outcome writePackage(const IconDesign& design, const QString& folder, const QStringList& chosen,
+                            const Options& options, Progress* progress)
+{
+    const Sources sources(design, options); // the jobs draw from it as they run
+    const Jobs jobs = chosenJobs(sources, folder, chosen);
+    // The folders first, on this thread; then the files on all cores.
+    const QMap<QString, QString> missing = makeFolders(jobs, folder);
+    if (progress)
+        progress->total = jobs.size();
+    const std::function<bool()> cancelled = [progress] { return progress && progress->cancelled; };
+    Pictures pictures = makePictures(jobs, cancelled);
+    const QVector<QByteArray> bytes = encode(jobs, pictures, cancelled);
+    QVector<Files::Result> results(jobs.size());
+    parallelFor(jobs.size(), [&](int i) {
         if (cancelled()) {
             results[i] = Files::Result::cancelled();
             return;
@@ -199,7 +224,7 @@ Files::Outcome writePackage(const IconDesign& design, const QString& folder, con
         Files::WriteOptions write;
         write.executable = jobs[i].executable;
         write.confinedTo = folder;
-        const QByteArray& made = bytes[original[i]];
+        const QByteArray& made = bytes[pictures.original[i]];
         results[i] = made.isEmpty() ? Files::Result::failure(QStringLiteral("the image could not be encoded"))
                                     : Files::write(jobs[i].path, made, write);
         if (progress)

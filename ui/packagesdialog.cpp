@@ -170,7 +170,17 @@ PackagesDialog::PackagesDialog(const IconDesign& design, const QString& projectF
     auto* panel = new QVBoxLayout(optionsPanel);
     panel->setContentsMargins(0, 0, 0, 0);
     layout->addWidget(optionsPanel);
+    panel->addWidget(targetsBox(remembered));
+    panel->addWidget(optionsBox(remembered));
+    panel->addLayout(folderRow());
+    addOutcome(layout);
+    layout->addLayout(buttonRow());
+    connect(ticker, &QTimer::timeout, this, &PackagesDialog::showProgress);
+    connect(&worker, &QFutureWatcher<Files::Outcome>::finished, this, &PackagesDialog::finished);
+}
 
+QGroupBox* PackagesDialog::targetsBox(const PackageChoices& remembered)
+{
     // One box a target, from the target table, with what its folder holds.
     auto* targets = new QGroupBox(tr("Platforms"), optionsPanel);
     auto* targetGrid = new QGridLayout(targets);
@@ -186,8 +196,11 @@ PackagesDialog::PackagesDialog(const IconDesign& design, const QString& projectF
         targetGrid->addWidget(summary, row, 1);
         targetBoxes << box;
     }
-    panel->addWidget(targets);
+    return targets;
+}
 
+QGroupBox* PackagesDialog::optionsBox(const PackageChoices& remembered)
+{
     auto* options = new QGroupBox(tr("Options"), optionsPanel);
     auto* form = new QFormLayout(options);
     plate = remembered.options.background;
@@ -247,9 +260,12 @@ PackagesDialog::PackagesDialog(const IconDesign& design, const QString& projectF
     keepCorners->setObjectName(QStringLiteral("checkKeepCorners"));
     keepCorners->setChecked(remembered.options.macosKeepCorners);
     form->addRow(QString(), keepCorners);
-    panel->addWidget(options);
+    return options;
+}
 
-    auto* folderRow = new QHBoxLayout();
+QHBoxLayout* PackagesDialog::folderRow()
+{
+    auto* row = new QHBoxLayout();
     folderEdit = new QLineEdit(optionsPanel);
     folderEdit->setObjectName(QStringLiteral("editFolder"));
     folderEdit->setReadOnly(true);
@@ -257,11 +273,14 @@ PackagesDialog::PackagesDialog(const IconDesign& design, const QString& projectF
     auto* chooseButton = new QPushButton(tr("Choose..."), optionsPanel);
     chooseButton->setObjectName(QStringLiteral("buttonChooseFolder"));
     connect(chooseButton, &QPushButton::clicked, this, &PackagesDialog::chooseFolder);
-    folderRow->addWidget(new QLabel(tr("Folder"), optionsPanel));
-    folderRow->addWidget(folderEdit, 1);
-    folderRow->addWidget(chooseButton);
-    panel->addLayout(folderRow);
+    row->addWidget(new QLabel(tr("Folder"), optionsPanel));
+    row->addWidget(folderEdit, 1);
+    row->addWidget(chooseButton);
+    return row;
+}
 
+void PackagesDialog::addOutcome(QVBoxLayout* layout)
+{
     progressBar = new QProgressBar(this);
     progressBar->setObjectName(QStringLiteral("progressExport"));
     progressBar->hide();
@@ -276,7 +295,10 @@ PackagesDialog::PackagesDialog(const IconDesign& design, const QString& projectF
     failuresText->setMaximumHeight(90);
     failuresText->hide();
     layout->addWidget(failuresText);
+}
 
+QHBoxLayout* PackagesDialog::buttonRow()
+{
     auto* buttons = new QHBoxLayout();
     openButton = new QPushButton(tr("Open Folder"), this);
     openButton->setObjectName(QStringLiteral("buttonOpenFolder"));
@@ -293,10 +315,7 @@ PackagesDialog::PackagesDialog(const IconDesign& design, const QString& projectF
     buttons->addStretch();
     buttons->addWidget(exportButton);
     buttons->addWidget(cancelButton);
-    layout->addLayout(buttons);
-
-    connect(ticker, &QTimer::timeout, this, &PackagesDialog::showProgress);
-    connect(&worker, &QFutureWatcher<Files::Outcome>::finished, this, &PackagesDialog::finished);
+    return buttons;
 }
 
 PackagesDialog::~PackagesDialog()

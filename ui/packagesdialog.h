@@ -61,6 +61,12 @@ class PackagesDialog : public QDialog
     void reject() override;
 
   private:
+    // The dialog's parts, built once.
+    class QGroupBox* targetsBox(const PackageChoices& remembered);
+    class QGroupBox* optionsBox(const PackageChoices& remembered);
+    class QHBoxLayout* folderRow();
+    void addOutcome(class QVBoxLayout* layout);
+    class QHBoxLayout* buttonRow();
     void finished();
     void showProgress();
     void setRunning(bool running);
