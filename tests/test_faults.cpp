@@ -233,6 +233,9 @@ class TestFaults : public WindowTest
 {
     Q_OBJECT
 
+  private:
+    QStringList* caseNames = nullptr; // set while the data functions list their cases
+
   private slots:
     void writesSeeEveryDeviceFailure_data();
     void writesSeeEveryDeviceFailure();
@@ -248,6 +251,7 @@ class TestFaults : public WindowTest
     void formatsWithoutAlphaGetWhite_data();
     void formatsWithoutAlphaGetWhite();
     void commandLineCutsTheTextAsTheWindowDoes();
+    void whatUsersHaveAndWhatPackagesMeet_data();
     void whatUsersHaveAndWhatPackagesMeet();
 
   private:
@@ -637,7 +641,7 @@ void TestFaults::commandLineCutsTheTextAsTheWindowDoes()
 // each, with its outcome.
 void TestFaults::whatUsersHaveAndWhatPackagesMeet()
 {
-    const QString d = dir->path();
+    const QString d = caseNames ? QString() : dir->path(); // no folder while the cases are listed
     auto project = [&](const QString& name, const QMap<int, QString>& changes) {
         return projectFile(d, name, changes);
     };
@@ -891,11 +895,29 @@ void TestFaults::whatUsersHaveAndWhatPackagesMeet()
              QCOMPARE(written.value(QStringLiteral("width")).toInt(), 512);
          }},
     };
-    for (const auto& row : rows) {
-        row.check();
-        if (QTest::currentTestFailed())
-            QFAIL(row.input);
+    // Listing the cases for the data table, or running the one this row names.
+    if (caseNames) {
+        for (const auto& row : rows)
+            *caseNames << QLatin1String(row.input);
+        return;
     }
+    QFETCH(QString, name);
+    for (const auto& row : rows)
+        if (name == QLatin1String(row.input))
+            return row.check();
+    QFAIL("no such case");
+}
+
+// One row a case, each named by what it checks.
+void TestFaults::whatUsersHaveAndWhatPackagesMeet_data()
+{
+    QTest::addColumn<QString>("name");
+    QStringList names;
+    caseNames = &names;
+    whatUsersHaveAndWhatPackagesMeet();
+    caseNames = nullptr;
+    for (const QString& name : names)
+        QTest::newRow(qPrintable(name)) << name;
 }
 
 void TestFaults::picturesAboveTheHeldSizeAreJudgedAsLibpngJudges_data()
