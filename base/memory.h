@@ -13,10 +13,9 @@ QImage image(QSize size, QImage::Format format);
 
 // What a thread's scratch memory is for: one buffer each, so that one use never overwrites another.
 enum class Scratch {
-    FilteredRows,    // an image's rows, filtered for deflating
-    Deflated,        // the deflated rows kept
-    InflatedRows,    // a decoded file's rows
-    SecondDeflation, // the same rows deflated another way, the smaller kept
+    FilteredRows, // an image's rows, filtered for deflating
+    Deflated,     // the deflated rows kept
+    InflatedRows, // a decoded file's rows
     Count
 };
 

@@ -18,18 +18,13 @@ namespace Png {
 
 namespace {
 
-// libdeflate's levels against zlib's default (the toolkit's writer's): its level 6 makes large
-// images a few per cent larger in a fraction of the time; on small images, where time hardly
-// counts, its strongest levels (10 and up) pack photographs a tenth tighter but flat colour worse
-// than its level 3, so small images are packed both ways and the smaller kept.
-constexpr int largeImageLevel = 7;
-// Photographs pack as tightly at level 5, in two thirds of the time; smooth gradients do not.
-constexpr int quickLevel = 5;
-constexpr int flatColourLevel = 3;
-constexpr int photographLevel = 10;
-// The most pixels of an image left to the toolkit's writer, and of one packed both ways.
+// libdeflate's level 5 for every image the program encodes itself: against its levels 7 and 10 it
+// packs the packages' pictures within one to three per cent at a third to a half of the time
+// (level 6, zlib's default and the toolkit writer's, makes them larger still).
+constexpr int level = 5;
+// The most pixels of an image left to the toolkit's writer: small images take zlib next to no
+// time, and it packs them a little tighter.
 constexpr qint64 smallImage = 128 * 128;
-constexpr qint64 mediumImage = 340 * 340;
 
 // libdeflate's compressor at `level` (its tables are large: one a level and thread, kept).
 libdeflate_compressor* compressor(int level)
@@ -53,23 +48,6 @@ size_t deflated(const uchar* raw, size_t rawSize, int level, Memory::Scratch pur
     const size_t bound = libdeflate_zlib_compress_bound(c, rawSize);
     *out = Memory::scratch(purpose, bound);
     return *out ? libdeflate_zlib_compress(c, raw, rawSize, *out, bound) : 0;
-}
-
-// Whether the quick level packs the filtered rows within a per cent of the large-image level's
-// size, judged on four bands of rows (a sixteenth of them) across the image.
-bool quickLevelPacksAsWell(const uchar* raw, int rows, int rowBytes)
-{
-    const int band = std::max(1, rows / 64);
-    size_t quick = 0, slow = 0;
-    for (int b = 0; b < 4; ++b) {
-        const uchar* start = raw + size_t((2 * b + 1) * rows / 8) * size_t(rowBytes);
-        uchar* out = nullptr;
-        quick += deflated(start, size_t(band) * size_t(rowBytes), quickLevel,
-                          Memory::Scratch::SecondDeflation, &out);
-        slow += deflated(start, size_t(band) * size_t(rowBytes), largeImageLevel,
-                         Memory::Scratch::SecondDeflation, &out);
-    }
-    return quick > 0 && slow > 0 && quick * 100 <= slow * 101;
 }
 
 const uchar signature[8] = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1a, '\n'};
@@ -296,25 +274,6 @@ uchar* filteredRows(const QImage& source, int channels, size_t* rawSize)
     return raw;
 }
 
-// The filtered rows deflated at the level that suits the image's size; 0 on failure.
-size_t deflatedRows(const uchar* raw, size_t rawSize, qint64 pixels, int h, int rowBytes, uchar** out)
-{
-    size_t size = 0;
-    if (pixels <= mediumImage) {
-        uchar* other = nullptr;
-        size = deflated(raw, rawSize, photographLevel, Memory::Scratch::Deflated, out);
-        const size_t flat = deflated(raw, rawSize, flatColourLevel, Memory::Scratch::SecondDeflation, &other);
-        if (flat > 0 && (size == 0 || flat < size)) {
-            size = flat;
-            *out = other;
-        }
-    } else {
-        size = deflated(raw, rawSize, quickLevelPacksAsWell(raw, h, rowBytes) ? quickLevel : largeImageLevel,
-                        Memory::Scratch::Deflated, out);
-    }
-    return size;
-}
-
 QByteArray encode(const QImage& image, bool srgb, bool grey, int dotsPerMeter)
 {
     const QImage::Format format = image.format();
@@ -330,11 +289,11 @@ QByteArray encode(const QImage& image, bool srgb, bool grey, int dotsPerMeter)
     if (grey)
         grey = allGrey(source);
     const int channels = (grey ? 1 : 3) + (alpha ? 1 : 0);
-    const int w = source.width(), h = source.height(), length = w * channels;
+    const int w = source.width(), h = source.height();
     size_t rawSize = 0;
     const uchar* raw = filteredRows(source, channels, &rawSize);
     uchar* data = nullptr;
-    const size_t size = raw ? deflatedRows(raw, rawSize, qint64(w) * h, h, 1 + length, &data) : 0;
+    const size_t size = raw ? deflated(raw, rawSize, level, Memory::Scratch::Deflated, &data) : 0;
     if (size == 0)
         return QByteArray();
 
