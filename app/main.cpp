@@ -1,6 +1,5 @@
 #include "app/mainwindow.h"
 #include "app/windowicon.h"
-#include "base/memory.h"
 #include "resources/initresources.h"
 
 #include <QApplication>
@@ -8,8 +7,6 @@
 int main(int argc, char* argv[])
 {
     initResources();
-    // Every edit draws the icon anew (and the device preview a sheet of them).
-    Memory::keepFreedBuffers(size_t(64) << 20);
     // On a high-density screen the whole fixed-size window scales, and pixmaps keep their detail.
     QCoreApplication::setAttribute(Qt::AA_EnableHighDpiScaling);
     QCoreApplication::setAttribute(Qt::AA_UseHighDpiPixmaps);

@@ -2,7 +2,6 @@
 // the last line gives the process's peak resident memory.
 //
 //   build/bench/bench_render [--benchmark_filter=...]
-#include "base/memory.h"
 #include "design/icondesign.h"
 #include "packages/package.h"
 #include "project/projectformat.h"
@@ -221,8 +220,6 @@ int main(int argc, char** argv)
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QGuiApplication app(argc, argv);
     initResources();
-    // The window's allocator settings.
-    Memory::keepFreedBuffers(size_t(64) << 20);
     benchmark::Initialize(&argc, argv);
     benchmark::RunSpecifiedBenchmarks();
     benchmark::Shutdown();

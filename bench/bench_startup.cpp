@@ -4,7 +4,6 @@
 // reading the design from the controls, and one whole edit (a slider step: read, render, show).
 //
 //   build/bench/bench_startup
-#include "base/memory.h"
 #include "app/dialogs.h"
 #include "app/mainwindow.h"
 #include "render/artwork.h"
@@ -176,8 +175,6 @@ int main(int argc, char** argv)
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     initResources();
-    // The window's allocator settings.
-    Memory::keepFreedBuffers(size_t(64) << 20);
     QApplication app(argc, argv);
     Dialogs::setTestMode(true);
     benchmark::Initialize(&argc, argv);
