@@ -707,10 +707,9 @@ struct RowReader::Private
         }
     }
 
-    // The unfiltered row in `current` as 8-bit RGBA.
-    void convert(uchar* out) const
+    // An unfiltered row `s` as 8-bit RGBA.
+    void convert(const uchar* s, uchar* out) const
     {
-        const uchar* s = current.data() + 1;
         if (depth < 8) {
             const int mask = (1 << depth) - 1;
             for (int x = 0; x < w; ++x, out += 4) {
@@ -805,6 +804,19 @@ QSize RowReader::size() const
 
 bool RowReader::readRow(uchar* rgba)
 {
+    if (!readRawRow(nullptr))
+        return false;
+    d->convert(d->previous.data() + 1, rgba);
+    return true;
+}
+
+int RowReader::rawRowBytes() const
+{
+    return d->rowBytes;
+}
+
+bool RowReader::readRawRow(uchar* raw)
+{
     if (!d->valid || d->failed || d->rowsRead >= d->h)
         return false;
     if (!d->inflateRow() || !unfilter(d->current.data() + 1, d->rowsRead ? d->previous.data() + 1 : nullptr,
@@ -812,13 +824,19 @@ bool RowReader::readRow(uchar* rgba)
         d->failed = true;
         return false;
     }
-    d->convert(rgba);
+    if (raw)
+        std::memcpy(raw, d->current.data() + 1, size_t(d->rowBytes));
     std::swap(d->previous, d->current);
     if (++d->rowsRead == d->h && !d->finish()) {
         d->failed = true;
         return false;
     }
     return true;
+}
+
+void RowReader::convertRow(const uchar* raw, uchar* rgba) const
+{
+    d->convert(raw, rgba);
 }
 
 namespace {

@@ -65,6 +65,13 @@ class RowReader
     // to the end of the file is damaged.
     bool readRow(uchar* rgba);
 
+    // The same in two steps, so that they may run on two threads: the next row as the file holds
+    // it, unfiltered (rawRowBytes() bytes; false as readRow() is), and a row so read as RGBA. The
+    // conversion may run while the next rows are read.
+    int rawRowBytes() const;
+    bool readRawRow(uchar* raw);
+    void convertRow(const uchar* raw, uchar* rgba) const;
+
   private:
     struct Private;
     std::unique_ptr<Private> d;

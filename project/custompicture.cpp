@@ -9,9 +9,12 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QImageReader>
+#include <QSemaphore>
+#include <QThreadPool>
 #include <QtEndian>
 
 #include <algorithm>
+#include <atomic>
 #include <cstring>
 #include <cmath>
 #include <vector>
@@ -156,12 +159,62 @@ template <class NextRow> QImage reducedRows(QSize size, QSize held, NextRow next
 
 // Decodes a non-interlaced PNG of `size` a row at a time straight into a picture of `held` pixels,
 // so that the whole picture is never in memory. Null when the file is not such a PNG, or damaged.
+//
+// Two cores share the work: a pool thread inflates and unfilters the rows, a block at a time, into
+// a ring of blocks, while this thread converts and reduces them.
 QImage readReducedPng(QFile& file, QSize size, QSize held)
 {
     Png::RowReader reader(file);
     if (!reader.isValid() || reader.size() != size)
         return QImage();
-    return reducedRows(size, held, [&reader](uchar* rgba) { return reader.readRow(rgba); });
+    constexpr int blockRows = 32, blocks = 4;
+    const size_t rowBytes = size_t(reader.rawRowBytes());
+    std::vector<uchar> ring(size_t(blocks * blockRows) * rowBytes);
+    int filled[blocks] = {}; // rows in each block; fewer than blockRows at the end or on damage
+    QSemaphore free(blocks), ready;
+    std::atomic<bool> stop{false};
+    QSemaphore done;
+    const auto produce = [&] {
+        bool sound = true;
+        for (int block = 0, row = 0; sound && row < size.height() && !stop; block = (block + 1) % blocks) {
+            free.acquire();
+            if (stop)
+                break;
+            uchar* at = &ring[size_t(block * blockRows) * rowBytes];
+            int n = 0;
+            while (n < blockRows && row < size.height() &&
+                   (sound = reader.readRawRow(at + size_t(n) * rowBytes))) {
+                ++n;
+                ++row;
+            }
+            filled[block] = n;
+            ready.release();
+        }
+        done.release();
+    };
+    const bool shared = QThreadPool::globalInstance()->tryStart(produce);
+    if (!shared)
+        return reducedRows(size, held, [&reader](uchar* rgba) { return reader.readRow(rgba); });
+    int block = -1, next = blockRows, rows = 0;
+    const QImage reduced = reducedRows(size, held, [&](uchar* rgba) {
+        if (next == blockRows) {
+            if (block >= 0)
+                free.release();
+            block = (block + 1) % blocks;
+            ready.acquire();
+            next = 0;
+            rows = filled[block];
+        }
+        if (next >= rows)
+            return false;
+        reader.convertRow(&ring[size_t(block * blockRows + next++) * rowBytes], rgba);
+        return true;
+    });
+    // Stopped early (damage): the reader is let go once it has stopped too.
+    stop = true;
+    free.release(blocks);
+    done.acquire();
+    return reduced;
 }
 
 // A decoded picture reduced to `held` pixels, its rows converted one at a time (null when it is).
