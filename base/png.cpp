@@ -516,15 +516,21 @@ struct RowReader::Private
         if (!isCritical(type))
             return device.skip(qint64(length) + 4) == qint64(length) + 4;
         quint32 sum = quint32(libdeflate_crc32(0, type, 4));
+        uchar stored[4];
+        return readSummed(length, &sum) && read(stored, 4) && qFromBigEndian<quint32>(stored) == sum;
+    }
+
+    // `length` bytes read past, and added to the CRC `*sum`.
+    bool readSummed(quint32 length, quint32* sum)
+    {
         for (quint32 left = length; left > 0;) {
             const quint32 n = std::min<quint32>(left, quint32(input.size()));
             if (!read(input.data(), n))
                 return false;
-            sum = quint32(libdeflate_crc32(sum, input.data(), n));
+            *sum = quint32(libdeflate_crc32(*sum, input.data(), n));
             left -= n;
         }
-        uchar stored[4];
-        return read(stored, 4) && qFromBigEndian<quint32>(stored) == sum;
+        return true;
     }
 
     bool readHeader()
@@ -684,13 +690,9 @@ struct RowReader::Private
         }
         // The rest of the current IDAT chunk is skipped, its CRC checked.
         inputLeft = 0;
-        while (chunkLeft > 0) {
-            const quint32 n = std::min<quint32>(chunkLeft, quint32(input.size()));
-            if (!read(input.data(), n))
-                return false;
-            crc = quint32(libdeflate_crc32(crc, input.data(), n));
-            chunkLeft -= n;
-        }
+        if (!readSummed(chunkLeft, &crc))
+            return false;
+        chunkLeft = 0;
         uchar sum[4];
         quint32 length = 0;
         uchar type[4];

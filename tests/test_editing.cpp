@@ -375,7 +375,7 @@ void TestEditing::windowNeverMisleads()
 {
     const struct
     {
-        const char* item;
+        const char* name;
         std::function<void()> check;
     } items[] = {
         {"colour buttons show exactly their colour, at 1x and 2x",
@@ -531,29 +531,17 @@ void TestEditing::windowNeverMisleads()
              QCOMPARE(preview.copy(100, 100, 280, 280), smooth.copy(100, 100, 280, 280));
          }},
     };
-    // Listing the cases for the data table, or running the one this row names.
-    if (caseNames) {
-        for (const auto& item : items)
-            *caseNames << QLatin1String(item.item);
-        return;
-    }
-    QFETCH(QString, name);
-    for (const auto& item : items)
-        if (name == QLatin1String(item.item))
-            return item.check();
-    QFAIL("no such case");
+    listOrRunCase(items, caseNames);
 }
 
 // One row a case, each named by what it checks.
 void TestEditing::windowNeverMisleads_data()
 {
-    QTest::addColumn<QString>("name");
-    QStringList names;
-    caseNames = &names;
-    windowNeverMisleads();
-    caseNames = nullptr;
-    for (const QString& name : names)
-        QTest::newRow(qPrintable(name)) << name;
+    addCaseRows([this](QStringList* names) {
+        caseNames = names;
+        windowNeverMisleads();
+        caseNames = nullptr;
+    });
 }
 
 namespace {

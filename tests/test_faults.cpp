@@ -651,7 +651,7 @@ void TestFaults::whatUsersHaveAndWhatPackagesMeet()
     auto centre = [&](const QString& png) { return QImage(png).pixel(512, 512); };
     const struct
     {
-        const char* input;
+        const char* name;
         std::function<void()> check;
     } rows[] = {
         {"a GIF picture: its first frame",
@@ -895,29 +895,17 @@ void TestFaults::whatUsersHaveAndWhatPackagesMeet()
              QCOMPARE(written.value(QStringLiteral("width")).toInt(), 512);
          }},
     };
-    // Listing the cases for the data table, or running the one this row names.
-    if (caseNames) {
-        for (const auto& row : rows)
-            *caseNames << QLatin1String(row.input);
-        return;
-    }
-    QFETCH(QString, name);
-    for (const auto& row : rows)
-        if (name == QLatin1String(row.input))
-            return row.check();
-    QFAIL("no such case");
+    listOrRunCase(rows, caseNames);
 }
 
 // One row a case, each named by what it checks.
 void TestFaults::whatUsersHaveAndWhatPackagesMeet_data()
 {
-    QTest::addColumn<QString>("name");
-    QStringList names;
-    caseNames = &names;
-    whatUsersHaveAndWhatPackagesMeet();
-    caseNames = nullptr;
-    for (const QString& name : names)
-        QTest::newRow(qPrintable(name)) << name;
+    addCaseRows([this](QStringList* names) {
+        caseNames = names;
+        whatUsersHaveAndWhatPackagesMeet();
+        caseNames = nullptr;
+    });
 }
 
 void TestFaults::picturesAboveTheHeldSizeAreJudgedAsLibpngJudges_data()

@@ -4,7 +4,11 @@
 #include <QObject>
 #include <QString>
 #include <QStringList>
+#include <QTest>
 #include <QWidget>
+
+#include <cstddef>
+#include <functional>
 
 class MainWindow;
 class QTemporaryDir;
@@ -28,6 +32,33 @@ class WarningCatcher
   private:
     void* previous;
 };
+
+// A test of many cases as a data table: its data function calls the test with `listing` set and
+// the cases' names go into it (a row each); run for a row, the test runs the case the row names.
+// A case is a struct with a `name` and a `check`.
+template <class Case, std::size_t N> void listOrRunCase(const Case (&cases)[N], QStringList* listing)
+{
+    if (listing) {
+        for (const Case& c : cases)
+            *listing << QLatin1String(c.name);
+        return;
+    }
+    const QString wanted = *static_cast<QString*>(QTest::qData("name", qMetaTypeId<QString>()));
+    for (const Case& c : cases)
+        if (wanted == QLatin1String(c.name))
+            return c.check();
+    QFAIL("no such case");
+}
+
+// The data function's side: a "name" column and a row a case, as `list` gives them.
+inline void addCaseRows(const std::function<void(QStringList*)>& list)
+{
+    QTest::addColumn<QString>("name");
+    QStringList names;
+    list(&names);
+    for (const QString& name : names)
+        QTest::newRow(qPrintable(name)) << name;
+}
 
 // A new main window with the artwork registered and the dialogs seam in test mode.
 MainWindow* makeWindow();
