@@ -16,18 +16,18 @@ export HOME=$work XDG_CONFIG_HOME=$work/config XDG_RUNTIME_DIR=$work/runtime
 mkdir -p "$XDG_RUNTIME_DIR" && chmod 700 "$XDG_RUNTIME_DIR"
 unset QT_QPA_PLATFORM
 
-for n in $(seq 90 140); do
-    [ -e /tmp/.X11-unix/X$n ] || [ -e /tmp/.X$n-lock ] || { display=:$n; break; }
-done
-Xvfb "$display" -screen 0 1920x1200x24 -nolisten tcp >/dev/null 2>&1 &
+# Xvfb chooses a free display itself and writes its number once it accepts connections; a first
+# start on a fresh machine builds the keyboard and font caches, so it is given half a minute.
+Xvfb -displayfd 3 -screen 0 1920x1200x24 -nolisten tcp 3>"$work/display" >/dev/null 2>&1 &
 xvfb_pid=$!
-export DISPLAY=$display
-# A first start on a fresh machine builds the keyboard and font caches: allow it half a minute.
 for _ in $(seq 300); do
-    xdpyinfo >/dev/null 2>&1 && break
-    kill -0 $xvfb_pid 2>/dev/null || { echo "Xvfb did not start on $display"; exit 1; }
+    [ -s "$work/display" ] && break
+    kill -0 $xvfb_pid 2>/dev/null || { echo "Xvfb did not start"; exit 1; }
     sleep 0.1
 done
+[ -s "$work/display" ] || { echo "Xvfb gave no display within 30 s"; exit 1; }
+export DISPLAY=:$(head -n 1 "$work/display")
+xdpyinfo >/dev/null || { echo "display $DISPLAY does not answer"; exit 1; }
 
 # Starts the program (with the given environment, then `--` and its arguments) and sets `win` to
 # its window, found by the title `title` (default "Glyphwright").
