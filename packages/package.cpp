@@ -12,6 +12,8 @@
 #include <QHash>
 #include <QRegularExpression>
 
+#include <libdeflate.h>
+
 #include <algorithm>
 #include <limits>
 #include <memory>
@@ -152,7 +154,7 @@ Pictures makePictures(const Jobs& jobs, const std::function<bool()>& cancelled)
                           : picture;
         p.grey[i] = jobs[i].grey && Png::allGrey(p.images[i]);
         if (qint64(p.images[i].width()) * p.images[i].height() >= sharedEncoding)
-            hashes[i] = qHashBits(p.images[i].constBits(), size_t(p.images[i].sizeInBytes()));
+            hashes[i] = uint(libdeflate_crc32(0, p.images[i].constBits(), size_t(p.images[i].sizeInBytes())));
     });
     for (int i = 0; i < n; ++i) {
         p.original[i] = i;
