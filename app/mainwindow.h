@@ -50,7 +50,8 @@ class MainWindow : public QMainWindow
         shadowColor;
     QColor graphicsColor;
     QImage customImage;
-    QSize customImageSize; // its own size, when it is held reduced
+    QSize customImageSize;   // its own size, when it is held reduced
+    QByteArray customVector; // an SVG picture's text
     QPixmap iconPixmap;
     QPixmap graphicPixmap;
     QString projectFilePath;

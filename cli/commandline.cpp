@@ -356,8 +356,10 @@ std::optional<LoadedProject> loadProject(const QString& path, bool allowMissingP
     const QString stored = project.state.text(Project::Key::CustomImagePath);
     QString why = QStringLiteral("the project names none");
     QSize pictureSize;
+    QByteArray vector;
     const QImage picture =
-        stored.isEmpty() ? QImage() : loadCustomPicture(customPicturePath(stored, path), &why, &pictureSize);
+        stored.isEmpty() ? QImage()
+                         : loadCustomPicture(customPicturePath(stored, path), &why, &pictureSize, &vector);
     if (picture.isNull() && project.state.flag(Project::Key::UseImageCustom) && !allowMissingPicture) {
         // Icons without their logo must not ship unnoticed.
         err << "The custom picture " << (stored.isEmpty() ? QStringLiteral("of ") + path : stored)
@@ -365,7 +367,7 @@ std::optional<LoadedProject> loadProject(const QString& path, bool allowMissingP
             << "Nothing was written; --allow-missing-picture writes the icons without it.\n";
         return std::nullopt;
     }
-    project.design = Project::designOf(project.state, families, picture, pictureSize);
+    project.design = Project::designOf(project.state, families, picture, pictureSize, vector);
     return project;
 }
 

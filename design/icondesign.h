@@ -34,6 +34,9 @@ struct IconDesign
     // Its own size, in which the Scale percentage counts: larger than customImage's when a very
     // large picture is held reduced; empty when it is customImage's.
     QSize customImageSize;
+    // An SVG picture's text: drawn from its vectors at the size it takes on every canvas (the
+    // image above is its drawing at its own size, for the lists and previews). Empty for a raster.
+    QByteArray customVector;
     int imageScale = 100;
     int imageOffsetX = 0;
     int imageOffsetY = 0;

@@ -21,6 +21,7 @@ void MainWindow::resetDesign()
     projectFilePath.clear();
     customImage = QImage();
     customImageSize = QSize();
+    customVector.clear();
     ui->tabView->setCurrentIndex(0);
     ui->tabIcon->setCurrentIndex(0);
     // The picture lists first, so that the default rows name their pictures.

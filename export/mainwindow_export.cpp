@@ -30,7 +30,7 @@ void MainWindow::on_buttonImageCustomBrowse_clicked()
                                  tr("Image Files (*.jpg *.jpeg *.png *.bmp *.tiff *tif)"));
     if (path.isEmpty())
         return;
-    customImage = loadCustomPicture(path, nullptr, &customImageSize);
+    customImage = loadCustomPicture(path, nullptr, &customImageSize, &customVector);
     // The path is shown with this platform's "/" separators, so the project file stores a path
     // that loads the picture again.
     ui->editImageCustom->setText(path);

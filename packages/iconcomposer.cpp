@@ -6,6 +6,7 @@
 #include "packages/sources.h"
 #include "packages/targets.h"
 #include "render/iconrenderer.h"
+#include "render/vectorpicture.h"
 
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -222,7 +223,17 @@ void addPictureGroup(const Sources& s, IconDocument& doc, QJsonArray& groups)
             // One all in one dark tone is lifted for the dark appearance, as a shape is.
             QJsonObject l = layer(QStringLiteral("Picture"), false);
             l.insert(QStringLiteral("fill"), QStringLiteral("none"));
-            doc.assets.append({QStringLiteral("Picture.png"), picture});
+            // An SVG picture stays a vector layer.
+            const QString main = d.customVector.isEmpty() || !d.useImageCustom
+                                     ? QStringLiteral("Picture.png")
+                                     : QStringLiteral("Picture.svg");
+            doc.assets.append({main, picture});
+            if (main.endsWith(QLatin1String(".svg")))
+                doc.vectors.append(
+                    {main, VectorPicture::placed(
+                               d.customVector,
+                               d.customImageSize.isEmpty() ? d.customImage.size() : d.customImageSize,
+                               customPicturePlacement(d, QSize(canvas, canvas)), QSize(canvas, canvas))});
             QList<QPair<QString, QJsonValue>> variants;
             const QImage darkForm = darkPicture(s.layers(), dark);
             if (dark.pictureIsShape && darkForm != picture.convertToFormat(QImage::Format_ARGB32)) {
@@ -231,8 +242,7 @@ void addPictureGroup(const Sources& s, IconDocument& doc, QJsonArray& groups)
             }
             doc.assets.append({QStringLiteral("Picture Tinted.png"), tintedPicture(s.layers(), tinted)});
             variants.append({QStringLiteral("tinted"), QStringLiteral("Picture Tinted.png")});
-            l.insert(QStringLiteral("image-name-specializations"),
-                     specializations(QStringLiteral("Picture.png"), variants));
+            l.insert(QStringLiteral("image-name-specializations"), specializations(main, variants));
             groups.append(group(QStringLiteral("Picture"), l, true, false));
         } else {
             // A flat picture is a shape: white, in the colour its fill gives it, for the system to
@@ -329,7 +339,11 @@ Jobs iconBundleFiles(const Sources& sources, const QString& name)
     const IconDocument doc = iconDocument(sources);
     const QString bundle = name + QStringLiteral(".icon/");
     Jobs jobs{textJob(bundle + QStringLiteral("icon.json"), iconJson(doc.json))};
+    for (const auto& vector : doc.vectors)
+        jobs << textJob(bundle + QStringLiteral("Assets/") + vector.first, vector.second);
     for (const auto& asset : doc.assets) {
+        if (asset.first.endsWith(QLatin1String(".svg")))
+            continue;
         const QImage image = asset.second;
         // Tinted layers and flat shapes are grey, and stored so.
         Job job = pngJob(

@@ -20,6 +20,9 @@ struct IconDocument
 {
     QJsonObject json;                     // icon.json
     QList<QPair<QString, QImage>> assets; // Assets/NAME.png, each 1024 x 1024 on transparency
+    // Assets written as SVG (an SVG picture, placed on the 1024 canvas); their drawings are among
+    // `assets` under the same names.
+    QList<QPair<QString, QByteArray>> vectors;
 };
 
 // The document of a design; `options` choose the shapes' dark and tinted colours as they do for the

@@ -4,6 +4,7 @@
 #include "base/memory.h"
 #include "base/png.h"
 #include "render/iconrenderer.h"
+#include "render/vectorpicture.h"
 
 #include <QDir>
 #include <QFile>
@@ -369,7 +370,7 @@ QString customPicturePath(const QString& stored, const QString& projectFile)
     return base.filePath(QString(stored).replace(QLatin1Char('\\'), QLatin1Char('/')));
 }
 
-QImage loadCustomPicture(const QString& path, QString* error, QSize* ownSize)
+QImage loadCustomPicture(const QString& path, QString* error, QSize* ownSize, QByteArray* vector)
 {
     auto refuse = [error](const QString& why) {
         if (error)
@@ -380,11 +381,35 @@ QImage loadCustomPicture(const QString& path, QString* error, QSize* ownSize)
     const Files::Result opened = Files::openRegular(file, path);
     if (!opened)
         return refuse(opened.error);
-    // The content decides, not the name.
+    if (vector)
+        vector->clear();
+    // The content decides, not the name. An SVG is kept as its text, drawn from its vectors at
+    // every size; the image is its drawing at its own size (held reduced when that is very large).
+    if (VectorPicture::looksLikeSvg(file.peek(4096))) {
+        if (file.size() > VectorPicture::maximumBytes)
+            return refuse(QStringLiteral("it is larger than %1 MB").arg(VectorPicture::maximumBytes >> 20));
+        QString why;
+        QSize own;
+        const QByteArray svg = VectorPicture::read(file.readAll(), &own, &why);
+        if (svg.isEmpty())
+            return refuse(why);
+        if (!withinLimits(own))
+            return refuse(QStringLiteral("it is larger than %1 pixels a side or %2 megapixels")
+                              .arg(maximumPictureSide)
+                              .arg(maximumPicturePixels / 1000000));
+        const QImage drawn = VectorPicture::draw(svg, heldSize(own));
+        if (drawn.isNull())
+            return refuse(QStringLiteral("it is damaged: it could not be drawn"));
+        if (ownSize)
+            *ownSize = own;
+        if (vector)
+            *vector = svg;
+        return drawn;
+    }
     QImageReader reader(&file);
     reader.setDecideFormatFromContent(true);
     const QByteArray format = reader.format();
-    if (format.isEmpty() || format == "svg" || format == "svgz")
+    if (format.isEmpty() || format == "svg" || format == "svgz") // an SVG without its start tag
         return refuse(QStringLiteral("it is not a picture the program can read"));
     // The readers allocate what their header declares, so checking it first keeps a picture that
     // is too big from being allocated at all.

@@ -26,5 +26,7 @@ constexpr qint64 decodingBudget = 400LL * 1024 * 1024;
 // or at a reduced scale, other formats only when their decoded pixels fit the budget. Anything
 // else gives a null image and, in `error`, why; an image too big is refused before its pixels are
 // allocated. `ownSize` is set to the picture's own size (larger than the image's when it is held
-// reduced).
-QImage loadCustomPicture(const QString& path, QString* error = nullptr, QSize* ownSize = nullptr);
+// reduced). An SVG or SVGZ (judged by content too) gives its drawing at its own size and, in
+// `vector`, its SVG text, from which the icons draw it at every size.
+QImage loadCustomPicture(const QString& path, QString* error = nullptr, QSize* ownSize = nullptr,
+                         QByteArray* vector = nullptr);

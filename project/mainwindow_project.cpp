@@ -137,7 +137,7 @@ void MainWindow::afterValue(Project::After step, const QString& projectFile)
     case Project::After::LoadCustomPicture:
         // A picture that cannot be loaded leaves none, without a word, as the path still shows.
         customImage = loadCustomPicture(customPicturePath(ui->editImageCustom->text(), projectFile), nullptr,
-                                        &customImageSize);
+                                        &customImageSize, &customVector);
         break;
     case Project::After::IconQualityRule:
         applyQualityRule(ui->comboIconFormat, ui->sliderIconQuality);

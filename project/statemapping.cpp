@@ -49,7 +49,7 @@ QStringList fontFamilies()
 }
 
 IconDesign designOf(const State& state, const QStringList& families, const QImage& customImage,
-                    QSize customImageSize)
+                    QSize customImageSize, const QByteArray& customVector)
 {
     IconDesign d;
     d.useBackgroundColor = state.flag(Key::UseBackgroundColor);
@@ -71,6 +71,7 @@ IconDesign designOf(const State& state, const QStringList& families, const QImag
     d.coloredImageRow = state.number(Key::ColoredImageRow);
     d.customImage = customImage;
     d.customImageSize = customImageSize;
+    d.customVector = customVector;
     d.imageScale = state.number(Key::ImageScale);
     d.imageOffsetX = state.number(Key::ImageOffsetX);
     d.imageOffsetY = state.number(Key::ImageOffsetY);

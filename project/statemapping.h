@@ -17,7 +17,7 @@ QStringList fontFamilies();
 // The icon design a state describes: `families` names the font index's family (the font box's
 // list), `customImage` is the picture the custom path names.
 IconDesign designOf(const State& state, const QStringList& families, const QImage& customImage,
-                    QSize customImageSize = QSize());
+                    QSize customImageSize = QSize(), const QByteArray& customVector = QByteArray());
 
 // The chosen set (Android, iOS or custom, the first checked radio) with its ticked sizes, in the
 // state's format and quality.

@@ -3,6 +3,7 @@
 #include "base/memory.h"
 #include "base/png.h"
 #include "render/artwork.h"
+#include "render/vectorpicture.h"
 
 #include <QFontMetrics>
 #include <QLinearGradient>
@@ -118,9 +119,27 @@ inline uint byteMul(uint x, uint a)
 // tint: the same pixels as filling a layer with an opaque tint and masking it with the picture in
 // DestinationIn mode. An untinted picture drawn in DestinationAtop mode onto an empty layer is the
 // picture itself.
-QImage pictureLayer(const QImage& picture, QSize own, const PictureKey& key, QSize canvas, QPoint* at)
+// An SVG picture drawn from its vectors at the size it takes, only its part on the canvas.
+QImage vectorOnCanvas(const QByteArray& svg, QSize own, int percent, QPoint offset, QSize canvas,
+                      QPoint* topLeft)
 {
-    QImage visible = scaledPictureOnCanvas(picture, own, key.scale, key.offset, canvas, at);
+    const QSize size = keepAspectSize(own, own.width() * percent / 100, own.height() * percent / 100);
+    if (size.isEmpty())
+        return QImage();
+    const QRect placed = placement(size, offset, canvas);
+    const QRect visible = placed.intersected(QRect(QPoint(0, 0), canvas));
+    if (visible.isEmpty())
+        return QImage();
+    *topLeft = visible.topLeft();
+    return VectorPicture::draw(svg, size,
+                               visible == placed ? QRect() : visible.translated(-placed.topLeft()));
+}
+
+QImage pictureLayer(const QImage& picture, QSize own, const QByteArray& vector, const PictureKey& key,
+                    QSize canvas, QPoint* at)
+{
+    QImage visible = vector.isEmpty() ? scaledPictureOnCanvas(picture, own, key.scale, key.offset, canvas, at)
+                                      : vectorOnCanvas(vector, own, key.scale, key.offset, canvas, at);
     if (visible.isNull())
         return QImage();
     if (visible.format() != QImage::Format_ARGB32_Premultiplied)
@@ -400,6 +419,14 @@ QImage scaledPictureOnCanvas(const QImage& source, QSize own, int percent, QPoin
     return enlargePart(src, size.width(), size.height(), visible.translated(-placed.topLeft()));
 }
 
+QRect customPicturePlacement(const IconDesign& design, QSize canvas)
+{
+    const QSize own = design.customImageSize.isEmpty() ? design.customImage.size() : design.customImageSize;
+    return placement(
+        keepAspectSize(own, own.width() * design.imageScale / 100, own.height() * design.imageScale / 100),
+        QPoint(design.imageOffsetX, design.imageOffsetY), canvas);
+}
+
 QBrush backgroundBrush(const IconDesign& design)
 {
     if (design.useBackgroundColor)
@@ -442,6 +469,7 @@ QImage renderIconImage(const IconDesign& design)
     key.offset = QPoint(design.imageOffsetX, design.imageOffsetY);
     QImage picture;
     QSize own;
+    QByteArray vector;
     if (design.useImageFlat) {
         key.source = Artwork::flatPath(design.flatImageRow + 1);
         picture = Artwork::libraryImage(key.source);
@@ -451,6 +479,7 @@ QImage renderIconImage(const IconDesign& design)
     } else if (design.useImageCustom) {
         picture = design.customImage;
         own = design.customImageSize;
+        vector = design.customVector;
         key.custom = picture.cacheKey();
         key.own = own;
     }
@@ -458,8 +487,8 @@ QImage renderIconImage(const IconDesign& design)
         // Most edits change the background or the text: keep the last picture layer.
         LayerCache layer = lastLayer(key);
         if (!layer.valid) {
-            layer.layer =
-                pictureLayer(picture, own.isEmpty() ? picture.size() : own, key, canvas.size(), &layer.at);
+            layer.layer = pictureLayer(picture, own.isEmpty() ? picture.size() : own, vector, key,
+                                       canvas.size(), &layer.at);
             layer.key = key;
             layer.valid = true;
             keepLayer(layer);

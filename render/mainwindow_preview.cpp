@@ -97,7 +97,7 @@ void showScaled(QLabel* label, const QPixmap& pixmap, bool checkerboard = false)
 IconDesign MainWindow::currentDesign() const
 {
     // The same mapping the command line uses for a project file, with the font box's families.
-    return Project::designOf(projectState(), fontFamilies, customImage, customImageSize);
+    return Project::designOf(projectState(), fontFamilies, customImage, customImageSize, customVector);
 }
 
 void MainWindow::refreshIconPreview()

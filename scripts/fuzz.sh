@@ -41,7 +41,11 @@ seed() { # target
     fuzz_picture)
         for f in png jpg bmp tiff gif ico; do
             [ -e "$corpus/seed.$f" ] || convert -size 7x5 gradient:red-blue "$corpus/seed.$f"
-        done ;;
+        done
+        printf '%s' '<svg xmlns="http://www.w3.org/2000/svg" width="24" height="24" viewBox="0 0 24 24">' \
+            '<rect x="4" y="4" width="16" height="16" fill="#1565c0"/><circle cx="12" cy="12" r="5"/></svg>' \
+            >"$corpus/seed.svg"
+        gzip -9 -c "$corpus/seed.svg" >"$corpus/seed.svgz" ;;
     fuzz_png)
         local suite=${GLYPHWRIGHT_PNGSUITE:-../shared/pngsuite}
         if [ -d "$suite" ]; then cp "$suite"/*.png "$corpus"/; else echo "no PNG suite in $suite"; fi

@@ -126,6 +126,22 @@ QByteArray bmp24(qint32 w, qint32 h, int data)
            le(2835, 4) + le(0, 4) + le(0, 4) + QByteArray(data, char(0x7f));
 }
 
+// `bytes` in gzip's format, as an SVGZ file holds its SVG.
+QByteArray gzipped(const QByteArray& bytes)
+{
+    z_stream stream{};
+    deflateInit2(&stream, 9, Z_DEFLATED, 15 + 16, 8, Z_DEFAULT_STRATEGY);
+    QByteArray out(int(deflateBound(&stream, uLong(bytes.size()))) + 32, 0);
+    stream.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(bytes.constData()));
+    stream.avail_in = uInt(bytes.size());
+    stream.next_out = reinterpret_cast<Bytef*>(out.data());
+    stream.avail_out = uInt(out.size());
+    deflate(&stream, Z_FINISH);
+    out.resize(int(stream.total_out));
+    deflateEnd(&stream);
+    return out;
+}
+
 QByteArray imageBytes(const char* format, QSize size)
 {
     QImage image(size, QImage::Format_RGB32);
@@ -506,6 +522,34 @@ void TestFaults::picturesAreCheckedBeforeDecoding_data()
                           << QString();
     QTest::newRow("BMP") << file("plain.bmp", imageBytes("BMP", QSize(8, 9))) << QSize(8, 9) << QString();
     QTest::newRow("TIFF") << file("scan.tif", imageBytes("TIFF", QSize(12, 5))) << QSize(12, 5) << QString();
+    // SVG pictures, drawn at their own size: width and height (units at 96 a inch) or the viewBox.
+    const QByteArray logo = "<svg xmlns=\"http://www.w3.org/2000/svg\" width=\"24\" height=\"24\">"
+                            "<rect x=\"4\" y=\"4\" width=\"16\" height=\"16\" fill=\"#1565c0\"/></svg>";
+    QTest::newRow("SVG, sized") << file("logo.svg", logo) << QSize(24, 24) << QString();
+    QTest::newRow("SVG, viewBox only")
+        << file("box.png", QByteArray(logo).replace("width=\"24\" height=\"24\"", "viewBox=\"0 0 48 32\""))
+        << QSize(48, 32) << QString();
+    QTest::newRow("SVG in inches") << file("inch.svg",
+                                           QByteArray(logo).replace("width=\"24\" height=\"24\"",
+                                                                    "width=\"1in\" height=\"0.5in\""))
+                                   << QSize(96, 48) << QString();
+    QTest::newRow("SVGZ") << file("logo.svgz", gzipped(logo)) << QSize(24, 24) << QString();
+    QTest::newRow("SVG, malformed") << file("bad.svg", QByteArray(logo).replace("</svg>", "</g>")) << QSize()
+                                    << QStringLiteral("not well-formed SVG");
+    QTest::newRow("SVG, nested entities")
+        << file("bomb.svg",
+                "<?xml version=\"1.0\"?><!DOCTYPE svg [<!ENTITY a \"aaaaaaaaaa\">"
+                "<!ENTITY b \"&a;&a;&a;&a;&a;&a;&a;&a;&a;&a;\"><!ENTITY c "
+                "\"&b;&b;&b;&b;&b;&b;&b;&b;&b;&b;\">]>"
+                "<svg xmlns=\"http://www.w3.org/2000/svg\" width=\"9\" height=\"9\"><text>&c;</text></svg>")
+        << QSize() << QStringLiteral("entities");
+    QTest::newRow("SVG, nested 300 deep")
+        << file("deep.svg", QByteArray(logo)
+                                .replace("<rect", QByteArray("<g>").repeated(300) + "<rect")
+                                .replace("</svg>", QByteArray("</g>").repeated(300) + "</svg>"))
+        << QSize() << QStringLiteral("nested");
+    QTest::newRow("SVGZ inflating past 8 MB") << file("big.svgz", gzipped(logo + QByteArray(9 << 20, ' ')))
+                                              << QSize() << QStringLiteral("once inflated");
     // Damaged or short data is refused with what is wrong, never drawn as a block; a bitmap stored
     // top-down is whole.
     QTest::newRow("top-down BMP") << file("down.bmp", bmp24(200, -150, 600 * 150)) << QSize(200, 150)

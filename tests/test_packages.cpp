@@ -8,6 +8,7 @@
 #include "packages/package.h"
 #include "project/projectformat.h"
 #include "render/iconrenderer.h"
+#include "render/vectorpicture.h"
 #include "resources/initresources.h"
 
 #include <QtGui>
@@ -170,6 +171,7 @@ class TestPackages : public QObject
     void aaptPackagesTheResources();
     void ios_data();
     void ios();
+    void svgPictureIsAVectorLayer();
     void iconComposerDocument_data();
     void iconComposerDocument();
     void derivedLooksStayLegible_data();
@@ -540,7 +542,7 @@ void TestPackages::iconComposerDocument()
 
     // The layers over the fill, front to back, are the design itself, without its rounded corners
     // (and without the text's shadow, which the text group's shadow stands for).
-    Packages::IconDocument read{root, {}};
+    Packages::IconDocument read{root, {}, {}};
     for (const QString& asset : assets)
         read.assets.append({asset, image(bundle + QStringLiteral("Assets/") + asset)});
     const QImage layers = Packages::recomposed(read).convertToFormat(QImage::Format_ARGB32);
@@ -1040,6 +1042,44 @@ void TestPackages::defaultAppId()
     QFETCH(QString, projectFile);
     QFETCH(QString, id);
     QCOMPARE(Packages::defaultAppId(projectFile), id);
+}
+
+// The layered document keeps an SVG picture as an SVG layer, placed where the icon shows it.
+void TestPackages::svgPictureIsAVectorLayer()
+{
+    const QByteArray logo = "<svg xmlns=\"http://www.w3.org/2000/svg\" width=\"24\" height=\"24\">"
+                            "<rect x=\"4\" y=\"4\" width=\"16\" height=\"16\" fill=\"#1565c0\"/>"
+                            "<circle cx=\"12\" cy=\"12\" r=\"5\" fill=\"#ffca28\"/></svg>";
+    IconDesign d;
+    d.useImageFlat = false;
+    d.useImageCustom = true;
+    d.customVector = logo;
+    d.customImageSize = QSize(24, 24);
+    d.customImage = VectorPicture::draw(logo, QSize(24, 24));
+    d.imageScale = 500;
+    d.imageOffsetX = 60;
+    QTemporaryDir out;
+    Packages::Options options;
+    options.name = options.appId = QStringLiteral("Logo");
+    QVERIFY(Packages::writePackage(d, out.path(), {QStringLiteral("ios")}, options).failed.isEmpty());
+    const QString assets = out.filePath(QStringLiteral("AppIcon.icon/Assets/"));
+    QVERIFY(QFile::exists(assets + QStringLiteral("Picture.svg")));
+    QVERIFY(!QFile::exists(assets + QStringLiteral("Picture.png")));
+    QVERIFY(readAll(out.filePath(QStringLiteral("AppIcon.icon/icon.json"))).contains("\"Picture.svg\""));
+    // Drawn at 1024, the layer is the picture as the icon places it.
+    QSize size;
+    QString why;
+    const QByteArray layer =
+        VectorPicture::read(readAll(assets + QStringLiteral("Picture.svg")), &size, &why);
+    QVERIFY2(!layer.isEmpty(), qPrintable(why));
+    QCOMPARE(size, QSize(1024, 1024));
+    const QImage drawn = VectorPicture::draw(layer, size);
+    const QRect placed = customPicturePlacement(d, QSize(1024, 1024));
+    QCOMPARE(placed, QRect((1024 - 120) / 2 + 60, (1024 - 120) / 2, 120, 120));
+    QCOMPARE(drawn.pixel(placed.center()), qRgb(0xff, 0xca, 0x28));
+    // The square is inset 4 of 24 units: 20 of 120 pixels.
+    QCOMPARE(drawn.pixel(placed.left() + 23, placed.top() + 23), qRgb(0x15, 0x65, 0xc0));
+    QCOMPARE(qAlpha(drawn.pixel(placed.left() + 17, placed.top() + 17)), 0);
 }
 
 QTEST_MAIN(TestPackages)

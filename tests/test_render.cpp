@@ -4,6 +4,7 @@
 #include "render/artwork.h"
 #include "render/graphicrenderer.h"
 #include "render/iconrenderer.h"
+#include "render/vectorpicture.h"
 #include "resources/initresources.h"
 
 #include <QtTest>
@@ -152,6 +153,7 @@ class TestRender : public QObject
     void backgroundShapes();
     void gradientStops();
     void flatPictureIsTintedColoredKeepsColours();
+    void svgPictureIsDrawnFromItsVectors();
     void scaleAndPlacement();
     void matchesPainterReference_data();
     void matchesPainterReference();
@@ -551,6 +553,36 @@ void TestRender::textFontWeights()
     QCOMPARE(font.italic(), italic);
     QCOMPARE(font.pointSize(), 600);
     QCOMPARE(font.family(), design.fontFamily);
+}
+
+// An SVG picture enlarged tenfold is drawn from its vectors: its square's edge is one blended pixel
+// wide (a 24-pixel bitmap enlarged so would blur across ten).
+void TestRender::svgPictureIsDrawnFromItsVectors()
+{
+    const QByteArray logo = "<svg xmlns=\"http://www.w3.org/2000/svg\" width=\"24\" height=\"24\">"
+                            "<rect x=\"4\" y=\"4\" width=\"16\" height=\"16\" fill=\"#1565c0\"/>"
+                            "<circle cx=\"12\" cy=\"12\" r=\"5\" fill=\"#ffca28\"/></svg>";
+    IconDesign d;
+    d.useImageFlat = false;
+    d.useImageCustom = true;
+    d.customVector = logo;
+    d.customImageSize = QSize(24, 24);
+    d.customImage = VectorPicture::draw(logo, QSize(24, 24));
+    d.imageScale = 999;
+    const QImage icon = renderIconImage(d);
+    // Row 440 crosses the square's left and right edges above the circle (the square spans
+    // 16 x 9.99 pixels).
+    int square = 0, blended = 0;
+    for (int x = 300; x < 724; ++x) {
+        const QRgb p = icon.pixel(x, 440);
+        if (p == qRgb(0x15, 0x65, 0xc0))
+            ++square;
+        else if (p != d.backgroundColor.rgb())
+            ++blended;
+    }
+    QVERIFY2(square >= 158 && square <= 160, qPrintable(QString::number(square)));
+    QVERIFY2(blended <= 2, qPrintable(QString::number(blended)));
+    QCOMPARE(icon.pixel(512, 512), qRgb(0xff, 0xca, 0x28));
 }
 
 QTEST_MAIN(TestRender)
