@@ -390,7 +390,8 @@ QImage loadCustomPicture(const QString& path, QString* error, QSize* ownSize, QB
             return refuse(QStringLiteral("it is larger than %1 MB").arg(VectorPicture::maximumBytes >> 20));
         QString why;
         QSize own;
-        const QByteArray svg = VectorPicture::read(file.readAll(), &own, &why);
+        const QByteArray svg =
+            VectorPicture::read(file.readAll(), &own, &why, QFileInfo(path).absolutePath());
         if (svg.isEmpty())
             return refuse(why);
         if (!withinLimits(own))

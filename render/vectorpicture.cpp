@@ -1,6 +1,7 @@
 #include "render/vectorpicture.h"
 
 #include <QBuffer>
+#include <QDir>
 #include <QImageReader>
 #include <QRegularExpression>
 #include <QXmlStreamReader>
@@ -46,6 +47,41 @@ QSizeF viewBoxSize(const QString& viewBox)
     return QSizeF(parts[2].toDouble(), parts[3].toDouble());
 }
 
+// Whether an image reference is a path on this disk relative to the SVG (not a data: URI, not a
+// fragment, not a URL of some scheme, not absolute).
+bool relativeReference(const QString& href)
+{
+    static const QRegularExpression scheme(QStringLiteral("^[A-Za-z][A-Za-z0-9+.-]*:"));
+    return !href.isEmpty() && !href.startsWith(QLatin1Char('#')) && !href.startsWith(QLatin1Char('/')) &&
+           !scheme.match(href).hasMatch();
+}
+
+// The SVG with each image reference made absolute from `folder`: the toolkit's reader would take
+// it from the program's working folder.
+QByteArray withReferencesFrom(const QByteArray& svg, const QString& folder)
+{
+    QByteArray out;
+    QXmlStreamWriter writer(&out);
+    QXmlStreamReader reader(svg);
+    while (!reader.atEnd()) {
+        reader.readNext();
+        if (!reader.isStartElement() || reader.name() != QLatin1String("image")) {
+            writer.writeCurrentToken(reader);
+            continue;
+        }
+        writer.writeStartElement(reader.namespaceUri().toString(), reader.name().toString());
+        for (const QXmlStreamNamespaceDeclaration& n : reader.namespaceDeclarations())
+            writer.writeNamespace(n.namespaceUri().toString(), n.prefix().toString());
+        for (QXmlStreamAttribute a : reader.attributes()) {
+            if (a.name() == QLatin1String("href") && relativeReference(a.value().toString()))
+                a = QXmlStreamAttribute(a.namespaceUri().toString(), a.name().toString(),
+                                        QDir(folder).absoluteFilePath(a.value().toString()));
+            writer.writeAttribute(a);
+        }
+    }
+    return out;
+}
+
 } // namespace
 
 bool looksLikeSvg(const QByteArray& bytes)
@@ -56,7 +92,7 @@ bool looksLikeSvg(const QByteArray& bytes)
     return start.contains("<svg") && (start.trimmed().startsWith('<') || start.startsWith("\xef\xbb\xbf"));
 }
 
-QByteArray read(const QByteArray& bytes, QSize* size, QString* error)
+QByteArray read(const QByteArray& bytes, QSize* size, QString* error, const QString& folder)
 {
     auto refuse = [error](const QString& why) {
         if (error)
@@ -87,6 +123,7 @@ QByteArray read(const QByteArray& bytes, QSize* size, QString* error)
     QXmlStreamReader reader(svg);
     int depth = 0;
     QSizeF own;
+    bool references = false;
     while (!reader.atEnd()) {
         reader.readNext();
         if (reader.isDTD() && !reader.entityDeclarations().isEmpty())
@@ -104,6 +141,10 @@ QByteArray read(const QByteArray& bytes, QSize* size, QString* error)
                              h = pixels(a.value(QLatin1String("height")).toString());
                 own = QSizeF(w > 0 ? w : box.width(), h > 0 ? h : box.height());
             }
+            if (reader.name() == QLatin1String("image"))
+                for (const QXmlStreamAttribute& a : reader.attributes())
+                    references |=
+                        a.name() == QLatin1String("href") && relativeReference(a.value().toString());
         } else if (reader.isEndElement()) {
             --depth;
         }
@@ -115,6 +156,8 @@ QByteArray read(const QByteArray& bytes, QSize* size, QString* error)
                           .arg(reader.columnNumber()));
     if (!(own.width() > 0 && own.height() > 0) || own.width() > 1e6 || own.height() > 1e6)
         return refuse(QStringLiteral("it gives no size (a width and height, or a viewBox)"));
+    if (references && !folder.isEmpty())
+        svg = withReferencesFrom(svg, folder);
     QBuffer buffer(&svg);
     buffer.open(QIODevice::ReadOnly);
     if (!QImageReader(&buffer, "svg").canRead())

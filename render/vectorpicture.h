@@ -22,8 +22,9 @@ bool looksLikeSvg(const QByteArray& bytes);
 // (units converted at 96 per inch), or its viewBox's when it gives none. Empty, with the reason in
 // `error`, for anything else: malformed XML (the parser's reason, line and column), entity
 // declarations, nesting deeper than maximumDepth, more than maximumBytes, a size that is not
-// positive, or no picture the plug-in can draw.
-QByteArray read(const QByteArray& bytes, QSize* size, QString* error);
+// positive, or no picture the plug-in can draw. An image it refers to by a relative path is taken
+// from `folder` (the SVG's own); nothing is fetched from the network.
+QByteArray read(const QByteArray& bytes, QSize* size, QString* error, const QString& folder = QString());
 
 // The picture drawn at `size` pixels; with `clip`, only that part of it (at that size).
 QImage draw(const QByteArray& svg, QSize size, const QRect& clip = QRect());
