@@ -559,15 +559,7 @@ void TestRender::textFontWeights()
 // wide (a 24-pixel bitmap enlarged so would blur across ten).
 void TestRender::svgPictureIsDrawnFromItsVectors()
 {
-    const QByteArray logo = "<svg xmlns=\"http://www.w3.org/2000/svg\" width=\"24\" height=\"24\">"
-                            "<rect x=\"4\" y=\"4\" width=\"16\" height=\"16\" fill=\"#1565c0\"/>"
-                            "<circle cx=\"12\" cy=\"12\" r=\"5\" fill=\"#ffca28\"/></svg>";
-    IconDesign d;
-    d.useImageFlat = false;
-    d.useImageCustom = true;
-    d.customVector = logo;
-    d.customImageSize = QSize(24, 24);
-    d.customImage = VectorPicture::draw(logo, QSize(24, 24));
+    IconDesign d = svgLogoDesign();
     d.imageScale = 999;
     const QImage icon = renderIconImage(d);
     // Row 440 crosses the square's left and right edges above the circle (the square spans

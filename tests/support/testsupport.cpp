@@ -3,7 +3,9 @@
 #include "app/dialogs.h"
 #include "app/mainwindow.h"
 #include "cli/commandline.h"
+#include "design/icondesign.h"
 #include "project/projectformat.h"
+#include "render/vectorpicture.h"
 #include "resources/initresources.h"
 
 #include <QAbstractButton>
@@ -184,6 +186,20 @@ void click(QWidget* window, const char* name)
 {
     // click() emits clicked() exactly as a mouse click does, also on pages not on show.
     control<QAbstractButton>(window, name)->click();
+}
+
+IconDesign svgLogoDesign()
+{
+    const QByteArray logo = "<svg xmlns=\"http://www.w3.org/2000/svg\" width=\"24\" height=\"24\">"
+                            "<rect x=\"4\" y=\"4\" width=\"16\" height=\"16\" fill=\"#1565c0\"/>"
+                            "<circle cx=\"12\" cy=\"12\" r=\"5\" fill=\"#ffca28\"/></svg>";
+    IconDesign d;
+    d.useImageFlat = false;
+    d.useImageCustom = true;
+    d.customVector = logo;
+    d.customImageSize = QSize(24, 24);
+    d.customImage = VectorPicture::draw(logo, QSize(24, 24));
+    return d;
 }
 
 } // namespace TestSupport

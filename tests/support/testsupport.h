@@ -11,6 +11,7 @@
 #include <functional>
 
 class MainWindow;
+struct IconDesign;
 class QTemporaryDir;
 
 namespace TestSupport {
@@ -59,6 +60,10 @@ inline void addCaseRows(const std::function<void(QStringList*)>& list)
     for (const QString& name : names)
         QTest::newRow(qPrintable(name)) << name;
 }
+
+// A design whose custom picture is an SVG logo of 24 x 24 units: a #1565c0 square of 16 from
+// (4, 4) and a #ffca28 circle of radius 5 at its centre.
+IconDesign svgLogoDesign();
 
 // A new main window with the artwork registered and the dialogs seam in test mode.
 MainWindow* makeWindow();
