@@ -4,7 +4,6 @@
 #include "render/artwork.h"
 #include "render/graphicrenderer.h"
 #include "render/iconrenderer.h"
-#include "render/vectorpicture.h"
 #include "resources/initresources.h"
 
 #include <QtTest>
