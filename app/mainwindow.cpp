@@ -10,6 +10,10 @@
 #include "ui/swatch.h"
 
 #include <QApplication>
+#include <QUrl>
+#include <QMimeData>
+#include <QDropEvent>
+#include <QDragEnterEvent>
 #include <QTranslator>
 #include <QCloseEvent>
 #include <QDir>
@@ -86,6 +90,7 @@ MainWindow::MainWindow(QWidget* parent) : QMainWindow(parent), ui(new MainWindow
     });
     for (QListWidget* list : {ui->listImageFlat, ui->listImageColored, ui->listGraphics})
         list->installEventFilter(this);
+    setAcceptDrops(true);
 
     resetDesign();
 }
@@ -189,4 +194,35 @@ void MainWindow::on_actionDevicePreview_triggered()
     devicePreview->raise();
     devicePreview->activateWindow();
     devicePreview->showDesign(currentDesign(), packageChoices.optionsFor(projectFilePath));
+}
+
+namespace {
+
+// The one local file a drag carries, or an empty string.
+QString droppedFile(const QMimeData* mime)
+{
+    const QList<QUrl> urls = mime ? mime->urls() : QList<QUrl>();
+    return urls.size() == 1 && urls.first().isLocalFile() ? urls.first().toLocalFile() : QString();
+}
+
+} // namespace
+
+void MainWindow::dragEnterEvent(QDragEnterEvent* event)
+{
+    if (!droppedFile(event->mimeData()).isEmpty())
+        event->acceptProposedAction();
+}
+
+void MainWindow::dropEvent(QDropEvent* event)
+{
+    const QString path = droppedFile(event->mimeData());
+    if (path.isEmpty())
+        return;
+    event->acceptProposedAction();
+    if (path.endsWith(QLatin1String(".ipr"), Qt::CaseInsensitive)) {
+        if (confirmDiscardChanges())
+            loadProject(path);
+        return;
+    }
+    useCustomPicture(path);
 }

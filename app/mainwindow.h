@@ -74,6 +74,10 @@ class MainWindow : public QMainWindow
 
   protected:
     void closeEvent(QCloseEvent* event) override;
+    // A file dropped on the window: a project opens (after the unsaved-changes question), a
+    // picture becomes the custom picture, in use.
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
     // Keys that move the current row of a picture list count as a click on the new row.
     bool eventFilter(QObject* watched, QEvent* event) override;
 
@@ -171,6 +175,9 @@ class MainWindow : public QMainWindow
     void resetDesign();
     void markDesignChanged();
     bool confirmDiscardChanges();
+    // Makes the picture at `path` the custom picture, in use; false (with a warning) when it cannot
+    // be loaded.
+    bool useCustomPicture(const QString& path);
     void refreshIconPreview();
     void refreshGraphicPreview();
     void fillFlatList();

@@ -40,6 +40,26 @@ void MainWindow::on_buttonImageCustomBrowse_clicked()
     markDesignChanged();
 }
 
+bool MainWindow::useCustomPicture(const QString& path)
+{
+    QString why;
+    QSize size;
+    QByteArray vector;
+    const QImage picture = loadCustomPicture(path, &why, &size, &vector);
+    if (picture.isNull()) {
+        Dialogs::warning(this, QString(), tr("The picture %1 could not be loaded: %2.").arg(path, why));
+        return false;
+    }
+    customImage = picture;
+    customImageSize = size;
+    customVector = vector;
+    ui->editImageCustom->setText(path);
+    ui->radioImageCustom->setChecked(true);
+    refreshIconPreview();
+    markDesignChanged();
+    return true;
+}
+
 void MainWindow::on_buttonSaveIcons_clicked()
 {
     const QString folder = Dialogs::getExistingDirectory(

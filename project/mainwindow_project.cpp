@@ -209,6 +209,9 @@ void MainWindow::on_actionSaveProjectAs_triggered()
 
 void MainWindow::on_actionLoadProject_triggered()
 {
+    // Unsaved work is not dropped without a word, as New does not drop it.
+    if (!confirmDiscardChanges())
+        return;
     const QString path = Dialogs::getOpenFileName(this, tr("Load Project"), defaultProjectFolder(),
                                                   tr("Glyphwright Project (*.ipr)"));
     if (!path.isEmpty())

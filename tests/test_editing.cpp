@@ -4,6 +4,7 @@
 #include "app/dialogs.h"
 #include "app/mainwindow.h"
 #include "app/folders.h"
+#include "project/projectformat.h"
 #include "render/iconrenderer.h"
 #include "ui/devicepreview.h"
 #include "ui/mainwindowform.h"
@@ -56,6 +57,8 @@ class TestEditing : public WindowTest
     void init();
     void startUpAndNewLeaveAnUnmarkedTitle();
     void markerIsAddedOnce();
+    void filesDroppedOnTheWindow_data();
+    void filesDroppedOnTheWindow();
     void handlersRefreshTheirPreview_data();
     void handlersRefreshTheirPreview();
     void colourPicker();
@@ -665,6 +668,71 @@ void TestEditing::devicePreviewFollowsEdits()
     QTest::qWait(200);
     QVERIFY(!preview->isBusy());
     QCOMPARE(updates.size(), 1);
+}
+
+void TestEditing::filesDroppedOnTheWindow_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::addColumn<QString>("outcome"); // "picture", "project" or the start of a warning
+    QTest::newRow("an SVG logo")
+        << "logo.svg"
+        << QByteArray("<svg xmlns=\"http://www.w3.org/2000/svg\" width=\"24\" height=\"24\">"
+                      "<rect width=\"24\" height=\"24\" fill=\"#00ff00\"/></svg>")
+        << "picture";
+    QImage green(40, 40, QImage::Format_RGB32);
+    green.fill(Qt::green);
+    QByteArray png;
+    QBuffer buffer(&png);
+    buffer.open(QIODevice::WriteOnly);
+    green.save(&buffer, "PNG");
+    QTest::newRow("a PNG named otherwise") << "photo.jpeg" << png << "picture";
+    QTest::newRow("a project") << "dropped.ipr" << QByteArray() << "project";
+    QTest::newRow("a text") << "notes.txt" << QByteArray("not a picture")
+                            << "The picture %1 could not be loaded: it is not a picture";
+}
+
+// A file dropped on the window: a picture (raster or SVG, judged by content) becomes the custom
+// picture, in use; a project opens after the unsaved-changes question; anything else is refused
+// with its reason and changes nothing.
+void TestEditing::filesDroppedOnTheWindow()
+{
+    QFETCH(QString, name);
+    QFETCH(QByteArray, bytes);
+    QFETCH(QString, outcome);
+    const QString path = dir->filePath(name);
+    if (outcome == QLatin1String("project")) {
+        Dialogs::queueAnswer(int(QMessageBox::Yes)); // the slider change below is dropped
+        bytes = Project::format(Project::State());
+    }
+    writeFile(path, bytes);
+    control<QSlider>(window, "sliderBackgroundCornerCurvature")->setValue(5);
+    const QStringList before = window->projectState().lines();
+    QMimeData mime;
+    mime.setUrls({QUrl::fromLocalFile(path)});
+    QDragEnterEvent enter(QPoint(100, 100), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(window, &enter);
+    QVERIFY(enter.isAccepted());
+    QDropEvent drop(QPointF(100, 100), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(window, &drop);
+    const QList<Dialogs::Call> calls = Dialogs::takeCalls();
+    if (outcome == QLatin1String("picture")) {
+        QVERIFY(calls.isEmpty());
+        QVERIFY(control<QRadioButton>(window, "radioImageCustom")->isChecked());
+        QCOMPARE(control<QLineEdit>(window, "editImageCustom")->text(), path);
+        QCOMPARE(window->iconPixmap.toImage().pixel(512, 512), qRgb(0, 255, 0));
+        QVERIFY(window->windowTitle().endsWith(QLatin1Char('*')));
+    } else if (outcome == QLatin1String("project")) {
+        QCOMPARE(calls.size(), 1);
+        QCOMPARE(calls[0].kind, QStringLiteral("question"));
+        QCOMPARE(window->projectFilePath, path);
+        QCOMPARE(window->windowTitle(), QStringLiteral("Glyphwright - dropped"));
+    } else {
+        QCOMPARE(calls.size(), 1);
+        QCOMPARE(calls[0].kind, QStringLiteral("warning"));
+        QVERIFY2(calls[0].text.startsWith(outcome.arg(path)), qPrintable(calls[0].text));
+        QCOMPARE(window->projectState().lines(), before);
+    }
 }
 
 QTEST_MAIN(TestEditing)

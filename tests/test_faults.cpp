@@ -483,6 +483,7 @@ void TestFaults::hostileProjectFilesAreRefusedQuickly()
     control<QSlider>(window, "sliderBackgroundCornerCurvature")->setValue(5);
     window->projectFilePath = QStringLiteral("/kept/current.ipr");
     const QStringList state = window->projectState().lines();
+    Dialogs::queueAnswer(int(QMessageBox::Yes)); // drop the unsaved change
     Dialogs::queueAnswer(path);
     triggerAction(window, "actionLoadProject");
     QCOMPARE(lastMessage(), QStringLiteral("The project file could not be opened."));

@@ -70,7 +70,7 @@ class TestProject : public WindowTest
     void saveAsAndTitles();
     void saveWithoutPathAsksForOne();
     void failedSaveKeepsOldFileAndMarker();
-    void loadReplacesTheDesignWithoutAsking();
+    void loadAsksThenReplacesTheDesign();
     void loadOfAnUnreadablePathChangesNothing();
     void starInTheNameCountsAsChanged();
     void aboutDialog();
@@ -447,20 +447,29 @@ void TestProject::failedSaveKeepsOldFileAndMarker()
     QCOMPARE(QDir(dir->path()).entryList(QDir::Files | QDir::Hidden), QStringList({"plain"}));
 }
 
-void TestProject::loadReplacesTheDesignWithoutAsking()
+void TestProject::loadAsksThenReplacesTheDesign()
 {
     const QString path = dir->filePath(QStringLiteral("shop.spring.ipr"));
     writeFile(path, unusualFile());
     control<QSlider>(window, "sliderBackgroundCornerCurvature")->setValue(5);
     const qint64 icon = window->iconPixmap.cacheKey(), graphic = window->graphicPixmap.cacheKey();
     control<QTabWidget>(window, "tabView")->setCurrentIndex(1);
+    // Unsaved work is not dropped without the question New asks: No keeps it, before any dialog.
+    Dialogs::queueAnswer(int(QMessageBox::No));
+    triggerAction(window, "actionLoadProject");
+    QList<Dialogs::Call> calls = Dialogs::takeCalls();
+    QCOMPARE(calls.size(), 1);
+    QCOMPARE(calls[0].kind, QStringLiteral("question"));
+    QCOMPARE(calls[0].text, QStringLiteral("You have unsaved changes that will be lost. Continue?"));
+    QCOMPARE(control<QSlider>(window, "sliderBackgroundCornerCurvature")->value(), 5);
+    Dialogs::queueAnswer(int(QMessageBox::Yes));
     Dialogs::queueAnswer(path);
     triggerAction(window, "actionLoadProject");
-    const QList<Dialogs::Call> calls = Dialogs::takeCalls();
-    QCOMPARE(calls.size(), 1); // no question first
-    QCOMPARE(calls[0].kind, QStringLiteral("open"));
-    QCOMPARE(calls[0].caption, QStringLiteral("Load Project"));
-    QCOMPARE(calls[0].filter, QStringLiteral("Glyphwright Project (*.ipr)"));
+    calls = Dialogs::takeCalls();
+    QCOMPARE(calls.size(), 2);
+    QCOMPARE(calls[1].kind, QStringLiteral("open"));
+    QCOMPARE(calls[1].caption, QStringLiteral("Load Project"));
+    QCOMPARE(calls[1].filter, QStringLiteral("Glyphwright Project (*.ipr)"));
     QCOMPARE(window->windowTitle(), QStringLiteral("Glyphwright - shop"));
     QCOMPARE(window->projectFilePath, path);
     QCOMPARE(control<QSlider>(window, "sliderBackgroundCornerCurvature")->value(), 77);
@@ -475,6 +484,7 @@ void TestProject::loadOfAnUnreadablePathChangesNothing()
     window->projectFilePath = QStringLiteral("/kept/current.ipr");
     const QByteArray before = Project::format(window->projectState());
     for (const QString& bad : {dir->filePath(QStringLiteral("missing.ipr")), dir->path()}) {
+        Dialogs::queueAnswer(int(QMessageBox::Yes));
         Dialogs::queueAnswer(bad);
         triggerAction(window, "actionLoadProject");
         const QList<Dialogs::Call> calls = Dialogs::takeCalls();
@@ -485,8 +495,9 @@ void TestProject::loadOfAnUnreadablePathChangesNothing()
         QCOMPARE(window->windowTitle(), QStringLiteral("Glyphwright*"));
     }
     // A cancelled dialog does nothing at all.
+    Dialogs::queueAnswer(int(QMessageBox::Yes));
     triggerAction(window, "actionLoadProject");
-    QCOMPARE(Dialogs::takeCalls().size(), 1);
+    QCOMPARE(Dialogs::takeCalls().size(), 2);
 }
 
 void TestProject::starInTheNameCountsAsChanged()
