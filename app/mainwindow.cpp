@@ -179,6 +179,12 @@ void MainWindow::on_actionAboutUs_triggered()
 void MainWindow::on_actionExportPackages_triggered()
 {
     PackagesDialog dialog(currentDesign(), projectFilePath, this, packageChoices);
+    // The Device Preview follows each choice as it is made.
+    connect(&dialog, &PackagesDialog::choicesChanged, this, [this](const PackageChoices& chosen) {
+        packageChoices = chosen;
+        if (devicePreview)
+            devicePreview->showDesign(currentDesign(), packageChoices.optionsFor(projectFilePath));
+    });
     Dialogs::showModal(dialog);
     // The device preview follows the options the dialog remembers.
     packageChoices = dialog.remembered();

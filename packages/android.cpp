@@ -122,6 +122,7 @@ QList<Panel> androidPanels(const Sources& s)
 // The target's row of the table: its name, what its folder holds, its files and its preview panels.
 const Target androidTarget = {
     "android",
+    "Android",
     "res/mipmap-*/: launcher and round icons, the adaptive foreground (fitted into the 66 dp safe zone), "
     "background (opaque) and monochrome layers and their XML; playstore-icon.png (512, 32-bit, opaque)",
     androidFiles,

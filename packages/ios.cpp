@@ -88,6 +88,7 @@ QList<Panel> iosPanels(const Sources& s)
 // The target's row of the table: its name, what its folder holds, its files and its preview panels.
 const Target iosTarget = {
     "ios",
+    "iOS",
     "AppIcon.appiconset/: the 1024 App Store icon without alpha, its dark and tinted variants "
     "(glyphs kept legible) and Contents.json; AppIcon.icon/, the layered document of iOS 26",
     iosFiles,

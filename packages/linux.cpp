@@ -58,8 +58,8 @@ QList<Panel> linuxPanels(const Sources& s)
 }
 
 // The target's row of the table: its name, what its folder holds, its files and its preview panels.
-const Target linuxTarget = {"linux",       "hicolor/NxN/apps/APPID.png for 16 to 512 and install-icons.sh",
-                            linuxFiles,    2,
-                            "Linux panel", linuxPanels};
+const Target linuxTarget = {
+    "linux",       "Linux",    "hicolor/NxN/apps/APPID.png for 16 to 512 and install-icons.sh", linuxFiles, 2,
+    "Linux panel", linuxPanels};
 
 } // namespace Packages

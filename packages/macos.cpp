@@ -104,6 +104,7 @@ QList<Panel> macosPanels(const Sources& s)
 // The target's row of the table: its name, what its folder holds, its files and its preview panels.
 const Target macosTarget = {
     "macos",
+    "macOS",
     "AppIcon.icns, 16 to 1024 pixels: the body in the macOS shape with its shadow; AppIcon.icon/, the "
     "layered document of macOS 26",
     macosFiles,

@@ -62,7 +62,8 @@ struct Panel
 // the table.
 struct Target
 {
-    const char* name;
+    const char* name;    // the command line's and the folder's
+    const char* title;   // as people know the platform: "Android", "iOS"
     const char* summary; // one line: what the folder holds
     // The target's files; runs on the calling thread.
     Jobs (*files)(const Sources& sources);

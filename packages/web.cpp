@@ -105,6 +105,7 @@ QList<Panel> webPanels(const Sources& s)
 // The target's row of the table: its name, what its folder holds, its files and its preview panels.
 const Target webTarget = {
     "web",
+    "Web",
     "favicon.ico, favicon-16/32.png, apple-touch-icon.png, icon-192/512.png, full-bleed "
     "icon-maskable-192/512.png, icon-monochrome-512.png, manifest.webmanifest and head-snippet.html",
     webFiles,

@@ -35,7 +35,8 @@ QList<Panel> windowsPanels(const Sources& s)
 }
 
 // The target's row of the table: its name, what its folder holds, its files and its preview panels.
-const Target windowsTarget = {"windows", "app.ico, 16 to 256 pixels", windowsFiles,
-                              2,         "Windows taskbar and Start", windowsPanels};
+const Target windowsTarget = {"windows",    "Windows", "app.ico, 16 to 256 pixels",
+                              windowsFiles, 2,         "Windows taskbar and Start",
+                              windowsPanels};
 
 } // namespace Packages

@@ -590,10 +590,12 @@ void TestEditing::exportPackagesFromTheWindow()
         dialog.findChild<QPushButton*>(QStringLiteral("iosDarkColorButton"))->click();
         dialog.findChild<QLineEdit*>(QStringLiteral("editBasePath"))->setText(QStringLiteral("/app/"));
         dialog.findChild<QCheckBox*>(QStringLiteral("checkKeepCorners"))->setChecked(true);
+        // The folder of the last export is filled in; Choose... starts from it.
+        const QString last = rememberedFolder(Folders::packages);
         Dialogs::queueAnswer(viaWindow);
+        dialog.findChild<QPushButton*>(QStringLiteral("buttonChooseFolder"))->click();
+        QCOMPARE(Dialogs::takeCalls().last().text, last); // the folder dialog
         dialog.findChild<QPushButton*>(QStringLiteral("buttonExport"))->click();
-        QCOMPARE(Dialogs::takeCalls().last().text,
-                 homeFolder() + QStringLiteral("/Pictures")); // the folder dialog
         QTRY_VERIFY_WITH_TIMEOUT(dialog.isIdle(), 30000);
         const QString outcome = dialog.findChild<QLabel*>(QStringLiteral("labelOutcome"))->text();
         QVERIFY2(outcome.startsWith(QStringLiteral("Wrote ")) && outcome.contains(viaWindow),
@@ -624,8 +626,14 @@ void TestEditing::exportPackagesFromTheWindow()
     QVERIFY(!again.findChild<QCheckBox*>(QStringLiteral("iosDarkColorAutomatic"))->isChecked());
     const QString cancelled = dir->filePath(QStringLiteral("cancelled"));
     QDir().mkpath(cancelled);
+    // The last folder is filled in (exporting again is one action); a cancelled Choose... keeps it.
+    QCOMPARE(again.findChild<QLineEdit*>(QStringLiteral("editFolder"))->text(),
+             QDir::toNativeSeparators(viaWindow));
     again.findChild<QPushButton*>(QStringLiteral("buttonChooseFolder"))->click(); // answered: cancelled
+    QCOMPARE(again.findChild<QLineEdit*>(QStringLiteral("editFolder"))->text(),
+             QDir::toNativeSeparators(viaWindow));
     Dialogs::queueAnswer(cancelled);
+    again.findChild<QPushButton*>(QStringLiteral("buttonChooseFolder"))->click();
     again.findChild<QPushButton*>(QStringLiteral("buttonExport"))->click();
     again.findChild<QPushButton*>(QStringLiteral("buttonCancel"))->click(); // Cancel, at once
     QTRY_VERIFY_WITH_TIMEOUT(again.isIdle(), 30000);

@@ -368,6 +368,7 @@ void TestFaults::fullDiskKeepsOldFilesAndSaysSo()
     {
         PackagesDialog packages(window->currentDesign(), project, window);
         Dialogs::queueAnswer(full + QStringLiteral("/pkg"));
+        packages.findChild<QPushButton*>(QStringLiteral("buttonChooseFolder"))->click();
         packages.findChild<QPushButton*>(QStringLiteral("buttonExport"))->click();
         QTRY_VERIFY_WITH_TIMEOUT(packages.isIdle(), 30000);
         QVERIFY(packages.findChild<QLabel*>(QStringLiteral("labelOutcome"))

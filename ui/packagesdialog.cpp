@@ -19,7 +19,9 @@
 #include <QRegularExpressionValidator>
 #include <QSettings>
 #include <QtConcurrent>
+#include <QFileInfo>
 
+#include <functional>
 #include <type_traits>
 #include <variant>
 #include <QTimer>
@@ -70,17 +72,25 @@ class ColourChoice : public QWidget
         row->addWidget(automatic);
         row->addWidget(button);
         row->addStretch();
-        connect(automatic, &QCheckBox::toggled, button, [this](bool on) { button->setEnabled(!on); });
+        connect(automatic, &QCheckBox::toggled, button, [this](bool on) {
+            button->setEnabled(!on);
+            if (changed)
+                changed();
+        });
         connect(button, &QPushButton::clicked, this, [this] {
             const QColor picked = Dialogs::getColor(chosen, this, QString());
             if (!picked.isValid())
                 return;
             chosen = picked;
             button->setStyleSheet(swatchStyleSheet(chosen));
+            if (changed)
+                changed();
         });
     }
     // Invalid for "Automatic".
     QColor colour() const { return automatic->isChecked() ? QColor() : chosen; }
+    // Called when the choice changes.
+    std::function<void()> changed;
 
   private:
     QColor chosen;
@@ -154,7 +164,13 @@ Packages::Options PackageChoices::optionsFor(const QString& projectFile, const Q
 {
     Packages::Options o = options;
     o.name = name.trimmed().isEmpty() ? Packages::defaultName(projectFile) : name;
-    o.appId = appId.isEmpty() ? Packages::defaultAppId(projectFile) : appId;
+    // Without a project file of its own, the app's typed name gives the Linux icon name.
+    o.appId =
+        !appId.isEmpty() ? appId
+        : projectFile.isEmpty() && !name.trimmed().isEmpty()
+            ? Packages::defaultAppId(QString(name.trimmed()).replace(QLatin1Char('/'), QLatin1Char('-')) +
+                                     QStringLiteral(".ipr"))
+            : Packages::defaultAppId(projectFile);
     return o;
 }
 
@@ -177,6 +193,38 @@ PackagesDialog::PackagesDialog(const IconDesign& design, const QString& projectF
     layout->addLayout(buttonRow());
     connect(ticker, &QTimer::timeout, this, &PackagesDialog::showProgress);
     connect(&worker, &QFutureWatcher<Files::Outcome>::finished, this, &PackagesDialog::finished);
+    // Every choice is kept the moment it changes (the Device Preview follows it).
+    for (QCheckBox* box : optionsPanel->findChildren<QCheckBox*>())
+        connect(box, &QCheckBox::toggled, this, &PackagesDialog::remember);
+    for (ColourChoice* choice : {themeChoice, splashChoice, darkChoice, tintedChoice})
+        choice->changed = [this] { remember(); };
+    connect(basePathEdit, &QLineEdit::editingFinished, this, &PackagesDialog::remember);
+    // The Linux icon name follows a typed app name while the project has no file name of its own.
+    connect(nameEdit, &QLineEdit::textChanged, this, [this](const QString& name) {
+        appIdEdit->setPlaceholderText(kept.optionsFor(this->projectFile, name).appId);
+    });
+    // The folder of the last export, so that exporting again is one action.
+    const QString last = QSettings().value(Folders::packages).toString();
+    if (!last.isEmpty() && QFileInfo(last).isDir()) {
+        folder = last;
+        folderEdit->setText(QDir::toNativeSeparators(folder));
+    }
+}
+
+void PackagesDialog::remember()
+{
+    const PackageChoices chosen = choices();
+    if (chosen.targets == kept.targets && chosen.options.background == kept.options.background &&
+        chosen.options.themeColor == kept.options.themeColor &&
+        chosen.options.splashColor == kept.options.splashColor &&
+        chosen.options.iosDarkColor == kept.options.iosDarkColor &&
+        chosen.options.iosTintedColor == kept.options.iosTintedColor &&
+        chosen.options.basePath == kept.options.basePath &&
+        chosen.options.macosKeepCorners == kept.options.macosKeepCorners)
+        return;
+    chosen.save();
+    kept = chosen;
+    emit choicesChanged(kept);
 }
 
 QGroupBox* PackagesDialog::targetsBox(const PackageChoices& remembered)
@@ -185,7 +233,7 @@ QGroupBox* PackagesDialog::targetsBox(const PackageChoices& remembered)
     auto* targets = new QGroupBox(tr("Platforms"), optionsPanel);
     auto* targetGrid = new QGridLayout(targets);
     for (const Packages::Target& target : Packages::targets()) {
-        auto* box = new QCheckBox(QLatin1String(target.name), targets);
+        auto* box = new QCheckBox(QLatin1String(target.title), targets);
         box->setObjectName(QStringLiteral("checkTarget_") + QLatin1String(target.name));
         box->setChecked(remembered.targets.contains(QLatin1String(target.name)));
         auto* summary = new QLabel(QLatin1String(target.summary), targets);
@@ -223,6 +271,7 @@ QGroupBox* PackagesDialog::optionsBox(const PackageChoices& remembered)
             plate = picked;
             plateButton->setStyleSheet(swatchStyleSheet(plate));
             warnAboutPlate();
+            remember();
         }
     });
     form->addRow(tr("Plate for a transparent design"), plateButton);
@@ -336,7 +385,7 @@ PackageChoices PackagesDialog::choices() const
     PackageChoices c;
     for (QCheckBox* box : targetBoxes)
         if (box->isChecked())
-            c.targets << box->text();
+            c.targets << box->objectName().mid(int(qstrlen("checkTarget_")));
     c.options.background = plate;
     c.options.themeColor = themeChoice->colour();
     c.options.splashColor = splashChoice->colour();

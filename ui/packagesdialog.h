@@ -54,6 +54,10 @@ class PackagesDialog : public QDialog
     // The choices as last saved (those it started from when none was).
     const PackageChoices& remembered() const { return kept; }
 
+  signals:
+    // A choice changed, and was kept.
+    void choicesChanged(const PackageChoices& choices);
+
   public slots:
     void exportPackages();
     void chooseFolder();
@@ -61,6 +65,7 @@ class PackagesDialog : public QDialog
     void reject() override;
 
   private:
+    void remember();
     // The dialog's parts, built once.
     class QGroupBox* targetsBox(const PackageChoices& remembered);
     class QGroupBox* optionsBox(const PackageChoices& remembered);
