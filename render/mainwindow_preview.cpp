@@ -67,19 +67,20 @@ void fillList(QListWidget* list, int count, const std::function<QString(int)>& t
 }
 
 // Scaled to the label's size in device pixels, so a high-density screen shows every pixel of it
-// rather than an enlarged low-resolution copy; on a light checkerboard where it is transparent.
-void showScaled(QLabel* label, const QPixmap& pixmap, bool checkerboard = false)
+// rather than an enlarged low-resolution copy; on a checkerboard where it is transparent, in two
+// mid greys that white and black glyphs both stand out from.
+void showScaled(QLabel* label, const QPixmap& pixmap)
 {
     const qreal ratio = label->devicePixelRatioF();
     QPixmap shown = pixmap.scaled(QSize(label->width(), label->height()) * ratio, Qt::KeepAspectRatio,
                                   Qt::SmoothTransformation);
-    if (checkerboard && shown.hasAlphaChannel()) {
+    if (shown.hasAlphaChannel()) {
         const int square = qRound(10 * ratio);
         QPixmap tile(2 * square, 2 * square);
-        tile.fill(QColor(0xff, 0xff, 0xff));
+        tile.fill(QColor(0x99, 0x99, 0x99));
         QPainter tp(&tile);
-        tp.fillRect(0, 0, square, square, QColor(0xdc, 0xdc, 0xdc));
-        tp.fillRect(square, square, square, square, QColor(0xdc, 0xdc, 0xdc));
+        tp.fillRect(0, 0, square, square, QColor(0x77, 0x77, 0x77));
+        tp.fillRect(square, square, square, square, QColor(0x77, 0x77, 0x77));
         tp.end();
         QPixmap board(shown.size());
         QPainter p(&board);
@@ -109,8 +110,9 @@ void MainWindow::refreshIconPreview()
     // The device preview, when open, follows after the edits pause.
     if (devicePreview && devicePreview->isVisible())
         devicePreview->showDesign(design, packageChoices.optionsFor(projectFilePath));
-    // Transparency shows as a checkerboard, so a white picture on a transparent icon is seen.
-    showScaled(ui->labelIconPreview, iconPixmap, true);
+    // Transparency shows as a checkerboard (here and on the Graphics page), so a white picture on a
+    // transparent icon is seen.
+    showScaled(ui->labelIconPreview, iconPixmap);
 }
 
 void MainWindow::refreshGraphicPreview()

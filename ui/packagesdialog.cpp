@@ -59,7 +59,7 @@ class ColourChoice : public QWidget
 {
   public:
     ColourChoice(QWidget* parent, const QString& name, const QColor& colour, const QColor& shown)
-        : QWidget(parent), chosen(colour.isValid() ? colour : shown)
+        : QWidget(parent), chosen(colour.isValid() ? colour : shown), automaticColour(shown)
     {
         setObjectName(name);
         auto* row = new QHBoxLayout(this);
@@ -89,11 +89,20 @@ class ColourChoice : public QWidget
     }
     // Invalid for "Automatic".
     QColor colour() const { return automatic->isChecked() ? QColor() : chosen; }
+    // The colour the swatch shows: the chosen one, or what "Automatic" gives.
+    QColor shown() const { return automatic->isChecked() ? automaticColour : chosen; }
+    // What "Automatic" gives, shown while it is ticked.
+    void setAutomaticColour(const QColor& colour)
+    {
+        automaticColour = colour;
+        if (automatic->isChecked())
+            button->setStyleSheet(swatchStyleSheet(colour));
+    }
     // Called when the choice changes.
     std::function<void()> changed;
 
   private:
-    QColor chosen;
+    QColor chosen, automaticColour;
     QCheckBox* automatic;
     QPushButton* button;
 };
@@ -198,6 +207,12 @@ PackagesDialog::PackagesDialog(const IconDesign& design, const QString& projectF
         connect(box, &QCheckBox::toggled, this, &PackagesDialog::remember);
     for (ColourChoice* choice : {themeChoice, splashChoice, darkChoice, tintedChoice})
         choice->changed = [this] { remember(); };
+    themeChoice->changed = [this] {
+        splashChoice->setAutomaticColour(themeChoice->shown());
+        remember();
+    };
+    // Readable while a run has the fields disabled: light text on the disabled fields' dark grey.
+    setStyleSheet(QStringLiteral("QLineEdit:!enabled, QSpinBox:!enabled { color: #E8E8E8; }"));
     connect(basePathEdit, &QLineEdit::editingFinished, this, &PackagesDialog::remember);
     // The Linux icon name follows a typed app name while the project has no file name of its own.
     connect(nameEdit, &QLineEdit::textChanged, this, [this](const QString& name) {
@@ -291,8 +306,9 @@ QGroupBox* PackagesDialog::optionsBox(const PackageChoices& remembered)
         new ColourChoice(options, QStringLiteral("themeColor"), remembered.options.themeColor,
                          design.useBackgroundGradient ? design.gradientStartColor : design.backgroundColor);
     form->addRow(tr("Web theme colour"), themeChoice);
+    // Automatic, the splash colour is the theme colour (as the manifest gets it): shown so.
     splashChoice = new ColourChoice(options, QStringLiteral("splashColor"), remembered.options.splashColor,
-                                    design.backgroundColor);
+                                    themeChoice->shown());
     form->addRow(tr("Web splash colour"), splashChoice);
     basePathEdit = new QLineEdit(remembered.options.basePath, options);
     basePathEdit->setObjectName(QStringLiteral("editBasePath"));
@@ -495,5 +511,7 @@ void PackagesDialog::reject()
 
 void PackagesDialog::openFolder()
 {
-    QDesktopServices::openUrl(QUrl::fromLocalFile(runFolder));
+    if (!QDesktopServices::openUrl(QUrl::fromLocalFile(runFolder)))
+        outcomeLabel->setText(outcomeLabel->text() + QLatin1Char(' ') +
+                              tr("No file manager opened %1.").arg(QDir::toNativeSeparators(runFolder)));
 }
