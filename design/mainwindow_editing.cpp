@@ -6,13 +6,27 @@
 #include "ui/mainwindowform.h"
 #include "ui/swatch.h"
 
+#include <QRegularExpression>
+
 namespace {
 const QString programTitle = QStringLiteral("Glyphwright");
+
+// What a screen reader calls a colour button: its name in words, "buttonTextStrokeColor" as
+// "Text stroke colour".
+QString spokenName(const QString& objectName)
+{
+    QString words = objectName.mid(int(qstrlen("button")));
+    words.replace(QRegularExpression(QStringLiteral("([a-z])([A-Z])")), QStringLiteral("\\1 \\2"));
+    words = words.toLower().replace(QLatin1String("color"), QLatin1String("colour"));
+    return words.left(1).toUpper() + words.mid(1);
+}
 } // namespace
 
 void MainWindow::setColor(QColor& member, QPushButton* button, const QColor& color)
 {
     button->setStyleSheet(swatchStyleSheet(color));
+    // The swatch shows its colour; a screen reader says it.
+    button->setAccessibleName(QStringLiteral("%1, %2").arg(spokenName(button->objectName()), color.name()));
     member = color;
 }
 
