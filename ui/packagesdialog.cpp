@@ -360,6 +360,12 @@ void PackagesDialog::addOutcome(QVBoxLayout* layout)
     failuresText->setMaximumHeight(90);
     failuresText->hide();
     layout->addWidget(failuresText);
+    detailsButton = new QPushButton(tr("Show Details"), this);
+    detailsButton->setObjectName(QStringLiteral("buttonShowDetails"));
+    detailsButton->setCheckable(true);
+    detailsButton->hide();
+    connect(detailsButton, &QPushButton::toggled, failuresText, &QWidget::setVisible);
+    layout->addWidget(detailsButton, 0, Qt::AlignLeft);
 }
 
 QHBoxLayout* PackagesDialog::buttonRow()
@@ -477,15 +483,25 @@ void PackagesDialog::finished()
     QString text = tr("Wrote %n file(s) to %1.", nullptr, written).arg(QDir::toNativeSeparators(runFolder));
     if (cancelled)
         text += QLatin1Char(' ') + tr("Cancelled: the files not yet begun were not written.");
-    else if (failed > 0)
-        text += QLatin1Char(' ') + tr("%n file(s) could not be written:", nullptr, failed);
-    outcomeLabel->setText(text);
-    QStringList failures;
+    QStringList failures, reasons;
     for (const Files::Failure& f : outcome.failed)
-        if (f.cause != Files::Cause::Cancelled)
+        if (f.cause != Files::Cause::Cancelled) {
             failures << QDir::toNativeSeparators(f.path) + QStringLiteral(": ") + f.reason;
+            if (!reasons.contains(f.reason))
+                reasons << f.reason;
+        }
+    // One cause behind every failure (a read-only, missing or full folder) is one sentence, the
+    // files behind Show Details; several causes are listed file by file.
+    const bool oneCause = reasons.size() == 1 && failures.size() > 1;
+    if (!cancelled && failed > 0)
+        text += QLatin1Char(' ') +
+                (oneCause ? tr("%n file(s) could not be written: %1.", nullptr, failed).arg(reasons.first())
+                          : tr("%n file(s) could not be written:", nullptr, failed));
+    outcomeLabel->setText(text);
     failuresText->setPlainText(failures.join(QLatin1Char('\n')));
-    failuresText->setVisible(!failures.isEmpty());
+    failuresText->setVisible(!failures.isEmpty() && !oneCause);
+    detailsButton->setVisible(oneCause);
+    detailsButton->setChecked(false);
     openButton->setEnabled(!outcome.written.isEmpty());
 }
 

@@ -90,7 +90,7 @@ class PackagesDialog : public QDialog
     QProgressBar* progressBar;
     QLabel* outcomeLabel;
     QPlainTextEdit* failuresText;
-    QPushButton *exportButton, *openButton, *cancelButton;
+    QPushButton *exportButton, *openButton, *cancelButton, *detailsButton;
     QWidget* optionsPanel;
 
     // The run in flight.

@@ -18,5 +18,12 @@
             <numerusform>%n files could not be written:</numerusform>
         </translation>
     </message>
+    <message numerus="yes">
+        <source>%n file(s) could not be written: %1.</source>
+        <translation>
+            <numerusform>%n file could not be written: %1.</numerusform>
+            <numerusform>%n files could not be written: %1.</numerusform>
+        </translation>
+    </message>
 </context>
 </TS>
