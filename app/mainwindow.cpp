@@ -10,6 +10,7 @@
 #include "ui/swatch.h"
 
 #include <QApplication>
+#include <QScreen>
 #include <QUrl>
 #include <QMimeData>
 #include <QDropEvent>
@@ -19,6 +20,8 @@
 #include <QDir>
 #include <QStandardPaths>
 #include <QStyleFactory>
+
+#include <algorithm>
 
 namespace {
 
@@ -194,8 +197,18 @@ void MainWindow::on_actionExportPackages_triggered()
 
 void MainWindow::on_actionDevicePreview_triggered()
 {
-    if (!devicePreview)
+    if (!devicePreview) {
         devicePreview = new DevicePreview(this);
+        // Beside the main window where the screen has room, else below its menu bar, never over it.
+        const QScreen* here = screen();
+        const QRect room = here ? here->availableGeometry() : QRect();
+        const QRect main = frameGeometry();
+        QPoint at(main.right() + 8, main.top());
+        if (room.isValid() && at.x() + devicePreview->width() > room.right())
+            at = QPoint(std::max(room.left(), room.right() - devicePreview->width()),
+                        main.top() + menuBar()->geometry().bottom() + 8);
+        devicePreview->move(at);
+    }
     devicePreview->show();
     devicePreview->raise();
     devicePreview->activateWindow();

@@ -80,7 +80,13 @@ void DevicePreview::drawn()
         fitted = true;
         const QSize whole = shown.size() + QSize(2, 2) * scroll->frameWidth();
         const QScreen* here = screen();
-        resize(here ? whole.boundedTo(here->availableSize()) : whole);
+        // The whole sheet where the screen has room for it from where the window stands.
+        const QRect room = here ? here->availableGeometry() : QRect();
+        const QSize space = room.isValid() ? QSize(room.right() - x() + 1, room.bottom() - y() + 1)
+                                                 .expandedTo(QSize(480, 320))
+                                                 .boundedTo(room.size())
+                                           : whole;
+        resize(whole.boundedTo(space));
     }
     emit updated();
     if (waiting)
