@@ -11,7 +11,7 @@ trap 'kill "$xvfb" 2>/dev/null || true; rm -rf "$work"' EXIT
 # A settings store of its own, as on a first start.
 export HOME=$work XDG_CONFIG_HOME=$work/config XDG_RUNTIME_DIR=$work
 display=:$(( 90 + RANDOM % 100 ))
-Xvfb "$display" -br -screen 0 1920x1080x24 -nolisten tcp >/dev/null 2>&1 &
+Xvfb "$display" -br -screen 0 1920x1080x24 -nolisten tcp -noreset >/dev/null 2>&1 &
 xvfb=$!
 export DISPLAY=$display QT_QPA_PLATFORM=xcb
 for _ in $(seq 50); do xdpyinfo >/dev/null 2>&1 && break; sleep 0.1; done

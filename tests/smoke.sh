@@ -17,8 +17,10 @@ mkdir -p "$XDG_RUNTIME_DIR" && chmod 700 "$XDG_RUNTIME_DIR"
 unset QT_QPA_PLATFORM
 
 # Xvfb chooses a free display itself and writes its number once it accepts connections; a first
-# start on a fresh machine builds the keyboard and font caches, so it is given half a minute.
-Xvfb -displayfd 3 -screen 0 1920x1200x24 -nolisten tcp 3>"$work/display" >/dev/null 2>&1 &
+# start on a fresh machine builds the keyboard and font caches, so it is given half a minute. It
+# must not reset when its last client leaves: a program connecting during the reset (just after
+# the check below) finds no display.
+Xvfb -displayfd 3 -screen 0 1920x1200x24 -nolisten tcp -noreset 3>"$work/display" >/dev/null 2>&1 &
 xvfb_pid=$!
 for _ in $(seq 300); do
     [ -s "$work/display" ] && break
