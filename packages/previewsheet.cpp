@@ -22,11 +22,14 @@ constexpr int sectionHeight = 30;
 class Sheet
 {
   public:
-    Sheet(int columns, int rows, bool note)
-        : image(gap + columns * (cell + gap),
-                rows * (sectionHeight + cell + labelHeight) + (rows + 1) * gap + (note ? sectionHeight : 0),
+    // `ratio`: device pixels a sheet pixel (the painter works in sheet pixels).
+    Sheet(int columns, int rows, bool note, qreal ratio)
+        : image(QSize(gap + columns * (cell + gap), rows * (sectionHeight + cell + labelHeight) +
+                                                        (rows + 1) * gap + (note ? sectionHeight : 0)) *
+                    ratio,
                 QImage::Format_ARGB32)
     {
+        image.setDevicePixelRatio(ratio);
         image.fill(QColor(0xf7, 0xf7, 0xf9));
         p.begin(&image);
         p.setRenderHint(QPainter::Antialiasing);
@@ -142,7 +145,7 @@ QPainterPath teardrop(const QRectF& r)
     return path;
 }
 
-QImage previewSheet(const IconDesign& design, const Options& options)
+QImage previewSheet(const IconDesign& design, const Options& options, qreal pixelRatio)
 {
     const Sources sources(design, options);
     std::map<int, Row> rows;
@@ -157,7 +160,7 @@ QImage previewSheet(const IconDesign& design, const Options& options)
     for (const auto& row : rows)
         columns = std::max(columns, int(row.second.panels.size()));
     const QString warning = plateWarning(design, sources.foreground(), sources.plate());
-    Sheet sheet(columns, int(rows.size()), !warning.isEmpty());
+    Sheet sheet(columns, int(rows.size()), !warning.isEmpty(), pixelRatio);
     for (const auto& row : rows) {
         sheet.section(row.second.titles.join(QStringLiteral("; ")));
         for (const Panel& panel : row.second.panels)

@@ -84,9 +84,14 @@ QList<Panel> webPanels(const Sources& s)
                  p.setBrush(dark ? QColor(0x35, 0x36, 0x3a) : Qt::white);
                  p.drawRoundedRect(QRectF(12, 40, cell - 24, 34), 8, 8);
                  p.drawRoundedRect(QRectF(12, 100, cell - 24, 50), 8, 8);
-                 // Whole pixels, not scaled: exactly what a browser tab and bookmark show.
-                 p.drawImage(QPoint(24, 49), small);
-                 p.drawImage(QPoint(24, 109), large);
+                 // Whole pixels, not scaled: exactly what a browser tab and bookmark show, one device
+                 // pixel a pixel on a high-density sheet too.
+                 const qreal ratio = p.device() ? p.device()->devicePixelRatioF() : 1.0;
+                 QImage tab = small, bookmark = large;
+                 tab.setDevicePixelRatio(ratio);
+                 bookmark.setDevicePixelRatio(ratio);
+                 p.drawImage(QPoint(24, 49), tab);
+                 p.drawImage(QPoint(24, 109), bookmark);
                  p.setPen(dark ? QColor(0xe8, 0xea, 0xed) : ink);
                  p.drawText(QRectF(48, 40, cell - 60, 34), Qt::AlignVCenter, QStringLiteral("16 px"));
                  p.drawText(QRectF(64, 100, cell - 76, 50), Qt::AlignVCenter, QStringLiteral("32 px"));

@@ -64,8 +64,10 @@ void DevicePreview::draw()
     drawing = true;
     const IconDesign snapshot = design;
     const Packages::Options chosen = options;
-    worker.setFuture(
-        QtConcurrent::run([snapshot, chosen] { return Packages::previewSheet(snapshot, chosen); }));
+    // At the screen's own density: crisp, and 1:1 panels one device pixel a pixel.
+    const qreal ratio = devicePixelRatioF();
+    worker.setFuture(QtConcurrent::run(
+        [snapshot, chosen, ratio] { return Packages::previewSheet(snapshot, chosen, ratio); }));
 }
 
 void DevicePreview::drawn()
@@ -78,7 +80,8 @@ void DevicePreview::drawn()
     if (!fitted) {
         // The whole sheet where the screen has room for it.
         fitted = true;
-        const QSize whole = shown.size() + QSize(2, 2) * scroll->frameWidth();
+        const QSize whole =
+            (QSizeF(shown.size()) / shown.devicePixelRatioF()).toSize() + QSize(2, 2) * scroll->frameWidth();
         const QScreen* here = screen();
         // The whole sheet where the screen has room for it from where the window stands.
         const QRect room = here ? here->availableGeometry() : QRect();
