@@ -14,7 +14,7 @@ if [ "$mode" = deb ]; then
     info=$(dpkg-deb --info "$deb")
     depends=$(echo "$info" | sed -n 's/^ Depends: //p')
     echo "Depends: $depends"
-    for need in libqt5widgets5 libqt5gui5 libqt5core5a qt5-image-formats-plugins libc6; do
+    for need in libqt5widgets5 libqt5gui5 libqt5core5a qt5-image-formats-plugins libqt5svg5 libc6; do
         echo "$depends" | grep -q "$need" || fail "package does not depend on $need"
     done
     echo "$info" | grep -q "^ Version: $version" || fail "package version is not $version"
