@@ -133,26 +133,16 @@ int main(int argc, char** argv)
     initResources();
     QTemporaryDir dir;
     folder = &dir;
+    // Each a run at a time, seven times, timed by hand.
+    auto timed = [](benchmark::internal::Benchmark* b) {
+        b->Iterations(1)->Repetitions(7)->ReportAggregatesOnly(true)->UseManualTime()->Unit(
+            benchmark::kMillisecond);
+    };
     for (const std::string name : {"default", "photo"}) {
-        benchmark::RegisterBenchmark(("Package/" + name).c_str(), BM_Package, name)
-            ->Iterations(1)
-            ->Repetitions(7)
-            ->ReportAggregatesOnly(true)
-            ->UseManualTime()
-            ->Unit(benchmark::kMillisecond);
-        benchmark::RegisterBenchmark(("Parts/" + name).c_str(), BM_Parts, name)
-            ->Iterations(1)
-            ->Repetitions(7)
-            ->ReportAggregatesOnly(true)
-            ->UseManualTime()
-            ->Unit(benchmark::kMillisecond);
+        timed(benchmark::RegisterBenchmark(("Package/" + name).c_str(), BM_Package, name));
+        timed(benchmark::RegisterBenchmark(("Parts/" + name).c_str(), BM_Parts, name));
     }
-    benchmark::RegisterBenchmark("Start", BM_Start)
-        ->Iterations(1)
-        ->Repetitions(7)
-        ->ReportAggregatesOnly(true)
-        ->UseManualTime()
-        ->Unit(benchmark::kMillisecond);
+    timed(benchmark::RegisterBenchmark("Start", BM_Start));
     benchmark::Initialize(&argc, argv);
     benchmark::RunSpecifiedBenchmarks();
     benchmark::Shutdown();

@@ -230,10 +230,9 @@ void addPictureGroup(const Sources& s, IconDocument& doc, QJsonArray& groups)
             doc.assets.append({main, picture});
             if (main.endsWith(QLatin1String(".svg")))
                 doc.vectors.append(
-                    {main, VectorPicture::placed(
-                               d.customVector,
-                               d.customImageSize.isEmpty() ? d.customImage.size() : d.customImageSize,
-                               customPicturePlacement(d, QSize(canvas, canvas)), QSize(canvas, canvas))});
+                    {main, VectorPicture::placed(d.customVector, customPictureSize(d),
+                                                 customPicturePlacement(d, QSize(canvas, canvas)),
+                                                 QSize(canvas, canvas))});
             QList<QPair<QString, QJsonValue>> variants;
             const QImage darkForm = darkPicture(s.layers(), dark);
             if (dark.pictureIsShape && darkForm != picture.convertToFormat(QImage::Format_ARGB32)) {

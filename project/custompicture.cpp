@@ -410,7 +410,8 @@ QImage loadCustomPicture(const QString& path, QString* error, QSize* ownSize, QB
     QImageReader reader(&file);
     reader.setDecideFormatFromContent(true);
     const QByteArray format = reader.format();
-    if (format.isEmpty() || format == "svg" || format == "svgz") // an SVG without its start tag
+    // (An SVG the check above did not take for one, its start tag past the first 4 KiB, is refused.)
+    if (format.isEmpty() || format == "svg" || format == "svgz")
         return refuse(QStringLiteral("it is not a picture the program can read"));
     // The readers allocate what their header declares, so checking it first keeps a picture that
     // is too big from being allocated at all.

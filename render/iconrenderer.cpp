@@ -419,9 +419,14 @@ QImage scaledPictureOnCanvas(const QImage& source, QSize own, int percent, QPoin
     return enlargePart(src, size.width(), size.height(), visible.translated(-placed.topLeft()));
 }
 
+QSize customPictureSize(const IconDesign& design)
+{
+    return design.customImageSize.isEmpty() ? design.customImage.size() : design.customImageSize;
+}
+
 QRect customPicturePlacement(const IconDesign& design, QSize canvas)
 {
-    const QSize own = design.customImageSize.isEmpty() ? design.customImage.size() : design.customImageSize;
+    const QSize own = customPictureSize(design);
     return placement(
         keepAspectSize(own, own.width() * design.imageScale / 100, own.height() * design.imageScale / 100),
         QPoint(design.imageOffsetX, design.imageOffsetY), canvas);
@@ -468,17 +473,19 @@ QImage renderIconImage(const IconDesign& design)
     key.scale = design.imageScale;
     key.offset = QPoint(design.imageOffsetX, design.imageOffsetY);
     QImage picture;
-    QSize own;
+    QSize own; // the size its scale counts in
     QByteArray vector;
     if (design.useImageFlat) {
         key.source = Artwork::flatPath(design.flatImageRow + 1);
         picture = Artwork::libraryImage(key.source);
+        own = picture.size();
     } else if (design.useImageColored) {
         key.source = Artwork::coloredPath(design.coloredImageRow + 1);
         picture = Artwork::libraryImage(key.source);
+        own = picture.size();
     } else if (design.useImageCustom) {
         picture = design.customImage;
-        own = design.customImageSize;
+        own = customPictureSize(design);
         vector = design.customVector;
         key.custom = picture.cacheKey();
         key.own = own;
@@ -487,8 +494,7 @@ QImage renderIconImage(const IconDesign& design)
         // Most edits change the background or the text: keep the last picture layer.
         LayerCache layer = lastLayer(key);
         if (!layer.valid) {
-            layer.layer = pictureLayer(picture, own.isEmpty() ? picture.size() : own, vector, key,
-                                       canvas.size(), &layer.at);
+            layer.layer = pictureLayer(picture, own, vector, key, canvas.size(), &layer.at);
             layer.key = key;
             layer.valid = true;
             keepLayer(layer);

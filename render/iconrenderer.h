@@ -19,6 +19,9 @@ QImage renderIconImage(const IconDesign& design);
 // Qt::NoBrush when the background is transparent or switched off.
 QBrush backgroundBrush(const IconDesign& design);
 
+// The custom picture's own size, in which its scale counts: customImageSize, or the image's.
+QSize customPictureSize(const IconDesign& design);
+
 // Where the design's custom picture lands on a canvas of `canvas` pixels (it may reach past it).
 QRect customPicturePlacement(const IconDesign& design, QSize canvas);
 

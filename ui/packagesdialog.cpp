@@ -151,6 +151,16 @@ PackageChoices PackageChoices::load()
     return c;
 }
 
+bool PackageChoices::operator==(const PackageChoices& other) const
+{
+    if (targets != other.targets)
+        return false;
+    for (const auto& o : rememberedOptions)
+        if (!std::visit([&](auto member) { return options.*member == other.options.*member; }, o.field))
+            return false;
+    return true;
+}
+
 void PackageChoices::save() const
 {
     QSettings settings;
@@ -229,13 +239,7 @@ PackagesDialog::PackagesDialog(const IconDesign& design, const QString& projectF
 void PackagesDialog::remember()
 {
     const PackageChoices chosen = choices();
-    if (chosen.targets == kept.targets && chosen.options.background == kept.options.background &&
-        chosen.options.themeColor == kept.options.themeColor &&
-        chosen.options.splashColor == kept.options.splashColor &&
-        chosen.options.iosDarkColor == kept.options.iosDarkColor &&
-        chosen.options.iosTintedColor == kept.options.iosTintedColor &&
-        chosen.options.basePath == kept.options.basePath &&
-        chosen.options.macosKeepCorners == kept.options.macosKeepCorners)
+    if (chosen == kept)
         return;
     chosen.save();
     kept = chosen;

@@ -26,6 +26,8 @@ struct PackageChoices
 
     static PackageChoices load();
     void save() const;
+    // The same targets and the same remembered options.
+    bool operator==(const PackageChoices& other) const;
     // The options for a project file: its name and id where none is typed.
     Packages::Options optionsFor(const QString& projectFile, const QString& name = QString(),
                                  const QString& appId = QString()) const;
