@@ -1,18 +1,94 @@
-// Windows: the application's .ico for the resource file.
+// Windows: the application's .ico for the resource file, and the tiles of a Store (MSIX) package.
 #include "packages/containers.h"
 #include "packages/previewsheet.h"
 #include "packages/targets.h"
 
 #include <QPainter>
 
+#include <algorithm>
+#include <cmath>
+
 namespace Packages {
+
+namespace {
+
+// The Store's scale factors, in per cent; a tile's file at each is its size times the factor.
+constexpr int storeScales[] = {100, 125, 150, 200, 400};
+
+// `icon` centred on a transparent width x height tile, its side `fraction` of the tile's shorter
+// one: the tiles leave room around the logo, and the Start menu shows the app's name below it.
+QImage tileImage(const QImage& icon, int width, int height, double fraction)
+{
+    QImage tile(width, height, QImage::Format_ARGB32_Premultiplied);
+    tile.fill(Qt::transparent);
+    const int side = std::max(1, int(std::lround(std::min(width, height) * fraction)));
+    QPainter p(&tile);
+    p.drawImage(QPoint((width - side) / 2, (height - side) / 2), scaled(icon, side));
+    p.end();
+    return tile;
+}
+
+// The VisualElements entry of Package.appxmanifest that names the tiles, with the Store logo's line.
+QByteArray visualElements(const Sources& s)
+{
+    const QString name = s.options().name.toHtmlEscaped();
+    return QStringLiteral(
+               "<!-- Inside <Application> of Package.appxmanifest; the files are in Assets\\, where\n"
+               "     Windows picks the scale and target size each place needs. -->\n"
+               "<uap:VisualElements\n"
+               "  DisplayName=\"%1\"\n"
+               "  Description=\"%1\"\n"
+               "  BackgroundColor=\"transparent\"\n"
+               "  Square150x150Logo=\"Assets\\Square150x150Logo.png\"\n"
+               "  Square44x44Logo=\"Assets\\Square44x44Logo.png\">\n"
+               "  <uap:DefaultTile\n"
+               "    ShortName=\"%1\"\n"
+               "    Wide310x150Logo=\"Assets\\Wide310x150Logo.png\"\n"
+               "    Square71x71Logo=\"Assets\\Square71x71Logo.png\"\n"
+               "    Square310x310Logo=\"Assets\\Square310x310Logo.png\" />\n"
+               "  <uap:SplashScreen Image=\"Assets\\SplashScreen.png\" BackgroundColor=\"%2\" />\n"
+               "</uap:VisualElements>\n"
+               "<!-- Under <Properties>: <Logo>Assets\\StoreLogo.png</Logo> -->\n")
+        .arg(name, colorName(s.themeColor()))
+        .toUtf8();
+}
+
+} // namespace
 
 Jobs windowsFiles(const Sources& s)
 {
     const QImage icon = s.icon();
-    return {{QStringLiteral("app.ico"), [icon] {
-                 return icoFile(sizes(icon, {16, 20, 24, 30, 32, 36, 40, 48, 60, 64, 72, 80, 96, 256}));
-             }}};
+    Jobs jobs{{QStringLiteral("app.ico"), [icon] {
+                   return icoFile(sizes(icon, {16, 20, 24, 30, 32, 36, 40, 48, 60, 64, 72, 80, 96, 256}));
+               }}};
+    // The Store package's tiles, named as the manifest designer names them: NAME.scale-N.png.
+    const struct
+    {
+        const char* name;
+        int width, height;
+        double fraction; // of the tile the logo takes
+    } tiles[] = {{"Square44x44Logo", 44, 44, 1.0},     {"Square71x71Logo", 71, 71, 0.6},
+                 {"Square150x150Logo", 150, 150, 0.6}, {"Wide310x150Logo", 310, 150, 0.6},
+                 {"Square310x310Logo", 310, 310, 0.6}, {"StoreLogo", 50, 50, 1.0},
+                 {"SplashScreen", 620, 300, 0.5}};
+    for (const auto& t : tiles)
+        for (int scale : storeScales) {
+            const int w = int(std::lround(t.width * scale / 100.0)),
+                      h = int(std::lround(t.height * scale / 100.0));
+            const double fraction = t.fraction;
+            jobs << pngJob(QStringLiteral("Assets/%1.scale-%2.png").arg(QLatin1String(t.name)).arg(scale),
+                           [=] { return tileImage(icon, w, h, fraction); });
+        }
+    // The taskbar's and the title bar's exact sizes: on the accent plate, and without it on dark
+    // and light taskbars (the icon carries its own background, so all three show it whole).
+    for (int size : {16, 24, 32, 48, 256})
+        for (const char* form : {"", "_altform-unplated", "_altform-lightunplated"})
+            jobs << pngJob(QStringLiteral("Assets/Square44x44Logo.targetsize-%1%2.png")
+                               .arg(size)
+                               .arg(QLatin1String(form)),
+                           [=] { return scaled(icon, size); });
+    jobs << textJob(QStringLiteral("VisualElements.xml"), visualElements(s));
+    return jobs;
 }
 
 QList<Panel> windowsPanels(const Sources& s)
@@ -35,8 +111,14 @@ QList<Panel> windowsPanels(const Sources& s)
 }
 
 // The target's row of the table: its name, what its folder holds, its files and its preview panels.
-const Target windowsTarget = {"windows",    "Windows", "app.ico, 16 to 256 pixels",
-                              windowsFiles, 2,         "Windows taskbar and Start",
-                              windowsPanels};
+const Target windowsTarget = {
+    "windows",
+    "Windows",
+    "app.ico, 16 to 256 pixels; Assets/: the Store (MSIX) package's tiles, logos and splash screen at "
+    "every scale and target size; VisualElements.xml, their entry for Package.appxmanifest",
+    windowsFiles,
+    2,
+    "Windows taskbar and Start",
+    windowsPanels};
 
 } // namespace Packages

@@ -203,9 +203,10 @@ void TestPackages::initTestCase()
         Packages::writePackage(gradientWithText(), out, Packages::targetNames(), options);
     QVERIFY2(outcome.failed.isEmpty(), qPrintable(outcome.failed.value(0).path + QStringLiteral(": ") +
                                                   outcome.failed.value(0).reason));
-    // Android 5 x 5 + 2 + 1, iOS 4, macOS 1, Windows 1, web 11, Linux 10; iOS and macOS each the
-    // layered document too (icon.json, the picture, the text and its tinted variant).
-    QCOMPARE(outcome.written.size(), 28 + 4 + 1 + 1 + 11 + 10 + 2 * 4);
+    // Android 5 x 5 + 2 + 1, iOS 4, macOS 1, Windows 1 + 50 Store tiles + their manifest entry, web
+    // 11, Linux 10; iOS and macOS each the layered document too (icon.json, the picture, the text
+    // and its tinted variant).
+    QCOMPARE(outcome.written.size(), 28 + 4 + 1 + 52 + 11 + 10 + 2 * 4);
 }
 
 void TestPackages::android_data()
@@ -962,8 +963,29 @@ void TestPackages::commandLine()
     Run run = cli({QStringLiteral("package"), project, work.filePath(QStringLiteral("w")),
                    QStringLiteral("--target"), QStringLiteral("windows")});
     QCOMPARE(run.status, 0);
-    QCOMPARE(run.out,
-             QStringLiteral("Wrote ") + work.filePath(QStringLiteral("w/app.ico")) + QLatin1Char('\n'));
+    QVERIFY(run.out.startsWith(QStringLiteral("Wrote ") + work.filePath(QStringLiteral("w/app.ico")) +
+                               QLatin1Char('\n')));
+    QCOMPARE(run.out.count(QStringLiteral("Wrote ")), 52);
+    // The Store package's tiles, at the sizes their names promise.
+    const struct
+    {
+        const char* file;
+        QSize size;
+    } tiles[] = {{"Square44x44Logo.scale-200.png", {88, 88}},
+                 {"Square44x44Logo.targetsize-24_altform-unplated.png", {24, 24}},
+                 {"Square44x44Logo.targetsize-256_altform-lightunplated.png", {256, 256}},
+                 {"Square150x150Logo.scale-100.png", {150, 150}},
+                 {"Square71x71Logo.scale-125.png", {89, 89}},
+                 {"Wide310x150Logo.scale-100.png", {310, 150}},
+                 {"StoreLogo.scale-100.png", {50, 50}},
+                 {"SplashScreen.scale-400.png", {2480, 1200}}};
+    for (const auto& tile : tiles)
+        QCOMPARE(image(work.filePath(QStringLiteral("w/Assets/") + QLatin1String(tile.file))).size(),
+                 tile.size);
+    const QString elements =
+        QString::fromUtf8(readAll(work.filePath(QStringLiteral("w/VisualElements.xml"))));
+    QVERIFY(elements.contains(QStringLiteral("Square44x44Logo=\"Assets\\Square44x44Logo.png\"")));
+    QVERIFY(elements.contains(QStringLiteral("DisplayName=\"Shop Icon\"")));
     // A comma list and --option=value; names taken from the project file; JSON for scripts.
     run = cli({QStringLiteral("--json"), QStringLiteral("package"), project,
                work.filePath(QStringLiteral("two")), QStringLiteral("--target=linux,web"),
