@@ -107,14 +107,18 @@ QColor getColor(const QColor& initial, QWidget* parent, const QString& title)
 }
 
 QMessageBox::StandardButton question(QWidget* parent, const QString& title, const QString& text,
-                                     QMessageBox::StandardButtons buttons)
+                                     QMessageBox::StandardButtons buttons, const QString& details)
 {
     if (testing) {
         const QVariant answer =
-            record({QStringLiteral("question"), title, text, QString(), parent, {}, {}, {}, {}});
+            record({QStringLiteral("question"), title, text, QString(), parent, {}, {}, {}, details});
         return answer.isValid() ? QMessageBox::StandardButton(answer.toInt()) : QMessageBox::No;
     }
-    return QMessageBox::question(parent, title, text, buttons);
+    if (details.isEmpty())
+        return QMessageBox::question(parent, title, text, buttons);
+    QMessageBox box(QMessageBox::Question, title, text, buttons, parent);
+    box.setDetailedText(details);
+    return QMessageBox::StandardButton(box.exec());
 }
 
 void information(QWidget* parent, const QString& title, const QString& text)

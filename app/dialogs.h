@@ -24,8 +24,10 @@ QString getSaveFileName(QWidget* parent, const QString& caption, const QString& 
 QString getExistingDirectory(QWidget* parent, const QString& caption, const QString& dir,
                              QFileDialog::Options options);
 QColor getColor(const QColor& initial, QWidget* parent, const QString& title);
+// With `details`, the box offers them behind its "Show Details..." button.
 QMessageBox::StandardButton question(QWidget* parent, const QString& title, const QString& text,
-                                     QMessageBox::StandardButtons buttons);
+                                     QMessageBox::StandardButtons buttons,
+                                     const QString& details = QString());
 void information(QWidget* parent, const QString& title, const QString& text);
 // With `details`, the box offers them behind its "Show Details..." button.
 void warning(QWidget* parent, const QString& title, const QString& text, const QString& details = QString());
@@ -43,7 +45,7 @@ struct Call
     QVariant initial; // initial colour of a colour dialog
     QFileDialog::Options options;
     QString suffix;  // a save dialog's default suffix
-    QString details; // a warning's details
+    QString details; // a warning's or a question's details
 };
 void setTestMode(bool on);
 bool testMode();

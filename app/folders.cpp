@@ -8,6 +8,7 @@ const QString imageCustomBrowse = QStringLiteral("ImageCustomBrowseFolder");
 const QString saveIcons = QStringLiteral("SaveIconsFolder");
 const QString saveImage = QStringLiteral("SaveImageFolder");
 const QString packages = QStringLiteral("PackagesFolder");
+const QString appProject = QStringLiteral("AppProjectFolder");
 } // namespace Folders
 
 QString rememberedFolder(const QString& key)

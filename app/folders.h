@@ -8,6 +8,7 @@ extern const QString imageCustomBrowse; // "ImageCustomBrowseFolder"
 extern const QString saveIcons;         // "SaveIconsFolder"
 extern const QString saveImage;         // "SaveImageFolder"
 extern const QString packages;          // "PackagesFolder", of Export Packages
+extern const QString appProject;        // "AppProjectFolder", of Apply to App Project
 } // namespace Folders
 
 // The stored folder for `key`, or the user's pictures folder when none is stored.

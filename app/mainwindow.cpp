@@ -1,7 +1,9 @@
 #include "app/mainwindow.h"
 
 #include "app/dialogs.h"
+#include "app/folders.h"
 #include "export/imageformats.h"
+#include "packages/appproject.h"
 #include "render/artwork.h"
 #include "ui/aboutdialog.h"
 #include "ui/devicepreview.h"
@@ -17,6 +19,7 @@
 #include <QDragEnterEvent>
 #include <QTranslator>
 #include <QCloseEvent>
+#include <QDateTime>
 #include <QDir>
 #include <QStandardPaths>
 #include <QStyleFactory>
@@ -213,6 +216,75 @@ void MainWindow::on_actionDevicePreview_triggered()
     devicePreview->raise();
     devicePreview->activateWindow();
     devicePreview->showDesign(currentDesign(), packageChoices.optionsFor(projectFilePath));
+}
+
+void MainWindow::on_actionApplyToAppProject_triggered()
+{
+    using Packages::AppChange;
+    const QString title = tr("Apply to App Project");
+    const QString folder = Dialogs::getExistingDirectory(this, title, rememberedFolder(Folders::appProject),
+                                                         QFileDialog::ShowDirsOnly);
+    if (folder.isEmpty())
+        return;
+    rememberFolder(Folders::appProject, folder);
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    const Packages::AppPlan plan =
+        Packages::planAppUpdate(currentDesign(), folder, packageChoices.optionsFor(projectFilePath));
+    QApplication::restoreOverrideCursor();
+    if (plan.found.isEmpty()) {
+        Dialogs::warning(
+            this, title, tr("No app project was found in %1.").arg(QDir::toNativeSeparators(folder)),
+            tr("Looked for:") + QStringLiteral("\n") + Packages::appProjectMarkers().join(QLatin1Char('\n')));
+        return;
+    }
+    const QString summary = tr("%1 added, %2 replaced, %3 edited, %4 removed")
+                                .arg(plan.count(AppChange::Add))
+                                .arg(plan.count(AppChange::Replace))
+                                .arg(plan.count(AppChange::Edit))
+                                .arg(plan.count(AppChange::Remove));
+    const QString found = tr("Found:") + QStringLiteral("\n") + plan.found.join(QLatin1Char('\n'));
+    if (plan.count(AppChange::Same) == plan.changes.size()) {
+        Dialogs::information(this, title,
+                             found + QStringLiteral("\n\n") + tr("Its icons are already up to date."));
+        return;
+    }
+    QStringList lines;
+    const char* const words[] = {"add", "replace", "edit", "remove"};
+    for (const AppChange& change : plan.changes)
+        if (change.action != AppChange::Same)
+            lines << QLatin1String(words[change.action]) + QLatin1Char(' ') + change.path;
+    const QString question =
+        found + QStringLiteral("\n\n") +
+        tr("Put the icons into this project? %1 (the list is behind Show Details). Every file replaced, "
+           "edited or removed is kept in its .glyphwright-backup folder.")
+            .arg(summary);
+    if (Dialogs::question(this, title, question, QMessageBox::Yes | QMessageBox::No,
+                          lines.join(QLatin1Char('\n'))) != QMessageBox::Yes)
+        return;
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    const QString backup = Packages::backupFolder(plan.folder, QDateTime::currentDateTime());
+    const Files::Outcome outcome = Packages::applyAppPlan(plan, backup);
+    QApplication::restoreOverrideCursor();
+    if (!outcome.failed.isEmpty()) {
+        QStringList failures;
+        for (const Files::Failure& f : outcome.failed)
+            failures << f.path + QStringLiteral(": ") + f.reason;
+        Dialogs::warning(this, title,
+                         tr("%1 of the changes could not be made; the others were, and the files they "
+                            "replaced are in %2.")
+                             .arg(outcome.failed.size())
+                             .arg(QDir::toNativeSeparators(QDir(plan.folder).filePath(backup))),
+                         failures.join(QLatin1Char('\n')));
+        return;
+    }
+    QString done = tr("The icons are in place: %1.").arg(summary);
+    if (plan.count(AppChange::Replace) + plan.count(AppChange::Edit) + plan.count(AppChange::Remove) > 0)
+        done +=
+            QLatin1Char(' ') +
+            tr("The old files are in %1.").arg(QDir::toNativeSeparators(QDir(plan.folder).filePath(backup)));
+    if (!plan.notes.isEmpty())
+        done += QStringLiteral("\n\n") + plan.notes.join(QLatin1Char('\n'));
+    Dialogs::information(this, title, done);
 }
 
 namespace {

@@ -90,6 +90,8 @@ class MainWindow : public QMainWindow
     void on_actionAboutUs_triggered();
     void on_actionExportPackages_triggered();
     void on_actionDevicePreview_triggered();
+    // Puts the icons into an app's own project folder, after showing what will change.
+    void on_actionApplyToAppProject_triggered();
     void on_sliderBackgroundCornerCurvature_valueChanged(int);
     void on_radioBackgroundColor_clicked();
     void on_buttonBackgroundColor_clicked();

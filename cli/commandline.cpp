@@ -167,6 +167,7 @@ const QList<Option>& options()
          "COLOR",
          "the grey of the iOS tinted glyph",
          colourOf(&Packages::Options::iosTintedColor)},
+        {{"dry-run"}, "", "list the changes and write nothing", sets(&Invocation::dryRun)},
         {{"allow-missing-picture"},
          "",
          "go on without the custom picture when the project uses one that cannot be loaded",
@@ -314,8 +315,12 @@ QString parse(const QCommandLineParser& parser, Invocation& invocation)
     for (const Option& o : options()) {
         const QStringList belongs = commandsOf(o);
         if (parser.isSet(o.names.last()) && !belongs.isEmpty() && !command->options.contains(o.names.last()))
-            return QStringLiteral("%1 belongs to the %2 command.")
-                .arg(dashed(o.names.last()), belongs.join(QStringLiteral(" and ")));
+            return QStringLiteral("%1 belongs to the %2 command%3.")
+                .arg(dashed(o.names.last()),
+                     belongs.size() > 1 ? belongs.mid(0, belongs.size() - 1).join(QStringLiteral(", ")) +
+                                              QStringLiteral(" and ") + belongs.last()
+                                        : belongs.first(),
+                     belongs.size() > 1 ? QStringLiteral("s") : QString());
     }
     for (const QString& needed : command->required)
         if (!parser.isSet(needed))
@@ -371,10 +376,11 @@ std::optional<LoadedProject> loadProject(const QString& path, bool allowMissingP
     return project;
 }
 
-// The pixel size of an image file, the largest entry of a container; invalid for other files.
-QSize pixelSize(const QString& path)
+} // namespace
+
+QSize pixelSize(QIODevice* device)
 {
-    QImageReader reader(path);
+    QImageReader reader(device);
     auto sizeHere = [&reader] {
         // Some readers (ICNS) tell a size only by reading the image.
         const QSize declared = reader.size();
@@ -388,6 +394,14 @@ QSize pixelSize(const QString& path)
             largest = size;
     }
     return largest;
+}
+
+namespace {
+
+QSize pixelSize(const QString& path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? Cli::pixelSize(static_cast<QIODevice*>(&file)) : QSize();
 }
 
 int report(const Invocation& i, const Files::Outcome& outcome, QTextStream& out, QTextStream& err)
@@ -469,5 +483,8 @@ int runCommandLine(const QStringList& arguments, QTextStream& out, QTextStream& 
         loadProject(invocation.project, invocation.allowMissingPicture, err);
     if (!project)
         return 2;
-    return report(invocation, commandNamed(invocation.command)->run(invocation, *project, err), out, err);
+    const Command* command = commandNamed(invocation.command);
+    if (command->runAndReport)
+        return command->runAndReport(invocation, *project, out, err);
+    return report(invocation, command->run(invocation, *project, err), out, err);
 }

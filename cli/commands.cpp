@@ -2,14 +2,21 @@
 
 #include "export/iconset.h"
 #include "export/imageformats.h"
+#include "packages/appproject.h"
 #include "project/statemapping.h"
 #include "render/graphicrenderer.h"
 #include "render/iconrenderer.h"
 
+#include <QBuffer>
 #include <QDateTime>
 #include <QDir>
 #include <QFileInfo>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QRegularExpression>
+
+#include <algorithm>
 
 namespace Cli {
 
@@ -63,6 +70,110 @@ Files::Outcome preview(const Invocation& i, const LoadedProject& project, QTextS
     const QImage sheet = Packages::previewSheet(project.design, i.package);
     return single(i.output,
                   Export::writeImageFile(i.output, sheet, Export::formatForPath(i.output), -1, sheet.size()));
+}
+
+// The words the report gives each kind of change.
+const char* actionName(Packages::AppChange::Action action)
+{
+    switch (action) {
+    case Packages::AppChange::Add:
+        return "add";
+    case Packages::AppChange::Replace:
+        return "replace";
+    case Packages::AppChange::Edit:
+        return "edit";
+    case Packages::AppChange::Remove:
+        return "remove";
+    case Packages::AppChange::Same:
+        break;
+    }
+    return "unchanged";
+}
+
+QJsonObject changeJson(const Packages::AppPlan& plan, const Packages::AppChange& change)
+{
+    QByteArray bytes = change.bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::ReadOnly);
+    const QSize size = change.path.endsWith(QLatin1String(".png")) ||
+                               change.path.endsWith(QLatin1String(".ico")) ||
+                               change.path.endsWith(QLatin1String(".icns"))
+                           ? pixelSize(&buffer)
+                           : QSize();
+    return {{QStringLiteral("action"), QLatin1String(actionName(change.action))},
+            {QStringLiteral("path"), QDir(plan.folder).filePath(change.path)},
+            {QStringLiteral("width"), size.isValid() ? QJsonValue(size.width()) : QJsonValue()},
+            {QStringLiteral("height"), size.isValid() ? QJsonValue(size.height()) : QJsonValue()},
+            {QStringLiteral("bytes"),
+             change.action == Packages::AppChange::Remove ? QJsonValue() : QJsonValue(bytes.size())}};
+}
+
+int apply(const Invocation& i, const LoadedProject& project, QTextStream& out, QTextStream& err)
+{
+    using Packages::AppChange;
+    if (!QFileInfo(i.output).isDir()) {
+        err << "The app folder " << i.output << " is not a folder.\n";
+        return 2;
+    }
+    Packages::Options options = i.package;
+    if (!i.nameGiven)
+        options.name = Packages::defaultName(i.project);
+    const Packages::AppPlan plan = Packages::planAppUpdate(project.design, i.output, options);
+    if (plan.found.isEmpty()) {
+        err << "No app project was found in " << i.output << ". Looked for:\n";
+        for (const QString& marker : Packages::appProjectMarkers())
+            err << "  " << marker << "\n";
+        return 2;
+    }
+    const bool backedUp = std::any_of(plan.changes.begin(), plan.changes.end(), [](const AppChange& c) {
+        return c.action == AppChange::Replace || c.action == AppChange::Edit || c.action == AppChange::Remove;
+    });
+    const QString backup =
+        backedUp && !i.dryRun ? Packages::backupFolder(plan.folder, QDateTime::currentDateTime()) : QString();
+    const Files::Outcome outcome = i.dryRun ? Files::Outcome() : Packages::applyAppPlan(plan, backup);
+    const QString summary =
+        QStringLiteral("%1 added, %2 replaced, %3 edited, %4 removed, %5 already up to date")
+            .arg(plan.count(AppChange::Add))
+            .arg(plan.count(AppChange::Replace))
+            .arg(plan.count(AppChange::Edit))
+            .arg(plan.count(AppChange::Remove))
+            .arg(plan.count(AppChange::Same));
+    if (i.json) {
+        QJsonArray changes, failed;
+        for (const AppChange& change : plan.changes)
+            changes << changeJson(plan, change);
+        for (const Files::Failure& f : outcome.failed)
+            failed << QJsonObject{{QStringLiteral("path"), f.path}, {QStringLiteral("reason"), f.reason}};
+        out << QJsonDocument(QJsonObject{{QStringLiteral("folder"), plan.folder},
+                                         {QStringLiteral("found"), QJsonArray::fromStringList(plan.found)},
+                                         {QStringLiteral("dryRun"), i.dryRun},
+                                         {QStringLiteral("changes"), changes},
+                                         {QStringLiteral("notes"), QJsonArray::fromStringList(plan.notes)},
+                                         {QStringLiteral("backup"),
+                                          backup.isEmpty() ? QJsonValue()
+                                                           : QJsonValue(QDir(plan.folder).filePath(backup))},
+                                         {QStringLiteral("failed"), failed}})
+                   .toJson(QJsonDocument::Indented);
+    } else if (!i.quiet) {
+        for (const QString& found : plan.found)
+            out << "Found " << found << "\n";
+        for (const AppChange& change : plan.changes)
+            if (change.action != AppChange::Same)
+                out << QStringLiteral("%1 %2")
+                           .arg(QLatin1String(actionName(change.action)), -8)
+                           .arg(change.path)
+                    << "\n";
+        for (const QString& note : plan.notes)
+            out << "Note: " << note << "\n";
+        out << summary
+            << (i.dryRun ? QStringLiteral("; --dry-run: nothing was written.") : QStringLiteral(".")) << "\n";
+        if (!backup.isEmpty())
+            out << "The files replaced, edited and removed are kept in " << QDir(plan.folder).filePath(backup)
+                << ".\n";
+    }
+    for (const Files::Failure& failure : outcome.failed)
+        err << "Could not write " << failure.path << ": " << failure.reason << ".\n";
+    return outcome.failed.isEmpty() ? 0 : 1;
 }
 
 } // namespace
@@ -120,6 +231,23 @@ const QList<Command>& commands()
          preview,
          {"background", "macos-keep-corners", "ios-dark-color", "ios-tinted-color"},
          {}},
+        {"apply",
+         "PROJECT.ipr APPDIR",
+         true,
+         false,
+         "Puts the icons straight into the app project in APPDIR, where its framework keeps them and "
+         "under its template's names: every Android app module (mipmaps, adaptive icon, Play Store "
+         "icon, the manifest's icon and round icon), Xcode asset catalogs (and the layered "
+         "AppIcon.icon beside the Xcode project), web manifests and their favicons, and the icons of "
+         "Flutter, Capacitor, React Native, Tauri and Electron (electron-builder) apps. Only icons and "
+         "the icon entries of manifests and catalogs change; every file replaced, edited or removed is "
+         "kept under APPDIR/.glyphwright-backup/DATE_TIME/, and files already up to date are left "
+         "alone. Exit status 2 when APPDIR holds no known app project.",
+         nullptr,
+         {"dry-run", "background", "name", "theme-color", "splash-color", "macos-keep-corners",
+          "ios-dark-color", "ios-tinted-color"},
+         {},
+         apply},
     };
     return table;
 }

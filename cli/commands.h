@@ -6,11 +6,14 @@
 #include "project/projectformat.h"
 
 #include <QList>
+#include <QSize>
 #include <QString>
 #include <QStringList>
 #include <QTextStream>
 
-// The command line's five commands and what they are given.
+class QIODevice;
+
+// The command line's commands and what they are given.
 namespace Cli {
 
 // What the command line asks for.
@@ -23,6 +26,7 @@ struct Invocation
     Packages::Options package;
     bool nameGiven = false, appIdGiven = false;
     bool allowMissingPicture = false;
+    bool dryRun = false;
 };
 
 // A project file read for a command.
@@ -44,9 +48,16 @@ struct Command
     // takes), and those it cannot run without. The parser refuses any other.
     QStringList options;
     QStringList required;
+    // A command that reports in its own way runs here instead, and its result is the exit status.
+    int (*runAndReport)(const Invocation&, const LoadedProject&, QTextStream& out,
+                        QTextStream& err) = nullptr;
 };
 // In the order --help lists them.
 const QList<Command>& commands();
 const Command* commandNamed(const QString& name);
+
+// The pixel size of the image `device` holds, the largest entry of a container; invalid for
+// anything else.
+QSize pixelSize(QIODevice* device);
 
 } // namespace Cli

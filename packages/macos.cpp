@@ -90,6 +90,32 @@ Jobs macosFiles(const Sources& s)
                  }}};
 }
 
+Jobs macosCatalogFiles(const Sources& s)
+{
+    // An Xcode macOS app icon set: each point size at 1x and 2x, one file a pixel size.
+    const auto full = madeOnce([&s] { return macosIcon(s); });
+    const QString dir = QStringLiteral("AppIcon.appiconset/");
+    Jobs jobs;
+    for (int size : {16, 32, 64, 128, 256, 512, 1024})
+        jobs << pngJob(dir + QStringLiteral("AppIcon-%1.png").arg(size),
+                       [full, size] { return size == canvas ? full() : scaled(full(), size); });
+    QStringList images;
+    for (int points : {16, 32, 128, 256, 512})
+        for (int scale : {1, 2})
+            images << QStringLiteral(
+                          "    {\n      \"filename\" : \"AppIcon-%1.png\",\n      \"idiom\" : \"mac\",\n"
+                          "      \"scale\" : \"%2x\",\n      \"size\" : \"%3x%3\"\n    }")
+                          .arg(points * scale)
+                          .arg(scale)
+                          .arg(points);
+    jobs << textJob(
+        dir + QStringLiteral("Contents.json"),
+        (QStringLiteral("{\n  \"images\" : [\n") + images.join(QStringLiteral(",\n")) +
+         QStringLiteral("\n  ],\n  \"info\" : {\n    \"author\" : \"xcode\",\n    \"version\" : 1\n  }\n}\n"))
+            .toUtf8());
+    return jobs;
+}
+
 QList<Panel> macosPanels(const Sources& s)
 {
     const QImage mac = macosIcon(s);

@@ -199,6 +199,15 @@ QVector<QByteArray> encode(const Jobs& jobs, Pictures& p, const std::function<bo
 
 } // namespace
 
+QVector<QByteArray> fileBytes(const Jobs& jobs, const std::function<bool()>& cancelled)
+{
+    Pictures pictures = makePictures(jobs, cancelled);
+    QVector<QByteArray> bytes = encode(jobs, pictures, cancelled);
+    for (int i = 0; i < jobs.size(); ++i)
+        bytes[i] = bytes[pictures.original[i]]; // shared, not copied
+    return bytes;
+}
+
 Files::Outcome writePackage(const IconDesign& design, const QString& folder, const QStringList& chosen,
                             const Options& options, Progress* progress)
 {
@@ -209,8 +218,7 @@ Files::Outcome writePackage(const IconDesign& design, const QString& folder, con
     if (progress)
         progress->total = jobs.size();
     const std::function<bool()> cancelled = [progress] { return progress && progress->cancelled; };
-    Pictures pictures = makePictures(jobs, cancelled);
-    const QVector<QByteArray> bytes = encode(jobs, pictures, cancelled);
+    const QVector<QByteArray> bytes = fileBytes(jobs, cancelled);
     QVector<Files::Result> results(jobs.size());
     parallelFor(jobs.size(), [&](int i) {
         if (cancelled()) {
@@ -226,7 +234,7 @@ Files::Outcome writePackage(const IconDesign& design, const QString& folder, con
         Files::WriteOptions write;
         write.executable = jobs[i].executable;
         write.confinedTo = folder;
-        const QByteArray& made = bytes[pictures.original[i]];
+        const QByteArray& made = bytes[i];
         results[i] = made.isEmpty() ? Files::Result::failure(QStringLiteral("the image could not be encoded"))
                                     : Files::write(jobs[i].path, made, write);
         if (progress)

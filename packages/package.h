@@ -8,6 +8,7 @@
 #include <QImage>
 #include <QString>
 #include <QStringList>
+#include <QVector>
 
 #include <atomic>
 #include <functional>
@@ -97,6 +98,11 @@ struct Progress
 // that leads out of `folder`. Any thread may run it.
 Files::Outcome writePackage(const IconDesign& design, const QString& folder, const QStringList& chosen,
                             const Options& options = Options(), Progress* progress = nullptr);
+
+// The bytes of each job's file (empty where one could not be made, or once `cancelled` says so),
+// made on all cores; files that show the same large picture share one encoding.
+QVector<QByteArray> fileBytes(
+    const Jobs& jobs, const std::function<bool()>& cancelled = [] { return false; });
 
 // One picture of the icon as the platforms show it, each target's panels in its row under a
 // title, each labelled.

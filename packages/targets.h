@@ -22,6 +22,8 @@ Jobs iosFiles(const Sources& s);
 QList<Panel> iosPanels(const Sources& s);
 Jobs macosFiles(const Sources& s);
 QList<Panel> macosPanels(const Sources& s);
+// The icon set of an Xcode asset catalog for macOS: AppIcon.appiconset/ with its Contents.json.
+Jobs macosCatalogFiles(const Sources& s);
 Jobs windowsFiles(const Sources& s);
 QList<Panel> windowsPanels(const Sources& s);
 Jobs webFiles(const Sources& s);

@@ -95,7 +95,8 @@ for _ in $(seq 50); do [ -f "$saved" ] && break; sleep 0.1; done
 [ -f "$saved" ] || { echo "no $saved after typing a bare name:"; ls -la "$HOME/Documents/Glyphwright"; exit 1; }
 echo "saved $saved"
 
-# Platforms (right of File) > Export Packages... and > Device Preview, for the README's pictures.
+# Platforms (right of File) > Export Packages... and > Device Preview (below Apply to App
+# Project...), for the README's pictures.
 # Waits for a window titled $1 and sets `other` to it.
 window_titled() {
     other=""
@@ -118,7 +119,7 @@ xdotool key Escape
 sleep 0.5
 xdotool mousemove --window "$win" 20 10 click 1
 sleep 0.5
-xdotool key Right Down Return
+xdotool key Right Down Down Return
 window_titled "Device Preview"
 sleep 1.5
 import -window "$other" "$shot_dir/smoke-device-preview.png"

@@ -316,8 +316,9 @@ void TestCli::optionsBelongToTheirCommands_data()
     QTest::newRow("--size on render") << QStringList{"render", "P", "O.png", "--size", "8"} << QString();
     QTest::newRow("--size on package") << QStringList{"package", "P", "O", "--target", "web", "--size", "8"}
                                        << "--size belongs to the render command.";
-    QTest::newRow("--background on render") << QStringList{"render", "P", "O.png", "--background", "red"}
-                                            << "--background belongs to the package and preview command.";
+    QTest::newRow("--background on render")
+        << QStringList{"render", "P", "O.png", "--background", "red"}
+        << "--background belongs to the package, preview and apply commands.";
     QTest::newRow("--no-stamp on image")
         << QStringList{"image", "P", "O.png", "--no-stamp"} << "--no-stamp belongs to the icons command.";
     QTest::newRow("package without --target")

@@ -72,6 +72,7 @@ class TestEditing : public WindowTest
     void windowNeverMisleads_data();
     void windowNeverMisleads();
     void exportPackagesFromTheWindow();
+    void applyToAppProjectFromTheWindow();
     void devicePreviewFollowsEdits();
 };
 
@@ -562,6 +563,50 @@ QMap<QString, QByteArray> filesUnder(const QString& folder)
 }
 
 } // namespace
+
+void TestEditing::applyToAppProjectFromTheWindow()
+{
+    // A plain web app: a manifest with one icon.
+    const QString app = dir->filePath(QStringLiteral("app")), empty = dir->filePath(QStringLiteral("empty"));
+    QDir().mkpath(app + QStringLiteral("/public"));
+    QDir().mkpath(empty);
+    const QByteArray manifest =
+        "{\n  \"name\": \"Shop\",\n  \"icons\": [\n    { \"src\": \"icon-192.png\", "
+        "\"sizes\": \"192x192\", \"type\": \"image/png\", \"purpose\": \"maskable\" }\n  ]\n}\n";
+    writeFile(app + QStringLiteral("/public/manifest.json"), manifest);
+    Dialogs::takeCalls();
+
+    // A folder without an app project says what was looked for.
+    Dialogs::queueAnswer(empty);
+    triggerAction(window, "actionApplyToAppProject");
+    Dialogs::Call said = Dialogs::takeCalls().last();
+    QCOMPARE(said.kind, QStringLiteral("warning"));
+    QVERIFY(said.details.contains(QStringLiteral("a web app manifest with icons")));
+    // The changes are shown before anything is written; No writes nothing.
+    Dialogs::queueAnswer(app);
+    Dialogs::queueAnswer(int(QMessageBox::No));
+    triggerAction(window, "actionApplyToAppProject");
+    said = Dialogs::takeCalls().last();
+    QCOMPARE(said.kind, QStringLiteral("question"));
+    QVERIFY2(said.text.contains(QStringLiteral("1 added, 0 replaced, 0 edited, 0 removed")),
+             qPrintable(said.text));
+    QCOMPARE(said.details, QStringLiteral("add public/icon-192.png"));
+    QVERIFY(!QFileInfo::exists(app + QStringLiteral("/public/icon-192.png")));
+    // Yes: the same file the command line writes.
+    Dialogs::queueAnswer(app);
+    Dialogs::queueAnswer(int(QMessageBox::Yes));
+    triggerAction(window, "actionApplyToAppProject");
+    said = Dialogs::takeCalls().last();
+    QCOMPARE(said.kind, QStringLiteral("information"));
+    QVERIFY2(said.text.startsWith(QStringLiteral("The icons are in place")), qPrintable(said.text));
+    const QByteArray written = readAll(app + QStringLiteral("/public/icon-192.png"));
+    QCOMPARE(QImage::fromData(written).size(), QSize(192, 192));
+    QCOMPARE(readAll(app + QStringLiteral("/public/manifest.json")), manifest);
+    const QString project = projectFile(dir->path(), QStringLiteral("Default.ipr"), {});
+    QFile::remove(app + QStringLiteral("/public/icon-192.png"));
+    QCOMPARE(cli({QStringLiteral("-q"), QStringLiteral("apply"), project, app}).status, 0);
+    QCOMPARE(readAll(app + QStringLiteral("/public/icon-192.png")), written);
+}
 
 void TestEditing::exportPackagesFromTheWindow()
 {

@@ -387,6 +387,7 @@ void TestWindow::menus()
         bar << a->text();
     QCOMPARE(bar, QStringList({"File", "&Platforms", "About"}));
     QCOMPARE(entries("menuPlatforms"), QStringList({"actionExportPackages:&Export Packages...",
+                                                    "actionApplyToAppProject:&Apply to App Project...",
                                                     "actionDevicePreview:&Device Preview"}));
     QCOMPARE(control<QMenu>(window, "menuFile")->title(), QStringLiteral("File"));
     QCOMPARE(control<QMenu>(window, "menuAbout_2")->title(), QStringLiteral("About"));
@@ -421,7 +422,7 @@ void TestWindow::everyHandlerIsBound()
         }
         QVERIFY2(connected, qPrintable(name));
     }
-    QCOMPARE(handlers, 87); // the design's 85, and the Platforms menu's two
+    QCOMPARE(handlers, 88); // the design's 85, and the Platforms menu's three
 }
 
 void TestWindow::defaultProjectFolderIsMadeOnFirstUse()

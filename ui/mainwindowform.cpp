@@ -388,7 +388,7 @@ void MainWindowForm::buildMenus(QMainWindow* window)
     menuBar->setGeometry(QRect(0, 0, 860, 21));
     menuFile = make<QMenu>(menuBar, "menuFile");
     menuFile->setTitle(caption("File"));
-    // The one menu with mnemonics: Alt+P, then E or D.
+    // The one menu with mnemonics: Alt+P, then E, A or D.
     menuPlatforms = make<QMenu>(menuBar, "menuPlatforms");
     menuPlatforms->setTitle(caption("&Platforms"));
     menuAbout_2 = make<QMenu>(menuBar, "menuAbout_2");
@@ -398,6 +398,7 @@ void MainWindowForm::buildMenus(QMainWindow* window)
     menuBar->addAction(menuPlatforms->menuAction());
     menuBar->addAction(menuAbout_2->menuAction());
     menuPlatforms->addAction(actionExportPackages);
+    menuPlatforms->addAction(actionApplyToAppProject);
     menuPlatforms->addAction(actionDevicePreview);
     menuFile->addAction(actionNew);
     menuFile->addSeparator();
@@ -432,6 +433,7 @@ void MainWindowForm::setupUi(QMainWindow* window)
     actionAboutUs = action("actionAboutUs", "About Us");
     actionExportPackages = action("actionExportPackages", "&Export Packages...");
     actionDevicePreview = action("actionDevicePreview", "&Device Preview");
+    actionApplyToAppProject = action("actionApplyToAppProject", "&Apply to App Project...");
 
     centralWidget = make<QWidget>(window, "centralWidget");
     QHBoxLayout* central = new QHBoxLayout(centralWidget);
