@@ -187,7 +187,7 @@ struct TargetFiles
             if (job.path == path)
                 return job;
         Q_ASSERT_X(false, "TargetFiles::at", qPrintable(path));
-        return Job{};
+        return Job{path, [] { return QByteArray(); }}; // reported as a file that could not be made
     }
 };
 

@@ -3,6 +3,7 @@
 // (aapt packages the Android resources), nothing else touched, everything replaced kept.
 #include "tests/support/testsupport.h"
 
+#include "cli/commands.h"
 #include "packages/appproject.h"
 #include "packages/containers.h"
 #include "resources/initresources.h"
@@ -235,20 +236,149 @@ const TreeFile androidStudioTree[] = {
      "<?xml version=\"1.0\" encoding=\"utf-8\"?>\n<full-backup-content />\n"},
 };
 
+// Capacitor's app with its Android and iOS projects (the web build copied into them is theirs).
+const TreeFile capacitorTree[] = {
+    {"capacitor.config.ts", 0,
+     "const config = { appId: 'com.example.tidewater', webDir: 'dist' };\nexport default config;\n"},
+    {"package.json", 0,
+     "{\n  \"name\": \"tidewater\",\n  \"dependencies\": { \"@capacitor/core\": \"^6.0.0\" }\n}\n"},
+    {"android/app/build.gradle", 0, "apply plugin: 'com.android.application'\n"},
+    {"android/app/src/main/AndroidManifest.xml", 0,
+     "<?xml version=\"1.0\" encoding=\"utf-8\"?>\n"
+     "<manifest xmlns:android=\"http://schemas.android.com/apk/res/android\" "
+     "package=\"com.example.tidewater\">\n"
+     "    <application\n        android:allowBackup=\"true\"\n        android:icon=\"@mipmap/ic_launcher\"\n"
+     "        android:label=\"@string/app_name\"\n        android:roundIcon=\"@mipmap/ic_launcher_round\"\n"
+     "        android:supportsRtl=\"true\">\n    </application>\n</manifest>\n"},
+    {"android/app/src/main/res/values/strings.xml", 0,
+     "<resources><string name=\"app_name\">Tidewater</string></resources>\n"},
+    {"android/app/src/main/res/values/ic_launcher_background.xml", 0,
+     "<?xml version=\"1.0\" encoding=\"utf-8\"?>\n<resources>\n    <color "
+     "name=\"ic_launcher_background\">#FFFFFF</color>\n</resources>\n"},
+    {"android/app/src/main/res/mipmap-anydpi-v26/ic_launcher.xml", 0,
+     "<?xml version=\"1.0\" encoding=\"utf-8\"?>\n<adaptive-icon "
+     "xmlns:android=\"http://schemas.android.com/apk/res/android\">\n"
+     "    <background android:drawable=\"@color/ic_launcher_background\"/>\n"
+     "    <foreground android:drawable=\"@mipmap/ic_launcher_foreground\"/>\n</adaptive-icon>\n"},
+    {"android/app/src/main/res/mipmap-hdpi/ic_launcher.png", 72, "png"},
+    {"android/app/src/main/res/mipmap-hdpi/ic_launcher_round.png", 72, "png"},
+    {"android/app/src/main/res/mipmap-hdpi/ic_launcher_foreground.png", 162, "png"},
+    {"android/app/src/main/assets/public/manifest.json", 0,
+     "{ \"icons\": [ { \"src\": \"icon.png\", \"sizes\": \"512x512\" } ] }\n"},
+    {"ios/App/App.xcodeproj/project.pbxproj", 0, "// !$*UTF8*$!\n{\n}\n"},
+    {"ios/App/App/Assets.xcassets/AppIcon.appiconset/Contents.json", 0,
+     "{\n  \"images\" : [\n    {\n      \"filename\" : \"AppIcon-512@2x.png\",\n      \"idiom\" : "
+     "\"universal\",\n"
+     "      \"platform\" : \"ios\",\n      \"size\" : \"1024x1024\"\n    }\n  ],\n"
+     "  \"info\" : {\n    \"author\" : \"xcode\",\n    \"version\" : 1\n  }\n}\n"},
+    {"ios/App/App/Assets.xcassets/AppIcon.appiconset/AppIcon-512@2x.png", 1024, "png"},
+    {"ios/App/App/public/manifest.json", 0,
+     "{ \"icons\": [ { \"src\": \"icon.png\", \"sizes\": \"512x512\" } ] }\n"},
+};
+
+// React Native's template: app.json, Android and an iOS catalog that names no files yet.
+const TreeFile reactNativeTree[] = {
+    {"app.json", 0, "{\n  \"name\": \"Tidewater\",\n  \"displayName\": \"Tidewater\"\n}\n"},
+    {"package.json", 0,
+     "{\n  \"name\": \"tidewater\",\n  \"dependencies\": { \"react-native\": \"0.76.0\" }\n}\n"},
+    {"android/app/build.gradle", 0, "apply plugin: \"com.android.application\"\n"},
+    {"android/app/src/main/AndroidManifest.xml", 0,
+     "<manifest xmlns:android=\"http://schemas.android.com/apk/res/android\" package=\"com.tidewater\">\n"
+     "    <application android:name=\".MainApplication\" android:label=\"@string/app_name\" "
+     "android:icon=\"@mipmap/ic_launcher\" android:roundIcon=\"@mipmap/ic_launcher_round\" "
+     "android:allowBackup=\"false\">\n    </application>\n</manifest>\n"},
+    {"android/app/src/main/res/values/strings.xml", 0,
+     "<resources><string name=\"app_name\">Tidewater</string></resources>\n"},
+    {"android/app/src/main/res/mipmap-mdpi/ic_launcher.png", 48, "png"},
+    {"android/app/src/main/res/mipmap-mdpi/ic_launcher_round.png", 48, "png"},
+    {"ios/Tidewater.xcodeproj/project.pbxproj", 0, "// !$*UTF8*$!\n{\n}\n"},
+    {"ios/Tidewater/Images.xcassets/AppIcon.appiconset/Contents.json", 0,
+     "{\n  \"images\" : [\n    {\n      \"idiom\" : \"iphone\",\n      \"scale\" : \"2x\",\n      \"size\" : "
+     "\"20x20\"\n    },\n"
+     "    {\n      \"idiom\" : \"ios-marketing\",\n      \"scale\" : \"1x\",\n      \"size\" : "
+     "\"1024x1024\"\n    }\n  ],\n"
+     "  \"info\" : {\n    \"author\" : \"xcode\",\n    \"version\" : 1\n  }\n}\n"},
+};
+
+// An Electron app packed by electron-builder, which keeps its icons in build/.
+const TreeFile electronTree[] = {
+    {"package.json", 0,
+     "{\n  \"name\": \"tidewater\",\n  \"main\": \"main.js\",\n  \"devDependencies\": {\n    \"electron\": "
+     "\"^33.0.0\",\n"
+     "    \"electron-builder\": \"^25.0.0\"\n  }\n}\n"},
+    {"main.js", 0, "const { app } = require('electron');\n"},
+};
+
+// A web app of Create React App's layout: public/manifest.json without a maskable icon.
+const TreeFile webTree[] = {
+    {"package.json", 0, "{\n  \"name\": \"tidewater\",\n  \"dependencies\": { \"react\": \"^18.0.0\" }\n}\n"},
+    {"public/index.html", 0,
+     "<!DOCTYPE html>\n<html><head><link rel=\"manifest\" href=\"%PUBLIC_URL%/manifest.json\" "
+     "/></head></html>\n"},
+    {"public/favicon.ico", 32, "ico"},
+    {"public/logo192.png", 192, "png"},
+    {"public/logo512.png", 512, "png"},
+    {"public/manifest.json", 0,
+     "{\n  \"short_name\": \"Tidewater\",\n  \"icons\": [\n    {\n      \"src\": \"favicon.ico\",\n"
+     "      \"sizes\": \"64x64 32x32 24x24 16x16\",\n      \"type\": \"image/x-icon\"\n    },\n"
+     "    {\n      \"src\": \"logo192.png\",\n      \"type\": \"image/png\",\n      \"sizes\": \"192x192\"\n "
+     "   },\n"
+     "    {\n      \"src\": \"logo512.png\",\n      \"type\": \"image/png\",\n      \"sizes\": \"512x512\"\n "
+     "   }\n  ],\n"
+     "  \"start_url\": \".\",\n  \"theme_color\": \"#000000\",\n  \"background_color\": \"#ffffff\"\n}\n"},
+};
+
+// A file the update must leave at `size` pixels (the largest entry of a container).
+struct Expected
+{
+    const char* path;
+    int size;
+};
+
 struct Tree
 {
     const char* name;
     const TreeFile* files;
     int count;
+    QList<Expected> expected;
 };
 
-template <std::size_t N> Tree tree(const char* name, const TreeFile (&files)[N])
+template <std::size_t N> Tree tree(const char* name, const TreeFile (&files)[N], QList<Expected> expected)
 {
-    return {name, files, int(N)};
+    return {name, files, int(N), expected};
 }
 
-const Tree trees[] = {tree("Flutter", flutterTree), tree("Tauri", tauriTree),
-                      tree("Android Studio", androidStudioTree)};
+const Tree trees[] = {
+    tree("Flutter", flutterTree,
+         {{"android/app/src/main/res/mipmap-xxxhdpi/ic_launcher_foreground.png", 432},
+          {"android/app/src/main/ic_launcher-playstore.png", 512},
+          {"ios/Runner/Assets.xcassets/AppIcon.appiconset/AppIcon-1024-dark.png", 1024},
+          {"ios/AppIcon.icon/Assets/Picture.png", 1024},
+          {"macos/Runner/Assets.xcassets/AppIcon.appiconset/AppIcon-64.png", 64},
+          {"web/icons/Icon-maskable-512.png", 512},
+          {"web/favicon.png", 16},
+          {"windows/runner/resources/app_icon.ico", 256}}),
+    tree("Tauri", tauriTree,
+         {{"src-tauri/icons/StoreLogo.png", 50},
+          {"src-tauri/icons/Square89x89Logo.png", 89},
+          {"src-tauri/icons/128x128@2x.png", 256},
+          {"src-tauri/icons/icon.icns", 1024},
+          {"src-tauri/icons/icon.ico", 256}}),
+    tree("Android Studio", androidStudioTree,
+         {{"app/src/main/res/mipmap-hdpi/ic_launcher_round.png", 72},
+          {"app/src/main/res/mipmap-xxxhdpi/ic_launcher_monochrome.png", 432}}),
+    tree("Capacitor", capacitorTree,
+         {{"android/app/src/main/res/mipmap-hdpi/ic_launcher_foreground.png", 162},
+          {"ios/App/App/Assets.xcassets/AppIcon.appiconset/AppIcon-1024.png", 1024},
+          {"ios/App/AppIcon.icon/icon.json", 0}}),
+    tree("React Native", reactNativeTree,
+         {{"android/app/src/main/res/mipmap-xxhdpi/ic_launcher.png", 144},
+          {"ios/Tidewater/Images.xcassets/AppIcon.appiconset/AppIcon-1024-tinted.png", 1024}}),
+    tree("Electron", electronTree,
+         {{"build/icon.icns", 1024}, {"build/icon.ico", 256}, {"build/icons/1024x1024.png", 1024}}),
+    tree("web app", webTree,
+         {{"public/logo192.png", 192}, {"public/favicon.ico", 64}, {"public/icon-maskable-512.png", 512}}),
+};
 
 void lay(const QString& root, const Tree& t)
 {
@@ -402,25 +532,38 @@ void TestApply::templates()
         QCOMPARE(imageAt(module + QStringLiteral("/src/main/ic_launcher-playstore.png")).size(),
                  QSize(512, 512));
     }
-    // The web manifest stays valid, with a maskable icon at its size, and takes the icon's colour.
-    if (after.contains(QStringLiteral("web/manifest.json"))) {
-        const QJsonObject manifest =
-            QJsonDocument::fromJson(after.value(QStringLiteral("web/manifest.json"))).object();
-        QCOMPARE(manifest.value(QStringLiteral("theme_color")).toString(), QStringLiteral("#0e7c86"));
-        QCOMPARE(manifest.value(QStringLiteral("description")).toString(),
-                 QStringLiteral("A new Flutter project."));
-        const QImage maskable = imageAt(root + QStringLiteral("/web/icons/Icon-maskable-512.png"))
-                                    .convertToFormat(QImage::Format_ARGB32);
-        QCOMPARE(maskable.size(), QSize(512, 512));
-        QCOMPARE(maskable.pixelColor(2, 2), QColor(0x0e, 0x7c, 0x86)); // full bleed
-        QCOMPARE(imageAt(root + QStringLiteral("/web/favicon.png")).size(), QSize(16, 16));
-        QCOMPARE(QImageReader(root + QStringLiteral("/windows/runner/resources/app_icon.ico")).imageCount(),
-                 14);
-        QVERIFY(after.contains(QStringLiteral("ios/AppIcon.icon/icon.json")));
+    // The files each framework looks for, at their sizes.
+    for (const Expected& e : t.expected) {
+        const QString path = root + QLatin1Char('/') + QLatin1String(e.path);
+        QVERIFY2(QFileInfo::exists(path), e.path);
+        QFile file(path);
+        file.open(QIODevice::ReadOnly);
+        if (e.size)
+            QVERIFY2(Cli::pixelSize(&file) == QSize(e.size, e.size), e.path);
     }
-    if (after.contains(QStringLiteral("src-tauri/icons/StoreLogo.png"))) {
-        QCOMPARE(imageAt(root + QStringLiteral("/src-tauri/icons/StoreLogo.png")).size(), QSize(50, 50));
-        QCOMPARE(imageAt(root + QStringLiteral("/src-tauri/icons/128x128@2x.png")).size(), QSize(256, 256));
+    // Every web manifest stays valid, lists a maskable icon, full bleed at its size; Flutter's
+    // takes the icon's colour, the rest of it as it was.
+    for (const QString& path : after.keys()) {
+        // (The copies a build makes inside the native projects are the build's.)
+        if (!path.endsWith(QLatin1String("manifest.json")) ||
+            path.contains(QLatin1String("/assets/public/")) || path.contains(QLatin1String("/App/public/")))
+            continue;
+        const QJsonObject manifest = QJsonDocument::fromJson(after.value(path)).object();
+        QVERIFY2(!manifest.isEmpty(), qPrintable(path));
+        QString maskable;
+        for (const QJsonValue& v : manifest.value(QStringLiteral("icons")).toArray())
+            if (v.toObject().value(QStringLiteral("purpose")).toString() == QLatin1String("maskable"))
+                maskable = v.toObject().value(QStringLiteral("src")).toString();
+        QVERIFY2(!maskable.isEmpty(), qPrintable(path));
+        const QImage icon =
+            imageAt(root + QLatin1Char('/') + QFileInfo(path).path() + QLatin1Char('/') + maskable)
+                .convertToFormat(QImage::Format_ARGB32);
+        QCOMPARE(icon.pixelColor(2, 2), QColor(0x0e, 0x7c, 0x86));
+        if (path == QLatin1String("web/manifest.json")) {
+            QCOMPARE(manifest.value(QStringLiteral("theme_color")).toString(), QStringLiteral("#0e7c86"));
+            QCOMPARE(manifest.value(QStringLiteral("description")).toString(),
+                     QStringLiteral("A new Flutter project."));
+        }
     }
 
     // A second run changes nothing, and a look without writing writes nothing.
