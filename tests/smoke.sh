@@ -3,11 +3,14 @@
 # its colour swatches show their colour exactly, take screenshots (the whole screen and the window,
 # the one the README shows), save a project through the real file dialog by typing a bare name, and
 # quit it through File > Exit. Then once more at twice the density: the window doubles in device
-# pixels and the preview is drawn at them, not enlarged. Last, the program is started with the
-# saved project as its argument and opens it.
+# pixels and the preview is drawn at them, not enlarged. Then a designer's journey from a logo to
+# store-ready folders, its actions counted, at both densities. Last, the program is started with
+# the saved project as its argument and opens it.
+#   smoke.sh PROGRAM SCREENSHOT_DIR DRAG_SOURCE
 set -euo pipefail
 program=$1
 shot_dir=${2:-.}
+drag_source=${3:?the drag source program}
 work=$(mktemp -d)
 app_pid=""
 trap 'kill $xvfb_pid 2>/dev/null || true; [ -z "$app_pid" ] || kill $app_pid 2>/dev/null || true; rm -rf "$work"' EXIT
@@ -106,6 +109,7 @@ window_titled() {
         sleep 0.1
     done
     echo "no window titled \"$1\" appeared"
+    cat "$work/app.log"
     exit 1
 }
 xdotool mousemove --window "$win" 20 10 click 1
@@ -142,6 +146,90 @@ flat=$(swatch_pixels "$shot_dir/smoke-window-2x.png" 2)
 echo "background swatch at 2x: $flat pixels exactly #aa0000"
 [ "$flat" -gt 4000 ] || { echo "the colour button does not show its colour at 2x"; exit 1; }
 quit 40 20
+
+# The designer's journey, counted: from the first start, with a logo in the Pictures folder, to
+# store-ready folders for every platform and a look at the Device Preview. The logo comes from a
+# stand-in for a file manager, dragged onto the window as from any desktop. Once at each density,
+# each time from a fresh home, with screenshots of the dialog and the preview.
+journey() { # scale
+    local scale=$1 actions=0 pictures
+    export HOME=$work/journey-$scale XDG_CONFIG_HOME=$work/journey-$scale/config
+    pictures=$HOME/Pictures
+    mkdir -p "$pictures"
+    printf '%s\n' '<svg xmlns="http://www.w3.org/2000/svg" viewBox="0 0 24 24" width="600" height="600">' \
+        '<rect x="2" y="2" width="20" height="20" rx="4" fill="#0e7c86"/><circle cx="12" cy="12" r="6" fill="#ffca28"/></svg>' \
+        >"$pictures/logo.svg"
+    start QT_SCALE_FACTOR="$scale"
+    "$drag_source" "$pictures/logo.svg" >/dev/null 2>&1 &
+    local source_pid=$! source=""
+    for _ in $(seq 50); do
+        source=$(xdotool search --name "^Drag source\$" 2>/dev/null | head -n 1 || true)
+        [ -n "$source" ] && break
+        sleep 0.1
+    done
+    [ -n "$source" ] || { echo "the drag source did not appear"; exit 1; }
+    sleep 1.5
+    # 1: the logo dragged from the file manager onto the window becomes the picture, in use.
+    xdotool mousemove --window "$source" 80 40 mousedown 1
+    for _ in 1 2 3 4 5 6 7 8; do xdotool mousemove_relative 20 -40; sleep 0.1; done
+    xdotool mousemove --window "$win" $((240 * scale)) $((300 * scale)); sleep 0.3
+    xdotool mousemove --window "$win" $((250 * scale)) $((310 * scale)); sleep 0.3
+    xdotool mouseup 1
+    actions=$((actions + 1))
+    sleep 1
+    kill $source_pid 2>/dev/null || true
+    import -window "$win" "$shot_dir/journey-window-${scale}x.png"
+    # The logo's yellow is in the preview: the dropped picture is the one in use.
+    yellow=$(convert "$shot_dir/journey-window-${scale}x.png" -fill black +opaque "#ffca28" -fill white \
+        -opaque "#ffca28" -format "%[fx:round(mean*w*h)]" info:)
+    [ "$yellow" -gt 1000 ] || { echo "the dropped logo is not the picture ($yellow pixels of its yellow)"; exit 1; }
+    # 2, 3: Platforms > Export Packages...
+    # (A menu opened by a click has no entry chosen: the keys walk to the one a click would take.)
+    xdotool mousemove --window "$win" $((60 * scale)) $((8 * scale)) click 1
+    sleep 0.5
+    xdotool key Down Return
+    actions=$((actions + 2))
+    window_titled "Export Packages"
+    sleep 0.5
+    import -window "$other" "$shot_dir/journey-export-packages-${scale}x.png"
+    # 4, 5: Export, every platform ticked from the first start, into the folder it asks for (the
+    # folder dialog opens in Pictures; Return chooses it).
+    xdotool key Return
+    actions=$((actions + 1))
+    sleep 1.5
+    xdotool key Return
+    actions=$((actions + 1))
+    for _ in $(seq 100); do [ -s "$pictures/linux/install-icons.sh" ] && break; sleep 0.1; done
+    sleep 1
+    for target in android ios macos windows web linux; do
+        [ -d "$pictures/$target" ] || { echo "no $target folder after the export"; ls "$pictures"; exit 1; }
+    done
+    import -window "$other" "$shot_dir/journey-exported-${scale}x.png"
+    # 6: Close. (Without a window manager the keyboard follows the pointer once the folder
+    # dialog is gone: the dialog is given it back.)
+    xdotool windowfocus --sync "$other"
+    xdotool key Escape
+    actions=$((actions + 1))
+    sleep 0.5
+    # 7, 8: Platforms > Device Preview.
+    xdotool mousemove --window "$win" $((60 * scale)) $((8 * scale)) click 1
+    sleep 0.5
+    xdotool key Down Down Down Return
+    actions=$((actions + 2))
+    window_titled "Device Preview"
+    sleep 1.5
+    import -window "$other" "$shot_dir/journey-device-preview-${scale}x.png"
+    echo "journey at ${scale}x: store-ready folders for six platforms and the Device Preview in $actions actions"
+    [ "$actions" -le 10 ] || { echo "more than 10 actions"; exit 1; }
+    # The design is unsaved now (the program would ask): the journey ends here.
+    kill $app_pid
+    wait $app_pid 2>/dev/null || true
+    app_pid=""
+}
+home=$HOME
+journey 1
+journey 2
+export HOME=$home XDG_CONFIG_HOME=$home/config
 
 # The project as the program's one argument, as the desktop passes it.
 title="Glyphwright - shop"
