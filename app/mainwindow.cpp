@@ -231,6 +231,12 @@ void MainWindow::on_actionApplyToAppProject_triggered()
     const Packages::AppPlan plan =
         Packages::planAppUpdate(currentDesign(), folder, packageChoices.optionsFor(projectFilePath));
     QApplication::restoreOverrideCursor();
+    if (!plan.refused.isEmpty()) {
+        Dialogs::warning(
+            this, title,
+            tr("The folder %1 was not searched: %2.").arg(QDir::toNativeSeparators(folder), plan.refused));
+        return;
+    }
     if (plan.found.isEmpty()) {
         Dialogs::warning(
             this, title, tr("No app project was found in %1.").arg(QDir::toNativeSeparators(folder)),

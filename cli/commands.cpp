@@ -119,6 +119,10 @@ int apply(const Invocation& i, const LoadedProject& project, QTextStream& out, Q
     if (!i.nameGiven)
         options.name = Packages::defaultName(i.project);
     const Packages::AppPlan plan = Packages::planAppUpdate(project.design, i.output, options);
+    if (!plan.refused.isEmpty()) {
+        err << "The folder " << i.output << " was not searched: " << plan.refused << ".\n";
+        return 2;
+    }
     if (plan.found.isEmpty()) {
         err << "No app project was found in " << i.output << ". Looked for:\n";
         for (const QString& marker : Packages::appProjectMarkers())

@@ -43,6 +43,9 @@ namespace {
 
 // Manifests, catalogs and projects are small; anything larger is not one.
 constexpr qint64 largestText = 4 * 1024 * 1024;
+// More folders than an app's project holds (outside its build outputs and packages): a home
+// folder or a disk, chosen by mistake.
+constexpr int largestTree = 20000;
 // The largest file compared with a new one or kept in the backup.
 constexpr qint64 largestFile = 512 * 1024 * 1024;
 
@@ -71,6 +74,7 @@ struct Scan
     QStringList androidModules, catalogs, xcodeProjects, webManifests;
     QStringList flutter, tauri, electron;
     QStringList found;
+    int folders = 0; // looked into so far
 };
 
 QString joined(const QString& dir, const QString& name)
@@ -80,6 +84,8 @@ QString joined(const QString& dir, const QString& name)
 
 void look(const QString& root, const QString& dir, int depth, Scan& scan)
 {
+    if (++scan.folders > largestTree)
+        return;
     const QString here = joined(root, dir);
     const QDir folder(here);
     const QStringList files = folder.entryList(QDir::Files | QDir::Hidden, QDir::Name);
@@ -249,6 +255,18 @@ void android(Draft& d, Targets& t, const QString& module)
             if (other.fileName() != ours.fileName() && job.path.startsWith(QLatin1String("res/")))
                 d.removed << QFileInfo(path).path() + QLatin1Char('/') + other.fileName();
     }
+    // Icons of the same names in another source set (a debug or flavour build) take the place of
+    // these in that build.
+    for (const QString& set : QDir(joined(d.root, joined(module, QStringLiteral("src"))))
+                                  .entryList(QDir::Dirs | QDir::NoDotAndDotDot))
+        if (set != QLatin1String("main") &&
+            !QDir(joined(d.root, joined(module, QStringLiteral("src/%1/res").arg(set))))
+                 .entryList({QStringLiteral("mipmap-*")}, QDir::Dirs)
+                 .isEmpty())
+            d.notes << QStringLiteral(
+                           "%1 has launcher icons of its own, which take the place of these in its builds; "
+                           "they were left as they are.")
+                           .arg(joined(module, QStringLiteral("src/") + set));
     const QString manifest = main + QStringLiteral("AndroidManifest.xml");
     const QString before = QString::fromUtf8(readText(joined(d.root, manifest)).value_or(QByteArray()));
     const QString after = withApplicationAttribute(
@@ -585,6 +603,12 @@ AppPlan planAppUpdate(const IconDesign& design, const QString& folder, const Opt
     plan.folder = QFileInfo(folder).absoluteFilePath();
     Scan scan;
     look(plan.folder, QString(), 8, scan);
+    if (scan.folders > largestTree) {
+        plan.refused = QStringLiteral("it holds more than %1 folders, more than an app's project: choose the "
+                                      "app's own folder")
+                           .arg(largestTree);
+        return plan;
+    }
     plan.found = scan.found;
     if (scan.found.isEmpty())
         return plan;

@@ -33,6 +33,7 @@ struct AppPlan
     QStringList found; // what was found there, one line each: "Flutter app (pubspec.yaml)"
     QList<AppChange> changes;
     QStringList notes; // what is left to the developer, and what was left as it is
+    QString refused;   // why the folder was not searched (nothing was looked for then)
     int count(AppChange::Action action) const;
 };
 

@@ -591,6 +591,29 @@ void TestApply::refusesWhatItMustNotTouch()
     QVERIFY(outcome.written.isEmpty());
     QCOMPARE(QDir(outside.path()).entryList(QDir::Files), QStringList{QStringLiteral("32x32.png")});
     QCOMPARE(readAll(outside.filePath(QStringLiteral("32x32.png"))), QByteArray("theirs"));
+
+    // A debug build's own launcher icons are its own: left alone, with a note.
+    QTemporaryDir studio;
+    lay(studio.path(), trees[2]); // Android Studio
+    const QString debugIcon =
+        studio.filePath(QStringLiteral("app/src/debug/res/mipmap-hdpi/ic_launcher.png"));
+    QDir().mkpath(QFileInfo(debugIcon).path());
+    writeFile(debugIcon, placeholder(72, QStringLiteral("png")));
+    const Packages::AppPlan studioPlan = Packages::planAppUpdate(IconDesign(), studio.path());
+    QVERIFY(studioPlan.notes.join(QLatin1Char('\n'))
+                .contains(QStringLiteral("app/src/debug has launcher icons of its own")));
+    for (const Packages::AppChange& c : studioPlan.changes)
+        QVERIFY2(!c.path.startsWith(QLatin1String("app/src/debug/")), qPrintable(c.path));
+
+    // A folder of more folders than any app's project (a home folder chosen by mistake) is not
+    // searched, so nothing in it is changed.
+    QTemporaryDir home;
+    lay(home.filePath(QStringLiteral("zz-app")), trees[1]);
+    for (int i = 0; i < 20001; ++i)
+        QDir().mkpath(home.filePath(QStringLiteral("d%1/e%2").arg(i / 150).arg(i % 150)));
+    const Packages::AppPlan refused = Packages::planAppUpdate(IconDesign(), home.path());
+    QVERIFY(refused.refused.contains(QStringLiteral("more than 20000 folders")));
+    QVERIFY(refused.changes.isEmpty());
 }
 
 void TestApply::commandLine()
