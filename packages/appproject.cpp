@@ -493,7 +493,7 @@ void webManifest(Draft& d, const Sources& s, const QString& manifest, bool flutt
     if (!maskable) {
         const QString src = joined(firstFolder, QStringLiteral("icon-maskable-512.png"));
         const auto span = topLevelValue(after, QStringLiteral("icons"));
-        if (span) {
+        if (span && after[span->first] == QLatin1Char('[') && after[span->second - 1] == QLatin1Char(']')) {
             const int close = span->second - 1;
             int last = close - 1;
             while (last > span->first && after[last].isSpace())
