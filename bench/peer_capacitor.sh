@@ -3,7 +3,8 @@
 # Capacitor projects use) on the same designs: the default design, and a photograph (a 640 x 480
 # JPEG) as the picture at 150 %. The peer starts from the design's 1024 x 1024 icon and writes its
 # Android, iOS and web icons; Glyphwright writes "package --target android,ios,web" and
-# "--target all" from the project. Runs alternate; prints the medians and the ratios.
+# "--target all" from the project, and "apply" into a copy of the peer's own project. Runs alternate;
+# prints the medians and the ratios.
 #   bench/peer_capacitor.sh [BUILD_DIR] [RUNS]
 # The peer is installed with npm (Node.js 18 or later) into PEER_DIR the first time, by default
 # ~/.cache/glyphwright-bench/capacitor-assets. Its image library, sharp 0.32, fetches its binaries
@@ -56,6 +57,7 @@ skeleton() {
         echo '{"images":[],"info":{"author":"xcode","version":1}}' > "$dir/ios/App/App/Assets.xcassets/$set/Contents.json"
     done
     echo '{"name":"Bench","icons":[]}' > "$dir/www/manifest.json"
+    echo "apply plugin: 'com.android.application'" > "$dir/android/app/build.gradle"
     printf '%s\n' '<?xml version="1.0" encoding="utf-8"?>' \
         '<manifest xmlns:android="http://schemas.android.com/apk/res/android" package="com.example.bench">' \
         '    <application android:icon="@mipmap/ic_launcher" android:roundIcon="@mipmap/ic_launcher_round" />' \
@@ -65,7 +67,7 @@ skeleton() {
 
 for design in default photo; do
     "$cli" -q render "$work/$design.ipr" "$work/$design-1024.png"
-    ours=() all=() theirs=()
+    ours=() all=() theirs=() applied=()
     for _ in $(seq "$runs"); do
         rm -rf "$work/out"
         start=$(date +%s%N)
@@ -75,6 +77,10 @@ for design in default photo; do
         start=$(date +%s%N)
         "$cli" -q package "$work/$design.ipr" "$work/out" --target all
         all+=("$(ms "$start")")
+        skeleton "$work/app" "$work/$design-1024.png"
+        start=$(date +%s%N)
+        "$cli" -q apply "$work/$design.ipr" "$work/app"
+        applied+=("$(ms "$start")")
         skeleton "$work/peer" "$work/$design-1024.png"
         start=$(date +%s%N)
         (cd "$work/peer" && node "$peer" generate --ios --android --pwa --pwaNoAppleFetch >/dev/null)
@@ -84,9 +90,12 @@ for design in default photo; do
     o=$(printf '%s\n' "${ours[@]}" | median)
     a=$(printf '%s\n' "${all[@]}" | median)
     t=$(printf '%s\n' "${theirs[@]}" | median)
+    p=$(printf '%s\n' "${applied[@]}" | median)
     echo "== $design design (medians of $runs)"
     echo "glyphwright-cli package --target android,ios,web: $o ms"
     echo "glyphwright-cli package --target all:             $a ms"
+    echo "glyphwright-cli apply (the peer's project):      $p ms"
     echo "@capacitor/assets generate --android --ios --pwa: $t ms"
-    awk -v t="$t" -v o="$o" -v a="$a" 'BEGIN { printf "ratio peer / android,ios,web: %.2f; peer / all: %.2f\n", t / o, t / a }'
+    awk -v t="$t" -v o="$o" -v a="$a" -v p="$p" \
+        'BEGIN { printf "ratio peer / android,ios,web: %.2f; peer / all: %.2f; peer / apply: %.2f\n", t / o, t / a, t / p }'
 done
