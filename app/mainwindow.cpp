@@ -20,6 +20,9 @@
 #include <QTranslator>
 #include <QCloseEvent>
 #include <QDateTime>
+#include <QEventLoop>
+#include <QFutureWatcher>
+#include <QtConcurrent>
 #include <QDir>
 #include <QStandardPaths>
 #include <QStyleFactory>
@@ -218,6 +221,23 @@ void MainWindow::on_actionDevicePreview_triggered()
     devicePreview->showDesign(currentDesign(), packageChoices.optionsFor(projectFilePath));
 }
 
+namespace {
+
+// `work`'s result, made on the toolkit's pool while the window keeps painting (and takes no
+// input): reading an app's project and making its icons takes a moment.
+template <class T> T madeAside(const std::function<T()>& work)
+{
+    QFutureWatcher<T> watcher;
+    QEventLoop loop;
+    QObject::connect(&watcher, &QFutureWatcherBase::finished, &loop, &QEventLoop::quit);
+    watcher.setFuture(QtConcurrent::run(work));
+    if (!watcher.isFinished())
+        loop.exec(QEventLoop::ExcludeUserInputEvents);
+    return watcher.result();
+}
+
+} // namespace
+
 void MainWindow::on_actionApplyToAppProject_triggered()
 {
     using Packages::AppChange;
@@ -228,8 +248,10 @@ void MainWindow::on_actionApplyToAppProject_triggered()
         return;
     rememberFolder(Folders::appProject, folder);
     QApplication::setOverrideCursor(Qt::WaitCursor);
-    const Packages::AppPlan plan =
-        Packages::planAppUpdate(currentDesign(), folder, packageChoices.optionsFor(projectFilePath));
+    const IconDesign design = currentDesign();
+    const Packages::Options options = packageChoices.optionsFor(projectFilePath);
+    const Packages::AppPlan plan = madeAside<Packages::AppPlan>(
+        [design, folder, options] { return Packages::planAppUpdate(design, folder, options); });
     QApplication::restoreOverrideCursor();
     if (!plan.refused.isEmpty()) {
         Dialogs::warning(
@@ -269,7 +291,8 @@ void MainWindow::on_actionApplyToAppProject_triggered()
         return;
     QApplication::setOverrideCursor(Qt::WaitCursor);
     const QString backup = Packages::backupFolder(plan.folder, QDateTime::currentDateTime());
-    const Files::Outcome outcome = Packages::applyAppPlan(plan, backup);
+    const Files::Outcome outcome =
+        madeAside<Files::Outcome>([&plan, &backup] { return Packages::applyAppPlan(plan, backup); });
     QApplication::restoreOverrideCursor();
     if (!outcome.failed.isEmpty()) {
         QStringList failures;

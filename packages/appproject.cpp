@@ -428,25 +428,52 @@ Job iconPicture(const Sources& s, const QString& purpose, int size)
     return pngJob(QString(), [&s, size] { return scaled(s.icon(), size); });
 }
 
-void webManifest(Draft& d, const Sources& s, const QString& manifest, bool flutter)
+// The folder part of a relative path: "" for a bare name.
+QString folderOf(const QString& path)
 {
-    const QString dir =
-        QFileInfo(manifest).path() == QLatin1String(".") ? QString() : QFileInfo(manifest).path();
-    const QString before = QString::fromUtf8(readText(joined(d.root, manifest)).value_or(QByteArray()));
-    QString after = before;
-    const QJsonArray icons =
-        QJsonDocument::fromJson(before.toUtf8()).object().value(QStringLiteral("icons")).toArray();
-    bool maskable = false;
-    QString firstFolder;
+    const QString folder = QFileInfo(path).path();
+    return folder == QLatin1String(".") ? QString() : folder;
+}
+
+// The square sides an icon entry's "sizes" names ("192x192", "64x64 32x32"), or else the side of
+// the square picture at `path`.
+QList<int> entrySides(const QJsonObject& icon, const QString& path)
+{
+    QList<int> sides;
+    for (const QString& size :
+         icon.value(QStringLiteral("sizes")).toString().split(QLatin1Char(' '), Qt::SkipEmptyParts)) {
+        const QStringList wh = size.toLower().split(QLatin1Char('x'));
+        if (wh.size() == 2 && wh[0] == wh[1] && wh[0].toInt() > 0 && wh[0].toInt() <= 1024)
+            sides << wh[0].toInt();
+    }
+    const QSize own = sizeOf(path);
+    if (sides.isEmpty() && own.isValid() && own.width() == own.height() && own.width() <= 1024)
+        sides << own.width();
+    return sides;
+}
+
+// What a web manifest's icon list holds, for the manifest's own edit.
+struct IconList
+{
+    bool maskable = false; // an entry is maskable
+    QString firstFolder;   // where its first icon is, relative to the manifest
+};
+
+// Each PNG or ICO icon a manifest lists, made at the sizes its entry gives, under its own name.
+IconList listedIcons(Draft& d, const Sources& s, const QString& manifest, const QJsonArray& icons)
+{
+    const QString dir = folderOf(manifest);
+    IconList list;
     for (const QJsonValue& v : icons) {
         const QJsonObject icon = v.toObject();
-        QString src = icon.value(QStringLiteral("src"))
-                          .toString()
-                          .section(QLatin1Char('?'), 0, 0)
-                          .section(QLatin1Char('#'), 0, 0);
+        const QString src = icon.value(QStringLiteral("src"))
+                                .toString()
+                                .section(QLatin1Char('?'), 0, 0)
+                                .section(QLatin1Char('#'), 0, 0);
         const QString purpose = icon.value(QStringLiteral("purpose")).toString();
         if (src.contains(QLatin1String("://")) || src.startsWith(QLatin1String("data:")) || src.isEmpty())
             continue;
+        // A path from the site's root is taken from the manifest's folder, where such sites keep it.
         const QString path =
             QDir::cleanPath(joined(dir, src.startsWith(QLatin1Char('/')) ? src.mid(1) : src));
         if (path.startsWith(QLatin1String("../")) || path == QLatin1String("..")) {
@@ -454,17 +481,7 @@ void webManifest(Draft& d, const Sources& s, const QString& manifest, bool flutt
                            .arg(manifest, src);
             continue;
         }
-        const QStringList sizes =
-            icon.value(QStringLiteral("sizes")).toString().split(QLatin1Char(' '), Qt::SkipEmptyParts);
-        QList<int> sides;
-        for (const QString& size : sizes) {
-            const QStringList wh = size.toLower().split(QLatin1Char('x'));
-            if (wh.size() == 2 && wh[0] == wh[1] && wh[0].toInt() > 0 && wh[0].toInt() <= 1024)
-                sides << wh[0].toInt();
-        }
-        if (sides.isEmpty() && sizeOf(joined(d.root, path)).isValid() &&
-            sizeOf(joined(d.root, path)).width() == sizeOf(joined(d.root, path)).height())
-            sides << sizeOf(joined(d.root, path)).width();
+        const QList<int> sides = entrySides(icon, joined(d.root, path));
         const QString suffix = QFileInfo(path).suffix().toLower();
         if (sides.isEmpty() || (suffix != QLatin1String("png") && suffix != QLatin1String("ico"))) {
             d.notes << QStringLiteral(
@@ -472,16 +489,16 @@ void webManifest(Draft& d, const Sources& s, const QString& manifest, bool flutt
                            .arg(manifest, src);
             continue;
         }
-        if (firstFolder.isNull())
-            firstFolder = QFileInfo(src).path() == QLatin1String(".") ? QString() : QFileInfo(src).path();
-        maskable = maskable || purpose.contains(QLatin1String("maskable"));
+        if (list.firstFolder.isNull())
+            list.firstFolder = folderOf(src.startsWith(QLatin1Char('/')) ? src.mid(1) : src);
+        list.maskable = list.maskable || purpose.contains(QLatin1String("maskable"));
         if (suffix == QLatin1String("ico")) {
-            const QImage icon = s.icon();
+            const QImage image = s.icon();
             d.add({QString(),
-                   [icon, sides] {
+                   [image, sides] {
                        QList<QImage> images;
                        for (int side : sides)
-                           images << scaled(icon, side);
+                           images << scaled(image, side);
                        return icoFile(images);
                    }},
                   path);
@@ -489,27 +506,69 @@ void webManifest(Draft& d, const Sources& s, const QString& manifest, bool flutt
             d.add(iconPicture(s, purpose, sides.first()), path);
         }
     }
+    return list;
+}
+
+// `text` with a maskable entry for `src` added at the end of its top-level icon list, laid out as
+// the list's first entry is (on a line of its own or not); `text` as it was when the list is not found.
+QString withMaskableEntry(QString text, const QString& src)
+{
+    const auto span = topLevelValue(text, QStringLiteral("icons"));
+    if (!span || text[span->first] != QLatin1Char('[') || text[span->second - 1] != QLatin1Char(']'))
+        return text;
+    int last = span->second - 2;
+    while (last > span->first && text[last].isSpace())
+        --last;
+    const int first = text.indexOf(QRegularExpression(QStringLiteral("\\S")), span->first + 1);
+    const QString lead = text.mid(span->first + 1, first - span->first - 1);
+    const QString indent = lead.contains(QLatin1Char('\n')) ? lead.mid(lead.lastIndexOf(QLatin1Char('\n')))
+                                                            : QStringLiteral(" ");
+    const QString entry =
+        QStringLiteral("{ \"src\": \"%1\", \"sizes\": \"512x512\", \"type\": \"image/png\", "
+                       "\"purpose\": \"maskable\" }")
+            .arg(src);
+    return text.insert(last + 1, (last == span->first ? lead : QStringLiteral(",") + indent) + entry);
+}
+
+// The favicons beside a manifest, at the sizes they have.
+void favicons(Draft& d, const Sources& s, const QString& dir)
+{
+    for (const char* name : {"favicon.png", "favicon-16x16.png", "favicon-32x32.png", "favicon-16.png",
+                             "favicon-32.png", "apple-touch-icon.png"}) {
+        const QString path = joined(dir, QLatin1String(name));
+        const QSize size = sizeOf(joined(d.root, path));
+        if (!size.isValid() || size.width() != size.height() || size.width() > 1024)
+            continue;
+        const int side = size.width();
+        d.add(qstrcmp(name, "apple-touch-icon.png") == 0
+                  ? pngJob(QString(), [&s, side] { return s.opaqueIcon(side); })
+                  : pngJob(QString(), [&s, side] { return scaled(s.icon(), side); }),
+              path);
+    }
+    if (d.exists(joined(dir, QStringLiteral("favicon.ico")))) {
+        const QImage icon = s.icon();
+        d.add({QString(),
+               [icon] {
+                   return icoFile(sizes(icon, {16, 32, 48}));
+               }},
+              joined(dir, QStringLiteral("favicon.ico")));
+    }
+}
+
+void webManifest(Draft& d, const Sources& s, const QString& manifest, bool flutter)
+{
+    const QString before = QString::fromUtf8(readText(joined(d.root, manifest)).value_or(QByteArray()));
+    const IconList list = listedIcons(
+        d, s, manifest,
+        QJsonDocument::fromJson(before.toUtf8()).object().value(QStringLiteral("icons")).toArray());
+    QString after = before;
     // Browsers crop a maskable icon to their own shape; without one they shrink the icon onto white.
-    if (!maskable) {
-        const QString src = joined(firstFolder, QStringLiteral("icon-maskable-512.png"));
-        const auto span = topLevelValue(after, QStringLiteral("icons"));
-        if (span && after[span->first] == QLatin1Char('[') && after[span->second - 1] == QLatin1Char(']')) {
-            const int close = span->second - 1;
-            int last = close - 1;
-            while (last > span->first && after[last].isSpace())
-                --last;
-            const int first = after.indexOf(QRegularExpression(QStringLiteral("\\S")), span->first + 1);
-            const QString lead = after.mid(span->first + 1, first - span->first - 1);
-            const QString indent = lead.contains(QLatin1Char('\n'))
-                                       ? lead.mid(lead.lastIndexOf(QLatin1Char('\n')))
-                                       : QStringLiteral(" ");
-            const QString entry =
-                QStringLiteral("{ \"src\": \"%1\", \"sizes\": \"512x512\", \"type\": \"image/png\", "
-                               "\"purpose\": \"maskable\" }")
-                    .arg(src);
-            after.insert(last + 1, (last == span->first ? lead : QStringLiteral(",") + indent) + entry);
-            d.add(iconPicture(s, QStringLiteral("maskable"), 512), QDir::cleanPath(joined(dir, src)));
-        }
+    if (!list.maskable) {
+        const QString src = joined(list.firstFolder, QStringLiteral("icon-maskable-512.png"));
+        after = withMaskableEntry(after, src);
+        if (after != before)
+            d.add(iconPicture(s, QStringLiteral("maskable"), 512),
+                  QDir::cleanPath(joined(folderOf(manifest), src)));
     }
     // Flutter's template names its own blue; the app's colours follow the icon.
     if (flutter) {
@@ -532,27 +591,7 @@ void webManifest(Draft& d, const Sources& s, const QString& manifest, bool flutt
             d.edited << manifest;
         }
     }
-    // The favicons beside the manifest, at the sizes they have.
-    for (const char* name : {"favicon.png", "favicon-16x16.png", "favicon-32x32.png", "favicon-16.png",
-                             "favicon-32.png", "apple-touch-icon.png"}) {
-        const QString path = joined(dir, QLatin1String(name));
-        const QSize size = sizeOf(joined(d.root, path));
-        if (!size.isValid() || size.width() != size.height() || size.width() > 1024)
-            continue;
-        const int side = size.width();
-        d.add(qstrcmp(name, "apple-touch-icon.png") == 0
-                  ? pngJob(QString(), [&s, side] { return s.opaqueIcon(side); })
-                  : pngJob(QString(), [&s, side] { return scaled(s.icon(), side); }),
-              path);
-    }
-    if (d.exists(joined(dir, QStringLiteral("favicon.ico")))) {
-        const QImage icon = s.icon();
-        d.add({QString(),
-               [icon] {
-                   return icoFile(sizes(icon, {16, 32, 48}));
-               }},
-              joined(dir, QStringLiteral("favicon.ico")));
-    }
+    favicons(d, s, folderOf(manifest));
 }
 
 void tauri(Draft& d, const Sources& s, Targets& t, const QString& dir)
