@@ -243,7 +243,8 @@ const QList<Command>& commands()
          "under its template's names: every Android app module (mipmaps, adaptive icon, Play Store "
          "icon, the manifest's icon and round icon), Xcode asset catalogs (and the layered "
          "AppIcon.icon beside the Xcode project), web manifests and their favicons, and the icons of "
-         "Flutter, Capacitor, React Native, Tauri and Electron (electron-builder) apps. Only icons and "
+         "Flutter, Capacitor, React Native, Tauri and Electron (electron-builder) apps, and the logos of "
+         "packaged Windows apps (Package.appxmanifest). Only icons and "
          "the icon entries of manifests and catalogs change; every file replaced, edited or removed is "
          "kept under APPDIR/.glyphwright-backup/DATE_TIME/, and files already up to date are left "
          "alone. Exit status 2 when APPDIR holds no known app project.",

@@ -14,6 +14,7 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QMap>
 #include <QRegularExpression>
 #include <QSet>
 
@@ -36,7 +37,8 @@ QStringList appProjectMarkers()
             QStringLiteral("a web app manifest with icons (manifest.json or *.webmanifest)"),
             QStringLiteral("Flutter (pubspec.yaml), Capacitor (capacitor.config.*), React Native (app.json)"),
             QStringLiteral("Tauri (src-tauri/tauri.conf.json)"),
-            QStringLiteral("Electron with electron-builder (package.json)")};
+            QStringLiteral("Electron with electron-builder (package.json)"),
+            QStringLiteral("a packaged Windows app (Package.appxmanifest)")};
 }
 
 namespace {
@@ -72,7 +74,7 @@ std::optional<QByteArray> readText(const QString& path, qint64 largest = largest
 struct Scan
 {
     QStringList androidModules, catalogs, xcodeProjects, webManifests;
-    QStringList flutter, tauri, electron;
+    QStringList flutter, tauri, electron, windowsPackages;
     QStringList found;
     int folders = 0; // looked into so far
 };
@@ -111,6 +113,11 @@ void look(const QString& root, const QString& dir, int depth, Scan& scan)
         scan.electron << dir;
         scan.found << QStringLiteral("Electron app with electron-builder (%1)")
                           .arg(joined(dir, QStringLiteral("package.json")));
+    }
+    if (has("Package.appxmanifest")) {
+        scan.windowsPackages << dir;
+        scan.found << QStringLiteral("Packaged Windows app (%1)")
+                          .arg(joined(dir, QStringLiteral("Package.appxmanifest")));
     }
     if ((has("build.gradle") || has("build.gradle.kts")) &&
         readText(joined(here, QStringLiteral("src/main/AndroidManifest.xml")))
@@ -624,6 +631,40 @@ void tauri(Draft& d, const Sources& s, Targets& t, const QString& dir)
     d.add(t.windows.at(QStringLiteral("app.ico")), icons + QStringLiteral("icon.ico"));
 }
 
+// A packaged Windows app's logos: each file its project has (the template's are at scale-200) made
+// again at its own size, under its own name; the project lists its files, so none is added.
+void windowsPackage(Draft& d, const Sources& s, const QString& dir)
+{
+    const QString manifest = QString::fromUtf8(
+        readText(joined(d.root, joined(dir, QStringLiteral("Package.appxmanifest")))).value_or(QByteArray()));
+    static const QRegularExpression logo(QStringLiteral("Square150x150Logo=\"([^\"]*)\""));
+    const QRegularExpressionMatch m = logo.match(manifest);
+    const QString assets =
+        joined(dir, folderOf(m.hasMatch() ? m.captured(1).replace(QLatin1Char('\\'), QLatin1Char('/'))
+                                          : QStringLiteral("Assets/x")));
+    // The designer's older names for the small and large tiles.
+    const QMap<QString, QString> aliases{{QStringLiteral("SmallTile"), QStringLiteral("Square71x71Logo")},
+                                         {QStringLiteral("LargeTile"), QStringLiteral("Square310x310Logo")},
+                                         {QStringLiteral("BadgeLogo"), QStringLiteral("LockScreenLogo")}};
+    int made = 0;
+    for (const QString& file :
+         QDir(joined(d.root, assets)).entryList({QStringLiteral("*.png")}, QDir::Files)) {
+        const QString base = file.section(QLatin1Char('.'), 0, 0);
+        const QString name = aliases.value(base, base);
+        const QString path = joined(assets, file);
+        const QSize size = sizeOf(joined(d.root, path));
+        if (!isStoreLogo(name) || !size.isValid() || size.width() > 4096 || size.height() > 4096)
+            continue;
+        d.add(pngJob(QString(), [&s, name, size] { return storeLogo(s, name, size); }), path);
+        ++made;
+    }
+    if (made > 0)
+        d.notes << QStringLiteral(
+                       "%1: the logos the project has were made again at their sizes; the windows package's "
+                       "Assets/ has every scale and target size, to add to the project where wanted.")
+                       .arg(joined(dir, QStringLiteral("Package.appxmanifest")));
+}
+
 void electron(Draft& d, const Sources& s, Targets& t, const QString& dir)
 {
     const QString build = joined(dir, QStringLiteral("build/"));
@@ -674,6 +715,8 @@ AppPlan planAppUpdate(const IconDesign& design, const QString& folder, const Opt
         tauri(d, sources, targets, dir);
     for (const QString& dir : scan.electron)
         electron(d, sources, targets, dir);
+    for (const QString& dir : scan.windowsPackages)
+        windowsPackage(d, sources, dir);
 
     const QVector<QByteArray> bytes = fileBytes(d.jobs);
     for (int i = 0; i < d.jobs.size(); ++i) {

@@ -26,6 +26,11 @@ QList<Panel> macosPanels(const Sources& s);
 Jobs macosCatalogFiles(const Sources& s);
 Jobs windowsFiles(const Sources& s);
 QList<Panel> windowsPanels(const Sources& s);
+// A Store package's logo `name` ("Square150x150Logo", "StoreLogo", "LockScreenLogo", ...) of `size`
+// pixels: the icon centred on transparency, or its picture and text as a white shape for the lock
+// screen. Null for a name that is not one of them.
+QImage storeLogo(const Sources& s, const QString& name, QSize size);
+bool isStoreLogo(const QString& name);
 Jobs webFiles(const Sources& s);
 QList<Panel> webPanels(const Sources& s);
 Jobs linuxFiles(const Sources& s);

@@ -15,18 +15,18 @@ namespace {
 // The Store's scale factors, in per cent; a tile's file at each is its size times the factor.
 constexpr int storeScales[] = {100, 125, 150, 200, 400};
 
-// `icon` centred on a transparent width x height tile, its side `fraction` of the tile's shorter
-// one: the tiles leave room around the logo, and the Start menu shows the app's name below it.
-QImage tileImage(const QImage& icon, int width, int height, double fraction)
+// The Store package's logos, named as the manifest designer names them, with their sizes at
+// scale-100 and how much of each the logo takes: the tiles leave room around it, and the Start
+// menu shows the app's name below it.
+const struct
 {
-    QImage tile(width, height, QImage::Format_ARGB32_Premultiplied);
-    tile.fill(Qt::transparent);
-    const int side = std::max(1, int(std::lround(std::min(width, height) * fraction)));
-    QPainter p(&tile);
-    p.drawImage(QPoint((width - side) / 2, (height - side) / 2), scaled(icon, side));
-    p.end();
-    return tile;
-}
+    const char* name;
+    int width, height;
+    double fraction;
+} storeLogos[] = {{"Square44x44Logo", 44, 44, 1.0},     {"Square71x71Logo", 71, 71, 0.6},
+                  {"Square150x150Logo", 150, 150, 0.6}, {"Wide310x150Logo", 310, 150, 0.6},
+                  {"Square310x310Logo", 310, 310, 0.6}, {"StoreLogo", 50, 50, 1.0},
+                  {"SplashScreen", 620, 300, 0.5}};
 
 // The VisualElements entry of Package.appxmanifest that names the tiles, with the Store logo's line.
 QByteArray visualElements(const Sources& s)
@@ -55,29 +55,47 @@ QByteArray visualElements(const Sources& s)
 
 } // namespace
 
+bool isStoreLogo(const QString& name)
+{
+    return name == QLatin1String("LockScreenLogo") ||
+           std::any_of(std::begin(storeLogos), std::end(storeLogos),
+                       [&name](const auto& logo) { return name == QLatin1String(logo.name); });
+}
+
+QImage storeLogo(const Sources& s, const QString& name, QSize size)
+{
+    double fraction = -1;
+    for (const auto& logo : storeLogos)
+        if (name == QLatin1String(logo.name))
+            fraction = logo.fraction;
+    // The lock screen's badge logo is a white shape, as the system shows it.
+    if (name == QLatin1String("LockScreenLogo"))
+        return painted(scaled(s.monochrome(), std::min(size.width(), size.height())), Qt::white);
+    if (fraction < 0 || size.isEmpty())
+        return QImage();
+    QImage tile(size, QImage::Format_ARGB32_Premultiplied);
+    tile.fill(Qt::transparent);
+    const int side = std::max(1, int(std::lround(std::min(size.width(), size.height()) * fraction)));
+    QPainter p(&tile);
+    p.drawImage(QPoint((size.width() - side) / 2, (size.height() - side) / 2), scaled(s.icon(), side));
+    p.end();
+    return tile;
+}
+
 Jobs windowsFiles(const Sources& s)
 {
     const QImage icon = s.icon();
     Jobs jobs{{QStringLiteral("app.ico"), [icon] {
                    return icoFile(sizes(icon, {16, 20, 24, 30, 32, 36, 40, 48, 60, 64, 72, 80, 96, 256}));
                }}};
-    // The Store package's tiles, named as the manifest designer names them: NAME.scale-N.png.
-    const struct
-    {
-        const char* name;
-        int width, height;
-        double fraction; // of the tile the logo takes
-    } tiles[] = {{"Square44x44Logo", 44, 44, 1.0},     {"Square71x71Logo", 71, 71, 0.6},
-                 {"Square150x150Logo", 150, 150, 0.6}, {"Wide310x150Logo", 310, 150, 0.6},
-                 {"Square310x310Logo", 310, 310, 0.6}, {"StoreLogo", 50, 50, 1.0},
-                 {"SplashScreen", 620, 300, 0.5}};
-    for (const auto& t : tiles)
+    // The Store package's tiles at every scale: NAME.scale-N.png.
+    for (const auto& logo : storeLogos)
         for (int scale : storeScales) {
-            const int w = int(std::lround(t.width * scale / 100.0)),
-                      h = int(std::lround(t.height * scale / 100.0));
-            const double fraction = t.fraction;
-            jobs << pngJob(QStringLiteral("Assets/%1.scale-%2.png").arg(QLatin1String(t.name)).arg(scale),
-                           [=] { return tileImage(icon, w, h, fraction); });
+            const QSize size(int(std::lround(logo.width * scale / 100.0)),
+                             int(std::lround(logo.height * scale / 100.0)));
+            const QString name = QLatin1String(logo.name);
+            jobs << pngJob(QStringLiteral("Assets/%1.scale-%2.png").arg(name).arg(scale),
+                           [&s, name, size] { return storeLogo(s, name, size); });
         }
     // The taskbar's and the title bar's exact sizes: on the accent plate, and without it on dark
     // and light taskbars (the icon carries its own background, so all three show it whole).

@@ -22,11 +22,12 @@ struct TreeFile
     const char* path;
     int size;         // an icon's side; 0 for text
     const char* text; // the text, or for an icon its container: "ico", "icns", "webp" or "png"
+    int height = 0;   // an icon's height where it is not square
 };
 
-QByteArray placeholder(int size, const QString& kind)
+QByteArray placeholder(int size, const QString& kind, int height = 0)
 {
-    QImage grey(size, size, QImage::Format_ARGB32);
+    QImage grey(size, height ? height : size, QImage::Format_ARGB32);
     grey.fill(QColor(0x80, 0x80, 0x80));
     if (kind == QLatin1String("ico"))
         return Packages::icoFile({grey});
@@ -328,11 +329,40 @@ const TreeFile webTree[] = {
      "  \"start_url\": \".\",\n  \"theme_color\": \"#000000\",\n  \"background_color\": \"#ffffff\"\n}\n"},
 };
 
-// A file the update must leave at `size` pixels (the largest entry of a container).
+// A WinUI 3 app as Visual Studio's "Blank App, Packaged" makes it: its logos at scale-200.
+const TreeFile winuiTree[] = {
+    {"Tidewater.sln", 0, "Microsoft Visual Studio Solution File, Format Version 12.00\n"},
+    {"Tidewater/Tidewater.csproj", 0,
+     "<Project Sdk=\"Microsoft.NET.Sdk\">\n  <ItemGroup>\n    <Content "
+     "Include=\"Assets\\SplashScreen.scale-200.png\" />\n"
+     "  </ItemGroup>\n</Project>\n"},
+    {"Tidewater/Package.appxmanifest", 0,
+     "<?xml version=\"1.0\" encoding=\"utf-8\"?>\n<Package>\n  <Properties>\n    "
+     "<Logo>Assets\\StoreLogo.png</Logo>\n"
+     "  </Properties>\n  <Applications>\n    <Application Id=\"App\">\n      <uap:VisualElements "
+     "DisplayName=\"Tidewater\" "
+     "BackgroundColor=\"transparent\" Square150x150Logo=\"Assets\\Square150x150Logo.png\" "
+     "Square44x44Logo=\"Assets\\Square44x44Logo.png\">\n        <uap:DefaultTile "
+     "Wide310x150Logo=\"Assets\\Wide310x150Logo.png\" />\n        <uap:SplashScreen "
+     "Image=\"Assets\\SplashScreen.png\" />\n      </uap:VisualElements>\n    </Application>\n  "
+     "</Applications>\n"
+     "</Package>\n"},
+    {"Tidewater/Assets/LockScreenLogo.scale-200.png", 48, "png"},
+    {"Tidewater/Assets/SplashScreen.scale-200.png", 1240, "png", 600},
+    {"Tidewater/Assets/Square150x150Logo.scale-200.png", 300, "png"},
+    {"Tidewater/Assets/Square44x44Logo.scale-200.png", 88, "png"},
+    {"Tidewater/Assets/Square44x44Logo.targetsize-24_altform-unplated.png", 24, "png"},
+    {"Tidewater/Assets/StoreLogo.png", 50, "png"},
+    {"Tidewater/Assets/Wide310x150Logo.scale-200.png", 620, "png", 300},
+};
+
+// A file the update must leave at `size` pixels (the largest entry of a container), or at
+// `size` x `height`.
 struct Expected
 {
     const char* path;
     int size;
+    int height = 0;
 };
 
 struct Tree
@@ -376,6 +406,11 @@ const Tree trees[] = {
           {"ios/Tidewater/Images.xcassets/AppIcon.appiconset/AppIcon-1024-tinted.png", 1024}}),
     tree("Electron", electronTree,
          {{"build/icon.icns", 1024}, {"build/icon.ico", 256}, {"build/icons/1024x1024.png", 1024}}),
+    tree("WinUI", winuiTree,
+         {{"Tidewater/Assets/StoreLogo.png", 50},
+          {"Tidewater/Assets/Square44x44Logo.targetsize-24_altform-unplated.png", 24},
+          {"Tidewater/Assets/Wide310x150Logo.scale-200.png", 620, 300},
+          {"Tidewater/Assets/SplashScreen.scale-200.png", 1240, 600}}),
     tree("web app", webTree,
          {{"public/logo192.png", 192}, {"public/favicon.ico", 64}, {"public/icon-maskable-512.png", 512}}),
 };
@@ -386,7 +421,7 @@ void lay(const QString& root, const Tree& t)
         const TreeFile& f = t.files[i];
         const QString path = root + QLatin1Char('/') + QLatin1String(f.path);
         QDir().mkpath(QFileInfo(path).path());
-        writeFile(path, f.size ? placeholder(f.size, QLatin1String(f.text)) : QByteArray(f.text));
+        writeFile(path, f.size ? placeholder(f.size, QLatin1String(f.text), f.height) : QByteArray(f.text));
     }
 }
 
@@ -539,7 +574,7 @@ void TestApply::templates()
         QFile file(path);
         file.open(QIODevice::ReadOnly);
         if (e.size)
-            QVERIFY2(Cli::pixelSize(&file) == QSize(e.size, e.size), e.path);
+            QVERIFY2(Cli::pixelSize(&file) == QSize(e.size, e.height ? e.height : e.size), e.path);
     }
     // Every web manifest stays valid, lists a maskable icon, full bleed at its size; Flutter's
     // takes the icon's colour, the rest of it as it was.
