@@ -74,7 +74,7 @@ std::optional<QByteArray> readText(const QString& path, qint64 largest = largest
 struct Scan
 {
     QStringList androidModules, catalogs, xcodeProjects, webManifests;
-    QStringList flutter, tauri, electron, windowsPackages;
+    QStringList flutter, tauri, electron, windowsPackages, expo;
     QStringList found;
     int folders = 0; // looked into so far
 };
@@ -103,8 +103,15 @@ void look(const QString& root, const QString& dir, int depth, Scan& scan)
     for (const QString& f : files)
         if (f.startsWith(QLatin1String("capacitor.config.")))
             scan.found << QStringLiteral("Capacitor app (%1)").arg(joined(dir, f));
-    if (has("app.json") && has("package.json") && text("package.json").contains("\"react-native\""))
-        scan.found << QStringLiteral("React Native app (%1)").arg(joined(dir, QStringLiteral("app.json")));
+    if (has("app.json") && has("package.json") && text("package.json").contains("\"react-native\"")) {
+        const bool expo =
+            QJsonDocument::fromJson(text("app.json")).object().value(QStringLiteral("expo")).isObject();
+        if (expo)
+            scan.expo << dir;
+        scan.found << QStringLiteral("%1 app (%2)")
+                          .arg(expo ? QStringLiteral("Expo") : QStringLiteral("React Native"),
+                               joined(dir, QStringLiteral("app.json")));
+    }
     if (has("tauri.conf.json") && folder.dirName() == QLatin1String("src-tauri")) {
         scan.tauri << dir;
         scan.found << QStringLiteral("Tauri app (%1)").arg(joined(dir, QStringLiteral("tauri.conf.json")));
@@ -665,6 +672,49 @@ void windowsPackage(Draft& d, const Sources& s, const QString& dir)
                        .arg(joined(dir, QStringLiteral("Package.appxmanifest")));
 }
 
+// An Expo app names its icons in app.json; each it names that is there is made again at its size,
+// as its place asks: the app icon opaque (iOS takes no transparency), the adaptive layers with the
+// foreground in the safe zone, the favicon as the icon.
+void expo(Draft& d, const Sources& s, const QString& dir)
+{
+    const QJsonObject app =
+        QJsonDocument::fromJson(
+            readText(joined(d.root, joined(dir, QStringLiteral("app.json")))).value_or(QByteArray()))
+            .object()
+            .value(QStringLiteral("expo"))
+            .toObject();
+    const QJsonObject adaptive =
+        app.value(QStringLiteral("android")).toObject().value(QStringLiteral("adaptiveIcon")).toObject();
+    const struct
+    {
+        QJsonValue path;
+        std::function<QImage(int)> make;
+    } icons[] = {
+        {app.value(QStringLiteral("icon")), [&s](int size) { return s.opaqueIcon(size); }},
+        {app.value(QStringLiteral("ios")).toObject().value(QStringLiteral("icon")),
+         [&s](int size) { return s.opaqueIcon(size); }},
+        {adaptive.value(QStringLiteral("foregroundImage")),
+         [&s](int size) { return s.adaptiveForeground(size); }},
+        {adaptive.value(QStringLiteral("backgroundImage")),
+         [&s](int size) { return s.adaptiveBackground(size); }},
+        {adaptive.value(QStringLiteral("monochromeImage")),
+         [&s](int size) { return s.adaptiveMonochrome(size); }},
+        {app.value(QStringLiteral("web")).toObject().value(QStringLiteral("favicon")),
+         [&s](int size) { return scaled(s.icon(), size); }},
+    };
+    for (const auto& icon : icons) {
+        const QString path = QDir::cleanPath(joined(dir, icon.path.toString()));
+        const QSize size = sizeOf(joined(d.root, path));
+        if (icon.path.toString().isEmpty() || path.startsWith(QLatin1String("..")) ||
+            !path.endsWith(QLatin1String(".png"), Qt::CaseInsensitive) || !size.isValid() ||
+            size.width() != size.height() || size.width() > 4096)
+            continue;
+        const std::function<QImage(int)> make = icon.make;
+        const int side = size.width();
+        d.add(pngJob(QString(), [make, side] { return make(side); }), path);
+    }
+}
+
 void electron(Draft& d, const Sources& s, Targets& t, const QString& dir)
 {
     const QString build = joined(dir, QStringLiteral("build/"));
@@ -717,6 +767,8 @@ AppPlan planAppUpdate(const IconDesign& design, const QString& folder, const Opt
         electron(d, sources, targets, dir);
     for (const QString& dir : scan.windowsPackages)
         windowsPackage(d, sources, dir);
+    for (const QString& dir : scan.expo)
+        expo(d, sources, dir);
 
     const QVector<QByteArray> bytes = fileBytes(d.jobs);
     for (int i = 0; i < d.jobs.size(); ++i) {

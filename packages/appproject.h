@@ -11,7 +11,8 @@
 #include <QStringList>
 
 // Puts a design's icons straight into an app's own project: the frameworks found in its folder
-// (Android, Xcode asset catalogs, Flutter, Capacitor, React Native, Tauri, Electron, a web app) get
+// (Android, Xcode asset catalogs, Flutter, Capacitor, React Native, Expo, Tauri, Electron, packaged
+// Windows apps, a web app) get
 // the icons where their templates keep them, under their templates' names, and the icon entries
 // of their manifests and catalogs; nothing else is touched, and every file replaced or moved out
 // is kept in a backup inside the app's folder.
