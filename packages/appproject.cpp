@@ -35,7 +35,8 @@ QStringList appProjectMarkers()
                            "beside build.gradle or build.gradle.kts)"),
             QStringLiteral("an Xcode asset catalog (*.xcassets/AppIcon.appiconset)"),
             QStringLiteral("a web app manifest with icons (manifest.json or *.webmanifest)"),
-            QStringLiteral("Flutter (pubspec.yaml), Capacitor (capacitor.config.*), React Native (app.json)"),
+            QStringLiteral(
+                "Flutter (pubspec.yaml), Capacitor (capacitor.config.*), React Native and Expo (app.json)"),
             QStringLiteral("Tauri (src-tauri/tauri.conf.json)"),
             QStringLiteral("Electron with electron-builder (package.json)"),
             QStringLiteral("a packaged Windows app (Package.appxmanifest)")};
