@@ -196,9 +196,10 @@ template <int channels> void toPixels(const uchar* p, QRgb* line, int w)
 
 bool allGrey(const QImage& image)
 {
+    const int imageWidth = image.width();
     for (int y = 0; y < image.height(); ++y) {
         const QRgb* line = reinterpret_cast<const QRgb*>(image.constScanLine(y));
-        for (int x = 0; x < image.width(); ++x)
+        for (int x = 0; x < imageWidth; ++x)
             if (qRed(line[x]) != qGreen(line[x]) || qGreen(line[x]) != qBlue(line[x]))
                 return false;
     }

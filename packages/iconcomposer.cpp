@@ -103,9 +103,10 @@ QColor tintedGrey(const QColor& chosen, const DesignLayers& layers, const Tinted
 bool blank(const QImage& image)
 {
     const QImage pixels = image.convertToFormat(QImage::Format_ARGB32_Premultiplied);
+    const int pixelsWidth = pixels.width();
     for (int y = 0; y < pixels.height(); ++y) {
         const QRgb* line = reinterpret_cast<const QRgb*>(pixels.constScanLine(y));
-        for (int x = 0; x < pixels.width(); ++x)
+        for (int x = 0; x < pixelsWidth; ++x)
             if (qAlpha(line[x]))
                 return false;
     }

@@ -24,9 +24,10 @@ IconDesign withoutBackground(const IconDesign& design)
 QRect inkBounds(const QImage& layer)
 {
     int left = layer.width(), top = layer.height(), right = -1, bottom = -1;
+    const int layerWidth = layer.width();
     for (int y = 0; y < layer.height(); ++y) {
         const QRgb* line = reinterpret_cast<const QRgb*>(layer.constScanLine(y));
-        for (int x = 0; x < layer.width(); ++x)
+        for (int x = 0; x < layerWidth; ++x)
             if (qAlpha(line[x])) {
                 left = std::min(left, x);
                 right = std::max(right, x);
@@ -88,10 +89,11 @@ QImage toneShape(const QImage& picture)
     full = std::max(full, 20);
 
     QImage out(pixels.size(), QImage::Format_ARGB32);
+    const int outWidth = out.width();
     for (int y = 0; y < out.height(); ++y) {
         const QRgb* in = reinterpret_cast<const QRgb*>(pixels.constScanLine(y));
         QRgb* line = reinterpret_cast<QRgb*>(out.scanLine(y));
-        for (int x = 0; x < out.width(); ++x) {
+        for (int x = 0; x < outWidth; ++x) {
             const int ink = std::min(255, std::abs(qGray(in[x]) - paper) * 255 / full);
             line[x] = qRgba(255, 255, 255, qAlpha(in[x]) * ink / 255);
         }
@@ -105,9 +107,10 @@ template <class F> QImage recoloured(const QImage& image, F recolour, bool memoi
 {
     QImage out = image.convertToFormat(QImage::Format_ARGB32);
     QHash<QRgb, QRgb> memo;
+    const int outWidth = out.width();
     for (int y = 0; y < out.height(); ++y) {
         QRgb* line = reinterpret_cast<QRgb*>(out.scanLine(y));
-        for (int x = 0; x < out.width(); ++x) {
+        for (int x = 0; x < outWidth; ++x) {
             const int a = qAlpha(line[x]);
             if (a == 0)
                 continue;
@@ -205,11 +208,12 @@ double inkReach(const QImage& layer)
     const QImage pixels = layer.convertToFormat(QImage::Format_ARGB32_Premultiplied);
     const double cx = pixels.width() / 2.0, cy = pixels.height() / 2.0;
     double reach = 0;
+    const int pixelsWidth = pixels.width();
     for (int y = 0; y < pixels.height(); ++y) {
         const QRgb* line = reinterpret_cast<const QRgb*>(pixels.constScanLine(y));
         // The pixel's corner farthest from the centre.
         const double dy = std::max(std::abs(y - cy), std::abs(y + 1 - cy));
-        for (int x = 0; x < pixels.width(); ++x)
+        for (int x = 0; x < pixelsWidth; ++x)
             if (qAlpha(line[x]))
                 reach = std::max(reach, std::hypot(std::max(std::abs(x - cx), std::abs(x + 1 - cx)), dy));
     }
@@ -226,9 +230,10 @@ QRectF fittedFrame(const QRectF& base, double reach, double radius)
 QImage monochrome(const QImage& layer)
 {
     QImage out = layer.convertToFormat(QImage::Format_ARGB32_Premultiplied);
+    const int outWidth = out.width();
     for (int y = 0; y < out.height(); ++y) {
         QRgb* line = reinterpret_cast<QRgb*>(out.scanLine(y));
-        for (int x = 0; x < out.width(); ++x) {
+        for (int x = 0; x < outWidth; ++x) {
             const int a = qAlpha(line[x]);
             line[x] = qRgba(a, a, a, a); // premultiplied white
         }
@@ -250,10 +255,11 @@ QImage monochromeLayer(const DesignLayers& layers)
     if (design.text.isEmpty())
         return out;
     const QImage text = monochrome(layers.text());
+    const int outWidth = out.width();
     for (int y = 0; y < out.height(); ++y) {
         QRgb* line = reinterpret_cast<QRgb*>(out.scanLine(y));
         const QRgb* t = reinterpret_cast<const QRgb*>(text.constScanLine(y));
-        for (int x = 0; x < out.width(); ++x) {
+        for (int x = 0; x < outWidth; ++x) {
             const int a = qAlpha(line[x]), b = qAlpha(t[x]);
             const int v = (a * (255 - b) + b * (255 - a) + 127) / 255;
             line[x] = qRgba(v, v, v, v);
@@ -366,10 +372,11 @@ double meanLuminance(const QImage& image, const QImage* mask = nullptr, bool out
 {
     const QImage pixels = image.convertToFormat(QImage::Format_ARGB32);
     double sum = 0, weight = 0;
+    const int pixelsWidth = pixels.width();
     for (int y = 0; y < pixels.height(); ++y) {
         const QRgb* line = reinterpret_cast<const QRgb*>(pixels.constScanLine(y));
         const QRgb* m = mask ? reinterpret_cast<const QRgb*>(mask->constScanLine(y)) : nullptr;
-        for (int x = 0; x < pixels.width(); ++x) {
+        for (int x = 0; x < pixelsWidth; ++x) {
             if (qAlpha(line[x]) < 128 || (m && (qAlpha(m[x]) >= 128) == outsideMask))
                 continue;
             sum += luminanceOf(line[x]);
@@ -383,10 +390,11 @@ double meanLuminance(const QImage& image, const QImage* mask = nullptr, bool out
 double overlap(const QImage& image, const QImage& mask)
 {
     long ink = 0, covered = 0;
+    const int imageWidth = image.width();
     for (int y = 0; y < image.height(); ++y) {
         const QRgb* line = reinterpret_cast<const QRgb*>(image.constScanLine(y));
         const QRgb* m = reinterpret_cast<const QRgb*>(mask.constScanLine(y));
-        for (int x = 0; x < image.width(); ++x)
+        for (int x = 0; x < imageWidth; ++x)
             if (qAlpha(line[x]) >= 128) {
                 ++ink;
                 covered += qAlpha(m[x]) >= 128;
@@ -413,9 +421,10 @@ ToneRange toneRange(const QImage& image)
     const QImage pixels = image.convertToFormat(QImage::Format_ARGB32);
     int histogram[256] = {};
     long counted = 0;
+    const int pixelsWidth = pixels.width();
     for (int y = 0; y < pixels.height(); ++y) {
         const QRgb* line = reinterpret_cast<const QRgb*>(pixels.constScanLine(y));
-        for (int x = 0; x < pixels.width(); ++x)
+        for (int x = 0; x < pixelsWidth; ++x)
             if (qAlpha(line[x]) >= 128) {
                 ++histogram[qGray(line[x])];
                 ++counted;
@@ -453,9 +462,10 @@ QImage atLightness(const QImage& part, int lightness)
         const double lum = meanLuminance(part);
         const QImage pixels = part.convertToFormat(QImage::Format_ARGB32);
         // The lightness of the part's typical colour.
+        const int pixelsWidth = pixels.width();
         for (int y = 0; y < pixels.height(); ++y) {
             const QRgb* line = reinterpret_cast<const QRgb*>(pixels.constScanLine(y));
-            for (int x = 0; x < pixels.width(); ++x)
+            for (int x = 0; x < pixelsWidth; ++x)
                 if (qAlpha(line[x]) >= 128 && std::abs(luminanceOf(line[x]) - lum) < 0.02)
                     return QColor::fromRgb(line[x]).toHsl().lightness();
         }
@@ -476,9 +486,10 @@ QRgb typicalColour(const QImage& part)
 {
     const QImage pixels = part.convertToFormat(QImage::Format_ARGB32);
     QRgb best = qRgba(255, 255, 255, 0);
+    const int pixelsWidth = pixels.width();
     for (int y = 0; y < pixels.height(); ++y) {
         const QRgb* line = reinterpret_cast<const QRgb*>(pixels.constScanLine(y));
-        for (int x = 0; x < pixels.width(); ++x)
+        for (int x = 0; x < pixelsWidth; ++x)
             if (qAlpha(line[x]) > qAlpha(best)) {
                 best = line[x];
                 if (qAlpha(best) == 255)

@@ -113,9 +113,10 @@ void centred(QPainter& p, const QImage& picture, int side, const QPainterPath& s
 QImage painted(const QImage& glyph, const QColor& colour, bool byGrey)
 {
     QImage out = glyph.convertToFormat(QImage::Format_ARGB32);
+    const int outWidth = out.width();
     for (int y = 0; y < out.height(); ++y) {
         QRgb* line = reinterpret_cast<QRgb*>(out.scanLine(y));
-        for (int x = 0; x < out.width(); ++x) {
+        for (int x = 0; x < outWidth; ++x) {
             const int g = byGrey ? qGray(line[x]) : 255;
             line[x] = qRgba(colour.red() * g / 255, colour.green() * g / 255, colour.blue() * g / 255,
                             qAlpha(line[x]));

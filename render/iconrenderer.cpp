@@ -61,11 +61,12 @@ QImage enlargePart(const QImage& src, int dw, int dh, const QRect& part)
     upscalePoints(src.height(), dh, part.y(), part.height(), yp, ya);
     QImage out(part.size(), QImage::Format_ARGB32_Premultiplied);
     const int sw = src.width();
+    const int partWidth = part.width();
     for (int y = 0; y < part.height(); ++y) {
         const uint* top = reinterpret_cast<const uint*>(src.constScanLine(yp[y]));
         const uint* below = ya[y] > 0 ? reinterpret_cast<const uint*>(src.constScanLine(yp[y] + 1)) : top;
         uint* d = reinterpret_cast<uint*>(out.scanLine(y));
-        for (int x = 0; x < part.width(); ++x) {
+        for (int x = 0; x < partWidth; ++x) {
             const int p = xp[x];
             const int next = xa[x] > 0 && p + 1 < sw ? p + 1 : p;
             const uint t = xa[x] > 0 ? lerp256(top[p], top[next], xa[x]) : top[p];
@@ -159,10 +160,11 @@ QImage pictureLayer(const QImage& picture, QSize own, const QByteArray& vector, 
     // Into an image of its own: the visible part may still be the picture itself, shared.
     const uint tint = key.tint;
     QImage layer = Memory::image(visible.size(), QImage::Format_ARGB32_Premultiplied);
+    const int visibleWidth = visible.width();
     for (int y = 0; y < visible.height(); ++y) {
         const uint* in = reinterpret_cast<const uint*>(visible.constScanLine(y));
         uint* line = reinterpret_cast<uint*>(layer.scanLine(y));
-        for (int x = 0; x < visible.width(); ++x) {
+        for (int x = 0; x < visibleWidth; ++x) {
             const uint a = qAlpha(in[x]);
             line[x] = a == 0 ? 0 : a == 255 ? tint : byteMul(tint, a);
         }
