@@ -14,6 +14,10 @@
 #include <memory>
 #include <vector>
 
+#ifdef __SSE2__
+#include <emmintrin.h>
+#endif
+
 namespace Png {
 
 namespace {
@@ -78,37 +82,120 @@ inline unsigned magnitude(int difference)
 // byte; the cost of a row is the sum of its bytes read as signed (libpng's heuristic), and a tie
 // goes to the earlier filter. The costs of all five are summed in one pass, the winner written in
 // a second.
+#ifdef __SSE2__
+// The bytes of `d` read as signed, made positive (-128 gives 128, as an unsigned byte).
+inline __m128i absSigned(__m128i d)
+{
+    const __m128i sign = _mm_cmpgt_epi8(_mm_setzero_si128(), d);
+    return _mm_sub_epi8(_mm_xor_si128(d, sign), sign);
+}
+
+// Adds to `sum` the cost of the filtered bytes `x - prediction`.
+inline void addCost(__m128i& sum, __m128i x, __m128i prediction)
+{
+    sum = _mm_add_epi64(sum, _mm_sad_epu8(absSigned(_mm_sub_epi8(x, prediction)), _mm_setzero_si128()));
+}
+
+inline unsigned total(__m128i sum)
+{
+    return unsigned(_mm_cvtsi128_si32(sum) + _mm_cvtsi128_si32(_mm_srli_si128(sum, 8)));
+}
+
+// Paeth's predictions for eight bytes widened to 16 bits.
+inline __m128i paeth16(__m128i a, __m128i b, __m128i c)
+{
+    const __m128i zero = _mm_setzero_si128();
+    const auto magnitude16 = [zero](__m128i v) { return _mm_max_epi16(v, _mm_sub_epi16(zero, v)); };
+    const __m128i bc = _mm_sub_epi16(b, c), ac = _mm_sub_epi16(a, c);
+    const __m128i pa = magnitude16(bc), pb = magnitude16(ac), pc = magnitude16(_mm_add_epi16(bc, ac));
+    // a where pa <= pb and pa <= pc, else b where pb <= pc, else c.
+    const __m128i takeA =
+        _mm_andnot_si128(_mm_or_si128(_mm_cmpgt_epi16(pa, pb), _mm_cmpgt_epi16(pa, pc)), _mm_set1_epi16(-1));
+    const __m128i takeB = _mm_andnot_si128(_mm_cmpgt_epi16(pb, pc), _mm_set1_epi16(-1));
+    const __m128i bOrC = _mm_or_si128(_mm_and_si128(takeB, b), _mm_andnot_si128(takeB, c));
+    return _mm_or_si128(_mm_and_si128(takeA, a), _mm_andnot_si128(takeA, bOrC));
+}
+#endif
+
+// The five filters' costs of a row of `Bpp` bytes a pixel, summed in `costs` from byte `start`
+// (past the first pixel) to the end, sixteen bytes at a time where the processor can.
+template <int Bpp>
+int filterCostsWide(const uchar* row, const uchar* above, int start, int length, unsigned costs[5])
+{
+    int i = start;
+#ifdef __SSE2__
+    __m128i none = _mm_setzero_si128(), sub = none, up = none, average = none, paethCost = none;
+    const __m128i zero = _mm_setzero_si128(), one = _mm_set1_epi8(1);
+    for (; i + 16 <= length; i += 16) {
+        const __m128i x = _mm_loadu_si128(reinterpret_cast<const __m128i*>(row + i));
+        const __m128i a = _mm_loadu_si128(reinterpret_cast<const __m128i*>(row + i - Bpp));
+        addCost(none, x, zero);
+        addCost(sub, x, a);
+        if (!above)
+            continue;
+        const __m128i b = _mm_loadu_si128(reinterpret_cast<const __m128i*>(above + i));
+        const __m128i c = _mm_loadu_si128(reinterpret_cast<const __m128i*>(above + i - Bpp));
+        addCost(up, x, b);
+        // (a + b) / 2 rounded down: the rounded-up average less the bit it rounded up by.
+        addCost(average, x, _mm_sub_epi8(_mm_avg_epu8(a, b), _mm_and_si128(_mm_xor_si128(a, b), one)));
+        const __m128i low =
+            paeth16(_mm_unpacklo_epi8(a, zero), _mm_unpacklo_epi8(b, zero), _mm_unpacklo_epi8(c, zero));
+        const __m128i high =
+            paeth16(_mm_unpackhi_epi8(a, zero), _mm_unpackhi_epi8(b, zero), _mm_unpackhi_epi8(c, zero));
+        addCost(paethCost, x, _mm_packus_epi16(low, high));
+    }
+    costs[0] += total(none);
+    costs[1] += total(sub);
+    costs[2] += total(up);
+    costs[3] += total(average);
+    costs[4] += total(paethCost);
+#endif
+    return i;
+}
+
+// The five filters' costs of a row of `Bpp` bytes a pixel: with the pixel's size known, the
+// sums run sixteen bytes at a time.
+template <int Bpp> void filterCosts(const uchar* row, const uchar* above, int length, unsigned costs[5])
+{
+    const int first = std::min(Bpp, length);
+    for (int i = 0; i < first; ++i) {
+        const int x = row[i], b = above ? above[i] : 0;
+        costs[0] += magnitude(x);
+        costs[1] += magnitude(x);
+        costs[2] += magnitude(x - b);
+        costs[3] += magnitude(x - b / 2);
+        costs[4] += magnitude(x - b);
+    }
+    for (int i = filterCostsWide<Bpp>(row, above, first, length, costs); i < length; ++i) {
+        const int x = row[i], a = row[i - Bpp], b = above ? above[i] : 0, c = above ? above[i - Bpp] : 0;
+        costs[0] += magnitude(x);
+        costs[1] += magnitude(x - a);
+        costs[2] += magnitude(x - b);
+        costs[3] += magnitude(x - (a + b) / 2);
+        costs[4] += magnitude(x - paeth(a, b, c));
+    }
+    // Up, average and Paeth of the first row are none and sub again: not chosen.
+    if (!above)
+        costs[2] = costs[3] = costs[4] = ~0u;
+}
+
 void filterRow(const uchar* row, const uchar* above, int length, int bpp, uchar* out)
 {
     unsigned costs[5] = {0, 0, 0, 0, 0};
     const int first = std::min(bpp, length);
-    if (!above) {
-        // Up, average and Paeth of the first row are none and sub again.
-        for (int i = 0; i < first; ++i)
-            costs[0] += magnitude(row[i]);
-        costs[1] = costs[0];
-        for (int i = first; i < length; ++i) {
-            costs[0] += magnitude(row[i]);
-            costs[1] += magnitude(row[i] - row[i - bpp]);
-        }
-        costs[2] = costs[3] = costs[4] = ~0u;
-    } else {
-        for (int i = 0; i < first; ++i) {
-            const int x = row[i], b = above[i];
-            costs[0] += magnitude(x);
-            costs[1] += magnitude(x);
-            costs[2] += magnitude(x - b);
-            costs[3] += magnitude(x - b / 2);
-            costs[4] += magnitude(x - b);
-        }
-        for (int i = first; i < length; ++i) {
-            const int x = row[i], a = row[i - bpp], b = above[i], c = above[i - bpp];
-            costs[0] += magnitude(x);
-            costs[1] += magnitude(x - a);
-            costs[2] += magnitude(x - b);
-            costs[3] += magnitude(x - (a + b) / 2);
-            costs[4] += magnitude(x - paeth(a, b, c));
-        }
+    switch (bpp) {
+    case 1:
+        filterCosts<1>(row, above, length, costs);
+        break;
+    case 2:
+        filterCosts<2>(row, above, length, costs);
+        break;
+    case 3:
+        filterCosts<3>(row, above, length, costs);
+        break;
+    default:
+        filterCosts<4>(row, above, length, costs);
+        break;
     }
     int type = 0;
     for (int t = 1; t < 5; ++t)
