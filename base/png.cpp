@@ -115,6 +115,27 @@ inline __m128i paeth16(__m128i a, __m128i b, __m128i c)
     const __m128i bOrC = _mm_or_si128(_mm_and_si128(takeB, b), _mm_andnot_si128(takeB, c));
     return _mm_or_si128(_mm_and_si128(takeA, a), _mm_andnot_si128(takeA, bOrC));
 }
+
+// The average filter's predictions, (a + b) / 2 rounded down: the rounded-up average less the bit
+// it rounded up by.
+inline __m128i averagePrediction(__m128i a, __m128i b)
+{
+    return _mm_sub_epi8(_mm_avg_epu8(a, b), _mm_and_si128(_mm_xor_si128(a, b), _mm_set1_epi8(1)));
+}
+
+// Paeth's predictions for sixteen bytes.
+inline __m128i paethPrediction(__m128i a, __m128i b, __m128i c)
+{
+    const __m128i zero = _mm_setzero_si128();
+    return _mm_packus_epi16(
+        paeth16(_mm_unpacklo_epi8(a, zero), _mm_unpacklo_epi8(b, zero), _mm_unpacklo_epi8(c, zero)),
+        paeth16(_mm_unpackhi_epi8(a, zero), _mm_unpackhi_epi8(b, zero), _mm_unpackhi_epi8(c, zero)));
+}
+
+inline __m128i load(const uchar* p)
+{
+    return _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
+}
 #endif
 
 // The five filters' costs of a row of `Bpp` bytes a pixel, summed in `costs` from byte `start`
@@ -125,24 +146,17 @@ int filterCostsWide(const uchar* row, const uchar* above, int start, int length,
     int i = start;
 #ifdef __SSE2__
     __m128i none = _mm_setzero_si128(), sub = none, up = none, average = none, paethCost = none;
-    const __m128i zero = _mm_setzero_si128(), one = _mm_set1_epi8(1);
+    const __m128i zero = _mm_setzero_si128();
     for (; i + 16 <= length; i += 16) {
-        const __m128i x = _mm_loadu_si128(reinterpret_cast<const __m128i*>(row + i));
-        const __m128i a = _mm_loadu_si128(reinterpret_cast<const __m128i*>(row + i - Bpp));
+        const __m128i x = load(row + i), a = load(row + i - Bpp);
         addCost(none, x, zero);
         addCost(sub, x, a);
         if (!above)
             continue;
-        const __m128i b = _mm_loadu_si128(reinterpret_cast<const __m128i*>(above + i));
-        const __m128i c = _mm_loadu_si128(reinterpret_cast<const __m128i*>(above + i - Bpp));
+        const __m128i b = load(above + i), c = load(above + i - Bpp);
         addCost(up, x, b);
-        // (a + b) / 2 rounded down: the rounded-up average less the bit it rounded up by.
-        addCost(average, x, _mm_sub_epi8(_mm_avg_epu8(a, b), _mm_and_si128(_mm_xor_si128(a, b), one)));
-        const __m128i low =
-            paeth16(_mm_unpacklo_epi8(a, zero), _mm_unpacklo_epi8(b, zero), _mm_unpacklo_epi8(c, zero));
-        const __m128i high =
-            paeth16(_mm_unpackhi_epi8(a, zero), _mm_unpackhi_epi8(b, zero), _mm_unpackhi_epi8(c, zero));
-        addCost(paethCost, x, _mm_packus_epi16(low, high));
+        addCost(average, x, averagePrediction(a, b));
+        addCost(paethCost, x, paethPrediction(a, b, c));
     }
     costs[0] += total(none);
     costs[1] += total(sub);
@@ -217,18 +231,34 @@ void filterRow(const uchar* row, const uchar* above, int length, int bpp, uchar*
         for (int i = 0; i < length; ++i)
             to[i] = uchar(row[i] - above[i]);
         break;
-    case 3:
+    case 3: {
         for (int i = 0; i < first; ++i)
             to[i] = uchar(row[i] - above[i] / 2);
-        for (int i = first; i < length; ++i)
+        int i = first;
+#ifdef __SSE2__
+        for (; i + 16 <= length; i += 16)
+            _mm_storeu_si128(
+                reinterpret_cast<__m128i*>(to + i),
+                _mm_sub_epi8(load(row + i), averagePrediction(load(row + i - bpp), load(above + i))));
+#endif
+        for (; i < length; ++i)
             to[i] = uchar(row[i] - (row[i - bpp] + above[i]) / 2);
         break;
-    default:
+    }
+    default: {
         for (int i = 0; i < first; ++i)
             to[i] = uchar(row[i] - above[i]);
-        for (int i = first; i < length; ++i)
+        int i = first;
+#ifdef __SSE2__
+        for (; i + 16 <= length; i += 16)
+            _mm_storeu_si128(reinterpret_cast<__m128i*>(to + i),
+                             _mm_sub_epi8(load(row + i), paethPrediction(load(row + i - bpp), load(above + i),
+                                                                         load(above + i - bpp))));
+#endif
+        for (; i < length; ++i)
             to[i] = uchar(row[i] - paeth(row[i - bpp], above[i], above[i - bpp]));
         break;
+    }
     }
 }
 
@@ -316,13 +346,38 @@ QImage withDensity(const QImage& image, int dotsPerMeter)
     return out;
 }
 
+// A row of `w` pixels in PNG's byte order, `Channels` bytes a pixel: grey or red, green and blue,
+// then alpha when there are two or four.
+template <int Channels> void packRow(const QRgb* line, int w, uchar* out)
+{
+    if (Channels == 4 && Q_BYTE_ORDER == Q_LITTLE_ENDIAN) {
+        // Red and blue change places in each 32-bit pixel (which is blue, green, red, alpha in
+        // memory): whole pixels at a time.
+        for (int x = 0; x < w; ++x) {
+            const quint32 pixel = line[x];
+            const quint32 rgba = (pixel & 0xff00ff00u) | ((pixel >> 16) & 0xffu) | ((pixel & 0xffu) << 16);
+            std::memcpy(out + 4 * x, &rgba, 4);
+        }
+        return;
+    }
+    for (int x = 0; x < w; ++x) {
+        const QRgb pixel = line[x];
+        *out++ = uchar(qRed(pixel));
+        if (Channels == 3) {
+            *out++ = uchar(qGreen(pixel));
+            *out++ = uchar(qBlue(pixel));
+        }
+        if (Channels % 2 == 0)
+            *out++ = uchar(qAlpha(pixel));
+    }
+}
+
 // The image's rows in PNG's byte order (`channels` a pixel: grey or RGB, then alpha), each filtered
 // behind its filter type byte, in the thread's scratch memory; null when there is none.
 uchar* filteredRows(const QImage& source, int channels, size_t* rawSize)
 {
     const QImage::Format format = source.format();
     const bool premultiplied = format == QImage::Format_ARGB32_Premultiplied;
-    const bool grey = channels <= 2, alpha = channels % 2 == 0;
     const int w = source.width(), h = source.height(), bpp = channels, length = w * bpp;
     // The buffers stay with the thread: fresh memory costs a page fault a page, a large part of
     // the work here.
@@ -344,16 +399,19 @@ uchar* filteredRows(const QImage& source, int channels, size_t* rawSize)
             rows = premultiplied ? wrapped.convertToFormat(QImage::Format_ARGB32) : wrapped;
         }
         const QRgb* line = reinterpret_cast<const QRgb*>(rows.constScanLine(y % band));
-        uchar* p = current.data();
-        for (int x = 0; x < w; ++x) {
-            const QRgb pixel = line[x];
-            *p++ = uchar(qRed(pixel));
-            if (!grey) {
-                *p++ = uchar(qGreen(pixel));
-                *p++ = uchar(qBlue(pixel));
-            }
-            if (alpha)
-                *p++ = uchar(qAlpha(pixel));
+        switch (channels) {
+        case 1:
+            packRow<1>(line, w, current.data());
+            break;
+        case 2:
+            packRow<2>(line, w, current.data());
+            break;
+        case 3:
+            packRow<3>(line, w, current.data());
+            break;
+        default:
+            packRow<4>(line, w, current.data());
+            break;
         }
         filterRow(current.data(), y ? previous.data() : nullptr, length, bpp,
                   &raw[size_t(y) * size_t(1 + length)]);
