@@ -46,13 +46,12 @@ Jobs androidFiles(const Sources& s)
                      {"xhdpi", 96, 216},
                      {"xxhdpi", 144, 324},
                      {"xxxhdpi", 192, 432}};
-    const QImage icon = s.icon();
     const auto round = madeOnce([&s] { return roundIcon(s); });
     Jobs jobs;
     for (const auto& d : densities) {
         const QString dir = QStringLiteral("res/mipmap-") + QLatin1String(d.density) + QLatin1Char('/');
         const int legacy = d.legacy, adaptive = d.adaptive;
-        jobs << pngJob(dir + QStringLiteral("ic_launcher.png"), [=] { return scaled(icon, legacy); })
+        jobs << pngJob(dir + QStringLiteral("ic_launcher.png"), [&s, legacy] { return s.iconAt(legacy); })
              << pngJob(dir + QStringLiteral("ic_launcher_round.png"), [=] { return scaled(round(), legacy); })
              << pngJob(dir + QStringLiteral("ic_launcher_foreground.png"),
                        [&s, adaptive] { return s.adaptiveForeground(adaptive); })
@@ -107,7 +106,7 @@ QList<Panel> androidPanels(const Sources& s)
                        p.drawPath(circle);
                        centred(p, themed, layer, circle);
                    }});
-    const QImage legacy = scaled(s.icon(), 96), round = scaled(roundIcon(s), 96);
+    const QImage legacy = s.iconAt(96), round = scaled(roundIcon(s), 96);
     panels.append(
         {QStringLiteral("Legacy square"), lightPanel, [=](QPainter& p) { centred(p, legacy, 96); }});
     panels.append({QStringLiteral("Legacy round"), lightPanel, [=](QPainter& p) { centred(p, round, 96); }});

@@ -440,7 +440,7 @@ Job iconPicture(const Sources& s, const QString& purpose, int size)
         return pngJob(QString(), [&s, size] { return s.maskableIcon(size); });
     if (purpose.contains(QLatin1String("monochrome")))
         return pngJob(QString(), [&s, size] { return scaled(s.monochrome(), size); });
-    return pngJob(QString(), [&s, size] { return scaled(s.icon(), size); });
+    return pngJob(QString(), [&s, size] { return s.iconAt(size); });
 }
 
 // The folder part of a relative path: "" for a bare name.
@@ -557,14 +557,13 @@ void favicons(Draft& d, const Sources& s, const QString& dir)
         const int side = size.width();
         d.add(qstrcmp(name, "apple-touch-icon.png") == 0
                   ? pngJob(QString(), [&s, side] { return s.opaqueIcon(side); })
-                  : pngJob(QString(), [&s, side] { return scaled(s.icon(), side); }),
+                  : pngJob(QString(), [&s, side] { return s.iconAt(side); }),
               path);
     }
     if (d.exists(joined(dir, QStringLiteral("favicon.ico")))) {
-        const QImage icon = s.icon();
         d.add({QString(),
-               [icon] {
-                   return icoFile(sizes(icon, {16, 32, 48}));
+               [&s] {
+                   return icoFile(s.iconsAt({16, 32, 48}));
                }},
               joined(dir, QStringLiteral("favicon.ico")));
     }
@@ -632,8 +631,7 @@ void tauri(Draft& d, const Sources& s, Targets& t, const QString& dir)
                 {"StoreLogo.png", 50}};
     for (const auto& png : pngs) {
         const int size = png.size;
-        d.add(pngJob(QString(), [&s, size] { return scaled(s.icon(), size); }),
-              icons + QLatin1String(png.name));
+        d.add(pngJob(QString(), [&s, size] { return s.iconAt(size); }), icons + QLatin1String(png.name));
     }
     d.add(t.macos.at(QStringLiteral("AppIcon.icns")), icons + QStringLiteral("icon.icns"));
     d.add(t.windows.at(QStringLiteral("app.ico")), icons + QStringLiteral("icon.ico"));
@@ -701,7 +699,7 @@ void expo(Draft& d, const Sources& s, const QString& dir)
         {adaptive.value(QStringLiteral("monochromeImage")),
          [&s](int size) { return s.adaptiveMonochrome(size); }},
         {app.value(QStringLiteral("web")).toObject().value(QStringLiteral("favicon")),
-         [&s](int size) { return scaled(s.icon(), size); }},
+         [&s](int size) { return s.iconAt(size); }},
     };
     for (const auto& icon : icons) {
         const QString path = QDir::cleanPath(joined(dir, icon.path.toString()));
@@ -722,7 +720,7 @@ void electron(Draft& d, const Sources& s, Targets& t, const QString& dir)
     d.add(t.macos.at(QStringLiteral("AppIcon.icns")), build + QStringLiteral("icon.icns"));
     d.add(t.windows.at(QStringLiteral("app.ico")), build + QStringLiteral("icon.ico"));
     for (int size : {16, 32, 48, 64, 128, 256, 512, 1024})
-        d.add(pngJob(QString(), [&s, size] { return scaled(s.icon(), size); }),
+        d.add(pngJob(QString(), [&s, size] { return s.iconAt(size); }),
               build + QStringLiteral("icons/%1x%1.png").arg(size));
 }
 

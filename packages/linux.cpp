@@ -9,13 +9,12 @@ namespace Packages {
 
 Jobs linuxFiles(const Sources& s)
 {
-    const QImage icon = s.icon();
     const QString id = s.options().appId;
     Jobs jobs;
     QString lines;
     for (int size : {16, 22, 24, 32, 48, 64, 128, 256, 512}) {
         const QString file = QStringLiteral("hicolor/%1x%1/apps/%2.png").arg(size).arg(id);
-        jobs << pngJob(file, [=] { return scaled(icon, size); });
+        jobs << pngJob(file, [&s, size] { return s.iconAt(size); });
         lines += QStringLiteral("install -Dm644 \"$here/%1\" \"$prefix/icons/%1\"\n").arg(file);
     }
     Job script = textJob(
@@ -45,7 +44,7 @@ Jobs linuxFiles(const Sources& s)
 QList<Panel> linuxPanels(const Sources& s)
 {
     // 48 pixels at 1:1 in a dark desktop panel beside a launcher's light grid.
-    const QImage icon = scaled(s.icon(), 48);
+    const QImage icon = s.iconAt(48);
     return {{QStringLiteral("48 px on a panel"), lightPanel, [=](QPainter& p) {
                  p.setPen(Qt::NoPen);
                  p.setBrush(QColor(0x24, 0x24, 0x28));

@@ -58,14 +58,6 @@ Job textJob(const QString& path, const QByteArray& bytes)
     return {path, [bytes] { return bytes; }};
 }
 
-QList<QImage> sizes(const QImage& icon, std::initializer_list<int> list)
-{
-    QList<QImage> images;
-    for (int s : list)
-        images.append(scaled(icon, s));
-    return images;
-}
-
 QString colorName(const QColor& color)
 {
     return color.name(QColor::HexRgb);

@@ -4,10 +4,21 @@
 #include "packages/layers.h"
 #include "render/iconrenderer.h"
 
+#include <map>
+#include <mutex>
+
 namespace Packages {
 
+// The icon's scaled copies, one a size.
+struct Sources::Scaled
+{
+    std::mutex mutex;
+    std::map<int, std::shared_ptr<Once>> bySize;
+};
+
 Sources::Sources(const IconDesign& design, const Options& options)
-    : d(design), o(options), parts(std::make_shared<DesignLayers>(design)), glyphs(new Once[2])
+    : d(design), o(options), parts(std::make_shared<DesignLayers>(design)), glyphs(new Once[2]),
+      scaledIcons(std::make_shared<Scaled>())
 {
     parallelFor(3, [this](int i) {
         if (i == 0)
@@ -19,6 +30,27 @@ Sources::Sources(const IconDesign& design, const Options& options)
     });
     // The monochrome shape never reaches past the foreground, so one frame fits both.
     inkReach = Packages::inkReach(foregroundImage);
+}
+
+QImage Sources::iconAt(int size) const
+{
+    std::shared_ptr<Once> kept;
+    {
+        const std::lock_guard<std::mutex> lock(scaledIcons->mutex);
+        std::shared_ptr<Once>& slot = scaledIcons->bySize[size];
+        if (!slot)
+            slot = std::make_shared<Once>();
+        kept = slot;
+    }
+    return kept->get([this, size] { return scaled(iconImage, size); });
+}
+
+QList<QImage> Sources::iconsAt(std::initializer_list<int> sizes) const
+{
+    QList<QImage> images;
+    for (int size : sizes)
+        images.append(iconAt(size));
+    return images;
 }
 
 QColor Sources::themeColor() const

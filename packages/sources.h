@@ -8,6 +8,7 @@
 #include <QImage>
 #include <QRectF>
 
+#include <initializer_list>
 #include <memory>
 
 // The pictures every platform package is made of, drawn once from one design.
@@ -29,6 +30,9 @@ class Sources
 
     // The icon as the design draws it, 1024 x 1024.
     const QImage& icon() const { return iconImage; }
+    // The icon scaled to size x size, made once for all the files that show it at that size.
+    QImage iconAt(int size) const;
+    QList<QImage> iconsAt(std::initializer_list<int> sizes) const;
     // Picture and text on transparency, and their monochrome shape, on the 1024 canvas.
     const QImage& foreground() const { return foregroundImage; }
     const QImage& monochrome() const { return monochromeImage; }
@@ -55,6 +59,8 @@ class Sources
     Options o;
     std::shared_ptr<const DesignLayers> parts;
     std::shared_ptr<const Once[]> glyphs; // the dark and the tinted one
+    struct Scaled;
+    std::shared_ptr<Scaled> scaledIcons;
     QImage iconImage, foregroundImage, monochromeImage;
     double inkReach = 0;
 };

@@ -43,8 +43,6 @@ Job pngJob(const QString& path, std::function<QImage()> image, bool grey = false
 std::function<QImage()> madeOnce(std::function<QImage()> make);
 // A file of fixed bytes.
 Job textJob(const QString& path, const QByteArray& bytes);
-// `icon` scaled to each size.
-QList<QImage> sizes(const QImage& icon, std::initializer_list<int> list);
 // The colour as the web and the manifest write it: #rrggbb.
 QString colorName(const QColor& color);
 

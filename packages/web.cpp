@@ -45,13 +45,12 @@ QByteArray webManifest(const Sources& s)
 
 Jobs webFiles(const Sources& s)
 {
-    const QImage icon = s.icon();
     Jobs jobs;
-    jobs << Job{QStringLiteral("favicon.ico"), [icon] { return icoFile(sizes(icon, {16, 32, 48})); }};
+    jobs << Job{QStringLiteral("favicon.ico"), [&s] { return icoFile(s.iconsAt({16, 32, 48})); }};
     for (int size : {16, 32})
-        jobs << pngJob(QStringLiteral("favicon-%1.png").arg(size), [=] { return scaled(icon, size); });
+        jobs << pngJob(QStringLiteral("favicon-%1.png").arg(size), [&s, size] { return s.iconAt(size); });
     for (int size : {192, 512}) {
-        jobs << pngJob(QStringLiteral("icon-%1.png").arg(size), [=] { return scaled(icon, size); })
+        jobs << pngJob(QStringLiteral("icon-%1.png").arg(size), [&s, size] { return s.iconAt(size); })
              << pngJob(QStringLiteral("icon-maskable-%1.png").arg(size),
                        [&s, size] { return s.maskableIcon(size); });
     }
@@ -73,7 +72,7 @@ Jobs webFiles(const Sources& s)
 
 QList<Panel> webPanels(const Sources& s)
 {
-    const QImage favicons[] = {scaled(s.icon(), 16), scaled(s.icon(), 32)};
+    const QImage favicons[] = {s.iconAt(16), s.iconAt(32)};
     const QImage small = favicons[0], large = favicons[1];
     QList<Panel> panels;
     for (bool dark : {false, true})

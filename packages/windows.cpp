@@ -77,16 +77,15 @@ QImage storeLogo(const Sources& s, const QString& name, QSize size)
     tile.fill(Qt::transparent);
     const int side = std::max(1, int(std::lround(std::min(size.width(), size.height()) * fraction)));
     QPainter p(&tile);
-    p.drawImage(QPoint((size.width() - side) / 2, (size.height() - side) / 2), scaled(s.icon(), side));
+    p.drawImage(QPoint((size.width() - side) / 2, (size.height() - side) / 2), s.iconAt(side));
     p.end();
     return tile;
 }
 
 Jobs windowsFiles(const Sources& s)
 {
-    const QImage icon = s.icon();
-    Jobs jobs{{QStringLiteral("app.ico"), [icon] {
-                   return icoFile(sizes(icon, {16, 20, 24, 30, 32, 36, 40, 48, 60, 64, 72, 80, 96, 256}));
+    Jobs jobs{{QStringLiteral("app.ico"), [&s] {
+                   return icoFile(s.iconsAt({16, 20, 24, 30, 32, 36, 40, 48, 60, 64, 72, 80, 96, 256}));
                }}};
     // The Store package's tiles at every scale: NAME.scale-N.png.
     for (const auto& logo : storeLogos)
@@ -104,7 +103,7 @@ Jobs windowsFiles(const Sources& s)
             jobs << pngJob(QStringLiteral("Assets/Square44x44Logo.targetsize-%1%2.png")
                                .arg(size)
                                .arg(QLatin1String(form)),
-                           [=] { return scaled(icon, size); });
+                           [&s, size] { return s.iconAt(size); });
     jobs << textJob(QStringLiteral("VisualElements.xml"), visualElements(s));
     return jobs;
 }
@@ -112,7 +111,7 @@ Jobs windowsFiles(const Sources& s)
 QList<Panel> windowsPanels(const Sources& s)
 {
     // Whole pixels, as the taskbar (24) and the Start menu (48) show them, on light and dark.
-    const QImage taskbar = scaled(s.icon(), 24), start = scaled(s.icon(), 48);
+    const QImage taskbar = s.iconAt(24), start = s.iconAt(48);
     QList<Panel> panels;
     for (bool dark : {false, true})
         panels.append({dark ? QStringLiteral("Windows, dark") : QStringLiteral("Windows, light"),
