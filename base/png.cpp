@@ -26,6 +26,15 @@ namespace {
 // packs the packages' pictures within one to three per cent at a third to a half of the time
 // (level 6, zlib's default and the toolkit writer's, makes them larger still).
 constexpr int level = 5;
+
+// The level for an image of `pixels` whose filtered bytes stand `residue` from zero on average: a
+// large one as busy as a photograph (its residue past 0.15, where drawn shapes stay well below)
+// takes level 4, a fifth less time for under 2 % more bytes; drawn shapes keep level 5, which
+// packs them 5 % tighter.
+int levelFor(qint64 pixels, double residue)
+{
+    return pixels >= 256 * 256 && residue >= 0.15 ? 4 : level;
+}
 // The most pixels of an image left to the toolkit's writer: small images take zlib next to no
 // time, and it packs them a little tighter.
 constexpr qint64 smallImage = 128 * 128;
@@ -193,7 +202,7 @@ template <int Bpp> void filterCosts(const uchar* row, const uchar* above, int le
         costs[2] = costs[3] = costs[4] = ~0u;
 }
 
-void filterRow(const uchar* row, const uchar* above, int length, int bpp, uchar* out)
+unsigned filterRow(const uchar* row, const uchar* above, int length, int bpp, uchar* out)
 {
     unsigned costs[5] = {0, 0, 0, 0, 0};
     const int first = std::min(bpp, length);
@@ -260,6 +269,7 @@ void filterRow(const uchar* row, const uchar* above, int length, int bpp, uchar*
         break;
     }
     }
+    return costs[type];
 }
 
 // Undoes a row's filter in place (`row` follows its filter type byte; `above` is the row before,
@@ -374,7 +384,7 @@ template <int Channels> void packRow(const QRgb* line, int w, uchar* out)
 
 // The image's rows in PNG's byte order (`channels` a pixel: grey or RGB, then alpha), each filtered
 // behind its filter type byte, in the thread's scratch memory; null when there is none.
-uchar* filteredRows(const QImage& source, int channels, size_t* rawSize)
+uchar* filteredRows(const QImage& source, int channels, size_t* rawSize, quint64* residue)
 {
     const QImage::Format format = source.format();
     const bool premultiplied = format == QImage::Format_ARGB32_Premultiplied;
@@ -413,8 +423,8 @@ uchar* filteredRows(const QImage& source, int channels, size_t* rawSize)
             packRow<4>(line, w, current.data());
             break;
         }
-        filterRow(current.data(), y ? previous.data() : nullptr, length, bpp,
-                  &raw[size_t(y) * size_t(1 + length)]);
+        *residue += filterRow(current.data(), y ? previous.data() : nullptr, length, bpp,
+                              &raw[size_t(y) * size_t(1 + length)]);
         std::swap(previous, current);
     }
     return raw;
@@ -437,9 +447,13 @@ QByteArray encode(const QImage& image, bool srgb, bool grey, int dotsPerMeter)
     const int channels = (grey ? 1 : 3) + (alpha ? 1 : 0);
     const int w = source.width(), h = source.height();
     size_t rawSize = 0;
-    const uchar* raw = filteredRows(source, channels, &rawSize);
+    quint64 residue = 0;
+    const uchar* raw = filteredRows(source, channels, &rawSize, &residue);
     uchar* data = nullptr;
-    const size_t size = raw ? deflated(raw, rawSize, level, Memory::Scratch::Deflated, &data) : 0;
+    const size_t size =
+        raw ? deflated(raw, rawSize, levelFor(qint64(w) * h, double(residue) / double(rawSize)),
+                       Memory::Scratch::Deflated, &data)
+            : 0;
     if (size == 0)
         return QByteArray();
 
