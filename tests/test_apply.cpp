@@ -454,13 +454,9 @@ void lay(const QString& root, const Tree& t)
 // Every file under `root` (but the backup) with its bytes.
 QMap<QString, QByteArray> contents(const QString& root)
 {
-    QMap<QString, QByteArray> files;
-    QDirIterator it(root, QDir::Files | QDir::Hidden, QDirIterator::Subdirectories);
-    while (it.hasNext()) {
-        const QString path = QDir(root).relativeFilePath(it.next());
-        if (!path.startsWith(QLatin1String(".glyphwright-backup/")))
-            files.insert(path, readAll(it.filePath()));
-    }
+    QMap<QString, QByteArray> files = filesUnder(root);
+    for (auto it = files.begin(); it != files.end();)
+        it = it.key().startsWith(QLatin1String(".glyphwright-backup/")) ? files.erase(it) : std::next(it);
     return files;
 }
 

@@ -548,22 +548,6 @@ void TestEditing::windowNeverMisleads_data()
     });
 }
 
-namespace {
-
-// Every file under `folder` by its relative path, with its bytes.
-QMap<QString, QByteArray> filesUnder(const QString& folder)
-{
-    QMap<QString, QByteArray> files;
-    QDirIterator it(folder, QDir::Files | QDir::Hidden, QDirIterator::Subdirectories);
-    while (it.hasNext()) {
-        const QString path = it.next();
-        files.insert(path.mid(folder.size()), readAll(path));
-    }
-    return files;
-}
-
-} // namespace
-
 void TestEditing::applyToAppProjectFromTheWindow()
 {
     // A plain web app: a manifest with one icon.

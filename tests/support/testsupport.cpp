@@ -11,6 +11,7 @@
 #include <QAbstractButton>
 #include <QAction>
 #include <QDir>
+#include <QDirIterator>
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTest>
@@ -95,6 +96,17 @@ void writeFile(const QString& path, const QByteArray& data)
     QFile f(path);
     if (!f.open(QIODevice::WriteOnly) || f.write(data) != data.size())
         qFatal("cannot write %s", qPrintable(path));
+}
+
+QMap<QString, QByteArray> filesUnder(const QString& folder)
+{
+    QMap<QString, QByteArray> files;
+    QDirIterator it(folder, QDir::Files | QDir::Hidden, QDirIterator::Subdirectories);
+    while (it.hasNext()) {
+        const QString path = it.next();
+        files.insert(QDir(folder).relativeFilePath(path), readAll(path));
+    }
+    return files;
 }
 
 QString projectFile(const QString& folder, const QString& name, const QMap<int, QString>& changes)

@@ -79,6 +79,8 @@ template <class T> T* control(QWidget* window, const char* name)
 // Whole contents of a file (empty when it cannot be read), and writing one.
 QByteArray readAll(const QString& path);
 void writeFile(const QString& path, const QByteArray& data);
+// Every file under `folder` (hidden ones too) by its path relative to it, with its bytes.
+QMap<QString, QByteArray> filesUnder(const QString& folder);
 
 // A project file `name` in `folder`: the start-up state with `changes` (file line -> value).
 QString projectFile(const QString& folder, const QString& name, const QMap<int, QString>& changes);
