@@ -1,9 +1,13 @@
 #include "base/fileio.h"
 
+#include "base/parallel.h"
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QRandomGenerator>
+#include <QSet>
+#include <QVector>
 
 #include <atomic>
 #include <cerrno>
@@ -137,7 +141,39 @@ bool inside(const QString& path, const QString& folder)
            path.startsWith(folder.endsWith(QLatin1Char('/')) ? folder : folder + QLatin1Char('/'));
 }
 
+// The file a write to `path` changes: its links followed, its folder's too.
+QString landsAt(const QString& path)
+{
+    const QFileInfo end(resolved(path));
+    const QString folder = QFileInfo(end.absolutePath()).canonicalFilePath();
+    return (folder.isEmpty() ? QDir::cleanPath(end.absolutePath()) : folder) + QLatin1Char('/') +
+           end.fileName();
+}
+
 } // namespace
+
+void writeEach(const QStringList& paths, const std::function<void(int)>& write, const std::vector<int>& order)
+{
+    std::vector<int> all = order;
+    if (all.empty())
+        for (int i = 0; i < paths.size(); ++i)
+            all.push_back(i);
+    QVector<bool> later(paths.size());
+    QSet<QString> seen;
+    for (int i = 0; i < paths.size(); ++i) {
+        const QString file = landsAt(paths[i]);
+        later[i] = seen.contains(file);
+        seen.insert(file);
+    }
+    std::vector<int> first;
+    for (int i : all)
+        if (!later[i])
+            first.push_back(i);
+    parallelFor(int(first.size()), [&](int k) { write(first[size_t(k)]); });
+    for (int i = 0; i < paths.size(); ++i)
+        if (later[i])
+            write(i);
+}
 
 Result makeFolder(const QString& path, const QString& confinedTo)
 {

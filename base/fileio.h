@@ -5,6 +5,9 @@
 #include <QString>
 #include <QStringList>
 
+#include <functional>
+#include <vector>
+
 class QFile;
 class QIODevice;
 
@@ -71,6 +74,13 @@ struct WriteOptions
 // an interruption can leave it half old, half new. A new file gets the usual permissions (the
 // process's umask), a replaced one keeps its own.
 Result write(const QString& path, const QByteArray& bytes, const WriteOptions& options = WriteOptions());
+
+// Runs write(i) for each of `paths`, in `order` (all of them in turn when empty), on all cores;
+// except that a path which lands on the same file as an earlier one (through a symbolic link) is
+// written after the others, one after another in their order, so that the last one named wins as
+// it would were they written in turn, not whichever thread comes last.
+void writeEach(const QStringList& paths, const std::function<void(int)>& write,
+               const std::vector<int>& order = {});
 
 // Makes the folder `path` (and those above it) inside `confinedTo`, which is made first when
 // missing: nothing is made through a symbolic link that leads out of `confinedTo`.

@@ -1,6 +1,5 @@
 #include "export/iconset.h"
 
-#include "base/parallel.h"
 #include "render/graphicrenderer.h"
 
 #include <algorithm>
@@ -43,20 +42,25 @@ Files::Outcome writeIconSet(const QImage& source, const QString& folder, const I
     for (int i = 0; i < count; ++i)
         order[i] = i;
     std::stable_sort(order.begin(), order.end(), [&](int a, int b) { return plan.sizes[a] > plan.sizes[b]; });
-    parallelFor(count, [&](int n) {
-        const int i = order[n];
-        const int size = plan.sizes[i];
-        results[i] =
-            !plan.format
-                ? Files::Result::failure(QStringLiteral("the project names no image format"))
-                : writeImageFile(iconFileName(folder, size, stamp, extension),
-                                 source.scaled(size, size, Qt::KeepAspectRatio, Qt::SmoothTransformation),
-                                 *plan.format, plan.quality, QSize(size, size), confined);
-    });
+    QStringList paths;
+    for (int i = 0; i < count; ++i)
+        paths.append(iconFileName(folder, plan.sizes[i], stamp, extension));
+    Files::writeEach(
+        paths,
+        [&](int i) {
+            const int size = plan.sizes[i];
+            results[i] =
+                !plan.format
+                    ? Files::Result::failure(QStringLiteral("the project names no image format"))
+                    : writeImageFile(paths[i],
+                                     source.scaled(size, size, Qt::KeepAspectRatio, Qt::SmoothTransformation),
+                                     *plan.format, plan.quality, QSize(size, size), confined);
+        },
+        order);
 
     Files::Outcome outcome;
     for (int i = 0; i < count; ++i)
-        outcome.add(iconFileName(folder, plan.sizes[i], stamp, extension), results[i]);
+        outcome.add(paths[i], results[i]);
     return outcome;
 }
 

@@ -212,7 +212,10 @@ Files::Outcome writePackage(const IconDesign& design, const QString& folder, con
     const std::function<bool()> cancelled = [progress] { return progress && progress->cancelled; };
     const QVector<QByteArray> bytes = fileBytes(jobs, cancelled);
     QVector<Files::Result> results(jobs.size());
-    parallelFor(jobs.size(), [&](int i) {
+    QStringList paths;
+    for (const Job& job : jobs)
+        paths.append(job.path);
+    Files::writeEach(paths, [&](int i) {
         if (cancelled()) {
             results[i] = Files::Result::cancelled();
             return;
