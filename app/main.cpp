@@ -7,6 +7,10 @@
 int main(int argc, char* argv[])
 {
     initResources();
+    // The window paints with the raster engine alone, so the X11 OpenGL stack (a software
+    // renderer on many machines, tens of milliseconds to load) is not loaded for it.
+    if (!qEnvironmentVariableIsSet("QT_XCB_GL_INTEGRATION"))
+        qputenv("QT_XCB_GL_INTEGRATION", "none");
     // On a high-density screen the whole fixed-size window scales, and pixmaps keep their detail.
     QCoreApplication::setAttribute(Qt::AA_EnableHighDpiScaling);
     QCoreApplication::setAttribute(Qt::AA_UseHighDpiPixmaps);

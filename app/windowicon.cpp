@@ -1,8 +1,5 @@
 #include "app/windowicon.h"
 
-#include "render/iconrenderer.h"
-#include "render/programicon.h"
-
 #include <QApplication>
 #include <QEvent>
 #include <QIcon>
@@ -10,14 +7,25 @@
 #include <QWidget>
 #include <QWindow>
 
+// The icon's sizes, rendered by the program's own renderer when it is built. (The resource is
+// registered outside any namespace, where its registration function is declared.)
+static void registerProgramIcon()
+{
+    static const bool registered = [] {
+        Q_INIT_RESOURCE(programicon);
+        return true;
+    }();
+    Q_UNUSED(registered);
+}
+
 namespace {
 
 void setProgramIcon()
 {
-    const QPixmap full = renderIcon(programIconDesign());
+    registerProgramIcon();
     QIcon icon;
     for (int size : {16, 24, 32, 48, 64, 128, 256})
-        icon.addPixmap(full.scaled(size, size, Qt::KeepAspectRatio, Qt::SmoothTransformation));
+        icon.addFile(QStringLiteral(":/programicon/%1.png").arg(size), QSize(size, size));
     QApplication::setWindowIcon(icon);
 }
 

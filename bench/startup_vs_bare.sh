@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
 # Start-up against the least a Qt program shows: Glyphwright's window and an empty QMainWindow of
 # the same size, started alternately on a fresh Xvfb display, each timed from its start until its
-# window is on the display and painted. Prints both medians and the ratio.
+# window is on the display and painted. Prints both medians and the ratio; then the same against
+# an empty window that, like Glyphwright's, does not load the OpenGL stack, which shows how much
+# of the distance is the program's own work.
 #   bench/startup_vs_bare.sh [BUILD_DIR] [ROUNDS]
 set -euo pipefail
 build=${1:-build}
@@ -16,3 +18,6 @@ xvfb=$!
 export DISPLAY=$display QT_QPA_PLATFORM=xcb
 for _ in $(seq 50); do xdpyinfo >/dev/null 2>&1 && break; sleep 0.1; done
 "$build/bench/startup_race" "$rounds" "$build/glyphwright" -- "$build/bench/bare_window" %W %H
+echo "Against an empty window without the OpenGL stack:"
+"$build/bench/startup_race" "$rounds" "$build/glyphwright" -- \
+    env QT_XCB_GL_INTEGRATION=none "$build/bench/bare_window" %W %H

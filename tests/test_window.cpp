@@ -3,6 +3,9 @@
 
 #include "app/dialogs.h"
 #include "app/mainwindow.h"
+#include "app/windowicon.h"
+#include "render/iconrenderer.h"
+#include "render/programicon.h"
 
 #include <QtTest>
 #include <QtWidgets>
@@ -40,6 +43,7 @@ class TestWindow : public QObject
     void comboContents();
     void radioGroups();
     void applicationLook();
+    void programIconIsBuiltIn();
     void menus();
     void everyHandlerIsBound();
     void defaultProjectFolderIsMadeOnFirstUse();
@@ -366,6 +370,29 @@ void TestWindow::applicationLook()
     QCOMPARE(QCoreApplication::organizationName(), QStringLiteral("Mossgate Software"));
     QCOMPARE(QCoreApplication::applicationName(), QStringLiteral("Glyphwright"));
     QVERIFY(!QCoreApplication::organizationDomain().isEmpty());
+}
+
+void TestWindow::programIconIsBuiltIn()
+{
+    // The window's icon comes built in, in every size, drawn by the program's own renderer.
+    QWidget hidden;
+    setProgramIconOnceShown(&hidden);
+    const QIcon icon = QApplication::windowIcon();
+    QCOMPARE(icon.availableSizes(),
+             QList<QSize>({{16, 16}, {24, 24}, {32, 32}, {48, 48}, {64, 64}, {128, 128}, {256, 256}}));
+    const QImage built = icon.pixmap(256).toImage().convertToFormat(QImage::Format_ARGB32);
+    const QImage rendered = renderIconImage(programIconDesign())
+                                .scaled(256, 256, Qt::KeepAspectRatio, Qt::SmoothTransformation)
+                                .convertToFormat(QImage::Format_ARGB32);
+    for (const QPoint at : {QPoint(1, 1), QPoint(40, 128), QPoint(128, 128), QPoint(220, 220)}) {
+        const QColor a = built.pixelColor(at), b = rendered.pixelColor(at);
+        QVERIFY2(qAbs(a.red() - b.red()) <= 2 && qAbs(a.green() - b.green()) <= 2 &&
+                     qAbs(a.blue() - b.blue()) <= 2 && qAbs(a.alpha() - b.alpha()) <= 2,
+                 qPrintable(QStringLiteral("%1,%2: %3 against %4")
+                                .arg(at.x())
+                                .arg(at.y())
+                                .arg(a.name(QColor::HexArgb), b.name(QColor::HexArgb))));
+    }
 }
 
 void TestWindow::menus()
