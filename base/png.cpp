@@ -35,9 +35,6 @@ int levelFor(qint64 pixels, double residue)
 {
     return pixels >= 256 * 256 && residue >= 0.15 ? 3 : level;
 }
-// The most pixels of an image left to the toolkit's writer: small images take zlib next to no
-// time, and it packs them a little tighter.
-constexpr qint64 smallImage = 128 * 128;
 
 // libdeflate's compressor at `level` (its tables are large: one a level and thread, kept).
 libdeflate_compressor* compressor(int level)
@@ -430,15 +427,20 @@ uchar* filteredRows(const QImage& source, int channels, size_t* rawSize, quint64
     return raw;
 }
 
+QSize headerSize(const QByteArray& png)
+{
+    const auto* b = reinterpret_cast<const uchar*>(png.constData());
+    if (png.size() < 24 || memcmp(b, signature, 8) != 0 || memcmp(b + 12, "IHDR", 4) != 0)
+        return QSize();
+    const quint32 w = qFromBigEndian<quint32>(b + 16), h = qFromBigEndian<quint32>(b + 20);
+    return w > 0 && h > 0 && w <= 0x7fffffff && h <= 0x7fffffff ? QSize(int(w), int(h)) : QSize();
+}
+
 QByteArray encode(const QImage& image, bool srgb, bool grey, int dotsPerMeter)
 {
     const QImage::Format format = image.format();
     if (image.isNull() || (format != QImage::Format_ARGB32 && format != QImage::Format_ARGB32_Premultiplied &&
                            format != QImage::Format_RGB32))
-        return QByteArray();
-    // Small images take zlib next to no time, and it packs them a little tighter: left to the
-    // toolkit's writer.
-    if (qint64(image.width()) * image.height() <= smallImage)
         return QByteArray();
     const bool alpha = image.hasAlphaChannel();
     const QImage& source = image;

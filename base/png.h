@@ -30,11 +30,13 @@ QImage withDensity(const QImage& image, int dotsPerMeter = standardDotsPerMeter)
 // `image` as a PNG: 8 bits a channel, RGBA when it has an alpha channel (unpremultiplied as the
 // toolkit's writer does), RGB when not, and with `grey`, grey and alpha or grey when every pixel
 // is grey; `dotsPerMeter` as its density in a pHYs chunk; with `srgb`, tagged as sRGB (an sRGB chunk
-// and its gAMA fallback). Empty for an image of another format (16 bits a channel, indexed, grey) or
-// of at most 128 x 128 pixels, which the caller then gives to the toolkit's writer (after
-// withDensity()).
+// and its gAMA fallback). Empty for an image of another format (16 bits a channel, indexed, grey),
+// which the caller then gives to the toolkit's writer (after withDensity()).
 QByteArray encode(const QImage& image, bool srgb = false, bool grey = false,
                   int dotsPerMeter = standardDotsPerMeter);
+
+// The size a PNG's header declares; invalid when the bytes do not start with a PNG header.
+QSize headerSize(const QByteArray& png);
 
 // Decodes a PNG held in memory: non-interlaced, 8 bits a channel, grey, grey and alpha, RGB, RGBA
 // or a palette with its alphas (what the artwork holds), into premultiplied ARGB32 (RGB32 without

@@ -1,5 +1,6 @@
 #include "export/iconset.h"
 
+#include "render/downscaler.h"
 #include "render/graphicrenderer.h"
 
 #include <algorithm>
@@ -41,6 +42,7 @@ Files::Outcome writeIconSet(const QImage& source, const QString& folder, const I
     std::vector<int> order(count);
     for (int i = 0; i < count; ++i)
         order[i] = i;
+    const Downscaler scaler(source);
     std::stable_sort(order.begin(), order.end(), [&](int a, int b) { return plan.sizes[a] > plan.sizes[b]; });
     QStringList paths;
     for (int i = 0; i < count; ++i)
@@ -49,12 +51,10 @@ Files::Outcome writeIconSet(const QImage& source, const QString& folder, const I
         paths,
         [&](int i) {
             const int size = plan.sizes[i];
-            results[i] =
-                !plan.format
-                    ? Files::Result::failure(QStringLiteral("the project names no image format"))
-                    : writeImageFile(paths[i],
-                                     source.scaled(size, size, Qt::KeepAspectRatio, Qt::SmoothTransformation),
-                                     *plan.format, plan.quality, QSize(size, size), confined);
+            results[i] = !plan.format
+                             ? Files::Result::failure(QStringLiteral("the project names no image format"))
+                             : writeImageFile(paths[i], scaler.scaled(size), *plan.format, plan.quality,
+                                              QSize(size, size), confined);
         },
         order);
 

@@ -21,9 +21,10 @@ Sources::Sources(const IconDesign& design, const Options& options)
       scaledIcons(std::make_shared<Scaled>())
 {
     parallelFor(3, [this](int i) {
-        if (i == 0)
+        if (i == 0) {
             iconImage = renderIconImage(d);
-        else if (i == 1)
+            iconScaler = std::make_shared<const Downscaler>(iconImage);
+        } else if (i == 1)
             foregroundImage = parts->foreground();
         else
             monochromeImage = monochromeLayer(*parts);
@@ -42,7 +43,7 @@ QImage Sources::iconAt(int size) const
             slot = std::make_shared<Once>();
         kept = slot;
     }
-    return kept->get([this, size] { return scaled(iconImage, size); });
+    return kept->get([this, size] { return iconScaler->scaled(size); });
 }
 
 QList<QImage> Sources::iconsAt(std::initializer_list<int> sizes) const

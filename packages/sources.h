@@ -3,6 +3,7 @@
 #include "design/icondesign.h"
 #include "packages/layers.h"
 #include "packages/package.h"
+#include "render/downscaler.h"
 
 #include <QColor>
 #include <QImage>
@@ -62,6 +63,7 @@ class Sources
     struct Scaled;
     std::shared_ptr<Scaled> scaledIcons;
     QImage iconImage, foregroundImage, monochromeImage;
+    std::shared_ptr<const Downscaler> iconScaler;
     double inkReach = 0;
 };
 

@@ -2,6 +2,7 @@
 #include "tests/support/testsupport.h"
 
 #include "render/artwork.h"
+#include "render/downscaler.h"
 #include "render/graphicrenderer.h"
 #include "render/iconrenderer.h"
 #include "resources/initresources.h"
@@ -163,6 +164,7 @@ class TestRender : public QObject
     void emptyAndMissingDrawNothing();
     void graphicTint();
     void scaledCopySizes();
+    void downscalerLooksLikeScalingStraight();
 };
 
 void TestRender::backgroundShapes()
@@ -574,6 +576,40 @@ void TestRender::svgPictureIsDrawnFromItsVectors()
     QVERIFY2(square >= 158 && square <= 160, qPrintable(QString::number(square)));
     QVERIFY2(blended <= 2, qPrintable(QString::number(blended)));
     QCOMPARE(icon.pixel(512, 512), qRgb(0xff, 0xca, 0x28));
+}
+
+// Many sizes from halvings of the icon: each pixel of a halving is the rounded mean of four, and
+// every size differs from scaling straight from the icon by no more than a step or two a channel on
+// average, with its size as the toolkit gives it.
+void TestRender::downscalerLooksLikeScalingStraight()
+{
+    QImage four(2, 2, QImage::Format_ARGB32_Premultiplied);
+    four.setPixel(0, 0, qRgba(255, 0, 0, 255));
+    four.setPixel(1, 0, qRgba(0, 0, 0, 0));
+    four.setPixel(0, 1, qRgba(0, 101, 0, 101));
+    four.setPixel(1, 1, qRgba(0, 0, 2, 255));
+    QCOMPARE(halved(four).pixel(0, 0), qRgba(64, 25, 1, 153));
+
+    const QImage icon = renderIconImage(IconDesign());
+    const Downscaler scaler(icon);
+    QCOMPARE(scaler.scaled(1024), icon);
+    QCOMPARE(scaler.scaled(512), halved(icon));
+    for (int size : {16, 29, 48, 87, 180, 300, 1000}) {
+        const QImage ours = scaler.scaled(size).convertToFormat(QImage::Format_ARGB32);
+        const QImage straight = icon.scaled(size, size, Qt::KeepAspectRatio, Qt::SmoothTransformation)
+                                    .convertToFormat(QImage::Format_ARGB32);
+        QCOMPARE(ours.size(), straight.size());
+        double difference = 0;
+        for (int y = 0; y < size; ++y)
+            for (int x = 0; x < size; ++x) {
+                const QRgb a = ours.pixel(x, y), b = straight.pixel(x, y);
+                difference += std::abs(qRed(a) - qRed(b)) + std::abs(qGreen(a) - qGreen(b)) +
+                              std::abs(qBlue(a) - qBlue(b)) + std::abs(qAlpha(a) - qAlpha(b));
+            }
+        QVERIFY2(difference / (4.0 * size * size) < 1.5, qPrintable(QString::number(size)));
+    }
+    // A wide picture keeps its aspect ratio.
+    QCOMPARE(Downscaler(icon.copy(0, 0, 1024, 512)).scaled(100).size(), QSize(100, 50));
 }
 
 QTEST_MAIN(TestRender)
