@@ -427,6 +427,28 @@ uchar* filteredRows(const QImage& source, int channels, size_t* rawSize, quint64
     return raw;
 }
 
+QByteArray withDensity(const QByteArray& png, int dotsPerMeter)
+{
+    // The chunks before the image data: the header, the colour space and the density.
+    for (int at = 8; at + 12 <= png.size();) {
+        const quint32 length = qFromBigEndian<quint32>(png.constData() + at);
+        if (length > quint32(png.size() - at - 12))
+            break;
+        if (memcmp(png.constData() + at + 4, "pHYs", 4) == 0 && length == 9) {
+            QByteArray chunk;
+            appendChunk(chunk, "pHYs",
+                        bigEndian({quint32(dotsPerMeter), quint32(dotsPerMeter)}) + QByteArray(1, 1));
+            QByteArray out = png;
+            out.replace(at, int(length) + 12, chunk);
+            return out;
+        }
+        if (memcmp(png.constData() + at + 4, "IDAT", 4) == 0)
+            break;
+        at += int(length) + 12;
+    }
+    return png;
+}
+
 QSize headerSize(const QByteArray& png)
 {
     const auto* b = reinterpret_cast<const uchar*>(png.constData());

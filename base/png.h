@@ -35,6 +35,10 @@ QImage withDensity(const QImage& image, int dotsPerMeter = standardDotsPerMeter)
 QByteArray encode(const QImage& image, bool srgb = false, bool grey = false,
                   int dotsPerMeter = standardDotsPerMeter);
 
+// A PNG made by encode() declaring `dotsPerMeter` instead: its pHYs chunk rewritten, the rest
+// as it is. Unchanged when it has no pHYs chunk.
+QByteArray withDensity(const QByteArray& png, int dotsPerMeter);
+
 // The size a PNG's header declares; invalid when the bytes do not start with a PNG header.
 QSize headerSize(const QByteArray& png);
 

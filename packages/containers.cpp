@@ -3,6 +3,7 @@
 #include "base/png.h"
 
 #include <QBuffer>
+#include <QHash>
 #include <QColorSpace>
 
 namespace Packages {
@@ -108,8 +109,12 @@ QByteArray icoFile(const QList<QImage>& images)
 QByteArray icnsFile(const QList<QPair<QByteArray, QImage>>& entries)
 {
     QByteArray body;
+    QHash<qint64, QByteArray> encoded; // an image that several entries show is encoded once
     for (const auto& entry : entries) {
-        const QByteArray png = pngBytes(entry.second);
+        const qint64 key = entry.second.cacheKey();
+        if (!encoded.contains(key))
+            encoded.insert(key, pngBytes(entry.second));
+        const QByteArray png = encoded.value(key);
         body.append(entry.first.left(4));
         be32(body, quint32(png.size() + 8));
         body.append(png);

@@ -5,8 +5,13 @@
 #include "packages/layers.h"
 #include "packages/previewsheet.h"
 #include "packages/targets.h"
+#include "render/downscaler.h"
 
+#include <QMap>
 #include <QPainter>
+
+#include <memory>
+#include <mutex>
 
 namespace Packages {
 
@@ -77,28 +82,43 @@ Jobs macosFiles(const Sources& s)
 {
     const QImage full = macosIcon(s);
     // The layered document for macOS 26 beside the .icns for the systems before.
-    return iconBundleFiles(s) +
-           Jobs{{QStringLiteral("AppIcon.icns"), [full] {
-                     const QList<QPair<QByteArray, int>> types = {
-                         {"icp4", 16},  {"icp5", 32},  {"icp6", 64},   {"ic07", 128},
-                         {"ic08", 256}, {"ic09", 512}, {"ic10", 1024}, {"ic11", 32},
-                         {"ic12", 64},  {"ic13", 256}, {"ic14", 512}};
-                     QList<QPair<QByteArray, QImage>> entries;
-                     for (const auto& t : types)
-                         entries.append({t.first, t.second == canvas ? full : scaled(full, t.second)});
-                     return icnsFile(entries);
-                 }}};
+    return iconBundleFiles(s) + Jobs{{QStringLiteral("AppIcon.icns"), [full] {
+                                          const QList<QPair<QByteArray, int>> types = {
+                                              {"icp4", 16},  {"icp5", 32},  {"icp6", 64},   {"ic07", 128},
+                                              {"ic08", 256}, {"ic09", 512}, {"ic10", 1024}, {"ic11", 32},
+                                              {"ic12", 64},  {"ic13", 256}, {"ic14", 512}};
+                                          // Several types share a size: each size is scaled once (and, being
+                                          // the same image, encoded once).
+                                          const Downscaler scaler(full);
+                                          QMap<int, QImage> bySize;
+                                          QList<QPair<QByteArray, QImage>> entries;
+                                          for (const auto& t : types) {
+                                              if (!bySize.contains(t.second))
+                                                  bySize.insert(t.second, scaler.scaled(t.second));
+                                              entries.append({t.first, bySize.value(t.second)});
+                                          }
+                                          return icnsFile(entries);
+                                      }}};
 }
 
 Jobs macosCatalogFiles(const Sources& s)
 {
     // An Xcode macOS app icon set: each point size at 1x and 2x, one file a pixel size.
-    const auto full = madeOnce([&s] { return macosIcon(s); });
+    // The icon is made once, by whichever size comes first, and every size is scaled from it.
+    struct Kept
+    {
+        std::once_flag flag;
+        std::unique_ptr<const Downscaler> scaler;
+    };
+    const auto kept = std::make_shared<Kept>();
     const QString dir = QStringLiteral("AppIcon.appiconset/");
     Jobs jobs;
     for (int size : {16, 32, 64, 128, 256, 512, 1024})
-        jobs << pngJob(dir + QStringLiteral("AppIcon-%1.png").arg(size),
-                       [full, size] { return size == canvas ? full() : scaled(full(), size); });
+        jobs << pngJob(dir + QStringLiteral("AppIcon-%1.png").arg(size), [kept, &s, size] {
+            std::call_once(kept->flag,
+                           [&] { kept->scaler = std::make_unique<const Downscaler>(macosIcon(s)); });
+            return kept->scaler->scaled(size);
+        });
     QStringList images;
     for (int points : {16, 32, 128, 256, 512})
         for (int scale : {1, 2})

@@ -122,9 +122,10 @@ QMap<QString, QString> makeFolders(const Jobs& jobs, const QString& folder)
 }
 
 // The jobs' pictures as the encoder reads them (unpremultiplied), whether each is to be stored as
-// grey, and for each job the one whose bytes it takes: a large picture that several files show
-// (the layered document of iOS and of macOS, the dark icon of a photograph and its layer there) is
-// encoded once.
+// grey, and for each job the one whose bytes it takes: a picture that several files show (the
+// layered document's picture of iOS and of macOS and the dark icon, a launcher icon that is also a
+// web icon) is encoded once, whatever density each file declares. Copies are found by the image
+// they were made from, and among large pictures by their pixels.
 struct Pictures
 {
     QVector<QImage> images;
@@ -137,10 +138,12 @@ Pictures makePictures(const Jobs& jobs, const std::function<bool()>& cancelled)
     const int n = jobs.size();
     Pictures p{QVector<QImage>(n), QVector<bool>(n), QVector<int>(n)};
     QVector<uint> hashes(n);
+    QVector<qint64> made(n);
     parallelFor(n, [&](int i) {
         if (!jobs[i].picture || cancelled())
             return;
         const QImage picture = jobs[i].picture();
+        made[i] = picture.cacheKey();
         p.images[i] = picture.format() == QImage::Format_ARGB32_Premultiplied
                           ? picture.convertToFormat(QImage::Format_ARGB32)
                           : picture;
@@ -148,13 +151,16 @@ Pictures makePictures(const Jobs& jobs, const std::function<bool()>& cancelled)
         if (qint64(p.images[i].width()) * p.images[i].height() >= sharedEncoding)
             hashes[i] = uint(libdeflate_crc32(0, p.images[i].constBits(), size_t(p.images[i].sizeInBytes())));
     });
+    const auto large = [&](int i) {
+        return qint64(p.images[i].width()) * p.images[i].height() >= sharedEncoding;
+    };
     for (int i = 0; i < n; ++i) {
         p.original[i] = i;
-        if (!jobs[i].picture || qint64(p.images[i].width()) * p.images[i].height() < sharedEncoding)
+        if (!jobs[i].picture || p.images[i].isNull())
             continue;
         for (int j = 0; j < i; ++j)
-            if (p.original[j] == j && jobs[j].picture && hashes[j] == hashes[i] && p.grey[j] == p.grey[i] &&
-                jobs[j].dotsPerMeter == jobs[i].dotsPerMeter && p.images[j] == p.images[i]) {
+            if (p.original[j] == j && jobs[j].picture && p.grey[j] == p.grey[i] &&
+                (made[j] == made[i] || (large(i) && hashes[j] == hashes[i] && p.images[j] == p.images[i]))) {
                 p.original[i] = j;
                 p.images[i] = QImage();
                 break;
@@ -195,8 +201,14 @@ QVector<QByteArray> fileBytes(const Jobs& jobs, const std::function<bool()>& can
 {
     Pictures pictures = makePictures(jobs, cancelled);
     QVector<QByteArray> bytes = encode(jobs, pictures, cancelled);
-    for (int i = 0; i < jobs.size(); ++i)
-        bytes[i] = bytes[pictures.original[i]]; // shared, not copied
+    for (int i = 0; i < jobs.size(); ++i) {
+        const int original = pictures.original[i];
+        if (original == i)
+            continue;
+        bytes[i] = jobs[i].dotsPerMeter == jobs[original].dotsPerMeter
+                       ? bytes[original] // shared, not copied
+                       : Png::withDensity(bytes[original], jobs[i].dotsPerMeter);
+    }
     return bytes;
 }
 

@@ -2,6 +2,7 @@
 // independent tools, the layers' geometry and the platforms' alpha rules.
 #include "tests/support/testsupport.h"
 
+#include "base/png.h"
 #include "cli/commandline.h"
 #include "packages/iconcomposer.h"
 #include "packages/layers.h"
@@ -538,8 +539,17 @@ void TestPackages::iconComposerDocument()
             });
         }
     }
-    for (const QString& asset : assets)
-        QCOMPARE(image(bundle + QStringLiteral("Assets/") + asset).size(), QSize(1024, 1024));
+    // Every layer declares 72 dpi, which the document reads as its size, even where its pixels are
+    // those of a 96 dpi file beside it (the dark and tinted icons share their encoding with it).
+    for (const QString& asset : assets) {
+        const QImage layer = image(bundle + QStringLiteral("Assets/") + asset);
+        QCOMPARE(layer.size(), QSize(1024, 1024));
+        QCOMPARE(layer.dotsPerMeterX(), Png::appleLayerDotsPerMeter);
+    }
+    for (const char* variant : {"AppIcon-1024-dark.png", "AppIcon-1024-tinted.png"})
+        QCOMPARE(image(work.filePath(QStringLiteral("ios/AppIcon.appiconset/")) + QLatin1String(variant))
+                     .dotsPerMeterX(),
+                 Png::standardDotsPerMeter);
 
     // The layers over the fill, front to back, are the design itself, without its rounded corners
     // (and without the text's shadow, which the text group's shadow stands for).
