@@ -665,6 +665,26 @@ inline uchar scaled16(int hi, int lo)
     return uchar(hi + (d > 128) - (d < -128));
 }
 
+// `count` big-endian 16-bit samples from `s` to 8 bits each in `out`, as scaled16() does, sixteen
+// at a time where the processor can.
+void scaled16Samples(const uchar* s, uchar* out, int count)
+{
+    int i = 0;
+#ifdef __SSE2__
+    const __m128i low = _mm_set1_epi16(0xff), above = _mm_set1_epi16(128), below = _mm_set1_epi16(-128);
+    // Each 16-bit lane holds a sample's high byte in its low half.
+    const auto eight = [&](__m128i v) {
+        const __m128i hi = _mm_and_si128(v, low), d = _mm_sub_epi16(_mm_srli_epi16(v, 8), hi);
+        return _mm_add_epi16(_mm_sub_epi16(hi, _mm_cmpgt_epi16(d, above)), _mm_cmpgt_epi16(below, d));
+    };
+    for (; i + 16 <= count; i += 16)
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(out + i),
+                         _mm_packus_epi16(eight(load(s + 2 * i)), eight(load(s + 2 * i + 16))));
+#endif
+    for (; i < count; ++i)
+        out[i] = scaled16(s[2 * i], s[2 * i + 1]);
+}
+
 } // namespace
 
 struct RowReader::Private
@@ -988,8 +1008,7 @@ struct RowReader::Private
             std::memcpy(out, s, size_t(w) * 4);
             break;
         default: // RGBA, 16 bits
-            for (int i = 0; i < 4 * w; ++i, s += 2)
-                out[i] = scaled16(s[0], s[1]);
+            scaled16Samples(s, out, 4 * w);
             break;
         }
     }
