@@ -15,7 +15,7 @@ namespace {
 // The legacy round icon (1024): the design in a circle, its content shrunk to fit it.
 QImage roundIcon(const Sources& s)
 {
-    const QImage content = placed(s.foreground(), fittedFrame(canvasFrame, s.reach(), 0.5), canvas);
+    const QImage content = placed(s.foregroundSizes(), fittedFrame(canvasFrame, s.reach(), 0.5), canvas);
     QImage round = composed(backgroundLayer(s.design(), canvasFrame, canvas), content);
     QImage mask(canvas, canvas, QImage::Format_ARGB32_Premultiplied);
     mask.fill(Qt::transparent);
@@ -46,13 +46,13 @@ Jobs androidFiles(const Sources& s)
                      {"xhdpi", 96, 216},
                      {"xxhdpi", 144, 324},
                      {"xxxhdpi", 192, 432}};
-    const auto round = madeOnce([&s] { return roundIcon(s); });
+    const auto round = scaledOnce([&s] { return roundIcon(s); });
     Jobs jobs;
     for (const auto& d : densities) {
         const QString dir = QStringLiteral("res/mipmap-") + QLatin1String(d.density) + QLatin1Char('/');
         const int legacy = d.legacy, adaptive = d.adaptive;
         jobs << pngJob(dir + QStringLiteral("ic_launcher.png"), [&s, legacy] { return s.iconAt(legacy); })
-             << pngJob(dir + QStringLiteral("ic_launcher_round.png"), [=] { return scaled(round(), legacy); })
+             << pngJob(dir + QStringLiteral("ic_launcher_round.png"), [=] { return round(legacy); })
              << pngJob(dir + QStringLiteral("ic_launcher_foreground.png"),
                        [&s, adaptive] { return s.adaptiveForeground(adaptive); })
              << pngJob(dir + QStringLiteral("ic_launcher_background.png"),

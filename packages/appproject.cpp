@@ -439,7 +439,7 @@ Job iconPicture(const Sources& s, const QString& purpose, int size)
     if (purpose.contains(QLatin1String("maskable")))
         return pngJob(QString(), [&s, size] { return s.maskableIcon(size); });
     if (purpose.contains(QLatin1String("monochrome")))
-        return pngJob(QString(), [&s, size] { return scaled(s.monochrome(), size); });
+        return pngJob(QString(), [&s, size] { return s.monochromeSizes().scaled(size); });
     return pngJob(QString(), [&s, size] { return s.iconAt(size); });
 }
 

@@ -176,7 +176,7 @@ QImage foregroundLayer(const IconDesign& design)
     return rendered(withoutBackground(design));
 }
 
-QImage placed(const QImage& layer, const QRectF& frame, int size)
+QImage placed(const Downscaler& layer, const QRectF& frame, int size)
 {
     QImage out = transparentImage(size);
     QPainter p(&out);
@@ -188,9 +188,9 @@ QImage placed(const QImage& layer, const QRectF& frame, int size)
         std::abs(target.x() - std::round(target.x())) < 1e-9 &&
         std::abs(target.y() - std::round(target.y())) < 1e-9) {
         // Whole-pixel placements use the smooth downscale, which looks better than the painter's.
-        p.drawImage(QPointF(std::round(target.x()), std::round(target.y())), scaled(layer, int(whole)));
+        p.drawImage(QPointF(std::round(target.x()), std::round(target.y())), layer.scaled(int(whole)));
     } else {
-        p.drawImage(target, layer);
+        p.drawImage(target, layer.image());
     }
     return out;
 }

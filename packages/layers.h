@@ -1,6 +1,7 @@
 #pragma once
 
 #include "design/icondesign.h"
+#include "render/downscaler.h"
 
 #include <QColor>
 #include <QImage>
@@ -99,7 +100,7 @@ QImage backgroundLayer(const IconDesign& design, const QRectF& frame, int size,
 // The picture and text on transparency, on the 1024 canvas.
 QImage foregroundLayer(const IconDesign& design);
 // `layer`, a 1024 canvas, drawn into the square `frame` of a size x size image.
-QImage placed(const QImage& layer, const QRectF& frame, int size);
+QImage placed(const Downscaler& layer, const QRectF& frame, int size);
 // `foreground` drawn over `background` (same size).
 QImage composed(const QImage& background, const QImage& foreground);
 

@@ -10,9 +10,6 @@
 #include <QMap>
 #include <QPainter>
 
-#include <memory>
-#include <mutex>
-
 namespace Packages {
 
 namespace {
@@ -104,21 +101,11 @@ Jobs macosFiles(const Sources& s)
 Jobs macosCatalogFiles(const Sources& s)
 {
     // An Xcode macOS app icon set: each point size at 1x and 2x, one file a pixel size.
-    // The icon is made once, by whichever size comes first, and every size is scaled from it.
-    struct Kept
-    {
-        std::once_flag flag;
-        std::unique_ptr<const Downscaler> scaler;
-    };
-    const auto kept = std::make_shared<Kept>();
+    const auto full = scaledOnce([&s] { return macosIcon(s); });
     const QString dir = QStringLiteral("AppIcon.appiconset/");
     Jobs jobs;
     for (int size : {16, 32, 64, 128, 256, 512, 1024})
-        jobs << pngJob(dir + QStringLiteral("AppIcon-%1.png").arg(size), [kept, &s, size] {
-            std::call_once(kept->flag,
-                           [&] { kept->scaler = std::make_unique<const Downscaler>(macosIcon(s)); });
-            return kept->scaler->scaled(size);
-        });
+        jobs << pngJob(dir + QStringLiteral("AppIcon-%1.png").arg(size), [full, size] { return full(size); });
     QStringList images;
     for (int points : {16, 32, 128, 256, 512})
         for (int scale : {1, 2})

@@ -17,6 +17,7 @@
 #include <algorithm>
 #include <limits>
 #include <memory>
+#include <mutex>
 #include <numeric>
 #include <set>
 #include <vector>
@@ -51,6 +52,20 @@ std::function<QImage()> madeOnce(std::function<QImage()> make)
 {
     auto kept = std::make_shared<Once>();
     return [kept, make] { return kept->get(make); };
+}
+
+std::function<QImage(int)> scaledOnce(std::function<QImage()> make)
+{
+    struct Kept
+    {
+        std::once_flag flag;
+        std::unique_ptr<const Downscaler> sizes;
+    };
+    auto kept = std::make_shared<Kept>();
+    return [kept, make](int size) {
+        std::call_once(kept->flag, [&] { kept->sizes = std::make_unique<const Downscaler>(make()); });
+        return kept->sizes->scaled(size);
+    };
 }
 
 Job textJob(const QString& path, const QByteArray& bytes)

@@ -24,13 +24,14 @@ Sources::Sources(const IconDesign& design, const Options& options)
         if (i == 0) {
             iconImage = renderIconImage(d);
             iconScaler = std::make_shared<const Downscaler>(iconImage);
-        } else if (i == 1)
-            foregroundImage = parts->foreground();
-        else
-            monochromeImage = monochromeLayer(*parts);
+        } else if (i == 1) {
+            foregroundScaler = std::make_shared<const Downscaler>(parts->foreground());
+        } else {
+            monochromeScaler = std::make_shared<const Downscaler>(monochromeLayer(*parts));
+        }
     });
     // The monochrome shape never reaches past the foreground, so one frame fits both.
-    inkReach = Packages::inkReach(foregroundImage);
+    inkReach = Packages::inkReach(foreground());
 }
 
 QImage Sources::iconAt(int size) const
@@ -67,12 +68,12 @@ QColor Sources::themeColor() const
 
 QImage Sources::adaptiveForeground(int size) const
 {
-    return placed(foreground(), fittedFrame(adaptiveFrame, reach(), adaptiveSafeRadius), size);
+    return placed(foregroundSizes(), fittedFrame(adaptiveFrame, reach(), adaptiveSafeRadius), size);
 }
 
 QImage Sources::adaptiveMonochrome(int size) const
 {
-    return placed(monochrome(), fittedFrame(adaptiveFrame, reach(), adaptiveSafeRadius), size);
+    return placed(monochromeSizes(), fittedFrame(adaptiveFrame, reach(), adaptiveSafeRadius), size);
 }
 
 QImage Sources::adaptiveBackground(int size) const
@@ -82,14 +83,14 @@ QImage Sources::adaptiveBackground(int size) const
 
 QImage Sources::opaqueIcon(int size) const
 {
-    return opaque(composed(backgroundLayer(d, canvasFrame, size, plate()), scaled(foreground(), size)),
+    return opaque(composed(backgroundLayer(d, canvasFrame, size, plate()), foregroundSizes().scaled(size)),
                   plate());
 }
 
 QImage Sources::maskableIcon(int size) const
 {
     const QRectF frame = fittedFrame(canvasFrame, reach(), maskableSafeRadius);
-    return composed(backgroundLayer(d, frame, size, plate()), placed(foreground(), frame, size));
+    return composed(backgroundLayer(d, frame, size, plate()), placed(foregroundSizes(), frame, size));
 }
 
 QImage Sources::iosDark() const

@@ -34,9 +34,12 @@ class Sources
     // The icon scaled to size x size, made once for all the files that show it at that size.
     QImage iconAt(int size) const;
     QList<QImage> iconsAt(std::initializer_list<int> sizes) const;
-    // Picture and text on transparency, and their monochrome shape, on the 1024 canvas.
-    const QImage& foreground() const { return foregroundImage; }
-    const QImage& monochrome() const { return monochromeImage; }
+    // Picture and text on transparency, and their monochrome shape, on the 1024 canvas, and
+    // scaled from there to any size.
+    const QImage& foreground() const { return foregroundScaler->image(); }
+    const QImage& monochrome() const { return monochromeScaler->image(); }
+    const Downscaler& foregroundSizes() const { return *foregroundScaler; }
+    const Downscaler& monochromeSizes() const { return *monochromeScaler; }
     // How far the foreground's ink reaches from the canvas centre, in canvas pixels.
     double reach() const { return inkReach; }
 
@@ -62,8 +65,8 @@ class Sources
     std::shared_ptr<const Once[]> glyphs; // the dark and the tinted one
     struct Scaled;
     std::shared_ptr<Scaled> scaledIcons;
-    QImage iconImage, foregroundImage, monochromeImage;
-    std::shared_ptr<const Downscaler> iconScaler;
+    QImage iconImage;
+    std::shared_ptr<const Downscaler> iconScaler, foregroundScaler, monochromeScaler;
     double inkReach = 0;
 };
 

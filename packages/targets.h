@@ -41,6 +41,9 @@ QList<Panel> linuxPanels(const Sources& s);
 Job pngJob(const QString& path, std::function<QImage()> image, bool grey = false);
 // A picture several jobs start from, made by the first of them that runs, the others waiting.
 std::function<QImage()> madeOnce(std::function<QImage()> make);
+// The same for jobs that each want the picture at a size of their own: it is made once, and each
+// size is scaled from its halvings.
+std::function<QImage(int)> scaledOnce(std::function<QImage()> make);
 // A file of fixed bytes.
 Job textJob(const QString& path, const QByteArray& bytes);
 // The colour as the web and the manifest write it: #rrggbb.

@@ -54,7 +54,8 @@ Jobs webFiles(const Sources& s)
              << pngJob(QStringLiteral("icon-maskable-%1.png").arg(size),
                        [&s, size] { return s.maskableIcon(size); });
     }
-    jobs << pngJob(QStringLiteral("icon-monochrome-512.png"), [&s] { return scaled(s.monochrome(), 512); })
+    jobs << pngJob(QStringLiteral("icon-monochrome-512.png"),
+                   [&s] { return s.monochromeSizes().scaled(512); })
          << pngJob(QStringLiteral("apple-touch-icon.png"), [&s] { return s.opaqueIcon(180); })
          << textJob(QStringLiteral("manifest.webmanifest"), webManifest(s))
          << textJob(QStringLiteral("head-snippet.html"),

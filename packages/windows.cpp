@@ -70,7 +70,7 @@ QImage storeLogo(const Sources& s, const QString& name, QSize size)
             fraction = logo.fraction;
     // The lock screen's badge logo is a white shape, as the system shows it.
     if (name == QLatin1String("LockScreenLogo"))
-        return painted(scaled(s.monochrome(), std::min(size.width(), size.height())), Qt::white);
+        return painted(s.monochromeSizes().scaled(std::min(size.width(), size.height())), Qt::white);
     if (fraction < 0 || size.isEmpty())
         return QImage();
     QImage tile(size, QImage::Format_ARGB32_Premultiplied);

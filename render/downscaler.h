@@ -18,6 +18,8 @@ class Downscaler
     // The image scaled to fit size x size, its aspect ratio kept (as QImage::scaled with
     // Qt::KeepAspectRatio and Qt::SmoothTransformation); the image itself at its own size.
     QImage scaled(int size) const;
+    // The image itself.
+    const QImage& image() const { return levels.first(); }
 
   private:
     QVector<QImage> levels; // the image, then each halving
