@@ -85,4 +85,9 @@ void keepFreedBuffers(size_t retained, size_t hugeReserve)
     }
 }
 
+void handBack()
+{
+    malloc_trim(0);
+}
+
 } // namespace Memory

@@ -29,4 +29,8 @@ unsigned char* scratch(Scratch purpose, size_t bytes);
 // thread allocates from one heap grown at once by that much in huge pages.
 void keepFreedBuffers(size_t retained, size_t hugeReserve = 0);
 
+// Returns the free memory the allocator holds to the system: for a long-lived process (the window)
+// after it has made and dropped the buffers of a large picture.
+void handBack();
+
 } // namespace Memory

@@ -3,6 +3,7 @@
 
 #include "app/dialogs.h"
 #include "app/folders.h"
+#include "base/memory.h"
 #include "export/iconset.h"
 #include "project/custompicture.h"
 #include "project/statemapping.h"
@@ -56,6 +57,8 @@ bool MainWindow::useCustomPicture(const QString& path)
     ui->editImageCustom->setText(path);
     ui->radioImageCustom->setChecked(true);
     refreshIconPreview();
+    // The decoding's buffers (a large picture's take hundreds of megabytes) are not kept.
+    Memory::handBack();
     markDesignChanged();
     return true;
 }

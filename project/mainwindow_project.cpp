@@ -4,6 +4,7 @@
 
 #include "app/dialogs.h"
 #include "base/fileio.h"
+#include "base/memory.h"
 #include "export/imageformats.h"
 #include "project/custompicture.h"
 #include "project/projectformat.h"
@@ -138,6 +139,7 @@ void MainWindow::afterValue(Project::After step, const QString& projectFile)
         // A picture that cannot be loaded leaves none, without a word, as the path still shows.
         customImage = loadCustomPicture(customPicturePath(ui->editImageCustom->text(), projectFile), nullptr,
                                         &customImageSize, &customVector);
+        Memory::handBack();
         break;
     case Project::After::IconQualityRule:
         applyQualityRule(ui->comboIconFormat, ui->sliderIconQuality);
