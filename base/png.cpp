@@ -17,6 +17,10 @@
 #ifdef __SSE2__
 #include <emmintrin.h>
 #endif
+#if defined(__x86_64__) && defined(__GNUC__)
+#include <immintrin.h>
+#define GLYPHWRIGHT_AVX2 1
+#endif
 
 namespace Png {
 
@@ -149,12 +153,102 @@ inline __m128i load(const uchar* p)
 }
 #endif
 
+#ifdef GLYPHWRIGHT_AVX2
+// The same sums thirty-two bytes at a time, on processors with AVX2 (chosen when the program runs):
+// each helper is its 16-byte namesake widened, lane for lane.
+namespace wide {
+
+#define AVX2 __attribute__((target("avx2")))
+
+AVX2 inline __m256i load(const uchar* p)
+{
+    return _mm256_loadu_si256(reinterpret_cast<const __m256i*>(p));
+}
+
+AVX2 inline void addCost(__m256i& sum, __m256i x, __m256i prediction)
+{
+    const __m256i d = _mm256_sub_epi8(x, prediction);
+    const __m256i sign = _mm256_cmpgt_epi8(_mm256_setzero_si256(), d);
+    sum = _mm256_add_epi64(
+        sum, _mm256_sad_epu8(_mm256_sub_epi8(_mm256_xor_si256(d, sign), sign), _mm256_setzero_si256()));
+}
+
+AVX2 inline unsigned total(__m256i sum)
+{
+    const __m128i half = _mm_add_epi64(_mm256_castsi256_si128(sum), _mm256_extracti128_si256(sum, 1));
+    return unsigned(_mm_cvtsi128_si32(half) + _mm_cvtsi128_si32(_mm_srli_si128(half, 8)));
+}
+
+AVX2 inline __m256i paeth16(__m256i a, __m256i b, __m256i c)
+{
+    const __m256i all = _mm256_set1_epi16(-1);
+    const __m256i bc = _mm256_sub_epi16(b, c), ac = _mm256_sub_epi16(a, c);
+    const __m256i pa = _mm256_abs_epi16(bc), pb = _mm256_abs_epi16(ac),
+                  pc = _mm256_abs_epi16(_mm256_add_epi16(bc, ac));
+    const __m256i takeA =
+        _mm256_andnot_si256(_mm256_or_si256(_mm256_cmpgt_epi16(pa, pb), _mm256_cmpgt_epi16(pa, pc)), all);
+    const __m256i takeB = _mm256_andnot_si256(_mm256_cmpgt_epi16(pb, pc), all);
+    const __m256i bOrC = _mm256_or_si256(_mm256_and_si256(takeB, b), _mm256_andnot_si256(takeB, c));
+    return _mm256_or_si256(_mm256_and_si256(takeA, a), _mm256_andnot_si256(takeA, bOrC));
+}
+
+// Unpacking and packing both work within each 16-byte half, so the bytes come back in order.
+AVX2 inline __m256i paethPrediction(__m256i a, __m256i b, __m256i c)
+{
+    const __m256i zero = _mm256_setzero_si256();
+    return _mm256_packus_epi16(
+        paeth16(_mm256_unpacklo_epi8(a, zero), _mm256_unpacklo_epi8(b, zero), _mm256_unpacklo_epi8(c, zero)),
+        paeth16(_mm256_unpackhi_epi8(a, zero), _mm256_unpackhi_epi8(b, zero), _mm256_unpackhi_epi8(c, zero)));
+}
+
+AVX2 inline __m256i averagePrediction(__m256i a, __m256i b)
+{
+    return _mm256_sub_epi8(_mm256_avg_epu8(a, b),
+                           _mm256_and_si256(_mm256_xor_si256(a, b), _mm256_set1_epi8(1)));
+}
+
+template <int Bpp>
+AVX2 int filterCosts(const uchar* row, const uchar* above, int start, int length, unsigned costs[5])
+{
+    int i = start;
+    __m256i none = _mm256_setzero_si256(), sub = none, up = none, average = none, paethCost = none;
+    const __m256i zero = _mm256_setzero_si256();
+    for (; i + 32 <= length; i += 32) {
+        const __m256i x = load(row + i), a = load(row + i - Bpp);
+        addCost(none, x, zero);
+        addCost(sub, x, a);
+        if (!above)
+            continue;
+        const __m256i b = load(above + i), c = load(above + i - Bpp);
+        addCost(up, x, b);
+        addCost(average, x, averagePrediction(a, b));
+        addCost(paethCost, x, paethPrediction(a, b, c));
+    }
+    costs[0] += total(none);
+    costs[1] += total(sub);
+    costs[2] += total(up);
+    costs[3] += total(average);
+    costs[4] += total(paethCost);
+    return i;
+}
+
+#undef AVX2
+
+const bool available = __builtin_cpu_supports("avx2");
+
+} // namespace wide
+#endif
+
 // The five filters' costs of a row of `Bpp` bytes a pixel, summed in `costs` from byte `start`
-// (past the first pixel) to the end, sixteen bytes at a time where the processor can.
+// (past the first pixel) to the end, thirty-two or sixteen bytes at a time where the processor can.
 template <int Bpp>
 int filterCostsWide(const uchar* row, const uchar* above, int start, int length, unsigned costs[5])
 {
     int i = start;
+#ifdef GLYPHWRIGHT_AVX2
+    if (wide::available)
+        i = wide::filterCosts<Bpp>(row, above, i, length, costs);
+#endif
 #ifdef __SSE2__
     __m128i none = _mm_setzero_si128(), sub = none, up = none, average = none, paethCost = none;
     const __m128i zero = _mm_setzero_si128();
