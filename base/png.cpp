@@ -958,10 +958,10 @@ struct RowReader::Private
         return true;
     }
 
-    bool inflateRow()
+    bool inflateRow(uchar* into)
     {
-        inflater.next_out = current.data();
-        inflater.avail_out = quint32(current.size());
+        inflater.next_out = into;
+        inflater.avail_out = quint32(rowBytes) + 1;
         for (;;) {
             if (isal_inflate(&inflater) < 0)
                 return false;
@@ -1143,22 +1143,25 @@ int RowReader::rawRowBytes() const
     return d->rowBytes;
 }
 
-bool RowReader::readRawRow(uchar* raw)
+bool RowReader::readRawRowInPlace(uchar* row, const uchar* above)
 {
     if (!d->valid || d->failed || d->rowsRead >= d->h)
         return false;
-    if (!d->inflateRow() || !unfilter(d->current.data() + 1, d->rowsRead ? d->previous.data() + 1 : nullptr,
-                                      d->rowBytes, d->bpp)) {
+    if (!d->inflateRow(row) || !unfilter(row + 1, d->rowsRead ? above : nullptr, d->rowBytes, d->bpp) ||
+        (++d->rowsRead == d->h && !d->finish())) {
         d->failed = true;
         return false;
     }
+    return true;
+}
+
+bool RowReader::readRawRow(uchar* raw)
+{
+    if (!readRawRowInPlace(d->current.data(), d->previous.data() + 1))
+        return false;
     if (raw)
         std::memcpy(raw, d->current.data() + 1, size_t(d->rowBytes));
     std::swap(d->previous, d->current);
-    if (++d->rowsRead == d->h && !d->finish()) {
-        d->failed = true;
-        return false;
-    }
     return true;
 }
 

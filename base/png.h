@@ -77,6 +77,11 @@ class RowReader
     int rawRowBytes() const;
     bool readRawRow(uchar* raw);
     void convertRow(const uchar* raw, uchar* rgba) const;
+    // readRawRow() without the copy: the row as the file holds it, its filter type byte first, is
+    // inflated into `row` (rawRowBytes() + 1 bytes) and unfiltered there against `above`, the
+    // previous row so read (its bytes after the type byte; null for the first row), which must
+    // still hold. The unfiltered row is then at row + 1.
+    bool readRawRowInPlace(uchar* row, const uchar* above);
 
   private:
     struct Private;

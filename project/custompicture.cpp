@@ -187,7 +187,9 @@ QImage readReducedPng(QFile& file, QSize size, QSize held)
     if (!reader.isValid() || reader.size() != size)
         return QImage();
     constexpr int blockRows = 32, blocks = 4;
-    const size_t rowBytes = size_t(reader.rawRowBytes());
+    // Each row as the file holds it, its filter type byte first: the rows are inflated and
+    // unfiltered where they stay until converted.
+    const size_t rowBytes = size_t(reader.rawRowBytes()) + 1;
     std::vector<uchar> ring(size_t(blocks * blockRows) * rowBytes);
     int filled[blocks] = {}; // rows in each block; fewer than blockRows at the end or on damage
     QSemaphore free(blocks), ready;
@@ -195,6 +197,8 @@ QImage readReducedPng(QFile& file, QSize size, QSize held)
     QSemaphore done;
     const auto produce = [&] {
         bool sound = true;
+        // The row before, still in the ring: its block is let go only once the next one is read.
+        const uchar* above = nullptr;
         for (int block = 0, row = 0; sound && row < size.height() && !stop; block = (block + 1) % blocks) {
             free.acquire();
             if (stop)
@@ -202,7 +206,8 @@ QImage readReducedPng(QFile& file, QSize size, QSize held)
             uchar* at = &ring[size_t(block * blockRows) * rowBytes];
             int n = 0;
             while (n < blockRows && row < size.height() &&
-                   (sound = reader.readRawRow(at + size_t(n) * rowBytes))) {
+                   (sound = reader.readRawRowInPlace(at + size_t(n) * rowBytes, above))) {
+                above = at + size_t(n) * rowBytes + 1;
                 ++n;
                 ++row;
             }
@@ -226,7 +231,7 @@ QImage readReducedPng(QFile& file, QSize size, QSize held)
         }
         if (next >= rows)
             return false;
-        reader.convertRow(&ring[size_t(block * blockRows + next++) * rowBytes], rgba);
+        reader.convertRow(&ring[size_t(block * blockRows + next++) * rowBytes + 1], rgba);
         return true;
     });
     // Stopped early (damage): the reader is let go once it has stopped too.
