@@ -211,11 +211,18 @@ double inkReach(const QImage& layer)
     const int pixelsWidth = pixels.width();
     for (int y = 0; y < pixels.height(); ++y) {
         const QRgb* line = reinterpret_cast<const QRgb*>(pixels.constScanLine(y));
-        // The pixel's corner farthest from the centre.
+        // The pixel's corner farthest from the centre; in a row, the ink farthest from the centre
+        // is its first or its last.
         const double dy = std::max(std::abs(y - cy), std::abs(y + 1 - cy));
-        for (int x = 0; x < pixelsWidth; ++x)
-            if (qAlpha(line[x]))
-                reach = std::max(reach, std::hypot(std::max(std::abs(x - cx), std::abs(x + 1 - cx)), dy));
+        int first = 0, last = pixelsWidth - 1;
+        while (first < pixelsWidth && !qAlpha(line[first]))
+            ++first;
+        if (first == pixelsWidth)
+            continue;
+        while (!qAlpha(line[last]))
+            --last;
+        for (int x : {first, last})
+            reach = std::max(reach, std::hypot(std::max(std::abs(x - cx), std::abs(x + 1 - cx)), dy));
     }
     return reach;
 }
@@ -372,6 +379,9 @@ double meanLuminance(const QImage& image, const QImage* mask = nullptr, bool out
 {
     const QImage pixels = image.convertToFormat(QImage::Format_ARGB32);
     double sum = 0, weight = 0;
+    // Neighbours mostly share a colour: its luminance is worked out again only when it changes.
+    QRgb last = 0;
+    double lastLuminance = luminanceOf(last);
     const int pixelsWidth = pixels.width();
     for (int y = 0; y < pixels.height(); ++y) {
         const QRgb* line = reinterpret_cast<const QRgb*>(pixels.constScanLine(y));
@@ -379,7 +389,11 @@ double meanLuminance(const QImage& image, const QImage* mask = nullptr, bool out
         for (int x = 0; x < pixelsWidth; ++x) {
             if (qAlpha(line[x]) < 128 || (m && (qAlpha(m[x]) >= 128) == outsideMask))
                 continue;
-            sum += luminanceOf(line[x]);
+            if (line[x] != last) {
+                last = line[x];
+                lastLuminance = luminanceOf(last);
+            }
+            sum += lastLuminance;
             weight += 1;
         }
     }
