@@ -26,9 +26,10 @@ namespace Png {
 
 namespace {
 
-// libdeflate's level 5 for every image the program encodes itself: against its levels 7 and 10 it
-// packs the packages' pictures within one to three per cent at a third to a half of the time
-// (level 6, zlib's default and the toolkit writer's, makes them larger still).
+// libdeflate's level 5 for the images the program encodes itself, but for the large ones levelFor()
+// judges otherwise: against its levels 7 and 10 it packs the packages' pictures within one to three
+// per cent at a third to a half of the time (level 6, zlib's default and the toolkit writer's,
+// makes them larger still).
 constexpr int level = 5;
 
 // The level for an image of `pixels` whose filtered bytes stand `residue` from zero on average: a
