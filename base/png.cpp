@@ -235,7 +235,12 @@ AVX2 int filterCosts(const uchar* row, const uchar* above, int start, int length
 
 #undef AVX2
 
-const bool available = __builtin_cpu_supports("avx2");
+// Asked from a static initialiser, which may run before the compiler's own start-up has looked at
+// the processor: hence the explicit look first.
+const bool available = [] {
+    __builtin_cpu_init();
+    return __builtin_cpu_supports("avx2") != 0;
+}();
 
 } // namespace wide
 #endif
