@@ -1142,9 +1142,10 @@ QSize RowReader::size() const
 
 bool RowReader::readRow(uchar* rgba)
 {
-    if (!readRawRow(nullptr))
+    if (!readRawRowInPlace(d->current.data(), d->previous.data() + 1))
         return false;
-    d->convert(d->previous.data() + 1, rgba);
+    d->convert(d->current.data() + 1, rgba);
+    std::swap(d->previous, d->current);
     return true;
 }
 
@@ -1162,16 +1163,6 @@ bool RowReader::readRawRowInPlace(uchar* row, const uchar* above)
         d->failed = true;
         return false;
     }
-    return true;
-}
-
-bool RowReader::readRawRow(uchar* raw)
-{
-    if (!readRawRowInPlace(d->current.data(), d->previous.data() + 1))
-        return false;
-    if (raw)
-        std::memcpy(raw, d->current.data() + 1, size_t(d->rowBytes));
-    std::swap(d->previous, d->current);
     return true;
 }
 

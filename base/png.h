@@ -72,16 +72,13 @@ class RowReader
     bool readRow(uchar* rgba);
 
     // The same in two steps, so that they may run on two threads: the next row as the file holds
-    // it, unfiltered (rawRowBytes() bytes; false as readRow() is), and a row so read as RGBA. The
-    // conversion may run while the next rows are read.
+    // it, its filter type byte first, inflated into `row` (rawRowBytes() + 1 bytes) and unfiltered
+    // there against `above`, the row read before it (its bytes after the type byte; null for the
+    // first row), which must still hold (false as readRow() is); then a row so read (row + 1) as
+    // RGBA. The conversion may run while the next rows are read.
     int rawRowBytes() const;
-    bool readRawRow(uchar* raw);
-    void convertRow(const uchar* raw, uchar* rgba) const;
-    // readRawRow() without the copy: the row as the file holds it, its filter type byte first, is
-    // inflated into `row` (rawRowBytes() + 1 bytes) and unfiltered there against `above`, the
-    // previous row so read (its bytes after the type byte; null for the first row), which must
-    // still hold. The unfiltered row is then at row + 1.
     bool readRawRowInPlace(uchar* row, const uchar* above);
+    void convertRow(const uchar* raw, uchar* rgba) const;
 
   private:
     struct Private;

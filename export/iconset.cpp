@@ -42,7 +42,8 @@ Files::Outcome writeIconSet(const QImage& source, const QString& folder, const I
     std::vector<int> order(count);
     for (int i = 0; i < count; ++i)
         order[i] = i;
-    const Downscaler scaler(source);
+    // Halved only as far as the smallest size needs.
+    const Downscaler scaler(source, count ? *std::min_element(plan.sizes.begin(), plan.sizes.end()) : 1);
     std::stable_sort(order.begin(), order.end(), [&](int a, int b) { return plan.sizes[a] > plan.sizes[b]; });
     QStringList paths;
     for (int i = 0; i < count; ++i)

@@ -22,8 +22,7 @@ Sources::Sources(const IconDesign& design, const Options& options)
 {
     parallelFor(3, [this](int i) {
         if (i == 0) {
-            iconImage = renderIconImage(d);
-            iconScaler = std::make_shared<const Downscaler>(iconImage);
+            iconScaler = std::make_shared<const Downscaler>(renderIconImage(d));
         } else if (i == 1) {
             foregroundScaler = std::make_shared<const Downscaler>(parts->foreground());
         } else {

@@ -30,7 +30,7 @@ class Sources
     QColor themeColor() const;
 
     // The icon as the design draws it, 1024 x 1024.
-    const QImage& icon() const { return iconImage; }
+    const QImage& icon() const { return iconScaler->image(); }
     // The icon scaled to size x size, made once for all the files that show it at that size.
     QImage iconAt(int size) const;
     QList<QImage> iconsAt(std::initializer_list<int> sizes) const;
@@ -65,7 +65,6 @@ class Sources
     std::shared_ptr<const Once[]> glyphs; // the dark and the tinted one
     struct Scaled;
     std::shared_ptr<Scaled> scaledIcons;
-    QImage iconImage;
     std::shared_ptr<const Downscaler> iconScaler, foregroundScaler, monochromeScaler;
     double inkReach = 0;
 };
