@@ -32,18 +32,17 @@ namespace {
 // makes them larger still).
 constexpr int level = 5;
 
-// The level for an image of `pixels` whose filtered bytes stand `residue` from zero on average: a
-// large one as busy as a photograph (its residue past 0.15, where drawn shapes stay well below)
-// takes level 3, a quarter less time for under 2 % more bytes (level 4 packs it no tighter); a
-// large one that is nearly all flat colour or transparency (under 0.05) takes level 1, whose
-// greedy matching gets through its long runs several times faster (for the default design's
-// packages, a tenth less work for under 1 % more bytes); drawn shapes between keep level 5, which
-// packs them 5 % tighter than 3 or 4.
-int levelFor(qint64 pixels, double residue)
+// The level for an image of `pixels` of which a `busy` share of the filtered bytes is not zero. A
+// photograph's filtered rows are seldom zero (a share of 4 % and more, up to 40 %), and on those
+// lazy matching is slow: level 3 packs them within 1 % of level 5 in two thirds of the time. Drawn
+// shapes and flat colour leave nearly every filtered byte zero (under 1 %): their matches are long,
+// level 5 costs them no more than the faster levels and packs them tighter (level 1 is both larger
+// and slower there, its hashing caught on the runs).
+int levelFor(qint64 pixels, double busy)
 {
     if (pixels < 256 * 256)
         return level;
-    return residue >= 0.15 ? 3 : residue < 0.05 ? 1 : level;
+    return busy >= 0.02 ? 3 : level;
 }
 
 // libdeflate's compressor at `level` (its tables are large: one a level and thread, kept).
@@ -97,7 +96,7 @@ inline unsigned magnitude(int difference)
 // The row's bytes under the filter whose bytes cost the least, written to `out` after its type
 // byte; the cost of a row is the sum of its bytes read as signed (libpng's heuristic), and a tie
 // goes to the earlier filter. The costs of all five are summed in one pass, the winner written in
-// a second.
+// a second. Returns how many of the written bytes are not zero.
 #ifdef __SSE2__
 // The bytes of `d` read as signed, made positive (-128 gives 128, as an unsigned byte).
 inline __m128i absSigned(__m128i d)
@@ -304,6 +303,21 @@ template <int Bpp> void filterCosts(const uchar* row, const uchar* above, int le
         costs[2] = costs[3] = costs[4] = ~0u;
 }
 
+// How many of `length` bytes are not zero.
+unsigned nonZero(const uchar* bytes, int length)
+{
+    unsigned count = 0;
+    int i = 0;
+#ifdef __SSE2__
+    for (; i + 16 <= length; i += 16)
+        count += 16u - unsigned(__builtin_popcount(unsigned(
+                           _mm_movemask_epi8(_mm_cmpeq_epi8(load(bytes + i), _mm_setzero_si128())))));
+#endif
+    for (; i < length; ++i)
+        count += bytes[i] != 0;
+    return count;
+}
+
 // Whether every byte of a row is zero (a transparent row of an RGBA image).
 bool allZero(const uchar* row, int length)
 {
@@ -395,7 +409,7 @@ unsigned filterRow(const uchar* row, const uchar* above, int length, int bpp, uc
         break;
     }
     }
-    return costs[type];
+    return nonZero(to, length);
 }
 
 // Undoes a row's filter in place (`row` follows its filter type byte; `above` is the row before,
@@ -513,8 +527,9 @@ template <int Channels> void packRow(const QRgb* line, int w, uchar* out)
 }
 
 // The image's rows in PNG's byte order (`channels` a pixel: grey or RGB, then alpha), each filtered
-// behind its filter type byte, in the thread's scratch memory; null when there is none.
-uchar* filteredRows(const QImage& source, int channels, size_t* rawSize, quint64* residue)
+// behind its filter type byte, in the thread's scratch memory (`*busy` counts the filtered bytes
+// that are not zero); null when there is none.
+uchar* filteredRows(const QImage& source, int channels, size_t* rawSize, quint64* busy)
 {
     const QImage::Format format = source.format();
     const bool premultiplied = format == QImage::Format_ARGB32_Premultiplied;
@@ -553,8 +568,8 @@ uchar* filteredRows(const QImage& source, int channels, size_t* rawSize, quint64
             packRow<4>(line, w, current.data());
             break;
         }
-        *residue += filterRow(current.data(), y ? previous.data() : nullptr, length, bpp,
-                              &raw[size_t(y) * size_t(1 + length)]);
+        *busy += filterRow(current.data(), y ? previous.data() : nullptr, length, bpp,
+                           &raw[size_t(y) * size_t(1 + length)]);
         std::swap(previous, current);
     }
     return raw;
@@ -604,13 +619,12 @@ QByteArray encode(const QImage& image, bool srgb, bool grey, int dotsPerMeter)
     const int channels = (grey ? 1 : 3) + (alpha ? 1 : 0);
     const int w = source.width(), h = source.height();
     size_t rawSize = 0;
-    quint64 residue = 0;
-    const uchar* raw = filteredRows(source, channels, &rawSize, &residue);
+    quint64 busy = 0;
+    const uchar* raw = filteredRows(source, channels, &rawSize, &busy);
     uchar* data = nullptr;
-    const size_t size =
-        raw ? deflated(raw, rawSize, levelFor(qint64(w) * h, double(residue) / double(rawSize)),
-                       Memory::Scratch::Deflated, &data)
-            : 0;
+    const size_t size = raw ? deflated(raw, rawSize, levelFor(qint64(w) * h, double(busy) / double(rawSize)),
+                                       Memory::Scratch::Deflated, &data)
+                            : 0;
     if (size == 0)
         return QByteArray();
 
