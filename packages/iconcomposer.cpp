@@ -94,9 +94,9 @@ QJsonObject group(const QString& name, const QJsonObject& layer, bool shadow, bo
 }
 
 // The grey a flat picture takes in the tinted icon: the chosen colour's, or its tinted look's.
-QColor tintedGrey(const QColor& chosen, const DesignLayers& layers, const TintedLook& look)
+QColor tintedGrey(const QColor& chosen, const DesignLayers& layers)
 {
-    const int g = qGray(chosen.isValid() ? chosen.rgb() : typicalColour(tintedPicture(layers, look)));
+    const int g = qGray(chosen.isValid() ? chosen.rgb() : typicalColour(layers.tintedPicture()));
     return QColor(g, g, g);
 }
 
@@ -182,26 +182,30 @@ void addTextGroup(const Sources& s, IconDocument& doc, QJsonArray& groups)
 {
     const IconDesign& d = s.design();
     const QColor darkChosen = s.options().iosDarkColor, tintedChosen = s.options().iosTintedColor;
-    const DarkLook& dark = s.layers().darkLook();
-    const TintedLook& tinted = s.layers().tintedLook();
+    const DesignLayers& layers = s.layers();
     if (!d.text.isEmpty()) {
-        // Its shadow is the group's, not drawn into the layer.
+        // Its shadow is the group's, not drawn into the layer; without one, the layer and its looks
+        // are the glyphs' own.
         IconDesign unshadowed = d;
         unshadowed.textShadow = false;
-        const QImage text = textOnly(unshadowed);
+        const bool own = !d.textShadow;
+        const QImage text = own ? layers.text() : textOnly(unshadowed);
         if (!blank(text)) {
             QJsonObject l = layer(QStringLiteral("Text"), true);
             l.insert(QStringLiteral("fill"), QStringLiteral("none"));
             doc.assets.append({QStringLiteral("Text.png"), text});
             QList<QPair<QString, QJsonValue>> variants;
-            const QImage darkForm = darkChosen.isValid() ? darkShape(text, darkChosen) : darkText(text, dark);
+            const QImage darkForm = darkChosen.isValid() ? darkShape(text, darkChosen)
+                                    : own                ? layers.darkText()
+                                                         : darkText(text, layers.darkLook());
             if (darkForm != text.convertToFormat(QImage::Format_ARGB32)) {
                 doc.assets.append({QStringLiteral("Text Dark.png"), darkForm});
                 variants.append({QStringLiteral("dark"), QStringLiteral("Text Dark.png")});
             }
-            doc.assets.append({QStringLiteral("Text Tinted.png"), tintedChosen.isValid()
-                                                                      ? tintedShape(text, tintedChosen)
-                                                                      : tintedText(text, tinted)});
+            doc.assets.append(
+                {QStringLiteral("Text Tinted.png"), tintedChosen.isValid() ? tintedShape(text, tintedChosen)
+                                                    : own                  ? layers.tintedText()
+                                                          : tintedText(text, layers.tintedLook())});
             variants.append({QStringLiteral("tinted"), QStringLiteral("Text Tinted.png")});
             l.insert(QStringLiteral("image-name-specializations"),
                      specializations(QStringLiteral("Text.png"), variants));
@@ -216,7 +220,6 @@ void addPictureGroup(const Sources& s, IconDocument& doc, QJsonArray& groups)
     const IconDesign& d = s.design();
     const QColor darkChosen = s.options().iosDarkColor, tintedChosen = s.options().iosTintedColor;
     const DarkLook& dark = s.layers().darkLook();
-    const TintedLook& tinted = s.layers().tintedLook();
     const QImage& picture = s.layers().picture();
     if (!blank(picture)) {
         if (pictureKeepsItsColours(d)) {
@@ -235,12 +238,12 @@ void addPictureGroup(const Sources& s, IconDocument& doc, QJsonArray& groups)
                                                  customPicturePlacement(d, QSize(canvas, canvas)),
                                                  QSize(canvas, canvas))});
             QList<QPair<QString, QJsonValue>> variants;
-            const QImage darkForm = darkPicture(s.layers(), dark);
+            const QImage& darkForm = s.layers().darkPicture();
             if (dark.pictureIsShape && darkForm != picture.convertToFormat(QImage::Format_ARGB32)) {
                 doc.assets.append({QStringLiteral("Picture Dark.png"), darkForm});
                 variants.append({QStringLiteral("dark"), QStringLiteral("Picture Dark.png")});
             }
-            doc.assets.append({QStringLiteral("Picture Tinted.png"), tintedPicture(s.layers(), tinted)});
+            doc.assets.append({QStringLiteral("Picture Tinted.png"), s.layers().tintedPicture()});
             variants.append({QStringLiteral("tinted"), QStringLiteral("Picture Tinted.png")});
             l.insert(QStringLiteral("image-name-specializations"), specializations(main, variants));
             groups.append(group(QStringLiteral("Picture"), l, true, false));
@@ -250,14 +253,13 @@ void addPictureGroup(const Sources& s, IconDocument& doc, QJsonArray& groups)
             QJsonObject l = layer(QStringLiteral("Picture"), true);
             doc.assets.append({QStringLiteral("Picture.png"), monochrome(picture)});
             l.insert(QStringLiteral("image-name"), QStringLiteral("Picture.png"));
-            l.insert(
-                QStringLiteral("fill-specializations"),
-                specializations(
-                    solid(d.imageColor),
-                    {{QStringLiteral("dark"),
-                      solid(darkChosen.isValid() ? darkChosen
-                                                 : QColor(typicalColour(darkPicture(s.layers(), dark))))},
-                     {QStringLiteral("tinted"), solid(tintedGrey(tintedChosen, s.layers(), tinted))}}));
+            l.insert(QStringLiteral("fill-specializations"),
+                     specializations(
+                         solid(d.imageColor),
+                         {{QStringLiteral("dark"),
+                           solid(darkChosen.isValid() ? darkChosen
+                                                      : QColor(typicalColour(s.layers().darkPicture())))},
+                          {QStringLiteral("tinted"), solid(tintedGrey(tintedChosen, s.layers()))}}));
             groups.append(group(QStringLiteral("Picture"), l, true, true));
         }
     }

@@ -605,14 +605,6 @@ DarkLook chooseDarkLook(const DesignLayers& layers)
 
 } // namespace
 
-QImage darkPicture(const DesignLayers& layers, const DarkLook& look)
-{
-    if (look.picture >= 0)
-        return atLightness(layers.picture(), look.picture);
-    return look.pictureIsShape ? darkShape(layers.picture())
-                               : layers.picture().convertToFormat(QImage::Format_ARGB32);
-}
-
 QImage darkText(const QImage& text, const DarkLook& look)
 {
     return look.text >= 0 ? atLightness(text, look.text) : darkShape(text);
@@ -630,14 +622,20 @@ QImage together(const QImage& picture, const QImage& text)
     return glyph.convertToFormat(QImage::Format_ARGB32);
 }
 
-TintedLook chooseTintedLook(const DesignLayers& layers, const DarkLook& look)
+// A shape's dark form in grey for the tinted look: stretched by the tones chosen together, or on
+// its own so that its lightest tone is white.
+QImage tintedForm(const QImage& dark, const TintedLook& look)
+{
+    return stretchedGrey(dark, look.together ? ToneRange{look.low, look.high} : toneRange(dark));
+}
+
+TintedLook chooseTintedLook(const DesignLayers& layers)
 {
     TintedLook tinted;
-    tinted.dark = look;
-    if (look.picture >= 0 || look.text >= 0) {
+    tinted.dark = layers.darkLook();
+    if (tinted.dark.picture >= 0 || tinted.dark.text >= 0) {
         // Tones chosen together are stretched together, so the text stays apart from the picture.
-        const QImage dark = together(darkPicture(layers, look), darkText(layers.text(), look));
-        const ToneRange range = toneRange(dark);
+        const ToneRange range = toneRange(together(layers.darkPicture(), layers.darkText()));
         tinted.low = range.low;
         tinted.high = range.high;
         tinted.together = true;
@@ -655,42 +653,59 @@ QImage darkGlyph(const DesignLayers& layers, const QColor& color)
         return darkShape(layers.foreground(), color);
     if (color.isValid())
         return together(layers.picture(), darkShape(layers.text(), color));
-    const DarkLook& look = layers.darkLook();
-    return together(darkPicture(layers, look), darkText(layers.text(), look));
+    return together(layers.darkPicture(), layers.darkText());
 }
 
 const DarkLook& DesignLayers::darkLook() const
 {
-    std::call_once(looksMade, [this] {
-        dark = chooseDarkLook(*this);
-        tinted = chooseTintedLook(*this, dark);
-    });
+    std::call_once(darkMade, [this] { dark = chooseDarkLook(*this); });
     return dark;
 }
 
 const TintedLook& DesignLayers::tintedLook() const
 {
-    darkLook();
+    std::call_once(tintedMade, [this] { tinted = chooseTintedLook(*this); });
     return tinted;
 }
 
-QImage tintedPicture(const DesignLayers& layers, const TintedLook& look)
+const QImage& DesignLayers::darkPicture() const
 {
-    if (!look.dark.pictureIsShape)
-        return luminance(layers.picture());
-    if (!look.together)
-        return tintedShape(layers.picture());
-    return stretchedGrey(darkPicture(layers, look.dark), ToneRange{look.low, look.high});
+    return kept[3].get([this] {
+        const DarkLook& look = darkLook();
+        if (look.picture >= 0)
+            return atLightness(picture(), look.picture);
+        return look.pictureIsShape ? darkShape(picture()) : picture().convertToFormat(QImage::Format_ARGB32);
+    });
+}
+
+const QImage& DesignLayers::darkText() const
+{
+    return kept[4].get([this] { return Packages::darkText(text(), darkLook()); });
+}
+
+const QImage& DesignLayers::tintedPicture() const
+{
+    return kept[5].get([this] {
+        // A photograph shows its own luminance.
+        const TintedLook& look = tintedLook();
+        return look.dark.pictureIsShape ? tintedForm(darkPicture(), look) : luminance(picture());
+    });
+}
+
+const QImage& DesignLayers::tintedText() const
+{
+    return kept[6].get([this] {
+        const TintedLook& look = tintedLook();
+        return look.together && !look.dark.pictureIsShape ? luminance(darkText())
+                                                          : tintedForm(darkText(), look);
+    });
 }
 
 QImage tintedText(const QImage& text, const TintedLook& look)
 {
-    if (!look.together)
-        return tintedShape(text);
     // Over a photograph, which shows its own luminance, the text shows its own grey.
-    if (!look.dark.pictureIsShape)
-        return luminance(darkText(text, look.dark));
-    return stretchedGrey(darkText(text, look.dark), ToneRange{look.low, look.high});
+    const QImage dark = darkText(text, look.dark);
+    return look.together && !look.dark.pictureIsShape ? luminance(dark) : tintedForm(dark, look);
 }
 
 QImage tintedGlyph(const DesignLayers& layers, const QColor& color)
@@ -700,8 +715,7 @@ QImage tintedGlyph(const DesignLayers& layers, const QColor& color)
         return tintedShape(layers.foreground(), color);
     if (color.isValid())
         return together(luminance(layers.picture()), tintedShape(layers.text(), color));
-    const TintedLook& look = layers.tintedLook();
-    return together(tintedPicture(layers, look), tintedText(layers.text(), look));
+    return together(layers.tintedPicture(), layers.tintedText());
 }
 
 QString plateWarning(const IconDesign& design, const QImage& foreground, const QColor& plate)

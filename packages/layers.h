@@ -73,11 +73,16 @@ class DesignLayers
     const QImage& text() const;
     const DarkLook& darkLook() const;
     const TintedLook& tintedLook() const;
+    // The picture and the text in the dark and tinted looks.
+    const QImage& darkPicture() const;
+    const QImage& darkText() const;
+    const QImage& tintedPicture() const;
+    const QImage& tintedText() const;
 
   private:
     IconDesign d;
-    Once kept[3];
-    mutable std::once_flag looksMade;
+    Once kept[7];
+    mutable std::once_flag darkMade, tintedMade;
     mutable DarkLook dark;
     mutable TintedLook tinted;
 };
@@ -146,11 +151,8 @@ QImage tintedShape(const QImage& shape, const QColor& color = QColor());
 // A picture in its own luminance, grey, its alpha kept: never inverted.
 QImage luminance(const QImage& picture);
 
-QImage darkPicture(const DesignLayers& layers, const DarkLook& look);
-// `text`, the design's text layer (with its shadow or without), in the dark look.
+// `text`, the design's text layer (with its shadow or without), in the dark and tinted looks.
 QImage darkText(const QImage& text, const DarkLook& look);
-
-QImage tintedPicture(const DesignLayers& layers, const TintedLook& look);
 QImage tintedText(const QImage& text, const TintedLook& look);
 
 // The glyphs of the iOS dark and tinted icons: picture and text in their looks above, the text in
