@@ -15,11 +15,12 @@
 #include <libdeflate.h>
 
 #include <algorithm>
-#include <limits>
+#include <map>
 #include <memory>
 #include <mutex>
 #include <numeric>
 #include <set>
+#include <tuple>
 #include <vector>
 
 namespace Packages {
@@ -98,10 +99,6 @@ namespace {
 // Pictures of fewer pixels are cheaper to encode again than to compare.
 constexpr qint64 sharedEncoding = 256 * 256;
 
-} // namespace
-
-namespace {
-
 // The chosen targets' files, their paths in `folder` (in a folder of each target's name when there
 // are several).
 Jobs chosenJobs(const Sources& sources, const QString& folder, const QStringList& chosen)
@@ -136,93 +133,88 @@ QMap<QString, QString> makeFolders(const Jobs& jobs, const QString& folder)
     return missing;
 }
 
-// The jobs' pictures as the encoder reads them (unpremultiplied), whether each is to be stored as
-// grey, and for each job the one whose bytes it takes: a picture that several files show (the
-// layered document's picture of iOS and of macOS and the dark icon, a launcher icon that is also a
-// web icon) is encoded once, whatever density each file declares. Copies are found by the image
-// they were made from, and among large pictures by their pixels.
-struct Pictures
+// What tells one picture from another: the image it was made from, or, for a large one, its size
+// and its pixels' two checksums (pictures of one design, alike in size, do not share both by
+// chance), with whether it is stored as grey.
+struct PictureKey
 {
-    QVector<QImage> images;
-    QVector<bool> grey;
-    QVector<int> original;
-};
-
-Pictures makePictures(const Jobs& jobs, const std::function<bool()>& cancelled)
-{
-    const int n = jobs.size();
-    Pictures p{QVector<QImage>(n), QVector<bool>(n), QVector<int>(n)};
-    QVector<uint> hashes(n);
-    QVector<qint64> made(n);
-    parallelFor(n, [&](int i) {
-        if (!jobs[i].picture || cancelled())
-            return;
-        const QImage picture = jobs[i].picture();
-        made[i] = picture.cacheKey();
-        p.images[i] = picture.format() == QImage::Format_ARGB32_Premultiplied
-                          ? picture.convertToFormat(QImage::Format_ARGB32)
-                          : picture;
-        p.grey[i] = jobs[i].grey && Png::allGrey(p.images[i]);
-        if (qint64(p.images[i].width()) * p.images[i].height() >= sharedEncoding)
-            hashes[i] = uint(libdeflate_crc32(0, p.images[i].constBits(), size_t(p.images[i].sizeInBytes())));
-    });
-    const auto large = [&](int i) {
-        return qint64(p.images[i].width()) * p.images[i].height() >= sharedEncoding;
-    };
-    for (int i = 0; i < n; ++i) {
-        p.original[i] = i;
-        if (!jobs[i].picture || p.images[i].isNull())
-            continue;
-        for (int j = 0; j < i; ++j)
-            if (p.original[j] == j && jobs[j].picture && p.grey[j] == p.grey[i] &&
-                (made[j] == made[i] || (large(i) && hashes[j] == hashes[i] && p.images[j] == p.images[i]))) {
-                p.original[i] = j;
-                p.images[i] = QImage();
-                break;
-            }
+    qint64 image = 0;
+    int width = 0, height = 0;
+    quint32 crc = 0, adler = 0;
+    bool grey = false;
+    bool operator<(const PictureKey& o) const
+    {
+        return std::tie(image, width, height, crc, adler, grey) <
+               std::tie(o.image, o.width, o.height, o.crc, o.adler, o.grey);
     }
-    return p;
-}
-
-// The bytes of every file that is not a copy, on all cores: the files that are not one picture
-// (containers of several) first, then the pictures, the largest first, so that the cores finish
-// together. The pictures are let go as they are encoded.
-QVector<QByteArray> encode(const Jobs& jobs, Pictures& p, const std::function<bool()>& cancelled)
-{
-    const int n = jobs.size();
-    std::vector<int> order;
-    for (int i = 0; i < n; ++i)
-        if (p.original[i] == i)
-            order.push_back(i);
-    const auto weight = [&](int i) {
-        return jobs[i].picture ? qint64(p.images[i].width()) * p.images[i].height()
-                               : std::numeric_limits<qint64>::max();
-    };
-    std::stable_sort(order.begin(), order.end(), [&](int a, int b) { return weight(a) > weight(b); });
-    QVector<QByteArray> bytes(n);
-    parallelFor(int(order.size()), [&](int k) {
-        const int i = order[size_t(k)];
-        if (!cancelled())
-            bytes[i] =
-                jobs[i].picture ? pngBytes(p.images[i], p.grey[i], jobs[i].dotsPerMeter) : jobs[i].bytes();
-        p.images[i] = QImage();
-    });
-    return bytes;
-}
+};
 
 } // namespace
 
+// Every file's bytes, on all cores: the files that are not one picture (containers of several)
+// first, then the pictures in the order of the jobs, each encoded as soon as it is made and let
+// go, so that a package never holds all its pictures at once. A picture that several files show
+// (the layered document's picture of iOS and of macOS and the dark icon, a launcher icon that is
+// also a web icon) is encoded once, whatever density each file declares: the first job to make it
+// encodes it, and the others take its bytes.
 QVector<QByteArray> fileBytes(const Jobs& jobs, const std::function<bool()>& cancelled)
 {
-    Pictures pictures = makePictures(jobs, cancelled);
-    QVector<QByteArray> bytes = encode(jobs, pictures, cancelled);
-    for (int i = 0; i < jobs.size(); ++i) {
-        const int original = pictures.original[i];
-        if (original == i)
+    const int n = jobs.size();
+    std::vector<int> order(static_cast<size_t>(n));
+    std::iota(order.begin(), order.end(), 0);
+    std::stable_partition(order.begin(), order.end(), [&](int i) { return !jobs[i].picture; });
+    QVector<QByteArray> bytes(n);
+    QVector<int> original(n);
+    std::iota(original.begin(), original.end(), 0);
+    std::mutex mutex;
+    std::map<PictureKey, int> seen;
+    // The first job that shows the picture of `key`; `i` when it is the first.
+    const auto firstWith = [&](const PictureKey& key, int i) {
+        const std::lock_guard<std::mutex> lock(mutex);
+        return seen.emplace(key, i).first->second;
+    };
+    parallelFor(n, [&](int k) {
+        const int i = order[size_t(k)];
+        if (cancelled())
+            return;
+        if (!jobs[i].picture) {
+            bytes[i] = jobs[i].bytes();
+            return;
+        }
+        // Premultiplied pixels are compared and tested for grey as they are (unpremultiplying
+        // keeps both), and the encoder converts them a band of rows at a time.
+        const QImage image = jobs[i].picture();
+        if (image.isNull())
+            return;
+        const bool grey = jobs[i].grey && Png::allGrey(image);
+        PictureKey key;
+        key.image = image.cacheKey();
+        key.grey = grey;
+        original[i] = firstWith(key, i);
+        if (original[i] != i)
+            return;
+        if (qint64(image.width()) * image.height() >= sharedEncoding) {
+            const auto* pixels = image.constBits();
+            const size_t size = size_t(image.sizeInBytes());
+            PictureKey content;
+            content.width = image.width();
+            content.height = image.height();
+            content.crc = libdeflate_crc32(0, pixels, size);
+            content.adler = libdeflate_adler32(1, pixels, size);
+            content.grey = grey;
+            original[i] = firstWith(content, i);
+            if (original[i] != i)
+                return;
+        }
+        bytes[i] = pngBytes(image, grey, jobs[i].dotsPerMeter);
+    });
+    for (int i = 0; i < n; ++i) {
+        const int first = original[i];
+        if (first == i)
             continue;
-        bytes[i] = jobs[i].dotsPerMeter == jobs[original].dotsPerMeter
-                       ? bytes[original] // shared, not copied
-                       : Png::withDensity(bytes[original], jobs[i].dotsPerMeter);
+        bytes[i] = jobs[i].dotsPerMeter == jobs[first].dotsPerMeter
+                       ? bytes[first] // shared, not copied
+                       : Png::withDensity(bytes[first], jobs[i].dotsPerMeter);
     }
     return bytes;
 }
