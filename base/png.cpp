@@ -1300,8 +1300,7 @@ QImage decode(const uchar* data, qsizetype size)
     // Straight into premultiplied pixels (qPremultiply, as the toolkit's conversion does): the one
     // image the artwork is kept as.
     const bool alpha = channels == 2 || channels == 4 || indexed;
-    QImage out =
-        Memory::image(QSize(w, h), alpha ? QImage::Format_ARGB32_Premultiplied : QImage::Format_RGB32);
+    QImage out(w, h, alpha ? QImage::Format_ARGB32_Premultiplied : QImage::Format_RGB32);
     if (out.isNull())
         return QImage();
     QRgb palette[256];

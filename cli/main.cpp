@@ -22,7 +22,7 @@ int main(int argc, char* argv[])
         qInstallMessageHandler(quietMessages);
     initResources();
     // A run makes and drops hundreds of images, and ends.
-    Memory::keepFreedBuffers(size_t(1) << 30, size_t(192) << 20);
+    Memory::keepFreedBuffers(size_t(1) << 30);
     // Ctrl-C or a kill leaves no temporary file of a write in flight behind.
     Files::removeInFlightOnSignals();
     QTextStream out(stdout);

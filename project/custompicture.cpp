@@ -1,7 +1,6 @@
 #include "project/custompicture.h"
 
 #include "base/fileio.h"
-#include "base/memory.h"
 #include "base/png.h"
 #include "render/iconrenderer.h"
 #include "render/vectorpicture.h"
@@ -96,7 +95,7 @@ struct Divider
 // copy of the picture is ever made. Null when a row is missing.
 template <class NextRow> QImage reducedRows(QSize size, QSize held, NextRow nextRow)
 {
-    QImage out = Memory::image(held, QImage::Format_ARGB32_Premultiplied);
+    QImage out(held, QImage::Format_ARGB32_Premultiplied);
     if (out.isNull())
         return QImage();
     const int w = size.width(), h = size.height(), tw = held.width(), th = held.height();

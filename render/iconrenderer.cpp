@@ -1,6 +1,5 @@
 #include "render/iconrenderer.h"
 
-#include "base/memory.h"
 #include "base/png.h"
 #include "render/artwork.h"
 #include "render/vectorpicture.h"
@@ -159,7 +158,7 @@ QImage pictureLayer(const QImage& picture, QSize own, const QByteArray& vector, 
     }
     // Into an image of its own: the visible part may still be the picture itself, shared.
     const uint tint = key.tint;
-    QImage layer = Memory::image(visible.size(), QImage::Format_ARGB32_Premultiplied);
+    QImage layer(visible.size(), QImage::Format_ARGB32_Premultiplied);
     const int visibleWidth = visible.width();
     for (int y = 0; y < visible.height(); ++y) {
         const uint* in = reinterpret_cast<const uint*>(visible.constScanLine(y));
@@ -454,7 +453,7 @@ QPixmap renderIcon(IconDesign design)
 
 QImage renderIconImage(const IconDesign& design)
 {
-    QImage canvas = Memory::image(QSize(canvasSize, canvasSize), QImage::Format_ARGB32_Premultiplied);
+    QImage canvas(canvasSize, canvasSize, QImage::Format_ARGB32_Premultiplied);
     canvas.fill(QColor(0, 0, 0, 0));
     QPainter p(&canvas);
     p.setRenderHint(QPainter::Antialiasing);
