@@ -824,17 +824,48 @@ struct RowReader::Private
     int rowsRead = 0;
     std::vector<uchar> previous, current; // filter type byte and row
     inflate_state inflater;
-    // Compressed data is read in large blocks but inflated in pieces of libpng's size, so that the
-    // stream's end is judged on the same pieces as libpng judges it.
+    // The file is read a megabyte at a time into `block`, and its chunks are taken from there in
+    // place: writers cut the image data into chunks of 8 KiB, and reading each through the device's
+    // own buffer copied every byte once more. Compressed data is inflated in pieces of libpng's size,
+    // so that the stream's end is judged on the same pieces as libpng judges it.
     static constexpr quint32 pieceSize = 8192;
-    std::vector<uchar> input = std::vector<uchar>(size_t(1) << 16);
-    quint32 inputAt = 0, inputLeft = 0; // the block's bytes not yet inflated
-    quint32 chunkLeft = 0;              // of the current IDAT chunk's data, not yet read
-    quint32 crc = 0;                    // of the current IDAT chunk so far
+    std::vector<uchar> block = std::vector<uchar>(size_t(1) << 20);
+    size_t blockAt = 0, blockEnd = 0; // the block's bytes not yet taken
+    quint32 chunkLeft = 0;            // of the current IDAT chunk's data, not yet taken
+    quint32 crc = 0;                  // of the current IDAT chunk so far
     uchar zlibHeader[2];
     int zlibHeaderSeen = 0;
 
-    bool read(void* to, qint64 n) { return device.read(static_cast<char*>(to), n) == n; }
+    // The next `n` bytes of the file (at most a block's), where they lie in the block, valid until
+    // the next call; fewer where the file ends.
+    quint32 take(quint32 n, const uchar** at)
+    {
+        if (blockEnd - blockAt < n) {
+            std::memmove(block.data(), block.data() + blockAt, blockEnd - blockAt);
+            blockEnd -= blockAt;
+            blockAt = 0;
+            while (blockEnd < n) {
+                const qint64 got = device.read(reinterpret_cast<char*>(block.data() + blockEnd),
+                                               qint64(block.size() - blockEnd));
+                if (got <= 0)
+                    break;
+                blockEnd += size_t(got);
+            }
+        }
+        const quint32 k = quint32(std::min<size_t>(n, blockEnd - blockAt));
+        *at = block.data() + blockAt;
+        blockAt += k;
+        return k;
+    }
+
+    bool read(void* to, qint64 n)
+    {
+        const uchar* at = nullptr;
+        if (n > qint64(block.size()) || take(quint32(n), &at) != quint32(n))
+            return false;
+        std::memcpy(to, at, size_t(n));
+        return true;
+    }
 
     // The next chunk's length and type: false where libpng stops (a length past 2^31 - 1 or past
     // its limit, a type that is not four letters).
@@ -865,7 +896,7 @@ struct RowReader::Private
     bool skipChunk(const uchar type[4], quint32 length)
     {
         if (!isCritical(type))
-            return device.skip(qint64(length) + 4) == qint64(length) + 4;
+            return skip(length) && skip(4);
         quint32 sum = quint32(libdeflate_crc32(0, type, 4));
         uchar stored[4];
         return readSummed(length, &sum) && read(stored, 4) && qFromBigEndian<quint32>(stored) == sum;
@@ -875,13 +906,20 @@ struct RowReader::Private
     bool readSummed(quint32 length, quint32* sum)
     {
         for (quint32 left = length; left > 0;) {
-            const quint32 n = std::min<quint32>(left, quint32(input.size()));
-            if (!read(input.data(), n))
+            const uchar* at = nullptr;
+            const quint32 n = take(std::min<quint32>(left, pieceSize), &at);
+            if (n == 0)
                 return false;
-            *sum = quint32(libdeflate_crc32(*sum, input.data(), n));
+            *sum = quint32(libdeflate_crc32(*sum, at, n));
             left -= n;
         }
         return true;
+    }
+
+    bool skip(quint32 length)
+    {
+        quint32 ignored = 0;
+        return readSummed(length, &ignored);
     }
 
     bool readHeader()
@@ -945,7 +983,7 @@ struct RowReader::Private
     // is damaged or ends (libpng's "Not enough image data").
     bool feed()
     {
-        while (inputLeft == 0 && chunkLeft == 0) {
+        while (chunkLeft == 0) {
             uchar sum[4];
             quint32 length = 0;
             uchar type[4];
@@ -955,19 +993,12 @@ struct RowReader::Private
             chunkLeft = length;
             crc = quint32(libdeflate_crc32(0, type, 4));
         }
-        if (inputLeft == 0) {
-            const quint32 n = std::min<quint32>(chunkLeft, quint32(input.size()));
-            if (!read(input.data(), n))
-                return false;
-            crc = quint32(libdeflate_crc32(crc, input.data(), n));
-            chunkLeft -= n;
-            inputAt = 0;
-            inputLeft = n;
-        }
-        const quint32 n = std::min(inputLeft, pieceSize);
-        uchar* piece = input.data() + inputAt;
-        inputAt += n;
-        inputLeft -= n;
+        const uchar* piece = nullptr;
+        const quint32 n = std::min(chunkLeft, pieceSize);
+        if (take(n, &piece) != n)
+            return false;
+        crc = quint32(libdeflate_crc32(crc, piece, n));
+        chunkLeft -= n;
         // zlib's own checks of the stream's header, which libpng relies on: deflate, a window of
         // at most 32 KiB, no preset dictionary and a sound check value.
         for (quint32 i = 0; i < n && zlibHeaderSeen < 2; ++i)
@@ -977,7 +1008,7 @@ struct RowReader::Private
             zlibHeaderSeen = 3;
         if (zlibHeaderSeen == 2)
             return false;
-        inflater.next_in = piece;
+        inflater.next_in = const_cast<uchar*>(piece); // read, never written
         inflater.avail_in = n;
         return true;
     }
@@ -1040,7 +1071,6 @@ struct RowReader::Private
             }
         }
         // The rest of the current IDAT chunk is skipped, its CRC checked.
-        inputLeft = 0;
         if (!readSummed(chunkLeft, &crc))
             return false;
         chunkLeft = 0;
