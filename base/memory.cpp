@@ -27,9 +27,11 @@ unsigned char* scratch(Scratch purpose, size_t bytes)
 void keepFreedBuffers(size_t retained)
 {
     // Blocks up to 256 MiB come from the heap rather than from mappings of their own, and the heap
-    // is not trimmed below `retained` bytes of free space.
+    // is not trimmed below `retained` bytes of free space. Every thread allocates from the one
+    // heap, so that a buffer one thread lets go serves the next another asks for.
     mallopt(M_MMAP_THRESHOLD, 256 << 20);
     mallopt(M_TRIM_THRESHOLD, int(std::min<size_t>(retained, size_t(1) << 30)));
+    mallopt(M_ARENA_MAX, 1);
 }
 
 void handBack()

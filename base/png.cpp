@@ -309,9 +309,14 @@ unsigned nonZero(const uchar* bytes, int length)
     unsigned count = 0;
     int i = 0;
 #ifdef __SSE2__
+    // Each zero byte adds one to a lane of `zeros`, summed into its two halves as they go.
+    __m128i zeros = _mm_setzero_si128();
+    const __m128i one = _mm_set1_epi8(1);
     for (; i + 16 <= length; i += 16)
-        count += 16u - unsigned(__builtin_popcount(unsigned(
-                           _mm_movemask_epi8(_mm_cmpeq_epi8(load(bytes + i), _mm_setzero_si128())))));
+        zeros = _mm_add_epi64(
+            zeros, _mm_sad_epu8(_mm_and_si128(_mm_cmpeq_epi8(load(bytes + i), _mm_setzero_si128()), one),
+                                _mm_setzero_si128()));
+    count = unsigned(i) - total(zeros);
 #endif
     for (; i < length; ++i)
         count += bytes[i] != 0;
