@@ -152,7 +152,17 @@ QString landsAt(const QString& path)
 
 } // namespace
 
-void writeEach(const QStringList& paths, const std::function<void(int)>& write, const std::vector<int>& order)
+namespace {
+
+// The threads bytes made before are written on: a write then spends most of its time waiting for
+// the disk (each file is synced before it takes its name), and eight such waits overlap where two
+// would queue.
+Q_GLOBAL_STATIC(QThreadPool, writers)
+
+} // namespace
+
+void writeEach(const QStringList& paths, const std::function<void(int)>& write, const std::vector<int>& order,
+               Writes writes)
 {
     std::vector<int> all = order;
     if (all.empty())
@@ -169,7 +179,13 @@ void writeEach(const QStringList& paths, const std::function<void(int)>& write, 
     for (int i : all)
         if (!later[i])
             first.push_back(i);
-    parallelFor(int(first.size()), [&](int k) { write(first[size_t(k)]); });
+    QThreadPool* pool = QThreadPool::globalInstance();
+    if (writes == Writes::OnlyWrite) {
+        pool = writers();
+        pool->setMaxThreadCount(8);
+    }
+    parallelFor(
+        int(first.size()), [&](int k) { write(first[size_t(k)]); }, pool);
     for (int i = 0; i < paths.size(); ++i)
         if (later[i])
             write(i);

@@ -234,26 +234,30 @@ Files::Outcome writePackage(const IconDesign& design, const QString& folder, con
     QStringList paths;
     for (const Job& job : jobs)
         paths.append(job.path);
-    Files::writeEach(paths, [&](int i) {
-        if (cancelled()) {
-            results[i] = Files::Result::cancelled();
-            return;
-        }
-        const QString dir = QFileInfo(jobs[i].path).path();
-        if (missing.contains(dir)) {
-            results[i] = Files::Result::failure(
-                QStringLiteral("the folder %1 could not be created: %2").arg(dir, missing.value(dir)));
-            return;
-        }
-        Files::WriteOptions write;
-        write.executable = jobs[i].executable;
-        write.confinedTo = folder;
-        const QByteArray& made = bytes[i];
-        results[i] = made.isEmpty() ? Files::Result::failure(QStringLiteral("the image could not be encoded"))
-                                    : Files::write(jobs[i].path, made, write);
-        if (progress)
-            ++progress->done;
-    });
+    Files::writeEach(
+        paths,
+        [&](int i) {
+            if (cancelled()) {
+                results[i] = Files::Result::cancelled();
+                return;
+            }
+            const QString dir = QFileInfo(jobs[i].path).path();
+            if (missing.contains(dir)) {
+                results[i] = Files::Result::failure(
+                    QStringLiteral("the folder %1 could not be created: %2").arg(dir, missing.value(dir)));
+                return;
+            }
+            Files::WriteOptions write;
+            write.executable = jobs[i].executable;
+            write.confinedTo = folder;
+            const QByteArray& made = bytes[i];
+            results[i] = made.isEmpty()
+                             ? Files::Result::failure(QStringLiteral("the image could not be encoded"))
+                             : Files::write(jobs[i].path, made, write);
+            if (progress)
+                ++progress->done;
+        },
+        {}, Files::Writes::OnlyWrite);
     Files::Outcome outcome;
     for (int i = 0; i < jobs.size(); ++i)
         outcome.add(jobs[i].path, results[i]);
