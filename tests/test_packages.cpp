@@ -7,6 +7,7 @@
 #include "packages/iconcomposer.h"
 #include "packages/layers.h"
 #include "packages/package.h"
+#include "packages/targets.h"
 #include "project/projectformat.h"
 #include "render/iconrenderer.h"
 #include "render/vectorpicture.h"
@@ -173,6 +174,8 @@ class TestPackages : public QObject
     void ios_data();
     void ios();
     void svgPictureIsAVectorLayer();
+    void picturesShownTwiceAreEncodedOnce_data();
+    void picturesShownTwiceAreEncodedOnce();
     void iconComposerDocument_data();
     void iconComposerDocument();
     void derivedLooksStayLegible_data();
@@ -1104,6 +1107,49 @@ void TestPackages::svgPictureIsAVectorLayer()
     // The square is inset 4 of 24 units: 20 of 120 pixels.
     QCOMPARE(drawn.pixel(placed.left() + 23, placed.top() + 23), qRgb(0x15, 0x65, 0xc0));
     QCOMPARE(qAlpha(drawn.pixel(placed.left() + 17, placed.top() + 17)), 0);
+}
+
+// Two files of a package: the second shares the first's encoding only where it shows the same
+// pixels stored the same way, and declares its own density either way.
+void TestPackages::picturesShownTwiceAreEncodedOnce_data()
+{
+    QTest::addColumn<QImage>("first");
+    QTest::addColumn<QImage>("second");
+    QTest::addColumn<bool>("secondGrey");
+    QTest::addColumn<bool>("shared");
+    // Premultiplied, half covered: what the looks hand the encoder.
+    const auto picture = [](QRgb corner) {
+        QImage image(512, 512, QImage::Format_ARGB32_Premultiplied);
+        image.fill(qRgba(40, 40, 40, 128));
+        image.setPixel(511, 511, corner);
+        return image;
+    };
+    const QImage one = picture(qRgba(0, 0, 0, 0));
+    QTest::newRow("one image") << one << one << true << true;
+    QTest::newRow("the same pixels, made apart") << one << picture(qRgba(0, 0, 0, 0)) << true << true;
+    QTest::newRow("a pixel apart") << one << picture(qRgba(9, 9, 9, 255)) << true << false;
+    QTest::newRow("the same pixels, one stored in colour")
+        << one << picture(qRgba(0, 0, 0, 0)) << false << false;
+}
+
+void TestPackages::picturesShownTwiceAreEncodedOnce()
+{
+    QFETCH(QImage, first);
+    QFETCH(QImage, second);
+    QFETCH(bool, secondGrey);
+    QFETCH(bool, shared);
+    Packages::Jobs jobs{Packages::pngJob(
+                            QStringLiteral("a.png"), [first] { return first; }, true),
+                        Packages::pngJob(
+                            QStringLiteral("b.png"), [second] { return second; }, secondGrey)};
+    jobs[1].dotsPerMeter = Png::appleLayerDotsPerMeter;
+    const QVector<QByteArray> bytes = Packages::fileBytes(jobs);
+    QCOMPARE(bytes[1] == Png::withDensity(bytes[0], Png::appleLayerDotsPerMeter), shared);
+    const QImage read = QImage::fromData(bytes[1], "PNG");
+    QCOMPARE(read.dotsPerMeterX(), Png::appleLayerDotsPerMeter);
+    QCOMPARE(read.convertToFormat(QImage::Format_ARGB32), second.convertToFormat(QImage::Format_ARGB32));
+    // Grey is stored as grey (PNG colour type 4), colour as RGBA (6).
+    QCOMPARE(int(bytes[1][25]), secondGrey && qIsGray(second.pixel(511, 511)) ? 4 : 6);
 }
 
 QTEST_MAIN(TestPackages)
