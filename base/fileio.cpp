@@ -150,10 +150,6 @@ QString landsAt(const QString& path)
            end.fileName();
 }
 
-} // namespace
-
-namespace {
-
 // The threads bytes made before are written on: a write then spends most of its time waiting for
 // the disk (each file is synced before it takes its name), and eight such waits overlap where two
 // would queue.

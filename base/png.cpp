@@ -901,13 +901,13 @@ struct RowReader::Private
     bool skipChunk(const uchar type[4], quint32 length)
     {
         if (!isCritical(type))
-            return skip(length) && skip(4);
+            return readSummed(length + 4, nullptr);
         quint32 sum = quint32(libdeflate_crc32(0, type, 4));
         uchar stored[4];
         return readSummed(length, &sum) && read(stored, 4) && qFromBigEndian<quint32>(stored) == sum;
     }
 
-    // `length` bytes read past, and added to the CRC `*sum`.
+    // `length` bytes read past, and added to the CRC `*sum` unless it is null.
     bool readSummed(quint32 length, quint32* sum)
     {
         for (quint32 left = length; left > 0;) {
@@ -915,16 +915,11 @@ struct RowReader::Private
             const quint32 n = take(std::min<quint32>(left, pieceSize), &at);
             if (n == 0)
                 return false;
-            *sum = quint32(libdeflate_crc32(*sum, at, n));
+            if (sum)
+                *sum = quint32(libdeflate_crc32(*sum, at, n));
             left -= n;
         }
         return true;
-    }
-
-    bool skip(quint32 length)
-    {
-        quint32 ignored = 0;
-        return readSummed(length, &ignored);
     }
 
     bool readHeader()

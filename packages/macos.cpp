@@ -5,7 +5,6 @@
 #include "packages/layers.h"
 #include "packages/previewsheet.h"
 #include "packages/targets.h"
-#include "render/downscaler.h"
 
 #include <QMap>
 #include <QPainter>
@@ -73,29 +72,30 @@ QImage macosIcon(const Sources& s)
     return macosIcon(s.design(), s.options().macosKeepCorners, s.plate());
 }
 
+// The .icns of the icon at `full`'s sizes. Several types share a size: each size is scaled once
+// and, being the same image, encoded once.
+QByteArray icns(const std::function<QImage(int)>& full)
+{
+    const QList<QPair<QByteArray, int>> types = {{"icp4", 16},  {"icp5", 32},  {"icp6", 64},   {"ic07", 128},
+                                                 {"ic08", 256}, {"ic09", 512}, {"ic10", 1024}, {"ic11", 32},
+                                                 {"ic12", 64},  {"ic13", 256}, {"ic14", 512}};
+    QMap<int, QImage> bySize;
+    QList<QPair<QByteArray, QImage>> entries;
+    for (const auto& t : types) {
+        if (!bySize.contains(t.second))
+            bySize.insert(t.second, full(t.second));
+        entries.append({t.first, bySize.value(t.second)});
+    }
+    return icnsFile(entries);
+}
+
 } // namespace
 
 Jobs macosFiles(const Sources& s)
 {
-    const QImage full = macosIcon(s);
+    const auto full = scaledOnce([&s] { return macosIcon(s); });
     // The layered document for macOS 26 beside the .icns for the systems before.
-    return iconBundleFiles(s) + Jobs{{QStringLiteral("AppIcon.icns"), [full] {
-                                          const QList<QPair<QByteArray, int>> types = {
-                                              {"icp4", 16},  {"icp5", 32},  {"icp6", 64},   {"ic07", 128},
-                                              {"ic08", 256}, {"ic09", 512}, {"ic10", 1024}, {"ic11", 32},
-                                              {"ic12", 64},  {"ic13", 256}, {"ic14", 512}};
-                                          // Several types share a size: each size is scaled once (and, being
-                                          // the same image, encoded once).
-                                          const Downscaler scaler(full);
-                                          QMap<int, QImage> bySize;
-                                          QList<QPair<QByteArray, QImage>> entries;
-                                          for (const auto& t : types) {
-                                              if (!bySize.contains(t.second))
-                                                  bySize.insert(t.second, scaler.scaled(t.second));
-                                              entries.append({t.first, bySize.value(t.second)});
-                                          }
-                                          return icnsFile(entries);
-                                      }}};
+    return iconBundleFiles(s) + Jobs{{QStringLiteral("AppIcon.icns"), [full] { return icns(full); }}};
 }
 
 Jobs macosCatalogFiles(const Sources& s)
