@@ -3,7 +3,7 @@
 #include "app/dialogs.h"
 #include "app/folders.h"
 #include "export/imageformats.h"
-#include "packages/appproject.h"
+#include "packages/apply/appproject.h"
 #include "render/artwork.h"
 #include "ui/aboutdialog.h"
 #include "ui/devicepreview.h"

@@ -2,7 +2,7 @@
 
 #include "export/iconset.h"
 #include "export/imageformats.h"
-#include "packages/appproject.h"
+#include "packages/apply/appproject.h"
 #include "project/statemapping.h"
 #include "render/graphicrenderer.h"
 #include "render/iconrenderer.h"

@@ -4,7 +4,7 @@
 #include "tests/support/testsupport.h"
 
 #include "cli/commands.h"
-#include "packages/appproject.h"
+#include "packages/apply/appproject.h"
 #include "packages/containers.h"
 #include "resources/initresources.h"
 

@@ -1,0 +1,79 @@
+// Android app modules (Android Studio, Flutter's android/app, Capacitor, React Native, Tauri's
+// gen/android): the launcher icons, adaptive layers and Play Store icon under the template's names,
+// and the manifest's icon and round icon.
+#include "packages/apply/frameworks.h"
+#include "packages/apply/textedit.h"
+
+#include <QDir>
+#include <QFileInfo>
+
+namespace Packages::Apply {
+
+namespace {
+
+QList<Place> recognise(const Folder& folder)
+{
+    if ((!folder.has("build.gradle") && !folder.has("build.gradle.kts")) ||
+        !folder.text(QStringLiteral("src/main/AndroidManifest.xml")).contains("<application"))
+        return {};
+    return {Place{0, folder.dir, QStringLiteral("Android app module %1").arg(folder.where())}};
+}
+
+// Icons of the same names in another source set (a debug or flavour build) take the place of these
+// in that build: they are left alone, with a note.
+void noteOtherSourceSets(Draft& d, const QString& module)
+{
+    for (const QString& set : QDir(joined(d.root, joined(module, QStringLiteral("src"))))
+                                  .entryList(QDir::Dirs | QDir::NoDotAndDotDot))
+        if (set != QLatin1String("main") &&
+            !QDir(joined(d.root, joined(module, QStringLiteral("src/%1/res").arg(set))))
+                 .entryList({QStringLiteral("mipmap-*")}, QDir::Dirs)
+                 .isEmpty())
+            d.notes << QStringLiteral(
+                           "%1 has launcher icons of its own, which take the place of these in its builds; "
+                           "they were left as they are.")
+                           .arg(joined(module, QStringLiteral("src/") + set));
+}
+
+void write(Draft& d, const QString& module)
+{
+    const QString main = joined(module, QStringLiteral("src/main/"));
+    const QString res = main + QStringLiteral("res/");
+    // Apps whose oldest Android is 8 keep the adaptive icon's XML in mipmap-anydpi.
+    const bool plain = d.exists(res + QStringLiteral("mipmap-anydpi/ic_launcher.xml")) &&
+                       !d.exists(res + QStringLiteral("mipmap-anydpi-v26"));
+    for (const Job& job : d.targets.android.all()) {
+        QString path = job.path.startsWith(QLatin1String("res/"))
+                           ? main + job.path
+                           : main + QStringLiteral("ic_launcher-playstore.png");
+        if (plain)
+            path.replace(QStringLiteral("mipmap-anydpi-v26"), QStringLiteral("mipmap-anydpi"));
+        d.add(job, path);
+        // The template's own icons (WebP, say) under the same resource name would clash with ours.
+        const QFileInfo ours(joined(d.root, path));
+        for (const QFileInfo& other :
+             QDir(ours.path()).entryInfoList({ours.completeBaseName() + QStringLiteral(".*")}, QDir::Files))
+            if (other.fileName() != ours.fileName() && job.path.startsWith(QLatin1String("res/")))
+                d.removed << QFileInfo(path).path() + QLatin1Char('/') + other.fileName();
+    }
+    noteOtherSourceSets(d, module);
+    const QString manifest = main + QStringLiteral("AndroidManifest.xml");
+    const QString before = QString::fromUtf8(d.text(manifest));
+    const QString after = withApplicationAttribute(
+        withApplicationAttribute(before, QStringLiteral("android:icon"),
+                                 QStringLiteral("@mipmap/ic_launcher")),
+        QStringLiteral("android:roundIcon"), QStringLiteral("@mipmap/ic_launcher_round"));
+    if (after != before) {
+        d.add(textJob(QString(), after.toUtf8()), manifest);
+        d.edited << manifest;
+    }
+}
+
+} // namespace
+
+const Framework androidModule = {"Android",
+                                 "an Android app module (src/main/AndroidManifest.xml with an <application>, "
+                                 "beside build.gradle or build.gradle.kts)",
+                                 recognise, write};
+
+} // namespace Packages::Apply

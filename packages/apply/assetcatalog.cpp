@@ -1,0 +1,114 @@
+// Xcode asset catalogs (*.xcassets/AppIcon.appiconset: Flutter's ios/Runner and macos/Runner,
+// Capacitor's ios/App/App, React Native's ios/NAME): the iOS or macOS set (or both) with its
+// Contents.json, the icons it no longer names moved out, and the layered document beside the
+// Xcode project.
+#include "packages/apply/frameworks.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+
+namespace Packages::Apply {
+
+namespace {
+
+QList<Place> recognise(const Folder& folder)
+{
+    if (!folder.dir.endsWith(QLatin1String(".xcassets")))
+        return {};
+    const QString set = joined(folder.dir, QStringLiteral("AppIcon.appiconset"));
+    const QFileInfo info(joined(folder.root, set));
+    if (!info.isDir() || info.isSymLink())
+        return {};
+    return {Place{0, set, QStringLiteral("Xcode asset catalog %1").arg(set)}};
+}
+
+// The idioms the set's Contents.json names.
+QSet<QString> idiomsOf(const Draft& d, const QString& set)
+{
+    QSet<QString> idioms;
+    for (const QJsonValue& image : QJsonDocument::fromJson(d.text(set + QStringLiteral("/Contents.json")))
+                                       .object()
+                                       .value(QStringLiteral("images"))
+                                       .toArray())
+        idioms << image.toObject().value(QStringLiteral("idiom")).toString();
+    return idioms;
+}
+
+// The layered document beside the Xcode project the catalog belongs to.
+void layeredDocument(Draft& d, const QString& set)
+{
+    for (const QString& project : d.scan.xcodeProjects) {
+        const QString beside = folderOf(project);
+        if (!beside.isEmpty() && !set.startsWith(beside + QLatin1Char('/')))
+            continue;
+        const QString document = joined(beside, QStringLiteral("AppIcon.icon"));
+        if (d.planned(joined(document, QStringLiteral("icon.json"))))
+            continue;
+        for (const Job& job : d.targets.bundle.all())
+            d.add(job, joined(beside, job.path));
+        d.notes << QStringLiteral(
+                       "For iOS and macOS 26, add %1 to the app's target in %2 (Xcode: File > Add Files) "
+                       "and keep AppIcon as the app icon's name.")
+                       .arg(document, QFileInfo(project).fileName());
+    }
+}
+
+void write(Draft& d, const QString& set)
+{
+    const QSet<QString> idioms = idiomsOf(d, set);
+    QSet<QString> phones = idioms;
+    phones.subtract({QStringLiteral("mac"), QStringLiteral("watch"), QStringLiteral("watch-marketing")});
+    if (!idioms.isEmpty() && phones.isEmpty() && !idioms.contains(QStringLiteral("mac"))) {
+        d.notes << QStringLiteral("%1 is a watchOS icon set; it was left as it is.").arg(set);
+        return;
+    }
+    // A set of one platform gets that platform's icons; a set for iOS and macOS both.
+    const bool mac = idioms.contains(QStringLiteral("mac")), ios = !phones.isEmpty() || !mac;
+    QList<TargetFiles*> platforms;
+    if (ios)
+        platforms << &d.targets.ios;
+    if (mac)
+        platforms << &d.targets.macosCatalog;
+    QSet<QString> ours{QStringLiteral("Contents.json")};
+    QJsonArray entries;
+    for (TargetFiles* files : platforms)
+        for (const Job& job : files->all()) {
+            if (!job.path.startsWith(QLatin1String("AppIcon.appiconset/")))
+                continue;
+            const QString name = job.path.mid(int(qstrlen("AppIcon.appiconset/")));
+            if (name == QLatin1String("Contents.json")) {
+                for (const QJsonValue& entry :
+                     QJsonDocument::fromJson(job.bytes()).object().value(QStringLiteral("images")).toArray())
+                    entries << entry;
+                if (platforms.size() == 1)
+                    d.add(job, joined(set, name));
+                continue;
+            }
+            ours << name;
+            d.add(job, joined(set, name));
+        }
+    if (platforms.size() > 1)
+        d.add(textJob(
+                  QString(),
+                  QJsonDocument(QJsonObject{{QStringLiteral("images"), entries},
+                                            {QStringLiteral("info"),
+                                             QJsonObject{{QStringLiteral("author"), QStringLiteral("xcode")},
+                                                         {QStringLiteral("version"), 1}}}})
+                      .toJson()),
+              joined(set, QStringLiteral("Contents.json")));
+    // Files the catalog no longer names would be reported by Xcode as unassigned.
+    for (const QString& name : QDir(joined(d.root, set)).entryList(QDir::Files | QDir::Hidden))
+        if (!ours.contains(name))
+            d.removed << joined(set, name);
+    layeredDocument(d, set);
+}
+
+} // namespace
+
+const Framework assetCatalog = {"Xcode", "an Xcode asset catalog (*.xcassets/AppIcon.appiconset)", recognise,
+                                write};
+
+} // namespace Packages::Apply

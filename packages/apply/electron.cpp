@@ -1,0 +1,34 @@
+// Electron apps packed by electron-builder (package.json naming it), which keeps its icons in
+// build/: icon.icns, icon.ico and icons/NxN.png.
+#include "packages/apply/frameworks.h"
+
+namespace Packages::Apply {
+
+namespace {
+
+QList<Place> recognise(const Folder& folder)
+{
+    if (!folder.has("package.json") ||
+        !folder.text(QStringLiteral("package.json")).contains("\"electron-builder\""))
+        return {};
+    return {Place{0, folder.dir,
+                  QStringLiteral("Electron app with electron-builder (%1)")
+                      .arg(joined(folder.dir, QStringLiteral("package.json")))}};
+}
+
+void write(Draft& d, const QString& dir)
+{
+    const Sources& s = d.sources;
+    const QString build = joined(dir, QStringLiteral("build/"));
+    d.add(d.targets.macos.at(QStringLiteral("AppIcon.icns")), build + QStringLiteral("icon.icns"));
+    d.add(d.targets.windows.at(QStringLiteral("app.ico")), build + QStringLiteral("icon.ico"));
+    for (int size : {16, 32, 48, 64, 128, 256, 512, 1024})
+        d.add(pngJob(QString(), [&s, size] { return s.iconAt(size); }),
+              build + QStringLiteral("icons/%1x%1.png").arg(size));
+}
+
+} // namespace
+
+const Framework electronApp = {"Electron", "Electron with electron-builder (package.json)", recognise, write};
+
+} // namespace Packages::Apply

@@ -1,0 +1,137 @@
+#pragma once
+
+// What the writers of each framework `apply` knows share: the table of frameworks (each declared
+// in a file of its own with its row), what a walk through the app's folder found, the plan being
+// drafted, and reading the app's own files.
+#include "packages/apply/appproject.h"
+#include "packages/targets.h"
+
+#include <QByteArray>
+#include <QList>
+#include <QSet>
+#include <QSize>
+#include <QString>
+#include <QStringList>
+
+#include <optional>
+
+namespace Packages::Apply {
+
+// Manifests, catalogs and projects are small; anything larger is not one.
+constexpr qint64 largestText = 4 * 1024 * 1024;
+// The largest file compared with a new one or kept in the backup.
+constexpr qint64 largestFile = 512 * 1024 * 1024;
+
+// "dir/name", or "name" when `dir` is empty.
+QString joined(const QString& dir, const QString& name);
+// The folder part of a relative path: "" for a bare name.
+QString folderOf(const QString& path);
+// The bytes of the regular file at `path` of at most `largest` bytes, or none.
+std::optional<QByteArray> readText(const QString& path, qint64 largest = largestText);
+// The pixel size of the picture at `path`, or an invalid size.
+QSize sizeOf(const QString& path);
+
+// One folder of the app's tree as the walk sees it.
+struct Folder
+{
+    QString root;      // the app's folder, absolute
+    QString dir;       // this folder, relative to it ("" for the app's folder)
+    QStringList files; // the names of its files, hidden ones included
+    QString path() const { return joined(root, dir); }
+    bool has(const char* name) const { return files.contains(QLatin1String(name)); }
+    // The text of its file `name`, empty when there is none or it is not a small regular file.
+    QByteArray text(const QString& name) const;
+    // `dir` as a report names it.
+    QString where() const { return dir.isEmpty() ? QStringLiteral("the app's folder") : dir; }
+};
+
+// A place the walk found a framework's project.
+struct Place
+{
+    int framework; // its row in frameworks()
+    QString where; // its folder (or file) relative to the app's folder
+    QString found; // the report's line: "Flutter app (pubspec.yaml)"
+};
+
+// What a walk through the app's folder found, each path relative to it.
+struct Scan
+{
+    QList<Place> places;       // in the order the walk met them
+    QStringList xcodeProjects; // every *.xcodeproj, where the layered document goes beside
+    int folders = 0;           // looked into so far
+    // The places of the framework `name`.
+    QStringList of(const char* name) const;
+};
+
+// A target's files, each made only when asked for.
+struct TargetFiles
+{
+    const Sources& sources;
+    Jobs (*make)(const Sources&);
+    std::optional<Jobs> jobs;
+    const Jobs& all();
+    Job at(const QString& path);
+};
+
+// The package targets' files the frameworks put in place.
+struct Targets
+{
+    explicit Targets(const Sources& s);
+    TargetFiles android, ios, macos, macosCatalog, windows, bundle;
+};
+
+// The plan being made: files to write (made on all cores at the end) and files to move out.
+struct Draft
+{
+    QString root;
+    const Sources& sources;
+    Targets& targets;
+    const Scan& scan;
+    Jobs jobs;            // paths relative to the app's folder
+    QSet<QString> edited; // jobs that change a file of the developer's (a manifest)
+    QStringList removed;  // files moved out to the backup
+    QStringList notes;
+    bool planned(const QString& path) const;
+    // Plans `job` at `path` unless a file is planned there already.
+    void add(Job job, const QString& path);
+    bool exists(const QString& path) const;
+    // The text of the app's file at `path`, empty when it is not a small regular file.
+    QByteArray text(const QString& path) const;
+};
+
+// A framework `apply` knows: how its project is recognised and what it writes. A framework is a
+// file with these and a row of the table.
+struct Framework
+{
+    const char* name;      // "Flutter"
+    const char* lookedFor; // what a folder without any is told was looked for
+    // The places `folder` holds (for most, the folder itself), each with the report's line; none
+    // when it holds no project of this framework. A catalog's folder ("X.xcassets") is looked into
+    // but not walked further.
+    QList<Place> (*recognise)(const Folder& folder);
+    // Plans this framework's files for the project at `where`; null for a framework whose files
+    // the others write (Capacitor's Android and iOS projects, say).
+    void (*write)(Draft& d, const QString& where);
+};
+
+// In the order their files are planned.
+const QList<Framework>& frameworks();
+// The row named `name`.
+int frameworkNamed(const char* name);
+
+// Walks the app's folder (build outputs, packages and hidden folders skipped).
+Scan scanFolder(const QString& root);
+// More folders than an app's project holds (outside its build outputs and packages): a home
+// folder or a disk, chosen by mistake.
+constexpr int largestTree = 20000;
+
+// Whether `folder` holds a React Native app (app.json beside a package.json naming react-native),
+// and one made with Expo (its app.json has an expo object).
+bool isReactNativeApp(const Folder& folder);
+bool isExpoApp(const Folder& folder);
+
+// The rows, each defined in its framework's file.
+extern const Framework androidModule, assetCatalog, webManifest, flutterApp, capacitorApp, reactNativeApp,
+    expoApp, tauriApp, electronApp, windowsApp;
+
+} // namespace Packages::Apply

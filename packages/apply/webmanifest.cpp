@@ -1,0 +1,189 @@
+// Web app manifests (manifest.json or *.webmanifest with an icon list: Flutter's web/, public/ of
+// Vite and Create React App, Angular's src/): every PNG or ICO icon listed, at its size, a maskable
+// one added where none is listed, and the favicons beside it.
+#include "packages/apply/frameworks.h"
+#include "packages/apply/textedit.h"
+#include "packages/containers.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+
+namespace Packages::Apply {
+
+namespace {
+
+QList<Place> recognise(const Folder& folder)
+{
+    // The copies build steps make inside native projects are left to those steps.
+    const QString& dir = folder.dir;
+    if (dir.contains(QLatin1String("src/main/assets/")) ||
+        (dir.endsWith(QLatin1String("/public")) && dir.contains(QLatin1String("/App/"))))
+        return {};
+    QList<Place> manifests;
+    for (const QString& f : folder.files)
+        if ((f == QLatin1String("manifest.json") || f.endsWith(QLatin1String(".webmanifest"))) &&
+            QJsonDocument::fromJson(folder.text(f)).object().value(QStringLiteral("icons")).isArray())
+            manifests << Place{0, joined(dir, f), QStringLiteral("Web app manifest %1").arg(joined(dir, f))};
+    return manifests;
+}
+
+Job iconPicture(const Sources& s, const QString& purpose, int size)
+{
+    if (purpose.contains(QLatin1String("maskable")))
+        return pngJob(QString(), [&s, size] { return s.maskableIcon(size); });
+    if (purpose.contains(QLatin1String("monochrome")))
+        return pngJob(QString(), [&s, size] { return s.monochromeSizes().scaled(size); });
+    return pngJob(QString(), [&s, size] { return s.iconAt(size); });
+}
+
+// The square sides an icon entry's "sizes" names ("192x192", "64x64 32x32"), or else the side of
+// the square picture at `path`.
+QList<int> entrySides(const QJsonObject& icon, const QString& path)
+{
+    QList<int> sides;
+    for (const QString& size :
+         icon.value(QStringLiteral("sizes")).toString().split(QLatin1Char(' '), Qt::SkipEmptyParts)) {
+        const QStringList wh = size.toLower().split(QLatin1Char('x'));
+        if (wh.size() == 2 && wh[0] == wh[1] && wh[0].toInt() > 0 && wh[0].toInt() <= 1024)
+            sides << wh[0].toInt();
+    }
+    const QSize own = sizeOf(path);
+    if (sides.isEmpty() && own.isValid() && own.width() == own.height() && own.width() <= 1024)
+        sides << own.width();
+    return sides;
+}
+
+// What a web manifest's icon list holds, for the manifest's own edit.
+struct IconList
+{
+    bool maskable = false; // an entry is maskable
+    QString firstFolder;   // where its first icon is, relative to the manifest
+};
+
+// Each PNG or ICO icon a manifest lists, made at the sizes its entry gives, under its own name.
+IconList listedIcons(Draft& d, const Sources& s, const QString& manifest, const QJsonArray& icons)
+{
+    const QString dir = folderOf(manifest);
+    IconList list;
+    for (const QJsonValue& v : icons) {
+        const QJsonObject icon = v.toObject();
+        const QString src = icon.value(QStringLiteral("src"))
+                                .toString()
+                                .section(QLatin1Char('?'), 0, 0)
+                                .section(QLatin1Char('#'), 0, 0);
+        const QString purpose = icon.value(QStringLiteral("purpose")).toString();
+        if (src.contains(QLatin1String("://")) || src.startsWith(QLatin1String("data:")) || src.isEmpty())
+            continue;
+        // A path from the site's root is taken from the manifest's folder, where such sites keep it.
+        const QString path =
+            QDir::cleanPath(joined(dir, src.startsWith(QLatin1Char('/')) ? src.mid(1) : src));
+        if (path.startsWith(QLatin1String("../")) || path == QLatin1String("..")) {
+            d.notes << QStringLiteral("%1 names %2, outside the app's folder; it was left as it is.")
+                           .arg(manifest, src);
+            continue;
+        }
+        const QList<int> sides = entrySides(icon, joined(d.root, path));
+        const QString suffix = QFileInfo(path).suffix().toLower();
+        if (sides.isEmpty() || (suffix != QLatin1String("png") && suffix != QLatin1String("ico"))) {
+            d.notes << QStringLiteral(
+                           "%1 names %2, which is not a square PNG or ICO icon; it was left as it is.")
+                           .arg(manifest, src);
+            continue;
+        }
+        if (list.firstFolder.isNull())
+            list.firstFolder = folderOf(src.startsWith(QLatin1Char('/')) ? src.mid(1) : src);
+        list.maskable = list.maskable || purpose.contains(QLatin1String("maskable"));
+        if (suffix == QLatin1String("ico")) {
+            const QImage image = s.icon();
+            d.add({QString(),
+                   [image, sides] {
+                       QList<QImage> images;
+                       for (int side : sides)
+                           images << scaled(image, side);
+                       return icoFile(images);
+                   }},
+                  path);
+        } else {
+            d.add(iconPicture(s, purpose, sides.first()), path);
+        }
+    }
+    return list;
+}
+
+// The favicons beside a manifest, at the sizes they have.
+void favicons(Draft& d, const Sources& s, const QString& dir)
+{
+    for (const char* name : {"favicon.png", "favicon-16x16.png", "favicon-32x32.png", "favicon-16.png",
+                             "favicon-32.png", "apple-touch-icon.png"}) {
+        const QString path = joined(dir, QLatin1String(name));
+        const QSize size = sizeOf(joined(d.root, path));
+        if (!size.isValid() || size.width() != size.height() || size.width() > 1024)
+            continue;
+        const int side = size.width();
+        d.add(qstrcmp(name, "apple-touch-icon.png") == 0
+                  ? pngJob(QString(), [&s, side] { return s.opaqueIcon(side); })
+                  : pngJob(QString(), [&s, side] { return s.iconAt(side); }),
+              path);
+    }
+    if (d.exists(joined(dir, QStringLiteral("favicon.ico")))) {
+        d.add({QString(),
+               [&s] {
+                   return icoFile(s.iconsAt({16, 32, 48}));
+               }},
+              joined(dir, QStringLiteral("favicon.ico")));
+    }
+}
+
+void write(Draft& d, const QString& manifest)
+{
+    const Sources& s = d.sources;
+    const QStringList roots = d.scan.of("Flutter");
+    const bool flutter = std::any_of(roots.begin(), roots.end(), [&manifest](const QString& root) {
+        return manifest == joined(root, QStringLiteral("web/manifest.json"));
+    });
+    const QString before = QString::fromUtf8(d.text(manifest));
+    const IconList list = listedIcons(
+        d, s, manifest,
+        QJsonDocument::fromJson(before.toUtf8()).object().value(QStringLiteral("icons")).toArray());
+    QString after = before;
+    // Browsers crop a maskable icon to their own shape; without one they shrink the icon onto white.
+    if (!list.maskable) {
+        const QString src = joined(list.firstFolder, QStringLiteral("icon-maskable-512.png"));
+        after = withMaskableEntry(after, src);
+        if (after != before)
+            d.add(iconPicture(s, QStringLiteral("maskable"), 512),
+                  QDir::cleanPath(joined(folderOf(manifest), src)));
+    }
+    // Flutter's template names its own blue; the app's colours follow the icon.
+    if (flutter) {
+        const QColor splash = s.options().splashColor.isValid() ? s.options().splashColor : s.themeColor();
+        for (const auto& colour : {std::make_pair(QStringLiteral("theme_color"), s.themeColor()),
+                                   std::make_pair(QStringLiteral("background_color"), splash)}) {
+            const auto span = topLevelValue(after, colour.first);
+            if (span && after[span->first] == QLatin1Char('"'))
+                after.replace(span->first, span->second - span->first,
+                              QLatin1Char('"') + colorName(colour.second) + QLatin1Char('"'));
+        }
+    }
+    if (after != before) {
+        if (QJsonDocument::fromJson(after.toUtf8()).isNull()) {
+            d.notes << QStringLiteral(
+                           "%1 could not be edited without breaking it; its icon list was left as it is.")
+                           .arg(manifest);
+        } else {
+            d.add(textJob(QString(), after.toUtf8()), manifest);
+            d.edited << manifest;
+        }
+    }
+    favicons(d, s, folderOf(manifest));
+}
+
+} // namespace
+
+const Framework webManifest = {"web", "a web app manifest with icons (manifest.json or *.webmanifest)",
+                               recognise, write};
+
+} // namespace Packages::Apply
