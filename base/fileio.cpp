@@ -14,6 +14,8 @@
 #include <csignal>
 #include <cstring>
 #include <fcntl.h>
+#include <linux/openat2.h>
+#include <sys/syscall.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -447,14 +449,12 @@ void removeInFlightOnSignals()
     }
 }
 
-Result openRegular(QFile& file, const QString& path, qint64 maximumSize)
+namespace {
+
+// Gives `file` the descriptor `fd` once it is known to be a regular file of at most `maximumSize`
+// bytes (when that is not negative); closes it otherwise.
+Result adoptRegular(QFile& file, int fd, qint64 maximumSize)
 {
-    if (path.isEmpty())
-        return Result::failure(QStringLiteral("no file name was given"));
-    // Opened without blocking: opening a pipe for reading would otherwise wait for a writer.
-    const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
-    if (fd < 0)
-        return Result::failure(qt_error_string(errno));
     struct stat info = {};
     if (::fstat(fd, &info) != 0) {
         const int why = errno;
@@ -475,6 +475,71 @@ Result openRegular(QFile& file, const QString& path, qint64 maximumSize)
         return Result::failure(file.errorString());
     }
     return Result::success();
+}
+
+// Opens `relative` below the folder `dir` one component at a time, refusing every symbolic link:
+// for kernels without openat2().
+int openEachBeneath(int dir, const QByteArray& relative, int flags)
+{
+    const QList<QByteArray> parts = relative.split('/');
+    int at = ::dup(dir);
+    for (int i = 0; i < parts.size() && at >= 0; ++i) {
+        const bool last = i == parts.size() - 1;
+        if (parts[i].isEmpty() || parts[i] == ".") {
+            if (!last)
+                continue;
+            ::close(at);
+            errno = ENOENT;
+            return -1;
+        }
+        const int next = ::openat(at, parts[i].constData(),
+                                  last ? flags | O_NOFOLLOW : O_PATH | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+        const int why = errno;
+        ::close(at);
+        errno = why;
+        at = next;
+    }
+    return at;
+}
+
+} // namespace
+
+Result openRegular(QFile& file, const QString& path, qint64 maximumSize)
+{
+    if (path.isEmpty())
+        return Result::failure(QStringLiteral("no file name was given"));
+    // Opened without blocking: opening a pipe for reading would otherwise wait for a writer.
+    const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0)
+        return Result::failure(qt_error_string(errno));
+    return adoptRegular(file, fd, maximumSize);
+}
+
+Result openBeneath(QFile& file, const QString& folder, const QString& relative, qint64 maximumSize)
+{
+    if (relative.isEmpty())
+        return Result::failure(QStringLiteral("no file name was given"));
+    if (QDir::isAbsolutePath(relative) || QDir::cleanPath(relative).startsWith(QLatin1String("..")))
+        return Result::failure(QStringLiteral("it is outside %1").arg(folder));
+    const int dir = ::open(QFile::encodeName(folder).constData(), O_PATH | O_DIRECTORY | O_CLOEXEC);
+    if (dir < 0)
+        return Result::failure(qt_error_string(errno));
+    const QByteArray name = QFile::encodeName(relative);
+    const int flags = O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC;
+    // The kernel resolves the path and refuses any step out of the folder, links included.
+    open_how how = {};
+    how.flags = flags;
+    how.resolve = RESOLVE_BENEATH | RESOLVE_NO_MAGICLINKS;
+    int fd = int(::syscall(SYS_openat2, dir, name.constData(), &how, sizeof how));
+    if (fd < 0 && (errno == ENOSYS || errno == EPERM))
+        fd = openEachBeneath(dir, name, flags);
+    const int why = errno;
+    ::close(dir);
+    if (fd < 0)
+        return Result::failure(why == EXDEV || why == ELOOP
+                                   ? QStringLiteral("it leads out of %1 through a symbolic link").arg(folder)
+                                   : qt_error_string(why));
+    return adoptRegular(file, fd, maximumSize);
 }
 
 } // namespace Files

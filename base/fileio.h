@@ -100,4 +100,10 @@ void removeInFlightOnSignals();
 // refused before anything is read) and, when `maximumSize` is not negative, refuses a larger file.
 Result openRegular(QFile& file, const QString& path, qint64 maximumSize = -1);
 
+// Opens `relative`, a path inside the folder `folder`, as openRegular() does, without ever leaving
+// the folder on the way: an absolute path, one that climbs out with "..", and one that passes
+// through a symbolic link leading out of the folder (or an absolute link) are refused before
+// anything outside is opened.
+Result openBeneath(QFile& file, const QString& folder, const QString& relative, qint64 maximumSize = -1);
+
 } // namespace Files

@@ -3,6 +3,7 @@
 #include "cli/commands.h"
 #include "project/custompicture.h"
 #include "project/statemapping.h"
+#include "render/vectorpicture.h"
 
 #include <QCommandLineParser>
 #include <QFile>
@@ -341,6 +342,13 @@ void needGuiApplication()
     static QGuiApplication app(argc, argv);
 }
 
+// Whether the file at `path` holds an SVG picture.
+bool isVectorPicture(const QString& path)
+{
+    QFile file;
+    return !path.isEmpty() && Files::openRegular(file, path) && VectorPicture::looksLikeSvg(file.peek(4096));
+}
+
 // The project at `path`, or nothing (with the reason on `err`) when it is not a project file, or
 // when it uses a custom picture that cannot be loaded and that is not allowed.
 std::optional<LoadedProject> loadProject(const QString& path, bool allowMissingPicture, QTextStream& err)
@@ -352,9 +360,11 @@ std::optional<LoadedProject> loadProject(const QString& path, bool allowMissingP
     }
     LoadedProject project;
     // The font list is only needed to draw text; asking the font system for it costs a few
-    // milliseconds, so leave it alone for an icon without text.
+    // milliseconds, so leave it alone for an icon without text. An SVG picture may hold text of its
+    // own, which the SVG reader draws with the font system too.
     const bool text = !contents.values.value(Project::lineOf(Project::Key::Text) - 1).isEmpty();
-    if (text)
+    if (text || isVectorPicture(customPicturePath(
+                    contents.values.value(Project::lineOf(Project::Key::CustomImagePath) - 1), path)))
         needGuiApplication();
     const QStringList families = text ? Project::fontFamilies() : QStringList();
     Project::apply(project.state, contents.values, text ? families.size() : INT_MAX);

@@ -6,9 +6,11 @@
 #include "render/vectorpicture.h"
 
 #include <QDir>
+#include <QBuffer>
 #include <QFile>
 #include <QFileInfo>
 #include <QImageReader>
+#include <QRegularExpression>
 #include <QSemaphore>
 #include <QThreadPool>
 #include <QtEndian>
@@ -18,6 +20,7 @@
 #include <cstring>
 #include <cmath>
 #include <vector>
+#include <sys/stat.h>
 #ifdef __SSE2__
 #include <emmintrin.h>
 #endif
@@ -61,7 +64,7 @@ quint32 bigEndian32(const uchar* p)
 
 // Icon containers (ICO, CUR, ICNS) may carry PNG or JPEG 2000 pictures whose own headers, not the
 // container's, say how big they decode: whether any of those is past the limits.
-bool embedsOversizedPicture(QFile& file)
+bool embedsOversizedPicture(QIODevice& file)
 {
     const QByteArray data = file.read(64 * 1024 * 1024);
     file.seek(0);
@@ -180,7 +183,7 @@ template <class NextRow> QImage reducedRows(QSize size, QSize held, NextRow next
 //
 // Two cores share the work: a pool thread inflates and unfilters the rows, a block at a time, into
 // a ring of blocks, while this thread converts and reduces them.
-QImage readReducedPng(QFile& file, QSize size, QSize held)
+QImage readReducedPng(QIODevice& file, QSize size, QSize held)
 {
     Png::RowReader reader(file);
     if (!reader.isValid() || reader.size() != size)
@@ -364,86 +367,46 @@ QString gifDamage(const uchar* d, qint64 n)
     return endsEarly;
 }
 
-QString structuralDamage(QFile& file, const QByteArray& format)
+QString structuralDamage(const uchar* d, qint64 n, const QByteArray& format)
 {
     if (format != "jpeg" && format != "bmp" && format != "gif")
         return QString();
-    const qint64 n = file.size();
-    const uchar* d = n > 0 ? file.map(0, n) : nullptr;
     if (!d)
         return n > 0 ? QString() : endsEarly;
-    const QString damage = format == "jpeg"  ? jpegDamage(d, n)
-                           : format == "bmp" ? bmpDamage(d, n)
-                                             : gifDamage(d, n);
-    file.unmap(const_cast<uchar*>(d));
-    return damage;
+    return format == "jpeg" ? jpegDamage(d, n) : format == "bmp" ? bmpDamage(d, n) : gifDamage(d, n);
 }
 
-} // namespace
+const QString tooLarge = QStringLiteral("it is larger than %1 pixels a side or %2 megapixels")
+                             .arg(maximumPictureSide)
+                             .arg(maximumPicturePixels / 1000000);
 
-QString customPicturePath(const QString& stored, const QString& projectFile)
+// A raster picture from `device` (whose `n` bytes are at `bytes`, when they can be seen whole),
+// held at most at heldPicturePixels, or a null image with the reason in `why`; `format` is set to
+// what its content says it is.
+QImage readRaster(QIODevice& device, const uchar* bytes, qint64 n, QString* why, QSize* ownSize,
+                  QByteArray* format = nullptr)
 {
-    if (stored.isEmpty())
-        return stored;
-    const QDir base = projectFile.isEmpty() ? QDir::current() : QFileInfo(projectFile).absoluteDir();
-    const QString asStored = base.filePath(stored);
-    if (QFileInfo::exists(asStored) || !stored.contains(QLatin1Char('\\')))
-        return asStored;
-    return base.filePath(QString(stored).replace(QLatin1Char('\\'), QLatin1Char('/')));
-}
-
-QImage loadCustomPicture(const QString& path, QString* error, QSize* ownSize, QByteArray* vector)
-{
-    auto refuse = [error](const QString& why) {
-        if (error)
-            *error = why;
+    auto refuse = [why](const QString& reason) {
+        *why = reason;
         return QImage();
     };
-    QFile file;
-    const Files::Result opened = Files::openRegular(file, path);
-    if (!opened)
-        return refuse(opened.error);
-    if (vector)
-        vector->clear();
-    // The content decides, not the name. An SVG is kept as its text, drawn from its vectors at
-    // every size; the image is its drawing at its own size (held reduced when that is very large).
-    if (VectorPicture::looksLikeSvg(file.peek(4096))) {
-        if (file.size() > VectorPicture::maximumBytes)
-            return refuse(QStringLiteral("it is larger than %1 MB").arg(VectorPicture::maximumBytes >> 20));
-        QString why;
-        QSize own;
-        const QByteArray svg =
-            VectorPicture::read(file.readAll(), &own, &why, QFileInfo(path).absolutePath());
-        if (svg.isEmpty())
-            return refuse(why);
-        if (!withinLimits(own))
-            return refuse(QStringLiteral("it is larger than %1 pixels a side or %2 megapixels")
-                              .arg(maximumPictureSide)
-                              .arg(maximumPicturePixels / 1000000));
-        const QImage drawn = VectorPicture::draw(svg, heldSize(own));
-        if (drawn.isNull())
-            return refuse(QStringLiteral("it is damaged: it could not be drawn"));
-        if (ownSize)
-            *ownSize = own;
-        if (vector)
-            *vector = svg;
-        return drawn;
-    }
-    QImageReader reader(&file);
+    QImageReader reader(&device);
     reader.setDecideFormatFromContent(true);
-    const QByteArray format = reader.format();
-    // (An SVG the check above did not take for one, its start tag past the first 4 KiB, is refused.)
-    if (format.isEmpty() || format == "svg" || format == "svgz")
+    const QByteArray kind = reader.format();
+    if (format)
+        *format = kind;
+    // (An SVG the check for one did not take for one, its start tag past the first 4 KiB, is refused.)
+    if (kind.isEmpty() || kind == "svg" || kind == "svgz")
         return refuse(QStringLiteral("it is not a picture the program can read"));
     // The readers allocate what their header declares, so checking it first keeps a picture that
     // is too big from being allocated at all.
     QSize declared = reader.size();
     // A bitmap stored top-down declares a negative height.
-    if (format == "bmp" && declared.height() < 0)
+    if (kind == "bmp" && declared.height() < 0)
         declared.setHeight(-declared.height());
-    if (format == "gif") {
+    if (kind == "gif") {
         // The GIF reader paints each frame onto the logical screen its header declares.
-        const QByteArray header = file.peek(10);
+        const QByteArray header = device.peek(10);
         if (header.size() == 10)
             declared = declared.expandedTo(QSize(quint8(header[6]) | quint8(header[7]) << 8,
                                                  quint8(header[8]) | quint8(header[9]) << 8));
@@ -451,11 +414,9 @@ QImage loadCustomPicture(const QString& path, QString* error, QSize* ownSize, QB
     if (!declared.isValid() || declared.isEmpty())
         return refuse(QStringLiteral("it is damaged: its header cannot be read"));
     if (!withinLimits(declared) ||
-        ((format == "ico" || format == "cur" || format == "icns") && embedsOversizedPicture(file)))
-        return refuse(QStringLiteral("it is larger than %1 pixels a side or %2 megapixels")
-                          .arg(maximumPictureSide)
-                          .arg(maximumPicturePixels / 1000000));
-    const QString damage = structuralDamage(file, format);
+        ((kind == "ico" || kind == "cur" || kind == "icns") && embedsOversizedPicture(device)))
+        return refuse(tooLarge);
+    const QString damage = structuralDamage(bytes, n, kind);
     if (!damage.isEmpty())
         return refuse(damage);
     const QSize held = heldSize(declared);
@@ -463,16 +424,16 @@ QImage loadCustomPicture(const QString& path, QString* error, QSize* ownSize, QB
     QImage picture;
     if (held == declared && decoded <= decodingBudget) {
         picture = reader.read();
-    } else if (format == "png") {
-        file.seek(0);
-        picture = readReducedPng(file, declared, held);
+    } else if (kind == "png") {
+        device.seek(0);
+        picture = readReducedPng(device, declared, held);
         if (picture.isNull() && decoded <= decodingBudget) {
             // An interlaced PNG is read whole, then reduced without a second whole copy.
-            file.seek(0);
-            QImageReader whole(&file, "png");
+            device.seek(0);
+            QImageReader whole(&device, "png");
             picture = reducedImage(whole.read(), held);
         }
-    } else if (format == "jpeg") {
+    } else if (kind == "jpeg") {
         // The JPEG decoder scales while it decodes.
         reader.setScaledSize(held);
         picture = reader.read();
@@ -490,4 +451,185 @@ QImage loadCustomPicture(const QString& path, QString* error, QSize* ownSize, QB
     if (ownSize)
         *ownSize = declared;
     return picture;
+}
+
+// The most pixels an image an SVG shows is held at, and the most its <image> elements hold together:
+// the SVG plug-in decodes each element's image again every time the SVG is drawn, and a logo's
+// image is shown at most 1024 pixels across.
+constexpr qint64 embeddedPixels = 4 * 1024 * 1024;
+constexpr qint64 embeddedPixelsInAll = 16 * 1024 * 1024;
+// The largest image file an SVG may name.
+constexpr qint64 embeddedFileBytes = 64 * 1024 * 1024;
+
+// The bytes a data: URI holds (base64 or percent-encoded).
+QByteArray dataOf(const QString& uri)
+{
+    const int comma = uri.indexOf(QLatin1Char(','));
+    if (comma < 0)
+        return QByteArray();
+    const QByteArray payload = uri.mid(comma + 1).toLatin1();
+    return uri.left(comma).endsWith(QLatin1String(";base64"), Qt::CaseInsensitive)
+               ? QByteArray::fromBase64(payload)
+               : QByteArray::fromPercentEncoding(payload);
+}
+
+// Judges and embeds the images an SVG in `folder` refers to, as the picture rules judge a custom
+// picture: files beside the SVG (never the SVG itself) or data: URIs, raster pictures within the
+// limits and the decoding budget, each held at most at embeddedPixels. What the plug-in then
+// decodes is a PNG or JPEG checked here.
+class Embedder
+{
+  public:
+    Embedder(const QString& folder, const QFile& svg) : folder(folder)
+    {
+        struct stat info = {};
+        if (::fstat(svg.handle(), &info) == 0)
+            self = {info.st_dev, info.st_ino};
+    }
+
+    QString operator()(const QString& href, int elements, QString* why)
+    {
+        const QByteArray bytes = fetch(href, why);
+        if (bytes.isEmpty())
+            return QString();
+        if (VectorPicture::looksLikeSvg(bytes)) {
+            *why = QStringLiteral("an SVG inside an SVG picture is not drawn");
+            return QString();
+        }
+        QBuffer device;
+        device.setData(bytes);
+        device.open(QIODevice::ReadOnly);
+        QSize own;
+        QByteArray format;
+        QImage picture = readRaster(device, reinterpret_cast<const uchar*>(bytes.constData()), bytes.size(), why,
+                                    &own, &format);
+        if (picture.isNull())
+            return QString();
+        const bool asItIs = (format == "png" || format == "jpeg") && picture.size() == own &&
+                            qint64(own.width()) * own.height() <= embeddedPixels && bytes.size() <= 4 * 1024 * 1024;
+        if (!asItIs) {
+            const double f = std::sqrt(double(embeddedPixels) / (double(picture.width()) * picture.height()));
+            if (f < 1)
+                picture = picture.scaled(std::max(1, int(picture.width() * f)),
+                                         std::max(1, int(picture.height() * f)), Qt::IgnoreAspectRatio,
+                                         Qt::SmoothTransformation);
+        }
+        held += qint64(picture.width()) * picture.height() * elements;
+        if (held > embeddedPixelsInAll) {
+            *why = QStringLiteral("the SVG's images hold more than %1 megapixels together")
+                       .arg(embeddedPixelsInAll >> 20);
+            return QString();
+        }
+        if (asItIs)
+            return QStringLiteral("data:image/%1;base64,").arg(QLatin1String(format)) +
+                   QLatin1String(bytes.toBase64());
+        QByteArray png = Png::encode(picture.convertToFormat(QImage::Format_ARGB32_Premultiplied));
+        return QStringLiteral("data:image/png;base64,") + QLatin1String(png.toBase64());
+    }
+
+  private:
+    // The bytes `href` names, or none with the reason in `why`.
+    QByteArray fetch(const QString& href, QString* why)
+    {
+        static const QRegularExpression scheme(QStringLiteral("^[A-Za-z][A-Za-z0-9+.-]*:"));
+        if (href.startsWith(QLatin1String("data:"), Qt::CaseInsensitive)) {
+            const QByteArray bytes = dataOf(href);
+            if (bytes.isEmpty())
+                *why = QStringLiteral("its data: URI holds nothing");
+            return bytes;
+        }
+        if (scheme.match(href).hasMatch())
+            *why = QStringLiteral("only files beside the SVG and data: URIs are read, nothing from a URL");
+        else if (href.startsWith(QLatin1Char('/')) || href.startsWith(QLatin1Char('\\')))
+            *why = QStringLiteral("an absolute path is not read, only files beside the SVG");
+        else if (href.startsWith(QLatin1Char('#')))
+            *why = QStringLiteral("it names no file");
+        else if (href.split(QRegularExpression(QStringLiteral("[/\\\\]"))).contains(QStringLiteral("..")))
+            *why = QStringLiteral("it climbs out of the SVG's folder, and only files beside the SVG are read");
+        if (!why->isEmpty())
+            return QByteArray();
+        QFile file;
+        const Files::Result opened = Files::openBeneath(file, folder, href, embeddedFileBytes);
+        struct stat info = {};
+        if (opened && ::fstat(file.handle(), &info) == 0 && self == std::make_pair(info.st_dev, info.st_ino)) {
+            *why = QStringLiteral("it is the SVG itself");
+            return QByteArray();
+        }
+        if (!opened) {
+            *why = opened.error;
+            return QByteArray();
+        }
+        const QByteArray bytes = file.readAll();
+        if (bytes.isEmpty())
+            *why = QStringLiteral("the file is empty");
+        return bytes;
+    }
+
+    QString folder;
+    std::pair<dev_t, ino_t> self{0, 0};
+    qint64 held = 0;
+};
+
+} // namespace
+
+QString customPicturePath(const QString& stored, const QString& projectFile)
+{
+    if (stored.isEmpty())
+        return stored;
+    const QDir base = projectFile.isEmpty() ? QDir::current() : QFileInfo(projectFile).absoluteDir();
+    const QString asStored = base.filePath(stored);
+    if (QFileInfo::exists(asStored) || !stored.contains(QLatin1Char('\\')))
+        return asStored;
+    return base.filePath(QString(stored).replace(QLatin1Char('\\'), QLatin1Char('/')));
+}
+
+QImage loadCustomPicture(const QString& path, QString* error, QSize* ownSize, QByteArray* vector)
+{
+    QString why;
+    auto refuse = [error, &why]() {
+        if (error)
+            *error = why;
+        return QImage();
+    };
+    QFile file;
+    const Files::Result opened = Files::openRegular(file, path);
+    if (!opened) {
+        why = opened.error;
+        return refuse();
+    }
+    if (vector)
+        vector->clear();
+    // The content decides, not the name. An SVG is kept as its text, drawn from its vectors at
+    // every size; the image is its drawing at its own size (held reduced when that is very large).
+    if (VectorPicture::looksLikeSvg(file.peek(4096))) {
+        if (file.size() > VectorPicture::maximumBytes) {
+            why = QStringLiteral("it is larger than %1 MB").arg(VectorPicture::maximumBytes >> 20);
+            return refuse();
+        }
+        QSize own;
+        const QByteArray svg =
+            VectorPicture::read(file.readAll(), &own, &why, Embedder(QFileInfo(path).absolutePath(), file));
+        if (svg.isEmpty())
+            return refuse();
+        if (!withinLimits(own)) {
+            why = tooLarge;
+            return refuse();
+        }
+        const QImage drawn = VectorPicture::draw(svg, heldSize(own));
+        if (drawn.isNull()) {
+            why = QStringLiteral("it is damaged: it could not be drawn");
+            return refuse();
+        }
+        if (ownSize)
+            *ownSize = own;
+        if (vector)
+            *vector = svg;
+        return drawn;
+    }
+    const qint64 n = file.size();
+    const uchar* bytes = n > 0 ? file.map(0, n) : nullptr;
+    const QImage picture = readRaster(file, bytes, n, &why, ownSize);
+    if (bytes)
+        file.unmap(const_cast<uchar*>(bytes));
+    return picture.isNull() ? refuse() : picture;
 }

@@ -1,7 +1,7 @@
 #include "render/vectorpicture.h"
 
 #include <QBuffer>
-#include <QDir>
+#include <QHash>
 #include <QImageReader>
 #include <QRegularExpression>
 #include <QXmlStreamReader>
@@ -11,6 +11,7 @@
 
 #include <cmath>
 #include <memory>
+#include <vector>
 
 namespace VectorPicture {
 
@@ -37,28 +38,98 @@ double pixels(const QString& length)
     return std::isfinite(value) ? value * perUnit : 0;
 }
 
-// The viewBox's width and height, or an empty size.
+// The viewBox's width and height; 0 x 0 when there is none, an invalid size when it is
+// there but gives no area (or is not four numbers).
 QSizeF viewBoxSize(const QString& viewBox)
 {
+    if (viewBox.trimmed().isEmpty())
+        return QSizeF(0, 0);
     const QStringList parts =
         viewBox.split(QRegularExpression(QStringLiteral("[\\s,]+")), Qt::SkipEmptyParts);
-    if (parts.size() != 4)
-        return QSizeF();
-    return QSizeF(parts[2].toDouble(), parts[3].toDouble());
+    double values[4] = {};
+    for (int i = 0; i < 4 && parts.size() == 4; ++i) {
+        bool ok = false;
+        values[i] = parts[i].toDouble(&ok);
+        if (!ok || !std::isfinite(values[i]))
+            return QSizeF(-1, -1);
+    }
+    if (parts.size() != 4 || !(values[2] > 0 && values[3] > 0))
+        return QSizeF(-1, -1);
+    return QSizeF(values[2], values[3]);
 }
 
-// Whether an image reference is a path on this disk relative to the SVG (not a data: URI, not a
-// fragment, not a URL of some scheme, not absolute).
-bool relativeReference(const QString& href)
+// The value of an element's link: its href attribute in whatever namespace (xlink:href, or SVG 2's
+// plain href).
+QString linkOf(const QXmlStreamAttributes& attributes)
 {
-    static const QRegularExpression scheme(QStringLiteral("^[A-Za-z][A-Za-z0-9+.-]*:"));
-    return !href.isEmpty() && !href.startsWith(QLatin1Char('#')) && !href.startsWith(QLatin1Char('/')) &&
-           !scheme.match(href).hasMatch();
+    for (const QXmlStreamAttribute& a : attributes)
+        if (a.name() == QLatin1String("href"))
+            return a.value().toString();
+    return QString();
 }
 
-// The SVG with each image reference made absolute from `folder`: the toolkit's reader would take
-// it from the program's working folder.
-QByteArray withReferencesFrom(const QByteArray& svg, const QString& folder)
+// What one pass of the parser learns of an SVG's elements: the tree, the ids, what each <use>
+// repeats and which images are named.
+struct Outline
+{
+    std::vector<int> parent;    // each element's, in document order (-1 for the root)
+    std::vector<int> line;      // where each starts
+    std::vector<QString> uses;  // for a <use>, the id it names ("" for other elements)
+    QHash<QString, int> ids;    // the element each id names
+    QHash<QString, int> images; // each image reference with the number of <image> elements naming it
+    QHash<QString, int> imageLine; // the first line naming each
+    QSizeF own;                 // the root's size at 100 %
+};
+
+QString elementAt(const char* name, int line)
+{
+    return QStringLiteral("its <%1> on line %2").arg(QLatin1String(name)).arg(line);
+}
+
+// How many elements the SVG draws with each <use> expanded (at most maximumElements + 1), or the
+// reason it cannot be counted (a <use> that repeats itself).
+qint64 expandedElements(const Outline& o, QString* why)
+{
+    const int n = int(o.parent.size());
+    std::vector<std::vector<int>> parts(size_t(n) + 0);
+    for (int i = 1; i < n; ++i)
+        parts[size_t(o.parent[size_t(i)])].push_back(i);
+    for (int i = 0; i < n; ++i)
+        if (!o.uses[size_t(i)].isEmpty())
+            if (const auto target = o.ids.constFind(o.uses[size_t(i)]); target != o.ids.constEnd())
+                parts[size_t(i)].push_back(*target);
+    // Depth first without recursion: a chain of <use> elements may be as long as the file.
+    std::vector<qint64> total(size_t(n), 0);
+    std::vector<char> state(size_t(n), 0); // 0 not met, 1 on the way, 2 counted
+    std::vector<std::pair<int, size_t>> stack{{0, 0}};
+    state[0] = 1;
+    while (!stack.empty()) {
+        auto& [at, next] = stack.back();
+        const std::vector<int>& those = parts[size_t(at)];
+        if (next < those.size()) {
+            const int part = those[next++];
+            if (state[size_t(part)] == 1) {
+                *why = QStringLiteral("%1 repeats itself").arg(elementAt("use", o.line[size_t(at)]));
+                return -1;
+            }
+            if (state[size_t(part)] == 0) {
+                state[size_t(part)] = 1;
+                stack.push_back({part, 0});
+            }
+            continue;
+        }
+        qint64 sum = 1;
+        for (int part : those)
+            sum = std::min(sum + total[size_t(part)], maximumElements + 1);
+        total[size_t(at)] = sum;
+        state[size_t(at)] = 2;
+        stack.pop_back();
+    }
+    return total[0];
+}
+
+// The SVG with each image reference replaced by its data: URI.
+QByteArray withImagesEmbedded(const QByteArray& svg, const QHash<QString, QString>& uris)
 {
     QByteArray out;
     QXmlStreamWriter writer(&out);
@@ -69,17 +140,114 @@ QByteArray withReferencesFrom(const QByteArray& svg, const QString& folder)
             writer.writeCurrentToken(reader);
             continue;
         }
-        writer.writeStartElement(reader.namespaceUri().toString(), reader.name().toString());
+        // Written by their names as they stand: the declarations they rely on are written with
+        // the elements that make them.
+        writer.writeStartElement(reader.qualifiedName().toString());
         for (const QXmlStreamNamespaceDeclaration& n : reader.namespaceDeclarations())
-            writer.writeNamespace(n.namespaceUri().toString(), n.prefix().toString());
-        for (QXmlStreamAttribute a : reader.attributes()) {
-            if (a.name() == QLatin1String("href") && relativeReference(a.value().toString()))
-                a = QXmlStreamAttribute(a.namespaceUri().toString(), a.name().toString(),
-                                        QDir(folder).absoluteFilePath(a.value().toString()));
-            writer.writeAttribute(a);
-        }
+            writer.writeAttribute(n.prefix().isEmpty() ? QStringLiteral("xmlns")
+                                                       : QStringLiteral("xmlns:") + n.prefix().toString(),
+                                  n.namespaceUri().toString());
+        for (const QXmlStreamAttribute& a : reader.attributes())
+            writer.writeAttribute(a.qualifiedName().toString(), a.name() == QLatin1String("href")
+                                                                    ? uris.value(a.value().toString())
+                                                                    : a.value().toString());
     }
     return out;
+}
+
+// The SVG text of `bytes`, SVGZ inflated; empty with the reason in `why`.
+QByteArray inflated(const QByteArray& bytes, QString* why)
+{
+    if (bytes.size() > maximumBytes) {
+        *why = QStringLiteral("it is larger than %1 MB").arg(maximumBytes >> 20);
+        return QByteArray();
+    }
+    if (!bytes.startsWith("\x1f\x8b"))
+        return bytes;
+    // SVGZ: inflated into at most maximumBytes.
+    QByteArray svg(int(maximumBytes), Qt::Uninitialized);
+    std::unique_ptr<libdeflate_decompressor, void (*)(libdeflate_decompressor*)> inflater(
+        libdeflate_alloc_decompressor(), libdeflate_free_decompressor);
+    size_t size = 0;
+    const libdeflate_result result =
+        inflater ? libdeflate_gzip_decompress(inflater.get(), bytes.constData(), size_t(bytes.size()), svg.data(),
+                                              size_t(svg.size()), &size)
+                 : LIBDEFLATE_BAD_DATA;
+    if (result == LIBDEFLATE_INSUFFICIENT_SPACE)
+        *why = QStringLiteral("it is larger than %1 MB once inflated").arg(maximumBytes >> 20);
+    else if (result != LIBDEFLATE_SUCCESS)
+        *why = QStringLiteral("it is damaged: its compressed data is corrupt");
+    if (result != LIBDEFLATE_SUCCESS)
+        return QByteArray();
+    svg.resize(int(size));
+    return svg;
+}
+
+// One pass of the parser: well-formed, no entities, not too deep, an SVG root with a size; its
+// outline, or the reason in `why`.
+bool outline(const QByteArray& svg, Outline& o, QString* why)
+{
+    QXmlStreamReader reader(svg);
+    std::vector<int> open;
+    while (!reader.atEnd()) {
+        reader.readNext();
+        if (reader.isDTD() && !reader.entityDeclarations().isEmpty()) {
+            *why = QStringLiteral("it declares entities, which are refused (their expansion has no bound)");
+            return false;
+        }
+        if (reader.isEndElement()) {
+            open.pop_back();
+            continue;
+        }
+        if (!reader.isStartElement())
+            continue;
+        if (int(open.size()) >= maximumDepth) {
+            *why = QStringLiteral("its elements are nested more than %1 deep").arg(maximumDepth);
+            return false;
+        }
+        const int index = int(o.parent.size());
+        const int line = int(reader.lineNumber());
+        const QXmlStreamAttributes a = reader.attributes();
+        if (open.empty()) {
+            if (reader.name() != QLatin1String("svg") || reader.namespaceUri() != svgNamespace) {
+                *why = QStringLiteral("it is not an SVG picture");
+                return false;
+            }
+            const QSizeF box = viewBoxSize(a.value(QLatin1String("viewBox")).toString());
+            if (!box.isValid()) {
+                *why = QStringLiteral("its viewBox \"%1\" has no area (four numbers, the width and height above "
+                                      "zero)")
+                           .arg(a.value(QLatin1String("viewBox")).toString().left(60));
+                return false;
+            }
+            const double w = pixels(a.value(QLatin1String("width")).toString()),
+                         h = pixels(a.value(QLatin1String("height")).toString());
+            o.own = QSizeF(w > 0 ? w : box.width(), h > 0 ? h : box.height());
+        }
+        o.parent.push_back(open.empty() ? -1 : open.back());
+        o.line.push_back(line);
+        o.uses.emplace_back();
+        const QString id = a.value(QLatin1String("id")).toString();
+        if (!id.isEmpty() && !o.ids.contains(id))
+            o.ids.insert(id, index);
+        const QString link = linkOf(a);
+        if (reader.name() == QLatin1String("use") && link.startsWith(QLatin1Char('#')))
+            o.uses.back() = link.mid(1);
+        if (reader.name() == QLatin1String("image") && !link.isEmpty()) {
+            if (!o.imageLine.contains(link))
+                o.imageLine.insert(link, line);
+            ++o.images[link];
+        }
+        open.push_back(index);
+    }
+    if (reader.hasError()) {
+        *why = QStringLiteral("it is not well-formed SVG: %1 (line %2, column %3)")
+                   .arg(reader.errorString())
+                   .arg(reader.lineNumber())
+                   .arg(reader.columnNumber());
+        return false;
+    }
+    return true;
 }
 
 } // namespace
@@ -92,77 +260,58 @@ bool looksLikeSvg(const QByteArray& bytes)
     return start.contains("<svg") && (start.trimmed().startsWith('<') || start.startsWith("\xef\xbb\xbf"));
 }
 
-QByteArray read(const QByteArray& bytes, QSize* size, QString* error, const QString& folder)
+QByteArray read(const QByteArray& bytes, QSize* size, QString* error, const ImageEmbedder& embed)
 {
-    auto refuse = [error](const QString& why) {
+    QString why;
+    auto refuse = [error, &why]() {
         if (error)
             *error = why;
         return QByteArray();
     };
-    if (bytes.size() > maximumBytes)
-        return refuse(QStringLiteral("it is larger than %1 MB").arg(maximumBytes >> 20));
-    QByteArray svg = bytes;
-    if (bytes.startsWith("\x1f\x8b")) {
-        // SVGZ: inflated into at most maximumBytes.
-        svg = QByteArray(int(maximumBytes), Qt::Uninitialized);
-        std::unique_ptr<libdeflate_decompressor, void (*)(libdeflate_decompressor*)> inflater(
-            libdeflate_alloc_decompressor(), libdeflate_free_decompressor);
-        size_t inflated = 0;
-        const libdeflate_result result =
-            inflater ? libdeflate_gzip_decompress(inflater.get(), bytes.constData(), size_t(bytes.size()),
-                                                  svg.data(), size_t(svg.size()), &inflated)
-                     : LIBDEFLATE_BAD_DATA;
-        if (result == LIBDEFLATE_INSUFFICIENT_SPACE)
-            return refuse(QStringLiteral("it is larger than %1 MB once inflated").arg(maximumBytes >> 20));
-        if (result != LIBDEFLATE_SUCCESS)
-            return refuse(QStringLiteral("it is damaged: its compressed data is corrupt"));
-        svg.resize(int(inflated));
+    QByteArray svg = inflated(bytes, &why);
+    Outline o;
+    if (svg.isEmpty() || !outline(svg, o, &why))
+        return refuse();
+    if (!(o.own.width() > 0 && o.own.height() > 0) || o.own.width() > 1e6 || o.own.height() > 1e6) {
+        why = QStringLiteral("it gives no size (a width and height, or a viewBox)");
+        return refuse();
     }
-
-    // One pass of the parser: well-formed, no entities, not too deep, an SVG root with a size.
-    QXmlStreamReader reader(svg);
-    int depth = 0;
-    QSizeF own;
-    bool references = false;
-    while (!reader.atEnd()) {
-        reader.readNext();
-        if (reader.isDTD() && !reader.entityDeclarations().isEmpty())
-            return refuse(QStringLiteral("it declares entities, which are refused (their expansion has no "
-                                         "bound)"));
-        if (reader.isStartElement()) {
-            if (++depth > maximumDepth)
-                return refuse(QStringLiteral("its elements are nested more than %1 deep").arg(maximumDepth));
-            if (depth == 1) {
-                if (reader.name() != QLatin1String("svg") || reader.namespaceUri() != svgNamespace)
-                    return refuse(QStringLiteral("it is not an SVG picture"));
-                const QXmlStreamAttributes a = reader.attributes();
-                const QSizeF box = viewBoxSize(a.value(QLatin1String("viewBox")).toString());
-                const double w = pixels(a.value(QLatin1String("width")).toString()),
-                             h = pixels(a.value(QLatin1String("height")).toString());
-                own = QSizeF(w > 0 ? w : box.width(), h > 0 ? h : box.height());
+    // Counted before anything draws it: a few kilobytes of nested <use> elements can repeat a
+    // shape billions of times.
+    const qint64 elements = expandedElements(o, &why);
+    if (elements < 0)
+        return refuse();
+    if (elements > maximumElements) {
+        why = QStringLiteral("it draws more than %1 elements once its <use> elements are expanded")
+                  .arg(maximumElements);
+        return refuse();
+    }
+    if (!o.images.isEmpty()) {
+        QHash<QString, QString> uris;
+        for (auto it = o.images.constBegin(); it != o.images.constEnd(); ++it) {
+            QString reason;
+            const QString uri = embed ? embed(it.key(), it.value(), &reason) : QString();
+            if (!embed)
+                reason = QStringLiteral("images are not read here");
+            if (uri.isEmpty()) {
+                why = QStringLiteral("%1 refers to \"%2\": %3")
+                          .arg(elementAt("image", o.imageLine.value(it.key())),
+                               it.key().startsWith(QLatin1String("data:")) ? it.key().left(40) + QStringLiteral("...")
+                                                                            : it.key().left(200),
+                               reason);
+                return refuse();
             }
-            if (reader.name() == QLatin1String("image"))
-                for (const QXmlStreamAttribute& a : reader.attributes())
-                    references |=
-                        a.name() == QLatin1String("href") && relativeReference(a.value().toString());
-        } else if (reader.isEndElement()) {
-            --depth;
+            uris.insert(it.key(), uri);
         }
+        svg = withImagesEmbedded(svg, uris);
     }
-    if (reader.hasError())
-        return refuse(QStringLiteral("it is not well-formed SVG: %1 (line %2, column %3)")
-                          .arg(reader.errorString())
-                          .arg(reader.lineNumber())
-                          .arg(reader.columnNumber()));
-    if (!(own.width() > 0 && own.height() > 0) || own.width() > 1e6 || own.height() > 1e6)
-        return refuse(QStringLiteral("it gives no size (a width and height, or a viewBox)"));
-    if (references && !folder.isEmpty())
-        svg = withReferencesFrom(svg, folder);
     QBuffer buffer(&svg);
     buffer.open(QIODevice::ReadOnly);
-    if (!QImageReader(&buffer, "svg").canRead())
-        return refuse(QStringLiteral("no SVG reader is installed (the Qt SVG image plug-in)"));
-    *size = QSize(std::max(1, int(std::lround(own.width()))), std::max(1, int(std::lround(own.height()))));
+    if (!QImageReader(&buffer, "svg").canRead()) {
+        why = QStringLiteral("no SVG reader is installed (the Qt SVG image plug-in)");
+        return refuse();
+    }
+    *size = QSize(std::max(1, int(std::lround(o.own.width()))), std::max(1, int(std::lround(o.own.height()))));
     return svg;
 }
 

@@ -6,6 +6,8 @@
 #include <QSize>
 #include <QString>
 
+#include <functional>
+
 // An SVG picture, drawn from its vectors at whatever size it takes, by the toolkit's SVG image
 // plug-in (loaded only when an SVG is drawn, so the program does not link the SVG module).
 namespace VectorPicture {
@@ -14,17 +16,28 @@ namespace VectorPicture {
 constexpr qint64 maximumBytes = 8 * 1024 * 1024;
 // The deepest nesting of elements accepted.
 constexpr int maximumDepth = 256;
+// The most elements an SVG may draw, each <use> counted as the elements it repeats: half a million
+// plain elements are read and drawn in about a second, and a command draws the picture twice.
+constexpr qint64 maximumElements = 500000;
 
 // Whether `bytes` start as an SVG or a gzip-compressed one would.
 bool looksLikeSvg(const QByteArray& bytes);
 
-// The SVG text of `bytes` (SVGZ inflated), and its size at 100 %: its width and height in pixels
-// (units converted at 96 per inch), or its viewBox's when it gives none. Empty, with the reason in
-// `error`, for anything else: malformed XML (the parser's reason, line and column), entity
-// declarations, nesting deeper than maximumDepth, more than maximumBytes, a size that is not
-// positive, or no picture the plug-in can draw. An image it refers to by a relative path is taken
-// from `folder` (the SVG's own); nothing is fetched from the network.
-QByteArray read(const QByteArray& bytes, QSize* size, QString* error, const QString& folder = QString());
+// What an image an SVG refers to becomes (`href` as the SVG names it, `elements` the number of
+// <image> elements naming it): a data: URI that takes the reference's place, once the caller has
+// judged the picture, or an empty string with the reason in `why`.
+using ImageEmbedder = std::function<QString(const QString& href, int elements, QString* why)>;
+
+// The SVG text of `bytes` (SVGZ inflated), checked as a whole before anything draws it, and its
+// size at 100 %: its width and height in pixels (units converted at 96 per inch), or its viewBox's
+// when it gives none. Empty, with the reason in `error`, for anything else: malformed XML (the
+// parser's reason, line and column), entity declarations, nesting deeper than maximumDepth, more
+// than maximumBytes, more than maximumElements once its <use> elements are expanded (or a <use>
+// that repeats itself), a viewBox without area, a size that is not positive, or no picture the
+// plug-in can draw. Every <image> reference is replaced by what `embed` makes of it, so the
+// plug-in reads no file and the text is self-contained; without `embed`, an SVG that refers to
+// images is refused. A reason that comes from one element names it and its line.
+QByteArray read(const QByteArray& bytes, QSize* size, QString* error, const ImageEmbedder& embed = nullptr);
 
 // The picture drawn at `size` pixels; with `clip`, only that part of it (at that size).
 QImage draw(const QByteArray& svg, QSize size, const QRect& clip = QRect());

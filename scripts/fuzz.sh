@@ -42,10 +42,16 @@ seed() { # target
         for f in png jpg bmp tiff gif ico; do
             [ -e "$corpus/seed.$f" ] || convert -size 7x5 gradient:red-blue "$corpus/seed.$f"
         done
-        printf '%s' '<svg xmlns="http://www.w3.org/2000/svg" width="24" height="24" viewBox="0 0 24 24">' \
-            '<rect x="4" y="4" width="16" height="16" fill="#1565c0"/><circle cx="12" cy="12" r="5"/></svg>' \
+        local head='<svg xmlns="http://www.w3.org/2000/svg" xmlns:xlink="http://www.w3.org/1999/xlink" width="24" height="24" viewBox="0 0 24 24">'
+        printf '%s' "$head" '<rect x="4" y="4" width="16" height="16" fill="#1565c0"/><circle cx="12" cy="12" r="5"/></svg>' \
             >"$corpus/seed.svg"
-        gzip -9 -c "$corpus/seed.svg" >"$corpus/seed.svgz" ;;
+        gzip -9 -c "$corpus/seed.svg" >"$corpus/seed.svgz"
+        # Text, images (a file beside it and a data: URI), and <use> repeating a group.
+        printf '%s' "$head" '<text x="2" y="20" font-size="12" font-family="sans-serif">Ab</text></svg>' >"$corpus/seed-text.svg"
+        printf '%s' "$head" '<image width="24" height="24" xlink:href="seed.png"/><image width="8" height="8" href="data:image/png;base64,' \
+            "$(base64 -w0 "$corpus/seed.png")" '"/></svg>' >"$corpus/seed-image.svg"
+        printf '%s' "$head" '<defs><g id="a"><rect width="2" height="2"/><use xlink:href="#b"/></g><g id="b"><circle r="1"/></g></defs>' \
+            '<use xlink:href="#a"/><use xlink:href="#a" x="4"/><use xlink:href="#c"/></svg>' >"$corpus/seed-use.svg" ;;
     fuzz_png)
         local suite=${GLYPHWRIGHT_PNGSUITE:-../shared/pngsuite}
         if [ -d "$suite" ]; then cp "$suite"/*.png "$corpus"/; else echo "no PNG suite in $suite"; fi

@@ -262,6 +262,8 @@ class TestFaults : public WindowTest
     void hostileProjectFilesAreRefusedQuickly();
     void picturesAreCheckedBeforeDecoding_data();
     void picturesAreCheckedBeforeDecoding();
+    void hostileSvgLogos_data();
+    void hostileSvgLogos();
     void picturesAboveTheHeldSizeAreJudgedAsLibpngJudges_data();
     void picturesAboveTheHeldSizeAreJudgedAsLibpngJudges();
     void formatsWithoutAlphaGetWhite_data();
@@ -535,6 +537,10 @@ void TestFaults::picturesAreCheckedBeforeDecoding_data()
                                            QByteArray(logo).replace("width=\"24\" height=\"24\"",
                                                                     "width=\"1in\" height=\"0.5in\""))
                                    << QSize(96, 48) << QString();
+    QTest::newRow("SVG in millimetres")
+        << file("mm.svg", QByteArray(logo).replace("width=\"24\" height=\"24\"",
+                                                   "width=\"50mm\" height=\"25mm\" viewBox=\"0 0 24 24\""))
+        << QSize(189, 94) << QString();
     QTest::newRow("SVGZ") << file("logo.svgz", gzipped(logo)) << QSize(24, 24) << QString();
     QTest::newRow("SVG, malformed") << file("bad.svg", QByteArray(logo).replace("</svg>", "</g>")) << QSize()
                                     << QStringLiteral("not well-formed SVG");
@@ -545,11 +551,15 @@ void TestFaults::picturesAreCheckedBeforeDecoding_data()
                 "\"&b;&b;&b;&b;&b;&b;&b;&b;&b;&b;\">]>"
                 "<svg xmlns=\"http://www.w3.org/2000/svg\" width=\"9\" height=\"9\"><text>&c;</text></svg>")
         << QSize() << QStringLiteral("entities");
-    QTest::newRow("SVG, nested 300 deep")
-        << file("deep.svg", QByteArray(logo)
-                                .replace("<rect", QByteArray("<g>").repeated(300) + "<rect")
-                                .replace("</svg>", QByteArray("</g>").repeated(300) + "</svg>"))
-        << QSize() << QStringLiteral("nested");
+    // The root and 255 groups are 256 levels, the most accepted; the rectangle is the 257th.
+    const auto nested = [&logo](int groups) {
+        return QByteArray(logo)
+            .replace("<rect", QByteArray("<g>").repeated(groups) + "<rect")
+            .replace("</svg>", QByteArray("</g>").repeated(groups) + "</svg>");
+    };
+    QTest::newRow("SVG, nested 256 deep") << file("deep256.svg", nested(254)) << QSize(24, 24) << QString();
+    QTest::newRow("SVG, nested 257 deep") << file("deep257.svg", nested(255)) << QSize()
+                                          << QStringLiteral("nested more than 256 deep");
     QTest::newRow("SVGZ inflating past 8 MB") << file("big.svgz", gzipped(logo + QByteArray(9 << 20, ' ')))
                                               << QSize() << QStringLiteral("once inflated");
     // Damaged or short data is refused with what is wrong, never drawn as a block; a bitmap stored
@@ -952,6 +962,85 @@ void TestFaults::whatUsersHaveAndWhatPackagesMeet_data()
         whatUsersHaveAndWhatPackagesMeet();
         caseNames = nullptr;
     });
+}
+
+// SVG logos from strangers: each refused before anything outside its folder is read or anything is
+// drawn, with the element and the reason, or drawn; never a crash or a hang. The real command
+// line runs each, as a user would.
+void TestFaults::hostileSvgLogos_data()
+{
+    QTest::addColumn<QString>("svg");    // the file, in a folder beside the pictures it names
+    QTest::addColumn<int>("status");     // of `render`
+    QTest::addColumn<QString>("reason"); // part of the refusal
+    const QString folder = inputs.filePath(QStringLiteral("logos"));
+    QDir().mkpath(folder + QStringLiteral("/art"));
+    writeFile(inputs.filePath(QStringLiteral("secret.png")), imageBytes("PNG", QSize(8, 8)));
+    writeFile(folder + QStringLiteral("/art/dot.png"), imageBytes("PNG", QSize(8, 8)));
+    writeFile(folder + QStringLiteral("/huge.png"), pngClaiming(20000, 20000));
+    QVERIFY(QFile::link(QStringLiteral("../secret.png"), folder + QStringLiteral("/out.png")));
+    QCOMPARE(::mkfifo(QFile::encodeName(folder + QStringLiteral("/pipe.png")).constData(), 0600), 0);
+    const QByteArray head = "<svg xmlns=\"http://www.w3.org/2000/svg\" xmlns:xlink=\"http://www.w3.org/1999/xlink\" "
+                            "width=\"24\" height=\"24\" viewBox=\"0 0 24 24\">\n";
+    auto logo = [&](const char* name, const QByteArray& body) {
+        writeFile(folder + QLatin1Char('/') + QLatin1String(name), head + body + "</svg>");
+        return folder + QLatin1Char('/') + QLatin1String(name);
+    };
+    auto image = [&](const char* name, const QByteArray& href) {
+        return logo(name, "<image width=\"24\" height=\"24\" xlink:href=\"" + href + "\"/>");
+    };
+    QTest::newRow("text, the project without") << logo("text.svg", "<text x=\"2\" y=\"20\">Ab</text>") << 0
+                                                << QString();
+    QTest::newRow("image beside it") << image("beside.svg", "art/dot.png") << 0 << QString();
+    QTest::newRow("image by an absolute path")
+        << image("absolute.svg", "/etc/passwd") << 2 << QStringLiteral("line 2 refers to \"/etc/passwd\": an absolute");
+    QTest::newRow("image above its folder") << image("above.svg", "../secret.png") << 2
+                                            << QStringLiteral("climbs out of the SVG's folder");
+    QTest::newRow("image through a link out") << image("link.svg", "out.png") << 2
+                                              << QStringLiteral("through a symbolic link");
+    QTest::newRow("image on the network") << image("web.svg", "https://example.org/a.png") << 2
+                                          << QStringLiteral("nothing from a URL");
+    QTest::newRow("image a pipe") << image("pipe.svg", "pipe.png") << 2 << QStringLiteral("not a regular file");
+    QTest::newRow("image the SVG itself") << image("self.svg", "self.svg") << 2
+                                          << QStringLiteral("it is the SVG itself");
+    QTest::newRow("image another SVG") << image("other.svg", "text.svg") << 2
+                                       << QStringLiteral("an SVG inside an SVG");
+    QTest::newRow("image of 20000 x 20000") << image("huge.svg", "huge.png") << 2
+                                            << QStringLiteral("larger than 16384 pixels a side");
+    QTest::newRow("image of 20000 x 20000 as data")
+        << image("hugedata.svg", "data:image/png;base64," + pngClaiming(20000, 20000).toBase64()) << 2
+        << QStringLiteral("larger than 16384 pixels a side");
+    // 2000 uses of a group of 100 uses of 8000 rectangles: 1.6 billion elements from 380 KB.
+    QByteArray fan = "<defs><g id=\"a\">" + QByteArray("<rect width=\"1\" height=\"1\"/>").repeated(8000) +
+                     "</g><g id=\"b\">" + QByteArray("<use xlink:href=\"#a\"/>").repeated(100) + "</g></defs>" +
+                     QByteArray("<use xlink:href=\"#b\"/>").repeated(2000);
+    QTest::newRow("use fanning out") << logo("fan.svg", fan) << 2 << QStringLiteral("more than 500000 elements");
+    QTest::newRow("use repeating itself")
+        << logo("loop.svg", "<g id=\"g\"><rect width=\"1\" height=\"1\"/><use xlink:href=\"#g\"/></g>") << 2
+        << QStringLiteral("its <use> on line 2 repeats itself");
+    writeFile(folder + QStringLiteral("/flat.svg"),
+              "<svg xmlns=\"http://www.w3.org/2000/svg\" width=\"24\" height=\"24\" viewBox=\"0 0 0 0\"/>");
+    QTest::newRow("viewBox without area") << folder + QStringLiteral("/flat.svg") << 2
+                                          << QStringLiteral("viewBox \"0 0 0 0\" has no area");
+}
+
+void TestFaults::hostileSvgLogos()
+{
+    QFETCH(QString, svg);
+    QFETCH(int, status);
+    QFETCH(QString, reason);
+    const QString project = projectFile(dir->path(), QStringLiteral("p.ipr"), {{22, "1"}, {23, svg}});
+    const Run run = realCli(QStringLiteral("\"$cli\" -q render p.ipr out.png --size 64"), dir->path());
+    QVERIFY2(run.status == status, qPrintable(run.err));
+    QVERIFY2(run.err.contains(reason), qPrintable(run.err));
+    QCOMPARE(QFile::exists(dir->filePath(QStringLiteral("out.png"))), status == 0);
+    if (status != 0)
+        return;
+    // The layered document's SVG layer holds its images, and names no file of this machine.
+    QCOMPARE(realCli(QStringLiteral("\"$cli\" -q package p.ipr pack --target ios"), dir->path()).status, 0);
+    const QByteArray layer = readAll(dir->filePath(QStringLiteral("pack/AppIcon.icon/Assets/Picture.svg")));
+    QVERIFY(!layer.isEmpty());
+    QVERIFY(!layer.contains(QFile::encodeName(inputs.path())));
+    QCOMPARE(layer.count("href=\""), layer.count("href=\"data:image/"));
 }
 
 void TestFaults::picturesAboveTheHeldSizeAreJudgedAsLibpngJudges_data()

@@ -3,8 +3,10 @@
 // allocating more than the limit allows. Built and run by scripts/fuzz.sh, not by CTest.
 #include "project/custompicture.h"
 
-#include <QCoreApplication>
+#include <QColor>
+#include <QDir>
 #include <QFile>
+#include <QGuiApplication>
 
 #include <cstdint>
 #include <cstdlib>
@@ -16,9 +18,18 @@ QString input;
 
 extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv)
 {
-    // The JPEG and TIFF readers are plug-ins, found through the application's library paths.
-    new QCoreApplication(*argc, *argv);
-    input = QStringLiteral("/dev/shm/glyphwright-fuzz-picture-%1").arg(getpid());
+    // The JPEG and TIFF readers are plug-ins, found through the application's library paths; an
+    // SVG's text is drawn with the font system, which the GUI application starts, as the command
+    // line does.
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    new QGuiApplication(*argc, *argv);
+    // In a folder of its own, beside a small picture that an SVG input may name.
+    const QString folder = QStringLiteral("/dev/shm/glyphwright-fuzz-picture-%1").arg(getpid());
+    QDir().mkpath(folder);
+    QImage beside(7, 5, QImage::Format_ARGB32);
+    beside.fill(QColor(200, 40, 40, 128));
+    beside.save(folder + QStringLiteral("/seed.png"));
+    input = folder + QStringLiteral("/picture");
     return 0;
 }
 
