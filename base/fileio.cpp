@@ -5,6 +5,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QHash>
 #include <QRandomGenerator>
 #include <QSet>
 #include <QVector>
@@ -31,7 +32,7 @@ struct InFlight
     std::atomic<bool> armed{false};
     char path[4096];
 };
-InFlight inFlight[64];
+InFlight inFlight[1024];
 // Set once linking an unnamed file into a folder has failed for want of /proc or of support.
 std::atomic<bool> namedTemporariesOnly{false};
 
@@ -361,82 +362,201 @@ int nameTemporarily(int fd, const QString& path, QByteArray* temporary, int* slo
 
 } // namespace
 
-Result write(const QString& requested, const QByteArray& bytes, const WriteOptions& options)
+// One file of a batch: written beside its place, then named.
+struct Batch::Staged
 {
-    QString path;
-    const Result writable = writeTarget(requested, options, &path);
-    if (!writable)
-        return writable;
-    const QFileInfo target(path);
-
-    // The new file's permissions: a replaced file keeps its own, a new one gets the umask's.
-    const QByteArray name = QFile::encodeName(path);
-    struct stat old = {};
-    const bool replacing = ::stat(name.constData(), &old) == 0;
-    const mode_t created = options.executable ? 0777 : 0666;
-    const QByteArray folder = QFile::encodeName(target.absolutePath());
-
-    // An unnamed file first: nothing is left behind whatever happens while it is written.
-    QByteArray temporary;
-    int slot = -1;
-    int fd = namedTemporariesOnly ? -1 : ::open(folder.constData(), O_TMPFILE | O_RDWR | O_CLOEXEC, created);
-    // errno is taken at the failing call: the checks below make calls of their own.
-    const int openError = fd < 0 ? errno : 0;
-    if (fd < 0 && !namedTemporariesOnly &&
-        (openError == EACCES || openError == EPERM || openError == EROFS)) {
-        if (target.isFile() && target.isWritable())
-            return rewriteInPlace(path, bytes);
-        return Result::failure(errorText(openError));
-    }
-    if (fd < 0) {
-        // The file system has no unnamed files: a named temporary.
-        int why = 0;
-        fd = createNamedTemporary(path, created, &temporary, &slot, &why);
-        if (fd < 0) {
-            if ((why == EACCES || why == EPERM || why == EROFS) && target.isFile() && target.isWritable())
-                return rewriteInPlace(path, bytes);
-            return Result::failure(errorText(why));
-        }
-    }
-    auto fail = [&](int error) {
-        ::close(fd);
+    QString requested; // the path as asked for, for a retry
+    QString path;      // where it goes, links resolved as write() resolves them
+    QByteArray name;   // `path` in the file system's encoding
+    QByteArray bytes;  // kept for a retry through a named temporary
+    WriteOptions options;
+    int fd = -1;          // the written file while it is open: unnamed, or a named temporary
+    QByteArray temporary; // its temporary name, once it has one
+    int slot = -1;        // its place in the signal handler's list
+    bool replacing = false;
+    bool inPlace = false; // the folder takes no new files: rewritten where it stands when named
+    dev_t device = 0;
+    Result result = Result::failure(QStringLiteral("it was not written"));
+    bool staged = false;
+    // Lets go of the temporary: closed, and removed when it has a name.
+    void discard()
+    {
+        if (fd >= 0)
+            ::close(fd);
+        fd = -1;
         if (!temporary.isEmpty()) {
             ::unlink(temporary.constData());
             untrack(slot);
         }
-        return Result::failure(errorText(error));
-    };
-    mode_t mode = replacing ? old.st_mode & 07777 : 0;
-    if (replacing && options.executable)
-        mode |= (mode & 0444) >> 2;
-    if (replacing && ::fchmod(fd, mode) != 0)
-        return fail(errno);
-    if (!writeFully(fd, bytes) || ::fdatasync(fd) != 0)
-        return fail(errno);
-    if (temporary.isEmpty()) {
-        // A file that did not exist is named straight away: complete, and no temporary to leave.
-        const QByteArray self = "/proc/self/fd/" + QByteArray::number(fd);
-        if (!replacing &&
-            ::linkat(AT_FDCWD, self.constData(), AT_FDCWD, name.constData(), AT_SYMLINK_FOLLOW) == 0) {
-            ::close(fd);
-            return Result::success();
+        temporary.clear();
+        slot = -1;
+        staged = false;
+    }
+};
+
+Batch::Batch(int count) : files(new Staged[size_t(std::max(count, 0))]), count(std::max(count, 0)) {}
+
+Batch::~Batch()
+{
+    for (int i = 0; i < count; ++i)
+        files[size_t(i)].discard();
+}
+
+// Files the batch keeps open at once; the rest are named temporaries until they are named.
+static constexpr int openAtMost = 256;
+
+Result Batch::stage(int index, const QString& requested, const QByteArray& bytes, const WriteOptions& options)
+{
+    Staged& f = files[size_t(index)];
+    f.discard();
+    f.requested = requested;
+    f.bytes = bytes;
+    f.options = options;
+    f.inPlace = false;
+    f.result = writeTarget(requested, options, &f.path);
+    if (!f.result)
+        return f.result;
+    const QFileInfo target(f.path);
+    f.name = QFile::encodeName(f.path);
+    // The new file's permissions: those asked for, or a replaced file's own, or the umask's.
+    struct stat old = {};
+    f.replacing = ::stat(f.name.constData(), &old) == 0;
+    const mode_t created = options.executable ? 0777 : 0666;
+    const QByteArray folder = QFile::encodeName(target.absolutePath());
+
+    // An unnamed file first: nothing is left behind whatever happens while it is written.
+    f.fd = namedTemporariesOnly ? -1 : ::open(folder.constData(), O_TMPFILE | O_RDWR | O_CLOEXEC, created);
+    // errno is taken at the failing call: the checks below make calls of their own.
+    int why = f.fd < 0 ? errno : 0;
+    const bool refused = why == EACCES || why == EPERM || why == EROFS;
+    if (f.fd < 0 && !namedTemporariesOnly && !refused)
+        f.fd = createNamedTemporary(f.path, created, &f.temporary, &f.slot, &why); // no unnamed files here
+    if (f.fd < 0) {
+        if ((why == EACCES || why == EPERM || why == EROFS) && target.isFile() && target.isWritable()) {
+            // The folder takes no new files, but the file itself may be rewritten.
+            f.inPlace = f.staged = true;
+            return f.result = Result::success();
         }
+        return f.result = Result::failure(errorText(why));
+    }
+    mode_t mode = options.mode >= 0 ? mode_t(options.mode) : f.replacing ? old.st_mode & 07777 : 0;
+    if (f.replacing && options.executable && options.mode < 0)
+        mode |= (mode & 0444) >> 2;
+    struct stat made = {};
+    if (((f.replacing || options.mode >= 0) && ::fchmod(f.fd, mode) != 0) || !writeFully(f.fd, bytes) ||
+        ::fstat(f.fd, &made) != 0) {
+        why = errno;
+        f.discard();
+        return f.result = Result::failure(errorText(why));
+    }
+    f.device = made.st_dev;
+    // Past the batch's share of descriptors a file waits under a temporary name instead.
+    if (opened.fetch_add(1) >= openAtMost) {
+        why = f.temporary.isEmpty() ? nameTemporarily(f.fd, f.path, &f.temporary, &f.slot) : 0;
+        if (why != 0) {
+            f.discard();
+            return f.result = Result::failure(errorText(why));
+        }
+        ::close(f.fd);
+        f.fd = -1;
+        opened.fetch_sub(1);
+    }
+    f.staged = true;
+    return f.result = Result::success();
+}
+
+Result Batch::name(Staged& f)
+{
+    if (f.inPlace)
+        return rewriteInPlace(f.path, f.bytes);
+    if (f.temporary.isEmpty()) {
+        // A file that did not exist is named straight away: complete, and no temporary to leave.
+        const QByteArray self = "/proc/self/fd/" + QByteArray::number(f.fd);
+        if (!f.replacing &&
+            ::linkat(AT_FDCWD, self.constData(), AT_FDCWD, f.name.constData(), AT_SYMLINK_FOLLOW) == 0)
+            return Result::success();
         // Named at last, with a leading dot, just long enough to take the old file's place.
-        const int why = nameTemporarily(fd, path, &temporary, &slot);
+        const int why = nameTemporarily(f.fd, f.path, &f.temporary, &f.slot);
         if (why == EEXIST)
-            return fail(EEXIST);
+            return Result::failure(errorText(why));
         if (why != 0) {
             // No way to name an unnamed file here: write again, through a named one.
-            ::close(fd);
             namedTemporariesOnly = true;
-            return write(requested, bytes, options);
+            f.discard();
+            return write(f.requested, f.bytes, f.options);
         }
     }
-    if (::rename(temporary.constData(), name.constData()) != 0)
-        return fail(errno);
-    untrack(slot);
-    ::close(fd);
+    if (::rename(f.temporary.constData(), f.name.constData()) != 0)
+        return Result::failure(errorText(errno));
+    untrack(f.slot);
+    f.temporary.clear();
     return Result::success();
+}
+
+Result Batch::result(int index) const
+{
+    return files[size_t(index)].result;
+}
+
+std::atomic<int> Batch::syncs{0};
+
+Outcome Batch::commit(const std::function<void(int, const Result&)>& named)
+{
+    // Durable first, all together: one sync of each file system the files are on (each file's own
+    // where there are only one or two).
+    QHash<dev_t, QVector<int>> devices;
+    for (int i = 0; i < count; ++i)
+        if (files[size_t(i)].staged && !files[size_t(i)].inPlace)
+            devices[files[size_t(i)].device] << i;
+    for (auto it = devices.begin(); it != devices.end(); ++it) {
+        const QVector<int>& on = it.value();
+        bool open = true;
+        for (int i : on)
+            open = open && files[size_t(i)].fd >= 0;
+        int failed = 0;
+        if (open && on.size() <= 2) {
+            for (int i : on)
+                if (++syncs, ::fdatasync(files[size_t(i)].fd) != 0)
+                    failed = errno;
+        } else {
+            const Staged& any = files[size_t(on.first())];
+            const int fd = any.fd >= 0 ? any.fd : ::open(any.temporary.constData(), O_RDONLY | O_CLOEXEC);
+            ++syncs;
+            failed = fd < 0 || ::syncfs(fd) != 0 ? errno : 0;
+            if (any.fd < 0 && fd >= 0)
+                ::close(fd);
+        }
+        if (failed != 0)
+            for (int i : on) {
+                files[size_t(i)].discard();
+                files[size_t(i)].result = Result::failure(errorText(failed));
+            }
+    }
+    // Then named, in their order.
+    Outcome outcome;
+    for (int i = 0; i < count; ++i) {
+        Staged& f = files[size_t(i)];
+        if (f.staged) {
+            f.result = name(f);
+            f.discard();
+            f.bytes.clear();
+        }
+        if (named)
+            named(i, f.result);
+        outcome.add(f.requested, f.result);
+    }
+    opened = 0;
+    return outcome;
+}
+
+Result write(const QString& requested, const QByteArray& bytes, const WriteOptions& options)
+{
+    Batch batch(1);
+    const Result staged = batch.stage(0, requested, bytes, options);
+    if (!staged)
+        return staged;
+    batch.commit();
+    return batch.result(0);
 }
 
 void removeInFlightOnSignals()

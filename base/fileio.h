@@ -5,7 +5,9 @@
 #include <QString>
 #include <QStringList>
 
+#include <atomic>
 #include <functional>
+#include <memory>
 #include <vector>
 
 class QFile;
@@ -62,6 +64,9 @@ struct WriteOptions
     // nothing, is refused, and so is a path whose folder leads out of it. Empty: a link is written
     // through to its target, as editors do.
     QString confinedTo;
+    // The permissions the file gets (as chmod takes them), whether it is new or replaced; -1: a
+    // replaced file keeps its own, a new one gets the umask's.
+    int mode = -1;
 };
 
 // Creates or replaces the regular file at `path` with `bytes`. The bytes go to an unnamed
@@ -74,6 +79,40 @@ struct WriteOptions
 // an interruption can leave it half old, half new. A new file gets the usual permissions (the
 // process's umask), a replaced one keeps its own.
 Result write(const QString& path, const QByteArray& bytes, const WriteOptions& options = WriteOptions());
+
+// Files written together and made durable together: each is written beside its place (unnamed
+// where the file system allows), then all of them are made durable with one sync of each file
+// system they are on, and only then is each named, in their order, taking the old file's place as
+// write() does. Until then nothing of them is visible, and a batch let go of without commit()
+// leaves nothing behind.
+class Batch
+{
+  public:
+    explicit Batch(int count);
+    ~Batch();
+    Batch(const Batch&) = delete;
+    Batch& operator=(const Batch&) = delete;
+
+    // Writes file `index` (0 to count - 1) beside `path`, with the checks write() makes. Files of
+    // different indices may be staged on different threads at once.
+    Result stage(int index, const QString& path, const QByteArray& bytes,
+                 const WriteOptions& options = WriteOptions());
+    // Makes the staged files durable and names them in the order of their indices; `named` is told
+    // each index's result as it comes (a file that was not staged keeps its staging failure).
+    Outcome commit(const std::function<void(int, const Result&)>& named = nullptr);
+    // The latest result of file `index`.
+    Result result(int index) const;
+
+    // How many syncs all batches have asked of the system, for tests.
+    static std::atomic<int> syncs;
+
+  private:
+    struct Staged;
+    Result name(Staged& file);
+    std::unique_ptr<Staged[]> files;
+    int count;
+    std::atomic<int> opened{0};
+};
 
 // What each write of writeEach() does: makes its file's bytes and writes them, the cores' work,
 // or only writes bytes made before, which is mostly waiting for the disk.

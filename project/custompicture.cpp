@@ -501,12 +501,13 @@ class Embedder
         device.open(QIODevice::ReadOnly);
         QSize own;
         QByteArray format;
-        QImage picture = readRaster(device, reinterpret_cast<const uchar*>(bytes.constData()), bytes.size(), why,
-                                    &own, &format);
+        QImage picture = readRaster(device, reinterpret_cast<const uchar*>(bytes.constData()), bytes.size(),
+                                    why, &own, &format);
         if (picture.isNull())
             return QString();
         const bool asItIs = (format == "png" || format == "jpeg") && picture.size() == own &&
-                            qint64(own.width()) * own.height() <= embeddedPixels && bytes.size() <= 4 * 1024 * 1024;
+                            qint64(own.width()) * own.height() <= embeddedPixels &&
+                            bytes.size() <= 4 * 1024 * 1024;
         if (!asItIs) {
             const double f = std::sqrt(double(embeddedPixels) / (double(picture.width()) * picture.height()));
             if (f < 1)
@@ -545,13 +546,15 @@ class Embedder
         else if (href.startsWith(QLatin1Char('#')))
             *why = QStringLiteral("it names no file");
         else if (href.split(QRegularExpression(QStringLiteral("[/\\\\]"))).contains(QStringLiteral("..")))
-            *why = QStringLiteral("it climbs out of the SVG's folder, and only files beside the SVG are read");
+            *why =
+                QStringLiteral("it climbs out of the SVG's folder, and only files beside the SVG are read");
         if (!why->isEmpty())
             return QByteArray();
         QFile file;
         const Files::Result opened = Files::openBeneath(file, folder, href, embeddedFileBytes);
         struct stat info = {};
-        if (opened && ::fstat(file.handle(), &info) == 0 && self == std::make_pair(info.st_dev, info.st_ino)) {
+        if (opened && ::fstat(file.handle(), &info) == 0 &&
+            self == std::make_pair(info.st_dev, info.st_ino)) {
             *why = QStringLiteral("it is the SVG itself");
             return QByteArray();
         }

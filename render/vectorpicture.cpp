@@ -72,13 +72,13 @@ QString linkOf(const QXmlStreamAttributes& attributes)
 // repeats and which images are named.
 struct Outline
 {
-    std::vector<int> parent;    // each element's, in document order (-1 for the root)
-    std::vector<int> line;      // where each starts
-    std::vector<QString> uses;  // for a <use>, the id it names ("" for other elements)
-    QHash<QString, int> ids;    // the element each id names
-    QHash<QString, int> images; // each image reference with the number of <image> elements naming it
+    std::vector<int> parent;       // each element's, in document order (-1 for the root)
+    std::vector<int> line;         // where each starts
+    std::vector<QString> uses;     // for a <use>, the id it names ("" for other elements)
+    QHash<QString, int> ids;       // the element each id names
+    QHash<QString, int> images;    // each image reference with the number of <image> elements naming it
     QHash<QString, int> imageLine; // the first line naming each
-    QSizeF own;                 // the root's size at 100 %
+    QSizeF own;                    // the root's size at 100 %
 };
 
 QString elementAt(const char* name, int line)
@@ -170,8 +170,8 @@ QByteArray inflated(const QByteArray& bytes, QString* why)
         libdeflate_alloc_decompressor(), libdeflate_free_decompressor);
     size_t size = 0;
     const libdeflate_result result =
-        inflater ? libdeflate_gzip_decompress(inflater.get(), bytes.constData(), size_t(bytes.size()), svg.data(),
-                                              size_t(svg.size()), &size)
+        inflater ? libdeflate_gzip_decompress(inflater.get(), bytes.constData(), size_t(bytes.size()),
+                                              svg.data(), size_t(svg.size()), &size)
                  : LIBDEFLATE_BAD_DATA;
     if (result == LIBDEFLATE_INSUFFICIENT_SPACE)
         *why = QStringLiteral("it is larger than %1 MB once inflated").arg(maximumBytes >> 20);
@@ -215,9 +215,10 @@ bool outline(const QByteArray& svg, Outline& o, QString* why)
             }
             const QSizeF box = viewBoxSize(a.value(QLatin1String("viewBox")).toString());
             if (!box.isValid()) {
-                *why = QStringLiteral("its viewBox \"%1\" has no area (four numbers, the width and height above "
-                                      "zero)")
-                           .arg(a.value(QLatin1String("viewBox")).toString().left(60));
+                *why =
+                    QStringLiteral("its viewBox \"%1\" has no area (four numbers, the width and height above "
+                                   "zero)")
+                        .arg(a.value(QLatin1String("viewBox")).toString().left(60));
                 return false;
             }
             const double w = pixels(a.value(QLatin1String("width")).toString()),
@@ -296,8 +297,9 @@ QByteArray read(const QByteArray& bytes, QSize* size, QString* error, const Imag
             if (uri.isEmpty()) {
                 why = QStringLiteral("%1 refers to \"%2\": %3")
                           .arg(elementAt("image", o.imageLine.value(it.key())),
-                               it.key().startsWith(QLatin1String("data:")) ? it.key().left(40) + QStringLiteral("...")
-                                                                            : it.key().left(200),
+                               it.key().startsWith(QLatin1String("data:"))
+                                   ? it.key().left(40) + QStringLiteral("...")
+                                   : it.key().left(200),
                                reason);
                 return refuse();
             }
@@ -311,7 +313,8 @@ QByteArray read(const QByteArray& bytes, QSize* size, QString* error, const Imag
         why = QStringLiteral("no SVG reader is installed (the Qt SVG image plug-in)");
         return refuse();
     }
-    *size = QSize(std::max(1, int(std::lround(o.own.width()))), std::max(1, int(std::lround(o.own.height()))));
+    *size =
+        QSize(std::max(1, int(std::lround(o.own.width()))), std::max(1, int(std::lround(o.own.height()))));
     return svg;
 }
 

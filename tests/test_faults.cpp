@@ -558,8 +558,8 @@ void TestFaults::picturesAreCheckedBeforeDecoding_data()
             .replace("</svg>", QByteArray("</g>").repeated(groups) + "</svg>");
     };
     QTest::newRow("SVG, nested 256 deep") << file("deep256.svg", nested(254)) << QSize(24, 24) << QString();
-    QTest::newRow("SVG, nested 257 deep") << file("deep257.svg", nested(255)) << QSize()
-                                          << QStringLiteral("nested more than 256 deep");
+    QTest::newRow("SVG, nested 257 deep")
+        << file("deep257.svg", nested(255)) << QSize() << QStringLiteral("nested more than 256 deep");
     QTest::newRow("SVGZ inflating past 8 MB") << file("big.svgz", gzipped(logo + QByteArray(9 << 20, ' ')))
                                               << QSize() << QStringLiteral("once inflated");
     // Damaged or short data is refused with what is wrong, never drawn as a block; a bitmap stored
@@ -979,8 +979,9 @@ void TestFaults::hostileSvgLogos_data()
     writeFile(folder + QStringLiteral("/huge.png"), pngClaiming(20000, 20000));
     QVERIFY(QFile::link(QStringLiteral("../secret.png"), folder + QStringLiteral("/out.png")));
     QCOMPARE(::mkfifo(QFile::encodeName(folder + QStringLiteral("/pipe.png")).constData(), 0600), 0);
-    const QByteArray head = "<svg xmlns=\"http://www.w3.org/2000/svg\" xmlns:xlink=\"http://www.w3.org/1999/xlink\" "
-                            "width=\"24\" height=\"24\" viewBox=\"0 0 24 24\">\n";
+    const QByteArray head =
+        "<svg xmlns=\"http://www.w3.org/2000/svg\" xmlns:xlink=\"http://www.w3.org/1999/xlink\" "
+        "width=\"24\" height=\"24\" viewBox=\"0 0 24 24\">\n";
     auto logo = [&](const char* name, const QByteArray& body) {
         writeFile(folder + QLatin1Char('/') + QLatin1String(name), head + body + "</svg>");
         return folder + QLatin1Char('/') + QLatin1String(name);
@@ -988,39 +989,42 @@ void TestFaults::hostileSvgLogos_data()
     auto image = [&](const char* name, const QByteArray& href) {
         return logo(name, "<image width=\"24\" height=\"24\" xlink:href=\"" + href + "\"/>");
     };
-    QTest::newRow("text, the project without") << logo("text.svg", "<text x=\"2\" y=\"20\">Ab</text>") << 0
-                                                << QString();
+    QTest::newRow("text, the project without")
+        << logo("text.svg", "<text x=\"2\" y=\"20\">Ab</text>") << 0 << QString();
     QTest::newRow("image beside it") << image("beside.svg", "art/dot.png") << 0 << QString();
     QTest::newRow("image by an absolute path")
-        << image("absolute.svg", "/etc/passwd") << 2 << QStringLiteral("line 2 refers to \"/etc/passwd\": an absolute");
-    QTest::newRow("image above its folder") << image("above.svg", "../secret.png") << 2
-                                            << QStringLiteral("climbs out of the SVG's folder");
-    QTest::newRow("image through a link out") << image("link.svg", "out.png") << 2
-                                              << QStringLiteral("through a symbolic link");
-    QTest::newRow("image on the network") << image("web.svg", "https://example.org/a.png") << 2
-                                          << QStringLiteral("nothing from a URL");
-    QTest::newRow("image a pipe") << image("pipe.svg", "pipe.png") << 2 << QStringLiteral("not a regular file");
-    QTest::newRow("image the SVG itself") << image("self.svg", "self.svg") << 2
-                                          << QStringLiteral("it is the SVG itself");
-    QTest::newRow("image another SVG") << image("other.svg", "text.svg") << 2
-                                       << QStringLiteral("an SVG inside an SVG");
-    QTest::newRow("image of 20000 x 20000") << image("huge.svg", "huge.png") << 2
-                                            << QStringLiteral("larger than 16384 pixels a side");
+        << image("absolute.svg", "/etc/passwd") << 2
+        << QStringLiteral("line 2 refers to \"/etc/passwd\": an absolute");
+    QTest::newRow("image above its folder")
+        << image("above.svg", "../secret.png") << 2 << QStringLiteral("climbs out of the SVG's folder");
+    QTest::newRow("image through a link out")
+        << image("link.svg", "out.png") << 2 << QStringLiteral("through a symbolic link");
+    QTest::newRow("image on the network")
+        << image("web.svg", "https://example.org/a.png") << 2 << QStringLiteral("nothing from a URL");
+    QTest::newRow("image a pipe") << image("pipe.svg", "pipe.png") << 2
+                                  << QStringLiteral("not a regular file");
+    QTest::newRow("image the SVG itself")
+        << image("self.svg", "self.svg") << 2 << QStringLiteral("it is the SVG itself");
+    QTest::newRow("image another SVG")
+        << image("other.svg", "text.svg") << 2 << QStringLiteral("an SVG inside an SVG");
+    QTest::newRow("image of 20000 x 20000")
+        << image("huge.svg", "huge.png") << 2 << QStringLiteral("larger than 16384 pixels a side");
     QTest::newRow("image of 20000 x 20000 as data")
         << image("hugedata.svg", "data:image/png;base64," + pngClaiming(20000, 20000).toBase64()) << 2
         << QStringLiteral("larger than 16384 pixels a side");
     // 2000 uses of a group of 100 uses of 8000 rectangles: 1.6 billion elements from 380 KB.
     QByteArray fan = "<defs><g id=\"a\">" + QByteArray("<rect width=\"1\" height=\"1\"/>").repeated(8000) +
-                     "</g><g id=\"b\">" + QByteArray("<use xlink:href=\"#a\"/>").repeated(100) + "</g></defs>" +
-                     QByteArray("<use xlink:href=\"#b\"/>").repeated(2000);
-    QTest::newRow("use fanning out") << logo("fan.svg", fan) << 2 << QStringLiteral("more than 500000 elements");
+                     "</g><g id=\"b\">" + QByteArray("<use xlink:href=\"#a\"/>").repeated(100) +
+                     "</g></defs>" + QByteArray("<use xlink:href=\"#b\"/>").repeated(2000);
+    QTest::newRow("use fanning out") << logo("fan.svg", fan) << 2
+                                     << QStringLiteral("more than 500000 elements");
     QTest::newRow("use repeating itself")
         << logo("loop.svg", "<g id=\"g\"><rect width=\"1\" height=\"1\"/><use xlink:href=\"#g\"/></g>") << 2
         << QStringLiteral("its <use> on line 2 repeats itself");
     writeFile(folder + QStringLiteral("/flat.svg"),
               "<svg xmlns=\"http://www.w3.org/2000/svg\" width=\"24\" height=\"24\" viewBox=\"0 0 0 0\"/>");
-    QTest::newRow("viewBox without area") << folder + QStringLiteral("/flat.svg") << 2
-                                          << QStringLiteral("viewBox \"0 0 0 0\" has no area");
+    QTest::newRow("viewBox without area")
+        << folder + QStringLiteral("/flat.svg") << 2 << QStringLiteral("viewBox \"0 0 0 0\" has no area");
 }
 
 void TestFaults::hostileSvgLogos()
