@@ -1,0 +1,3 @@
+plugins {
+    alias(libs.plugins.android.application)
+}

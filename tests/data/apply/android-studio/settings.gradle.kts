@@ -1,0 +1,2 @@
+rootProject.name = "Tidewater"
+include(":app")

@@ -1,0 +1,2 @@
+const config = { appId: 'com.example.tidewater', webDir: 'dist' };
+export default config;
