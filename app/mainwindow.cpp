@@ -3,26 +3,18 @@
 #include "app/dialogs.h"
 #include "app/folders.h"
 #include "export/imageformats.h"
-#include "packages/apply/appproject.h"
 #include "render/artwork.h"
 #include "ui/aboutdialog.h"
-#include "ui/devicepreview.h"
-#include "ui/packagesdialog.h"
 #include "ui/mainwindowform.h"
 #include "ui/swatch.h"
 
 #include <QApplication>
-#include <QScreen>
 #include <QUrl>
 #include <QMimeData>
 #include <QDropEvent>
 #include <QDragEnterEvent>
 #include <QTranslator>
 #include <QCloseEvent>
-#include <QDateTime>
-#include <QEventLoop>
-#include <QFutureWatcher>
-#include <QtConcurrent>
 #include <QDir>
 #include <QStandardPaths>
 #include <QStyleFactory>
@@ -100,12 +92,15 @@ MainWindow::MainWindow(QWidget* parent) : QMainWindow(parent), ui(new MainWindow
     for (QListWidget* list : {ui->listImageFlat, ui->listImageColored, ui->listGraphics})
         list->installEventFilter(this);
     setAcceptDrops(true);
+    connect(&appWork, &QFutureWatcher<void>::finished, this, &MainWindow::appWorkFinished);
 
     resetDesign();
 }
 
 MainWindow::~MainWindow()
 {
+    // Work on an app's folder is finished, never cut off.
+    appWork.waitForFinished();
     delete ui;
 }
 
@@ -183,137 +178,6 @@ void MainWindow::on_actionAboutUs_triggered()
 {
     AboutDialog dialog;
     Dialogs::showModal(dialog);
-}
-
-void MainWindow::on_actionExportPackages_triggered()
-{
-    PackagesDialog dialog(currentDesign(), projectFilePath, this, packageChoices);
-    // The Device Preview follows each choice as it is made.
-    connect(&dialog, &PackagesDialog::choicesChanged, this, [this](const PackageChoices& chosen) {
-        packageChoices = chosen;
-        if (devicePreview)
-            devicePreview->showDesign(currentDesign(), packageChoices.optionsFor(projectFilePath));
-    });
-    Dialogs::showModal(dialog);
-    // The device preview follows the options the dialog remembers.
-    packageChoices = dialog.remembered();
-    if (devicePreview)
-        devicePreview->showDesign(currentDesign(), packageChoices.optionsFor(projectFilePath));
-}
-
-void MainWindow::on_actionDevicePreview_triggered()
-{
-    if (!devicePreview) {
-        devicePreview = new DevicePreview(this);
-        // Beside the main window where the screen has room, else below its menu bar, never over it.
-        const QScreen* here = screen();
-        const QRect room = here ? here->availableGeometry() : QRect();
-        const QRect main = frameGeometry();
-        QPoint at(main.right() + 8, main.top());
-        if (room.isValid() && at.x() + devicePreview->width() > room.right())
-            at = QPoint(std::max(room.left(), room.right() - devicePreview->width()),
-                        main.top() + menuBar()->geometry().bottom() + 8);
-        devicePreview->move(at);
-    }
-    devicePreview->show();
-    devicePreview->raise();
-    devicePreview->activateWindow();
-    devicePreview->showDesign(currentDesign(), packageChoices.optionsFor(projectFilePath));
-}
-
-namespace {
-
-// `work`'s result, made on the toolkit's pool while the window keeps painting (and takes no
-// input): reading an app's project and making its icons takes a moment.
-template <class T> T madeAside(const std::function<T()>& work)
-{
-    QFutureWatcher<T> watcher;
-    QEventLoop loop;
-    QObject::connect(&watcher, &QFutureWatcherBase::finished, &loop, &QEventLoop::quit);
-    watcher.setFuture(QtConcurrent::run(work));
-    if (!watcher.isFinished())
-        loop.exec(QEventLoop::ExcludeUserInputEvents);
-    return watcher.result();
-}
-
-} // namespace
-
-void MainWindow::on_actionApplyToAppProject_triggered()
-{
-    using Packages::AppChange;
-    const QString title = tr("Apply to App Project");
-    const QString folder = Dialogs::getExistingDirectory(this, title, rememberedFolder(Folders::appProject),
-                                                         QFileDialog::ShowDirsOnly);
-    if (folder.isEmpty())
-        return;
-    rememberFolder(Folders::appProject, folder);
-    QApplication::setOverrideCursor(Qt::WaitCursor);
-    const IconDesign design = currentDesign();
-    const Packages::Options options = packageChoices.optionsFor(projectFilePath);
-    const Packages::AppPlan plan = madeAside<Packages::AppPlan>(
-        [design, folder, options] { return Packages::planAppUpdate(design, folder, options); });
-    QApplication::restoreOverrideCursor();
-    if (!plan.refused.isEmpty()) {
-        Dialogs::warning(
-            this, title,
-            tr("The folder %1 was not searched: %2.").arg(QDir::toNativeSeparators(folder), plan.refused));
-        return;
-    }
-    if (plan.found.isEmpty()) {
-        Dialogs::warning(
-            this, title, tr("No app project was found in %1.").arg(QDir::toNativeSeparators(folder)),
-            tr("Looked for:") + QStringLiteral("\n") + Packages::appProjectMarkers().join(QLatin1Char('\n')));
-        return;
-    }
-    const QString summary = tr("%1 added, %2 replaced, %3 edited, %4 removed")
-                                .arg(plan.count(AppChange::Add))
-                                .arg(plan.count(AppChange::Replace))
-                                .arg(plan.count(AppChange::Edit))
-                                .arg(plan.count(AppChange::Remove));
-    const QString found = tr("Found:") + QStringLiteral("\n") + plan.found.join(QLatin1Char('\n'));
-    if (plan.count(AppChange::Same) == plan.changes.size()) {
-        Dialogs::information(this, title,
-                             found + QStringLiteral("\n\n") + tr("Its icons are already up to date."));
-        return;
-    }
-    QStringList lines;
-    const char* const words[] = {"add", "replace", "edit", "remove"};
-    for (const AppChange& change : plan.changes)
-        if (change.action != AppChange::Same)
-            lines << QLatin1String(words[change.action]) + QLatin1Char(' ') + change.path;
-    const QString question =
-        found + QStringLiteral("\n\n") +
-        tr("Put the icons into this project? %1 (the list is behind Show Details). Every file replaced, "
-           "edited or removed is kept in its .glyphwright-backup folder.")
-            .arg(summary);
-    if (Dialogs::question(this, title, question, QMessageBox::Yes | QMessageBox::No,
-                          lines.join(QLatin1Char('\n'))) != QMessageBox::Yes)
-        return;
-    QApplication::setOverrideCursor(Qt::WaitCursor);
-    const QString backup = Packages::backupFolder(plan.folder, QDateTime::currentDateTime());
-    const Files::Outcome outcome =
-        madeAside<Files::Outcome>([&plan, &backup] { return Packages::applyAppPlan(plan, backup); });
-    QApplication::restoreOverrideCursor();
-    if (!outcome.failed.isEmpty()) {
-        QStringList failures;
-        for (const Files::Failure& f : outcome.failed)
-            failures << f.path + QStringLiteral(": ") + f.reason;
-        Dialogs::warning(this, title,
-                         tr("%1 of the changes could not be made; the others were, and the files they "
-                            "replaced are in %2.")
-                             .arg(outcome.failed.size())
-                             .arg(QDir::toNativeSeparators(QDir(plan.folder).filePath(backup))),
-                         failures.join(QLatin1Char('\n')));
-        return;
-    }
-    QString done = tr("The icons are in place: %1.").arg(summary);
-    if (plan.count(AppChange::Replace) + plan.count(AppChange::Edit) + plan.count(AppChange::Remove) > 0)
-        done +=
-            QLatin1Char(' ') +
-            tr("The old files are in %1.").arg(QDir::toNativeSeparators(QDir(plan.folder).filePath(backup)));
-    if (!plan.notes.isEmpty())
-        done += QStringLiteral("\n\n") + plan.notes.join(QLatin1Char('\n'));
-    Dialogs::information(this, title, done);
 }
 
 namespace {

@@ -1,16 +1,20 @@
 #pragma once
 
 #include "design/icondesign.h"
+#include "packages/apply/appproject.h"
 #include "project/projectformat.h"
 #include "ui/packagesdialog.h"
 
 #include <QColor>
+#include <QFutureWatcher>
 #include <QImage>
 #include <QMainWindow>
 #include <QPixmap>
 #include <QStringList>
 
 #include <array>
+#include <functional>
+#include <memory>
 
 class MainWindowForm;
 class QListWidget;
@@ -25,6 +29,7 @@ class DevicePreview;
 //
 // The class is implemented in the folder of each part it drives (git ls-files '*mainwindow*'):
 //   app/mainwindow.cpp              construction, the application look, closing, Exit, About
+//   app/mainwindow_platforms.cpp    the Platforms menu: packages, apply and undo, Device Preview
 //   ui/mainwindowform.cpp           the widget tree (MainWindowForm)
 //   design/mainwindow_editing.cpp   the reset to defaults, the change marker, the colour picker
 //                                   and the handlers of the design controls
@@ -58,6 +63,8 @@ class MainWindow : public QMainWindow
 
     // The design the controls describe right now.
     IconDesign currentDesign() const;
+    // Whether Apply to App Project or Undo Last Apply is at work (on the pool, the window painting).
+    bool appWorkRunning() const;
     // The device preview window, null until Platforms > Device Preview first opens it.
     DevicePreview* devicePreviewWindow() const { return devicePreview; }
 
@@ -92,6 +99,10 @@ class MainWindow : public QMainWindow
     void on_actionDevicePreview_triggered();
     // Puts the icons into an app's own project folder, after showing what will change.
     void on_actionApplyToAppProject_triggered();
+    // Puts an app's folder back as it was before the last apply, after showing what will change.
+    void on_actionUndoLastApply_triggered();
+    // Continues Apply to App Project or Undo Last Apply once its work on the pool is done.
+    void appWorkFinished();
     void on_sliderBackgroundCornerCurvature_valueChanged(int);
     void on_radioBackgroundColor_clicked();
     void on_buttonBackgroundColor_clicked();
@@ -201,6 +212,14 @@ class MainWindow : public QMainWindow
     void afterValue(Project::After step, const QString& projectFile);
     // Finds the control of every saved key, once.
     void findSavedControls();
+    // Runs `work` on the pool, then `then` on the window's thread; a wait cursor meanwhile.
+    void runAside(const std::function<void()>& work, const std::function<void()>& then);
+    // The app folder chosen for an apply or undo, held by this run (see appLock), or empty.
+    QString chooseAppFolder(const QString& title);
+    // Lets the app folder go, and the menu's apply and undo work again.
+    void releaseAppFolder();
+    // Shows what an apply would change, and makes the changes when the user says so.
+    void askToApply(const Packages::AppPlan& plan, const QString& title);
 
     // A colour member a project key names, and the button that shows it.
     struct Swatch
@@ -223,4 +242,8 @@ class MainWindow : public QMainWindow
     // What the Export Packages dialog remembers, read from the settings store once and kept up to
     // date by the dialog (the Device Preview follows it at every edit).
     PackageChoices packageChoices;
+    // The app folder an apply or undo holds, and its work in flight with what follows it.
+    std::unique_ptr<Packages::AppLock> appLock;
+    QFutureWatcher<void> appWork;
+    std::function<void()> appWorkThen;
 };

@@ -541,6 +541,8 @@ Outcome Batch::commit(const std::function<void(int, const Result&)>& named)
             f.discard();
             f.bytes.clear();
         }
+        if (f.requested.isEmpty())
+            continue; // never asked for
         if (named)
             named(i, f.result);
         outcome.add(f.requested, f.result);
@@ -635,30 +637,74 @@ Result openRegular(QFile& file, const QString& path, qint64 maximumSize)
     return adoptRegular(file, fd, maximumSize);
 }
 
+namespace {
+
+// `relative` below the folder `dir` opened with `flags`, never leaving the folder on the way; -1
+// with errno set when it cannot be.
+int openBeneathAt(int dir, const QByteArray& relative, int flags)
+{
+    // The kernel resolves the path and refuses any step out of the folder, links included.
+    open_how how = {};
+    how.flags = quint64(flags);
+    how.resolve = RESOLVE_BENEATH | RESOLVE_NO_MAGICLINKS;
+    const int fd = int(::syscall(SYS_openat2, dir, relative.constData(), &how, sizeof how));
+    if (fd < 0 && (errno == ENOSYS || errno == EPERM))
+        return openEachBeneath(dir, relative, flags);
+    return fd;
+}
+
+QString beneathError(int why, const QString& folder)
+{
+    return why == EXDEV || why == ELOOP
+               ? QStringLiteral("it leads out of %1 through a symbolic link").arg(folder)
+               : qt_error_string(why);
+}
+
+bool outside(const QString& relative)
+{
+    return QDir::isAbsolutePath(relative) || QDir::cleanPath(relative).startsWith(QLatin1String(".."));
+}
+
+} // namespace
+
+Result removeBeneath(const QString& folder, const QString& relative, bool isFolder)
+{
+    if (relative.isEmpty() || outside(relative))
+        return Result::failure(QStringLiteral("it is outside %1").arg(folder));
+    const QString clean = QDir::cleanPath(relative);
+    const int dir = ::open(QFile::encodeName(folder).constData(), O_PATH | O_DIRECTORY | O_CLOEXEC);
+    if (dir < 0)
+        return Result::failure(qt_error_string(errno));
+    const QString parent = QFileInfo(clean).path();
+    const int at = parent == QLatin1String(".")
+                       ? ::dup(dir)
+                       : openBeneathAt(dir, QFile::encodeName(parent), O_PATH | O_DIRECTORY | O_CLOEXEC);
+    int why = errno;
+    ::close(dir);
+    if (at < 0)
+        return Result::failure(beneathError(why, folder));
+    const int removed = ::unlinkat(at, QFile::encodeName(QFileInfo(clean).fileName()).constData(),
+                                   isFolder ? AT_REMOVEDIR : 0);
+    why = errno;
+    ::close(at);
+    return removed == 0 ? Result::success() : Result::failure(qt_error_string(why));
+}
+
 Result openBeneath(QFile& file, const QString& folder, const QString& relative, qint64 maximumSize)
 {
     if (relative.isEmpty())
         return Result::failure(QStringLiteral("no file name was given"));
-    if (QDir::isAbsolutePath(relative) || QDir::cleanPath(relative).startsWith(QLatin1String("..")))
+    if (outside(relative))
         return Result::failure(QStringLiteral("it is outside %1").arg(folder));
     const int dir = ::open(QFile::encodeName(folder).constData(), O_PATH | O_DIRECTORY | O_CLOEXEC);
     if (dir < 0)
         return Result::failure(qt_error_string(errno));
-    const QByteArray name = QFile::encodeName(relative);
-    const int flags = O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC;
-    // The kernel resolves the path and refuses any step out of the folder, links included.
-    open_how how = {};
-    how.flags = flags;
-    how.resolve = RESOLVE_BENEATH | RESOLVE_NO_MAGICLINKS;
-    int fd = int(::syscall(SYS_openat2, dir, name.constData(), &how, sizeof how));
-    if (fd < 0 && (errno == ENOSYS || errno == EPERM))
-        fd = openEachBeneath(dir, name, flags);
+    const int fd =
+        openBeneathAt(dir, QFile::encodeName(relative), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
     const int why = errno;
     ::close(dir);
     if (fd < 0)
-        return Result::failure(why == EXDEV || why == ELOOP
-                                   ? QStringLiteral("it leads out of %1 through a symbolic link").arg(folder)
-                                   : qt_error_string(why));
+        return Result::failure(beneathError(why, folder));
     return adoptRegular(file, fd, maximumSize);
 }
 

@@ -98,7 +98,8 @@ class Batch
     Result stage(int index, const QString& path, const QByteArray& bytes,
                  const WriteOptions& options = WriteOptions());
     // Makes the staged files durable and names them in the order of their indices; `named` is told
-    // each index's result as it comes (a file that was not staged keeps its staging failure).
+    // each index's result as it comes (a file that was not staged keeps its staging failure; an
+    // index never staged is passed over).
     Outcome commit(const std::function<void(int, const Result&)>& named = nullptr);
     // The latest result of file `index`.
     Result result(int index) const;
@@ -138,6 +139,10 @@ void removeInFlightOnSignals();
 // Opens the regular file at `path` for reading without ever blocking (a pipe or a device is
 // refused before anything is read) and, when `maximumSize` is not negative, refuses a larger file.
 Result openRegular(QFile& file, const QString& path, qint64 maximumSize = -1);
+
+// Removes the file (or, with `isFolder`, the empty folder) `relative` inside the folder `folder`,
+// reaching it without leaving the folder as openBeneath() does; a link is removed as the link.
+Result removeBeneath(const QString& folder, const QString& relative, bool isFolder = false);
 
 // Opens `relative`, a path inside the folder `folder`, as openRegular() does, without ever leaving
 // the folder on the way: an absolute path, one that climbs out with "..", and one that passes

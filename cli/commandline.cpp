@@ -169,6 +169,10 @@ const QList<Option>& options()
          "the grey of the iOS tinted glyph",
          colourOf(&Packages::Options::iosTintedColor)},
         {{"dry-run"}, "", "list the changes and write nothing", sets(&Invocation::dryRun)},
+        {{"undo"},
+         "",
+         "put back what the last apply changed in APPDIR (given alone, without a project)",
+         sets(&Invocation::undo)},
         {{"allow-missing-picture"},
          "",
          "go on without the custom picture when the project uses one that cannot be loaded",
@@ -303,10 +307,15 @@ QString parse(const QCommandLineParser& parser, Invocation& invocation)
     const Command* command = commandNamed(invocation.command);
     if (!command)
         return QStringLiteral("Unknown command \"%1\".").arg(invocation.command);
-    if (positional.size() != 2)
+    if (invocation.undo) {
+        if (positional.size() != 1)
+            return QStringLiteral("apply --undo takes the app's folder alone.");
+        positional.prepend(QString(QLatin1Char('-'))); // no project
+    } else if (positional.size() != 2) {
         return QStringLiteral("The %1 command takes a project file and %2.")
             .arg(invocation.command,
                  command->writesFolder ? QStringLiteral("a folder") : QStringLiteral("a file name"));
+    }
     for (const QString& argument : positional)
         if (argument.isEmpty())
             return QStringLiteral("The %1 command was given an empty file or folder name.")
@@ -487,6 +496,8 @@ int runCommandLine(const QStringList& arguments, QTextStream& out, QTextStream& 
         err << error << "\nRun \"glyphwright-cli --help\" for usage.\n";
         return 2;
     }
+    if (invocation.undo)
+        return undoApply(invocation, out, err);
     if (commandNamed(invocation.command)->drawsWithToolkit)
         needGuiApplication();
     const std::optional<LoadedProject> project =

@@ -17,6 +17,7 @@
 #include <QRegularExpression>
 
 #include <algorithm>
+#include <memory>
 
 namespace Cli {
 
@@ -72,25 +73,7 @@ Files::Outcome preview(const Invocation& i, const LoadedProject& project, QTextS
                   Export::writeImageFile(i.output, sheet, Export::formatForPath(i.output), -1, sheet.size()));
 }
 
-// The words the report gives each kind of change.
-const char* actionName(Packages::AppChange::Action action)
-{
-    switch (action) {
-    case Packages::AppChange::Add:
-        return "add";
-    case Packages::AppChange::Replace:
-        return "replace";
-    case Packages::AppChange::Edit:
-        return "edit";
-    case Packages::AppChange::Remove:
-        return "remove";
-    case Packages::AppChange::Same:
-        break;
-    }
-    return "unchanged";
-}
-
-QJsonObject changeJson(const Packages::AppPlan& plan, const Packages::AppChange& change)
+QJsonObject changeJson(const QString& folder, const Packages::AppChange& change)
 {
     QByteArray bytes = change.bytes;
     QBuffer buffer(&bytes);
@@ -100,25 +83,65 @@ QJsonObject changeJson(const Packages::AppPlan& plan, const Packages::AppChange&
                                change.path.endsWith(QLatin1String(".icns"))
                            ? pixelSize(&buffer)
                            : QSize();
-    return {{QStringLiteral("action"), QLatin1String(actionName(change.action))},
-            {QStringLiteral("path"), QDir(plan.folder).filePath(change.path)},
+    const bool written =
+        change.action != Packages::AppChange::Remove && change.action != Packages::AppChange::Restore;
+    return {{QStringLiteral("action"), Packages::actionName(change.action)},
+            {QStringLiteral("path"), QDir(folder).filePath(change.path)},
             {QStringLiteral("width"), size.isValid() ? QJsonValue(size.width()) : QJsonValue()},
             {QStringLiteral("height"), size.isValid() ? QJsonValue(size.height()) : QJsonValue()},
-            {QStringLiteral("bytes"),
-             change.action == Packages::AppChange::Remove ? QJsonValue() : QJsonValue(bytes.size())}};
+            {QStringLiteral("bytes"), written ? QJsonValue(bytes.size()) : QJsonValue()}};
+}
+
+QJsonArray failuresJson(const Files::Outcome& outcome)
+{
+    QJsonArray failed;
+    for (const Files::Failure& f : outcome.failed)
+        failed << QJsonObject{{QStringLiteral("path"), f.path}, {QStringLiteral("reason"), f.reason}};
+    return failed;
+}
+
+// "add      path": an action and its path, as the report lists them.
+QString changeLine(const Packages::AppChange& change)
+{
+    return QStringLiteral("%1 %2").arg(Packages::actionName(change.action), -8).arg(change.path);
+}
+
+// The app folder of an apply or its undo, or nothing (with the reason on `err`) when it is not a
+// folder or another run holds it. Held (for a run that writes) until the returned lock goes.
+std::unique_ptr<Packages::AppLock> lockedFolder(const Invocation& i, QTextStream& err, int* status)
+{
+    *status = 2;
+    if (!QFileInfo(i.output).isDir()) {
+        err << "The app folder " << i.output << " is not a folder.\n";
+        return nullptr;
+    }
+    auto lock = std::make_unique<Packages::AppLock>(i.output);
+    if (!i.dryRun && !lock->isHeld()) {
+        err << "The app folder " << i.output << " was left as it is: " << lock->whyNot() << ".\n";
+        *status = 1;
+        return nullptr;
+    }
+    return lock;
 }
 
 int apply(const Invocation& i, const LoadedProject& project, QTextStream& out, QTextStream& err)
 {
     using Packages::AppChange;
-    if (!QFileInfo(i.output).isDir()) {
+    int status = 0;
+    // A look without writing takes no lock (and leaves nothing behind).
+    std::unique_ptr<Packages::AppLock> lock;
+    if (!i.dryRun && !(lock = lockedFolder(i, err, &status)))
+        return status;
+    if (i.dryRun && !QFileInfo(i.output).isDir()) {
         err << "The app folder " << i.output << " is not a folder.\n";
         return 2;
     }
     Packages::Options options = i.package;
     if (!i.nameGiven)
         options.name = Packages::defaultName(i.project);
-    const Packages::AppPlan plan = Packages::planAppUpdate(project.design, i.output, options);
+    Packages::AppPlan plan = Packages::planAppUpdate(project.design, i.output, options);
+    if (lock && !lock->recoveredNote().isEmpty())
+        plan.notes.prepend(lock->recoveredNote());
     if (!plan.refused.isEmpty()) {
         err << "The folder " << i.output << " was not searched: " << plan.refused << ".\n";
         return 2;
@@ -129,57 +152,99 @@ int apply(const Invocation& i, const LoadedProject& project, QTextStream& out, Q
             err << "  " << marker << "\n";
         return 2;
     }
-    const bool backedUp = std::any_of(plan.changes.begin(), plan.changes.end(), [](const AppChange& c) {
-        return c.action == AppChange::Replace || c.action == AppChange::Edit || c.action == AppChange::Remove;
-    });
+    const bool changes = plan.count(AppChange::Same) < plan.changes.size();
     const QString backup =
-        backedUp && !i.dryRun ? Packages::backupFolder(plan.folder, QDateTime::currentDateTime()) : QString();
+        changes && !i.dryRun ? Packages::backupFolder(plan.folder, QDateTime::currentDateTime()) : QString();
     const Files::Outcome outcome = i.dryRun ? Files::Outcome() : Packages::applyAppPlan(plan, backup);
-    const QString summary =
-        QStringLiteral("%1 added, %2 replaced, %3 edited, %4 removed, %5 already up to date")
-            .arg(plan.count(AppChange::Add))
-            .arg(plan.count(AppChange::Replace))
-            .arg(plan.count(AppChange::Edit))
-            .arg(plan.count(AppChange::Remove))
-            .arg(plan.count(AppChange::Same));
+    const bool done = outcome.failed.isEmpty() && !backup.isEmpty();
     if (i.json) {
-        QJsonArray changes, failed;
+        QJsonArray list;
         for (const AppChange& change : plan.changes)
-            changes << changeJson(plan, change);
-        for (const Files::Failure& f : outcome.failed)
-            failed << QJsonObject{{QStringLiteral("path"), f.path}, {QStringLiteral("reason"), f.reason}};
-        out << QJsonDocument(QJsonObject{{QStringLiteral("folder"), plan.folder},
-                                         {QStringLiteral("found"), QJsonArray::fromStringList(plan.found)},
-                                         {QStringLiteral("dryRun"), i.dryRun},
-                                         {QStringLiteral("changes"), changes},
-                                         {QStringLiteral("notes"), QJsonArray::fromStringList(plan.notes)},
-                                         {QStringLiteral("backup"),
-                                          backup.isEmpty() ? QJsonValue()
-                                                           : QJsonValue(QDir(plan.folder).filePath(backup))},
-                                         {QStringLiteral("failed"), failed}})
+            list << changeJson(plan.folder, change);
+        out << QJsonDocument(
+                   QJsonObject{{QStringLiteral("folder"), plan.folder},
+                               {QStringLiteral("found"), QJsonArray::fromStringList(plan.found)},
+                               {QStringLiteral("dryRun"), i.dryRun},
+                               {QStringLiteral("changes"), list},
+                               {QStringLiteral("notes"), QJsonArray::fromStringList(plan.notes)},
+                               {QStringLiteral("backup"),
+                                done ? QJsonValue(QDir(plan.folder).filePath(backup)) : QJsonValue()},
+                               {QStringLiteral("failed"), failuresJson(outcome)}})
                    .toJson(QJsonDocument::Indented);
     } else if (!i.quiet) {
         for (const QString& found : plan.found)
             out << "Found " << found << "\n";
         for (const AppChange& change : plan.changes)
             if (change.action != AppChange::Same)
-                out << QStringLiteral("%1 %2")
-                           .arg(QLatin1String(actionName(change.action)), -8)
-                           .arg(change.path)
-                    << "\n";
+                out << changeLine(change) << "\n";
         for (const QString& note : plan.notes)
             out << "Note: " << note << "\n";
-        out << summary
+        out << plan.summary()
             << (i.dryRun ? QStringLiteral("; --dry-run: nothing was written.") : QStringLiteral(".")) << "\n";
-        if (!backup.isEmpty())
-            out << "The files replaced, edited and removed are kept in " << QDir(plan.folder).filePath(backup)
-                << ".\n";
+        if (done)
+            out << "What was there before is kept in " << QDir(plan.folder).filePath(backup)
+                << "; \"glyphwright-cli apply --undo " << i.output << "\" puts it back.\n";
     }
     for (const Files::Failure& failure : outcome.failed)
         err << "Could not write " << failure.path << ": " << failure.reason << ".\n";
+    if (!outcome.failed.isEmpty())
+        err << "Nothing in " << plan.folder << " was changed.\n";
     return outcome.failed.isEmpty() ? 0 : 1;
 }
 
+} // namespace
+
+int undoApply(const Invocation& i, QTextStream& out, QTextStream& err)
+{
+    using Packages::AppChange;
+    int status = 0;
+    const std::unique_ptr<Packages::AppLock> lock = lockedFolder(i, err, &status);
+    if (!lock)
+        return status;
+    // The last apply was stopped half way, and taking the lock undid it: that was the undo asked for.
+    if (!lock->recoveredNote().isEmpty()) {
+        if (!i.quiet)
+            out << "Note: " << lock->recoveredNote() << "\n";
+        return 0;
+    }
+    const Packages::AppUndo undo = Packages::planAppUndo(i.output);
+    if (!undo.refused.isEmpty()) {
+        err << "Nothing to undo in " << i.output << ": " << undo.refused << ".\n";
+        return 2;
+    }
+    const Files::Outcome outcome =
+        i.dryRun || !undo.conflicts.isEmpty() ? Files::Outcome() : Packages::undoApp(undo);
+    if (i.json) {
+        QJsonArray list;
+        for (const AppChange& change : undo.changes)
+            list << changeJson(undo.folder, change);
+        out << QJsonDocument(
+                   QJsonObject{{QStringLiteral("folder"), undo.folder},
+                               {QStringLiteral("backup"), QDir(undo.folder).filePath(undo.backup)},
+                               {QStringLiteral("dryRun"), i.dryRun},
+                               {QStringLiteral("changes"), list},
+                               {QStringLiteral("conflicts"), QJsonArray::fromStringList(undo.conflicts)},
+                               {QStringLiteral("failed"), failuresJson(outcome)}})
+                   .toJson(QJsonDocument::Indented);
+    } else if (!i.quiet) {
+        out << "Undoing the apply kept in " << QDir(undo.folder).filePath(undo.backup) << "\n";
+        for (const AppChange& change : undo.changes)
+            out << changeLine(change) << "\n";
+        out << QStringLiteral("%1 restored, %2 removed")
+                   .arg(undo.count(AppChange::Restore))
+                   .arg(undo.count(AppChange::Remove))
+            << (i.dryRun ? QStringLiteral("; --dry-run: nothing was written.") : QStringLiteral(".")) << "\n";
+    }
+    for (const QString& path : undo.conflicts)
+        err << "Changed since the apply: " << QDir(undo.folder).filePath(path) << "\n";
+    if (!undo.conflicts.isEmpty())
+        err << "Nothing was put back: the files above were changed after the apply.\n";
+    for (const Files::Failure& failure : outcome.failed)
+        err << "Could not put back " << failure.path << ": " << failure.reason << ".\n";
+    return outcome.failed.isEmpty() && undo.conflicts.isEmpty() ? 0 : 1;
+}
+
+namespace {
 } // namespace
 
 const QList<Command>& commands()
@@ -246,11 +311,13 @@ const QList<Command>& commands()
          "Flutter, Capacitor, React Native, Expo, Tauri and Electron (electron-builder) apps, and the logos "
          "of "
          "packaged Windows apps (Package.appxmanifest). Only icons and "
-         "the icon entries of manifests and catalogs change; every file replaced, edited or removed is "
-         "kept under APPDIR/.glyphwright-backup/DATE_TIME/, and files already up to date are left "
-         "alone. Exit status 2 when APPDIR holds no known app project.",
+         "the icon entries of manifests and catalogs change, all of them or none; every file replaced, "
+         "edited or removed is kept under APPDIR/.glyphwright-backup/DATE_TIME/ with the list of what "
+         "was added, and files already up to date are left alone. One run at a time changes an app "
+         "folder. Exit status 2 when APPDIR holds no known app project. With --undo it takes APPDIR "
+         "alone and puts back what the last apply there changed, removing what it added.",
          nullptr,
-         {"dry-run", "background", "name", "theme-color", "splash-color", "macos-keep-corners",
+         {"dry-run", "undo", "background", "name", "theme-color", "splash-color", "macos-keep-corners",
           "ios-dark-color", "ios-tinted-color"},
          {},
          apply},

@@ -27,6 +27,7 @@ struct Invocation
     bool nameGiven = false, appIdGiven = false;
     bool allowMissingPicture = false;
     bool dryRun = false;
+    bool undo = false; // apply --undo
 };
 
 // A project file read for a command.
@@ -55,6 +56,10 @@ struct Command
 // In the order --help lists them.
 const QList<Command>& commands();
 const Command* commandNamed(const QString& name);
+
+// apply --undo APPDIR: puts back what the last apply in the folder `i.output` changed; the exit
+// status.
+int undoApply(const Invocation& i, QTextStream& out, QTextStream& err);
 
 // The pixel size of the image `device` holds, the largest entry of a container; invalid for
 // anything else.

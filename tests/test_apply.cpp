@@ -10,21 +10,12 @@
 #include <QtGui>
 #include <QtTest>
 
+#include <sys/stat.h>
+#include <unistd.h>
+
 using namespace TestSupport;
 
 namespace {
-
-// A grey square of `size` pixels, as a PNG: a template's placeholder icon.
-QByteArray placeholder(int size)
-{
-    QImage grey(size, size, QImage::Format_ARGB32);
-    grey.fill(QColor(0x80, 0x80, 0x80));
-    QByteArray bytes;
-    QBuffer buffer(&bytes);
-    buffer.open(QIODevice::WriteOnly);
-    grey.save(&buffer, "PNG");
-    return bytes;
-}
 
 // A file the update must leave at `size` pixels (the largest entry of a container), or at
 // `size` x `height`.
@@ -155,8 +146,12 @@ class TestApply : public QObject
     void initTestCase() { initResources(); }
     void templates_data();
     void templates();
-    void refusesWhatItMustNotTouch();
+    void hostileTrees_data();
+    void hostileTrees();
     void commandLine();
+
+  private:
+    QStringList* caseNames = nullptr; // set while the data function lists the cases
 };
 
 void TestApply::templates_data()
@@ -179,6 +174,14 @@ void TestApply::templates()
     design.backgroundColor = QColor(0x0e, 0x7c, 0x86);
     const Packages::AppPlan plan = Packages::planAppUpdate(design, root);
     QVERIFY(!plan.found.isEmpty());
+    // An app is named once, not again for the copies of its configuration in its native projects;
+    // a library module (Capacitor's plugins) shows no icon and is left alone.
+    QVERIFY2(plan.found.filter(QStringLiteral("Capacitor app")).size() <= 1,
+             qPrintable(plan.found.join('\n')));
+    for (const Packages::AppChange& c : plan.changes)
+        QVERIFY2(!c.path.contains(QLatin1String("capacitor-cordova-android-plugins")), qPrintable(c.path));
+    QCOMPARE(plan.notes.filter(QStringLiteral("is an Android library module")).size(),
+             int(QFileInfo::exists(root + QStringLiteral("/android/capacitor-cordova-android-plugins"))));
     const QString backup = Packages::backupFolder(root, QDateTime(QDate(2026, 12, 7), QTime(14, 5, 9)));
     QCOMPARE(backup, QStringLiteral(".glyphwright-backup/2026-12-07_14-05-09"));
     const Files::Outcome outcome = Packages::applyAppPlan(plan, backup);
@@ -231,7 +234,8 @@ void TestApply::templates()
     }
     // Android: the icon entries point at the new icons, and aapt packages the resources with them.
     for (const QString& path : after.keys()) {
-        if (!path.endsWith(QLatin1String("src/main/AndroidManifest.xml")))
+        if (!path.endsWith(QLatin1String("src/main/AndroidManifest.xml")) ||
+            path.contains(QLatin1String("capacitor-cordova-android-plugins"))) // a library module
             continue;
         const QString manifest = QString::fromUtf8(after.value(path));
         QVERIFY(manifest.contains(QLatin1String("android:icon=\"@mipmap/ic_launcher\"")));
@@ -287,47 +291,233 @@ void TestApply::templates()
     const Packages::AppPlan other = Packages::planAppUpdate(design, root);
     QVERIFY(other.count(Packages::AppChange::Replace) > 0);
     QCOMPARE(contents(root), after);
+
+    // An undo puts every file back as it was, removes what was added, and then the backup.
+    const Packages::AppUndo undo = Packages::planAppUndo(root);
+    QVERIFY2(undo.refused.isEmpty() && undo.conflicts.isEmpty(),
+             qPrintable(undo.refused + undo.conflicts.join(' ')));
+    const Files::Outcome undone = Packages::undoApp(undo);
+    QVERIFY2(undone.failed.isEmpty(), qPrintable(undone.failed.value(0).reason));
+    QCOMPARE(filesUnder(root), before);
+    QVERIFY(QDir(root).entryList(QDir::AllDirs | QDir::Hidden | QDir::NoDotAndDotDot) ==
+            QDir(QStringLiteral(GLYPHWRIGHT_SOURCE_DIR "/tests/data/apply/") + QLatin1String(t.folder))
+                .entryList(QDir::AllDirs | QDir::Hidden | QDir::NoDotAndDotDot));
 }
 
-void TestApply::refusesWhatItMustNotTouch()
+namespace {
+
+bool isRoot()
+{
+    return ::geteuid() == 0;
+}
+
+// A shell command's standard error, or empty when it succeeded.
+QString sh(const QString& command)
+{
+    QProcess p;
+    p.start(QStringLiteral("sh"), {QStringLiteral("-c"), command});
+    p.waitForFinished(60000);
+    return p.exitCode() == 0 ? QString() : QString::fromUtf8(p.readAllStandardError()) + QLatin1Char(' ');
+}
+
+// The files of `root` whose names start with a dot (outside the backup).
+QStringList hiddenFiles(const QString& root)
+{
+    QStringList hidden;
+    for (const QString& path : contents(root).keys())
+        if (QFileInfo(path).fileName().startsWith(QLatin1Char('.')))
+            hidden << path;
+    return hidden;
+}
+
+mode_t modeOf(const QString& path)
+{
+    struct stat info = {};
+    ::lstat(QFile::encodeName(path).constData(), &info);
+    return info.st_mode & 07777;
+}
+
+} // namespace
+
+// App trees that strangers made, or that fail under the run: nothing is read or written through a
+// link that leads out, the folder changes as a whole or not at all, one run at a time, and an
+// undo puts back what was there.
+void TestApply::hostileTrees_data()
+{
+    addCaseRows([this](QStringList* names) {
+        caseNames = names;
+        hostileTrees();
+        caseNames = nullptr;
+    });
+}
+
+void TestApply::hostileTrees()
 {
     QTemporaryDir work, outside;
-    const QString root = work.path();
-    lay(root, trees[1]); // Tauri
-    // An icons folder that is a link out of the app's folder gets nothing written through it.
-    writeFile(outside.filePath(QStringLiteral("32x32.png")), "theirs");
-    QDir(root + QStringLiteral("/src-tauri/icons")).removeRecursively();
-    QVERIFY(QFile::link(outside.path(), root + QStringLiteral("/src-tauri/icons")));
-    const Packages::AppPlan plan = Packages::planAppUpdate(IconDesign(), root);
-    const Files::Outcome outcome =
-        Packages::applyAppPlan(plan, Packages::backupFolder(root, QDateTime::currentDateTime()));
-    QVERIFY(!outcome.failed.isEmpty());
-    QVERIFY(outcome.written.isEmpty());
-    QCOMPARE(QDir(outside.path()).entryList(QDir::Files), QStringList{QStringLiteral("32x32.png")});
-    QCOMPARE(readAll(outside.filePath(QStringLiteral("32x32.png"))), QByteArray("theirs"));
-
-    // A debug build's own launcher icons are its own: left alone, with a note.
-    QTemporaryDir studio;
-    lay(studio.path(), trees[2]); // Android Studio
-    const QString debugIcon =
-        studio.filePath(QStringLiteral("app/src/debug/res/mipmap-hdpi/ic_launcher.png"));
-    QDir().mkpath(QFileInfo(debugIcon).path());
-    writeFile(debugIcon, placeholder(72));
-    const Packages::AppPlan studioPlan = Packages::planAppUpdate(IconDesign(), studio.path());
-    QVERIFY(studioPlan.notes.join(QLatin1Char('\n'))
-                .contains(QStringLiteral("app/src/debug has launcher icons of its own")));
-    for (const Packages::AppChange& c : studioPlan.changes)
-        QVERIFY2(!c.path.startsWith(QLatin1String("app/src/debug/")), qPrintable(c.path));
-
-    // A folder of more folders than any app's project (a home folder chosen by mistake) is not
-    // searched, so nothing in it is changed.
-    QTemporaryDir home;
-    lay(home.filePath(QStringLiteral("zz-app")), trees[1]);
-    for (int i = 0; i < 20001; ++i)
-        QDir().mkpath(home.filePath(QStringLiteral("d%1/e%2").arg(i / 150).arg(i % 150)));
-    const Packages::AppPlan refused = Packages::planAppUpdate(IconDesign(), home.path());
-    QVERIFY(refused.refused.contains(QStringLiteral("more than 20000 folders")));
-    QVERIFY(refused.changes.isEmpty());
+    const QString root = work.filePath(QStringLiteral("app"));
+    const QString project = caseNames ? QString() : projectFile(work.path(), QStringLiteral("Shop.ipr"), {});
+    auto apply = [&](const QStringList& more = {}) {
+        return cli(QStringList{QStringLiteral("apply"), project, root} + more);
+    };
+    const struct
+    {
+        const char* name;
+        std::function<void()> check;
+    } cases[] = {
+        {"an icons folder that is a link out: nothing written or read through it",
+         [&] {
+             lay(root, trees[1]); // Tauri
+             writeFile(outside.filePath(QStringLiteral("32x32.png")), "theirs");
+             QDir(root + QStringLiteral("/src-tauri/icons")).removeRecursively();
+             QVERIFY(QFile::link(outside.path(), root + QStringLiteral("/src-tauri/icons")));
+             const Run run = apply();
+             QCOMPARE(run.status, 0);
+             QVERIFY2(run.out.contains(
+                          QStringLiteral("src-tauri/icons/32x32.png leads out of the app's folder through "
+                                         "a symbolic link")),
+                      qPrintable(run.out));
+             QCOMPARE(QDir(outside.path()).entryList(QDir::Files), QStringList{QStringLiteral("32x32.png")});
+             QCOMPARE(readAll(outside.filePath(QStringLiteral("32x32.png"))), QByteArray("theirs"));
+         }},
+        {"a debug build's own launcher icons: left alone, with a note",
+         [&] {
+             lay(root, trees[2]); // Android Studio
+             const QString debugIcon =
+                 root + QStringLiteral("/app/src/debug/res/mipmap-hdpi/ic_launcher.png");
+             QDir().mkpath(QFileInfo(debugIcon).path());
+             writeFile(debugIcon, readAll(root + QStringLiteral("/app/src/main/res/drawable/old_icon.png")));
+             const Packages::AppPlan plan = Packages::planAppUpdate(IconDesign(), root);
+             QVERIFY(plan.notes.join(QLatin1Char('\n'))
+                         .contains(QStringLiteral("app/src/debug has launcher icons of its own")));
+             for (const Packages::AppChange& c : plan.changes)
+                 QVERIFY2(!c.path.startsWith(QLatin1String("app/src/debug/")), qPrintable(c.path));
+         }},
+        {"more folders than an app's project (a home folder chosen by mistake): not searched",
+         [&] {
+             lay(root + QStringLiteral("/zz-app"), trees[1]);
+             for (int i = 0; i < 20001; ++i)
+                 QDir().mkpath(root + QStringLiteral("/d%1/e%2").arg(i / 150).arg(i % 150));
+             const Packages::AppPlan refused = Packages::planAppUpdate(IconDesign(), root);
+             QVERIFY(refused.refused.contains(QStringLiteral("more than 20000 folders")));
+             QVERIFY(refused.changes.isEmpty());
+         }},
+        {"an icon that is a link to a secret: kept a link, the secret never copied",
+         [&] {
+             lay(root, trees[0]); // Flutter
+             const QString secret = outside.filePath(QStringLiteral("shadow"));
+             writeFile(secret, "root:secret");
+             QFile::setPermissions(secret, QFile::ReadOwner | QFile::WriteOwner);
+             QFile::remove(root + QStringLiteral("/web/favicon.png"));
+             QVERIFY(QFile::link(secret, root + QStringLiteral("/web/favicon.png")));
+             const Run run = apply();
+             QCOMPARE(run.status, 0);
+             QCOMPARE(QFileInfo(root + QStringLiteral("/web/favicon.png")).symLinkTarget(), secret);
+             for (const QByteArray& bytes : filesUnder(root + QStringLiteral("/.glyphwright-backup")))
+                 QVERIFY(!bytes.contains("root:secret"));
+         }},
+        {"a file of mode 0600: its backup and its undo keep the mode",
+         [&] {
+             lay(root, trees[0]);
+             const QString icon = root + QStringLiteral("/web/icons/Icon-192.png");
+             QVERIFY(::chmod(QFile::encodeName(icon).constData(), 0600) == 0);
+             QCOMPARE(apply().status, 0);
+             const QStringList backups = QDir(root + QStringLiteral("/.glyphwright-backup"))
+                                             .entryList(QDir::Dirs | QDir::NoDotAndDotDot);
+             QCOMPARE(modeOf(root + QStringLiteral("/.glyphwright-backup/") + backups.value(0) +
+                             QStringLiteral("/web/icons/Icon-192.png")),
+                      mode_t(0600));
+             QCOMPARE(cli({QStringLiteral("apply"), QStringLiteral("--undo"), root}).status, 0);
+             QCOMPARE(modeOf(icon), mode_t(0600));
+         }},
+        {"a listing that cannot be replaced: the whole folder as it was, status 1",
+         [&] {
+             if (!isRoot())
+                 QSKIP("an immutable file needs root; run the suite as root (CI does)");
+             lay(root, trees[0]);
+             const QMap<QString, QByteArray> before = contents(root);
+             const QString listing =
+                 root + QStringLiteral("/ios/Runner/Assets.xcassets/AppIcon.appiconset/Contents.json");
+             QVERIFY2(sh(QStringLiteral("chattr +i '%1'").arg(listing)).isEmpty(), "chattr");
+             const Run run = apply();
+             sh(QStringLiteral("chattr -i '%1'").arg(listing));
+             QCOMPARE(run.status, 1);
+             QVERIFY2(
+                 run.err.contains(QStringLiteral("Nothing in ") + root + QStringLiteral(" was changed.")),
+                 qPrintable(run.err));
+             QCOMPARE(contents(root), before);
+             QVERIFY(!QFileInfo::exists(root + QStringLiteral("/.glyphwright-backup")));
+         }},
+        {"a disk that fills: the whole folder as it was",
+         [&] {
+             if (!isRoot())
+                 QSKIP("mounting a small tmpfs needs root; run the suite as root (CI does)");
+             QDir().mkpath(root);
+             const QString mounted = sh(QStringLiteral("mount -t tmpfs -o size=512k tmpfs '%1'").arg(root));
+             if (!mounted.isEmpty())
+                 QSKIP(qPrintable(QStringLiteral("cannot mount a tmpfs here: ") + mounted));
+             struct Unmount
+             {
+                 QString path;
+                 ~Unmount() { sh(QStringLiteral("umount '%1'").arg(path)); }
+             } unmount{root};
+             lay(root, trees[0]);
+             const QMap<QString, QByteArray> before = contents(root);
+             const Run run = apply();
+             QCOMPARE(run.status, 1);
+             QVERIFY2(run.err.contains(QStringLiteral("No space left on device")), qPrintable(run.err));
+             QCOMPARE(contents(root), before);
+             QCOMPARE(hiddenFiles(root), QStringList());
+         }},
+        {"two runs at once: the second says which run holds the folder",
+         [&] {
+             lay(root, trees[0]);
+             const QMap<QString, QByteArray> before = contents(root);
+             Packages::AppLock held(root);
+             QVERIFY(held.isHeld());
+             const Run run = apply();
+             QCOMPARE(run.status, 1);
+             QVERIFY2(run.err.contains(QStringLiteral("another run (process %1 on ").arg(::getpid())),
+                      qPrintable(run.err));
+             QCOMPARE(contents(root), before);
+         }},
+        {"a run killed half way: the next puts back what it did, and its temporaries go",
+         [&] {
+             if (QStandardPaths::findExecutable(QStringLiteral("strace")).isEmpty())
+                 QSKIP("scripts/setup.sh installs strace");
+             lay(root, trees[0]);
+             const QMap<QString, QByteArray> before = contents(root);
+             QProcess killed;
+             killed.start(QStringLiteral("strace"),
+                          {QStringLiteral("-f"), QStringLiteral("-o"), QStringLiteral("/dev/null"),
+                           QStringLiteral("-e"), QStringLiteral("trace=rename"), QStringLiteral("-e"),
+                           QStringLiteral("inject=rename:signal=KILL:when=4"),
+                           QStringLiteral(GLYPHWRIGHT_CLI), QStringLiteral("-q"), QStringLiteral("apply"),
+                           project, root});
+             QVERIFY(killed.waitForFinished(60000));
+             QVERIFY(contents(root) != before);
+             QVERIFY(!hiddenFiles(root).isEmpty());
+             const Run next = cli({QStringLiteral("apply"), QStringLiteral("--undo"), root});
+             QVERIFY2(next.status == 0, qPrintable(next.err));
+             QVERIFY(next.out.contains(QStringLiteral("An apply was stopped before it finished")));
+             QCOMPARE(contents(root), before);
+             QVERIFY(!QFileInfo::exists(root + QStringLiteral("/.glyphwright-backup")));
+         }},
+        {"an undo after the app changed: nothing put back, the changed file named",
+         [&] {
+             lay(root, trees[0]);
+             QCOMPARE(apply().status, 0);
+             const QString icon = root + QStringLiteral("/web/icons/Icon-512.png");
+             writeFile(icon, "edited since");
+             const QMap<QString, QByteArray> edited = contents(root);
+             const Run run = cli({QStringLiteral("apply"), QStringLiteral("--undo"), root});
+             QCOMPARE(run.status, 1);
+             QVERIFY2(run.err.contains(QStringLiteral("Changed since the apply: ") + icon),
+                      qPrintable(run.err));
+             QCOMPARE(contents(root), edited);
+             QCOMPARE(cli({QStringLiteral("apply"), QStringLiteral("--undo"), work.path()}).status, 2);
+         }},
+    };
+    listOrRunCase(cases, caseNames);
 }
 
 void TestApply::commandLine()

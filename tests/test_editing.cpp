@@ -563,6 +563,7 @@ void TestEditing::applyToAppProjectFromTheWindow()
     // A folder without an app project says what was looked for.
     Dialogs::queueAnswer(empty);
     triggerAction(window, "actionApplyToAppProject");
+    QTRY_VERIFY(!window->appWorkRunning());
     Dialogs::Call said = Dialogs::takeCalls().last();
     QCOMPARE(said.kind, QStringLiteral("warning"));
     QVERIFY(said.details.contains(QStringLiteral("a web app manifest with icons")));
@@ -570,6 +571,7 @@ void TestEditing::applyToAppProjectFromTheWindow()
     Dialogs::queueAnswer(app);
     Dialogs::queueAnswer(int(QMessageBox::No));
     triggerAction(window, "actionApplyToAppProject");
+    QTRY_VERIFY(!window->appWorkRunning());
     said = Dialogs::takeCalls().last();
     QCOMPARE(said.kind, QStringLiteral("question"));
     QVERIFY2(said.text.contains(QStringLiteral("1 added, 0 replaced, 0 edited, 0 removed")),
@@ -580,12 +582,23 @@ void TestEditing::applyToAppProjectFromTheWindow()
     Dialogs::queueAnswer(app);
     Dialogs::queueAnswer(int(QMessageBox::Yes));
     triggerAction(window, "actionApplyToAppProject");
+    QTRY_VERIFY(!window->appWorkRunning());
     said = Dialogs::takeCalls().last();
     QCOMPARE(said.kind, QStringLiteral("information"));
     QVERIFY2(said.text.startsWith(QStringLiteral("The icons are in place")), qPrintable(said.text));
     const QByteArray written = readAll(app + QStringLiteral("/public/icon-192.png"));
     QCOMPARE(QImage::fromData(written).size(), QSize(192, 192));
     QCOMPARE(readAll(app + QStringLiteral("/public/manifest.json")), manifest);
+    // Undo Last Apply shows what it puts back, then leaves the folder as it was.
+    Dialogs::queueAnswer(app);
+    Dialogs::queueAnswer(int(QMessageBox::Yes));
+    triggerAction(window, "actionUndoLastApply");
+    QTRY_VERIFY(!window->appWorkRunning());
+    const QList<Dialogs::Call> undone = Dialogs::takeCalls();
+    QCOMPARE(undone.value(1).details, QStringLiteral("remove public/icon-192.png"));
+    QCOMPARE(undone.last().kind, QStringLiteral("information"));
+    QCOMPARE(filesUnder(app).keys(), QStringList{QStringLiteral("public/manifest.json")});
+    QVERIFY(!QFileInfo::exists(app + QStringLiteral("/.glyphwright-backup")));
     const QString project = projectFile(dir->path(), QStringLiteral("Default.ipr"), {});
     QFile::remove(app + QStringLiteral("/public/icon-192.png"));
     QCOMPARE(cli({QStringLiteral("-q"), QStringLiteral("apply"), project, app}).status, 0);

@@ -399,6 +399,7 @@ void MainWindowForm::buildMenus(QMainWindow* window)
     menuBar->addAction(menuAbout_2->menuAction());
     menuPlatforms->addAction(actionExportPackages);
     menuPlatforms->addAction(actionApplyToAppProject);
+    menuPlatforms->addAction(actionUndoLastApply);
     menuPlatforms->addAction(actionDevicePreview);
     menuFile->addAction(actionNew);
     menuFile->addSeparator();
@@ -434,6 +435,7 @@ void MainWindowForm::setupUi(QMainWindow* window)
     actionExportPackages = action("actionExportPackages", "&Export Packages...");
     actionDevicePreview = action("actionDevicePreview", "&Device Preview");
     actionApplyToAppProject = action("actionApplyToAppProject", "&Apply to App Project...");
+    actionUndoLastApply = action("actionUndoLastApply", "Undo Last Apply...");
 
     centralWidget = make<QWidget>(window, "centralWidget");
     QHBoxLayout* central = new QHBoxLayout(centralWidget);

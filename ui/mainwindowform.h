@@ -24,7 +24,7 @@ class MainWindowForm
     QAction *actionNew, *actionSaveProject, *actionSaveProjectAs, *actionLoadProject, *actionExit,
         *actionAboutUs;
     // The Platforms menu: the packages and the device preview the command line makes, here.
-    QAction *actionExportPackages, *actionDevicePreview, *actionApplyToAppProject;
+    QAction *actionExportPackages, *actionDevicePreview, *actionApplyToAppProject, *actionUndoLastApply;
     QWidget* centralWidget;
     QTabWidget *tabView, *tabIcon;
     QWidget *tab_5, *tab_6, *tab, *tab_2, *tab_3, *tab_4;

@@ -26,4 +26,28 @@
         </translation>
     </message>
 </context>
+<context>
+    <name>MainWindow</name>
+    <message numerus="yes">
+        <source>%n change(s) could not be made, so nothing in %1 was changed.</source>
+        <translation>
+            <numerusform>%n change could not be made, so nothing in %1 was changed.</numerusform>
+            <numerusform>%n changes could not be made, so nothing in %1 was changed.</numerusform>
+        </translation>
+    </message>
+    <message numerus="yes">
+        <source>%n file(s) were changed after the apply, so nothing was put back (the list is behind Show Details).</source>
+        <translation>
+            <numerusform>%n file was changed after the apply, so nothing was put back (the list is behind Show Details).</numerusform>
+            <numerusform>%n files were changed after the apply, so nothing was put back (the list is behind Show Details).</numerusform>
+        </translation>
+    </message>
+    <message numerus="yes">
+        <source>%n file(s) could not be put back; the backup is kept, to undo again.</source>
+        <translation>
+            <numerusform>%n file could not be put back; the backup is kept, to undo again.</numerusform>
+            <numerusform>%n files could not be put back; the backup is kept, to undo again.</numerusform>
+        </translation>
+    </message>
+</context>
 </TS>

@@ -11,11 +11,21 @@ namespace Packages::Apply {
 
 namespace {
 
-QList<Place> recognise(const Folder& folder)
+QList<Place> recognise(const Folder& folder, const Scan&)
 {
-    if ((!folder.has("build.gradle") && !folder.has("build.gradle.kts")) ||
+    const char* gradle = folder.has("build.gradle") ? "build.gradle" : "build.gradle.kts";
+    if (!folder.has(gradle) ||
         !folder.text(QStringLiteral("src/main/AndroidManifest.xml")).contains("<application"))
         return {};
+    // A library module (com.android.library, or its alias in a version catalog) is built into an
+    // app: its launcher icons are never shown, and a generated one (Capacitor's plugins module) is
+    // made again by the framework.
+    if (folder.text(QLatin1String(gradle)).contains("android.library"))
+        return {Place{
+            0, folder.dir, QString(),
+            QStringLiteral("%1 is an Android library module, which shows no icon of its own; it was left "
+                           "as it is.")
+                .arg(folder.where())}};
     return {Place{0, folder.dir, QStringLiteral("Android app module %1").arg(folder.where())}};
 }
 

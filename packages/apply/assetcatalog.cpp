@@ -14,7 +14,7 @@ namespace Packages::Apply {
 
 namespace {
 
-QList<Place> recognise(const Folder& folder)
+QList<Place> recognise(const Folder& folder, const Scan&)
 {
     if (!folder.dir.endsWith(QLatin1String(".xcassets")))
         return {};

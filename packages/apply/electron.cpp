@@ -6,7 +6,7 @@ namespace Packages::Apply {
 
 namespace {
 
-QList<Place> recognise(const Folder& folder)
+QList<Place> recognise(const Folder& folder, const Scan&)
 {
     if (!folder.has("package.json") ||
         !folder.text(QStringLiteral("package.json")).contains("\"electron-builder\""))

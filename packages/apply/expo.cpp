@@ -13,7 +13,7 @@ namespace Packages::Apply {
 
 namespace {
 
-QList<Place> recognise(const Folder& folder)
+QList<Place> recognise(const Folder& folder, const Scan&)
 {
     if (!isExpoApp(folder))
         return {};
@@ -49,7 +49,7 @@ void write(Draft& d, const QString& dir)
     };
     for (const auto& icon : icons) {
         const QString path = QDir::cleanPath(joined(dir, icon.path.toString()));
-        const QSize size = sizeOf(joined(d.root, path));
+        const QSize size = sizeOf(d.root, path);
         if (icon.path.toString().isEmpty() || path.startsWith(QLatin1String("..")) ||
             !path.endsWith(QLatin1String(".png"), Qt::CaseInsensitive) || !size.isValid() ||
             size.width() != size.height() || size.width() > 4096)

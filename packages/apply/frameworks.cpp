@@ -42,23 +42,46 @@ QString folderOf(const QString& path)
     return folder == QLatin1String(".") ? QString() : folder;
 }
 
-std::optional<QByteArray> readText(const QString& path, qint64 largest)
+std::optional<QByteArray> readText(const QString& root, const QString& relative, qint64 largest)
 {
     QFile file;
-    if (!Files::openRegular(file, path, largest))
+    if (!Files::openBeneath(file, root, relative, largest))
         return std::nullopt;
     return file.readAll();
 }
 
-QSize sizeOf(const QString& path)
+QSize sizeOf(const QString& root, const QString& relative)
 {
-    QImageReader reader(path);
+    QFile file;
+    if (!Files::openBeneath(file, root, relative, largestFile))
+        return QSize();
+    QImageReader reader(&file);
     return reader.size();
+}
+
+QString linkInTheWay(const QString& root, const QString& relative)
+{
+    const QString inside = QFileInfo(root).canonicalFilePath() + QLatin1Char('/');
+    QString at = root;
+    const QStringList parts = relative.split(QLatin1Char('/'), Qt::SkipEmptyParts);
+    for (int i = 0; i < parts.size(); ++i) {
+        at += QLatin1Char('/') + parts[i];
+        const QFileInfo here(at);
+        if (!here.isSymLink())
+            continue;
+        if (i == parts.size() - 1)
+            return QStringLiteral("%1 is a symbolic link; it was left as it is").arg(relative);
+        if (!(here.canonicalFilePath() + QLatin1Char('/')).startsWith(inside))
+            return QStringLiteral(
+                       "%1 leads out of the app's folder through a symbolic link; it was left as it is")
+                .arg(relative);
+    }
+    return QString();
 }
 
 QByteArray Folder::text(const QString& name) const
 {
-    return readText(joined(path(), name)).value_or(QByteArray());
+    return readText(root, joined(dir, name)).value_or(QByteArray());
 }
 
 QStringList Scan::of(const char* name) const
@@ -113,7 +136,7 @@ bool Draft::exists(const QString& path) const
 
 QByteArray Draft::text(const QString& path) const
 {
-    return readText(joined(root, path)).value_or(QByteArray());
+    return readText(root, path).value_or(QByteArray());
 }
 
 namespace {
@@ -133,7 +156,7 @@ void recognise(const Folder& folder, Scan& scan)
 {
     const QList<Framework>& all = frameworks();
     for (int i = 0; i < all.size(); ++i)
-        for (Place place : all[i].recognise(folder)) {
+        for (Place place : all[i].recognise(folder, scan)) {
             place.framework = i;
             scan.places << place;
         }

@@ -26,10 +26,16 @@ constexpr qint64 largestFile = 512 * 1024 * 1024;
 QString joined(const QString& dir, const QString& name);
 // The folder part of a relative path: "" for a bare name.
 QString folderOf(const QString& path);
-// The bytes of the regular file at `path` of at most `largest` bytes, or none.
-std::optional<QByteArray> readText(const QString& path, qint64 largest = largestText);
-// The pixel size of the picture at `path`, or an invalid size.
-QSize sizeOf(const QString& path);
+// The bytes of the regular file `relative` inside the app's folder `root`, of at most `largest`
+// bytes, or none; nothing is read through a link that leads out of `root`.
+std::optional<QByteArray> readText(const QString& root, const QString& relative,
+                                   qint64 largest = largestText);
+// The pixel size of the picture `relative` inside `root` (read as readText() reads), or an invalid
+// size.
+QSize sizeOf(const QString& root, const QString& relative);
+// Why the app's files must not be touched at `relative`: it is a symbolic link (kept as one), or
+// the way to it passes through a link that leads out of `root`. Empty when it may be.
+QString linkInTheWay(const QString& root, const QString& relative);
 
 // One folder of the app's tree as the walk sees it.
 struct Folder
@@ -48,9 +54,10 @@ struct Folder
 // A place the walk found a framework's project.
 struct Place
 {
-    int framework; // its row in frameworks()
-    QString where; // its folder (or file) relative to the app's folder
-    QString found; // the report's line: "Flutter app (pubspec.yaml)"
+    int framework;            // its row in frameworks()
+    QString where;            // its folder (or file) relative to the app's folder
+    QString found;            // the report's line: "Flutter app (pubspec.yaml)"
+    QString note = QString(); // for a place left alone (nothing written), why
 };
 
 // What a walk through the app's folder found, each path relative to it.
@@ -108,7 +115,8 @@ struct Framework
     // The places `folder` holds (for most, the folder itself), each with the report's line; none
     // when it holds no project of this framework. A catalog's folder ("X.xcassets") is looked into
     // but not walked further.
-    QList<Place> (*recognise)(const Folder& folder);
+    // `sofar` holds what the walk found before (the folders above this one among them).
+    QList<Place> (*recognise)(const Folder& folder, const Scan& sofar);
     // Plans this framework's files for the project at `where`; null for a framework whose files
     // the others write (Capacitor's Android and iOS projects, say).
     void (*write)(Draft& d, const QString& where);

@@ -5,6 +5,7 @@
 #include <QFileInfo>
 
 #include <algorithm>
+#include <iterator>
 
 namespace Packages {
 
@@ -12,6 +13,35 @@ int AppPlan::count(AppChange::Action action) const
 {
     return int(std::count_if(changes.begin(), changes.end(),
                              [action](const AppChange& c) { return c.action == action; }));
+}
+
+QString AppPlan::summary() const
+{
+    return QStringLiteral("%1 added, %2 replaced, %3 edited, %4 removed, %5 already up to date")
+        .arg(count(AppChange::Add))
+        .arg(count(AppChange::Replace))
+        .arg(count(AppChange::Edit))
+        .arg(count(AppChange::Remove))
+        .arg(count(AppChange::Same));
+}
+
+QString actionName(AppChange::Action action)
+{
+    switch (action) {
+    case AppChange::Add:
+        return QStringLiteral("add");
+    case AppChange::Replace:
+        return QStringLiteral("replace");
+    case AppChange::Edit:
+        return QStringLiteral("edit");
+    case AppChange::Remove:
+        return QStringLiteral("remove");
+    case AppChange::Restore:
+        return QStringLiteral("restore");
+    case AppChange::Same:
+        break;
+    }
+    return QStringLiteral("unchanged");
 }
 
 QStringList appProjectMarkers()
@@ -34,7 +64,7 @@ AppPlan planAppUpdate(const IconDesign& design, const QString& folder, const Opt
         return plan;
     }
     for (const Apply::Place& place : scan.places)
-        plan.found << place.found;
+        (place.note.isEmpty() ? plan.found : plan.notes) << (place.note.isEmpty() ? place.found : place.note);
     if (plan.found.isEmpty())
         return plan;
     const Sources sources(design, options);
@@ -44,15 +74,29 @@ AppPlan planAppUpdate(const IconDesign& design, const QString& folder, const Opt
     const QList<Apply::Framework>& frameworks = Apply::frameworks();
     for (int row = 0; row < frameworks.size(); ++row)
         for (const Apply::Place& place : scan.places)
-            if (place.framework == row && frameworks[row].write)
+            if (place.framework == row && place.note.isEmpty() && frameworks[row].write)
                 frameworks[row].write(d, place.where);
+    // A file that is a link stays one, and nothing goes through a link out of the app's folder.
+    const auto clear = [&d, &plan](const QString& path) {
+        const QString why = Apply::linkInTheWay(plan.folder, path);
+        if (!why.isEmpty())
+            d.notes << why + QLatin1Char('.');
+        return why.isEmpty();
+    };
+    Jobs jobs;
+    std::copy_if(d.jobs.begin(), d.jobs.end(), std::back_inserter(jobs),
+                 [&clear](const Job& job) { return clear(job.path); });
+    d.jobs = jobs;
+    QStringList removed;
+    std::copy_if(d.removed.begin(), d.removed.end(), std::back_inserter(removed), clear);
+    d.removed = removed;
 
     const QVector<QByteArray> bytes = fileBytes(d.jobs);
     for (int i = 0; i < d.jobs.size(); ++i) {
         const QString& path = d.jobs[i].path;
         AppChange change{AppChange::Add, path, bytes[i]};
         if (d.exists(path))
-            change.action = Apply::readText(Apply::joined(plan.folder, path), Apply::largestFile) == bytes[i]
+            change.action = Apply::readText(plan.folder, path, Apply::largestFile) == bytes[i]
                                 ? AppChange::Same
                             : d.edited.contains(path) ? AppChange::Edit
                                                       : AppChange::Replace;
@@ -62,7 +106,7 @@ AppPlan planAppUpdate(const IconDesign& design, const QString& folder, const Opt
     for (const QString& path : d.removed)
         if (!d.planned(path))
             plan.changes << AppChange{AppChange::Remove, path, {}};
-    plan.notes = d.notes;
+    plan.notes += d.notes;
     return plan;
 }
 

@@ -23,7 +23,7 @@ bool isExpoApp(const Folder& folder)
 
 namespace {
 
-QList<Place> recognise(const Folder& folder)
+QList<Place> recognise(const Folder& folder, const Scan&)
 {
     if (!isReactNativeApp(folder) || isExpoApp(folder))
         return {};

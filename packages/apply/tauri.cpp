@@ -7,7 +7,7 @@ namespace Packages::Apply {
 
 namespace {
 
-QList<Place> recognise(const Folder& folder)
+QList<Place> recognise(const Folder& folder, const Scan&)
 {
     if (!folder.has("tauri.conf.json") || QDir(folder.path()).dirName() != QLatin1String("src-tauri"))
         return {};

@@ -15,7 +15,7 @@ namespace Packages::Apply {
 
 namespace {
 
-QList<Place> recognise(const Folder& folder)
+QList<Place> recognise(const Folder& folder, const Scan&)
 {
     // The copies build steps make inside native projects are left to those steps.
     const QString& dir = folder.dir;
@@ -40,8 +40,8 @@ Job iconPicture(const Sources& s, const QString& purpose, int size)
 }
 
 // The square sides an icon entry's "sizes" names ("192x192", "64x64 32x32"), or else the side of
-// the square picture at `path`.
-QList<int> entrySides(const QJsonObject& icon, const QString& path)
+// the picture the entry names, whose size is `own`, when it is square.
+QList<int> entrySides(const QJsonObject& icon, QSize own)
 {
     QList<int> sides;
     for (const QString& size :
@@ -50,7 +50,6 @@ QList<int> entrySides(const QJsonObject& icon, const QString& path)
         if (wh.size() == 2 && wh[0] == wh[1] && wh[0].toInt() > 0 && wh[0].toInt() <= 1024)
             sides << wh[0].toInt();
     }
-    const QSize own = sizeOf(path);
     if (sides.isEmpty() && own.isValid() && own.width() == own.height() && own.width() <= 1024)
         sides << own.width();
     return sides;
@@ -85,7 +84,7 @@ IconList listedIcons(Draft& d, const Sources& s, const QString& manifest, const 
                            .arg(manifest, src);
             continue;
         }
-        const QList<int> sides = entrySides(icon, joined(d.root, path));
+        const QList<int> sides = entrySides(icon, sizeOf(d.root, path));
         const QString suffix = QFileInfo(path).suffix().toLower();
         if (sides.isEmpty() || (suffix != QLatin1String("png") && suffix != QLatin1String("ico"))) {
             d.notes << QStringLiteral(
@@ -119,7 +118,7 @@ void favicons(Draft& d, const Sources& s, const QString& dir)
     for (const char* name : {"favicon.png", "favicon-16x16.png", "favicon-32x32.png", "favicon-16.png",
                              "favicon-32.png", "apple-touch-icon.png"}) {
         const QString path = joined(dir, QLatin1String(name));
-        const QSize size = sizeOf(joined(d.root, path));
+        const QSize size = sizeOf(d.root, path);
         if (!size.isValid() || size.width() != size.height() || size.width() > 1024)
             continue;
         const int side = size.width();

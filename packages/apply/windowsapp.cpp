@@ -11,7 +11,7 @@ namespace Packages::Apply {
 
 namespace {
 
-QList<Place> recognise(const Folder& folder)
+QList<Place> recognise(const Folder& folder, const Scan&)
 {
     if (!folder.has("Package.appxmanifest"))
         return {};
@@ -39,7 +39,7 @@ void write(Draft& d, const QString& dir)
         const QString base = file.section(QLatin1Char('.'), 0, 0);
         const QString name = aliases.value(base, base);
         const QString path = joined(assets, file);
-        const QSize size = sizeOf(joined(d.root, path));
+        const QSize size = sizeOf(d.root, path);
         if (!isStoreLogo(name) || !size.isValid() || size.width() > 4096 || size.height() > 4096)
             continue;
         d.add(pngJob(QString(), [&s, name, size] { return storeLogo(s, name, size); }), path);

@@ -1,0 +1,269 @@
+// The Platforms menu of MainWindow: Export Packages, Apply to App Project, Undo Last Apply and the
+// Device Preview. Reading an app's project, making its icons and writing them run on the toolkit's
+// pool while the window keeps painting, each step continued when its work is done.
+#include "app/mainwindow.h"
+
+#include "app/dialogs.h"
+#include "app/folders.h"
+#include "packages/apply/appproject.h"
+#include "ui/devicepreview.h"
+#include "ui/mainwindowform.h"
+#include "ui/packagesdialog.h"
+
+#include <QApplication>
+#include <QDateTime>
+#include <QDir>
+#include <QScreen>
+#include <QtConcurrent>
+
+#include <algorithm>
+#include <memory>
+
+void MainWindow::on_actionExportPackages_triggered()
+{
+    PackagesDialog dialog(currentDesign(), projectFilePath, this, packageChoices);
+    // The Device Preview follows each choice as it is made.
+    connect(&dialog, &PackagesDialog::choicesChanged, this, [this](const PackageChoices& chosen) {
+        packageChoices = chosen;
+        if (devicePreview)
+            devicePreview->showDesign(currentDesign(), packageChoices.optionsFor(projectFilePath));
+    });
+    Dialogs::showModal(dialog);
+    // The device preview follows the options the dialog remembers.
+    packageChoices = dialog.remembered();
+    if (devicePreview)
+        devicePreview->showDesign(currentDesign(), packageChoices.optionsFor(projectFilePath));
+}
+
+void MainWindow::on_actionDevicePreview_triggered()
+{
+    if (!devicePreview) {
+        devicePreview = new DevicePreview(this);
+        // Beside the main window where the screen has room, else below its menu bar, never over it.
+        const QScreen* here = screen();
+        const QRect room = here ? here->availableGeometry() : QRect();
+        const QRect main = frameGeometry();
+        QPoint at(main.right() + 8, main.top());
+        if (room.isValid() && at.x() + devicePreview->width() > room.right())
+            at = QPoint(std::max(room.left(), room.right() - devicePreview->width()),
+                        main.top() + menuBar()->geometry().bottom() + 8);
+        devicePreview->move(at);
+    }
+    devicePreview->show();
+    devicePreview->raise();
+    devicePreview->activateWindow();
+    devicePreview->showDesign(currentDesign(), packageChoices.optionsFor(projectFilePath));
+}
+
+bool MainWindow::appWorkRunning() const
+{
+    return bool(appWorkThen);
+}
+
+void MainWindow::runAside(const std::function<void()>& work, const std::function<void()>& then)
+{
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    appWorkThen = then;
+    appWork.setFuture(QtConcurrent::run(work));
+}
+
+void MainWindow::appWorkFinished()
+{
+    QApplication::restoreOverrideCursor();
+    // The next step may start work of its own.
+    const std::function<void()> then = std::move(appWorkThen);
+    appWorkThen = nullptr;
+    then();
+}
+
+void MainWindow::releaseAppFolder()
+{
+    appLock.reset();
+    ui->actionApplyToAppProject->setEnabled(true);
+    ui->actionUndoLastApply->setEnabled(true);
+}
+
+namespace {
+
+// `path` as the user's system writes it, on a line of its own so that a message never breaks it.
+QString pathLine(const QString& folder, const QString& relative = QString())
+{
+    return QStringLiteral("\n") +
+           QDir::toNativeSeparators(relative.isEmpty() ? folder : QDir(folder).filePath(relative)) +
+           QStringLiteral("\n");
+}
+
+// "add public/icon-192.png", a line for each change.
+QString changeLines(const QList<Packages::AppChange>& changes)
+{
+    QStringList lines;
+    for (const Packages::AppChange& change : changes)
+        if (change.action != Packages::AppChange::Same)
+            lines << Packages::actionName(change.action) + QLatin1Char(' ') + change.path;
+    return lines.join(QLatin1Char('\n'));
+}
+
+// The failures of an outcome, one "path: reason" a line.
+QString failureLines(const Files::Outcome& outcome)
+{
+    QStringList lines;
+    for (const Files::Failure& f : outcome.failed)
+        lines << f.path + QStringLiteral(": ") + f.reason;
+    return lines.join(QLatin1Char('\n'));
+}
+
+} // namespace
+
+// The app's folder chosen for an apply or its undo, held by this run; empty (with a warning when
+// another run holds it) when there is none.
+QString MainWindow::chooseAppFolder(const QString& title)
+{
+    const QString folder = Dialogs::getExistingDirectory(this, title, rememberedFolder(Folders::appProject),
+                                                         QFileDialog::ShowDirsOnly);
+    if (folder.isEmpty())
+        return folder;
+    rememberFolder(Folders::appProject, folder);
+    appLock = std::make_unique<Packages::AppLock>(folder);
+    if (!appLock->isHeld()) {
+        Dialogs::warning(this, title,
+                         tr("The folder %1 was left as it is: %2.").arg(pathLine(folder), appLock->whyNot()));
+        appLock.reset();
+        return QString();
+    }
+    ui->actionApplyToAppProject->setEnabled(false);
+    ui->actionUndoLastApply->setEnabled(false);
+    return folder;
+}
+
+void MainWindow::on_actionApplyToAppProject_triggered()
+{
+    const QString title = tr("Apply to App Project");
+    const QString folder = chooseAppFolder(title);
+    if (folder.isEmpty())
+        return;
+    const IconDesign design = currentDesign();
+    const Packages::Options options = packageChoices.optionsFor(projectFilePath);
+    auto plan = std::make_shared<Packages::AppPlan>();
+    const QString recovered = appLock->recoveredNote();
+    runAside(
+        [plan, design, folder, options, recovered] {
+            *plan = Packages::planAppUpdate(design, folder, options);
+            if (!recovered.isEmpty())
+                plan->notes.prepend(recovered);
+        },
+        [this, plan, title] { askToApply(*plan, title); });
+}
+
+void MainWindow::askToApply(const Packages::AppPlan& plan, const QString& title)
+{
+    using Packages::AppChange;
+    if (!plan.refused.isEmpty() || plan.found.isEmpty() ||
+        plan.count(AppChange::Same) == plan.changes.size()) {
+        releaseAppFolder();
+        if (!plan.refused.isEmpty())
+            Dialogs::warning(
+                this, title,
+                tr("The folder %1 was not searched: %2.").arg(pathLine(plan.folder), plan.refused));
+        else if (plan.found.isEmpty())
+            Dialogs::warning(this, title, tr("No app project was found in %1").arg(pathLine(plan.folder)),
+                             tr("Looked for:") + QStringLiteral("\n") +
+                                 Packages::appProjectMarkers().join(QLatin1Char('\n')));
+        else
+            Dialogs::information(this, title,
+                                 tr("Found:") + QStringLiteral("\n") + plan.found.join(QLatin1Char('\n')) +
+                                     QStringLiteral("\n\n") + tr("Its icons are already up to date."));
+        return;
+    }
+    const QString summary = tr("%1 added, %2 replaced, %3 edited, %4 removed")
+                                .arg(plan.count(AppChange::Add))
+                                .arg(plan.count(AppChange::Replace))
+                                .arg(plan.count(AppChange::Edit))
+                                .arg(plan.count(AppChange::Remove));
+    const QString question =
+        tr("Found:") + QStringLiteral("\n") + plan.found.join(QLatin1Char('\n')) + QStringLiteral("\n\n") +
+        tr("Put the icons into this project? %1 (the list is behind Show Details). Every file replaced, "
+           "edited or removed is kept in its .glyphwright-backup folder, and Platforms > Undo Last Apply "
+           "puts them back.")
+            .arg(summary);
+    if (Dialogs::question(this, title, question, QMessageBox::Yes | QMessageBox::No,
+                          changeLines(plan.changes)) != QMessageBox::Yes) {
+        releaseAppFolder();
+        return;
+    }
+    const QString backup = Packages::backupFolder(plan.folder, QDateTime::currentDateTime());
+    auto outcome = std::make_shared<Files::Outcome>();
+    runAside([plan, backup, outcome] { *outcome = Packages::applyAppPlan(plan, backup); },
+             [this, plan, backup, outcome, summary, title] {
+                 releaseAppFolder();
+                 if (!outcome->failed.isEmpty()) {
+                     Dialogs::warning(this, title,
+                                      tr("%n change(s) could not be made, so nothing in %1 was changed.",
+                                         nullptr, outcome->failed.size())
+                                          .arg(pathLine(plan.folder)),
+                                      failureLines(*outcome));
+                     return;
+                 }
+                 QString done = tr("The icons are in place: %1. What was there before is kept in %2")
+                                    .arg(summary, pathLine(plan.folder, backup));
+                 if (!plan.notes.isEmpty())
+                     done += QStringLiteral("\n") + plan.notes.join(QLatin1Char('\n'));
+                 Dialogs::information(this, title, done);
+             });
+}
+
+void MainWindow::on_actionUndoLastApply_triggered()
+{
+    using Packages::AppChange;
+    const QString title = tr("Undo Last Apply");
+    const QString folder = chooseAppFolder(title);
+    if (folder.isEmpty())
+        return;
+    // The last apply was stopped half way, and taking the lock undid it: that was the undo asked for.
+    if (!appLock->recoveredNote().isEmpty()) {
+        Dialogs::information(this, title, appLock->recoveredNote());
+        releaseAppFolder();
+        return;
+    }
+    const Packages::AppUndo undo = Packages::planAppUndo(folder);
+    if (!undo.refused.isEmpty() || !undo.conflicts.isEmpty()) {
+        releaseAppFolder();
+        if (!undo.refused.isEmpty())
+            Dialogs::warning(this, title,
+                             tr("Nothing to undo in %1: %2.").arg(pathLine(folder), undo.refused));
+        else
+            Dialogs::warning(
+                this, title,
+                tr("%n file(s) were changed after the apply, so nothing was put back (the list is "
+                   "behind Show Details).",
+                   nullptr, undo.conflicts.size()),
+                undo.conflicts.join(QLatin1Char('\n')));
+        ui->actionApplyToAppProject->setEnabled(true);
+        ui->actionUndoLastApply->setEnabled(true);
+        return;
+    }
+    const QString question =
+        tr("Put the app's folder back as it was before the apply kept in %1? %2 restored, "
+           "%3 removed (the list is behind Show Details).")
+            .arg(pathLine(folder, undo.backup))
+            .arg(undo.count(AppChange::Restore))
+            .arg(undo.count(AppChange::Remove));
+    if (Dialogs::question(this, title, question, QMessageBox::Yes | QMessageBox::No,
+                          changeLines(undo.changes)) != QMessageBox::Yes) {
+        releaseAppFolder();
+        return;
+    }
+    auto outcome = std::make_shared<Files::Outcome>();
+    runAside(
+        [undo, outcome] { *outcome = Packages::undoApp(undo); },
+        [this, outcome, folder, title] {
+            releaseAppFolder();
+            if (outcome->failed.isEmpty())
+                Dialogs::information(
+                    this, title, tr("The folder %1 is as it was before the apply.").arg(pathLine(folder)));
+            else
+                Dialogs::warning(this, title,
+                                 tr("%n file(s) could not be put back; the backup is kept, to undo again.",
+                                    nullptr, outcome->failed.size()),
+                                 failureLines(*outcome));
+        });
+}
