@@ -99,7 +99,7 @@ for _ in $(seq 50); do [ -f "$saved" ] && break; sleep 0.1; done
 echo "saved $saved"
 
 # Platforms (right of File) > Export Packages... and > Device Preview (below Apply to App
-# Project...), for the README's pictures.
+# Project... and Undo Last Apply...), for the README's pictures.
 # Waits for a window titled $1 and sets `other` to it.
 window_titled() {
     other=""
@@ -123,7 +123,7 @@ xdotool key Escape
 sleep 0.5
 xdotool mousemove --window "$win" 20 10 click 1
 sleep 0.5
-xdotool key Right Down Down Return
+xdotool key Right Down Down Down Return
 window_titled "Device Preview"
 sleep 1.5
 import -window "$other" "$shot_dir/smoke-device-preview.png"
@@ -214,7 +214,7 @@ journey() { # scale
     # 7, 8: Platforms > Device Preview.
     xdotool mousemove --window "$win" $((60 * scale)) $((8 * scale)) click 1
     sleep 0.5
-    xdotool key Down Down Down Return
+    xdotool key Down Down Down Down Return
     actions=$((actions + 2))
     window_titled "Device Preview"
     sleep 1.5
