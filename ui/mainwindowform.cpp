@@ -388,9 +388,8 @@ void MainWindowForm::buildMenus(QMainWindow* window)
     menuBar->setGeometry(QRect(0, 0, 860, 21));
     menuFile = make<QMenu>(menuBar, "menuFile");
     menuFile->setTitle(caption("File"));
-    // The one menu with mnemonics: Alt+P, then E, A or D.
     menuPlatforms = make<QMenu>(menuBar, "menuPlatforms");
-    menuPlatforms->setTitle(caption("&Platforms"));
+    menuPlatforms->setTitle(caption("Platforms"));
     menuAbout_2 = make<QMenu>(menuBar, "menuAbout_2");
     menuAbout_2->setTitle(caption("About"));
     window->setMenuBar(menuBar);
@@ -432,9 +431,9 @@ void MainWindowForm::setupUi(QMainWindow* window)
     actionLoadProject = action("actionLoadProject", "Load Project");
     actionExit = action("actionExit", "Exit");
     actionAboutUs = action("actionAboutUs", "About Us");
-    actionExportPackages = action("actionExportPackages", "&Export Packages...");
-    actionDevicePreview = action("actionDevicePreview", "&Device Preview");
-    actionApplyToAppProject = action("actionApplyToAppProject", "&Apply to App Project...");
+    actionExportPackages = action("actionExportPackages", "Export Packages...");
+    actionDevicePreview = action("actionDevicePreview", "Device Preview");
+    actionApplyToAppProject = action("actionApplyToAppProject", "Apply to App Project...");
     actionUndoLastApply = action("actionUndoLastApply", "Undo Last Apply...");
 
     centralWidget = make<QWidget>(window, "centralWidget");
