@@ -1,6 +1,5 @@
 #include "export/iconset.h"
 
-#include "render/downscaler.h"
 #include "render/graphicrenderer.h"
 
 #include <algorithm>
@@ -37,13 +36,12 @@ Files::Outcome writeIconSet(const QImage& source, const QString& folder, const I
     // The names are the program's own, so a link standing at one may not lead out of the folder.
     Files::WriteOptions confined;
     confined.confinedTo = folder;
-    // Each size is scaled and encoded on its own, so the sizes are shared out among the cores,
-    // largest first; the files are the same as written one after another.
+    // Each size is the scaled copy of the whole icon, scaled and encoded on its own, so the sizes
+    // are shared out among the cores, largest first; the files are the same as written one after
+    // another.
     std::vector<int> order(count);
     for (int i = 0; i < count; ++i)
         order[i] = i;
-    // Halved only as far as the smallest size needs.
-    const Downscaler scaler(source, count ? *std::min_element(plan.sizes.begin(), plan.sizes.end()) : 1);
     std::stable_sort(order.begin(), order.end(), [&](int a, int b) { return plan.sizes[a] > plan.sizes[b]; });
     QStringList paths;
     for (int i = 0; i < count; ++i)
@@ -54,8 +52,8 @@ Files::Outcome writeIconSet(const QImage& source, const QString& folder, const I
             const int size = plan.sizes[i];
             results[i] = !plan.format
                              ? Files::Result::failure(QStringLiteral("the project names no image format"))
-                             : writeImageFile(paths[i], scaler.scaled(size), *plan.format, plan.quality,
-                                              QSize(size, size), confined);
+                             : writeImageFile(paths[i], scaledCopy(source, size, size), *plan.format,
+                                              plan.quality, QSize(size, size), confined);
         },
         order);
 

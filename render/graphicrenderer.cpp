@@ -36,3 +36,10 @@ QPixmap scaledCopy(QPixmap pixmap, int width, int height)
         return QPixmap();
     return pixmap.scaled(width, height, Qt::KeepAspectRatio, Qt::SmoothTransformation);
 }
+
+QImage scaledCopy(const QImage& image, int width, int height)
+{
+    if (image.isNull() || width <= 0 || height <= 0)
+        return QImage();
+    return image.scaled(width, height, Qt::KeepAspectRatio, Qt::SmoothTransformation);
+}

@@ -10,3 +10,6 @@ QPixmap renderGraphic(int category, const QColor& color, int row);
 
 // `pixmap` scaled to fit width x height, aspect ratio kept, smooth filtering. Null stays null.
 QPixmap scaledCopy(QPixmap pixmap, int width, int height);
+// The same scaling of an image, which needs no window system: the pixels QPixmap::scaled gives for
+// a pixmap of it (the raster pixmaps scale their image).
+QImage scaledCopy(const QImage& image, int width, int height);

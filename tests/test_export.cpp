@@ -9,6 +9,7 @@
 #include "export/iconset.h"
 #include "export/imageformats.h"
 #include "project/custompicture.h"
+#include "project/projectformat.h"
 #include "app/folders.h"
 #include "render/graphicrenderer.h"
 
@@ -178,6 +179,8 @@ class TestExport : public WindowTest
     void init();
     void defaultAndroidSet();
     void timeStampIsDayMonthYear();
+    void iconSetsAreTheScaledCopy_data();
+    void iconSetsAreTheScaledCopy();
     void everyFormatReadsBack_data();
     void everyFormatReadsBack();
     void sizesAFormatCannotHoldFail();
@@ -237,6 +240,63 @@ void TestExport::defaultAndroidSet()
     QCOMPARE(sizes, QSet<int>({48, 72, 96, 144, 192, 512}));
     QCOMPARE(rememberedFolder(Folders::saveIcons), dir->path());
     QCOMPARE(window->windowTitle(), QStringLiteral("Glyphwright")); // exporting does not mark
+}
+
+// Every size of the Android and iOS sets is the toolkit's smooth scaled copy of the whole icon,
+// pixel for pixel, from the window and the command line alike.
+void TestExport::iconSetsAreTheScaledCopy_data()
+{
+    QTest::addColumn<QString>("design"); // line=value changes of the start-up project
+    QTest::addColumn<bool>("ios");
+    const QString gradient = QStringLiteral("2=0 6=1 13=100 14=0 15=900 16=1024 1=200");
+    const QString photo = QStringLiteral("18=0 22=1 23=photo.png 25=150 29=-40");
+    for (bool ios : {false, true}) {
+        const QByteArray set = ios ? " iOS" : " Android";
+        QTest::newRow("default" + set) << QString() << ios;
+        QTest::newRow("gradient" + set) << gradient << ios;
+        QTest::newRow("photo" + set) << photo << ios;
+    }
+}
+
+void TestExport::iconSetsAreTheScaledCopy()
+{
+    QFETCH(QString, design);
+    QFETCH(bool, ios);
+    // A photo of smooth tones and sharp edges, 640 x 480.
+    QImage photo(640, 480, QImage::Format_RGB32);
+    for (int y = 0; y < photo.height(); ++y)
+        for (int x = 0; x < photo.width(); ++x)
+            photo.setPixel(x, y, qRgb((x * x + y) % 256, (x + 3 * y) % 256, (x ^ y) % 256));
+    photo.save(dir->filePath(QStringLiteral("photo.png")));
+    QMap<int, QString> lines{{Project::lineOf(Project::Key::ExportAndroid), ios ? "0" : "1"},
+                             {Project::lineOf(Project::Key::ExportIos), ios ? "1" : "0"}};
+    for (const QString& change : design.split(QLatin1Char(' '), Qt::SkipEmptyParts))
+        lines.insert(change.section(QLatin1Char('='), 0, 0).toInt(), change.section(QLatin1Char('='), 1));
+    const QString project = projectFile(dir->path(), QStringLiteral("set.ipr"), lines);
+    Dialogs::queueAnswer(project);
+    triggerAction(window, "actionLoadProject");
+    const QString viaWindow = dir->filePath(QStringLiteral("window")),
+                  viaCli = dir->filePath(QStringLiteral("cli"));
+    QDir().mkpath(viaWindow);
+    Dialogs::queueAnswer(viaWindow);
+    click(window, "buttonSaveIcons");
+    QCOMPARE(
+        cli({QStringLiteral("-q"), QStringLiteral("icons"), project, viaCli, QStringLiteral("--no-stamp")})
+            .status,
+        0);
+    const QStringList files = filesIn(viaCli);
+    QCOMPARE(files.size(), ios ? 12 : 6);
+    for (const QString& file : files) {
+        const int size = file.mid(4, file.size() - 8).toInt();
+        const QImage expected =
+            window->iconPixmap.scaled(size, size, Qt::KeepAspectRatio, Qt::SmoothTransformation)
+                .toImage()
+                .convertToFormat(QImage::Format_ARGB32_Premultiplied);
+        QCOMPARE(QImage(QDir(viaCli).filePath(file)).convertToFormat(QImage::Format_ARGB32_Premultiplied),
+                 expected);
+        const QStringList same = QDir(viaWindow).entryList({QStringLiteral("Icon%1 *").arg(size)});
+        QCOMPARE(readAll(QDir(viaWindow).filePath(same.value(0))), readAll(QDir(viaCli).filePath(file)));
+    }
 }
 
 void TestExport::timeStampIsDayMonthYear()
