@@ -26,10 +26,12 @@ namespace {
 
 // The named temporary files of the writes in flight, for a signal handler to remove: fixed slots,
 // so that the handler touches nothing but atomics, plain bytes and unlink().
+// (No initialisers: the array stays in zeroed pages that are not touched until a slot is used,
+// where a constructor would write all 4 MB of it at every start.)
 struct InFlight
 {
-    std::atomic<bool> taken{false};
-    std::atomic<bool> armed{false};
+    std::atomic<bool> taken;
+    std::atomic<bool> armed;
     char path[4096];
 };
 InFlight inFlight[1024];

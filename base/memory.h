@@ -12,6 +12,7 @@ namespace Memory {
 enum class Scratch {
     FilteredRows, // an image's rows, filtered for deflating
     Deflated,     // the deflated rows kept
+    Trial,        // rows deflated another way, to compare
     InflatedRows, // a decoded file's rows
     Count
 };

@@ -26,24 +26,16 @@ namespace Png {
 
 namespace {
 
-// libdeflate's level 5 for the images the program encodes itself, but for the large ones levelFor()
-// judges otherwise: against its levels 7 and 10 it packs the packages' pictures within one to three
-// per cent at a third to a half of the time (level 6, zlib's default and the toolkit writer's,
-// makes them larger still).
-constexpr int level = 5;
-
-// The level for an image of `pixels` of which a `busy` share of the filtered bytes is not zero. A
-// photograph's filtered rows are seldom zero (a share of 4 % and more, up to 40 %), and on those
-// lazy matching is slow: level 3 packs them within 1 % of level 5 in two thirds of the time. Drawn
-// shapes and flat colour leave nearly every filtered byte zero (under 1 %): their matches are long,
-// level 5 costs them no more than the faster levels and packs them tighter (level 1 is both larger
-// and slower there, its hashing caught on the runs).
-int levelFor(qint64 pixels, double busy)
-{
-    if (pixels < 256 * 256)
-        return level;
-    return busy >= 0.02 ? 3 : level;
-}
+// How hard the rows are deflated. Small and medium images (up to 340 x 340, the icons of a package)
+// take libdeflate's near-optimal parsing (level 10), which packs them 4 to 8 % tighter than its
+// greedy levels; but a flat colour packs tighter at level 3, so an image whose filtered bytes are
+// nearly all zero is packed both ways and the smaller kept. Large images take level 7, which
+// packs smooth gradients half the size of level 3, or level 5 where that packs them as tightly
+// (photographs), judged on bands of their rows.
+constexpr qint64 mediumImage = 340 * 340;
+constexpr int mediumLevel = 10, flatLevel = 3, largeLevel = 7, quickLevel = 5;
+// The share of filtered bytes that are not zero under which an image is a flat colour.
+constexpr double flatBusy = 0.002;
 
 // libdeflate's compressor at `level` (its tables are large: one a level and thread, kept).
 libdeflate_compressor* compressor(int level)
@@ -67,6 +59,42 @@ size_t deflated(const uchar* raw, size_t rawSize, int level, Memory::Scratch pur
     const size_t bound = libdeflate_zlib_compress_bound(c, rawSize);
     *out = Memory::scratch(purpose, bound);
     return *out ? libdeflate_zlib_compress(c, raw, rawSize, *out, bound) : 0;
+}
+
+// Whether the quick level packs the filtered rows within a per cent of the large level's size,
+// judged on four bands of rows (a sixteenth of them) across the image.
+bool quickLevelPacksAsWell(const uchar* raw, int rows, size_t rowBytes)
+{
+    const int band = std::max(1, rows / 64);
+    size_t quick = 0, slow = 0;
+    for (int b = 0; b < 4; ++b) {
+        const uchar* start = raw + size_t((2 * b + 1) * rows / 8) * rowBytes;
+        uchar* out = nullptr;
+        quick += deflated(start, size_t(band) * rowBytes, quickLevel, Memory::Scratch::Trial, &out);
+        slow += deflated(start, size_t(band) * rowBytes, largeLevel, Memory::Scratch::Trial, &out);
+    }
+    return quick > 0 && slow > 0 && quick * 100 <= slow * 101;
+}
+
+// The filtered rows of an image of `pixels` (`rows` of `rowBytes`, `busy` the share of their bytes
+// that are not zero) deflated as tightly as the levels above make them, into scratch memory; 0 on
+// failure.
+size_t packed(const uchar* raw, size_t rawSize, qint64 pixels, int rows, double busy, uchar** out)
+{
+    if (pixels > mediumImage)
+        return deflated(raw, rawSize,
+                        quickLevelPacksAsWell(raw, rows, rawSize / size_t(rows)) ? quickLevel : largeLevel,
+                        Memory::Scratch::Deflated, out);
+    size_t size = deflated(raw, rawSize, mediumLevel, Memory::Scratch::Deflated, out);
+    if (busy < flatBusy) {
+        uchar* other = nullptr;
+        const size_t flat = deflated(raw, rawSize, flatLevel, Memory::Scratch::Trial, &other);
+        if (flat > 0 && (size == 0 || flat < size)) {
+            size = flat;
+            *out = other;
+        }
+    }
+    return size;
 }
 
 const uchar signature[8] = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1a, '\n'};
@@ -627,9 +655,8 @@ QByteArray encode(const QImage& image, bool srgb, bool grey, int dotsPerMeter)
     quint64 busy = 0;
     const uchar* raw = filteredRows(source, channels, &rawSize, &busy);
     uchar* data = nullptr;
-    const size_t size = raw ? deflated(raw, rawSize, levelFor(qint64(w) * h, double(busy) / double(rawSize)),
-                                       Memory::Scratch::Deflated, &data)
-                            : 0;
+    const size_t size =
+        raw ? packed(raw, rawSize, qint64(w) * h, h, double(busy) / double(rawSize), &data) : 0;
     if (size == 0)
         return QByteArray();
 

@@ -179,6 +179,8 @@ class TestExport : public WindowTest
     void init();
     void defaultAndroidSet();
     void timeStampIsDayMonthYear();
+    void pngsAreAsSmallAsTheToolkitsWriter_data();
+    void pngsAreAsSmallAsTheToolkitsWriter();
     void iconSetsAreTheScaledCopy_data();
     void iconSetsAreTheScaledCopy();
     void everyFormatReadsBack_data();
@@ -240,6 +242,63 @@ void TestExport::defaultAndroidSet()
     QCOMPARE(sizes, QSet<int>({48, 72, 96, 144, 192, 512}));
     QCOMPARE(rememberedFolder(Folders::saveIcons), dir->path());
     QCOMPARE(window->windowTitle(), QStringLiteral("Glyphwright")); // exporting does not mark
+}
+
+// The encoder packs what icons hold at least as tightly as the toolkit's own writer (zlib's default
+// level and libpng's filters): a smooth gradient, flat colour with text, a small photo and a large
+// one; the level rule once packed a gradient at twice the size.
+void TestExport::pngsAreAsSmallAsTheToolkitsWriter_data()
+{
+    QTest::addColumn<QImage>("image");
+    QTest::addColumn<int>("percent"); // the most its file may be of the toolkit's
+    QImage gradient(1024, 1024, QImage::Format_ARGB32_Premultiplied);
+    gradient.fill(Qt::transparent);
+    {
+        QPainter p(&gradient);
+        p.setRenderHint(QPainter::Antialiasing);
+        QLinearGradient fill(100, 0, 900, 1024);
+        fill.setColorAt(0, QColor(0x20, 0x60, 0xd0));
+        fill.setColorAt(1, QColor(0xf0, 0x90, 0x30));
+        p.setBrush(fill);
+        p.setPen(Qt::NoPen);
+        p.drawRoundedRect(QRectF(0, 0, 1024, 1024), 120, 120);
+    }
+    // (zlib's lazy matching finds a gradient's long repeats a little better than libdeflate's.)
+    QTest::newRow("gradient, 1024") << gradient << 105;
+    QImage text(512, 512, QImage::Format_ARGB32_Premultiplied);
+    text.fill(QColor(0x0e, 0x7c, 0x86));
+    {
+        QPainter p(&text);
+        p.setPen(Qt::white);
+        QFont font;
+        font.setPixelSize(120);
+        p.setFont(font);
+        p.drawText(text.rect(), Qt::AlignCenter, QStringLiteral("Ab"));
+    }
+    QTest::newRow("flat colour and text, 512") << text << 101;
+    QImage photo(1024, 1024, QImage::Format_RGB32);
+    for (int y = 0; y < photo.height(); ++y)
+        for (int x = 0; x < photo.width(); ++x)
+            photo.setPixel(x, y,
+                           qRgb(int(127 + 120 * std::sin(x / 37.0) * std::cos(y / 53.0)) + (x * y % 7),
+                                (x + 2 * y) / 12 % 256, int(128 + 100 * std::sin((x + y) / 91.0)) + (x % 5)));
+    QTest::newRow("photo, 192") << photo.scaled(192, 192, Qt::IgnoreAspectRatio, Qt::SmoothTransformation)
+                                << 101;
+    QTest::newRow("photo, 1024") << photo << 101;
+}
+
+void TestExport::pngsAreAsSmallAsTheToolkitsWriter()
+{
+    QFETCH(QImage, image);
+    QFETCH(int, percent);
+    QByteArray toolkit;
+    QBuffer buffer(&toolkit);
+    buffer.open(QIODevice::WriteOnly);
+    QVERIFY(image.save(&buffer, "PNG"));
+    const QByteArray ours = Png::encode(image);
+    QVERIFY2(
+        ours.size() <= toolkit.size() * percent / 100,
+        qPrintable(QStringLiteral("%1 bytes against the toolkit's %2").arg(ours.size()).arg(toolkit.size())));
 }
 
 // Every size of the Android and iOS sets is the toolkit's smooth scaled copy of the whole icon,
