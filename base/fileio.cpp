@@ -1,13 +1,10 @@
 #include "base/fileio.h"
 
-#include "base/parallel.h"
-
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QHash>
 #include <QRandomGenerator>
-#include <QSet>
 #include <QVector>
 
 #include <atomic>
@@ -146,51 +143,7 @@ bool inside(const QString& path, const QString& folder)
            path.startsWith(folder.endsWith(QLatin1Char('/')) ? folder : folder + QLatin1Char('/'));
 }
 
-// The file a write to `path` changes: its links followed, its folder's too.
-QString landsAt(const QString& path)
-{
-    const QFileInfo end(resolved(path));
-    const QString folder = QFileInfo(end.absolutePath()).canonicalFilePath();
-    return (folder.isEmpty() ? QDir::cleanPath(end.absolutePath()) : folder) + QLatin1Char('/') +
-           end.fileName();
-}
-
-// The threads bytes made before are written on: a write then spends most of its time waiting for
-// the disk (each file is synced before it takes its name), and eight such waits overlap where two
-// would queue.
-Q_GLOBAL_STATIC(QThreadPool, writers)
-
 } // namespace
-
-void writeEach(const QStringList& paths, const std::function<void(int)>& write, const std::vector<int>& order,
-               Writes writes)
-{
-    std::vector<int> all = order;
-    if (all.empty())
-        for (int i = 0; i < paths.size(); ++i)
-            all.push_back(i);
-    QVector<bool> later(paths.size());
-    QSet<QString> seen;
-    for (int i = 0; i < paths.size(); ++i) {
-        const QString file = landsAt(paths[i]);
-        later[i] = seen.contains(file);
-        seen.insert(file);
-    }
-    std::vector<int> first;
-    for (int i : all)
-        if (!later[i])
-            first.push_back(i);
-    QThreadPool* pool = QThreadPool::globalInstance();
-    if (writes == Writes::OnlyWrite) {
-        pool = writers();
-        pool->setMaxThreadCount(8);
-    }
-    parallelFor(
-        int(first.size()), [&](int k) { write(first[size_t(k)]); }, pool);
-    for (int i = 0; i < paths.size(); ++i)
-        if (later[i])
-            write(i);
-}
 
 Result makeFolder(const QString& path, const QString& confinedTo)
 {
@@ -376,7 +329,8 @@ struct Batch::Staged
     QByteArray temporary; // its temporary name, once it has one
     int slot = -1;        // its place in the signal handler's list
     bool replacing = false;
-    bool inPlace = false; // the folder takes no new files: rewritten where it stands when named
+    bool inPlace = false;  // the folder takes no new files: rewritten where it stands when named
+    bool deferred = false; // a link to a file of the folder still to be made: written when named
     dev_t device = 0;
     Result result = Result::failure(QStringLiteral("it was not written"));
     bool staged = false;
@@ -414,7 +368,16 @@ Result Batch::stage(int index, const QString& requested, const QByteArray& bytes
     f.requested = requested;
     f.bytes = bytes;
     f.options = options;
-    f.inPlace = false;
+    f.inPlace = f.deferred = false;
+    // A link inside the folder to a file not made yet (one an earlier file of the batch makes) is
+    // written through once the files before it are named.
+    const QFileInfo link(requested);
+    if (!options.confinedTo.isEmpty() && link.isSymLink() && !link.exists() &&
+        inside(QFileInfo(resolved(requested)).absoluteFilePath(),
+               QFileInfo(options.confinedTo).absoluteFilePath())) {
+        f.deferred = f.staged = true;
+        return f.result = Result::success();
+    }
     f.result = writeTarget(requested, options, &f.path);
     if (!f.result)
         return f.result;
@@ -467,8 +430,18 @@ Result Batch::stage(int index, const QString& requested, const QByteArray& bytes
     return f.result = Result::success();
 }
 
+void Batch::fail(int index, const QString& path, const Result& why)
+{
+    Staged& f = files[size_t(index)];
+    f.discard();
+    f.requested = path;
+    f.result = why;
+}
+
 Result Batch::name(Staged& f)
 {
+    if (f.deferred)
+        return write(f.requested, f.bytes, f.options);
     if (f.inPlace)
         return rewriteInPlace(f.path, f.bytes);
     if (f.temporary.isEmpty()) {
@@ -508,7 +481,7 @@ Outcome Batch::commit(const std::function<void(int, const Result&)>& named)
     // where there are only one or two).
     QHash<dev_t, QVector<int>> devices;
     for (int i = 0; i < count; ++i)
-        if (files[size_t(i)].staged && !files[size_t(i)].inPlace)
+        if (files[size_t(i)].staged && !files[size_t(i)].inPlace && !files[size_t(i)].deferred)
             devices[files[size_t(i)].device] << i;
     for (auto it = devices.begin(); it != devices.end(); ++it) {
         const QVector<int>& on = it.value();

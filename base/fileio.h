@@ -97,6 +97,8 @@ class Batch
     // different indices may be staged on different threads at once.
     Result stage(int index, const QString& path, const QByteArray& bytes,
                  const WriteOptions& options = WriteOptions());
+    // Records that file `index` at `path` was not made, and why: commit() reports it so.
+    void fail(int index, const QString& path, const Result& why);
     // Makes the staged files durable and names them in the order of their indices; `named` is told
     // each index's result as it comes (a file that was not staged keeps its staging failure; an
     // index never staged is passed over).
@@ -114,19 +116,6 @@ class Batch
     int count;
     std::atomic<int> opened{0};
 };
-
-// What each write of writeEach() does: makes its file's bytes and writes them, the cores' work,
-// or only writes bytes made before, which is mostly waiting for the disk.
-enum class Writes { MakeAndWrite, OnlyWrite };
-
-// Runs write(i) for each of `paths`, in `order` (all of them in turn when empty): on all cores, or
-// for writes that only write, on eight threads of their own, whose waits for the disk overlap (and
-// whose syncs the file system serves with one journal commit where they come together). A path
-// which lands on the same file as an earlier one (through a symbolic link) is written after the
-// others, one after another in their order, so that the last one named wins as it would were they
-// written in turn, not whichever thread comes last.
-void writeEach(const QStringList& paths, const std::function<void(int)>& write,
-               const std::vector<int>& order = {}, Writes writes = Writes::MakeAndWrite);
 
 // Makes the folder `path` (and those above it) inside `confinedTo`, which is made first when
 // missing: nothing is made through a symbolic link that leads out of `confinedTo`.

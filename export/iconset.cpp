@@ -1,5 +1,6 @@
 #include "export/iconset.h"
 
+#include "base/parallel.h"
 #include "render/graphicrenderer.h"
 
 #include <algorithm>
@@ -32,13 +33,13 @@ Files::Outcome writeIconSet(const QImage& source, const QString& folder, const I
 {
     const QString extension = plan.format ? QLatin1String(plan.format->extension) : QString();
     const int count = plan.sizes.size();
-    std::vector<Files::Result> results(count);
     // The names are the program's own, so a link standing at one may not lead out of the folder.
     Files::WriteOptions confined;
     confined.confinedTo = folder;
-    // Each size is the scaled copy of the whole icon, scaled and encoded on its own, so the sizes
-    // are shared out among the cores, largest first; the files are the same as written one after
-    // another.
+    // Each size is the scaled copy of the whole icon, scaled, encoded and written beside its place
+    // on its own, so the sizes are shared out among the cores, largest first; then all are made
+    // durable at once and named in the plan's order, so the files are the same as written one
+    // after another.
     std::vector<int> order(count);
     for (int i = 0; i < count; ++i)
         order[i] = i;
@@ -46,21 +47,20 @@ Files::Outcome writeIconSet(const QImage& source, const QString& folder, const I
     QStringList paths;
     for (int i = 0; i < count; ++i)
         paths.append(iconFileName(folder, plan.sizes[i], stamp, extension));
-    Files::writeEach(
-        paths,
-        [&](int i) {
-            const int size = plan.sizes[i];
-            results[i] = !plan.format
-                             ? Files::Result::failure(QStringLiteral("the project names no image format"))
-                             : writeImageFile(paths[i], scaledCopy(source, size, size), *plan.format,
-                                              plan.quality, QSize(size, size), confined);
-        },
-        order);
-
-    Files::Outcome outcome;
-    for (int i = 0; i < count; ++i)
-        outcome.add(paths[i], results[i]);
-    return outcome;
+    Files::Batch files(count);
+    parallelFor(count, [&](int k) {
+        const int i = order[size_t(k)];
+        const int size = plan.sizes[i];
+        QString why = QStringLiteral("the project names no image format");
+        const QByteArray bytes = plan.format ? encodeImageFile(scaledCopy(source, size, size), *plan.format,
+                                                               plan.quality, QSize(size, size), &why)
+                                             : QByteArray();
+        if (bytes.isEmpty())
+            files.fail(i, paths[i], Files::Result::failure(why));
+        else
+            files.stage(i, paths[i], bytes, confined);
+    });
+    return files.commit();
 }
 
 Files::Result writeGraphic(const QPixmap& graphic, const QString& path, const ImagePlan& plan)

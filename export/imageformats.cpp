@@ -51,15 +51,19 @@ QString cannotHold(const ImageFormat& format, QSize size)
     return QString();
 }
 
-Files::Result writeImageFile(const QString& path, const QImage& image, const ImageFormat& format, int quality,
-                             QSize expected, const Files::WriteOptions& options)
+QByteArray encodeImageFile(const QImage& image, const ImageFormat& format, int quality, QSize expected,
+                           QString* why)
 {
+    auto refuse = [why](const QString& reason) {
+        *why = reason;
+        return QByteArray();
+    };
     if (image.isNull())
-        return Files::Result::failure(QStringLiteral("there is no image to write"));
+        return refuse(QStringLiteral("there is no image to write"));
     // The icon containers hold squares of certain sizes only: no need to encode anything else.
     const QString tooBig = cannotHold(format, expected);
     if (!tooBig.isEmpty())
-        return Files::Result::failure(tooBig);
+        return refuse(tooBig);
     // The same density whatever screen the image was made under.
     QImage source = Png::withDensity(image);
     if (!format.keepsAlpha && source.hasAlphaChannel()) {
@@ -78,8 +82,7 @@ Files::Result writeImageFile(const QString& path, const QImage& image, const Ima
         QBuffer buffer(&encoded);
         buffer.open(QIODevice::WriteOnly);
         if (!source.save(&buffer, format.name, quality))
-            return Files::Result::failure(
-                QStringLiteral("the %1 writer cannot encode it").arg(QLatin1String(format.name)));
+            return refuse(QStringLiteral("the %1 writer cannot encode it").arg(QLatin1String(format.name)));
     }
     // Read the result back: a writer that cannot hold the size still reports success. A PNG's
     // header says it at once (a reader would first load every image plug-in).
@@ -93,11 +96,19 @@ Files::Result writeImageFile(const QString& path, const QImage& image, const Ima
             written = reader.read().size();
     }
     if (written != expected)
-        return Files::Result::failure(QStringLiteral("%1 cannot hold %2 x %3 pixels")
-                                          .arg(QLatin1String(format.name))
-                                          .arg(expected.width())
-                                          .arg(expected.height()));
-    return Files::write(path, encoded, options);
+        return refuse(QStringLiteral("%1 cannot hold %2 x %3 pixels")
+                          .arg(QLatin1String(format.name))
+                          .arg(expected.width())
+                          .arg(expected.height()));
+    return encoded;
+}
+
+Files::Result writeImageFile(const QString& path, const QImage& image, const ImageFormat& format, int quality,
+                             QSize expected, const Files::WriteOptions& options)
+{
+    QString why;
+    const QByteArray encoded = encodeImageFile(image, format, quality, expected, &why);
+    return encoded.isEmpty() ? Files::Result::failure(why) : Files::write(path, encoded, options);
 }
 
 } // namespace Export

@@ -45,10 +45,14 @@ const ImageFormat& formatForPath(const QString& path);
 // pixels"); empty when it can.
 QString cannotHold(const ImageFormat& format, QSize size);
 
-// Encodes `image` in `format` and writes it to `path` with Files::write, so a failure leaves what
-// was at `path` before. A format without alpha gets the image flattened onto white first. The
-// file counts as written only when the encoded image reads back at `expected` size; the result
-// says why a file was not written. Safe to call from several threads at once.
+// `image` encoded in `format` (a format without alpha gets it flattened onto white first), or
+// empty bytes with the reason in `why`: the encoded image must read back at `expected` size. Safe to
+// call from several threads at once.
+QByteArray encodeImageFile(const QImage& image, const ImageFormat& format, int quality, QSize expected,
+                           QString* why);
+
+// Encodes `image` as encodeImageFile() does and writes it to `path` with Files::write, so a
+// failure leaves what was at `path` before; the result says why a file was not written.
 Files::Result writeImageFile(const QString& path, const QImage& image, const ImageFormat& format, int quality,
                              QSize expected, const Files::WriteOptions& options = Files::WriteOptions());
 

@@ -230,38 +230,31 @@ Files::Outcome writePackage(const IconDesign& design, const QString& folder, con
         progress->total = jobs.size();
     const std::function<bool()> cancelled = [progress] { return progress && progress->cancelled; };
     const QVector<QByteArray> bytes = fileBytes(jobs, cancelled);
-    QVector<Files::Result> results(jobs.size());
-    QStringList paths;
-    for (const Job& job : jobs)
-        paths.append(job.path);
-    Files::writeEach(
-        paths,
-        [&](int i) {
-            if (cancelled()) {
-                results[i] = Files::Result::cancelled();
-                return;
-            }
-            const QString dir = QFileInfo(jobs[i].path).path();
-            if (missing.contains(dir)) {
-                results[i] = Files::Result::failure(
-                    QStringLiteral("the folder %1 could not be created: %2").arg(dir, missing.value(dir)));
-                return;
-            }
-            Files::WriteOptions write;
-            write.executable = jobs[i].executable;
-            write.confinedTo = folder;
-            const QByteArray& made = bytes[i];
-            results[i] = made.isEmpty()
-                             ? Files::Result::failure(QStringLiteral("the image could not be encoded"))
-                             : Files::write(jobs[i].path, made, write);
-            if (progress)
-                ++progress->done;
-        },
-        {}, Files::Writes::OnlyWrite);
-    Files::Outcome outcome;
-    for (int i = 0; i < jobs.size(); ++i)
-        outcome.add(jobs[i].path, results[i]);
-    return outcome;
+    // Every file written beside its place, then all made durable at once and named in the jobs'
+    // order (of two that land on one file, the later wins, as were they written in turn).
+    Files::Batch files(jobs.size());
+    parallelFor(jobs.size(), [&](int i) {
+        const QString dir = QFileInfo(jobs[i].path).path();
+        Files::WriteOptions write;
+        write.executable = jobs[i].executable;
+        write.confinedTo = folder;
+        if (cancelled())
+            files.fail(i, jobs[i].path, Files::Result::cancelled());
+        else if (missing.contains(dir))
+            files.fail(
+                i, jobs[i].path,
+                Files::Result::failure(
+                    QStringLiteral("the folder %1 could not be created: %2").arg(dir, missing.value(dir))));
+        else if (bytes[i].isEmpty())
+            files.fail(i, jobs[i].path,
+                       Files::Result::failure(QStringLiteral("the image could not be encoded")));
+        else
+            files.stage(i, jobs[i].path, bytes[i], write);
+    });
+    return files.commit([progress](int, const Files::Result&) {
+        if (progress)
+            ++progress->done;
+    });
 }
 
 } // namespace Packages

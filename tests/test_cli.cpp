@@ -314,6 +314,11 @@ void TestCli::optionsBelongToTheirCommands_data()
     QTest::addColumn<QStringList>("arguments"); // P: the project, O: the output
     QTest::addColumn<QString>("refusal");       // empty: it runs
     QTest::newRow("--size on render") << QStringList{"render", "P", "O.png", "--size", "8"} << QString();
+    QTest::newRow("--size 4096, the largest")
+        << QStringList{"render", "P", "O.png", "--size", "4096"} << QString();
+    QTest::newRow("--size 4097") << QStringList{"render", "P", "O.png", "--size", "4097"}
+                                 << "--size takes a whole number of pixels from 1 to 4096.";
+    QTest::newRow("render to .tif") << QStringList{"render", "P", "O.tif", "--size", "8"} << QString();
     QTest::newRow("--size on package") << QStringList{"package", "P", "O", "--target", "web", "--size", "8"}
                                        << "--size belongs to the render command.";
     QTest::newRow("--background on render")
@@ -343,6 +348,9 @@ void TestCli::optionsBelongToTheirCommands()
     QCOMPARE(run.status, refusal.isEmpty() ? 0 : 2);
     if (!refusal.isEmpty())
         QVERIFY2(run.err.startsWith(refusal), qPrintable(run.err));
+    // A file named .tif holds a TIFF.
+    if (arguments.value(2).endsWith(QLatin1String(".tif")))
+        QCOMPARE(QImageReader(arguments.value(2)).format(), QByteArray("tiff"));
     const QString help = cli({QStringLiteral("--help")}).out;
     for (const Cli::Command& command : Cli::commands())
         for (const QString& option : command.options)

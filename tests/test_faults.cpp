@@ -871,6 +871,38 @@ void TestFaults::whatUsersHaveAndWhatPackagesMeet()
                               .hasMatch(),
                           qPrintable(file));
          }},
+        {"durability: one sync a package, and a rename that fails is a failure",
+         [&] {
+             if (QStandardPaths::findExecutable(QStringLiteral("strace")).isEmpty())
+                 QSKIP("scripts/setup.sh installs strace");
+             project("s.ipr", {});
+             // Every file is on disk before any takes its name, with one sync for them all.
+             const Run counted =
+                 realCli(QStringLiteral("strace -f -c -o syncs.txt -e trace=fdatasync,fsync,syncfs "
+                                        "\"$cli\" -q package s.ipr S --target all"),
+                         d);
+             QCOMPARE(counted.status, 0);
+             int syncs = 0;
+             for (const QString& line :
+                  QString::fromUtf8(readAll(d + QStringLiteral("/syncs.txt"))).split('\n'))
+                 if (QRegularExpression(QStringLiteral("\\s(fdatasync|fsync|syncfs)$"))
+                         .match(line)
+                         .hasMatch())
+                     syncs += line.simplified().split(' ').value(3).toInt();
+             QVERIFY2(syncs >= 1 && syncs <= 3, qPrintable(QString::number(syncs)));
+             // Replacing files: when no rename succeeds, every file is named as failed, and kept.
+             const QByteArray icon = readAll(d + QStringLiteral("/S/web/icon-192.png"));
+             const Run refused =
+                 realCli(QStringLiteral("strace -f -o /dev/null -e trace=rename "
+                                        "-e inject=rename:error=EIO \"$cli\" -q package s.ipr S "
+                                        "--target all"),
+                         d);
+             QCOMPARE(refused.status, 1);
+             QVERIFY2(refused.err.contains(QStringLiteral("icon-192.png: Input/output error")),
+                      qPrintable(refused.err));
+             QCOMPARE(readAll(d + QStringLiteral("/S/web/icon-192.png")), icon);
+             QCOMPARE(hiddenFiles(d + QStringLiteral("/S")), QStringList());
+         }},
         {"links at output paths: none leading out, none dangling",
          [&] {
              project("l.ipr", {});

@@ -6,6 +6,7 @@
 #include "project/custompicture.h"
 #include "project/projectformat.h"
 #include "project/statemapping.h"
+#include "render/artwork.h"
 #include "ui/aboutdialog.h"
 #include "ui/mainwindowform.h"
 
@@ -340,6 +341,18 @@ void TestProject::rowsAndIndexesOutsideSelectNothing()
     QCOMPARE(control<QComboBox>(window, "comboIconFormat")->currentIndex(), -1);
     QCOMPARE(control<QSlider>(window, "sliderBackgroundCornerCurvature")->value(), 512);
     QCOMPARE(window->currentDesign().flatImageRow, -1);
+    // The row after the list's last would name the library's hidden pictogram: it selects nothing,
+    // and the canvas stays empty.
+    v = Project::State().lines();
+    const int category = v[Project::lineOf(Project::Key::GraphicsCategory) - 1].toInt();
+    v[Project::lineOf(Project::Key::GraphicsRow) - 1] = QString::number(Artwork::listedRows(category));
+    writeFile(path, Project::formatLines(v));
+    QVERIFY(window->readProjectFile(path));
+    QVERIFY(control<QListWidget>(window, "listGraphics")->selectedItems().isEmpty());
+    const QImage graphic = window->graphicPixmap.toImage().convertToFormat(QImage::Format_ARGB32);
+    for (int y = 0; y < graphic.height(); y += 7)
+        for (int x = 0; x < graphic.width(); x += 7)
+            QCOMPARE(qAlpha(graphic.pixel(x, y)), 0);
 }
 
 void TestProject::customPicturePathLoadsThePicture()
@@ -704,6 +717,26 @@ void TestProject::handWrittenFileMeansTheDesign_data()
     transparentCustom.useBackgroundTransparent = transparentCustom.useImageCustom = true;
     QTest::newRow("transparent, custom") << lines.join(QLatin1Char('\n')).toUtf8() << transparentCustom;
     QTest::newRow("start-up file") << Project::format(Project::State()) << IconDesign();
+    // A value past a colour's range is clamped (red 300 is red 255); any non-zero radio flag checks
+    // its radio (-1 too); a row equal to the list's length selects nothing.
+    const auto changed = [](int line, const char* value) {
+        QStringList v = Project::State().lines();
+        v[line - 1] = QLatin1String(value);
+        return Project::formatLines(v);
+    };
+    IconDesign red;
+    red.backgroundColor.setRed(255);
+    QTest::newRow("a colour of 300") << changed(Project::lineOf(Project::Key::BackgroundColor), "300") << red;
+    IconDesign gradient;
+    gradient.useBackgroundColor = false;
+    gradient.useBackgroundGradient = true;
+    QTest::newRow("a radio line of -1")
+        << changed(Project::lineOf(Project::Key::UseBackgroundGradient), "-1") << gradient;
+    IconDesign past;
+    past.flatImageRow = -1;
+    QTest::newRow("a row of the list's length") << changed(Project::lineOf(Project::Key::FlatImageRow),
+                                                           QByteArray::number(Artwork::flatCount).constData())
+                                                << past;
 }
 
 void TestProject::handWrittenFileMeansTheDesign()

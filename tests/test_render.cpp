@@ -479,6 +479,7 @@ void TestRender::emptyAndMissingDrawNothing()
     QCOMPARE(missingGraphic.size(), QSize(420, 420));
     QCOMPARE(qAlpha(at(badCategory, 210, 210)), 0);
     QCOMPARE(qAlpha(at(missingGraphic, 210, 210)), 0);
+
     QVERIFY2(catcher.messages().isEmpty(), qPrintable(catcher.messages().join(QLatin1Char('\n'))));
 }
 
