@@ -28,10 +28,10 @@ namespace {
 
 // How hard the rows are deflated. Small and medium images (up to 340 x 340, the icons of a package)
 // take libdeflate's near-optimal parsing (level 10), which packs them 4 to 8 % tighter than its
-// greedy levels; but a flat colour packs tighter at level 3, so an image whose filtered bytes are
-// nearly all zero is packed both ways and the smaller kept. Large images take level 7, which
-// packs smooth gradients half the size of level 3, or level 5 where that packs them as tightly
-// (photographs), judged on bands of their rows.
+// greedy levels; but a flat colour gains nothing from it and packs tighter at level 3 or 7, so an
+// image whose filtered bytes are nearly all zero is packed at both of those and the smaller kept.
+// Large images take level 7, which packs smooth gradients half the size of level 3, or level 5
+// where that packs them as tightly (photographs), judged on bands of their rows.
 constexpr qint64 mediumImage = 340 * 340;
 constexpr int mediumLevel = 10, flatLevel = 3, largeLevel = 7, quickLevel = 5;
 // The share of filtered bytes that are not zero under which an image is a flat colour.
@@ -85,7 +85,7 @@ size_t packed(const uchar* raw, size_t rawSize, qint64 pixels, int rows, double 
         return deflated(raw, rawSize,
                         quickLevelPacksAsWell(raw, rows, rawSize / size_t(rows)) ? quickLevel : largeLevel,
                         Memory::Scratch::Deflated, out);
-    size_t size = deflated(raw, rawSize, mediumLevel, Memory::Scratch::Deflated, out);
+    size_t size = deflated(raw, rawSize, busy < flatBusy ? largeLevel : mediumLevel, Memory::Scratch::Deflated, out);
     if (busy < flatBusy) {
         uchar* other = nullptr;
         const size_t flat = deflated(raw, rawSize, flatLevel, Memory::Scratch::Trial, &other);
