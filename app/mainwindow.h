@@ -27,18 +27,18 @@ class DevicePreview;
 // The program's one window: the icon designer with its live preview, export and the Graphics page.
 // Every control's handler is an on_<objectName>_<signal> slot bound by name when the form is built.
 //
-// The class is implemented in the folder of each part it drives (git ls-files '*mainwindow*'):
-//   app/mainwindow.cpp              construction, the application look, closing, Exit, About
-//   app/mainwindow_platforms.cpp    the Platforms menu: packages, apply and undo, Device Preview
-//   ui/mainwindowform.cpp           the widget tree (MainWindowForm)
-//   design/mainwindow_editing.cpp   the reset to defaults, the change marker, the colour picker
-//                                   and the handlers of the design controls
-//   render/mainwindow_preview.cpp   the two live previews and the picture lists
-//   project/mainwindow_project.cpp  the controls as a project state, project files, the File menu
-//   export/mainwindow_export.cpp    Save Icon(s), Save Image and the custom picture's Browse
-// Everything these call that is not about widgets (rendering, the project format, export) lives
-// in the core library, which does not link the widgets. The window reads and sets its saved
-// controls through the project's keys, each control found once when the window is built.
+// The class is implemented in parts by topic, all in app/ beside this header:
+//   mainwindow.cpp            construction, the application look, closing, Exit, About, drops
+//   mainwindow_editing.cpp    the reset to defaults, the change marker, the colour picker and the
+//                             handlers of the design controls, the custom picture's Browse
+//   mainwindow_preview.cpp    the two live previews and the picture lists
+//   mainwindow_project.cpp    the controls as a project state, project files, the File menu
+//   mainwindow_export.cpp     Save Icon(s) and Save Image
+//   mainwindow_platforms.cpp  the Platforms menu: packages, apply and undo, Device Preview
+// (ui/mainwindowform.cpp builds the widget tree.) Everything these call that is not about widgets
+// (rendering, the project format, export, packages) lives in the core library, which does not link
+// the widgets. The window reads and sets its saved controls through the project's keys, each
+// control found once when the window is built.
 class MainWindow : public QMainWindow
 {
     Q_OBJECT

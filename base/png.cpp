@@ -85,7 +85,8 @@ size_t packed(const uchar* raw, size_t rawSize, qint64 pixels, int rows, double 
         return deflated(raw, rawSize,
                         quickLevelPacksAsWell(raw, rows, rawSize / size_t(rows)) ? quickLevel : largeLevel,
                         Memory::Scratch::Deflated, out);
-    size_t size = deflated(raw, rawSize, busy < flatBusy ? largeLevel : mediumLevel, Memory::Scratch::Deflated, out);
+    size_t size =
+        deflated(raw, rawSize, busy < flatBusy ? largeLevel : mediumLevel, Memory::Scratch::Deflated, out);
     if (busy < flatBusy) {
         uchar* other = nullptr;
         const size_t flat = deflated(raw, rawSize, flatLevel, Memory::Scratch::Trial, &other);

@@ -6,8 +6,8 @@
 set -euo pipefail
 cd "${1:-$(dirname "$0")/..}"
 
-# Bottom to top. The window is app/, ui/ and the MainWindow files kept beside the part they drive
-# (*/mainwindow_*); the build tools (resources/bake, packaging) sit on top of everything.
+# Bottom to top, one layer a folder: the window is app/ and ui/; the build tools (resources/bake,
+# packaging) sit on top of everything.
 order=(base resources design render export project packages cli window tools)
 rank() {
     local i
@@ -17,7 +17,7 @@ rank() {
 }
 layer() {
     case "$1" in
-    */mainwindow_* | app/* | ui/*) echo window ;;
+    app/* | ui/*) echo window ;;
     resources/bake/* | packaging/*) echo tools ;;
     *) echo "${1%%/*}" ;;
     esac

@@ -1,8 +1,13 @@
-// The design's defaults, the change marker and the handlers of the design controls.
+// The design's defaults, the change marker and the handlers of the design controls (the Icon page's
+// Background, Image and Text steps, the custom picture's Browse and a dropped picture among them).
 #include "app/mainwindow.h"
 
 #include "app/dialogs.h"
+#include "app/folders.h"
+#include "base/memory.h"
+#include "export/iconset.h"
 #include "export/imageformats.h"
+#include "project/custompicture.h"
 #include "ui/mainwindowform.h"
 #include "ui/swatch.h"
 
@@ -424,4 +429,43 @@ void MainWindow::on_comboGraphicsFormat_activated(int)
 void MainWindow::on_sliderGraphicsQuality_valueChanged(int)
 {
     markDesignChanged();
+}
+
+void MainWindow::on_buttonImageCustomBrowse_clicked()
+{
+    const QString path =
+        Dialogs::getOpenFileName(this, tr("Select Image"), rememberedFolder(Folders::imageCustomBrowse),
+                                 tr("Image Files (*.jpg *.jpeg *.png *.bmp *.tiff *tif)"));
+    if (path.isEmpty())
+        return;
+    customImage = loadCustomPicture(path, nullptr, &customImageSize, &customVector);
+    // The path is shown with this platform's "/" separators, so the project file stores a path
+    // that loads the picture again.
+    ui->editImageCustom->setText(path);
+    rememberFolder(Folders::imageCustomBrowse,
+                   Export::folderOf(ui->editImageCustom->text(), QLatin1Char('/')));
+    refreshIconPreview();
+    markDesignChanged();
+}
+
+bool MainWindow::useCustomPicture(const QString& path)
+{
+    QString why;
+    QSize size;
+    QByteArray vector;
+    const QImage picture = loadCustomPicture(path, &why, &size, &vector);
+    if (picture.isNull()) {
+        Dialogs::warning(this, QString(), tr("The picture %1 could not be loaded: %2.").arg(path, why));
+        return false;
+    }
+    customImage = picture;
+    customImageSize = size;
+    customVector = vector;
+    ui->editImageCustom->setText(path);
+    ui->radioImageCustom->setChecked(true);
+    refreshIconPreview();
+    // The decoding's buffers (a large picture's take hundreds of megabytes) are not kept.
+    Memory::handBack();
+    markDesignChanged();
+    return true;
 }
