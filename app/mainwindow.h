@@ -3,7 +3,7 @@
 #include "design/icondesign.h"
 #include "packages/apply/appproject.h"
 #include "project/projectformat.h"
-#include "ui/packagesdialog.h"
+#include "app/settings.h"
 
 #include <QColor>
 #include <QFutureWatcher>

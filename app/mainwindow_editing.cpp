@@ -3,7 +3,7 @@
 #include "app/mainwindow.h"
 
 #include "app/dialogs.h"
-#include "app/folders.h"
+#include "app/settings.h"
 #include "base/memory.h"
 #include "export/iconset.h"
 #include "export/imageformats.h"

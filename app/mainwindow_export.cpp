@@ -2,7 +2,7 @@
 #include "app/mainwindow.h"
 
 #include "app/dialogs.h"
-#include "app/folders.h"
+#include "app/settings.h"
 #include "export/iconset.h"
 #include "project/statemapping.h"
 #include "ui/mainwindowform.h"

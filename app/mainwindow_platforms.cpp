@@ -4,7 +4,7 @@
 #include "app/mainwindow.h"
 
 #include "app/dialogs.h"
-#include "app/folders.h"
+#include "app/settings.h"
 #include "packages/apply/appproject.h"
 #include "ui/devicepreview.h"
 #include "ui/mainwindowform.h"

@@ -4,6 +4,7 @@
 //   build/bench/bench_render [--benchmark_filter=...]
 #include "design/icondesign.h"
 #include "packages/package.h"
+#include "packages/previewsheet.h"
 #include "project/projectformat.h"
 #include "export/iconset.h"
 #include "render/artwork.h"

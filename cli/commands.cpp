@@ -3,6 +3,7 @@
 #include "export/iconset.h"
 #include "export/imageformats.h"
 #include "packages/apply/appproject.h"
+#include "packages/previewsheet.h"
 #include "project/statemapping.h"
 #include "render/graphicrenderer.h"
 #include "render/iconrenderer.h"

@@ -277,17 +277,17 @@ QImage monochromeLayer(const DesignLayers& layers)
 
 const QImage& DesignLayers::foreground() const
 {
-    return kept[0].get([this] { return foregroundLayer(d); });
+    return keptForeground.get([this] { return foregroundLayer(d); });
 }
 
 const QImage& DesignLayers::picture() const
 {
-    return kept[1].get([this] { return pictureOnly(d); });
+    return keptPicture.get([this] { return pictureOnly(d); });
 }
 
 const QImage& DesignLayers::text() const
 {
-    return kept[2].get([this] { return textOnly(d); });
+    return keptText.get([this] { return textOnly(d); });
 }
 
 QImage opaque(const QImage& image, const QColor& plate)
@@ -670,7 +670,7 @@ const TintedLook& DesignLayers::tintedLook() const
 
 const QImage& DesignLayers::darkPicture() const
 {
-    return kept[3].get([this] {
+    return keptDarkPicture.get([this] {
         const DarkLook& look = darkLook();
         if (look.picture >= 0)
             return atLightness(picture(), look.picture);
@@ -680,12 +680,12 @@ const QImage& DesignLayers::darkPicture() const
 
 const QImage& DesignLayers::darkText() const
 {
-    return kept[4].get([this] { return Packages::darkText(text(), darkLook()); });
+    return keptDarkText.get([this] { return Packages::darkText(text(), darkLook()); });
 }
 
 const QImage& DesignLayers::tintedPicture() const
 {
-    return kept[5].get([this] {
+    return keptTintedPicture.get([this] {
         // A photograph shows its own luminance.
         const TintedLook& look = tintedLook();
         return look.dark.pictureIsShape ? tintedForm(darkPicture(), look) : luminance(picture());
@@ -694,7 +694,7 @@ const QImage& DesignLayers::tintedPicture() const
 
 const QImage& DesignLayers::tintedText() const
 {
-    return kept[6].get([this] {
+    return keptTintedText.get([this] {
         const TintedLook& look = tintedLook();
         return look.together && !look.dark.pictureIsShape ? luminance(darkText())
                                                           : tintedForm(darkText(), look);

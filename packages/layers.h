@@ -81,7 +81,9 @@ class DesignLayers
 
   private:
     IconDesign d;
-    Once kept[7];
+    // Each picture above, made once.
+    Once keptForeground, keptPicture, keptText, keptDarkPicture, keptDarkText, keptTintedPicture,
+        keptTintedText;
     mutable std::once_flag darkMade, tintedMade;
     mutable DarkLook dark;
     mutable TintedLook tinted;

@@ -104,10 +104,4 @@ Files::Outcome writePackage(const IconDesign& design, const QString& folder, con
 QVector<QByteArray> fileBytes(
     const Jobs& jobs, const std::function<bool()>& cancelled = [] { return false; });
 
-// One picture of the icon as the platforms show it, each target's panels in its row under a
-// title, each labelled.
-// At `pixelRatio` device pixels a sheet pixel (a high-density screen's), with that ratio set on the
-// image: crisp, and what is shown "at 1:1" one device pixel a pixel.
-QImage previewSheet(const IconDesign& design, const Options& options = Options(), qreal pixelRatio = 1.0);
-
 } // namespace Packages

@@ -1,7 +1,9 @@
 #pragma once
 
-// What the targets' preview panels draw with: the panel's size and the shapes and tints the
-// platforms put on an icon.
+// The preview sheet, and what the targets' preview panels draw with: the panel's size and the
+// shapes and tints the platforms put on an icon.
+#include "packages/package.h"
+
 #include <QColor>
 #include <QImage>
 #include <QPainterPath>
@@ -10,6 +12,12 @@
 class QPainter;
 
 namespace Packages {
+
+// One picture of the icon as the platforms show it, each target's panels in its row under a
+// title, each labelled.
+// At `pixelRatio` device pixels a sheet pixel (a high-density screen's), with that ratio set on the
+// image: crisp, and what is shown "at 1:1" one device pixel a pixel.
+QImage previewSheet(const IconDesign& design, const Options& options = Options(), qreal pixelRatio = 1.0);
 
 constexpr int tile = 144; // one shown icon, in sheet pixels
 constexpr int cell = 176; // its panel, label excluded

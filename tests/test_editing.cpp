@@ -3,7 +3,8 @@
 
 #include "app/dialogs.h"
 #include "app/mainwindow.h"
-#include "app/folders.h"
+#include "app/settings.h"
+#include "packages/previewsheet.h"
 #include "project/projectformat.h"
 #include "render/iconrenderer.h"
 #include "ui/devicepreview.h"

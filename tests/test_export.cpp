@@ -10,7 +10,7 @@
 #include "export/imageformats.h"
 #include "project/custompicture.h"
 #include "project/projectformat.h"
-#include "app/folders.h"
+#include "app/settings.h"
 #include "render/graphicrenderer.h"
 
 #include <QtTest>

@@ -8,6 +8,7 @@
 #include "packages/layers.h"
 #include "packages/package.h"
 #include "packages/targets.h"
+#include "packages/previewsheet.h"
 #include "project/projectformat.h"
 #include "render/iconrenderer.h"
 #include "render/vectorpicture.h"

@@ -1,5 +1,7 @@
 #include "ui/devicepreview.h"
 
+#include "packages/previewsheet.h"
+
 #include <QKeyEvent>
 #include <QLabel>
 #include <QPixmap>

@@ -1,7 +1,7 @@
 #include "ui/packagesdialog.h"
 
 #include "app/dialogs.h"
-#include "app/folders.h"
+#include "app/settings.h"
 #include "packages/layers.h"
 #include "ui/swatch.h"
 
@@ -17,31 +17,15 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QRegularExpressionValidator>
-#include <QSettings>
 #include <QtConcurrent>
 #include <QFileInfo>
 
 #include <functional>
-#include <type_traits>
-#include <variant>
 #include <QTimer>
 #include <QUrl>
 #include <QVBoxLayout>
 
 namespace {
-
-const QString group = QStringLiteral("ExportPackages/");
-
-QColor storedColour(const QSettings& settings, const QString& key, const QColor& otherwise)
-{
-    const QColor colour(settings.value(group + key).toString());
-    return colour.isValid() ? colour : otherwise;
-}
-
-QString colourText(const QColor& colour)
-{
-    return colour.isValid() ? colour.name() : QString();
-}
 
 QPushButton* swatchButton(QWidget* parent, const QString& name, const QColor& colour)
 {
@@ -107,92 +91,6 @@ class ColourChoice : public QWidget
     QPushButton* button;
 };
 
-namespace {
-
-// Every option the dialog remembers, with its key in the settings store; the default is the
-// command line's (Packages::Options' own).
-using OptionField =
-    std::variant<QColor Packages::Options::*, QString Packages::Options::*, bool Packages::Options::*>;
-const struct
-{
-    const char* key;
-    OptionField field;
-} rememberedOptions[] = {
-    {"Plate", &Packages::Options::background},
-    {"ThemeColor", &Packages::Options::themeColor},
-    {"SplashColor", &Packages::Options::splashColor},
-    {"IosDarkColor", &Packages::Options::iosDarkColor},
-    {"IosTintedColor", &Packages::Options::iosTintedColor},
-    {"BasePath", &Packages::Options::basePath},
-    {"MacosKeepCorners", &Packages::Options::macosKeepCorners},
-};
-const QString targetsKey = QStringLiteral("Targets");
-
-} // namespace
-
-PackageChoices PackageChoices::load()
-{
-    const QSettings settings;
-    PackageChoices c;
-    c.targets = settings.value(group + targetsKey, Packages::targetNames()).toStringList();
-    for (const auto& o : rememberedOptions) {
-        const QString key = group + QLatin1String(o.key);
-        std::visit(
-            [&](auto member) {
-                auto& value = c.options.*member;
-                using Value = std::decay_t<decltype(value)>;
-                if constexpr (std::is_same_v<Value, QColor>)
-                    value = storedColour(settings, QLatin1String(o.key), value);
-                else
-                    value = settings.value(key, value).template value<Value>();
-            },
-            o.field);
-    }
-    return c;
-}
-
-bool PackageChoices::operator==(const PackageChoices& other) const
-{
-    if (targets != other.targets)
-        return false;
-    for (const auto& o : rememberedOptions)
-        if (!std::visit([&](auto member) { return options.*member == other.options.*member; }, o.field))
-            return false;
-    return true;
-}
-
-void PackageChoices::save() const
-{
-    QSettings settings;
-    settings.setValue(group + targetsKey, targets);
-    for (const auto& o : rememberedOptions)
-        std::visit(
-            [&](auto member) {
-                const auto& value = options.*member;
-                if constexpr (std::is_same_v<std::decay_t<decltype(value)>, QColor>)
-                    settings.setValue(group + QLatin1String(o.key), colourText(value));
-                else
-                    settings.setValue(group + QLatin1String(o.key), value);
-            },
-            o.field);
-    settings.sync();
-}
-
-Packages::Options PackageChoices::optionsFor(const QString& projectFile, const QString& name,
-                                             const QString& appId) const
-{
-    Packages::Options o = options;
-    o.name = name.trimmed().isEmpty() ? Packages::defaultName(projectFile) : name;
-    // Without a project file of its own, the app's typed name gives the Linux icon name.
-    o.appId =
-        !appId.isEmpty() ? appId
-        : projectFile.isEmpty() && !name.trimmed().isEmpty()
-            ? Packages::defaultAppId(QString(name.trimmed()).replace(QLatin1Char('/'), QLatin1Char('-')) +
-                                     QStringLiteral(".ipr"))
-            : Packages::defaultAppId(projectFile);
-    return o;
-}
-
 PackagesDialog::PackagesDialog(const IconDesign& design, const QString& projectFile, QWidget* parent,
                                const PackageChoices& remembered)
     : QDialog(parent), design(design), projectFile(projectFile), kept(remembered), ticker(new QTimer(this))
@@ -229,7 +127,7 @@ PackagesDialog::PackagesDialog(const IconDesign& design, const QString& projectF
         appIdEdit->setPlaceholderText(kept.optionsFor(this->projectFile, name).appId);
     });
     // The folder of the last export, so that exporting again is one action.
-    const QString last = QSettings().value(Folders::packages).toString();
+    const QString last = storedFolder(Folders::packages);
     if (!last.isEmpty() && QFileInfo(last).isDir()) {
         folder = last;
         folderEdit->setText(QDir::toNativeSeparators(folder));

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "app/settings.h"
 #include "design/icondesign.h"
 #include "packages/package.h"
 
@@ -16,22 +17,6 @@ class QPlainTextEdit;
 class QProgressBar;
 class QPushButton;
 class QTimer;
-
-// What the Export Packages dialog remembers between runs, in the settings store: the targets and
-// every option but the app's name and id, which belong to the project.
-struct PackageChoices
-{
-    QStringList targets;
-    Packages::Options options;
-
-    static PackageChoices load();
-    void save() const;
-    // The same targets and the same remembered options.
-    bool operator==(const PackageChoices& other) const;
-    // The options for a project file: its name and id where none is typed.
-    Packages::Options optionsFor(const QString& projectFile, const QString& name = QString(),
-                                 const QString& appId = QString()) const;
-};
 
 // A colour option a platform may choose by itself: "Automatic", or a colour.
 class ColourChoice;

@@ -1,0 +1,133 @@
+#include "app/settings.h"
+
+#include <QColor>
+#include <QSettings>
+#include <QStandardPaths>
+
+#include <type_traits>
+#include <variant>
+
+namespace Folders {
+const QString imageCustomBrowse = QStringLiteral("ImageCustomBrowseFolder");
+const QString saveIcons = QStringLiteral("SaveIconsFolder");
+const QString saveImage = QStringLiteral("SaveImageFolder");
+const QString packages = QStringLiteral("PackagesFolder");
+const QString appProject = QStringLiteral("AppProjectFolder");
+} // namespace Folders
+
+QString rememberedFolder(const QString& key)
+{
+    QSettings settings;
+    return settings.value(key, QStandardPaths::writableLocation(QStandardPaths::PicturesLocation)).toString();
+}
+
+QString storedFolder(const QString& key)
+{
+    return QSettings().value(key).toString();
+}
+
+void rememberFolder(const QString& key, const QString& folder)
+{
+    QSettings settings;
+    settings.setValue(key, folder);
+    settings.sync();
+}
+
+namespace {
+
+const QString group = QStringLiteral("ExportPackages/");
+
+QColor storedColour(const QSettings& settings, const QString& key, const QColor& otherwise)
+{
+    const QColor colour(settings.value(group + key).toString());
+    return colour.isValid() ? colour : otherwise;
+}
+
+QString colourText(const QColor& colour)
+{
+    return colour.isValid() ? colour.name() : QString();
+}
+
+// Every option the dialog remembers, with its key in the settings store; the default is the
+// command line's (Packages::Options' own).
+using OptionField =
+    std::variant<QColor Packages::Options::*, QString Packages::Options::*, bool Packages::Options::*>;
+const struct
+{
+    const char* key;
+    OptionField field;
+} rememberedOptions[] = {
+    {"Plate", &Packages::Options::background},
+    {"ThemeColor", &Packages::Options::themeColor},
+    {"SplashColor", &Packages::Options::splashColor},
+    {"IosDarkColor", &Packages::Options::iosDarkColor},
+    {"IosTintedColor", &Packages::Options::iosTintedColor},
+    {"BasePath", &Packages::Options::basePath},
+    {"MacosKeepCorners", &Packages::Options::macosKeepCorners},
+};
+const QString targetsKey = QStringLiteral("Targets");
+
+} // namespace
+
+PackageChoices PackageChoices::load()
+{
+    const QSettings settings;
+    PackageChoices c;
+    c.targets = settings.value(group + targetsKey, Packages::targetNames()).toStringList();
+    for (const auto& o : rememberedOptions) {
+        const QString key = group + QLatin1String(o.key);
+        std::visit(
+            [&](auto member) {
+                auto& value = c.options.*member;
+                using Value = std::decay_t<decltype(value)>;
+                if constexpr (std::is_same_v<Value, QColor>)
+                    value = storedColour(settings, QLatin1String(o.key), value);
+                else
+                    value = settings.value(key, value).template value<Value>();
+            },
+            o.field);
+    }
+    return c;
+}
+
+bool PackageChoices::operator==(const PackageChoices& other) const
+{
+    if (targets != other.targets)
+        return false;
+    for (const auto& o : rememberedOptions)
+        if (!std::visit([&](auto member) { return options.*member == other.options.*member; }, o.field))
+            return false;
+    return true;
+}
+
+void PackageChoices::save() const
+{
+    QSettings settings;
+    settings.setValue(group + targetsKey, targets);
+    for (const auto& o : rememberedOptions)
+        std::visit(
+            [&](auto member) {
+                const auto& value = options.*member;
+                if constexpr (std::is_same_v<std::decay_t<decltype(value)>, QColor>)
+                    settings.setValue(group + QLatin1String(o.key), colourText(value));
+                else
+                    settings.setValue(group + QLatin1String(o.key), value);
+            },
+            o.field);
+    settings.sync();
+}
+
+Packages::Options PackageChoices::optionsFor(const QString& projectFile, const QString& name,
+                                             const QString& appId) const
+{
+    Packages::Options o = options;
+    o.name = name.trimmed().isEmpty() ? Packages::defaultName(projectFile) : name;
+    // Without a project file of its own, the app's typed name gives the Linux icon name.
+    o.appId =
+        !appId.isEmpty() ? appId
+        : projectFile.isEmpty() && !name.trimmed().isEmpty()
+            ? Packages::defaultAppId(QString(name.trimmed()).replace(QLatin1Char('/'), QLatin1Char('-')) +
+                                     QStringLiteral(".ipr"))
+            : Packages::defaultAppId(projectFile);
+    return o;
+}
