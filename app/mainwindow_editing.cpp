@@ -450,12 +450,13 @@ void MainWindow::on_buttonImageCustomBrowse_clicked()
 
 bool MainWindow::useCustomPicture(const QString& path)
 {
-    QString why;
+    Problem why;
     QSize size;
     QByteArray vector;
     const QImage picture = loadCustomPicture(path, &why, &size, &vector);
     if (picture.isNull()) {
-        Dialogs::warning(this, QString(), tr("The picture %1 could not be loaded: %2.").arg(path, why));
+        Dialogs::warning(this, QString(),
+                         tr("The picture %1 could not be loaded: %2.").arg(path, why.text()));
         return false;
     }
     customImage = picture;

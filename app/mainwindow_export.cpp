@@ -7,21 +7,6 @@
 #include "project/statemapping.h"
 #include "ui/mainwindowform.h"
 
-#include <QFileInfo>
-
-namespace {
-
-// One line a file that could not be written: its name and why.
-QString reasons(const QList<Files::Failure>& failed)
-{
-    QStringList lines;
-    for (const Files::Failure& f : failed)
-        lines << QFileInfo(f.path).fileName() + QStringLiteral(": ") + f.reason;
-    return lines.join(QLatin1Char('\n'));
-}
-
-} // namespace
-
 void MainWindow::on_buttonSaveIcons_clicked()
 {
     const QString folder = Dialogs::getExistingDirectory(
@@ -37,7 +22,8 @@ void MainWindow::on_buttonSaveIcons_clicked()
     if (outcome.failed.isEmpty())
         Dialogs::information(this, QString(), tr("Icon(s) saved successfully."));
     else
-        Dialogs::warning(this, QString(), tr("Some icons could not be saved."), reasons(outcome.failed));
+        Dialogs::warning(this, QString(), tr("Some icons could not be saved."),
+                         Files::failureLines(outcome.failed, true));
 }
 
 void MainWindow::on_buttonSaveImage_clicked()
@@ -55,5 +41,5 @@ void MainWindow::on_buttonSaveImage_clicked()
         Dialogs::information(this, QString(), tr("Image saved successfully."));
     else
         Dialogs::warning(this, QString(), tr("The image could not be saved."),
-                         reasons({{path, written.error}}));
+                         Files::failureLines({{path, written.error, written.problem}}, true));
 }

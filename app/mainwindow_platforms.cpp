@@ -103,15 +103,6 @@ QString changeLines(const QList<Packages::AppChange>& changes)
     return lines.join(QLatin1Char('\n'));
 }
 
-// The failures of an outcome, one "path: reason" a line.
-QString failureLines(const Files::Outcome& outcome)
-{
-    QStringList lines;
-    for (const Files::Failure& f : outcome.failed)
-        lines << f.path + QStringLiteral(": ") + f.reason;
-    return lines.join(QLatin1Char('\n'));
-}
-
 } // namespace
 
 // The app's folder chosen for an apply or its undo, held by this run; empty (with a warning when
@@ -200,7 +191,7 @@ void MainWindow::askToApply(const Packages::AppPlan& plan, const QString& title)
                                       tr("%n change(s) could not be made, so nothing in %1 was changed.",
                                          nullptr, outcome->failed.size())
                                           .arg(pathLine(plan.folder)),
-                                      failureLines(*outcome));
+                                      Files::failureLines(outcome->failed));
                      return;
                  }
                  QString done = tr("The icons are in place: %1. What was there before is kept in %2")
@@ -264,6 +255,6 @@ void MainWindow::on_actionUndoLastApply_triggered()
                 Dialogs::warning(this, title,
                                  tr("%n file(s) could not be put back; the backup is kept, to undo again.",
                                     nullptr, outcome->failed.size()),
-                                 failureLines(*outcome));
+                                 Files::failureLines(outcome->failed));
         });
 }

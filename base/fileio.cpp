@@ -95,11 +95,6 @@ void removeInFlightAndExit(int signal)
     ::_exit(128 + signal);
 }
 
-QString errorText(int error)
-{
-    return qt_error_string(error);
-}
-
 // Writes every byte to `fd`, however many calls it takes.
 bool writeFully(int fd, const QByteArray& bytes)
 {
@@ -148,12 +143,12 @@ bool inside(const QString& path, const QString& folder)
 Result makeFolder(const QString& path, const QString& confinedTo)
 {
     if (!QDir().mkpath(confinedTo))
-        return Result::failure(errorText(errno));
+        return Result::systemError(errno);
     const QString root = QFileInfo(confinedTo).canonicalFilePath();
     const QString relative =
         QDir(QFileInfo(confinedTo).absoluteFilePath()).relativeFilePath(QFileInfo(path).absoluteFilePath());
     if (relative.startsWith(QLatin1String("..")) || QDir::isAbsolutePath(relative))
-        return Result::failure(QStringLiteral("it leads out of %1").arg(confinedTo));
+        return Result::failure(Reason::LeadsOut, {confinedTo});
     // One level at a time, each checked before the next is made in it: a link that leads out of
     // the folder gets nothing made beyond it.
     QString at = QFileInfo(confinedTo).absoluteFilePath();
@@ -163,12 +158,12 @@ Result makeFolder(const QString& path, const QString& confinedTo)
         at += QLatin1Char('/') + part;
         if (!QFileInfo(at).exists() && !QFileInfo(at).isSymLink() &&
             ::mkdir(QFile::encodeName(at).constData(), 0777) != 0 && errno != EEXIST)
-            return Result::failure(errorText(errno));
+            return Result::systemError(errno);
         const QString real = QFileInfo(at).canonicalFilePath();
         if (real.isEmpty() || !inside(real, root))
-            return Result::failure(QStringLiteral("it leads out of %1").arg(confinedTo));
+            return Result::failure(Reason::LeadsOut, {confinedTo});
         if (!QFileInfo(real).isDir())
-            return Result::failure(QStringLiteral("it is not a folder"));
+            return Result::failure(Reason::NotAFolder);
     }
     return Result::success();
 }
@@ -182,19 +177,17 @@ Result confine(QString& path, const QString& folder)
     const QString parent = QFileInfo(QFileInfo(path).absolutePath()).canonicalFilePath();
     if (parent.isEmpty() && !QFileInfo(path).isSymLink() &&
         !QFileInfo::exists(QFileInfo(path).absolutePath()))
-        return Result::failure(
-            QStringLiteral("its folder %1 does not exist").arg(QFileInfo(path).absolutePath()));
+        return Result::failure(Reason::FolderMissing, {QFileInfo(path).absolutePath()});
     if (root.isEmpty() || parent.isEmpty() || !inside(parent, root))
-        return Result::failure(QStringLiteral("its folder leads out of %1").arg(folder));
+        return Result::failure(Reason::FolderLeadsOut, {folder});
     if (!QFileInfo(path).isSymLink())
         return Result::success();
     const QString target = resolved(path);
     if (!QFileInfo::exists(target))
-        return Result::failure(
-            QStringLiteral("it is a symbolic link to %1, which does not exist").arg(target));
+        return Result::failure(Reason::LinkToNothing, {target});
     const QString canonical = QFileInfo(target).canonicalFilePath();
     if (!inside(canonical, root))
-        return Result::failure(QStringLiteral("it is a symbolic link to %1, outside %2").arg(target, folder));
+        return Result::failure(Reason::LinkOutside, {target, folder});
     path = canonical;
     return Result::success();
 }
@@ -205,15 +198,15 @@ Result rewriteInPlace(const QString& path, const QByteArray& bytes)
     QFile file(path);
     // ReadWrite, unlike WriteOnly, does not truncate on opening: nothing changes until it must.
     if (!file.open(QIODevice::ReadWrite | QIODevice::Unbuffered))
-        return Result::failure(file.errorString());
+        return Result::failure(Reason::System, {file.errorString()});
     if (!bytes.isEmpty()) {
         const int reserved = posix_fallocate(file.handle(), 0, bytes.size());
         // Reserving the new size first means a full disk fails here, before the old bytes change.
         if (reserved != 0 && reserved != EOPNOTSUPP)
-            return Result::failure(qt_error_string(reserved));
+            return Result::systemError(reserved);
     }
     if (!writeAll(file, bytes) || !file.resize(bytes.size()) || !file.flush())
-        return Result::failure(file.errorString());
+        return Result::failure(Reason::System, {file.errorString()});
     return Result::success();
 }
 
@@ -224,7 +217,21 @@ void Outcome::add(const QString& path, const Result& result)
     if (result.ok)
         written.append(path);
     else
-        failed.append({path, result.error, result.cause});
+        failed.append({path, result.error, result.problem});
+}
+
+QString failureLine(const Failure& failure, bool nameOnly)
+{
+    return (nameOnly ? QFileInfo(failure.path).fileName() : QDir::toNativeSeparators(failure.path)) +
+           QStringLiteral(": ") + failure.reason;
+}
+
+QString failureLines(const QList<Failure>& failed, bool namesOnly)
+{
+    QStringList lines;
+    for (const Failure& f : failed)
+        lines << failureLine(f, namesOnly);
+    return lines.join(QLatin1Char('\n'));
 }
 
 void Outcome::add(const Outcome& other)
@@ -256,7 +263,7 @@ namespace {
 Result writeTarget(const QString& requested, const WriteOptions& options, QString* path)
 {
     if (requested.isEmpty())
-        return Result::failure(QStringLiteral("no file name was given"));
+        return Result::failure(Reason::NoName);
     *path = requested;
     if (!options.confinedTo.isEmpty()) {
         const Result confined = confine(*path, options.confinedTo);
@@ -267,10 +274,9 @@ Result writeTarget(const QString& requested, const WriteOptions& options, QStrin
     }
     const QFileInfo target(*path);
     if (target.isDir())
-        return Result::failure(QStringLiteral("a folder of that name is in the way"));
+        return Result::failure(Reason::FolderInTheWay);
     if (target.exists() && !target.isFile())
-        return Result::failure(
-            QStringLiteral("it is not a regular file (a device, pipe or socket) and is left alone"));
+        return Result::failure(Reason::NotRegularFile);
     return Result::success();
 }
 
@@ -332,7 +338,7 @@ struct Batch::Staged
     bool inPlace = false;  // the folder takes no new files: rewritten where it stands when named
     bool deferred = false; // a link to a file of the folder still to be made: written when named
     dev_t device = 0;
-    Result result = Result::failure(QStringLiteral("it was not written"));
+    Result result = Result::failure(Reason::NotWritten);
     bool staged = false;
     // Lets go of the temporary: closed, and removed when it has a name.
     void discard()
@@ -402,7 +408,7 @@ Result Batch::stage(int index, const QString& requested, const QByteArray& bytes
             f.inPlace = f.staged = true;
             return f.result = Result::success();
         }
-        return f.result = Result::failure(errorText(why));
+        return f.result = Result::systemError(why);
     }
     mode_t mode = options.mode >= 0 ? mode_t(options.mode) : f.replacing ? old.st_mode & 07777 : 0;
     if (f.replacing && options.executable && options.mode < 0)
@@ -412,7 +418,7 @@ Result Batch::stage(int index, const QString& requested, const QByteArray& bytes
         ::fstat(f.fd, &made) != 0) {
         why = errno;
         f.discard();
-        return f.result = Result::failure(errorText(why));
+        return f.result = Result::systemError(why);
     }
     f.device = made.st_dev;
     // Past the batch's share of descriptors a file waits under a temporary name instead.
@@ -420,7 +426,7 @@ Result Batch::stage(int index, const QString& requested, const QByteArray& bytes
         why = f.temporary.isEmpty() ? nameTemporarily(f.fd, f.path, &f.temporary, &f.slot) : 0;
         if (why != 0) {
             f.discard();
-            return f.result = Result::failure(errorText(why));
+            return f.result = Result::systemError(why);
         }
         ::close(f.fd);
         f.fd = -1;
@@ -453,7 +459,7 @@ Result Batch::name(Staged& f)
         // Named at last, with a leading dot, just long enough to take the old file's place.
         const int why = nameTemporarily(f.fd, f.path, &f.temporary, &f.slot);
         if (why == EEXIST)
-            return Result::failure(errorText(why));
+            return Result::systemError(why);
         if (why != 0) {
             // No way to name an unnamed file here: write again, through a named one.
             namedTemporariesOnly = true;
@@ -462,7 +468,7 @@ Result Batch::name(Staged& f)
         }
     }
     if (::rename(f.temporary.constData(), f.name.constData()) != 0)
-        return Result::failure(errorText(errno));
+        return Result::systemError(errno);
     untrack(f.slot);
     f.temporary.clear();
     return Result::success();
@@ -504,7 +510,7 @@ Outcome Batch::commit(const std::function<void(int, const Result&)>& named)
         if (failed != 0)
             for (int i : on) {
                 files[size_t(i)].discard();
-                files[size_t(i)].result = Result::failure(errorText(failed));
+                files[size_t(i)].result = Result::systemError(failed);
             }
     }
     // Then named, in their order.
@@ -556,20 +562,19 @@ Result adoptRegular(QFile& file, int fd, qint64 maximumSize)
     if (::fstat(fd, &info) != 0) {
         const int why = errno;
         ::close(fd);
-        return Result::failure(qt_error_string(why));
+        return Result::systemError(why);
     }
     if (!S_ISREG(info.st_mode)) {
         ::close(fd);
-        return Result::failure(S_ISDIR(info.st_mode) ? QStringLiteral("it is a folder")
-                                                     : QStringLiteral("it is not a regular file"));
+        return Result::failure(S_ISDIR(info.st_mode) ? Reason::IsFolder : Reason::NotRegular);
     }
     if (maximumSize >= 0 && info.st_size > maximumSize) {
         ::close(fd);
-        return Result::failure(QStringLiteral("it is larger than %1 bytes").arg(maximumSize));
+        return Result::failure(Reason::FileLarger, {QString::number(maximumSize)});
     }
     if (!file.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
         ::close(fd);
-        return Result::failure(file.errorString());
+        return Result::failure(Reason::System, {file.errorString()});
     }
     return Result::success();
 }
@@ -604,11 +609,11 @@ int openEachBeneath(int dir, const QByteArray& relative, int flags)
 Result openRegular(QFile& file, const QString& path, qint64 maximumSize)
 {
     if (path.isEmpty())
-        return Result::failure(QStringLiteral("no file name was given"));
+        return Result::failure(Reason::NoName);
     // Opened without blocking: opening a pipe for reading would otherwise wait for a writer.
     const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
     if (fd < 0)
-        return Result::failure(qt_error_string(errno));
+        return Result::systemError(errno);
     return adoptRegular(file, fd, maximumSize);
 }
 
@@ -628,11 +633,10 @@ int openBeneathAt(int dir, const QByteArray& relative, int flags)
     return fd;
 }
 
-QString beneathError(int why, const QString& folder)
+Result beneathError(int why, const QString& folder)
 {
-    return why == EXDEV || why == ELOOP
-               ? QStringLiteral("it leads out of %1 through a symbolic link").arg(folder)
-               : qt_error_string(why);
+    return why == EXDEV || why == ELOOP ? Result::failure(Reason::LinkLeadsOut, {folder})
+                                        : Result::systemError(why);
 }
 
 bool outside(const QString& relative)
@@ -645,11 +649,11 @@ bool outside(const QString& relative)
 Result removeBeneath(const QString& folder, const QString& relative, bool isFolder)
 {
     if (relative.isEmpty() || outside(relative))
-        return Result::failure(QStringLiteral("it is outside %1").arg(folder));
+        return Result::failure(Reason::LeadsOut, {folder});
     const QString clean = QDir::cleanPath(relative);
     const int dir = ::open(QFile::encodeName(folder).constData(), O_PATH | O_DIRECTORY | O_CLOEXEC);
     if (dir < 0)
-        return Result::failure(qt_error_string(errno));
+        return Result::systemError(errno);
     const QString parent = QFileInfo(clean).path();
     const int at = parent == QLatin1String(".")
                        ? ::dup(dir)
@@ -657,29 +661,29 @@ Result removeBeneath(const QString& folder, const QString& relative, bool isFold
     int why = errno;
     ::close(dir);
     if (at < 0)
-        return Result::failure(beneathError(why, folder));
+        return beneathError(why, folder);
     const int removed = ::unlinkat(at, QFile::encodeName(QFileInfo(clean).fileName()).constData(),
                                    isFolder ? AT_REMOVEDIR : 0);
     why = errno;
     ::close(at);
-    return removed == 0 ? Result::success() : Result::failure(qt_error_string(why));
+    return removed == 0 ? Result::success() : Result::systemError(why);
 }
 
 Result openBeneath(QFile& file, const QString& folder, const QString& relative, qint64 maximumSize)
 {
     if (relative.isEmpty())
-        return Result::failure(QStringLiteral("no file name was given"));
+        return Result::failure(Reason::NoName);
     if (outside(relative))
-        return Result::failure(QStringLiteral("it is outside %1").arg(folder));
+        return Result::failure(Reason::LeadsOut, {folder});
     const int dir = ::open(QFile::encodeName(folder).constData(), O_PATH | O_DIRECTORY | O_CLOEXEC);
     if (dir < 0)
-        return Result::failure(qt_error_string(errno));
+        return Result::systemError(errno);
     const int fd =
         openBeneathAt(dir, QFile::encodeName(relative), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
     const int why = errno;
     ::close(dir);
     if (fd < 0)
-        return Result::failure(beneathError(why, folder));
+        return beneathError(why, folder);
     return adoptRegular(file, fd, maximumSize);
 }
 

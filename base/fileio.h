@@ -1,5 +1,7 @@
 #pragma once
 
+#include "base/reason.h"
+
 #include <QByteArray>
 #include <QList>
 #include <QString>
@@ -18,32 +20,38 @@ class QIODevice;
 // than they can hold.
 namespace Files {
 
-// Why a file was not written: the system's (or the program's) reason, or a stop the user asked
-// for.
-enum class Cause { Error, Cancelled };
-
-// Whether an operation succeeded and, when it did not, why (for a message naming the file).
+// Whether an operation succeeded and, when it did not, why: the typed reason, and its sentence for
+// a message naming the file.
 struct Result
 {
     bool ok = false;
-    QString error;
-    Cause cause = Cause::Error;
+    Problem problem;
+    QString error; // the problem's sentence
     explicit operator bool() const { return ok; }
-    static Result success() { return {true, QString()}; }
-    static Result failure(const QString& why) { return {false, why}; }
-    static Result cancelled()
+    Reason reason() const { return problem.reason; }
+    static Result success() { return {true, Problem(), QString()}; }
+    static Result failure(const Problem& why) { return {false, why, why.text()}; }
+    static Result failure(Reason reason, const QStringList& details = {})
     {
-        return {false, QStringLiteral("the export was cancelled"), Cause::Cancelled};
+        return failure(Problem{reason, details, QString()});
     }
+    static Result systemError(int error) { return failure(systemProblem(error)); }
+    static Result cancelled() { return failure(Reason::Cancelled); }
 };
 
-// The files one command wrote and the ones it could not, each with its reason.
+// A file one command could not write, with why.
 struct Failure
 {
     QString path;
-    QString reason;
-    Cause cause = Cause::Error;
+    QString reason; // the problem's sentence
+    Problem problem;
 };
+// "PATH: why": how a failure is told, the file named by its whole path or (with `nameOnly`) by its
+// file name alone; and a list of them, a line each. The window and the command line tell failures
+// this way alone.
+QString failureLine(const Failure& failure, bool nameOnly = false);
+QString failureLines(const QList<Failure>& failed, bool namesOnly = false);
+
 struct Outcome
 {
     QStringList written;

@@ -378,7 +378,7 @@ std::optional<LoadedProject> loadProject(const QString& path, bool allowMissingP
     const QStringList families = text ? Project::fontFamilies() : QStringList();
     Project::apply(project.state, contents.values, text ? families.size() : INT_MAX);
     const QString stored = project.state.text(Project::Key::CustomImagePath);
-    QString why = QStringLiteral("the project names none");
+    Problem why{Reason::NoPictureNamed, {}, QString()};
     QSize pictureSize;
     QByteArray vector;
     const QImage picture =
@@ -387,7 +387,7 @@ std::optional<LoadedProject> loadProject(const QString& path, bool allowMissingP
     if (picture.isNull() && project.state.flag(Project::Key::UseImageCustom) && !allowMissingPicture) {
         // Icons without their logo must not ship unnoticed.
         err << "The custom picture " << (stored.isEmpty() ? QStringLiteral("of ") + path : stored)
-            << " could not be loaded: " << why << ".\n"
+            << " could not be loaded: " << why.text() << ".\n"
             << "Nothing was written; --allow-missing-picture writes the icons without it.\n";
         return std::nullopt;
     }
@@ -446,7 +446,7 @@ int report(const Invocation& i, const Files::Outcome& outcome, QTextStream& out,
             out << "Wrote " << path << "\n";
     }
     for (const Files::Failure& failure : outcome.failed)
-        err << "Could not write " << failure.path << ": " << failure.reason << ".\n";
+        err << "Could not write " << Files::failureLine(failure) << ".\n";
     return outcome.failed.isEmpty() ? 0 : 1;
 }
 

@@ -187,7 +187,7 @@ int apply(const Invocation& i, const LoadedProject& project, QTextStream& out, Q
                 << "; \"glyphwright-cli apply --undo " << i.output << "\" puts it back.\n";
     }
     for (const Files::Failure& failure : outcome.failed)
-        err << "Could not write " << failure.path << ": " << failure.reason << ".\n";
+        err << "Could not write " << Files::failureLine(failure) << ".\n";
     if (!outcome.failed.isEmpty())
         err << "Nothing in " << plan.folder << " was changed.\n";
     return outcome.failed.isEmpty() ? 0 : 1;
@@ -241,7 +241,7 @@ int undoApply(const Invocation& i, QTextStream& out, QTextStream& err)
     if (!undo.conflicts.isEmpty())
         err << "Nothing was put back: the files above were changed after the apply.\n";
     for (const Files::Failure& failure : outcome.failed)
-        err << "Could not put back " << failure.path << ": " << failure.reason << ".\n";
+        err << "Could not put back " << Files::failureLine(failure) << ".\n";
     return outcome.failed.isEmpty() && undo.conflicts.isEmpty() ? 0 : 1;
 }
 

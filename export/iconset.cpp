@@ -51,7 +51,7 @@ Files::Outcome writeIconSet(const QImage& source, const QString& folder, const I
     parallelFor(count, [&](int k) {
         const int i = order[size_t(k)];
         const int size = plan.sizes[i];
-        QString why = QStringLiteral("the project names no image format");
+        Problem why{Reason::NoFormat, {}, QString()};
         const QByteArray bytes = plan.format ? encodeImageFile(scaledCopy(source, size, size), *plan.format,
                                                                plan.quality, QSize(size, size), &why)
                                              : QByteArray();
@@ -66,9 +66,9 @@ Files::Outcome writeIconSet(const QImage& source, const QString& folder, const I
 Files::Result writeGraphic(const QPixmap& graphic, const QString& path, const ImagePlan& plan)
 {
     if (plan.size <= 0)
-        return Files::Result::failure(QStringLiteral("the project chooses no image size"));
+        return Files::Result::failure(Reason::NoSize);
     if (!plan.format)
-        return Files::Result::failure(QStringLiteral("the project names no image format"));
+        return Files::Result::failure(Reason::NoFormat);
     return writeImageFile(path, scaledCopy(graphic, plan.size, plan.size).toImage(), *plan.format,
                           plan.quality, QSize(plan.size, plan.size));
 }

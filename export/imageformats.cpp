@@ -35,34 +35,32 @@ const ImageFormat& formatForPath(const QString& path)
     return imageFormats[0];
 }
 
-QString cannotHold(const ImageFormat& format, QSize size)
+Problem cannotHold(const ImageFormat& format, QSize size)
 {
     if (format.largestSide == 0)
-        return QString();
+        return Problem();
     const QString name = QLatin1String(format.name);
     const int side = size.width();
     if (size.height() != side)
-        return QStringLiteral("%1 holds square pictures only").arg(name);
+        return Problem{Reason::FormatSquareOnly, {name}, QString()};
     if (side > format.largestSide)
-        return QStringLiteral("%1 holds at most %2 x %2 pixels").arg(name).arg(format.largestSide);
+        return Problem{Reason::FormatHoldsAtMost, {name, QString::number(format.largestSide)}, QString()};
     if (format.powerOfTwoAbove16 && side > 16 && (side & (side - 1)) != 0)
-        return QStringLiteral("%1 holds 16 x 16 pixels or less, or 32, 64, 128, 256, 512 or 1024 a side")
-            .arg(name);
-    return QString();
+        return Problem{Reason::FormatPowersOfTwo, {name}, QString()};
+    return Problem();
 }
 
 QByteArray encodeImageFile(const QImage& image, const ImageFormat& format, int quality, QSize expected,
-                           QString* why)
+                           Problem* why)
 {
-    auto refuse = [why](const QString& reason) {
-        *why = reason;
+    auto refuse = [why](const Problem& problem) {
+        *why = problem;
         return QByteArray();
     };
     if (image.isNull())
-        return refuse(QStringLiteral("there is no image to write"));
+        return refuse({Reason::NoImage, {}, QString()});
     // The icon containers hold squares of certain sizes only: no need to encode anything else.
-    const QString tooBig = cannotHold(format, expected);
-    if (!tooBig.isEmpty())
+    if (const Problem tooBig = cannotHold(format, expected))
         return refuse(tooBig);
     // The same density whatever screen the image was made under.
     QImage source = Png::withDensity(image);
@@ -82,7 +80,7 @@ QByteArray encodeImageFile(const QImage& image, const ImageFormat& format, int q
         QBuffer buffer(&encoded);
         buffer.open(QIODevice::WriteOnly);
         if (!source.save(&buffer, format.name, quality))
-            return refuse(QStringLiteral("the %1 writer cannot encode it").arg(QLatin1String(format.name)));
+            return refuse({Reason::WriterCannot, {QLatin1String(format.name)}, QString()});
     }
     // Read the result back: a writer that cannot hold the size still reports success. A PNG's
     // header says it at once (a reader would first load every image plug-in).
@@ -96,17 +94,17 @@ QByteArray encodeImageFile(const QImage& image, const ImageFormat& format, int q
             written = reader.read().size();
     }
     if (written != expected)
-        return refuse(QStringLiteral("%1 cannot hold %2 x %3 pixels")
-                          .arg(QLatin1String(format.name))
-                          .arg(expected.width())
-                          .arg(expected.height()));
+        return refuse({Reason::CannotHold,
+                       {QLatin1String(format.name), QString::number(expected.width()),
+                        QString::number(expected.height())},
+                       QString()});
     return encoded;
 }
 
 Files::Result writeImageFile(const QString& path, const QImage& image, const ImageFormat& format, int quality,
                              QSize expected, const Files::WriteOptions& options)
 {
-    QString why;
+    Problem why;
     const QByteArray encoded = encodeImageFile(image, format, quality, expected, &why);
     return encoded.isEmpty() ? Files::Result::failure(why) : Files::write(path, encoded, options);
 }

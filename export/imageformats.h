@@ -43,13 +43,13 @@ const ImageFormat* formatNamed(const char* name);
 const ImageFormat& formatForPath(const QString& path);
 // Why the format's container cannot hold a picture of `size` ("ICO holds at most 256 x 256
 // pixels"); empty when it can.
-QString cannotHold(const ImageFormat& format, QSize size);
+Problem cannotHold(const ImageFormat& format, QSize size);
 
 // `image` encoded in `format` (a format without alpha gets it flattened onto white first), or
-// empty bytes with the reason in `why`: the encoded image must read back at `expected` size. Safe to
+// empty bytes with the problem in `why`: the encoded image must read back at `expected` size. Safe to
 // call from several threads at once.
 QByteArray encodeImageFile(const QImage& image, const ImageFormat& format, int quality, QSize expected,
-                           QString* why);
+                           Problem* why);
 
 // Encodes `image` as encodeImageFile() does and writes it to `path` with Files::write, so a
 // failure leaves what was at `path` before; the result says why a file was not written.

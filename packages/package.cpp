@@ -241,13 +241,10 @@ Files::Outcome writePackage(const IconDesign& design, const QString& folder, con
         if (cancelled())
             files.fail(i, jobs[i].path, Files::Result::cancelled());
         else if (missing.contains(dir))
-            files.fail(
-                i, jobs[i].path,
-                Files::Result::failure(
-                    QStringLiteral("the folder %1 could not be created: %2").arg(dir, missing.value(dir))));
-        else if (bytes[i].isEmpty())
             files.fail(i, jobs[i].path,
-                       Files::Result::failure(QStringLiteral("the image could not be encoded")));
+                       Files::Result::failure(Reason::FolderNotMade, {dir, missing.value(dir)}));
+        else if (bytes[i].isEmpty())
+            files.fail(i, jobs[i].path, Files::Result::failure(Reason::ImageNotEncoded));
         else
             files.stage(i, jobs[i].path, bytes[i], write);
     });

@@ -260,25 +260,23 @@ QImage reducedImage(const QImage& whole, QSize held)
     });
 }
 
-const QString endsEarly = QStringLiteral("it is damaged: the file ends early");
-
 // The toolkit's JPEG, BMP and GIF readers report success on data that stops short, and draw the
 // rest black or grey: the file's structure is walked first. Why it is damaged, or empty.
-QString jpegDamage(const uchar* d, qint64 n)
+Reason jpegDamage(const uchar* d, qint64 n)
 {
     if (n < 4 || d[0] != 0xff || d[1] != 0xd8)
-        return QStringLiteral("it is damaged: its JPEG header cannot be read");
+        return Reason::JpegHeader;
     bool scanned = false;
     for (qint64 i = 2; i + 1 < n;) {
         if (d[i] != 0xff)
-            return QStringLiteral("it is damaged: its JPEG data is corrupt");
+            return Reason::JpegCorrupt;
         const uchar marker = d[i + 1];
         if (marker == 0xff) { // fill byte
             ++i;
             continue;
         }
         if (marker == 0xd9)
-            return scanned ? QString() : QStringLiteral("it is damaged: it holds no picture data");
+            return scanned ? Reason::None : Reason::NoPictureData;
         if (marker == 0x01 || (marker >= 0xd0 && marker <= 0xd7)) {
             i += 2;
             continue;
@@ -297,13 +295,13 @@ QString jpegDamage(const uchar* d, qint64 n)
                 ++i;
         }
     }
-    return endsEarly;
+    return Reason::EndsEarly;
 }
 
-QString bmpDamage(const uchar* d, qint64 n)
+Reason bmpDamage(const uchar* d, qint64 n)
 {
     if (n < 26 || d[0] != 'B' || d[1] != 'M')
-        return QString(); // not a Windows bitmap file (the reader judges it)
+        return Reason::None; // not a Windows bitmap file (the reader judges it)
     const quint32 offset = qFromLittleEndian<quint32>(d + 10), header = qFromLittleEndian<quint32>(d + 14);
     qint64 width, height, bits, compression = 0;
     if (header == 12) {
@@ -316,19 +314,19 @@ QString bmpDamage(const uchar* d, qint64 n)
         bits = qFromLittleEndian<quint16>(d + 28);
         compression = qFromLittleEndian<quint32>(d + 30);
     } else {
-        return QString();
+        return Reason::None;
     }
     // Uncompressed rows (plain or with bit fields) are four-byte aligned: their total is known.
     if (compression != 0 && compression != 3 && compression != 6)
-        return QString();
+        return Reason::None;
     const qint64 stride = (width * bits + 31) / 32 * 4;
-    return width > 0 && qint64(offset) + stride * height > n ? endsEarly : QString();
+    return width > 0 && qint64(offset) + stride * height > n ? Reason::EndsEarly : Reason::None;
 }
 
-QString gifDamage(const uchar* d, qint64 n)
+Reason gifDamage(const uchar* d, qint64 n)
 {
     if (n < 13)
-        return endsEarly;
+        return Reason::EndsEarly;
     qint64 i = 13;
     if (d[10] & 0x80)
         i += 3LL << ((d[10] & 7) + 1);
@@ -345,10 +343,10 @@ QString gifDamage(const uchar* d, qint64 n)
         if (d[i] == 0x21) { // an extension
             i += 2;
             if (!subBlocks(&data))
-                return endsEarly;
+                return Reason::EndsEarly;
         } else if (d[i] == 0x2c) { // the first frame, the one the program shows
             if (i + 10 > n)
-                return endsEarly;
+                return Reason::EndsEarly;
             const qint64 pixels =
                 qint64(qFromLittleEndian<quint16>(d + i + 5)) * qFromLittleEndian<quint16>(d + i + 7);
             const uchar flags = d[i + 9];
@@ -357,37 +355,37 @@ QString gifDamage(const uchar* d, qint64 n)
                 i += 3LL << ((flags & 7) + 1);
             ++i; // the LZW code size
             if (!subBlocks(&data))
-                return endsEarly;
+                return Reason::EndsEarly;
             // Each 12-bit LZW code stands for at most 4096 pixels.
-            return data < pixels / 4096 ? endsEarly : QString();
+            return data < pixels / 4096 ? Reason::EndsEarly : Reason::None;
         } else {
-            return QStringLiteral("it is damaged: its GIF data is corrupt");
+            return Reason::GifCorrupt;
         }
     }
-    return endsEarly;
+    return Reason::EndsEarly;
 }
 
-QString structuralDamage(const uchar* d, qint64 n, const QByteArray& format)
+Reason structuralDamage(const uchar* d, qint64 n, const QByteArray& format)
 {
     if (format != "jpeg" && format != "bmp" && format != "gif")
-        return QString();
+        return Reason::None;
     if (!d)
-        return n > 0 ? QString() : endsEarly;
+        return n > 0 ? Reason::None : Reason::EndsEarly;
     return format == "jpeg" ? jpegDamage(d, n) : format == "bmp" ? bmpDamage(d, n) : gifDamage(d, n);
 }
 
-const QString tooLarge = QStringLiteral("it is larger than %1 pixels a side or %2 megapixels")
-                             .arg(maximumPictureSide)
-                             .arg(maximumPicturePixels / 1000000);
+const Problem tooLarge{Reason::PictureTooLarge,
+                       {QString::number(maximumPictureSide), QString::number(maximumPicturePixels / 1000000)},
+                       QString()};
 
 // A raster picture from `device` (whose `n` bytes are at `bytes`, when they can be seen whole),
-// held at most at heldPicturePixels, or a null image with the reason in `why`; `format` is set to
+// held at most at heldPicturePixels, or a null image with the problem in `why`; `format` is set to
 // what its content says it is.
-QImage readRaster(QIODevice& device, const uchar* bytes, qint64 n, QString* why, QSize* ownSize,
+QImage readRaster(QIODevice& device, const uchar* bytes, qint64 n, Problem* why, QSize* ownSize,
                   QByteArray* format = nullptr)
 {
-    auto refuse = [why](const QString& reason) {
-        *why = reason;
+    auto refuse = [why](const Problem& problem) {
+        *why = problem;
         return QImage();
     };
     QImageReader reader(&device);
@@ -397,7 +395,7 @@ QImage readRaster(QIODevice& device, const uchar* bytes, qint64 n, QString* why,
         *format = kind;
     // (An SVG the check for one did not take for one, its start tag past the first 4 KiB, is refused.)
     if (kind.isEmpty() || kind == "svg" || kind == "svgz")
-        return refuse(QStringLiteral("it is not a picture the program can read"));
+        return refuse({Reason::NotAPicture, {}, QString()});
     // The readers allocate what their header declares, so checking it first keeps a picture that
     // is too big from being allocated at all.
     QSize declared = reader.size();
@@ -412,13 +410,13 @@ QImage readRaster(QIODevice& device, const uchar* bytes, qint64 n, QString* why,
                                                  quint8(header[8]) | quint8(header[9]) << 8));
     }
     if (!declared.isValid() || declared.isEmpty())
-        return refuse(QStringLiteral("it is damaged: its header cannot be read"));
+        return refuse({Reason::HeaderUnreadable, {}, QString()});
     if (!withinLimits(declared) ||
         ((kind == "ico" || kind == "cur" || kind == "icns") && embedsOversizedPicture(device)))
         return refuse(tooLarge);
-    const QString damage = structuralDamage(bytes, n, kind);
-    if (!damage.isEmpty())
-        return refuse(damage);
+    const Reason damage = structuralDamage(bytes, n, kind);
+    if (damage != Reason::None)
+        return refuse({damage, {}, QString()});
     const QSize held = heldSize(declared);
     const qint64 decoded = qint64(declared.width()) * declared.height() * bytesPerPixel(reader.imageFormat());
     QImage picture;
@@ -442,12 +440,12 @@ QImage readRaster(QIODevice& device, const uchar* bytes, qint64 n, QString* why,
         if (picture.size() == declared)
             picture = reducedImage(picture, held);
     } else {
-        return refuse(QStringLiteral("it would take more than %1 MB to decode").arg(decodingBudget >> 20));
+        return refuse({Reason::DecodingBudget, {QString::number(decodingBudget >> 20)}, QString()});
     }
     if (picture.isNull() && !reader.errorString().isEmpty() && reader.error() != QImageReader::UnknownError)
-        return refuse(QStringLiteral("it is damaged: %1").arg(reader.errorString().toLower()));
+        return refuse({Reason::ReaderError, {reader.errorString().toLower()}, QString()});
     if (picture.size() != held)
-        return refuse(QStringLiteral("it is damaged: it could not be read whole"));
+        return refuse({Reason::NotReadWhole, {}, QString()});
     if (ownSize)
         *ownSize = declared;
     return picture;
@@ -487,13 +485,13 @@ class Embedder
             self = {info.st_dev, info.st_ino};
     }
 
-    QString operator()(const QString& href, int elements, QString* why)
+    QString operator()(const QString& href, int elements, Problem* why)
     {
         const QByteArray bytes = fetch(href, why);
         if (bytes.isEmpty())
             return QString();
         if (VectorPicture::looksLikeSvg(bytes)) {
-            *why = QStringLiteral("an SVG inside an SVG picture is not drawn");
+            *why = {Reason::ImageSvg, {}, QString()};
             return QString();
         }
         QBuffer device;
@@ -517,8 +515,7 @@ class Embedder
         }
         held += qint64(picture.width()) * picture.height() * elements;
         if (held > embeddedPixelsInAll) {
-            *why = QStringLiteral("the SVG's images hold more than %1 megapixels together")
-                       .arg(embeddedPixelsInAll >> 20);
+            *why = {Reason::ImagesTooLarge, {QString::number(embeddedPixelsInAll >> 20)}, QString()};
             return QString();
         }
         if (asItIs)
@@ -529,42 +526,41 @@ class Embedder
     }
 
   private:
-    // The bytes `href` names, or none with the reason in `why`.
-    QByteArray fetch(const QString& href, QString* why)
+    // The bytes `href` names, or none with the problem in `why`.
+    QByteArray fetch(const QString& href, Problem* why)
     {
         static const QRegularExpression scheme(QStringLiteral("^[A-Za-z][A-Za-z0-9+.-]*:"));
         if (href.startsWith(QLatin1String("data:"), Qt::CaseInsensitive)) {
             const QByteArray bytes = dataOf(href);
             if (bytes.isEmpty())
-                *why = QStringLiteral("its data: URI holds nothing");
+                *why = {Reason::ImageDataEmpty, {}, QString()};
             return bytes;
         }
         if (scheme.match(href).hasMatch())
-            *why = QStringLiteral("only files beside the SVG and data: URIs are read, nothing from a URL");
+            *why = {Reason::ImageUrl, {}, QString()};
         else if (href.startsWith(QLatin1Char('/')) || href.startsWith(QLatin1Char('\\')))
-            *why = QStringLiteral("an absolute path is not read, only files beside the SVG");
+            *why = {Reason::ImageAbsolute, {}, QString()};
         else if (href.startsWith(QLatin1Char('#')))
-            *why = QStringLiteral("it names no file");
+            *why = {Reason::ImageNoFile, {}, QString()};
         else if (href.split(QRegularExpression(QStringLiteral("[/\\\\]"))).contains(QStringLiteral("..")))
-            *why =
-                QStringLiteral("it climbs out of the SVG's folder, and only files beside the SVG are read");
-        if (!why->isEmpty())
+            *why = {Reason::ImageAbove, {}, QString()};
+        if (*why)
             return QByteArray();
         QFile file;
         const Files::Result opened = Files::openBeneath(file, folder, href, embeddedFileBytes);
         struct stat info = {};
         if (opened && ::fstat(file.handle(), &info) == 0 &&
             self == std::make_pair(info.st_dev, info.st_ino)) {
-            *why = QStringLiteral("it is the SVG itself");
+            *why = {Reason::ImageSelf, {}, QString()};
             return QByteArray();
         }
         if (!opened) {
-            *why = opened.error;
+            *why = opened.problem;
             return QByteArray();
         }
         const QByteArray bytes = file.readAll();
         if (bytes.isEmpty())
-            *why = QStringLiteral("the file is empty");
+            *why = {Reason::ImageEmpty, {}, QString()};
         return bytes;
     }
 
@@ -586,9 +582,9 @@ QString customPicturePath(const QString& stored, const QString& projectFile)
     return base.filePath(QString(stored).replace(QLatin1Char('\\'), QLatin1Char('/')));
 }
 
-QImage loadCustomPicture(const QString& path, QString* error, QSize* ownSize, QByteArray* vector)
+QImage loadCustomPicture(const QString& path, Problem* error, QSize* ownSize, QByteArray* vector)
 {
-    QString why;
+    Problem why;
     auto refuse = [error, &why]() {
         if (error)
             *error = why;
@@ -597,7 +593,7 @@ QImage loadCustomPicture(const QString& path, QString* error, QSize* ownSize, QB
     QFile file;
     const Files::Result opened = Files::openRegular(file, path);
     if (!opened) {
-        why = opened.error;
+        why = opened.problem;
         return refuse();
     }
     if (vector)
@@ -606,7 +602,7 @@ QImage loadCustomPicture(const QString& path, QString* error, QSize* ownSize, QB
     // every size; the image is its drawing at its own size (held reduced when that is very large).
     if (VectorPicture::looksLikeSvg(file.peek(4096))) {
         if (file.size() > VectorPicture::maximumBytes) {
-            why = QStringLiteral("it is larger than %1 MB").arg(VectorPicture::maximumBytes >> 20);
+            why = {Reason::SvgTooLarge, {QString::number(VectorPicture::maximumBytes >> 20)}, QString()};
             return refuse();
         }
         QSize own;
@@ -620,7 +616,7 @@ QImage loadCustomPicture(const QString& path, QString* error, QSize* ownSize, QB
         }
         const QImage drawn = VectorPicture::draw(svg, heldSize(own));
         if (drawn.isNull()) {
-            why = QStringLiteral("it is damaged: it could not be drawn");
+            why = {Reason::NotDrawn, {}, QString()};
             return refuse();
         }
         if (ownSize)

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "base/reason.h"
+
 #include <QImage>
 #include <QString>
 
@@ -28,5 +30,5 @@ constexpr qint64 decodingBudget = 400LL * 1024 * 1024;
 // allocated. `ownSize` is set to the picture's own size (larger than the image's when it is held
 // reduced). An SVG or SVGZ (judged by content too) gives its drawing at its own size and, in
 // `vector`, its SVG text, from which the icons draw it at every size.
-QImage loadCustomPicture(const QString& path, QString* error = nullptr, QSize* ownSize = nullptr,
+QImage loadCustomPicture(const QString& path, Problem* error = nullptr, QSize* ownSize = nullptr,
                          QByteArray* vector = nullptr);

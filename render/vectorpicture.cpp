@@ -88,7 +88,7 @@ QString elementAt(const char* name, int line)
 
 // How many elements the SVG draws with each <use> expanded (at most maximumElements + 1), or the
 // reason it cannot be counted (a <use> that repeats itself).
-qint64 expandedElements(const Outline& o, QString* why)
+qint64 expandedElements(const Outline& o, Problem* why)
 {
     const int n = int(o.parent.size());
     std::vector<std::vector<int>> parts(size_t(n) + 0);
@@ -109,7 +109,7 @@ qint64 expandedElements(const Outline& o, QString* why)
         if (next < those.size()) {
             const int part = those[next++];
             if (state[size_t(part)] == 1) {
-                *why = QStringLiteral("%1 repeats itself").arg(elementAt("use", o.line[size_t(at)]));
+                *why = Problem{Reason::SvgRepeatsItself, {elementAt("use", o.line[size_t(at)])}, QString()};
                 return -1;
             }
             if (state[size_t(part)] == 0) {
@@ -156,10 +156,10 @@ QByteArray withImagesEmbedded(const QByteArray& svg, const QHash<QString, QStrin
 }
 
 // The SVG text of `bytes`, SVGZ inflated; empty with the reason in `why`.
-QByteArray inflated(const QByteArray& bytes, QString* why)
+QByteArray inflated(const QByteArray& bytes, Problem* why)
 {
     if (bytes.size() > maximumBytes) {
-        *why = QStringLiteral("it is larger than %1 MB").arg(maximumBytes >> 20);
+        *why = Problem{Reason::SvgTooLarge, {QString::number(maximumBytes >> 20)}, QString()};
         return QByteArray();
     }
     if (!bytes.startsWith("\x1f\x8b"))
@@ -174,9 +174,9 @@ QByteArray inflated(const QByteArray& bytes, QString* why)
                                               svg.data(), size_t(svg.size()), &size)
                  : LIBDEFLATE_BAD_DATA;
     if (result == LIBDEFLATE_INSUFFICIENT_SPACE)
-        *why = QStringLiteral("it is larger than %1 MB once inflated").arg(maximumBytes >> 20);
+        *why = Problem{Reason::SvgTooLargeInflated, {QString::number(maximumBytes >> 20)}, QString()};
     else if (result != LIBDEFLATE_SUCCESS)
-        *why = QStringLiteral("it is damaged: its compressed data is corrupt");
+        *why = Problem{Reason::SvgCompressedCorrupt, {}, QString()};
     if (result != LIBDEFLATE_SUCCESS)
         return QByteArray();
     svg.resize(int(size));
@@ -185,14 +185,14 @@ QByteArray inflated(const QByteArray& bytes, QString* why)
 
 // One pass of the parser: well-formed, no entities, not too deep, an SVG root with a size; its
 // outline, or the reason in `why`.
-bool outline(const QByteArray& svg, Outline& o, QString* why)
+bool outline(const QByteArray& svg, Outline& o, Problem* why)
 {
     QXmlStreamReader reader(svg);
     std::vector<int> open;
     while (!reader.atEnd()) {
         reader.readNext();
         if (reader.isDTD() && !reader.entityDeclarations().isEmpty()) {
-            *why = QStringLiteral("it declares entities, which are refused (their expansion has no bound)");
+            *why = Problem{Reason::SvgEntities, {}, QString()};
             return false;
         }
         if (reader.isEndElement()) {
@@ -202,7 +202,7 @@ bool outline(const QByteArray& svg, Outline& o, QString* why)
         if (!reader.isStartElement())
             continue;
         if (int(open.size()) >= maximumDepth) {
-            *why = QStringLiteral("its elements are nested more than %1 deep").arg(maximumDepth);
+            *why = Problem{Reason::SvgTooDeep, {QString::number(maximumDepth)}, QString()};
             return false;
         }
         const int index = int(o.parent.size());
@@ -210,15 +210,13 @@ bool outline(const QByteArray& svg, Outline& o, QString* why)
         const QXmlStreamAttributes a = reader.attributes();
         if (open.empty()) {
             if (reader.name() != QLatin1String("svg") || reader.namespaceUri() != svgNamespace) {
-                *why = QStringLiteral("it is not an SVG picture");
+                *why = Problem{Reason::SvgNotSvg, {}, QString()};
                 return false;
             }
             const QSizeF box = viewBoxSize(a.value(QLatin1String("viewBox")).toString());
             if (!box.isValid()) {
-                *why =
-                    QStringLiteral("its viewBox \"%1\" has no area (four numbers, the width and height above "
-                                   "zero)")
-                        .arg(a.value(QLatin1String("viewBox")).toString().left(60));
+                *why = Problem{
+                    Reason::SvgNoArea, {a.value(QLatin1String("viewBox")).toString().left(60)}, QString()};
                 return false;
             }
             const double w = pixels(a.value(QLatin1String("width")).toString()),
@@ -242,10 +240,10 @@ bool outline(const QByteArray& svg, Outline& o, QString* why)
         open.push_back(index);
     }
     if (reader.hasError()) {
-        *why = QStringLiteral("it is not well-formed SVG: %1 (line %2, column %3)")
-                   .arg(reader.errorString())
-                   .arg(reader.lineNumber())
-                   .arg(reader.columnNumber());
+        *why = Problem{Reason::SvgMalformed,
+                       {reader.errorString(), QString::number(reader.lineNumber()),
+                        QString::number(reader.columnNumber())},
+                       QString()};
         return false;
     }
     return true;
@@ -261,9 +259,9 @@ bool looksLikeSvg(const QByteArray& bytes)
     return start.contains("<svg") && (start.trimmed().startsWith('<') || start.startsWith("\xef\xbb\xbf"));
 }
 
-QByteArray read(const QByteArray& bytes, QSize* size, QString* error, const ImageEmbedder& embed)
+QByteArray read(const QByteArray& bytes, QSize* size, Problem* error, const ImageEmbedder& embed)
 {
-    QString why;
+    Problem why;
     auto refuse = [error, &why]() {
         if (error)
             *error = why;
@@ -274,7 +272,7 @@ QByteArray read(const QByteArray& bytes, QSize* size, QString* error, const Imag
     if (svg.isEmpty() || !outline(svg, o, &why))
         return refuse();
     if (!(o.own.width() > 0 && o.own.height() > 0) || o.own.width() > 1e6 || o.own.height() > 1e6) {
-        why = QStringLiteral("it gives no size (a width and height, or a viewBox)");
+        why = Problem{Reason::SvgNoSize, {}, QString()};
         return refuse();
     }
     // Counted before anything draws it: a few kilobytes of nested <use> elements can repeat a
@@ -283,24 +281,24 @@ QByteArray read(const QByteArray& bytes, QSize* size, QString* error, const Imag
     if (elements < 0)
         return refuse();
     if (elements > maximumElements) {
-        why = QStringLiteral("it draws more than %1 elements once its <use> elements are expanded")
-                  .arg(maximumElements);
+        why = Problem{Reason::SvgTooManyElements, {QString::number(maximumElements)}, QString()};
         return refuse();
     }
     if (!o.images.isEmpty()) {
         QHash<QString, QString> uris;
         for (auto it = o.images.constBegin(); it != o.images.constEnd(); ++it) {
-            QString reason;
+            Problem reason;
             const QString uri = embed ? embed(it.key(), it.value(), &reason) : QString();
             if (!embed)
-                reason = QStringLiteral("images are not read here");
+                reason = Problem{Reason::SvgImagesNotRead, {}, QString()};
             if (uri.isEmpty()) {
-                why = QStringLiteral("%1 refers to \"%2\": %3")
-                          .arg(elementAt("image", o.imageLine.value(it.key())),
-                               it.key().startsWith(QLatin1String("data:"))
-                                   ? it.key().left(40) + QStringLiteral("...")
-                                   : it.key().left(200),
-                               reason);
+                // The image's own problem, said of the element that names it.
+                why = reason;
+                why.where = QStringLiteral("%1 refers to \"%2\"")
+                                .arg(elementAt("image", o.imageLine.value(it.key())),
+                                     it.key().startsWith(QLatin1String("data:"))
+                                         ? it.key().left(40) + QStringLiteral("...")
+                                         : it.key().left(200));
                 return refuse();
             }
             uris.insert(it.key(), uri);
@@ -310,7 +308,7 @@ QByteArray read(const QByteArray& bytes, QSize* size, QString* error, const Imag
     QBuffer buffer(&svg);
     buffer.open(QIODevice::ReadOnly);
     if (!QImageReader(&buffer, "svg").canRead()) {
-        why = QStringLiteral("no SVG reader is installed (the Qt SVG image plug-in)");
+        why = Problem{Reason::SvgNoReader, {}, QString()};
         return refuse();
     }
     *size =

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "base/reason.h"
+
 #include <QByteArray>
 #include <QImage>
 #include <QRect>
@@ -25,19 +27,19 @@ bool looksLikeSvg(const QByteArray& bytes);
 
 // What an image an SVG refers to becomes (`href` as the SVG names it, `elements` the number of
 // <image> elements naming it): a data: URI that takes the reference's place, once the caller has
-// judged the picture, or an empty string with the reason in `why`.
-using ImageEmbedder = std::function<QString(const QString& href, int elements, QString* why)>;
+// judged the picture, or an empty string with the problem in `why`.
+using ImageEmbedder = std::function<QString(const QString& href, int elements, Problem* why)>;
 
 // The SVG text of `bytes` (SVGZ inflated), checked as a whole before anything draws it, and its
 // size at 100 %: its width and height in pixels (units converted at 96 per inch), or its viewBox's
-// when it gives none. Empty, with the reason in `error`, for anything else: malformed XML (the
+// when it gives none. Empty, with the problem in `error`, for anything else: malformed XML (the
 // parser's reason, line and column), entity declarations, nesting deeper than maximumDepth, more
 // than maximumBytes, more than maximumElements once its <use> elements are expanded (or a <use>
 // that repeats itself), a viewBox without area, a size that is not positive, or no picture the
 // plug-in can draw. Every <image> reference is replaced by what `embed` makes of it, so the
 // plug-in reads no file and the text is self-contained; without `embed`, an SVG that refers to
 // images is refused. A reason that comes from one element names it and its line.
-QByteArray read(const QByteArray& bytes, QSize* size, QString* error, const ImageEmbedder& embed = nullptr);
+QByteArray read(const QByteArray& bytes, QSize* size, Problem* error, const ImageEmbedder& embed = nullptr);
 
 // The picture drawn at `size` pixels; with `clip`, only that part of it (at that size).
 QImage draw(const QByteArray& svg, QSize size, const QRect& clip = QRect());

@@ -1096,10 +1096,10 @@ void TestPackages::svgPictureIsAVectorLayer()
     QVERIFY(readAll(out.filePath(QStringLiteral("AppIcon.icon/icon.json"))).contains("\"Picture.svg\""));
     // Drawn at 1024, the layer is the picture as the icon places it.
     QSize size;
-    QString why;
+    Problem why;
     const QByteArray layer =
         VectorPicture::read(readAll(assets + QStringLiteral("Picture.svg")), &size, &why);
-    QVERIFY2(!layer.isEmpty(), qPrintable(why));
+    QVERIFY2(!layer.isEmpty(), qPrintable(why.text()));
     QCOMPARE(size, QSize(1024, 1024));
     const QImage drawn = VectorPicture::draw(layer, size);
     const QRect placed = customPicturePlacement(d, QSize(1024, 1024));

@@ -385,10 +385,11 @@ void PackagesDialog::finished()
     QString text = tr("Wrote %n file(s) to %1.", nullptr, written).arg(QDir::toNativeSeparators(runFolder));
     if (cancelled)
         text += QLatin1Char(' ') + tr("Cancelled: the files not yet begun were not written.");
-    QStringList failures, reasons;
+    QList<Files::Failure> failures;
+    QStringList reasons;
     for (const Files::Failure& f : outcome.failed)
-        if (f.cause != Files::Cause::Cancelled) {
-            failures << QDir::toNativeSeparators(f.path) + QStringLiteral(": ") + f.reason;
+        if (f.problem.reason != Reason::Cancelled) {
+            failures << f;
             if (!reasons.contains(f.reason))
                 reasons << f.reason;
         }
@@ -400,7 +401,7 @@ void PackagesDialog::finished()
                 (oneCause ? tr("%n file(s) could not be written: %1.", nullptr, failed).arg(reasons.first())
                           : tr("%n file(s) could not be written:", nullptr, failed));
     outcomeLabel->setText(text);
-    failuresText->setPlainText(failures.join(QLatin1Char('\n')));
+    failuresText->setPlainText(Files::failureLines(failures));
     failuresText->setVisible(!failures.isEmpty() && !oneCause);
     detailsButton->setVisible(oneCause);
     detailsButton->setChecked(false);

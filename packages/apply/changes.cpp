@@ -114,7 +114,7 @@ void removeStaleTemporaries(const QString& root, const QStringList& paths)
     for (const QString& path : paths)
         names[folderOf(path)] << QFileInfo(path).fileName();
     for (auto it = names.begin(); it != names.end(); ++it) {
-        if (!it.key().isEmpty() && !linkInTheWay(root, it.key()).isEmpty())
+        if (!it.key().isEmpty() && linkInTheWay(root, it.key()))
             continue;
         for (const QString& file :
              QDir(joined(root, it.key())).entryList(QDir::Files | QDir::Hidden | QDir::System)) {
@@ -146,9 +146,9 @@ mode_t modeOf(const QString& root, const QString& relative)
                                                                                       : 0;
 }
 
-Files::Result failure(const QString& why)
+Files::Result failure(Reason reason, const QStringList& details = {})
 {
-    return Files::Result::failure(why);
+    return Files::Result::failure(reason, details);
 }
 
 // Puts `root` back as it was before the apply the journal in `backup` tells of: its old files
@@ -165,7 +165,7 @@ Files::Outcome putBack(const QString& root, const QString& backup, const Journal
         Files::Result result = Files::openBeneath(old, root, joined(backup, path), largestFile);
         struct stat info = {};
         if (result && ::fstat(old.handle(), &info) != 0)
-            result = failure(old.errorString());
+            result = failure(Reason::System, {old.errorString()});
         const QByteArray bytes = result ? old.readAll() : QByteArray();
         // A file that is as it was (one a stopped apply had not reached yet) is left alone.
         if (result && readText(root, path, largestFile) == bytes &&
@@ -179,8 +179,7 @@ Files::Outcome putBack(const QString& root, const QString& backup, const Journal
             result = folder ? restored.stage(i, joined(root, path), bytes, options) : folder;
         }
         if (!result)
-            outcome.add(joined(root, path),
-                        failure(QStringLiteral("it could not be put back: %1").arg(result.error)));
+            outcome.add(joined(root, path), failure(Reason::NotPutBack, {result.error}));
     }
     if (!outcome.failed.isEmpty())
         return outcome;
@@ -194,7 +193,7 @@ Files::Outcome putBack(const QString& root, const QString& backup, const Journal
     }
     for (auto it = journal.folders.crbegin(); it != journal.folders.crend(); ++it)
         Files::removeBeneath(root, *it, true); // one that holds files of someone else's stays
-    if (outcome.failed.isEmpty() && linkInTheWay(root, backup).isEmpty()) {
+    if (outcome.failed.isEmpty() && !linkInTheWay(root, backup)) {
         QDir(joined(root, backup)).removeRecursively();
         ::rmdir(QFile::encodeName(joined(root, backups)).constData()); // when nothing else is kept there
     }
@@ -219,7 +218,7 @@ Files::Outcome keep(const QString& root, const QString& backup, const Journal& j
         Files::Result result = Files::openBeneath(old, root, path, largestFile);
         struct stat info = {};
         if (result && ::fstat(old.handle(), &info) != 0)
-            result = failure(old.errorString());
+            result = failure(Reason::System, {old.errorString()});
         Files::WriteOptions options = confined;
         options.mode = int(info.st_mode & 07777);
         const QString copy = joined(root, joined(backup, path));
@@ -228,8 +227,7 @@ Files::Outcome keep(const QString& root, const QString& backup, const Journal& j
         if (result)
             result = saved.stage(i, copy, old.readAll(), options);
         if (!result)
-            outcome.add(joined(root, path),
-                        failure(QStringLiteral("it could not be kept in %1: %2").arg(backup, result.error)));
+            outcome.add(joined(root, path), failure(Reason::NotKept, {backup, result.error}));
     }
     const Files::Result listed = saved.stage(journal.kept.size(), joined(root, joined(backup, journalName)),
                                              journal.toJson(), confined);
@@ -306,8 +304,7 @@ void AppLock::recoverStoppedApply()
     if (names.isEmpty())
         return;
     const QString backup = joined(backups, names.last());
-    if (!linkInTheWay(folder, backup).isEmpty() ||
-        QFileInfo::exists(joined(folder, joined(backup, completeName))))
+    if (linkInTheWay(folder, backup) || QFileInfo::exists(joined(folder, joined(backup, completeName))))
         return;
     const std::optional<Journal> journal =
         Journal::fromJson(readText(folder, joined(backup, journalName)).value_or(QByteArray()));
@@ -358,9 +355,9 @@ Files::Outcome applyAppPlan(const AppPlan& plan, const QString& backup)
     Journal journal;
     for (const AppChange& change : plan.changes) {
         // The tree may have changed since the plan was made.
-        const QString why = linkInTheWay(root, change.path);
-        if (change.action != AppChange::Same && !why.isEmpty())
-            outcome.add(joined(root, change.path), failure(why));
+        const Problem why = linkInTheWay(root, change.path);
+        if (change.action != AppChange::Same && why)
+            outcome.add(joined(root, change.path), Files::Result::failure(why));
         if (change.action == AppChange::Replace || change.action == AppChange::Edit ||
             change.action == AppChange::Remove)
             journal.kept << change.path;
@@ -403,7 +400,7 @@ Files::Outcome applyAppPlan(const AppPlan& plan, const QString& backup)
     for (int i = 0; i < writes.size() && outcome.failed.isEmpty(); ++i) {
         const AppChange& change = writes[i];
         const Files::Result staged = change.bytes.isEmpty()
-                                         ? failure(QStringLiteral("the image could not be encoded"))
+                                         ? failure(Reason::ImageNotEncoded)
                                          : files.stage(i, joined(root, change.path), change.bytes, confined);
         if (!staged)
             outcome.add(joined(root, change.path), staged);
@@ -430,7 +427,7 @@ Files::Outcome applyAppPlan(const AppPlan& plan, const QString& backup)
     }
     // Done: a run that finds this backup without the mark knows its apply was stopped half way.
     QFile mark(joined(root, joined(backup, completeName)));
-    if (linkInTheWay(root, joined(backup, completeName)).isEmpty() && mark.open(QIODevice::WriteOnly))
+    if (!linkInTheWay(root, joined(backup, completeName)) && mark.open(QIODevice::WriteOnly))
         mark.close();
     return outcome;
 }
@@ -450,7 +447,7 @@ AppUndo planAppUndo(const QString& folder)
     const QStringList names = backupsIn(root);
     for (auto it = names.crbegin(); it != names.crend() && !journal; ++it) {
         const QString backup = joined(backups, *it);
-        if (!linkInTheWay(root, backup).isEmpty())
+        if (linkInTheWay(root, backup))
             continue;
         journal = Journal::fromJson(readText(root, joined(backup, journalName)).value_or(QByteArray()));
         if (journal)
@@ -498,16 +495,15 @@ Files::Outcome undoApp(const AppUndo& undo)
 {
     Files::Outcome outcome;
     for (const QString& path : undo.conflicts)
-        outcome.add(joined(undo.folder, path), failure(QStringLiteral("it was changed after the apply")));
+        outcome.add(joined(undo.folder, path), failure(Reason::ChangedSince));
     if (!undo.refused.isEmpty())
-        outcome.add(undo.folder, failure(undo.refused));
+        outcome.add(undo.folder, failure(Reason::NothingToUndo, {joined(undo.folder, backups)}));
     if (!outcome.failed.isEmpty())
         return outcome;
     const std::optional<Journal> journal =
         Journal::fromJson(readText(undo.folder, joined(undo.backup, journalName)).value_or(QByteArray()));
     if (!journal) {
-        outcome.add(joined(undo.folder, undo.backup),
-                    failure(QStringLiteral("its list of changes cannot be read")));
+        outcome.add(joined(undo.folder, undo.backup), failure(Reason::UndoListUnreadable));
         return outcome;
     }
     return putBack(undo.folder, undo.backup, *journal);

@@ -59,7 +59,7 @@ QSize sizeOf(const QString& root, const QString& relative)
     return reader.size();
 }
 
-QString linkInTheWay(const QString& root, const QString& relative)
+Problem linkInTheWay(const QString& root, const QString& relative)
 {
     const QString inside = QFileInfo(root).canonicalFilePath() + QLatin1Char('/');
     QString at = root;
@@ -70,13 +70,11 @@ QString linkInTheWay(const QString& root, const QString& relative)
         if (!here.isSymLink())
             continue;
         if (i == parts.size() - 1)
-            return QStringLiteral("%1 is a symbolic link; it was left as it is").arg(relative);
+            return Problem{Reason::IsLink, {relative}, QString()};
         if (!(here.canonicalFilePath() + QLatin1Char('/')).startsWith(inside))
-            return QStringLiteral(
-                       "%1 leads out of the app's folder through a symbolic link; it was left as it is")
-                .arg(relative);
+            return Problem{Reason::LinkOnTheWay, {relative}, QString()};
     }
-    return QString();
+    return Problem();
 }
 
 QByteArray Folder::text(const QString& name) const

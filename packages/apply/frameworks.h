@@ -34,8 +34,8 @@ std::optional<QByteArray> readText(const QString& root, const QString& relative,
 // size.
 QSize sizeOf(const QString& root, const QString& relative);
 // Why the app's files must not be touched at `relative`: it is a symbolic link (kept as one), or
-// the way to it passes through a link that leads out of `root`. Empty when it may be.
-QString linkInTheWay(const QString& root, const QString& relative);
+// the way to it passes through a link that leads out of `root`. None when it may be.
+Problem linkInTheWay(const QString& root, const QString& relative);
 
 // One folder of the app's tree as the walk sees it.
 struct Folder

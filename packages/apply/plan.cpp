@@ -78,10 +78,10 @@ AppPlan planAppUpdate(const IconDesign& design, const QString& folder, const Opt
                 frameworks[row].write(d, place.where);
     // A file that is a link stays one, and nothing goes through a link out of the app's folder.
     const auto clear = [&d, &plan](const QString& path) {
-        const QString why = Apply::linkInTheWay(plan.folder, path);
-        if (!why.isEmpty())
-            d.notes << why + QLatin1Char('.');
-        return why.isEmpty();
+        const Problem why = Apply::linkInTheWay(plan.folder, path);
+        if (why)
+            d.notes << why.text() + QLatin1Char('.');
+        return !why;
     };
     Jobs jobs;
     std::copy_if(d.jobs.begin(), d.jobs.end(), std::back_inserter(jobs),
