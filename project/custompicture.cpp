@@ -92,6 +92,41 @@ struct Divider
     quint64 multiplier;
 };
 
+// Adds a row of 8-bit RGBA pixels to the running sums of the held columns (red, green and blue
+// weighted by alpha, then alpha), `perColumn[x]` source pixels to held column x.
+void addRow(const uchar* p, const std::vector<int>& perColumn, quint32* s)
+{
+    const int tw = int(perColumn.size());
+    for (int x = 0; x < tw; ++x, s += 4) {
+#ifdef __SSE2__
+        // A pixel's four bytes as 16-bit lanes times (alpha, alpha, alpha, 1): at most 255 x 255,
+        // which a lane holds, then added as 32 bits.
+        const __m128i zero = _mm_setzero_si128();
+        __m128i sum = _mm_loadu_si128(reinterpret_cast<const __m128i*>(s));
+        for (int i = perColumn[size_t(x)]; i > 0; --i, p += 4) {
+            quint32 bytes;
+            std::memcpy(&bytes, p, 4);
+            const __m128i pixel = _mm_unpacklo_epi8(_mm_cvtsi32_si128(int(bytes)), zero);
+            const __m128i weight = _mm_insert_epi16(_mm_shufflelo_epi16(pixel, 0xff), 1, 3);
+            sum = _mm_add_epi32(sum, _mm_unpacklo_epi16(_mm_mullo_epi16(pixel, weight), zero));
+        }
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(s), sum);
+#else
+        quint32 r = 0, g = 0, b = 0, a = 0;
+        for (int i = perColumn[size_t(x)]; i > 0; --i, p += 4) {
+            r += quint32(p[0]) * p[3];
+            g += quint32(p[1]) * p[3];
+            b += quint32(p[2]) * p[3];
+            a += p[3];
+        }
+        s[0] += r;
+        s[1] += g;
+        s[2] += b;
+        s[3] += a;
+#endif
+    }
+}
+
 // A picture of `size` reduced, a row at a time as `nextRow` gives them (8-bit RGBA, not
 // premultiplied; false when there is none), into a picture of `held` pixels (smaller), each held
 // pixel the mean of the source pixels that fall into it (weighted by their alpha): no second whole
@@ -142,36 +177,7 @@ template <class NextRow> QImage reducedRows(QSize size, QSize held, NextRow next
             band = target;
             rows = 0;
         }
-        const uchar* p = row.data();
-        quint32* s = sums.data();
-        for (int x = 0; x < tw; ++x, s += 4) {
-#ifdef __SSE2__
-            // A pixel's four bytes as 16-bit lanes times (alpha, alpha, alpha, 1): at most 255 x 255,
-            // which a lane holds, then added as 32 bits.
-            const __m128i zero = _mm_setzero_si128();
-            __m128i sum = _mm_loadu_si128(reinterpret_cast<const __m128i*>(s));
-            for (int i = perColumn[size_t(x)]; i > 0; --i, p += 4) {
-                quint32 bytes;
-                std::memcpy(&bytes, p, 4);
-                const __m128i pixel = _mm_unpacklo_epi8(_mm_cvtsi32_si128(int(bytes)), zero);
-                const __m128i weight = _mm_insert_epi16(_mm_shufflelo_epi16(pixel, 0xff), 1, 3);
-                sum = _mm_add_epi32(sum, _mm_unpacklo_epi16(_mm_mullo_epi16(pixel, weight), zero));
-            }
-            _mm_storeu_si128(reinterpret_cast<__m128i*>(s), sum);
-#else
-            quint32 r = 0, g = 0, b = 0, a = 0;
-            for (int i = perColumn[size_t(x)]; i > 0; --i, p += 4) {
-                r += quint32(p[0]) * p[3];
-                g += quint32(p[1]) * p[3];
-                b += quint32(p[2]) * p[3];
-                a += p[3];
-            }
-            s[0] += r;
-            s[1] += g;
-            s[2] += b;
-            s[3] += a;
-#endif
-        }
+        addRow(row.data(), perColumn, sums.data());
         ++rows;
     }
     flushBand(band, rows);

@@ -347,38 +347,52 @@ QString backupFolder(const QString& folder, const QDateTime& when)
     return name;
 }
 
-Files::Outcome applyAppPlan(const AppPlan& plan, const QString& backup)
+namespace {
+
+// The plan's changes sorted out: the files to write (pictures first) and to remove, and the journal
+// of what the apply does; the paths that a link leads out through, as failures.
+Files::Outcome sorted(const AppPlan& plan, QList<AppChange>* writes, QList<AppChange>* removes,
+                      Journal* journal)
 {
     const QString& root = plan.folder;
-    Files::Outcome outcome;
-    QList<AppChange> writes, removes;
-    Journal journal;
+    Files::Outcome refused;
     for (const AppChange& change : plan.changes) {
         // The tree may have changed since the plan was made.
         const Problem why = linkInTheWay(root, change.path);
         if (change.action != AppChange::Same && why)
-            outcome.add(joined(root, change.path), Files::Result::failure(why));
+            refused.add(joined(root, change.path), Files::Result::failure(why));
         if (change.action == AppChange::Replace || change.action == AppChange::Edit ||
             change.action == AppChange::Remove)
-            journal.kept << change.path;
+            journal->kept << change.path;
         if (change.action == AppChange::Remove)
-            removes << change;
+            *removes << change;
         if (change.action == AppChange::Add || change.action == AppChange::Replace ||
             change.action == AppChange::Edit) {
-            writes << change;
-            journal.written.insert(change.path, hashOf(change.bytes));
+            *writes << change;
+            journal->written.insert(change.path, hashOf(change.bytes));
         }
         if (change.action == AppChange::Add) {
-            journal.added << change.path;
+            journal->added << change.path;
             for (const QString& folder : missingFolders(root, change.path))
-                if (!journal.folders.contains(folder))
-                    journal.folders << folder;
+                if (!journal->folders.contains(folder))
+                    journal->folders << folder;
         }
     }
+    std::stable_partition(writes->begin(), writes->end(),
+                          [](const AppChange& c) { return !listsOthers(c.path); });
+    return refused;
+}
+
+} // namespace
+
+Files::Outcome applyAppPlan(const AppPlan& plan, const QString& backup)
+{
+    const QString& root = plan.folder;
+    QList<AppChange> writes, removes;
+    Journal journal;
+    Files::Outcome outcome = sorted(plan, &writes, &removes, &journal);
     if (!outcome.failed.isEmpty() || writes.size() + removes.size() == 0)
         return outcome;
-    std::stable_partition(writes.begin(), writes.end(),
-                          [](const AppChange& c) { return !listsOthers(c.path); });
     QStringList touched;
     for (const AppChange& change : writes)
         touched << change.path;
