@@ -376,7 +376,7 @@ void TestPackages::ios()
     // The shapes' colours can be chosen instead; a picture's own colours stay.
     Packages::Options chosen;
     chosen.iosDarkColor = QColor(0, 200, 100);
-    chosen.iosTintedColor = QColor(90, 90, 90);
+    chosen.iosTintedColor = QColor(255, 0, 0); // counts by its grey: 87
     QVERIFY(Packages::writePackage(designs().value(design), work.path(), QStringList{QStringLiteral("ios")},
                                    chosen)
                 .failed.isEmpty());
@@ -392,7 +392,7 @@ void TestPackages::ios()
             if (qAlpha(darkChosen.pixel(x, y)) >= 128)
                 QCOMPARE(darkChosen.pixel(x, y) | 0xff000000u, qRgb(0, 200, 100));
             if (qAlpha(tintedChosen.pixel(x, y)) >= 128)
-                QCOMPARE(tintedChosen.pixel(x, y) | 0xff000000u, qRgb(90, 90, 90));
+                QCOMPARE(tintedChosen.pixel(x, y) | 0xff000000u, qRgb(87, 87, 87));
         }
 }
 
