@@ -38,10 +38,97 @@ QRect inkBounds(const QImage& layer)
     return right < 0 ? QRect() : QRect(QPoint(left, top), QPoint(right, bottom));
 }
 
+// Sums of `value` over every rectangle, in O(1) each: a summed-area table of a box's values.
+class BoxSums
+{
+  public:
+    BoxSums(int width, int height) : w(width), h(height), sums(size_t(width + 1) * size_t(height + 1), 0) {}
+    // Builds the table from `value(x, y)`.
+    template <class F> void build(F value)
+    {
+        for (int y = 0; y < h; ++y) {
+            double row = 0;
+            for (int x = 0; x < w; ++x) {
+                row += value(x, y);
+                at(x + 1, y + 1) = at(x + 1, y) + row;
+            }
+        }
+    }
+    // The sum over the square of `radius` around (x, y), cut to the box.
+    double around(int x, int y, int radius) const
+    {
+        const int x0 = std::max(0, x - radius), y0 = std::max(0, y - radius);
+        const int x1 = std::min(w, x + radius + 1), y1 = std::min(h, y + radius + 1);
+        return at(x1, y1) - at(x0, y1) - at(x1, y0) + at(x0, y0);
+    }
+
+  private:
+    double& at(int x, int y) { return sums[size_t(y) * size_t(w + 1) + size_t(x)]; }
+    double at(int x, int y) const { return sums[size_t(y) * size_t(w + 1) + size_t(x)]; }
+    int w, h;
+    std::vector<double> sums;
+};
+
+// A logo drawn on transparency (a disc with a white triangle, dot and smile) as one colour keeps
+// it: its body is ink, and the parts that stand apart from what surrounds them in lightness become
+// holes, as a themed icon shows a logo's details. What surrounds a pixel is the mean lightness of
+// the logo around it (over an eighth of its size, so a gradient body stays body), taken a second
+// time without the parts found apart, so that a large detail does not hide itself.
+QImage logoShape(const QImage& pixels, const QRect& box)
+{
+    const int w = box.width(), h = box.height();
+    const int radius = std::max(6, std::min(w, h) / 8);
+    std::vector<uchar> tone(size_t(w) * size_t(h)), alpha(size_t(w) * size_t(h));
+    for (int y = 0; y < h; ++y) {
+        const QRgb* line = reinterpret_cast<const QRgb*>(pixels.constScanLine(box.top() + y)) + box.left();
+        for (int x = 0; x < w; ++x) {
+            tone[size_t(y) * size_t(w) + size_t(x)] = uchar(qGray(line[x]));
+            alpha[size_t(y) * size_t(w) + size_t(x)] = uchar(qAlpha(line[x]));
+        }
+    }
+    const auto index = [w](int x, int y) { return size_t(y) * size_t(w) + size_t(x); };
+    // How far each pixel's lightness is from its surroundings', weighing the pixels by `weight`.
+    const auto apart = [&](const std::vector<float>& weight, int reach, std::vector<float>& distance) {
+        BoxSums toned(w, h), weighed(w, h);
+        toned.build([&](int x, int y) { return double(weight[index(x, y)]) * tone[index(x, y)]; });
+        weighed.build([&](int x, int y) { return double(weight[index(x, y)]); });
+        for (int y = 0; y < h; ++y)
+            for (int x = 0; x < w; ++x) {
+                const double total = weighed.around(x, y, reach);
+                distance[index(x, y)] =
+                    total > 1e-3 ? float(std::abs(tone[index(x, y)] - toned.around(x, y, reach) / total))
+                                 : 0.f;
+            }
+    };
+    std::vector<float> weight(tone.size()), distance(tone.size());
+    for (size_t i = 0; i < tone.size(); ++i)
+        weight[i] = alpha[i] / 255.f;
+    apart(weight, radius, distance);
+    // Without the parts found apart, over a wider reach.
+    constexpr float clearlyApart = 48;
+    for (size_t i = 0; i < tone.size(); ++i)
+        if (distance[i] > clearlyApart)
+            weight[i] = 0;
+    apart(weight, 2 * radius, distance);
+
+    QImage out(pixels.size(), QImage::Format_ARGB32);
+    out.fill(Qt::transparent);
+    for (int y = 0; y < h; ++y) {
+        QRgb* line = reinterpret_cast<QRgb*>(out.scanLine(box.top() + y)) + box.left();
+        for (int x = 0; x < w; ++x) {
+            // A soft step between 36 and 60 of lightness: antialiased edges stay smooth.
+            const float d = distance[index(x, y)];
+            const float hole = std::clamp((d - 36.f) / 24.f, 0.f, 1.f);
+            line[x] = qRgba(255, 255, 255, int(std::lround(alpha[index(x, y)] * (1.f - hole))));
+        }
+    }
+    return out.convertToFormat(QImage::Format_ARGB32_Premultiplied);
+}
+
 // The tones of a picture standing on a plate of its own: alpha scaled by how far each pixel's
 // luminance is from the plate's (the mean of the picture's edge), stretched so the strongest
-// details are fully opaque. A picture whose edge is mostly transparent is a shape already, and
-// keeps its alpha.
+// details are fully opaque. A picture whose edge is mostly transparent is a logo on transparency:
+// its body ink and its details holes (logoShape()).
 QImage toneShape(const QImage& picture)
 {
     const QImage pixels = picture.convertToFormat(QImage::Format_ARGB32);
@@ -65,7 +152,7 @@ QImage toneShape(const QImage& picture)
         visit(box.right(), y);
     }
     if (edgeAlpha < 0.5 * 255 * edge)
-        return monochrome(picture);
+        return logoShape(pixels, box);
     const int paper = int(std::lround(edgeTone / edgeAlpha));
 
     // The 98th percentile of the tone differences is taken as full ink, so a few extreme pixels
@@ -267,8 +354,11 @@ QImage monochromeLayer(const DesignLayers& layers)
         QRgb* line = reinterpret_cast<QRgb*>(out.scanLine(y));
         const QRgb* t = reinterpret_cast<const QRgb*>(text.constScanLine(y));
         for (int x = 0; x < outWidth; ++x) {
+            // Where the text crosses the picture it is cut out of it, cleanly: a picture in part
+            // ink (a photo's tones) counts as ink there, so the text never merges into it.
             const int a = qAlpha(line[x]), b = qAlpha(t[x]);
-            const int v = (a * (255 - b) + b * (255 - a) + 127) / 255;
+            const int ink = std::clamp((a - 90) * 255 / 76, 0, 255);
+            const int v = (a * (255 - b) + b * (255 - ink) + 127) / 255;
             line[x] = qRgba(v, v, v, v);
         }
     }

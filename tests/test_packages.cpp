@@ -181,6 +181,8 @@ class TestPackages : public QObject
     void iconComposerDocument();
     void derivedLooksStayLegible_data();
     void derivedLooksStayLegible();
+    void logoDetailsStayApart_data();
+    void logoDetailsStayApart();
     void picturesKeepTheirTones_data();
     void picturesKeepTheirTones();
     void macos_data();
@@ -629,7 +631,7 @@ void TestPackages::derivedLooksStayLegible_data()
 void TestPackages::derivedLooksStayLegible()
 {
     // Text that crosses the picture keeps at least 80 levels of lightness from the picture in the
-    // dark and tinted glyphs, and 100 levels of alpha in the themed (monochrome) layer; a picture
+    // dark and tinted glyphs, and 150 levels of alpha in the themed (monochrome) layer; a picture
     // alone stands at least 100 levels over the dark plate and is no near-black grey when tinted.
     QFETCH(IconDesign, design);
     QFETCH(bool, liftedAlone);
@@ -645,7 +647,7 @@ void TestPackages::derivedLooksStayLegible()
     } looks[] = {
         {"dark", Packages::darkGlyph(layers), qGray, 80, 0x3a + 100},
         {"tinted", Packages::tintedGlyph(layers), qGray, 80, 100},
-        {"monochrome", Packages::monochromeLayer(layers), qAlpha, 100, 0},
+        {"monochrome", Packages::monochromeLayer(layers), qAlpha, 150, 0},
     };
     for (Look& look : looks) {
         const QImage img = look.image.convertToFormat(QImage::Format_ARGB32);
@@ -672,6 +674,89 @@ void TestPackages::derivedLooksStayLegible()
         if (nText)
             QVERIFY2(std::abs(underText / nText - pictureAlone) >= look.textApart, qPrintable(figures));
         QVERIFY2(!liftedAlone || pictureAlone >= look.pictureAtLeast, qPrintable(figures));
+    }
+}
+
+// WCAG's relative luminance of a colour (its alpha ignored).
+double relativeLuminance(QRgb p)
+{
+    const auto linear = [](int c) {
+        const double v = c / 255.0;
+        return v <= 0.04045 ? v / 12.92 : std::pow((v + 0.055) / 1.055, 2.4);
+    };
+    return 0.2126 * linear(qRed(p)) + 0.7152 * linear(qGreen(p)) + 0.0722 * linear(qBlue(p));
+}
+
+// A logo as designers bring it: a gradient disc with a white triangle, dot and smile, on
+// transparency. Every look keeps the details apart from the disc: holes in the themed layer, at
+// 3:1 or more in the dark and tinted glyphs.
+void TestPackages::logoDetailsStayApart_data()
+{
+    QTest::addColumn<int>("look"); // 0 themed, 1 dark, 2 tinted
+    QTest::newRow("themed") << 0;
+    QTest::newRow("iOS dark") << 1;
+    QTest::newRow("iOS tinted") << 2;
+}
+
+void TestPackages::logoDetailsStayApart()
+{
+    QFETCH(int, look);
+    const QByteArray logo =
+        "<svg xmlns=\"http://www.w3.org/2000/svg\" width=\"100\" height=\"100\" viewBox=\"0 0 100 100\">"
+        "<defs><linearGradient id=\"g\" x1=\"0\" y1=\"0\" x2=\"1\" y2=\"1\"><stop offset=\"0\" "
+        "stop-color=\"#1e3a8a\"/><stop offset=\"1\" stop-color=\"#60a5fa\"/></linearGradient></defs>"
+        "<circle cx=\"50\" cy=\"50\" r=\"48\" fill=\"url(#g)\"/><polygon points=\"30,62 50,26 70,62\" "
+        "fill=\"#fff\"/>"
+        "<circle cx=\"50\" cy=\"72\" r=\"5\" fill=\"#fff\"/>"
+        "<path d=\"M32 78 Q50 92 68 78\" stroke=\"#fff\" stroke-width=\"4\" fill=\"none\"/></svg>";
+    IconDesign d;
+    d.useImageFlat = false;
+    d.useImageCustom = true;
+    d.useBackgroundColor = false;
+    d.useBackgroundTransparent = true;
+    d.customVector = logo;
+    d.customImageSize = QSize(100, 100);
+    d.customImage = VectorPicture::draw(logo, QSize(100, 100));
+    d.imageScale = 800;
+    const Packages::DesignLayers layers(d);
+    const QImage picture = layers.picture().convertToFormat(QImage::Format_ARGB32);
+    const QImage shown = (look == 0   ? Packages::monochromeLayer(layers)
+                          : look == 1 ? Packages::darkGlyph(layers)
+                                      : Packages::tintedGlyph(layers))
+                             .convertToFormat(QImage::Format_ARGB32);
+    // The details are what is white in the logo, the disc what is not; both away from their edges
+    // (where a 5 by 5 square around a pixel is all of one).
+    const auto is = [&](int x, int y, bool white) {
+        for (int v = y - 2; v <= y + 2; ++v)
+            for (int u = x - 2; u <= x + 2; ++u) {
+                const QRgb p = picture.pixel(u, v);
+                if (qAlpha(p) < 255 || (qGray(p) > 235) != white)
+                    return false;
+            }
+        return true;
+    };
+    double detail = 0, disc = 0;
+    long nDetail = 0, nDisc = 0;
+    for (int y = 2; y < 1022; y += 2)
+        for (int x = 2; x < 1022; x += 2) {
+            const double value = look == 0 ? qAlpha(shown.pixel(x, y)) : relativeLuminance(shown.pixel(x, y));
+            if (is(x, y, true)) {
+                detail += value;
+                ++nDetail;
+            } else if (is(x, y, false)) {
+                disc += value;
+                ++nDisc;
+            }
+        }
+    QVERIFY(nDetail > 1000 && nDisc > 10000);
+    detail /= nDetail;
+    disc /= nDisc;
+    if (look == 0) {
+        QVERIFY2(detail <= 0.1 * 255 && disc >= 0.9 * 255,
+                 qPrintable(QStringLiteral("%1 %2").arg(detail).arg(disc)));
+    } else {
+        const double ratio = (std::max(detail, disc) + 0.05) / (std::min(detail, disc) + 0.05);
+        QVERIFY2(ratio >= 3, qPrintable(QString::number(ratio)));
     }
 }
 
