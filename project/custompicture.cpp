@@ -616,6 +616,8 @@ QImage loadCustomPicture(const QString& path, Problem* error, QSize* ownSize, QB
             VectorPicture::read(file.readAll(), &own, &why, Embedder(QFileInfo(path).absolutePath(), file));
         if (svg.isEmpty())
             return refuse();
+        // At 100 % the drawing is fitted to the canvas, whatever size it declares.
+        own = VectorPicture::fitted(svg, own);
         if (!withinLimits(own)) {
             why = tooLarge;
             return refuse();

@@ -28,7 +28,8 @@ constexpr qint64 decodingBudget = 400LL * 1024 * 1024;
 // or at a reduced scale, other formats only when their decoded pixels fit the budget. Anything
 // else gives a null image and, in `error`, why; an image too big is refused before its pixels are
 // allocated. `ownSize` is set to the picture's own size (larger than the image's when it is held
-// reduced). An SVG or SVGZ (judged by content too) gives its drawing at its own size and, in
-// `vector`, its SVG text, from which the icons draw it at every size.
+// reduced). An SVG or SVGZ (judged by content too) gives its drawing at its own size (its drawing
+// fitted to the canvas, VectorPicture::fitted()) and, in `vector`, its SVG text, from which the icons
+// draw it at every size.
 QImage loadCustomPicture(const QString& path, Problem* error = nullptr, QSize* ownSize = nullptr,
                          QByteArray* vector = nullptr);

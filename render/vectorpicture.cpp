@@ -316,6 +316,27 @@ QByteArray read(const QByteArray& bytes, QSize* size, Problem* error, const Imag
     return svg;
 }
 
+QSize fitted(const QByteArray& svg, QSize declared)
+{
+    // The drawing at a reference size, and how far its ink reaches from the middle.
+    const QSize reference = declared.scaled(256, 256, Qt::KeepAspectRatio).expandedTo(QSize(1, 1));
+    const QImage ink = draw(svg, reference);
+    double reach = 0;
+    const double cx = reference.width() / 2.0, cy = reference.height() / 2.0;
+    for (int y = 0; y < ink.height(); ++y) {
+        const QRgb* line = reinterpret_cast<const QRgb*>(ink.constScanLine(y));
+        for (int x = 0; x < ink.width(); ++x)
+            if (qAlpha(line[x]) >= 16)
+                reach = std::max(reach, std::hypot(std::max(std::abs(x - cx), std::abs(x + 1 - cx)),
+                                                   std::max(std::abs(y - cy), std::abs(y + 1 - cy))));
+    }
+    if (reach <= 0)
+        return declared;
+    const double factor = fittedReach / reach;
+    return QSize(std::clamp(int(std::lround(reference.width() * factor)), 1, 4096),
+                 std::clamp(int(std::lround(reference.height() * factor)), 1, 4096));
+}
+
 QImage draw(const QByteArray& svg, QSize size, const QRect& clip)
 {
     QByteArray bytes = svg;

@@ -30,16 +30,28 @@ bool looksLikeSvg(const QByteArray& bytes);
 // judged the picture, or an empty string with the problem in `why`.
 using ImageEmbedder = std::function<QString(const QString& href, int elements, Problem* why)>;
 
-// The SVG text of `bytes` (SVGZ inflated), checked as a whole before anything draws it, and its
-// size at 100 %: its width and height in pixels (units converted at 96 per inch), or its viewBox's
-// when it gives none. Empty, with the problem in `error`, for anything else: malformed XML (the
-// parser's reason, line and column), entity declarations, nesting deeper than maximumDepth, more
+// The SVG text of `bytes` (SVGZ inflated), checked as a whole before anything draws it, and the size
+// it declares: its width and height in pixels (units converted at 96 per inch), or its viewBox's
+// when it gives none. Empty, with the problem in `error`, for anything else: malformed
+// XML (the parser's reason, line and column), entity declarations, nesting deeper than maximumDepth, more
 // than maximumBytes, more than maximumElements once its <use> elements are expanded (or a <use>
 // that repeats itself), a viewBox without area, a size that is not positive, or no picture the
 // plug-in can draw. Every <image> reference is replaced by what `embed` makes of it, so the
 // plug-in reads no file and the text is self-contained; without `embed`, an SVG that refers to
 // images is refused. A reason that comes from one element names it and its line.
 QByteArray read(const QByteArray& bytes, QSize* size, Problem* error, const ImageEmbedder& embed = nullptr);
+
+// How far an SVG's drawing reaches from the middle of the 1024 canvas at 100 %: the 66 dp circle
+// of Android's 108 dp adaptive icon, which every launcher's mask keeps (313 pixels), less a margin.
+constexpr double fittedReach = 1024.0 * 66 / 108 / 2 * 0.94;
+
+// The size an SVG takes at 100 % on the 1024 canvas: its drawing's, not its declared size's, so
+// the same drawing saved at 24 units, 100 units or 1024 points shows the same. Its declared size
+// (width and height in pixels, units at 96 per inch, or its viewBox's) gives the proportions; the
+// drawing is scaled so that its ink reaches fittedReach from the middle: a round logo that fills
+// its box is about 60 % of the canvas wide, inside every platform's safe zone. An empty drawing
+// keeps its declared size.
+QSize fitted(const QByteArray& svg, QSize declared);
 
 // The picture drawn at `size` pixels; with `clip`, only that part of it (at that size).
 QImage draw(const QByteArray& svg, QSize size, const QRect& clip = QRect());

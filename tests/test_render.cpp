@@ -1,6 +1,7 @@
 // Icon and pictogram composition: pixel facts, and the fast routes against a plain painter version.
 #include "tests/support/testsupport.h"
 
+#include "project/custompicture.h"
 #include "render/artwork.h"
 #include "render/downscaler.h"
 #include "render/graphicrenderer.h"
@@ -154,6 +155,7 @@ class TestRender : public QObject
     void gradientStops();
     void flatPictureIsTintedColoredKeepsColours();
     void svgPictureIsDrawnFromItsVectors();
+    void svgLogoFitsTheCanvasWhateverItsUnits();
     void scaleAndPlacement();
     void matchesPainterReference_data();
     void matchesPainterReference();
@@ -555,6 +557,48 @@ void TestRender::textFontWeights()
     QCOMPARE(font.italic(), italic);
     QCOMPARE(font.pointSize(), 600);
     QCOMPARE(font.family(), design.fontFamily);
+}
+
+// At 100 % an SVG logo is its drawing fitted to the canvas, whatever size it declares: the same
+// drawing saved at 24 units, 100 units or 1024 points shows the same, inside the circle every
+// Android launcher keeps (66 of 108 dp), and large enough to read.
+void TestRender::svgLogoFitsTheCanvasWhateverItsUnits()
+{
+    QTemporaryDir folder;
+    const QByteArray drawing =
+        "viewBox=\"0 0 100 100\"><circle cx=\"50\" cy=\"50\" r=\"48\" fill=\"#1e3a8a\"/>"
+        "<polygon points=\"30,62 50,26 70,62\" fill=\"#fff\"/></svg>";
+    QImage first;
+    for (const char* size : {"width=\"24\" height=\"24\"", "width=\"100\" height=\"100\"",
+                             "width=\"1024pt\" height=\"1024pt\""}) {
+        const QString path = folder.filePath(QStringLiteral("logo.svg"));
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write("<svg xmlns=\"http://www.w3.org/2000/svg\" " + QByteArray(size) + " " + drawing);
+        file.close();
+        IconDesign d = plain();
+        d.useBackgroundColor = false;
+        d.useBackgroundTransparent = true;
+        d.useImageFlat = false;
+        d.useImageCustom = true;
+        d.imageScale = 100;
+        d.customImage = loadCustomPicture(path, nullptr, &d.customImageSize, &d.customVector);
+        QVERIFY(!d.customVector.isEmpty());
+        const QImage icon = renderIconImage(d).convertToFormat(QImage::Format_ARGB32);
+        if (first.isNull())
+            first = icon;
+        QCOMPARE(icon, first);
+    }
+    int left = 1024, right = -1;
+    for (int y = 0; y < 1024; ++y)
+        for (int x = 0; x < 1024; ++x)
+            if (qAlpha(first.pixel(x, y)) > 0) {
+                QVERIFY2(std::hypot(x + 0.5 - 512, y + 0.5 - 512) <= 1024.0 * 66 / 108 / 2,
+                         qPrintable(QStringLiteral("%1, %2").arg(x).arg(y)));
+                left = std::min(left, x);
+                right = std::max(right, x);
+            }
+    QVERIFY2(right - left + 1 >= 0.4 * 1024, qPrintable(QString::number(right - left + 1)));
 }
 
 // An SVG picture enlarged tenfold is drawn from its vectors: its square's edge is one blended pixel
