@@ -93,6 +93,7 @@ MainWindow::MainWindow(QWidget* parent) : QMainWindow(parent), ui(new MainWindow
         list->installEventFilter(this);
     setAcceptDrops(true);
     connect(&appWork, &QFutureWatcher<void>::finished, this, &MainWindow::appWorkFinished);
+    connect(&iconWork, &QFutureWatcher<QImage>::finished, this, &MainWindow::iconWorkFinished);
 
     resetDesign();
 }
@@ -101,6 +102,7 @@ MainWindow::~MainWindow()
 {
     // Work on an app's folder is finished, never cut off.
     appWork.waitForFinished();
+    iconWork.waitForFinished();
     delete ui;
 }
 

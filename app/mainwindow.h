@@ -65,6 +65,11 @@ class MainWindow : public QMainWindow
     IconDesign currentDesign() const;
     // Whether Apply to App Project or Undo Last Apply is at work (on the pool, the window painting).
     bool appWorkRunning() const;
+    // Makes iconPixmap the icon of the design the controls describe, waiting for its drawing when
+    // one is under way (Save Icon(s) writes it).
+    void settleIconPreview();
+    // Whether an icon is being drawn on the pool for the preview.
+    bool iconWorkRunning() const { return iconShown != iconEdits; }
     // The device preview window, null until Platforms > Device Preview first opens it.
     DevicePreview* devicePreviewWindow() const { return devicePreview; }
 
@@ -103,6 +108,8 @@ class MainWindow : public QMainWindow
     void on_actionUndoLastApply_triggered();
     // Continues Apply to App Project or Undo Last Apply once its work on the pool is done.
     void appWorkFinished();
+    // Shows the icon drawn on the pool, or draws the newest design when it came too late.
+    void iconWorkFinished();
     void on_sliderBackgroundCornerCurvature_valueChanged(int);
     void on_radioBackgroundColor_clicked();
     void on_buttonBackgroundColor_clicked();
@@ -246,4 +253,9 @@ class MainWindow : public QMainWindow
     std::unique_ptr<Packages::AppLock> appLock;
     QFutureWatcher<void> appWork;
     std::function<void()> appWorkThen;
+    // The icon preview: edits counted, the edit whose icon iconPixmap holds, and the edit whose icon
+    // is being drawn on the pool (an icon that takes long to draw is drawn there, the newest edit
+    // winning, and a draft shows meanwhile).
+    quint64 iconEdits = 0, iconShown = 0, iconJob = 0;
+    QFutureWatcher<QImage> iconWork;
 };

@@ -15,6 +15,8 @@ void MainWindow::on_buttonSaveIcons_clicked()
         return;
     rememberFolder(Folders::saveIcons, folder);
 
+    // The icons are the design's as it stands, its drawing finished.
+    settleIconPreview();
     // One stamp for every file of this export.
     const QString stamp = Export::timeStamp(QDateTime::currentDateTime());
     const Files::Outcome outcome =

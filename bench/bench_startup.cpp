@@ -1,12 +1,16 @@
 // Start-up and editing costs of the window: building it (form, look, combo boxes, the reset that
 // fills the three picture lists and renders both previews), New (the reset alone), decoding every
 // thumbnail the lists can show (they are decoded when first painted, not when the lists fill),
-// reading the design from the controls, and one whole edit (a slider step: read, render, show).
+// reading the design from the controls, one whole edit (a slider step: read, render, show), and
+// Scale steps with a 6.9 MB SVG of 100,000 circles in use (the longest step, and the drawing such a
+// step would cost on the window's thread).
 //
 //   build/bench/bench_startup
+//   QT_QPA_PLATFORM=xcb xvfb-run -a build/bench/bench_startup --benchmark_filter=LargeSvg
 #include "app/dialogs.h"
 #include "app/mainwindow.h"
 #include "render/artwork.h"
+#include "project/custompicture.h"
 #include "render/iconrenderer.h"
 #include "resources/initresources.h"
 
@@ -20,9 +24,12 @@
 #include <QElapsedTimer>
 #include <QImage>
 #include <QPushButton>
+#include <QSpinBox>
+#include <QRadioButton>
 #include <QSlider>
 #include <QTabWidget>
 #include <QTemporaryDir>
+#include <QRandomGenerator>
 
 #include <benchmark/benchmark.h>
 
@@ -131,8 +138,80 @@ void BM_ExportPackagesAllTargets(benchmark::State& state)
     }
 }
 
+// A logo of 100,000 translucent circles on a gradient disc (6.9 MB), the same each run.
+QString largeSvg(const QTemporaryDir& folder)
+{
+    QByteArray svg = "<svg xmlns=\"http://www.w3.org/2000/svg\" width=\"100\" height=\"100\" "
+                     "viewBox=\"0 0 100 100\"><defs><linearGradient id=\"g\"><stop offset=\"0\" "
+                     "stop-color=\"#2563eb\"/><stop offset=\"1\" stop-color=\"#7c3aed\"/></linearGradient>"
+                     "</defs><circle cx=\"50\" cy=\"50\" r=\"48\" fill=\"url(#g)\"/>\n";
+    QRandomGenerator random(1);
+    for (int n = 0; n < 100000; ++n)
+        svg += QStringLiteral("<circle cx=\"%1\" cy=\"%2\" r=\"%3\" fill=\"#%4\" opacity=\".5\"/>\n")
+                   .arg(10 + random.bounded(80.0), 0, 'f', 2)
+                   .arg(10 + random.bounded(80.0), 0, 'f', 2)
+                   .arg(0.2 + random.bounded(1.3), 0, 'f', 2)
+                   .arg(random.bounded(1 << 24), 6, 16, QLatin1Char('0'))
+                   .toLatin1();
+    svg += "<polygon points=\"30,62 50,26 70,62\" fill=\"#fff\"/></svg>";
+    const QString path = folder.filePath(QStringLiteral("large.svg"));
+    QFile file(path);
+    file.open(QIODevice::WriteOnly);
+    file.write(svg);
+    return path;
+}
+
+// Twenty steps of Scale with the large SVG in use, the window on show: each step from the key
+// press to the window back in its event loop, the paint included. The longest step is the figure.
+void BM_ScaleStepsLargeSvg(benchmark::State& state)
+{
+    QTemporaryDir folder;
+    MainWindow window;
+    window.show();
+    Dialogs::queueAnswer(largeSvg(folder));
+    window.findChild<QPushButton*>(QStringLiteral("buttonImageCustomBrowse"))->click();
+    window.findChild<QRadioButton*>(QStringLiteral("radioImageCustom"))->click();
+    window.settleIconPreview();
+    QSpinBox* scale = window.findChild<QSpinBox*>(QStringLiteral("spinImageScale"));
+    double longest = 0;
+    for (auto _ : state) {
+        QElapsedTimer step;
+        step.start();
+        scale->stepBy(5);
+        QCoreApplication::processEvents();
+        const double ms = step.nsecsElapsed() / 1e6;
+        longest = std::max(longest, ms);
+        state.SetIterationTime(ms / 1000);
+    }
+    state.counters["longest_ms"] = longest;
+    // The last drawing, finished, so the next repetition starts idle.
+    window.settleIconPreview();
+}
+
+// What each of those steps would cost drawn on the window's thread: the icon at a new scale.
+void BM_ScaleStepLargeSvgDrawn(benchmark::State& state)
+{
+    QTemporaryDir folder;
+    IconDesign design;
+    design.useImageFlat = design.useImageColored = false;
+    design.useImageCustom = true;
+    design.customImage =
+        loadCustomPicture(largeSvg(folder), nullptr, &design.customImageSize, &design.customVector);
+    int scale = 100;
+    for (auto _ : state) {
+        design.imageScale = scale += 5;
+        benchmark::DoNotOptimize(renderIconImage(design).cacheKey());
+    }
+}
+
 } // namespace
 
+BENCHMARK(BM_ScaleStepsLargeSvg)
+    ->Iterations(20)
+    ->Repetitions(3)
+    ->UseManualTime()
+    ->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_ScaleStepLargeSvgDrawn)->Iterations(3)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_TypeLongText)
     ->Iterations(20)
     ->Repetitions(5)

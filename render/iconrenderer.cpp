@@ -201,6 +201,49 @@ void keepLayer(const LayerCache& layer)
     layerCache() = layer;
 }
 
+// The design's picture, what its layer is made from and the key it is kept by.
+struct PictureSource
+{
+    PictureKey key;
+    QImage image;
+    QSize own; // the size its scale counts in
+    QByteArray vector;
+};
+
+PictureSource pictureOf(const IconDesign& design)
+{
+    PictureSource s;
+    s.key.tinted = design.useImageFlat;
+    s.key.tint = design.useImageFlat ? design.imageColor.rgba() : 0;
+    s.key.scale = design.imageScale;
+    s.key.offset = QPoint(design.imageOffsetX, design.imageOffsetY);
+    if (design.useImageFlat) {
+        s.key.source = Artwork::flatPath(design.flatImageRow + 1);
+        s.image = Artwork::libraryImage(s.key.source);
+        s.own = s.image.size();
+    } else if (design.useImageColored) {
+        s.key.source = Artwork::coloredPath(design.coloredImageRow + 1);
+        s.image = Artwork::libraryImage(s.key.source);
+        s.own = s.image.size();
+    } else if (design.useImageCustom) {
+        s.image = design.customImage;
+        s.own = customPictureSize(design);
+        s.vector = design.customVector;
+        s.key.custom = s.image.cacheKey();
+        s.key.own = s.own;
+    }
+    return s;
+}
+
+// Whether the picture's layer is made in a few milliseconds whatever its scale: a library
+// picture, a raster picture of at most a megapixel, an SVG of at most 64 KB (some thousand shapes).
+bool isQuick(const PictureSource& picture)
+{
+    if (!picture.vector.isEmpty())
+        return picture.vector.size() <= 64 * 1024;
+    return qint64(picture.image.width()) * picture.image.height() <= 1024 * 1024;
+}
+
 // The closed outlines of `path` that come within `margin` of `area`, with their points untouched,
 // and the outermost ones (so that the painter treats the path's extent as before: a path reaching
 // far beyond the canvas is clipped to it before it is filled). The others draw nothing there. A long
@@ -374,6 +417,7 @@ void clearRenderCaches()
 {
     keepLayer(LayerCache());
     Artwork::clearImageCache();
+    VectorPicture::forgetDrawings();
 }
 
 QImage scaledPictureOnCanvasDirect(const QImage& source, QSize own, int percent, QPoint offset, QSize canvas,
@@ -451,7 +495,9 @@ QPixmap renderIcon(IconDesign design)
     return QPixmap::fromImage(renderIconImage(design));
 }
 
-QImage renderIconImage(const IconDesign& design)
+namespace {
+
+QImage composeIcon(const IconDesign& design, bool draft)
 {
     QImage canvas(canvasSize, canvasSize, QImage::Format_ARGB32_Premultiplied);
     canvas.fill(QColor(0, 0, 0, 0));
@@ -468,40 +514,27 @@ QImage renderIconImage(const IconDesign& design)
     }
 
     // Picture: flat pictures are tinted (only their alpha survives), the others keep their colours.
-    PictureKey key;
-    key.tinted = design.useImageFlat;
-    key.tint = design.useImageFlat ? design.imageColor.rgba() : 0;
-    key.scale = design.imageScale;
-    key.offset = QPoint(design.imageOffsetX, design.imageOffsetY);
-    QImage picture;
-    QSize own; // the size its scale counts in
-    QByteArray vector;
-    if (design.useImageFlat) {
-        key.source = Artwork::flatPath(design.flatImageRow + 1);
-        picture = Artwork::libraryImage(key.source);
-        own = picture.size();
-    } else if (design.useImageColored) {
-        key.source = Artwork::coloredPath(design.coloredImageRow + 1);
-        picture = Artwork::libraryImage(key.source);
-        own = picture.size();
-    } else if (design.useImageCustom) {
-        picture = design.customImage;
-        own = customPictureSize(design);
-        vector = design.customVector;
-        key.custom = picture.cacheKey();
-        key.own = own;
-    }
-    if (!picture.isNull()) {
+    const PictureSource picture = pictureOf(design);
+    if (!picture.image.isNull()) {
         // Most edits change the background or the text: keep the last picture layer.
-        LayerCache layer = lastLayer(key);
-        if (!layer.valid) {
-            layer.layer = pictureLayer(picture, own, vector, key, canvas.size(), &layer.at);
-            layer.key = key;
+        LayerCache layer = lastLayer(picture.key);
+        if (layer.valid) {
+            p.drawImage(layer.at, layer.layer);
+        } else if (draft && !isQuick(picture)) {
+            // The picture as it is held, drawn straight into its place.
+            p.drawImage(placement(keepAspectSize(picture.own, picture.own.width() * picture.key.scale / 100,
+                                                 picture.own.height() * picture.key.scale / 100),
+                                  picture.key.offset, canvas.size()),
+                        picture.image);
+        } else {
+            layer.layer = pictureLayer(picture.image, picture.own, picture.vector, picture.key, canvas.size(),
+                                       &layer.at);
+            layer.key = picture.key;
             layer.valid = true;
             keepLayer(layer);
+            if (!layer.layer.isNull())
+                p.drawImage(layer.at, layer.layer);
         }
-        if (!layer.layer.isNull())
-            p.drawImage(layer.at, layer.layer);
     }
 
     if (!design.text.isEmpty()) {
@@ -519,4 +552,22 @@ QImage renderIconImage(const IconDesign& design)
     }
     p.end();
     return canvas;
+}
+
+} // namespace
+
+bool renderIsQuick(const IconDesign& design)
+{
+    const PictureSource picture = pictureOf(design);
+    return picture.image.isNull() || isQuick(picture) || lastLayer(picture.key).valid;
+}
+
+QImage renderIconImage(const IconDesign& design)
+{
+    return composeIcon(design, false);
+}
+
+QImage renderIconDraft(const IconDesign& design)
+{
+    return composeIcon(design, true);
 }

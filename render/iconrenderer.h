@@ -15,6 +15,16 @@ QPixmap renderIcon(IconDesign design);
 // shared under a lock.
 QImage renderIconImage(const IconDesign& design);
 
+// Whether renderIconImage() takes only milliseconds for `design`: its picture layer is the one kept
+// from the last icon, or is quick to make at any scale (no custom picture, a raster one of at most a
+// megapixel, an SVG of at most 64 KB). A large SVG drawn at a new size takes seconds.
+bool renderIsQuick(const IconDesign& design);
+
+// The icon in milliseconds whatever its picture, for showing while renderIconImage() is at work: a
+// custom picture that is not quick to make is its held image enlarged or reduced in place, without
+// smoothing (an SVG's drawing at its own size, not its vectors); everything else is exact.
+QImage renderIconDraft(const IconDesign& design);
+
 // The brush of the design's background (solid colour or linear gradient in canvas pixels), or
 // Qt::NoBrush when the background is transparent or switched off.
 QBrush backgroundBrush(const IconDesign& design);
@@ -28,7 +38,7 @@ QRect customPicturePlacement(const IconDesign& design, QSize canvas);
 // The font the design's text is drawn in, at 96 dpi.
 QFont textFont(const IconDesign& design);
 
-// Forgets decoded pictures and the last picture layer (output never depends on them).
+// Forgets decoded pictures, SVG drawings and the last picture layer (output never depends on them).
 void clearRenderCaches();
 
 // The picture layer's scaling step: `source` scaled by `percent` of `own`, its own size (larger

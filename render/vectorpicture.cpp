@@ -3,6 +3,7 @@
 #include <QBuffer>
 #include <QHash>
 #include <QImageReader>
+#include <QMutex>
 #include <QRegularExpression>
 #include <QXmlStreamReader>
 #include <QXmlStreamWriter>
@@ -10,6 +11,7 @@
 #include <libdeflate.h>
 
 #include <cmath>
+#include <list>
 #include <memory>
 #include <vector>
 
@@ -337,7 +339,30 @@ QSize fitted(const QByteArray& svg, QSize declared)
                  std::clamp(int(std::lround(reference.height() * factor)), 1, 4096));
 }
 
-QImage draw(const QByteArray& svg, QSize size, const QRect& clip)
+namespace {
+
+// Drawings already made, the newest first: the window's preview, the device preview and the
+// packages ask for the same sizes again and again, and a drawing of a hundred thousand shapes
+// takes seconds. An SVG's text decides its drawing, so one is kept with the text it came from.
+struct Drawing
+{
+    QByteArray svg;
+    QSize size;
+    QRect clip;
+    QImage image;
+};
+constexpr qint64 drawingsBudget = 96LL << 20;
+QMutex drawingsMutex;
+std::list<Drawing> drawings;
+qint64 drawingsBytes = 0;
+
+bool sameText(const QByteArray& a, const QByteArray& b)
+{
+    // Copies of one text share their bytes; only another text's are compared.
+    return a.constData() == b.constData() || a == b;
+}
+
+QImage drawNow(const QByteArray& svg, QSize size, const QRect& clip)
 {
     QByteArray bytes = svg;
     QBuffer buffer(&bytes);
@@ -348,6 +373,38 @@ QImage draw(const QByteArray& svg, QSize size, const QRect& clip)
         reader.setScaledClipRect(clip);
     const QImage drawn = reader.read();
     return drawn.isNull() ? drawn : drawn.convertToFormat(QImage::Format_ARGB32_Premultiplied);
+}
+
+} // namespace
+
+QImage draw(const QByteArray& svg, QSize size, const QRect& clip)
+{
+    {
+        QMutexLocker lock(&drawingsMutex);
+        for (auto d = drawings.begin(); d != drawings.end(); ++d)
+            if (d->size == size && d->clip == clip && sameText(d->svg, svg)) {
+                drawings.splice(drawings.begin(), drawings, d);
+                return d->image;
+            }
+    }
+    const QImage drawn = drawNow(svg, size, clip);
+    if (drawn.isNull() || drawn.sizeInBytes() > drawingsBudget / 4)
+        return drawn;
+    QMutexLocker lock(&drawingsMutex);
+    drawings.push_front({svg, size, clip, drawn});
+    drawingsBytes += drawn.sizeInBytes();
+    while (drawingsBytes > drawingsBudget) {
+        drawingsBytes -= drawings.back().image.sizeInBytes();
+        drawings.pop_back();
+    }
+    return drawn;
+}
+
+void forgetDrawings()
+{
+    QMutexLocker lock(&drawingsMutex);
+    drawings.clear();
+    drawingsBytes = 0;
 }
 
 QByteArray placed(const QByteArray& svg, QSize ownSize, const QRect& placed, QSize canvas)

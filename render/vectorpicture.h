@@ -53,8 +53,13 @@ constexpr double fittedReach = 1024.0 * 66 / 108 / 2 * 0.94;
 // keeps its declared size.
 QSize fitted(const QByteArray& svg, QSize declared);
 
-// The picture drawn at `size` pixels; with `clip`, only that part of it (at that size).
+// The picture drawn at `size` pixels; with `clip`, only that part of it (at that size). The
+// drawings made last are kept (up to 96 MB, under a lock, for every thread), so a size asked for
+// again is not drawn again.
 QImage draw(const QByteArray& svg, QSize size, const QRect& clip = QRect());
+
+// Forgets the drawings kept.
+void forgetDrawings();
 
 // The SVG placed on a canvas of `canvas` pixels, its picture filling `placed` (its own viewBox
 // kept): the form a layer of a layered document takes.

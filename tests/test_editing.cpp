@@ -731,6 +731,14 @@ void TestEditing::filesDroppedOnTheWindow_data()
         << QByteArray("<svg xmlns=\"http://www.w3.org/2000/svg\" width=\"24\" height=\"24\">"
                       "<rect width=\"24\" height=\"24\" fill=\"#00ff00\"/></svg>")
         << "picture";
+    // Some thousand shapes: drawn on the pool, the window answering meanwhile.
+    QTest::newRow("a large SVG logo")
+        << "large.svg"
+        << QByteArray("<svg xmlns=\"http://www.w3.org/2000/svg\" width=\"24\" height=\"24\">"
+                      "<rect width=\"24\" height=\"24\" fill=\"#00ff00\"/>" +
+                      QByteArray("<circle cx=\"12\" cy=\"12\" r=\"1\" fill=\"#00ff00\"/>").repeated(2000) +
+                      "</svg>")
+        << "picture";
     QImage green(40, 40, QImage::Format_RGB32);
     green.fill(Qt::green);
     QByteArray png;
@@ -771,6 +779,19 @@ void TestEditing::filesDroppedOnTheWindow()
         QVERIFY(calls.isEmpty());
         QVERIFY(control<QRadioButton>(window, "radioImageCustom")->isChecked());
         QCOMPARE(control<QLineEdit>(window, "editImageCustom")->text(), path);
+        if (name == QLatin1String("large.svg")) {
+            // Its icon follows from the pool; a step of Scale meanwhile waits for nothing, and
+            // Save Icon(s) writes the icon of the design as it stands.
+            QVERIFY(window->iconWorkRunning());
+            QTRY_VERIFY(!window->iconWorkRunning());
+            control<QSpinBox>(window, "spinImageScale")->setValue(300);
+            QVERIFY(window->iconWorkRunning());
+            Dialogs::queueAnswer(dir->path());
+            click(window, "buttonSaveIcons");
+            QCOMPARE(Dialogs::takeCalls().size(), 2);
+            QVERIFY(!window->iconWorkRunning());
+            QCOMPARE(window->iconPixmap.toImage(), renderIcon(window->currentDesign()).toImage());
+        }
         QCOMPARE(window->iconPixmap.toImage().pixel(512, 512), qRgb(0, 255, 0));
         QVERIFY(window->windowTitle().endsWith(QLatin1Char('*')));
     } else if (outcome == QLatin1String("project")) {
