@@ -1,6 +1,8 @@
 #include "app/settings.h"
 
 #include <QColor>
+#include <QCryptographicHash>
+#include <QFileInfo>
 #include <QSettings>
 #include <QStandardPaths>
 
@@ -68,6 +70,43 @@ const struct
 const QString targetsKey = QStringLiteral("Targets");
 
 } // namespace
+
+namespace {
+
+// A project's group in the store: its path hashed (a path holds characters keys cannot).
+QString projectGroup(const QString& projectFile)
+{
+    const QByteArray path = QFileInfo(projectFile).absoluteFilePath().toUtf8();
+    return group + QStringLiteral("Projects/") +
+           QString::fromLatin1(QCryptographicHash::hash(path, QCryptographicHash::Sha1).toHex().left(20)) +
+           QLatin1Char('/');
+}
+
+} // namespace
+
+ProjectApp ProjectApp::load(const QString& projectFile)
+{
+    if (projectFile.isEmpty())
+        return ProjectApp();
+    const QSettings settings;
+    const QString at = projectGroup(projectFile);
+    return {settings.value(at + QStringLiteral("Name")).toString(),
+            settings.value(at + QStringLiteral("AppId")).toString(),
+            settings.value(at + QStringLiteral("Folder")).toString()};
+}
+
+void ProjectApp::save(const QString& projectFile) const
+{
+    if (projectFile.isEmpty())
+        return;
+    QSettings settings;
+    const QString at = projectGroup(projectFile);
+    settings.setValue(at + QStringLiteral("Path"), QFileInfo(projectFile).absoluteFilePath());
+    settings.setValue(at + QStringLiteral("Name"), name);
+    settings.setValue(at + QStringLiteral("AppId"), appId);
+    settings.setValue(at + QStringLiteral("Folder"), folder);
+    settings.sync();
+}
 
 PackageChoices PackageChoices::load()
 {

@@ -25,6 +25,16 @@ QString storedFolder(const QString& key);
 // Stores `folder` under `key` and flushes the store at once.
 void rememberFolder(const QString& key, const QString& folder);
 
+// What Export Packages remembers of one project file (by its whole path): the app's name and id as
+// typed, and the folder it last exported into. A design without a file has none.
+struct ProjectApp
+{
+    QString name, appId, folder;
+
+    static ProjectApp load(const QString& projectFile);
+    void save(const QString& projectFile) const;
+};
+
 // What the Export Packages dialog remembers between runs, in the settings store: the targets and
 // every option but the app's name and id, which belong to the project.
 struct PackageChoices

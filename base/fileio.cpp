@@ -238,6 +238,7 @@ void Outcome::add(const Outcome& other)
 {
     written += other.written;
     failed += other.failed;
+    removed += other.removed;
 }
 
 bool writeAll(QIODevice& device, const QByteArray& bytes)

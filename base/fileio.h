@@ -56,6 +56,7 @@ struct Outcome
 {
     QStringList written;
     QList<Failure> failed;
+    QStringList removed; // files of an earlier run that this one replaced by none
     void add(const QString& path, const Result& result);
     void add(const Outcome& other);
 };

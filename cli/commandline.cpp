@@ -78,7 +78,7 @@ const QList<Option>& options()
         {{"json"},
          "",
          "print the written files as JSON instead: path, width and height in pixels (the largest entry of a "
-         "container), bytes; and the failed ones with their reasons",
+         "container), bytes; the failed ones with their reasons; and the files of an earlier export removed",
          sets(&Invocation::json)},
         {{"no-stamp"}, "", "leave the time stamp out of the file names", sets(&Invocation::noStamp)},
         {{"size"},
@@ -439,11 +439,15 @@ int report(const Invocation& i, const Files::Outcome& outcome, QTextStream& out,
             failed.append(
                 QJsonObject{{QStringLiteral("path"), f.path}, {QStringLiteral("reason"), f.reason}});
         out << QJsonDocument(
-                   QJsonObject{{QStringLiteral("written"), written}, {QStringLiteral("failed"), failed}})
+                   QJsonObject{{QStringLiteral("written"), written},
+                               {QStringLiteral("failed"), failed},
+                               {QStringLiteral("removed"), QJsonArray::fromStringList(outcome.removed)}})
                    .toJson(QJsonDocument::Indented);
     } else if (!i.quiet) {
         for (const QString& path : outcome.written)
             out << "Wrote " << path << "\n";
+        for (const QString& path : outcome.removed)
+            out << "Removed " << path << "\n";
     }
     for (const Files::Failure& failure : outcome.failed)
         err << "Could not write " << Files::failureLine(failure) << ".\n";

@@ -285,7 +285,9 @@ const QList<Command>& commands()
          true,
          false,
          "Writes ready-to-drop icon folders derived from the design; with several targets (or all), "
-         "each goes into a folder of its own name:",
+         "each goes into a folder of its own name. OUTDIR keeps a record of what was written there "
+         "(.glyphwright-export.json): a later complete run removes the files an earlier one wrote for "
+         "the same targets that it no longer writes (an earlier app name's), if unchanged since:",
          package,
          {"target", "background", "name", "theme-color", "splash-color", "app-id", "base-path",
           "macos-keep-corners", "ios-dark-color", "ios-tinted-color"},

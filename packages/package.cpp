@@ -4,6 +4,7 @@
 #include "base/png.h"
 #include "packages/containers.h"
 #include "packages/layers.h"
+#include "packages/record.h"
 #include "packages/targets.h"
 
 #include <QDir>
@@ -111,6 +112,7 @@ Jobs chosenJobs(const Sources& sources, const QString& folder, const QStringList
             chosen.size() > 1 ? folder + QLatin1Char('/') + QLatin1String(target.name) : folder;
         for (Job job : target.files(sources)) {
             job.path = dir + QLatin1Char('/') + job.path;
+            job.target = target.name;
             jobs.append(job);
         }
     }
@@ -232,7 +234,7 @@ Files::Outcome writePackage(const IconDesign& design, const QString& folder, con
     const QVector<QByteArray> bytes = fileBytes(jobs, cancelled);
     // Every file written beside its place, then all made durable at once and named in the jobs'
     // order (of two that land on one file, the later wins, as were they written in turn).
-    Files::Batch files(jobs.size());
+    Files::Batch files(jobs.size() + 1);
     parallelFor(jobs.size(), [&](int i) {
         const QString dir = QFileInfo(jobs[i].path).path();
         Files::WriteOptions write;
@@ -248,10 +250,41 @@ Files::Outcome writePackage(const IconDesign& design, const QString& folder, con
         else
             files.stage(i, jobs[i].path, bytes[i], write);
     });
-    return files.commit([progress](int, const Files::Result&) {
-        if (progress)
+    // The folder's record of what was written there: this export's files (those that failed keep
+    // what an earlier one recorded of them) and the earlier files still to be judged, written last.
+    const QList<Record::Entry> earlier = Record::read(folder);
+    QHash<QString, Record::Entry> earlierAt;
+    for (const Record::Entry& e : earlier)
+        earlierAt.insert(e.path, e);
+    const QDir root(folder);
+    QList<Record::Entry> now, record;
+    for (int i = 0; i < jobs.size(); ++i) {
+        const QString path = jobs[i].path.mid(folder.size() + 1); // (each made as folder/path)
+        if (files.result(i))
+            now << Record::entry(path, QLatin1String(jobs[i].target), bytes[i]);
+        else if (earlierAt.contains(path))
+            now << earlierAt.take(path);
+        earlierAt.remove(path);
+    }
+    record = now;
+    for (const Record::Entry& e : earlier)
+        if (earlierAt.contains(e.path) && QFileInfo::exists(root.filePath(e.path)))
+            record << e;
+    const QString recordPath = root.filePath(Record::fileName);
+    Files::WriteOptions write;
+    write.confinedTo = folder;
+    if (!cancelled())
+        files.stage(jobs.size(), recordPath, Record::bytes(record), write);
+    Files::Outcome outcome = files.commit([progress, &jobs](int i, const Files::Result&) {
+        if (progress && i < jobs.size())
             ++progress->done;
     });
+    outcome.written.removeOne(recordPath);
+    // Only a whole export replaces an earlier one, of the targets it writes.
+    if (outcome.failed.isEmpty())
+        for (const QString& path : Record::removeStale(folder, earlier, now, chosen))
+            outcome.removed << root.filePath(path);
+    return outcome;
 }
 
 } // namespace Packages

@@ -48,6 +48,7 @@ struct Job
     std::function<QImage()> picture = nullptr;
     bool grey = false;                            // stored as grey when all its pixels are
     int dotsPerMeter = Png::standardDotsPerMeter; // the density the file declares
+    const char* target = nullptr;                 // the target's name, once chosen
 };
 using Jobs = QList<Job>;
 

@@ -689,6 +689,53 @@ void TestEditing::exportPackagesFromTheWindow()
         QVERIFY2(!QFileInfo(file).fileName().startsWith(QLatin1Char('.')), qPrintable(file));
         QVERIFY2(left[file] == a[file], qPrintable(file)); // each written whole
     }
+
+    // The app's name and id belong to the project: typed once (into a folder typed too), they come
+    // back when it is open again; exporting under another id leaves none of the first one's files
+    // and says so, and what the program did not write stays.
+    const QString named = dir->filePath(QStringLiteral("named"));
+    const auto exportAs = [&](const QString& id, bool typeFolder) -> QString {
+        PackagesDialog d(window->currentDesign(), window->projectFilePath, window);
+        if (typeFolder) {
+            auto* folder = d.findChild<QLineEdit*>(QStringLiteral("editFolder"));
+            folder->clear();
+            QTest::keyClicks(folder, QDir::toNativeSeparators(named));
+        }
+        auto* appId = d.findChild<QLineEdit*>(QStringLiteral("editAppId"));
+        appId->setText(id);
+        d.findChild<QLineEdit*>(QStringLiteral("editAppName"))->setText(QStringLiteral("Tide Pool"));
+        d.findChild<QPushButton*>(QStringLiteral("buttonExport"))->click();
+        if (!QTest::qWaitFor([&] { return d.isIdle(); }, 30000))
+            return QString();
+        return d.findChild<QLabel*>(QStringLiteral("labelOutcome"))->text();
+    };
+    QVERIFY(exportAs(QStringLiteral("com.example.tidepool"), true).contains(named));
+    writeFile(named + QStringLiteral("/notes.txt"), "mine");
+    window->loadProject(project);
+    {
+        PackagesDialog reopened(window->currentDesign(), window->projectFilePath, window);
+        QCOMPARE(reopened.findChild<QLineEdit*>(QStringLiteral("editAppName"))->text(),
+                 QStringLiteral("Tide Pool"));
+        QCOMPARE(reopened.findChild<QLineEdit*>(QStringLiteral("editAppId"))->text(),
+                 QStringLiteral("com.example.tidepool"));
+        QCOMPARE(reopened.findChild<QLineEdit*>(QStringLiteral("editFolder"))->text(),
+                 QDir::toNativeSeparators(named));
+        PackagesDialog otherProject(window->currentDesign(), QString(), window);
+        QVERIFY(otherProject.findChild<QLineEdit*>(QStringLiteral("editAppId"))->text().isEmpty());
+    }
+    const QString second = exportAs(QStringLiteral("com.example.reef"), false);
+    QVERIFY2(second.contains(QStringLiteral("Removed ")), qPrintable(second));
+    const QStringList files = filesUnder(named).keys();
+    QVERIFY(files.filter(QStringLiteral("com.example.reef")).size() > 5);
+    QCOMPARE(files.filter(QStringLiteral("com.example.tidepool")), QStringList());
+    QCOMPARE(readAll(named + QStringLiteral("/notes.txt")), QByteArray("mine"));
+    // The command line keeps the same record, and tells what it removed.
+    const Run kelp =
+        cli({QStringLiteral("package"), project, named, QStringLiteral("--target"), QStringLiteral("all"),
+             QStringLiteral("--app-id"), QStringLiteral("com.example.kelp")});
+    QCOMPARE(kelp.status, 0);
+    QVERIFY(kelp.out.contains(QStringLiteral("Removed ") + named + QStringLiteral("/linux/")));
+    QCOMPARE(filesUnder(named).keys().filter(QStringLiteral("com.example.reef")), QStringList());
 }
 
 void TestEditing::devicePreviewFollowsEdits()

@@ -11,6 +11,7 @@
 #include "project/custompicture.h"
 #include "base/fileio.h"
 #include "project/projectformat.h"
+#include "packages/record.h"
 
 #include <QtTest>
 #include <QtWidgets>
@@ -193,13 +194,14 @@ Run realCli(const QString& shell, const QString& folder)
             QString::fromUtf8(p.readAllStandardError())};
 }
 
-// Every file under `folder` whose name starts with a dot.
+// Every file under `folder` whose name starts with a dot, but the record of what was exported.
 QStringList hiddenFiles(const QString& folder)
 {
     QStringList found;
     QDirIterator it(folder, QDir::Files | QDir::Hidden, QDirIterator::Subdirectories);
     while (it.hasNext())
-        if (QFileInfo(it.next()).fileName().startsWith(QLatin1Char('.')))
+        if (QFileInfo(it.next()).fileName().startsWith(QLatin1Char('.')) &&
+            it.fileName() != Packages::Record::fileName)
             found << it.filePath();
     return found;
 }

@@ -126,12 +126,24 @@ PackagesDialog::PackagesDialog(const IconDesign& design, const QString& projectF
     connect(nameEdit, &QLineEdit::textChanged, this, [this](const QString& name) {
         appIdEdit->setPlaceholderText(kept.optionsFor(this->projectFile, name).appId);
     });
-    // The folder of the last export, so that exporting again is one action.
-    const QString last = storedFolder(Folders::packages);
-    if (!last.isEmpty() && QFileInfo(last).isDir()) {
-        folder = last;
-        folderEdit->setText(QDir::toNativeSeparators(folder));
-    }
+    // The project's app as last typed, and the folder it last went to (or the last export's), so
+    // that exporting again is one action.
+    const ProjectApp app = ProjectApp::load(projectFile);
+    nameEdit->setText(app.name);
+    appIdEdit->setText(app.appId);
+    for (const QString& last : {app.folder, storedFolder(Folders::packages)})
+        if (!last.isEmpty() && QFileInfo(last).isDir()) {
+            folder = last;
+            folderEdit->setText(QDir::toNativeSeparators(folder));
+            break;
+        }
+    connect(nameEdit, &QLineEdit::editingFinished, this, &PackagesDialog::rememberApp);
+    connect(appIdEdit, &QLineEdit::editingFinished, this, &PackagesDialog::rememberApp);
+}
+
+void PackagesDialog::rememberApp()
+{
+    ProjectApp{nameEdit->text(), appIdEdit->text(), folder}.save(projectFile);
 }
 
 void PackagesDialog::remember()
@@ -233,10 +245,16 @@ QGroupBox* PackagesDialog::optionsBox(const PackageChoices& remembered)
 QHBoxLayout* PackagesDialog::folderRow()
 {
     auto* row = new QHBoxLayout();
+    // Chosen, typed or pasted.
     folderEdit = new QLineEdit(optionsPanel);
     folderEdit->setObjectName(QStringLiteral("editFolder"));
-    folderEdit->setReadOnly(true);
-    folderEdit->setPlaceholderText(tr("Choose the folder to write into"));
+    folderEdit->setPlaceholderText(tr("Choose or type the folder to write into"));
+    connect(folderEdit, &QLineEdit::textEdited, this, [this](const QString& typed) {
+        QString path = QDir::fromNativeSeparators(typed.trimmed());
+        if (path == QLatin1String("~") || path.startsWith(QLatin1String("~/")))
+            path = QDir::homePath() + path.mid(1);
+        folder = path.isEmpty() ? QString() : QDir::cleanPath(path);
+    });
     auto* chooseButton = new QPushButton(tr("Choose..."), optionsPanel);
     chooseButton->setObjectName(QStringLiteral("buttonChooseFolder"));
     connect(chooseButton, &QPushButton::clicked, this, &PackagesDialog::chooseFolder);
@@ -330,6 +348,7 @@ void PackagesDialog::chooseFolder()
     rememberFolder(Folders::packages, chosen);
     folder = chosen;
     folderEdit->setText(QDir::toNativeSeparators(folder));
+    rememberApp();
 }
 
 void PackagesDialog::exportPackages()
@@ -345,6 +364,12 @@ void PackagesDialog::exportPackages()
         chooseFolder();
     if (folder.isEmpty())
         return;
+    if (QDir::isRelativePath(folder)) {
+        outcomeLabel->setText(tr("Type the folder's whole path, from /."));
+        return;
+    }
+    rememberFolder(Folders::packages, folder);
+    rememberApp();
     chosen.save();
     kept = chosen;
     failuresText->clear();
@@ -400,9 +425,20 @@ void PackagesDialog::finished()
         text += QLatin1Char(' ') +
                 (oneCause ? tr("%n file(s) could not be written: %1.", nullptr, failed).arg(reasons.first())
                           : tr("%n file(s) could not be written:", nullptr, failed));
+    // The earlier export's files that this one replaced by none, named below the failures.
+    QStringList lines;
+    if (!failures.isEmpty())
+        lines << Files::failureLines(failures);
+    if (!outcome.removed.isEmpty())
+        text +=
+            QLatin1Char(' ') + tr("Removed %n file(s) an earlier export wrote there that this one no longer "
+                                  "writes:",
+                                  nullptr, outcome.removed.size());
+    for (const QString& path : outcome.removed)
+        lines << tr("Removed %1").arg(QDir::toNativeSeparators(QDir(runFolder).relativeFilePath(path)));
     outcomeLabel->setText(text);
-    failuresText->setPlainText(Files::failureLines(failures));
-    failuresText->setVisible(!failures.isEmpty() && !oneCause);
+    failuresText->setPlainText(lines.join(QLatin1Char('\n')));
+    failuresText->setVisible((!failures.isEmpty() && !oneCause) || !outcome.removed.isEmpty());
     detailsButton->setVisible(oneCause);
     detailsButton->setChecked(false);
     openButton->setEnabled(!outcome.written.isEmpty());

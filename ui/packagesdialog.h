@@ -23,7 +23,8 @@ class ColourChoice;
 
 // Writes the platform packages of a design from the window, with exactly the function the command
 // line's "package" uses: the targets from the target table, the command line's options as
-// controls, a folder remembered under "PackagesFolder". The files are made on worker threads while
+// controls, a folder chosen, typed or pasted, remembered under "PackagesFolder" and for the project
+// with the app's name and id. The files are made on worker threads while
 // the dialog shows their progress; Cancel stops the run (no file is left half written) and the
 // outcome (how many files where, each failure with its reason) stays in the dialog.
 class PackagesDialog : public QDialog
@@ -53,6 +54,8 @@ class PackagesDialog : public QDialog
 
   private:
     void remember();
+    // Keeps the typed app name and id, and the folder, for the project.
+    void rememberApp();
     // The dialog's parts, built once.
     class QGroupBox* targetsBox(const PackageChoices& remembered);
     class QGroupBox* optionsBox(const PackageChoices& remembered);
