@@ -8,6 +8,8 @@
 #include <algorithm>
 #include <array>
 #include <cmath>
+#include <map>
+#include <vector>
 
 namespace Packages {
 
@@ -38,88 +40,188 @@ QRect inkBounds(const QImage& layer)
     return right < 0 ? QRect() : QRect(QPoint(left, top), QPoint(right, bottom));
 }
 
-// Sums of `value` over every rectangle, in O(1) each: a summed-area table of a box's values.
-class BoxSums
-{
-  public:
-    BoxSums(int width, int height) : w(width), h(height), sums(size_t(width + 1) * size_t(height + 1), 0) {}
-    // Builds the table from `value(x, y)`.
-    template <class F> void build(F value)
-    {
-        for (int y = 0; y < h; ++y) {
-            double row = 0;
-            for (int x = 0; x < w; ++x) {
-                row += value(x, y);
-                at(x + 1, y + 1) = at(x + 1, y) + row;
-            }
-        }
-    }
-    // The sum over the square of `radius` around (x, y), cut to the box.
-    double around(int x, int y, int radius) const
-    {
-        const int x0 = std::max(0, x - radius), y0 = std::max(0, y - radius);
-        const int x1 = std::min(w, x + radius + 1), y1 = std::min(h, y + radius + 1);
-        return at(x1, y1) - at(x0, y1) - at(x1, y0) + at(x0, y0);
-    }
-
-  private:
-    double& at(int x, int y) { return sums[size_t(y) * size_t(w + 1) + size_t(x)]; }
-    double at(int x, int y) const { return sums[size_t(y) * size_t(w + 1) + size_t(x)]; }
-    int w, h;
-    std::vector<double> sums;
-};
-
-// A logo drawn on transparency (a disc with a white triangle, dot and smile) as one colour keeps
-// it: its body is ink, and the parts that stand apart from what surrounds them in lightness become
-// holes, as a themed icon shows a logo's details. What surrounds a pixel is the mean lightness of
-// the logo around it (over an eighth of its size, so a gradient body stays body), taken a second
-// time without the parts found apart, so that a large detail does not hide itself.
+// A logo drawn on transparency (a disc with a white triangle, dot and smile; a square with a disc
+// inside) as one colour keeps it: its parts are the regions of even colour its edges divide it
+// into; the parts that reach its outline are ink, and a part enclosed by another is a hole where
+// it stands apart from it in lightness, ink where it does not (so a disc inside a ring inside a
+// body is ink again), as a themed icon shows a logo's details. Gradients stay one part; specks and
+// antialiased edges take the part nearest them, an edge between ink and hole shading from one to
+// the other.
 QImage logoShape(const QImage& pixels, const QRect& box)
 {
     const int w = box.width(), h = box.height();
-    const int radius = std::max(6, std::min(w, h) / 8);
-    std::vector<uchar> tone(size_t(w) * size_t(h)), alpha(size_t(w) * size_t(h));
+    const size_t n = size_t(w) * size_t(h);
+    const auto index = [w](int x, int y) { return size_t(y) * size_t(w) + size_t(x); };
+    std::vector<uchar> tone(n), alpha(n);
     for (int y = 0; y < h; ++y) {
         const QRgb* line = reinterpret_cast<const QRgb*>(pixels.constScanLine(box.top() + y)) + box.left();
         for (int x = 0; x < w; ++x) {
-            tone[size_t(y) * size_t(w) + size_t(x)] = uchar(qGray(line[x]));
-            alpha[size_t(y) * size_t(w) + size_t(x)] = uchar(qAlpha(line[x]));
+            tone[index(x, y)] = uchar(qGray(line[x]));
+            alpha[index(x, y)] = uchar(qAlpha(line[x]));
         }
     }
-    const auto index = [w](int x, int y) { return size_t(y) * size_t(w) + size_t(x); };
-    // How far each pixel's lightness is from its surroundings', weighing the pixels by `weight`.
-    const auto apart = [&](const std::vector<float>& weight, int reach, std::vector<float>& distance) {
-        BoxSums toned(w, h), weighed(w, h);
-        toned.build([&](int x, int y) { return double(weight[index(x, y)]) * tone[index(x, y)]; });
-        weighed.build([&](int x, int y) { return double(weight[index(x, y)]); });
-        for (int y = 0; y < h; ++y)
-            for (int x = 0; x < w; ++x) {
-                const double total = weighed.around(x, y, reach);
-                distance[index(x, y)] =
-                    total > 1e-3 ? float(std::abs(tone[index(x, y)] - toned.around(x, y, reach) / total))
-                                 : 0.f;
+    // Even pixels: solid, and within a few levels of every solid neighbour (not on an edge).
+    constexpr int even = 10;
+    std::vector<bool> core(n, false);
+    for (int y = 0; y < h; ++y)
+        for (int x = 0; x < w; ++x) {
+            const size_t i = index(x, y);
+            if (alpha[i] < 250)
+                continue;
+            bool flat = true;
+            for (int v = std::max(0, y - 1); v <= std::min(h - 1, y + 1) && flat; ++v)
+                for (int u = std::max(0, x - 1); u <= std::min(w - 1, x + 1) && flat; ++u)
+                    flat = alpha[index(u, v)] < 250 || std::abs(tone[index(u, v)] - tone[i]) <= even;
+            core[i] = flat;
+        }
+    // The parts: even pixels joined to their even neighbours.
+    std::vector<int> label(n, -1);
+    std::vector<size_t> area;
+    std::vector<double> toneSum;
+    std::vector<size_t> queue;
+    queue.reserve(n);
+    for (size_t start = 0; start < n; ++start) {
+        if (!core[start] || label[start] >= 0)
+            continue;
+        const int id = int(area.size());
+        area.push_back(0);
+        toneSum.push_back(0);
+        queue.clear();
+        queue.push_back(start);
+        label[start] = id;
+        for (size_t q = 0; q < queue.size(); ++q) {
+            const size_t i = queue[q];
+            ++area[size_t(id)];
+            toneSum[size_t(id)] += tone[i];
+            const int x = int(i % size_t(w)), y = int(i / size_t(w));
+            const auto visit = [&](int u, int v) {
+                const size_t j = index(u, v);
+                if (core[j] && label[j] < 0 && std::abs(tone[j] - tone[i]) <= even) {
+                    label[j] = id;
+                    queue.push_back(j);
+                }
+            };
+            if (x > 0)
+                visit(x - 1, y);
+            if (x + 1 < w)
+                visit(x + 1, y);
+            if (y > 0)
+                visit(x, y - 1);
+            if (y + 1 < h)
+                visit(x, y + 1);
+        }
+    }
+    // Specks are no parts: every other pixel with coverage takes the nearest part.
+    const size_t speck = std::max<size_t>(16, n / 2000);
+    queue.clear();
+    for (size_t i = 0; i < n; ++i) {
+        if (label[i] >= 0 && area[size_t(label[i])] < speck)
+            label[i] = -1;
+        if (label[i] >= 0)
+            queue.push_back(i);
+    }
+    for (size_t q = 0; q < queue.size(); ++q) {
+        const size_t i = queue[q];
+        const int x = int(i % size_t(w)), y = int(i / size_t(w));
+        const auto spread = [&](int u, int v) {
+            const size_t j = index(u, v);
+            if (alpha[j] && label[j] < 0) {
+                label[j] = label[i];
+                queue.push_back(j);
             }
-    };
-    std::vector<float> weight(tone.size()), distance(tone.size());
-    for (size_t i = 0; i < tone.size(); ++i)
-        weight[i] = alpha[i] / 255.f;
-    apart(weight, radius, distance);
-    // Without the parts found apart, over a wider reach.
-    constexpr float clearlyApart = 48;
-    for (size_t i = 0; i < tone.size(); ++i)
-        if (distance[i] > clearlyApart)
-            weight[i] = 0;
-    apart(weight, 2 * radius, distance);
+        };
+        if (x > 0)
+            spread(x - 1, y);
+        if (x + 1 < w)
+            spread(x + 1, y);
+        if (y > 0)
+            spread(x, y - 1);
+        if (y + 1 < h)
+            spread(x, y + 1);
+    }
+    // Which parts reach the outline, and how long a border each shares with each other.
+    const size_t parts = area.size();
+    std::vector<bool> outer(parts, false);
+    std::vector<std::map<int, size_t>> border(parts);
+    for (int y = 0; y < h; ++y)
+        for (int x = 0; x < w; ++x) {
+            const int l = label[index(x, y)];
+            if (l < 0)
+                continue;
+            const auto meet = [&](int u, int v) {
+                if (u < 0 || v < 0 || u >= w || v >= h) {
+                    outer[size_t(l)] = true;
+                    return;
+                }
+                const int m = label[index(u, v)];
+                if (m < 0)
+                    outer[size_t(l)] = true;
+                else if (m != l)
+                    ++border[size_t(l)][m];
+            };
+            meet(x + 1, y);
+            meet(x - 1, y);
+            meet(x, y + 1);
+            meet(x, y - 1);
+        }
+    // Ink or hole: outer parts ink; an enclosed part takes the state of the part it shares the
+    // longest border with, turned over when the two stand apart in lightness.
+    constexpr double apart = 48;
+    std::vector<int> state(parts, -1); // 1 ink, 0 hole
+    std::vector<int> around(parts, -1);
+    for (size_t r = 0; r < parts; ++r) {
+        if (outer[r] || area[r] < speck) {
+            state[r] = 1;
+            continue;
+        }
+        size_t longest = 0;
+        for (const auto& [other, length] : border[r])
+            if (length > longest && area[size_t(other)] >= speck) {
+                longest = length;
+                around[r] = other;
+            }
+        if (around[r] < 0)
+            state[r] = 1;
+    }
+    const auto meanTone = [&](size_t r) { return toneSum[r] / double(std::max<size_t>(1, area[r])); };
+    for (bool settled = false; !settled;) {
+        settled = true;
+        for (size_t r = 0; r < parts; ++r)
+            if (state[r] < 0 && state[size_t(around[r])] >= 0) {
+                const bool differs = std::abs(meanTone(r) - meanTone(size_t(around[r]))) >= apart;
+                state[r] = differs ? 1 - state[size_t(around[r])] : state[size_t(around[r])];
+                settled = false;
+            }
+    }
+    for (int& s : state)
+        if (s < 0)
+            s = 1; // parts that enclose each other only: ink
 
     QImage out(pixels.size(), QImage::Format_ARGB32);
     out.fill(Qt::transparent);
     for (int y = 0; y < h; ++y) {
         QRgb* line = reinterpret_cast<QRgb*>(out.scanLine(box.top() + y)) + box.left();
         for (int x = 0; x < w; ++x) {
-            // A soft step between 36 and 60 of lightness: antialiased edges stay smooth.
-            const float d = distance[index(x, y)];
-            const float hole = std::clamp((d - 36.f) / 24.f, 0.f, 1.f);
-            line[x] = qRgba(255, 255, 255, int(std::lround(alpha[index(x, y)] * (1.f - hole))));
+            const size_t i = index(x, y);
+            if (label[i] < 0) {
+                if (alpha[i])
+                    line[x] = qRgba(255, 255, 255, alpha[i]); // no part at all: the silhouette
+                continue;
+            }
+            // Beside a part of the other state, shaded between the two parts' tones.
+            double ink = state[size_t(label[i])];
+            if (!core[i]) {
+                double inkTone = -1, holeTone = -1;
+                for (int v = std::max(0, y - 1); v <= std::min(h - 1, y + 1); ++v)
+                    for (int u = std::max(0, x - 1); u <= std::min(w - 1, x + 1); ++u) {
+                        const int m = label[index(u, v)];
+                        if (m >= 0)
+                            (state[size_t(m)] ? inkTone : holeTone) = meanTone(size_t(m));
+                    }
+                if (inkTone >= 0 && holeTone >= 0 && std::abs(inkTone - holeTone) > 1)
+                    ink = std::clamp((tone[i] - holeTone) / (inkTone - holeTone), 0.0, 1.0);
+            }
+            line[x] = qRgba(255, 255, 255, int(std::lround(alpha[i] * ink)));
         }
     }
     return out.convertToFormat(QImage::Format_ARGB32_Premultiplied);

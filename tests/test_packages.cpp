@@ -693,15 +693,10 @@ double relativeLuminance(QRgb p)
 void TestPackages::logoDetailsStayApart_data()
 {
     QTest::addColumn<int>("look"); // 0 themed, 1 dark, 2 tinted
-    QTest::newRow("themed") << 0;
-    QTest::newRow("iOS dark") << 1;
-    QTest::newRow("iOS tinted") << 2;
-}
-
-void TestPackages::logoDetailsStayApart()
-{
-    QFETCH(int, look);
-    const QByteArray logo =
+    // The logo, and the grey above which its pixels are its details (below, its body).
+    QTest::addColumn<QByteArray>("logo");
+    QTest::addColumn<int>("split");
+    const QByteArray disc =
         "<svg xmlns=\"http://www.w3.org/2000/svg\" width=\"100\" height=\"100\" viewBox=\"0 0 100 100\">"
         "<defs><linearGradient id=\"g\" x1=\"0\" y1=\"0\" x2=\"1\" y2=\"1\"><stop offset=\"0\" "
         "stop-color=\"#1e3a8a\"/><stop offset=\"1\" stop-color=\"#60a5fa\"/></linearGradient></defs>"
@@ -709,6 +704,24 @@ void TestPackages::logoDetailsStayApart()
         "fill=\"#fff\"/>"
         "<circle cx=\"50\" cy=\"72\" r=\"5\" fill=\"#fff\"/>"
         "<path d=\"M32 78 Q50 92 68 78\" stroke=\"#fff\" stroke-width=\"4\" fill=\"none\"/></svg>";
+    QTest::newRow("themed") << 0 << disc << 235;
+    QTest::newRow("iOS dark") << 1 << disc << 235;
+    QTest::newRow("iOS tinted") << 2 << disc << 235;
+    // A detail more than half the body's width: a yellow disc on a teal square.
+    QTest::newRow("themed, a large detail")
+        << 0
+        << QByteArray(
+               "<svg xmlns=\"http://www.w3.org/2000/svg\" width=\"100\" height=\"100\" viewBox=\"0 0 24 24\">"
+               "<rect x=\"2\" y=\"2\" width=\"20\" height=\"20\" rx=\"4\" fill=\"#0e7c86\"/>"
+               "<circle cx=\"12\" cy=\"12\" r=\"6\" fill=\"#ffca28\"/></svg>")
+        << 150;
+}
+
+void TestPackages::logoDetailsStayApart()
+{
+    QFETCH(int, look);
+    QFETCH(QByteArray, logo);
+    QFETCH(int, split);
     IconDesign d;
     d.useImageFlat = false;
     d.useImageCustom = true;
@@ -724,13 +737,13 @@ void TestPackages::logoDetailsStayApart()
                           : look == 1 ? Packages::darkGlyph(layers)
                                       : Packages::tintedGlyph(layers))
                              .convertToFormat(QImage::Format_ARGB32);
-    // The details are what is white in the logo, the disc what is not; both away from their edges
+    // The details are what is light in the logo, the body what is not; both away from their edges
     // (where a 5 by 5 square around a pixel is all of one).
     const auto is = [&](int x, int y, bool white) {
         for (int v = y - 2; v <= y + 2; ++v)
             for (int u = x - 2; u <= x + 2; ++u) {
                 const QRgb p = picture.pixel(u, v);
-                if (qAlpha(p) < 255 || (qGray(p) > 235) != white)
+                if (qAlpha(p) < 255 || (qGray(p) > split) != white)
                     return false;
             }
         return true;
