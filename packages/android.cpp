@@ -74,11 +74,12 @@ Jobs androidFiles(const Sources& s)
     return jobs;
 }
 
-QList<Panel> androidPanels(const Sources& s)
+QList<Panel> androidPanels(const Sources& s, qreal ratio)
 {
-    // An adaptive icon shows the central 72 of its 108 dp: layers of 1.5 tiles, masked to a tile.
-    const int layer = tile * 3 / 2;
-    const QImage adaptive = composed(s.adaptiveBackground(layer), s.adaptiveForeground(layer));
+    // An adaptive icon shows the central 72 of its 108 dp: layers of 1.5 tiles, masked to a tile,
+    // made at the sheet's device pixels.
+    const int layer = tile * 3 / 2, layerPixels = int(std::lround(layer * ratio));
+    const QImage adaptive = composed(s.adaptiveBackground(layerPixels), s.adaptiveForeground(layerPixels));
     const QRectF t = tileRect();
     const double dp = tile / 72.0;
     const QPainterPath masks[] = {roundedSquare(t, tile / 2.0), superellipse(t, 4), roundedSquare(t, 12 * dp),
@@ -98,7 +99,7 @@ QList<Panel> androidPanels(const Sources& s)
                            p.drawEllipse(safe);
                        }});
     }
-    const QImage themed = painted(s.adaptiveMonochrome(layer), QColor(0x04, 0x1e, 0x49));
+    const QImage themed = painted(s.adaptiveMonochrome(layerPixels), QColor(0x04, 0x1e, 0x49));
     const QPainterPath circle = masks[0];
     panels.append({QStringLiteral("Themed (monochrome)"), QColor(0x3b, 0x4a, 0x6b), [=](QPainter& p) {
                        p.setPen(Qt::NoPen);
@@ -106,7 +107,8 @@ QList<Panel> androidPanels(const Sources& s)
                        p.drawPath(circle);
                        centred(p, themed, layer, circle);
                    }});
-    const QImage legacy = s.iconAt(96), round = scaled(roundIcon(s), 96);
+    const int legacyPixels = int(std::lround(96 * ratio));
+    const QImage legacy = s.iconAt(legacyPixels), round = scaled(roundIcon(s), legacyPixels);
     panels.append(
         {QStringLiteral("Legacy square"), lightPanel, [=](QPainter& p) { centred(p, legacy, 96); }});
     panels.append({QStringLiteral("Legacy round"), lightPanel, [=](QPainter& p) { centred(p, round, 96); }});

@@ -7,6 +7,9 @@
 
 #include <QPainter>
 
+#include <algorithm>
+#include <cmath>
+
 namespace Packages {
 
 Jobs iosFiles(const Sources& s)
@@ -49,8 +52,9 @@ Jobs iosFiles(const Sources& s)
 )")};
 }
 
-QList<Panel> iosPanels(const Sources& s)
+QList<Panel> iosPanels(const Sources& s, qreal ratio)
 {
+    const int glassPixels = int(std::lround(tile * ratio));
     const QRectF t = tileRect();
     const QPainterPath shape = superellipse(t, 5);
     const QImage light = s.opaqueIcon(canvas), dark = s.iosDark();
@@ -73,13 +77,13 @@ QList<Panel> iosPanels(const Sources& s)
          }},
         // The layered document of iOS and macOS 26, its glass only approximated.
         {QStringLiteral("iOS/macOS 26 (approx.)"), lightPanel,
-         [glass = approximateGlass(document, tile)](QPainter& p) { centred(p, glass, tile); }},
+         [glass = approximateGlass(document, glassPixels)](QPainter& p) { centred(p, glass, tile); }},
         {QStringLiteral("iOS 26 dark (approx.)"), QColor(0x10, 0x10, 0x12),
-         [glass = approximateGlass(document, tile, QStringLiteral("dark"))](QPainter& p) {
+         [glass = approximateGlass(document, glassPixels, QStringLiteral("dark"))](QPainter& p) {
              centred(p, glass, tile);
          }},
         {QStringLiteral("iOS 26 tinted (approx.)"), QColor(0x10, 0x10, 0x12),
-         [glass = approximateGlass(document, tile, QStringLiteral("tinted"))](QPainter& p) {
+         [glass = approximateGlass(document, glassPixels, QStringLiteral("tinted"))](QPainter& p) {
              centred(p, glass, tile);
          }},
     };

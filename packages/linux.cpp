@@ -5,6 +5,9 @@
 
 #include <QPainter>
 
+#include <algorithm>
+#include <cmath>
+
 namespace Packages {
 
 Jobs linuxFiles(const Sources& s)
@@ -41,10 +44,11 @@ Jobs linuxFiles(const Sources& s)
     return jobs;
 }
 
-QList<Panel> linuxPanels(const Sources& s)
+QList<Panel> linuxPanels(const Sources& s, qreal ratio)
 {
-    // 48 pixels at 1:1 in a dark desktop panel beside a launcher's light grid.
-    const QImage icon = s.iconAt(48);
+    // 48 pixels at the sheet's scale in a dark desktop panel beside a launcher's light grid.
+    QImage icon = s.iconAt(int(std::lround(48 * ratio)));
+    icon.setDevicePixelRatio(ratio);
     return {{QStringLiteral("48 px on a panel"), lightPanel, [=](QPainter& p) {
                  p.setPen(Qt::NoPen);
                  p.setBrush(QColor(0x24, 0x24, 0x28));

@@ -123,7 +123,7 @@ Jobs macosCatalogFiles(const Sources& s)
     return jobs;
 }
 
-QList<Panel> macosPanels(const Sources& s)
+QList<Panel> macosPanels(const Sources& s, qreal)
 {
     const QImage mac = macosIcon(s);
     return {

@@ -72,7 +72,8 @@ struct Target
     // The preview sheet's row the target's panels join, and the words that row's title gives them.
     int previewRow;
     const char* previewTitle;
-    QList<Panel> (*panels)(const Sources& sources); // null: none
+    // At `ratio` device pixels a sheet pixel.
+    QList<Panel> (*panels)(const Sources& sources, qreal ratio); // null: none
 };
 // In the order targets are written, listed and shown.
 const QList<Target>& targets();

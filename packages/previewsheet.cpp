@@ -22,10 +22,12 @@ constexpr int sectionHeight = 30;
 class Sheet
 {
   public:
-    // `ratio`: device pixels a sheet pixel (the painter works in sheet pixels).
-    Sheet(int columns, int rows, bool note, qreal ratio)
-        : image(QSize(gap + columns * (cell + gap), rows * (sectionHeight + cell + labelHeight) +
-                                                        (rows + 1) * gap + (note ? sectionHeight : 0)) *
+    // `lines`: the lines of panels in all; `ratio`: device pixels a sheet pixel (the painter works in
+    // sheet pixels).
+    Sheet(int columns, int sections, int lines, bool note, qreal ratio)
+        : image(QSize(gap + columns * (cell + gap), sections * sectionHeight +
+                                                        lines * (cell + labelHeight + gap) + gap +
+                                                        (note ? sectionHeight : 0)) *
                     ratio,
                 QImage::Format_ARGB32)
     {
@@ -64,8 +66,13 @@ class Sheet
                    text);
     }
 
-    void panel(const Panel& panel)
+    // The next panel, on a new line when the last one is full.
+    void panel(const Panel& panel, int columns)
     {
+        if (x + cell + gap > gap + columns * (cell + gap)) {
+            endRow();
+            x = gap;
+        }
         p.save();
         p.translate(x, y);
         p.setPen(Qt::NoPen);
@@ -102,12 +109,24 @@ QRectF tileRect(int side)
 
 void centred(QPainter& p, const QImage& picture, int side, const QPainterPath& shape)
 {
-    p.save();
-    if (!shape.isEmpty())
-        p.setClipPath(shape, Qt::IntersectClip);
     const int at = (cell - side) / 2;
-    p.drawImage(QRect(at, at, side, side), picture);
-    p.restore();
+    if (shape.isEmpty()) {
+        p.drawImage(QRect(at, at, side, side), picture);
+        return;
+    }
+    // Masked with smooth edges (a clip path's are stepped), at the sheet's device pixels.
+    const qreal ratio = p.device() ? p.device()->devicePixelRatioF() : 1.0;
+    QImage masked(QSize(cell, cell) * ratio, QImage::Format_ARGB32_Premultiplied);
+    masked.setDevicePixelRatio(ratio);
+    masked.fill(Qt::transparent);
+    QPainter m(&masked);
+    m.setRenderHint(QPainter::Antialiasing);
+    m.setRenderHint(QPainter::SmoothPixmapTransform);
+    m.fillPath(shape, Qt::black);
+    m.setCompositionMode(QPainter::CompositionMode_SourceIn);
+    m.drawImage(QRect(at, at, side, side), picture);
+    m.end();
+    p.drawImage(QPoint(0, 0), masked);
 }
 
 QImage painted(const QImage& glyph, const QColor& colour, bool byGrey)
@@ -146,7 +165,12 @@ QPainterPath teardrop(const QRectF& r)
     return path;
 }
 
-QImage previewSheet(const IconDesign& design, const Options& options, qreal pixelRatio)
+int sheetColumns(int width)
+{
+    return std::max(1, (width - gap) / (cell + gap));
+}
+
+QImage previewSheet(const IconDesign& design, const Options& options, qreal pixelRatio, int columns)
 {
     const Sources sources(design, options);
     std::map<int, Row> rows;
@@ -155,17 +179,21 @@ QImage previewSheet(const IconDesign& design, const Options& options, qreal pixe
             continue;
         Row& row = rows[target.previewRow];
         row.titles << QLatin1String(target.previewTitle);
-        row.panels += target.panels(sources);
+        row.panels += target.panels(sources, pixelRatio);
     }
-    int columns = 0;
+    int widest = 0;
     for (const auto& row : rows)
-        columns = std::max(columns, int(row.second.panels.size()));
+        widest = std::max(widest, int(row.second.panels.size()));
+    columns = columns > 0 ? std::min(columns, widest) : widest;
+    int lines = 0;
+    for (const auto& row : rows)
+        lines += (int(row.second.panels.size()) + columns - 1) / columns;
     const QString warning = plateWarning(design, sources.foreground(), sources.plate());
-    Sheet sheet(columns, int(rows.size()), !warning.isEmpty(), pixelRatio);
+    Sheet sheet(columns, int(rows.size()), lines, !warning.isEmpty(), pixelRatio);
     for (const auto& row : rows) {
         sheet.section(row.second.titles.join(QStringLiteral("; ")));
         for (const Panel& panel : row.second.panels)
-            sheet.panel(panel);
+            sheet.panel(panel, columns);
         sheet.endRow();
     }
     if (!warning.isEmpty())

@@ -16,8 +16,13 @@ namespace Packages {
 // One picture of the icon as the platforms show it, each target's panels in its row under a
 // title, each labelled.
 // At `pixelRatio` device pixels a sheet pixel (a high-density screen's), with that ratio set on the
-// image: crisp, and what is shown "at 1:1" one device pixel a pixel.
-QImage previewSheet(const IconDesign& design, const Options& options = Options(), qreal pixelRatio = 1.0);
+// image: every panel drawn at those pixels, and what is shown "at 1:1" one device pixel a pixel.
+// With `columns`, a row holds at most that many panels, the others on lines below (0: a row's panels
+// on one line).
+QImage previewSheet(const IconDesign& design, const Options& options = Options(), qreal pixelRatio = 1.0,
+                    int columns = 0);
+// How many panels a line of a sheet `width` sheet pixels wide holds (at least one).
+int sheetColumns(int width);
 
 constexpr int tile = 144; // one shown icon, in sheet pixels
 constexpr int cell = 176; // its panel, label excluded
@@ -25,7 +30,8 @@ const QColor lightPanel(0xe8, 0xea, 0xf0), darkPanel(0x20, 0x21, 0x24), ink(0x30
 
 // The square of `side` sheet pixels centred in the panel.
 QRectF tileRect(int side = tile);
-// Draws `picture` centred in the panel, `side` pixels wide, clipped to `shape` when it is not empty.
+// Draws `picture` centred in the panel, `side` pixels wide, masked by `shape` (smooth-edged) when it
+// is not empty.
 void centred(QPainter& p, const QImage& picture, int side, const QPainterPath& shape = QPainterPath());
 // `glyph` in `colour`, its alpha kept (how launchers and iOS paint themed and tinted glyphs); by
 // its grey, each pixel darkened by its own tone.

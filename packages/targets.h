@@ -17,24 +17,24 @@ namespace Packages {
 extern const Target androidTarget, iosTarget, macosTarget, windowsTarget, webTarget, linuxTarget;
 
 Jobs androidFiles(const Sources& s);
-QList<Panel> androidPanels(const Sources& s);
+QList<Panel> androidPanels(const Sources& s, qreal ratio);
 Jobs iosFiles(const Sources& s);
-QList<Panel> iosPanels(const Sources& s);
+QList<Panel> iosPanels(const Sources& s, qreal ratio);
 Jobs macosFiles(const Sources& s);
-QList<Panel> macosPanels(const Sources& s);
+QList<Panel> macosPanels(const Sources& s, qreal ratio);
 // The icon set of an Xcode asset catalog for macOS: AppIcon.appiconset/ with its Contents.json.
 Jobs macosCatalogFiles(const Sources& s);
 Jobs windowsFiles(const Sources& s);
-QList<Panel> windowsPanels(const Sources& s);
+QList<Panel> windowsPanels(const Sources& s, qreal ratio);
 // A Store package's logo `name` ("Square150x150Logo", "StoreLogo", "LockScreenLogo", ...) of `size`
 // pixels: the icon centred on transparency, or its picture and text as a white shape for the lock
 // screen. Null for a name that is not one of them.
 QImage storeLogo(const Sources& s, const QString& name, QSize size);
 bool isStoreLogo(const QString& name);
 Jobs webFiles(const Sources& s);
-QList<Panel> webPanels(const Sources& s);
+QList<Panel> webPanels(const Sources& s, qreal ratio);
 Jobs linuxFiles(const Sources& s);
-QList<Panel> linuxPanels(const Sources& s);
+QList<Panel> linuxPanels(const Sources& s, qreal ratio);
 
 // A PNG file (sRGB-tagged) of the image `image` makes when the job runs; with `grey`, stored as
 // grey when all its pixels are (the tinted appearances, which are grey by nature).

@@ -10,6 +10,9 @@
 #include <QJsonObject>
 #include <QPainter>
 
+#include <algorithm>
+#include <cmath>
+
 namespace Packages {
 
 namespace {
@@ -71,7 +74,7 @@ Jobs webFiles(const Sources& s)
     return jobs;
 }
 
-QList<Panel> webPanels(const Sources& s)
+QList<Panel> webPanels(const Sources& s, qreal ratio)
 {
     const QImage favicons[] = {s.iconAt(16), s.iconAt(32)};
     const QImage small = favicons[0], large = favicons[1];
@@ -85,18 +88,24 @@ QList<Panel> webPanels(const Sources& s)
                  p.drawRoundedRect(QRectF(12, 40, cell - 24, 34), 8, 8);
                  p.drawRoundedRect(QRectF(12, 100, cell - 24, 50), 8, 8);
                  // Whole pixels, not scaled: exactly what a browser tab and bookmark show, one device
-                 // pixel a pixel on a high-density sheet too.
-                 const qreal ratio = p.device() ? p.device()->devicePixelRatioF() : 1.0;
+                 // pixel a pixel on a high-density sheet too; each in the middle of its bar, its
+                 // label beside it.
                  QImage tab = small, bookmark = large;
                  tab.setDevicePixelRatio(ratio);
                  bookmark.setDevicePixelRatio(ratio);
-                 p.drawImage(QPoint(24, 49), tab);
-                 p.drawImage(QPoint(24, 109), bookmark);
                  p.setPen(dark ? QColor(0xe8, 0xea, 0xed) : ink);
-                 p.drawText(QRectF(48, 40, cell - 60, 34), Qt::AlignVCenter, QStringLiteral("16 px"));
-                 p.drawText(QRectF(64, 100, cell - 76, 50), Qt::AlignVCenter, QStringLiteral("32 px"));
+                 const QRectF bars[] = {QRectF(12, 40, cell - 24, 34), QRectF(12, 100, cell - 24, 50)};
+                 const QImage* shown[] = {&tab, &bookmark};
+                 for (int i = 0; i < 2; ++i) {
+                     const QSizeF side = QSizeF(shown[i]->size()) / ratio;
+                     const QPointF at(24, bars[i].center().y() - side.height() / 2);
+                     p.drawImage(at, *shown[i]);
+                     p.drawText(QRectF(at.x() + side.width() + 8, bars[i].y(), cell, bars[i].height()),
+                                Qt::AlignVCenter, QStringLiteral("%1 px").arg(shown[i]->width()));
+                 }
              }});
-    const QImage maskable = s.maskableIcon(tile), touch = s.opaqueIcon(180);
+    const QImage maskable = s.maskableIcon(int(std::lround(tile * ratio)));
+    const QImage touch = s.opaqueIcon(std::max(180, int(std::lround(120 * ratio))));
     const QPainterPath circle = roundedSquare(tileRect(), tile / 2.0);
     panels.append({QStringLiteral("Maskable, circle"), lightPanel,
                    [=](QPainter& p) { centred(p, maskable, tile, circle); }});

@@ -108,10 +108,13 @@ Jobs windowsFiles(const Sources& s)
     return jobs;
 }
 
-QList<Panel> windowsPanels(const Sources& s)
+QList<Panel> windowsPanels(const Sources& s, qreal ratio)
 {
-    // Whole pixels, as the taskbar (24) and the Start menu (48) show them, on light and dark.
-    const QImage taskbar = s.iconAt(24), start = s.iconAt(48);
+    // Whole pixels, as the taskbar (24) and the Start menu (48) show them at the sheet's scale, on
+    // light and dark.
+    QImage taskbar = s.iconAt(int(std::lround(24 * ratio))), start = s.iconAt(int(std::lround(48 * ratio)));
+    taskbar.setDevicePixelRatio(ratio);
+    start.setDevicePixelRatio(ratio);
     QList<Panel> panels;
     for (bool dark : {false, true})
         panels.append({dark ? QStringLiteral("Windows, dark") : QStringLiteral("Windows, light"),

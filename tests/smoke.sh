@@ -98,6 +98,17 @@ for _ in $(seq 50); do [ -f "$saved" ] && break; sleep 0.1; done
 [ -f "$saved" ] || { echo "no $saved after typing a bare name:"; ls -la "$HOME/Documents/Glyphwright"; exit 1; }
 echo "saved $saved"
 
+# The window $1 (named $2) lies wholly on the 1920 x 1200 screen: nothing of it is cut off.
+on_screen() {
+    local at size
+    at=$(xdotool getwindowgeometry "$1" | sed -n 's/.*Position: \([0-9]*,[0-9]*\).*/\1/p')
+    size=$(xdotool getwindowgeometry "$1" | sed -n 's/.*Geometry: //p')
+    if [ $((${at%,*} + ${size%x*})) -gt 1920 ] || [ $((${at#*,} + ${size#*x})) -gt 1200 ]; then
+        echo "$2 ($size at $at) reaches past the screen"
+        exit 1
+    fi
+}
+
 # Platforms (right of File) > Export Packages... and > Device Preview (below Apply to App
 # Project... and Undo Last Apply...), for the README's pictures.
 # Waits for a window titled $1 and sets `other` to it.
@@ -192,6 +203,7 @@ journey() { # scale
     window_titled "Export Packages"
     sleep 0.5
     import -window "$other" "$shot_dir/journey-export-packages-${scale}x.png"
+    on_screen "$other" "Export Packages at ${scale}x"
     # 4, 5: Export, every platform ticked from the first start, into the folder it asks for (the
     # folder dialog opens in Pictures; Return chooses it).
     xdotool key Return
@@ -205,6 +217,7 @@ journey() { # scale
         [ -d "$pictures/$target" ] || { echo "no $target folder after the export"; ls "$pictures"; exit 1; }
     done
     import -window "$other" "$shot_dir/journey-exported-${scale}x.png"
+    on_screen "$other" "Export Packages with its outcome at ${scale}x"
     # 6: Close. (Without a window manager the keyboard follows the pointer once the folder
     # dialog is gone: the dialog is given it back.)
     xdotool windowfocus --sync "$other"
@@ -219,6 +232,19 @@ journey() { # scale
     window_titled "Device Preview"
     sleep 1.5
     import -window "$other" "$shot_dir/journey-device-preview-${scale}x.png"
+    on_screen "$other" "the Device Preview at ${scale}x"
+    if [ "$scale" = 2 ]; then
+        # The first Android panel, in device pixels: drawn at them, not enlarged from half as many.
+        # Halved and doubled again, a panel drawn at the device pixels loses its fine edges (a
+        # root-mean-square change above 3 % here); one enlarged from half as many hardly changes
+        # (1.4 % for this panel enlarged so).
+        convert "$shot_dir/journey-device-preview-2x.png" -crop 300x300+60+120 +repage "$work/panel.png"
+        convert "$work/panel.png" -resize 50% -resize 200% "$work/panel-halved.png"
+        change=$(compare -metric RMSE "$work/panel.png" "$work/panel-halved.png" null: 2>&1 |
+            sed -n 's/.*(\(.*\))/\1/p' || true)
+        echo "Device Preview panel at 2x: halved and doubled it changes by $change (root mean square)"
+        awk -v c="$change" 'BEGIN { exit !(c > 0.03) }' || { echo "the Device Preview's panels are enlarged"; exit 1; }
+    fi
     echo "journey at ${scale}x: store-ready folders for six platforms and the Device Preview in $actions actions"
     [ "$actions" -le 10 ] || { echo "more than 10 actions"; exit 1; }
     # The design is unsaved now (the program would ask): the journey ends here.

@@ -7,6 +7,7 @@
 #include <QPixmap>
 #include <QScreen>
 #include <QScrollArea>
+#include <QStyle>
 #include <QtConcurrent>
 #include <QTimer>
 #include <QVBoxLayout>
@@ -26,6 +27,8 @@ DevicePreview::DevicePreview(QWidget* parent) : QWidget(parent, Qt::Window), pau
     picture = new QLabel(scroll);
     picture->setObjectName(QStringLiteral("labelDevicePreview"));
     picture->setAlignment(Qt::AlignCenter);
+    // Beside a sheet narrower than the window, the sheet's own paper.
+    picture->setStyleSheet(QStringLiteral("background: #f7f7f9"));
     scroll->setWidget(picture);
     scroll->setWidgetResizable(true);
     layout->addWidget(scroll);
@@ -66,10 +69,48 @@ void DevicePreview::draw()
     drawing = true;
     const IconDesign snapshot = design;
     const Packages::Options chosen = options;
-    // At the screen's own density: crisp, and 1:1 panels one device pixel a pixel.
+    // At the screen's own density: crisp, and 1:1 panels one device pixel a pixel; as many panels a
+    // line as the window (the screen, the first time) has room for.
     const qreal ratio = devicePixelRatioF();
-    worker.setFuture(QtConcurrent::run(
-        [snapshot, chosen, ratio] { return Packages::previewSheet(snapshot, chosen, ratio); }));
+    const int columns = fittingColumns();
+    sheetColumns = columns;
+    worker.setFuture(QtConcurrent::run([snapshot, chosen, ratio, columns] {
+        return Packages::previewSheet(snapshot, chosen, ratio, columns);
+    }));
+}
+
+int DevicePreview::roomWidth() const
+{
+    // Inside the frame, beside a vertical scroll bar.
+    const int inside = 2 * scroll->frameWidth() + style()->pixelMetric(QStyle::PM_ScrollBarExtent);
+    return (fitted ? width() : space().width()) - inside;
+}
+
+QSize DevicePreview::space() const
+{
+    // To the screen's right and bottom edges from where the window stands, at least a modest
+    // window's worth.
+    const QScreen* here = screen();
+    const QRect room = here ? here->availableGeometry() : QRect();
+    if (!room.isValid())
+        return size();
+    return QSize(room.right() - x() + 1, room.bottom() - y() + 1)
+        .expandedTo(QSize(480, 320))
+        .boundedTo(room.size());
+}
+
+int DevicePreview::fittingColumns() const
+{
+    const int room = Packages::sheetColumns(roomWidth());
+    return widest > 0 ? std::min(room, widest) : room;
+}
+
+void DevicePreview::resizeEvent(QResizeEvent* event)
+{
+    QWidget::resizeEvent(event);
+    // Narrower or wider by a panel: the panels are laid out again.
+    if (fitted && isVisible() && fittingColumns() != sheetColumns)
+        pause->start();
 }
 
 void DevicePreview::drawn()
@@ -79,19 +120,19 @@ void DevicePreview::drawn()
         return;
     shown = worker.result();
     picture->setPixmap(QPixmap::fromImage(shown));
+    // A sheet narrower than asked for holds its widest row on one line.
+    const int asked = sheetColumns;
+    sheetColumns = Packages::sheetColumns(qRound(shown.width() / shown.devicePixelRatioF()));
+    if (sheetColumns < asked)
+        widest = sheetColumns;
     if (!fitted) {
         // The whole sheet where the screen has room for it.
         fitted = true;
-        const QSize whole =
-            (QSizeF(shown.size()) / shown.devicePixelRatioF()).toSize() + QSize(2, 2) * scroll->frameWidth();
-        const QScreen* here = screen();
-        // The whole sheet where the screen has room for it from where the window stands.
-        const QRect room = here ? here->availableGeometry() : QRect();
-        const QSize space = room.isValid() ? QSize(room.right() - x() + 1, room.bottom() - y() + 1)
-                                                 .expandedTo(QSize(480, 320))
-                                                 .boundedTo(room.size())
-                                           : whole;
-        resize(whole.boundedTo(space));
+        // (Room for a vertical scroll bar beside it, which a screen too short for the sheet shows.)
+        const QSize whole = (QSizeF(shown.size()) / shown.devicePixelRatioF()).toSize() +
+                            QSize(2, 2) * scroll->frameWidth() +
+                            QSize(style()->pixelMetric(QStyle::PM_ScrollBarExtent), 0);
+        resize(whole.boundedTo(space()));
     }
     emit updated();
     if (waiting)

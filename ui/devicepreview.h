@@ -27,6 +27,8 @@ class DevicePreview : public QWidget
     // The sheet on show, and whether a drawing is under way or waiting.
     QImage sheet() const { return shown; }
     bool isBusy() const;
+    // How many panels a line of the sheet holds: as many as the window has room for.
+    int columns() const { return sheetColumns; }
 
   signals:
     // A new sheet is on show.
@@ -34,12 +36,20 @@ class DevicePreview : public QWidget
 
   protected:
     void hideEvent(QHideEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
     // Escape closes it, as it does a dialog.
     void keyPressEvent(QKeyEvent* event) override;
 
   private:
     void draw();
     void drawn();
+    // The width a sheet has, in sheet pixels: the window's inside, or the screen's before the
+    // window is fitted to its first sheet.
+    int roomWidth() const;
+    // The most the window may take on its screen from where it stands.
+    QSize space() const;
+    // The panels a line the window has room for (no more than the widest row holds, once known).
+    int fittingColumns() const;
 
     QLabel* picture;
     class QScrollArea* scroll;
@@ -51,4 +61,6 @@ class DevicePreview : public QWidget
     Packages::Options options;
     bool waiting = false; // a newer design arrived while drawing
     QImage shown;
+    int sheetColumns = 0; // asked for while drawing, then the sheet's
+    int widest = 0;       // the most panels a row has, once a sheet showed it (0: not yet)
 };

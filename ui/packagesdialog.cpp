@@ -4,6 +4,7 @@
 #include "app/settings.h"
 #include "packages/layers.h"
 #include "ui/swatch.h"
+#include "ui/wrappedlabel.h"
 
 #include <QCheckBox>
 #include <QDesktopServices>
@@ -17,6 +18,9 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QRegularExpressionValidator>
+#include <QScreen>
+#include <QScrollArea>
+#include <QStyle>
 #include <QtConcurrent>
 #include <QFileInfo>
 
@@ -99,10 +103,18 @@ PackagesDialog::PackagesDialog(const IconDesign& design, const QString& projectF
     setWindowTitle(tr("Export Packages"));
     setWindowFlags(windowFlags() & ~Qt::WindowContextHelpButtonHint);
     auto* layout = new QVBoxLayout(this);
-    optionsPanel = new QWidget(this);
+    // The choices scroll where the screen is too short for them all (a small screen at twice the
+    // density); the outcome and the buttons stay in view.
+    optionsScroll = new QScrollArea(this);
+    optionsScroll->setObjectName(QStringLiteral("scrollOptions"));
+    optionsScroll->setFrameShape(QFrame::NoFrame);
+    optionsScroll->setWidgetResizable(true);
+    optionsScroll->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    optionsPanel = new QWidget(optionsScroll);
     auto* panel = new QVBoxLayout(optionsPanel);
     panel->setContentsMargins(0, 0, 0, 0);
-    layout->addWidget(optionsPanel);
+    optionsScroll->setWidget(optionsPanel);
+    layout->addWidget(optionsScroll, 1);
     panel->addWidget(targetsBox(remembered));
     panel->addWidget(optionsBox(remembered));
     panel->addLayout(folderRow());
@@ -141,6 +153,34 @@ PackagesDialog::PackagesDialog(const IconDesign& design, const QString& projectF
     connect(appIdEdit, &QLineEdit::editingFinished, this, &PackagesDialog::rememberApp);
 }
 
+void PackagesDialog::showEvent(QShowEvent* event)
+{
+    // Sized before the dialog places itself over the window.
+    fitToScreen();
+    QDialog::showEvent(event);
+}
+
+void PackagesDialog::fitToScreen()
+{
+    // All the choices in view where the screen has room for them beside what shows below them
+    // (the progress, the outcome, the buttons), a window frame allowed for.
+    layout()->invalidate(); // what shows below may have just appeared
+    const QSize whole = optionsPanel->minimumSizeHint();
+    const QScreen* here = screen();
+    const int rest = layout()->sizeHint().height() -
+                     std::max(optionsScroll->sizeHint().height(), optionsScroll->minimumHeight());
+    const int room = here ? here->availableGeometry().height() - rest - 48 : whole.height();
+    optionsScroll->setMinimumWidth(whole.width() + style()->pixelMetric(QStyle::PM_ScrollBarExtent));
+    optionsScroll->setMinimumHeight(std::max(120, std::min(whole.height(), room)));
+    layout()->activate();
+    // Grown by what appeared below: kept on the screen.
+    if (here && isVisible()) {
+        const QRect free = here->availableGeometry();
+        if (frameGeometry().bottom() > free.bottom())
+            move(x(), std::max(free.top(), free.bottom() - frameGeometry().height() + 1));
+    }
+}
+
 void PackagesDialog::rememberApp()
 {
     ProjectApp{nameEdit->text(), appIdEdit->text(), folder}.save(projectFile);
@@ -165,9 +205,9 @@ QGroupBox* PackagesDialog::targetsBox(const PackageChoices& remembered)
         auto* box = new QCheckBox(QLatin1String(target.title), targets);
         box->setObjectName(QStringLiteral("checkTarget_") + QLatin1String(target.name));
         box->setChecked(remembered.targets.contains(QLatin1String(target.name)));
-        auto* summary = new QLabel(QLatin1String(target.summary), targets);
-        summary->setWordWrap(true);
+        auto* summary = new WrappedLabel(QString(), targets);
         summary->setMinimumWidth(460);
+        summary->setText(QLatin1String(target.summary));
         const int row = targetGrid->rowCount();
         targetGrid->addWidget(box, row, 0, Qt::AlignTop);
         targetGrid->addWidget(summary, row, 1);
@@ -183,9 +223,8 @@ QGroupBox* PackagesDialog::optionsBox(const PackageChoices& remembered)
     plate = remembered.options.background;
     plateButton = swatchButton(options, QStringLiteral("buttonPlateColor"), plate);
     // A transparent design whose glyph nearly matches the plate would vanish from the store icons.
-    auto* plateNote = new QLabel(options);
+    auto* plateNote = new WrappedLabel(QString(), options);
     plateNote->setObjectName(QStringLiteral("labelPlateWarning"));
-    plateNote->setWordWrap(true);
     plateNote->setStyleSheet(QStringLiteral("color: #b02020"));
     const QImage foreground =
         Packages::transparentBackground(design) ? Packages::foregroundLayer(design) : QImage();
@@ -270,9 +309,8 @@ void PackagesDialog::addOutcome(QVBoxLayout* layout)
     progressBar->setObjectName(QStringLiteral("progressExport"));
     progressBar->hide();
     layout->addWidget(progressBar);
-    outcomeLabel = new QLabel(this);
+    outcomeLabel = new WrappedLabel(QString(), this);
     outcomeLabel->setObjectName(QStringLiteral("labelOutcome"));
-    outcomeLabel->setWordWrap(true);
     layout->addWidget(outcomeLabel);
     failuresText = new QPlainTextEdit(this);
     failuresText->setObjectName(QStringLiteral("textFailures"));
@@ -442,6 +480,7 @@ void PackagesDialog::finished()
     detailsButton->setVisible(oneCause);
     detailsButton->setChecked(false);
     openButton->setEnabled(!outcome.written.isEmpty());
+    fitToScreen();
 }
 
 void PackagesDialog::setRunning(bool busy)
@@ -451,6 +490,7 @@ void PackagesDialog::setRunning(bool busy)
     exportButton->setEnabled(!busy);
     progressBar->setVisible(busy || progressBar->value() > 0);
     cancelButton->setText(busy ? tr("Cancel") : tr("Close"));
+    fitToScreen();
 }
 
 void PackagesDialog::reject()

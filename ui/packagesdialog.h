@@ -46,6 +46,9 @@ class PackagesDialog : public QDialog
     // A choice changed, and was kept.
     void choicesChanged(const PackageChoices& choices);
 
+  protected:
+    void showEvent(QShowEvent* event) override;
+
   public slots:
     void exportPackages();
     void chooseFolder();
@@ -64,6 +67,8 @@ class PackagesDialog : public QDialog
     class QHBoxLayout* buttonRow();
     void finished();
     void showProgress();
+    // The choices' height: whole where the screen has room, scrolled where it has not.
+    void fitToScreen();
     void setRunning(bool running);
     PackageChoices choices() const;
 
@@ -78,10 +83,11 @@ class PackagesDialog : public QDialog
     ColourChoice *themeChoice, *splashChoice, *darkChoice, *tintedChoice;
     QCheckBox* keepCorners;
     QProgressBar* progressBar;
-    QLabel* outcomeLabel;
+    class WrappedLabel* outcomeLabel;
     QPlainTextEdit* failuresText;
     QPushButton *exportButton, *openButton, *cancelButton, *detailsButton;
     QWidget* optionsPanel;
+    class QScrollArea* optionsScroll;
 
     // The run in flight.
     QFutureWatcher<Files::Outcome> worker;
