@@ -46,7 +46,7 @@ QImage Sources::iconAt(int size) const
     return kept->get([this, size] { return iconScaler->scaled(size); });
 }
 
-QList<QImage> Sources::iconsAt(std::initializer_list<int> sizes) const
+QList<QImage> Sources::iconsAt(const QList<int>& sizes) const
 {
     QList<QImage> images;
     for (int size : sizes)

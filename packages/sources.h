@@ -33,7 +33,7 @@ class Sources
     const QImage& icon() const { return iconScaler->image(); }
     // The icon scaled to size x size, made once for all the files that show it at that size.
     QImage iconAt(int size) const;
-    QList<QImage> iconsAt(std::initializer_list<int> sizes) const;
+    QList<QImage> iconsAt(const QList<int>& sizes) const;
     // Picture and text on transparency, and their monochrome shape, on the 1024 canvas, and
     // scaled from there to any size.
     const QImage& foreground() const { return foregroundScaler->image(); }

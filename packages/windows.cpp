@@ -14,6 +14,8 @@ namespace {
 
 // The Store's scale factors, in per cent; a tile's file at each is its size times the factor.
 constexpr int storeScales[] = {100, 125, 150, 200, 400};
+// The app list icon's target sizes, in pixels, each unscaled.
+constexpr int targetSizes[] = {16, 20, 24, 30, 32, 36, 40, 48, 60, 64, 72, 80, 96, 256};
 
 // The Store package's logos, named as the manifest designer names them, with their sizes at
 // scale-100 and how much of each the logo takes: the tiles leave room around it, and the Start
@@ -57,7 +59,7 @@ QByteArray visualElements(const Sources& s)
 
 bool isStoreLogo(const QString& name)
 {
-    return name == QLatin1String("LockScreenLogo") ||
+    return name == QLatin1String("LockScreenLogo") || name == QLatin1String("BadgeLogo") ||
            std::any_of(std::begin(storeLogos), std::end(storeLogos),
                        [&name](const auto& logo) { return name == QLatin1String(logo.name); });
 }
@@ -68,8 +70,8 @@ QImage storeLogo(const Sources& s, const QString& name, QSize size)
     for (const auto& logo : storeLogos)
         if (name == QLatin1String(logo.name))
             fraction = logo.fraction;
-    // The lock screen's badge logo is a white shape, as the system shows it.
-    if (name == QLatin1String("LockScreenLogo"))
+    // The lock screen's and the badge's logos are white shapes, as the system shows them.
+    if (name == QLatin1String("LockScreenLogo") || name == QLatin1String("BadgeLogo"))
         return painted(s.monochromeSizes().scaled(std::min(size.width(), size.height())), Qt::white);
     if (fraction < 0 || size.isEmpty())
         return QImage();
@@ -85,7 +87,7 @@ QImage storeLogo(const Sources& s, const QString& name, QSize size)
 Jobs windowsFiles(const Sources& s)
 {
     Jobs jobs{{QStringLiteral("app.ico"), [&s] {
-                   return icoFile(s.iconsAt({16, 20, 24, 30, 32, 36, 40, 48, 60, 64, 72, 80, 96, 256}));
+                   return icoFile(s.iconsAt(QList<int>(std::begin(targetSizes), std::end(targetSizes))));
                }}};
     // The Store package's tiles at every scale: NAME.scale-N.png.
     for (const auto& logo : storeLogos)
@@ -96,9 +98,19 @@ Jobs windowsFiles(const Sources& s)
             jobs << pngJob(QStringLiteral("Assets/%1.scale-%2.png").arg(name).arg(scale),
                            [&s, name, size] { return storeLogo(s, name, size); });
         }
-    // The taskbar's and the title bar's exact sizes: on the accent plate, and without it on dark
-    // and light taskbars (the icon carries its own background, so all three show it whole).
-    for (int size : {16, 24, 32, 48, 256})
+    // The lock screen's and the badge's logos: white shapes that Windows tints itself, 24 pixels at
+    // scale-100.
+    for (const char* name : {"LockScreenLogo", "BadgeLogo"})
+        for (int scale : storeScales) {
+            const int side = int(std::lround(24 * scale / 100.0));
+            const QString logo = QLatin1String(name);
+            jobs << pngJob(QStringLiteral("Assets/%1.scale-%2.png").arg(logo).arg(scale),
+                           [&s, logo, side] { return storeLogo(s, logo, QSize(side, side)); });
+        }
+    // The exact sizes the shell asks for (the taskbar, the title bar, Start, the task switcher,
+    // Explorer's views): on the accent plate, and without it on dark and light taskbars (the icon
+    // carries its own background, so all three show it whole).
+    for (int size : targetSizes)
         for (const char* form : {"", "_altform-unplated", "_altform-lightunplated"})
             jobs << pngJob(QStringLiteral("Assets/Square44x44Logo.targetsize-%1%2.png")
                                .arg(size)
@@ -134,8 +146,9 @@ QList<Panel> windowsPanels(const Sources& s, qreal ratio)
 const Target windowsTarget = {
     "windows",
     "Windows",
-    "app.ico, 16 to 256 pixels; Assets/: the Store (MSIX) package's tiles, logos and splash screen at "
-    "every scale and target size; VisualElements.xml, their entry for Package.appxmanifest",
+    "app.ico, 16 to 256 pixels; Assets/: the Store (MSIX) package's tiles, logos, lock screen and "
+    "badge logos and splash screen at every scale and target size; VisualElements.xml, their entry "
+    "for Package.appxmanifest",
     windowsFiles,
     2,
     "Windows taskbar and Start",

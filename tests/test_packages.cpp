@@ -210,10 +210,10 @@ void TestPackages::initTestCase()
         Packages::writePackage(gradientWithText(), out, Packages::targetNames(), options);
     QVERIFY2(outcome.failed.isEmpty(), qPrintable(outcome.failed.value(0).path + QStringLiteral(": ") +
                                                   outcome.failed.value(0).reason));
-    // Android 5 x 5 + 2 + 1, iOS 4, macOS 1, Windows 1 + 50 Store tiles + their manifest entry, web
-    // 11, Linux 10; iOS and macOS each the layered document too (icon.json, the picture, the text
-    // and its tinted variant).
-    QCOMPARE(outcome.written.size(), 28 + 4 + 1 + 52 + 11 + 10 + 2 * 4);
+    // Android 5 x 5 + 2 + 1, iOS 4, macOS 1, Windows 1 + 35 Store tiles + 10 lock screen and badge
+    // logos + 42 target sizes + their manifest entry, web 11, Linux 10; iOS and macOS each the
+    // layered document too (icon.json, the picture, the text and its tinted variant).
+    QCOMPARE(outcome.written.size(), 28 + 4 + 1 + 89 + 11 + 10 + 2 * 4);
 }
 
 void TestPackages::android_data()
@@ -917,6 +917,19 @@ void TestPackages::windowsAndFavicon()
             QVERIFY2(listing.contains(QStringLiteral("--width=%1 --height=%1 --bit-depth=32").arg(size)),
                      qPrintable(listing));
     }
+    // The lock screen's and the badge's logos: white shapes on transparency, for Windows to tint.
+    for (const char* logo : {"LockScreenLogo.scale-200.png", "BadgeLogo.scale-100.png"}) {
+        const QImage shape = image(out + QStringLiteral("/windows/Assets/") + QLatin1String(logo));
+        int inked = 0, clear = 0;
+        for (int y = 0; y < shape.height(); ++y)
+            for (int x = 0; x < shape.width(); ++x) {
+                const QRgb p = shape.pixel(x, y);
+                if (qAlpha(p) > 0)
+                    QCOMPARE(p | 0xff000000u, 0xffffffffu);
+                (qAlpha(p) > 128 ? inked : clear) += 1;
+            }
+        QVERIFY(inked > 0 && clear > 0);
+    }
 }
 
 void TestPackages::web_data()
@@ -1077,7 +1090,7 @@ void TestPackages::commandLine()
     QCOMPARE(run.status, 0);
     QVERIFY(run.out.startsWith(QStringLiteral("Wrote ") + work.filePath(QStringLiteral("w/app.ico")) +
                                QLatin1Char('\n')));
-    QCOMPARE(run.out.count(QStringLiteral("Wrote ")), 52);
+    QCOMPARE(run.out.count(QStringLiteral("Wrote ")), 89);
     // The Store package's tiles, at the sizes their names promise.
     const struct
     {
@@ -1086,6 +1099,10 @@ void TestPackages::commandLine()
     } tiles[] = {{"Square44x44Logo.scale-200.png", {88, 88}},
                  {"Square44x44Logo.targetsize-24_altform-unplated.png", {24, 24}},
                  {"Square44x44Logo.targetsize-256_altform-lightunplated.png", {256, 256}},
+                 {"Square44x44Logo.targetsize-20_altform-lightunplated.png", {20, 20}},
+                 {"Square44x44Logo.targetsize-96.png", {96, 96}},
+                 {"LockScreenLogo.scale-400.png", {96, 96}},
+                 {"BadgeLogo.scale-125.png", {30, 30}},
                  {"Square150x150Logo.scale-100.png", {150, 150}},
                  {"Square71x71Logo.scale-125.png", {89, 89}},
                  {"Wide310x150Logo.scale-100.png", {310, 150}},

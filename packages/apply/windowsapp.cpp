@@ -31,8 +31,7 @@ void write(Draft& d, const QString& dir)
                                           : QStringLiteral("Assets/x")));
     // The designer's older names for the small and large tiles.
     const QMap<QString, QString> aliases{{QStringLiteral("SmallTile"), QStringLiteral("Square71x71Logo")},
-                                         {QStringLiteral("LargeTile"), QStringLiteral("Square310x310Logo")},
-                                         {QStringLiteral("BadgeLogo"), QStringLiteral("LockScreenLogo")}};
+                                         {QStringLiteral("LargeTile"), QStringLiteral("Square310x310Logo")}};
     int made = 0;
     for (const QString& file :
          QDir(joined(d.root, assets)).entryList({QStringLiteral("*.png")}, QDir::Files)) {
