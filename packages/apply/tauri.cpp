@@ -1,4 +1,5 @@
-// Tauri apps (src-tauri/tauri.conf.json): src-tauri/icons/ under Tauri's names.
+// Tauri apps (src-tauri/tauri.conf.json): src-tauri/icons/ under Tauri's names, the mobile
+// targets' folders included.
 #include "packages/apply/frameworks.h"
 
 #include <QDir>
@@ -14,6 +15,44 @@ QList<Place> recognise(const Folder& folder, const Scan&)
     return {
         Place{0, folder.dir,
               QStringLiteral("Tauri app (%1)").arg(joined(folder.dir, QStringLiteral("tauri.conf.json")))}};
+}
+
+// The folders "tauri android init" and "tauri ios init" copy into the native projects they make:
+// android/ holds the android package's launcher icons and adaptive layers, with the background's
+// colour as a resource where Tauri's own layout has it; ios/ the icon at every size an iPhone and
+// an iPad ask for, opaque, under Tauri's names.
+void mobileIcons(Draft& d, const QString& icons)
+{
+    const Sources& s = d.sources;
+    for (const Job& job : d.targets.android.all())
+        if (job.path.startsWith(QLatin1String("res/mipmap-")))
+            d.add(job, icons + QStringLiteral("android/") + job.path.mid(4));
+    const QColor background = s.design().useBackgroundGradient    ? s.design().gradientStartColor
+                              : transparentBackground(s.design()) ? s.plate()
+                                                                  : s.design().backgroundColor;
+    d.add(textJob(QString(),
+                  QStringLiteral("<?xml version=\"1.0\" encoding=\"utf-8\"?>\n<resources>\n"
+                                 "  <color name=\"ic_launcher_background\">%1</color>\n</resources>\n")
+                      .arg(colorName(background))
+                      .toUtf8()),
+          icons + QStringLiteral("android/values/ic_launcher_background.xml"));
+    d.add(pngJob(QString(), [&s] { return s.iconAt(64); }), icons + QStringLiteral("64x64.png"));
+    const struct
+    {
+        const char* name;
+        int size;
+    } ios[] = {
+        {"AppIcon-20x20@1x.png", 20},   {"AppIcon-20x20@2x.png", 40},      {"AppIcon-20x20@2x-1.png", 40},
+        {"AppIcon-20x20@3x.png", 60},   {"AppIcon-29x29@1x.png", 29},      {"AppIcon-29x29@2x.png", 58},
+        {"AppIcon-29x29@2x-1.png", 58}, {"AppIcon-29x29@3x.png", 87},      {"AppIcon-40x40@1x.png", 40},
+        {"AppIcon-40x40@2x.png", 80},   {"AppIcon-40x40@2x-1.png", 80},    {"AppIcon-40x40@3x.png", 120},
+        {"AppIcon-60x60@2x.png", 120},  {"AppIcon-60x60@3x.png", 180},     {"AppIcon-76x76@1x.png", 76},
+        {"AppIcon-76x76@2x.png", 152},  {"AppIcon-83.5x83.5@2x.png", 167}, {"AppIcon-512@2x.png", 1024}};
+    for (const auto& png : ios) {
+        const int size = png.size;
+        d.add(pngJob(QString(), [&s, size] { return s.opaqueIcon(size); }),
+              icons + QStringLiteral("ios/") + QLatin1String(png.name));
+    }
 }
 
 void write(Draft& d, const QString& dir)
@@ -44,6 +83,7 @@ void write(Draft& d, const QString& dir)
     }
     d.add(d.targets.macos.at(QStringLiteral("AppIcon.icns")), icons + QStringLiteral("icon.icns"));
     d.add(d.targets.windows.at(QStringLiteral("app.ico")), icons + QStringLiteral("icon.ico"));
+    mobileIcons(d, icons);
 }
 
 } // namespace
