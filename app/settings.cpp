@@ -66,6 +66,8 @@ const struct
     {"IosTintedColor", &Packages::Options::iosTintedColor},
     {"BasePath", &Packages::Options::basePath},
     {"MacosKeepCorners", &Packages::Options::macosKeepCorners},
+    {"Launch", &Packages::Options::launch},
+    {"LaunchText", &Packages::Options::launchText},
 };
 const QString targetsKey = QStringLiteral("Targets");
 

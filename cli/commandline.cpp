@@ -168,6 +168,21 @@ const QList<Option>& options()
          "COLOR",
          "the grey of the iOS tinted glyph",
          colourOf(&Packages::Options::iosTintedColor)},
+        {{"launch"},
+         "",
+         "the launch screens too: Android's (Android 12's icon and colour, the full-screen bitmaps before "
+         "it), iOS's launch image set, the web's start-up images; light and dark",
+         [](Invocation& i, const QString&) {
+             i.package.launch = true;
+             return QString();
+         }},
+        {{"launch-text"},
+         "",
+         "keep the design's text on the launch screens (the picture alone without it)",
+         [](Invocation& i, const QString&) {
+             i.package.launchText = true;
+             return QString();
+         }},
         {{"dry-run"}, "", "list the changes and write nothing", sets(&Invocation::dryRun)},
         {{"undo"},
          "",

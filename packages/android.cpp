@@ -1,5 +1,6 @@
 // Android: legacy and round launcher icons, the adaptive icon's three layers at every density, the
 // XML that ties them together, and the Play Store icon.
+#include "packages/launch.h"
 #include "packages/layers.h"
 #include "packages/previewsheet.h"
 #include "packages/targets.h"
@@ -71,6 +72,8 @@ Jobs androidFiles(const Sources& s)
          // Google asks for 32 bits even though the icon is opaque.
          << pngJob(QStringLiteral("playstore-icon.png"),
                    [&s] { return s.opaqueIcon(512).convertToFormat(QImage::Format_ARGB32); });
+    if (s.options().launch)
+        jobs += androidLaunchFiles(s);
     return jobs;
 }
 

@@ -1,6 +1,7 @@
 // iOS: the App Store icon of the asset catalogue, with its dark and tinted variants, and the layered
 // document of iOS 26.
 #include "packages/iconcomposer.h"
+#include "packages/launch.h"
 #include "packages/layers.h"
 #include "packages/previewsheet.h"
 #include "packages/targets.h"
@@ -15,8 +16,9 @@ namespace Packages {
 Jobs iosFiles(const Sources& s)
 {
     const QString dir = QStringLiteral("AppIcon.appiconset/");
-    // The layered document for iOS 26 beside the asset catalogue's icons for the systems before.
-    return iconBundleFiles(s) +
+    // The layered document for iOS 26 beside the asset catalogue's icons for the systems before,
+    // and the launch image set when asked for.
+    return iconBundleFiles(s) + (s.options().launch ? iosLaunchFiles(s) : Jobs()) +
            Jobs{pngJob(dir + QStringLiteral("AppIcon-1024.png"), [&s] { return s.opaqueIcon(canvas); }),
                 pngJob(dir + QStringLiteral("AppIcon-1024-dark.png"), [&s] { return s.iosDark(); }),
                 pngJob(

@@ -31,6 +31,8 @@ struct Options
     QColor iosDarkColor;   // the glyph colour of the iOS dark icon; invalid: the design's, lifted
     QColor iosTintedColor; // the grey of the iOS tinted glyph (a colour counts by its grey)
     QString basePath = QStringLiteral("/"); // where the web files are served from, ending in "/"
+    bool launch = false;                    // the launch screens too (Android, iOS, the web)
+    bool launchText = false;                // the design's text on them (otherwise the picture alone)
 };
 
 class Sources;

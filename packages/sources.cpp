@@ -16,9 +16,31 @@ struct Sources::Scaled
     std::map<int, std::shared_ptr<Once>> bySize;
 };
 
+// The launch screens' content, light and dark, each made when first asked for.
+struct Sources::Launch
+{
+    explicit Launch(const IconDesign& design) : layers(design) {}
+    DesignLayers layers;
+    std::once_flag made[2];
+    std::unique_ptr<const Downscaler> content[2];
+    double reach[2] = {0, 0};
+};
+
+namespace {
+
+// The design the launch screens show: without its text unless it is kept.
+IconDesign launchDesign(IconDesign design, const Options& options)
+{
+    if (!options.launchText)
+        design.text.clear();
+    return design;
+}
+
+} // namespace
+
 Sources::Sources(const IconDesign& design, const Options& options)
     : d(design), o(options), parts(std::make_shared<DesignLayers>(design)), glyphs(new Once[2]),
-      scaledIcons(std::make_shared<Scaled>())
+      scaledIcons(std::make_shared<Scaled>()), launch(std::make_shared<Launch>(launchDesign(design, options)))
 {
     parallelFor(3, [this](int i) {
         if (i == 0) {
@@ -90,6 +112,23 @@ QImage Sources::maskableIcon(int size) const
 {
     const QRectF frame = fittedFrame(canvasFrame, reach(), maskableSafeRadius);
     return composed(backgroundLayer(d, frame, size, plate()), placed(foregroundSizes(), frame, size));
+}
+
+const Downscaler& Sources::launchContent(bool dark) const
+{
+    const int i = dark ? 1 : 0;
+    std::call_once(launch->made[i], [this, dark, i] {
+        const QImage shown = dark ? darkGlyph(launch->layers, o.iosDarkColor) : launch->layers.foreground();
+        launch->reach[i] = Packages::inkReach(shown);
+        launch->content[i] = std::make_unique<const Downscaler>(shown);
+    });
+    return *launch->content[i];
+}
+
+double Sources::launchReach(bool dark) const
+{
+    launchContent(dark);
+    return launch->reach[dark ? 1 : 0];
 }
 
 QImage Sources::iosDark() const

@@ -57,6 +57,11 @@ class Sources
     QImage iosTinted() const;
     // The design's layers without its background.
     const DesignLayers& layers() const { return *parts; }
+    // The launch screens' content on the 1024 canvas, made once and scaled from there: the picture
+    // (with the text when the options keep it) as the light icon shows it, or as the dark one does;
+    // and how far its ink reaches from the centre.
+    const Downscaler& launchContent(bool dark) const;
+    double launchReach(bool dark) const;
 
   private:
     IconDesign d;
@@ -66,6 +71,8 @@ class Sources
     struct Scaled;
     std::shared_ptr<Scaled> scaledIcons;
     std::shared_ptr<const Downscaler> iconScaler, foregroundScaler, monochromeScaler;
+    struct Launch;
+    std::shared_ptr<Launch> launch;
     double inkReach = 0;
 };
 

@@ -1,6 +1,7 @@
 // The web: favicons, the touch icon, the manifest's icons (any, maskable, monochrome), the
 // manifest itself and the head snippet that links them.
 #include "packages/containers.h"
+#include "packages/launch.h"
 #include "packages/layers.h"
 #include "packages/previewsheet.h"
 #include "packages/targets.h"
@@ -68,9 +69,12 @@ Jobs webFiles(const Sources& s)
                         "<link rel=\"icon\" href=\"%1favicon-16.png\" type=\"image/png\" sizes=\"16x16\">\n"
                         "<link rel=\"apple-touch-icon\" href=\"%1apple-touch-icon.png\">\n"
                         "<link rel=\"manifest\" href=\"%1manifest.webmanifest\">\n"
-                        "<meta name=\"theme-color\" content=\"%2\">\n")
-                        .arg(s.options().basePath, colorName(s.themeColor()))
+                        "<meta name=\"theme-color\" content=\"%2\">\n%3")
+                        .arg(s.options().basePath, colorName(s.themeColor()),
+                             s.options().launch ? startupImageLinks(s) : QString())
                         .toUtf8());
+    if (s.options().launch)
+        jobs += webLaunchFiles(s);
     return jobs;
 }
 

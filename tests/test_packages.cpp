@@ -5,6 +5,7 @@
 #include "base/png.h"
 #include "cli/commandline.h"
 #include "packages/iconcomposer.h"
+#include "packages/launch.h"
 #include "packages/layers.h"
 #include "packages/package.h"
 #include "packages/targets.h"
@@ -193,6 +194,7 @@ class TestPackages : public QObject
     void linuxDesktop();
     void transparentBackgroundStillGivesOpaqueStoreIcons();
     void previewSheet();
+    void launchScreens();
     void commandLine();
 
   private:
@@ -1079,6 +1081,95 @@ void TestPackages::previewSheet()
     QVERIFY(Packages::plateWarning(white, glyph, Qt::white).contains(QLatin1String("#ffffff")));
     QCOMPARE(Packages::plateWarning(white, glyph, Qt::black), QString());
     QCOMPARE(Packages::previewSheet(white).height(), sheet.height() + 30);
+}
+
+// The launch screens of a design with a gradient, a picture and text, light and dark: Android's
+// before and after Android 12 and iOS's, at their sizes, the text left out unless asked for.
+void TestPackages::launchScreens()
+{
+    const IconDesign d = gradientWithText();
+    const auto yellow = [](const QImage& screen) { // the text's colour, (250, 200, 0)
+        for (int y = 0; y < screen.height(); y += 2)
+            for (int x = 0; x < screen.width(); x += 2)
+                if (qRed(screen.pixel(x, y)) > 200 && qGreen(screen.pixel(x, y)) > 150 &&
+                    qBlue(screen.pixel(x, y)) < 60)
+                    return true;
+        return false;
+    };
+    Packages::Options options;
+    options.launch = true;
+    QTemporaryDir work;
+    QVERIFY(
+        Packages::writePackage(d, work.path(), {QStringLiteral("android"), QStringLiteral("ios")}, options)
+            .failed.isEmpty());
+    const QString android = work.filePath(QStringLiteral("android/"));
+    // Before Android 12, full screens as Capacitor lays them out; the gradient runs from corner to
+    // corner as on the icon, the dark screens are near-black.
+    for (const Packages::LaunchFile& f : Packages::legacySplashFiles()) {
+        const QImage screen = image(android + f.path);
+        QCOMPARE(screen.size(), f.size);
+        const QRgb corner = screen.pixel(0, 0), far = screen.pixel(f.size.width() - 1, f.size.height() - 1);
+        if (f.dark) {
+            QCOMPARE(corner, qRgb(0x12, 0x12, 0x14));
+        } else {
+            QVERIFY2(qGreen(corner) > 160 && qBlue(corner) > 245, qPrintable(QString::number(corner, 16)));
+            QVERIFY2(qGreen(far) < 10 && qBlue(far) < 135, qPrintable(QString::number(far, 16)));
+        }
+        // The white camera in the middle.
+        bool white = false;
+        for (int x = 0; x < f.size.width(); ++x)
+            white = white || qGray(screen.pixel(x, f.size.height() / 2 - f.size.height() / 40)) > 235;
+        QVERIFY(white);
+    }
+    QVERIFY(!yellow(image(android + QStringLiteral("res/drawable-port-xhdpi/splash.png"))));
+    // Android 12: the icon at 288 dp, its ink inside the 192 dp circle, and the screen's colour.
+    for (const auto& [density, side] : {std::pair{"mdpi", 288}, {"xxxhdpi", 1152}})
+        for (const char* night : {"", "night-"}) {
+            const QImage icon = image(android + QStringLiteral("res/drawable-%1%2/splash_icon.png")
+                                                    .arg(QLatin1String(night), QLatin1String(density)));
+            QCOMPARE(icon.size(), QSize(side, side));
+            QCOMPARE(qAlpha(icon.pixel(0, 0)), 0);
+            QVERIFY(shareOutside(icon, 1.0 / 3) < 0.002);
+            QVERIFY(shareOutside(icon, 0.5) < 1);
+        }
+    QVERIFY(readAll(android + QStringLiteral("res/values/splash_background.xml")).contains("#0055bf"));
+    QVERIFY(readAll(android + QStringLiteral("res/values-night/splash_background.xml")).contains("#121214"));
+    // aapt2 takes the resources (the theme's items need Android 12's own resources, which Debian
+    // does not carry).
+    QTemporaryDir built;
+    writeFile(
+        built.filePath(QStringLiteral("AndroidManifest.xml")),
+        "<manifest xmlns:android=\"http://schemas.android.com/apk/res/android\" package=\"com.example.t\">"
+        "<application android:icon=\"@mipmap/ic_launcher\"/></manifest>");
+    QProcess aapt;
+    aapt.start(QStringLiteral("aapt2"),
+               {QStringLiteral("compile"), QStringLiteral("--dir"), android + QStringLiteral("res"),
+                QStringLiteral("-o"), built.filePath(QStringLiteral("res.zip"))});
+    QVERIFY(aapt.waitForFinished(60000) && aapt.exitCode() == 0);
+    aapt.start(QStringLiteral("aapt2"),
+               {QStringLiteral("link"), built.filePath(QStringLiteral("res.zip")), QStringLiteral("-I"),
+                QStringLiteral("/usr/share/android-framework-res/framework-res.apk"),
+                QStringLiteral("--manifest"), built.filePath(QStringLiteral("AndroidManifest.xml")),
+                QStringLiteral("-o"), built.filePath(QStringLiteral("app.apk"))});
+    QVERIFY(aapt.waitForFinished(60000));
+    QVERIFY2(aapt.exitCode() == 0, aapt.readAllStandardError().constData());
+    // iOS: one square image at each scale, light and dark, as the image set names them.
+    const QString set = work.filePath(QStringLiteral("ios/Splash.imageset/"));
+    const QJsonArray images = QJsonDocument::fromJson(readAll(set + QStringLiteral("Contents.json")))
+                                  .object()
+                                  .value(QStringLiteral("images"))
+                                  .toArray();
+    QCOMPARE(images.size(), 6);
+    int dark = 0;
+    for (const QJsonValue& v : images) {
+        const QJsonObject entry = v.toObject();
+        QCOMPARE(image(set + entry.value(QStringLiteral("filename")).toString()).size(), QSize(2732, 2732));
+        dark += entry.contains(QStringLiteral("appearances"));
+    }
+    QCOMPARE(dark, 3);
+    // The text, when kept.
+    options.launchText = true;
+    QVERIFY(yellow(Packages::launchScreen(Packages::Sources(d, options), QSize(720, 1280), false)));
 }
 
 void TestPackages::commandLine()

@@ -2,7 +2,9 @@
 """Loads a page carrying the web package's head snippet in a real browser (headless Chromium,
 driven over the DevTools protocol on a pipe) from a server on 127.0.0.1, and checks what a browser
 makes of the package: the manifest is found without errors, every icon it lists and every icon the
-snippet links loads and decodes at its declared size, and the page has no installability errors.
+snippet links loads and decodes at its declared size, every start-up image the snippet links loads
+at the size its media query states (device size times pixel ratio, turned in landscape), and the
+page has no installability errors.
 
     web_check.py SITE_ROOT PAGE_PATH      (PAGE_PATH like /app/: where the page and package are)
 """
@@ -10,6 +12,7 @@ import functools
 import http.server
 import json
 import os
+import re
 import shutil
 import subprocess
 import sys
@@ -100,7 +103,12 @@ CHECK_ICONS = """
     const got = await load(link.href);
     results.push({...got, declared: link.getAttribute('sizes') || '180x180', from: link.rel});
   }
-  return JSON.stringify({manifest, results});
+  const startup = [];
+  for (const link of document.querySelectorAll('link[rel=apple-touch-startup-image]')) {
+    const got = await load(link.href);
+    startup.push({...got, media: link.media});
+  }
+  return JSON.stringify({manifest, results, startup});
 })()
 """
 
@@ -145,6 +153,21 @@ def main():
                   f"{icon['declared']}")
             if (icon["width"], icon["height"]) not in sizes:
                 failures.append(f"{icon['src']} decodes at {icon['width']}x{icon['height']}, not {icon['declared']}")
+
+        # Each start-up image at the size its media query states, for every iPhone and iPad in both
+        # orientations, light and dark.
+        print(f"  {len(checked['startup'])} start-up images")
+        if len(checked["startup"]) < 2 * 2 * 20:
+            failures.append(f"only {len(checked['startup'])} start-up images are linked")
+        for image in checked["startup"]:
+            media = dict(re.findall(r"\(([-a-z]+): ([^)]+)\)", image["media"]))
+            ratio = int(media["-webkit-device-pixel-ratio"])
+            w, h = int(media["device-width"][:-2]) * ratio, int(media["device-height"][:-2]) * ratio
+            if media["orientation"] == "landscape":
+                w, h = h, w
+            if (image["width"], image["height"]) != (w, h):
+                failures.append(f"{image['src']} decodes at {image['width']}x{image['height']}, not {w}x{h} "
+                                f"({image['media']})")
 
         errors = browser.send("Page.getInstallabilityErrors", session=session)["installabilityErrors"]
         print("installability errors:", errors)

@@ -278,6 +278,16 @@ QGroupBox* PackagesDialog::optionsBox(const PackageChoices& remembered)
     keepCorners->setObjectName(QStringLiteral("checkKeepCorners"));
     keepCorners->setChecked(remembered.options.macosKeepCorners);
     form->addRow(QString(), keepCorners);
+    launchBox = new QCheckBox(tr("Launch screens for Android, iOS and the web, light and dark"), options);
+    launchBox->setObjectName(QStringLiteral("checkLaunch"));
+    launchBox->setChecked(remembered.options.launch);
+    form->addRow(QString(), launchBox);
+    launchTextBox = new QCheckBox(tr("The design's text on the launch screens"), options);
+    launchTextBox->setObjectName(QStringLiteral("checkLaunchText"));
+    launchTextBox->setChecked(remembered.options.launchText);
+    launchTextBox->setEnabled(launchBox->isChecked());
+    connect(launchBox, &QCheckBox::toggled, launchTextBox, &QWidget::setEnabled);
+    form->addRow(QString(), launchTextBox);
     return options;
 }
 
@@ -374,6 +384,8 @@ PackageChoices PackagesDialog::choices() const
     const QString base = basePathEdit->text().isEmpty() ? QStringLiteral("/") : basePathEdit->text();
     c.options.basePath = base.endsWith(QLatin1Char('/')) ? base : base + QLatin1Char('/');
     c.options.macosKeepCorners = keepCorners->isChecked();
+    c.options.launch = launchBox->isChecked();
+    c.options.launchText = launchTextBox->isChecked();
     return c;
 }
 

@@ -81,7 +81,7 @@ class PackagesDialog : public QDialog
     QColor plate;
     QLineEdit *nameEdit, *appIdEdit, *basePathEdit, *folderEdit;
     ColourChoice *themeChoice, *splashChoice, *darkChoice, *tintedChoice;
-    QCheckBox* keepCorners;
+    QCheckBox *keepCorners, *launchBox, *launchTextBox;
     QProgressBar* progressBar;
     class WrappedLabel* outcomeLabel;
     QPlainTextEdit* failuresText;

@@ -1,0 +1,220 @@
+#include "packages/launch.h"
+
+#include "packages/targets.h"
+#include "render/iconrenderer.h"
+
+#include <QPainter>
+
+#include <algorithm>
+#include <cmath>
+
+namespace Packages {
+
+QColor launchColour(const Sources& s, bool dark)
+{
+    const IconDesign& d = s.design();
+    if (dark)
+        return darkLaunch;
+    if (d.useBackgroundColor)
+        return d.backgroundColor;
+    if (d.useBackgroundGradient) {
+        const QColor a = d.gradientStartColor.toRgb(), b = d.gradientEndColor.toRgb();
+        return QColor((a.red() + b.red() + 1) / 2, (a.green() + b.green() + 1) / 2,
+                      (a.blue() + b.blue() + 1) / 2);
+    }
+    return s.plate();
+}
+
+QImage launchScreen(const Sources& s, QSize size, bool dark, double share)
+{
+    QImage screen(size, QImage::Format_RGB32);
+    QPainter p(&screen);
+    p.setRenderHint(QPainter::SmoothPixmapTransform);
+    const IconDesign& d = s.design();
+    if (!dark && d.useBackgroundGradient) {
+        // The gradient's canvas stretched over the screen: its colours meet the same corners.
+        p.save();
+        p.scale(size.width() / double(canvas), size.height() / double(canvas));
+        p.fillRect(canvasFrame, backgroundBrush(d));
+        p.restore();
+    } else {
+        screen.fill(launchColour(s, dark));
+    }
+    const int side = std::max(1, int(std::lround(std::min(size.width(), size.height()) * share)));
+    const Downscaler& shown = s.launchContent(dark);
+    const QRect at((size.width() - side) / 2, (size.height() - side) / 2, side, side);
+    // Smaller than the canvas through the smooth downscale; larger by the painter.
+    if (side <= canvas)
+        p.drawImage(at.topLeft(), shown.scaled(side));
+    else
+        p.drawImage(at, shown.image());
+    p.end();
+    return screen;
+}
+
+QImage launchIcon(const Sources& s, int size, bool dark)
+{
+    // The canvas fills the icon's square; ink that reaches past the 192 of 288 dp circle is
+    // shrunk into it.
+    const QRectF frame = fittedFrame(canvasFrame, s.launchReach(dark), 1.0 / 3);
+    return placed(s.launchContent(dark), frame, size);
+}
+
+const LegacySplash legacySplashes[6] = {{"ldpi", {240, 320}},    {"mdpi", {320, 480}},
+                                        {"hdpi", {480, 800}},    {"xhdpi", {720, 1280}},
+                                        {"xxhdpi", {960, 1600}}, {"xxxhdpi", {1280, 1920}}};
+
+QList<LaunchFile> legacySplashFiles()
+{
+    QList<LaunchFile> files{{QStringLiteral("res/drawable/splash.png"), QSize(320, 480), false},
+                            {QStringLiteral("res/drawable-night/splash.png"), QSize(320, 480), true}};
+    for (bool dark : {false, true})
+        for (bool land : {false, true})
+            for (const LegacySplash& l : legacySplashes)
+                files.append({QStringLiteral("res/drawable-%1%2-%3/splash.png")
+                                  .arg(land ? QStringLiteral("land") : QStringLiteral("port"),
+                                       dark ? QStringLiteral("-night") : QString(), QLatin1String(l.density)),
+                              land ? l.portrait.transposed() : l.portrait, dark});
+    return files;
+}
+
+QString androidLaunchThemeItems()
+{
+    return QStringLiteral(
+        "<item name=\"android:windowSplashScreenBackground\">@color/splash_background</item>\n"
+        "<item name=\"android:windowSplashScreenAnimatedIcon\">@drawable/splash_icon</item>\n");
+}
+
+Jobs androidLaunchFiles(const Sources& s)
+{
+    Jobs jobs;
+    // Android 12: the icon (288 dp) at every density and the screen's colour, light and dark.
+    const struct
+    {
+        const char* density;
+        int side;
+    } icons[] = {{"mdpi", 288}, {"hdpi", 432}, {"xhdpi", 576}, {"xxhdpi", 864}, {"xxxhdpi", 1152}};
+    for (bool dark : {false, true}) {
+        for (const auto& icon : icons) {
+            const int side = icon.side;
+            jobs << pngJob(QStringLiteral("res/drawable-%1%2/splash_icon.png")
+                               .arg(dark ? QStringLiteral("night-") : QString(), QLatin1String(icon.density)),
+                           [&s, side, dark] { return launchIcon(s, side, dark); });
+        }
+        jobs << textJob(QStringLiteral("res/values%1/splash_background.xml")
+                            .arg(dark ? QStringLiteral("-night") : QString()),
+                        QStringLiteral("<?xml version=\"1.0\" encoding=\"utf-8\"?>\n<resources>\n"
+                                       "    <color name=\"splash_background\">%1</color>\n</resources>\n")
+                            .arg(colorName(launchColour(s, dark)))
+                            .toUtf8());
+    }
+    jobs << textJob(
+        QStringLiteral("splash-theme.xml"),
+        (QStringLiteral("<!-- Android 12 and later draw the launch screen from the launch theme: add these\n"
+                        "     items to it in res/values-v31/ (the colour and the icon follow night mode by\n"
+                        "     themselves). -->\n") +
+         androidLaunchThemeItems())
+            .toUtf8());
+    // Before Android 12: full-screen bitmaps, portrait and landscape, light and dark.
+    for (const LaunchFile& f : legacySplashFiles()) {
+        const QSize size = f.size;
+        const bool dark = f.dark;
+        jobs << pngJob(f.path, [&s, size, dark] { return launchScreen(s, size, dark); });
+    }
+    return jobs;
+}
+
+Jobs iosLaunchFiles(const Sources& s, const QString& dir)
+{
+    // One square image for every screen, which the launch storyboard crops to the screen's shape;
+    // the same at each scale, light and dark.
+    Jobs jobs;
+    QStringList entries;
+    for (bool dark : {false, true}) {
+        const auto made =
+            madeOnce([&s, dark] { return launchScreen(s, QSize(2732, 2732), dark, croppedLaunchShare); });
+        for (int scale = 1; scale <= 3; ++scale) {
+            const QString name = QStringLiteral("Default@%1x~universal~anyany%2.png")
+                                     .arg(scale)
+                                     .arg(dark ? QStringLiteral("-dark") : QString());
+            jobs << pngJob(dir + name, made);
+            entries << QStringLiteral(
+                           "    {\n%1      \"idiom\" : \"universal\",\n      \"filename\" : \"%2\",\n"
+                           "      \"scale\" : \"%3x\"\n    }")
+                           .arg(dark ? QStringLiteral(
+                                           "      \"appearances\" : [ { \"appearance\" : \"luminosity\", "
+                                           "\"value\" : \"dark\" } ],\n")
+                                     : QString(),
+                                name)
+                           .arg(scale);
+        }
+    }
+    jobs << textJob(
+        dir + QStringLiteral("Contents.json"),
+        (QStringLiteral("{\n  \"images\" : [\n") + entries.join(QStringLiteral(",\n")) +
+         QStringLiteral("\n  ],\n  \"info\" : {\n    \"author\" : \"xcode\",\n    \"version\" : 1\n  }\n}\n"))
+            .toUtf8());
+    return jobs;
+}
+
+namespace {
+
+// Today's iPhones and iPads: each distinct screen in portrait pixels, and its scale.
+const struct
+{
+    int width, height, scale;
+} appleScreens[] = {{640, 1136, 2},  {750, 1334, 2},  {828, 1792, 2},  {1080, 2340, 3}, {1125, 2436, 3},
+                    {1170, 2532, 3}, {1179, 2556, 3}, {1206, 2622, 3}, {1242, 2208, 3}, {1242, 2688, 3},
+                    {1260, 2736, 3}, {1284, 2778, 3}, {1290, 2796, 3}, {1320, 2868, 3}, {1488, 2266, 2},
+                    {1536, 2048, 2}, {1620, 2160, 2}, {1640, 2360, 2}, {1668, 2224, 2}, {1668, 2388, 2},
+                    {1668, 2420, 2}, {2048, 2732, 2}, {2064, 2752, 2}};
+
+// A start-up image's file, inside the web folder.
+QString startupImage(QSize size, bool dark)
+{
+    return QStringLiteral("splash/apple-splash-%1%2-%3.png")
+        .arg(dark ? QStringLiteral("dark-") : QString())
+        .arg(size.width())
+        .arg(size.height());
+}
+
+} // namespace
+
+Jobs webLaunchFiles(const Sources& s)
+{
+    Jobs jobs;
+    for (bool dark : {false, true})
+        for (const auto& screen : appleScreens)
+            for (bool land : {false, true}) {
+                const QSize size =
+                    land ? QSize(screen.height, screen.width) : QSize(screen.width, screen.height);
+                jobs << pngJob(startupImage(size, dark),
+                               [&s, size, dark] { return launchScreen(s, size, dark); });
+            }
+    return jobs;
+}
+
+QString startupImageLinks(const Sources& s)
+{
+    QString links;
+    for (bool dark : {false, true})
+        for (const auto& screen : appleScreens)
+            for (bool land : {false, true}) {
+                const QSize size =
+                    land ? QSize(screen.height, screen.width) : QSize(screen.width, screen.height);
+                // The media query keeps the portrait device size in points in both orientations.
+                links += QStringLiteral("<link rel=\"apple-touch-startup-image\" href=\"%1%2\" "
+                                        "media=\"(prefers-color-scheme: "
+                                        "%3) and (device-width: %4px) and (device-height: %5px) and "
+                                        "(-webkit-device-pixel-ratio: %6) and (orientation: %7)\">\n")
+                             .arg(s.options().basePath, startupImage(size, dark),
+                                  dark ? QStringLiteral("dark") : QStringLiteral("light"))
+                             .arg(screen.width / screen.scale)
+                             .arg(screen.height / screen.scale)
+                             .arg(screen.scale)
+                             .arg(land ? QStringLiteral("landscape") : QStringLiteral("portrait"));
+            }
+    return links;
+}
+
+} // namespace Packages
