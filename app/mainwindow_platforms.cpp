@@ -26,13 +26,13 @@ void MainWindow::on_actionExportPackages_triggered()
     connect(&dialog, &PackagesDialog::choicesChanged, this, [this](const PackageChoices& chosen) {
         packageChoices = chosen;
         if (devicePreview)
-            devicePreview->showDesign(currentDesign(), packageChoices.optionsFor(projectFilePath));
+            devicePreview->showDesign(currentDesign(), packageChoices.rememberedFor(projectFilePath));
     });
     Dialogs::showModal(dialog);
     // The device preview follows the options the dialog remembers.
     packageChoices = dialog.remembered();
     if (devicePreview)
-        devicePreview->showDesign(currentDesign(), packageChoices.optionsFor(projectFilePath));
+        devicePreview->showDesign(currentDesign(), packageChoices.rememberedFor(projectFilePath));
 }
 
 void MainWindow::on_actionDevicePreview_triggered()
@@ -52,7 +52,7 @@ void MainWindow::on_actionDevicePreview_triggered()
     devicePreview->show();
     devicePreview->raise();
     devicePreview->activateWindow();
-    devicePreview->showDesign(currentDesign(), packageChoices.optionsFor(projectFilePath));
+    devicePreview->showDesign(currentDesign(), packageChoices.rememberedFor(projectFilePath));
 }
 
 bool MainWindow::appWorkRunning() const
@@ -133,7 +133,7 @@ void MainWindow::on_actionApplyToAppProject_triggered()
     if (folder.isEmpty())
         return;
     const IconDesign design = currentDesign();
-    const Packages::Options options = packageChoices.optionsFor(projectFilePath);
+    const Packages::Options options = packageChoices.rememberedFor(projectFilePath);
     auto plan = std::make_shared<Packages::AppPlan>();
     const QString recovered = appLock->recoveredNote();
     runAside(

@@ -111,7 +111,7 @@ void MainWindow::refreshIconPreview()
     ++iconEdits;
     // The device preview, when open, follows after the edits pause.
     if (devicePreview && devicePreview->isVisible())
-        devicePreview->showDesign(design, packageChoices.optionsFor(projectFilePath));
+        devicePreview->showDesign(design, packageChoices.rememberedFor(projectFilePath));
     // Transparency shows as a checkerboard (here and on the Graphics page), so a white picture on a
     // transparent icon is seen.
     if (renderIsQuick(design)) {

@@ -158,6 +158,12 @@ void PackageChoices::save() const
     settings.sync();
 }
 
+Packages::Options PackageChoices::rememberedFor(const QString& projectFile) const
+{
+    const ProjectApp app = ProjectApp::load(projectFile);
+    return optionsFor(projectFile, app.name, app.appId);
+}
+
 Packages::Options PackageChoices::optionsFor(const QString& projectFile, const QString& name,
                                              const QString& appId) const
 {

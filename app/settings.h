@@ -49,4 +49,6 @@ struct PackageChoices
     // The options for a project file: its name and id where none is typed.
     Packages::Options optionsFor(const QString& projectFile, const QString& name = QString(),
                                  const QString& appId = QString()) const;
+    // The options for a project file with the app's name and id last typed for it.
+    Packages::Options rememberedFor(const QString& projectFile) const;
 };

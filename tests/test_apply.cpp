@@ -33,6 +33,7 @@ struct Tree
     const char* name;
     const char* folder; // under tests/data/apply/
     QList<Expected> expected;
+    bool launch = false; // the launch screens too
 };
 
 const Tree trees[] = {
@@ -69,6 +70,19 @@ const Tree trees[] = {
      {{"android/app/src/main/res/mipmap-hdpi/ic_launcher_foreground.png", 162},
       {"ios/App/App/Assets.xcassets/AppIcon.appiconset/AppIcon-1024.png", 1024},
       {"ios/App/AppIcon.icon/icon.json", 0}}},
+    // The template's launch screens kept at their sizes, those Capacitor's asset tool adds at its
+    // sizes, Android 12's resources and the launch image set under the asset tool's names.
+    {"Capacitor, launch screens",
+     "capacitor",
+     {{"android/app/src/main/res/drawable/splash.png", 480, 320},
+      {"android/app/src/main/res/drawable-night/splash.png", 480, 320},
+      {"android/app/src/main/res/drawable-port-xxxhdpi/splash.png", 1280, 1920},
+      {"android/app/src/main/res/drawable-land-night-ldpi/splash.png", 320, 240},
+      {"android/app/src/main/res/drawable-night-xxxhdpi/splash_icon.png", 1152},
+      {"android/app/src/main/res/values-night/splash_background.xml", 0},
+      {"ios/App/App/Assets.xcassets/Splash.imageset/Default@3x~universal~anyany-dark.png", 2732},
+      {"ios/App/App/Assets.xcassets/Splash.imageset/Contents.json", 0}},
+     true},
     {"React Native",
      "react-native",
      {{"android/app/src/main/res/mipmap-xxhdpi/ic_launcher.png", 144},
@@ -78,6 +92,7 @@ const Tree trees[] = {
      {{"assets/images/icon.png", 1024},
       {"assets/images/adaptive-icon.png", 1024},
       {"assets/images/favicon.png", 48}}},
+    {"Expo, launch screens", "expo", {{"assets/images/splash-icon.png", 200}}, true},
     {"Electron",
      "electron",
      {{"build/icon.icns", 1024}, {"build/icon.ico", 256}, {"build/icons/1024x1024.png", 1024}}},
@@ -179,7 +194,9 @@ void TestApply::templates()
 
     IconDesign design;
     design.backgroundColor = QColor(0x0e, 0x7c, 0x86);
-    const Packages::AppPlan plan = Packages::planAppUpdate(design, root);
+    Packages::Options options;
+    options.launch = t.launch;
+    const Packages::AppPlan plan = Packages::planAppUpdate(design, root, options);
     QVERIFY(!plan.found.isEmpty());
     // An app is named once, not again for the copies of its configuration in its native projects;
     // a library module (Capacitor's plugins) shows no icon and is left alone.
@@ -292,10 +309,10 @@ void TestApply::templates()
     }
 
     // A second run changes nothing, and a look without writing writes nothing.
-    const Packages::AppPlan again = Packages::planAppUpdate(design, root);
+    const Packages::AppPlan again = Packages::planAppUpdate(design, root, options);
     QCOMPARE(again.count(Packages::AppChange::Same), again.changes.size());
     design.backgroundColor = Qt::black;
-    const Packages::AppPlan other = Packages::planAppUpdate(design, root);
+    const Packages::AppPlan other = Packages::planAppUpdate(design, root, options);
     QVERIFY(other.count(Packages::AppChange::Replace) > 0);
     QCOMPARE(contents(root), after);
 

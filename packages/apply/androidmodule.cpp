@@ -3,9 +3,12 @@
 // and the manifest's icon and round icon.
 #include "packages/apply/frameworks.h"
 #include "packages/apply/textedit.h"
+#include "packages/launch.h"
 
 #include <QDir>
 #include <QFileInfo>
+
+#include <optional>
 
 namespace Packages::Apply {
 
@@ -45,6 +48,42 @@ void noteOtherSourceSets(Draft& d, const QString& module)
                            .arg(joined(module, QStringLiteral("src/") + set));
 }
 
+// Whether the module has the full-screen launch bitmaps of the systems before Android 12
+// (Capacitor's template has them).
+bool hasLegacySplash(const Draft& d, const QString& res)
+{
+    for (const LaunchFile& f : legacySplashFiles())
+        if (d.exists(res + f.path.mid(4)))
+            return true;
+    return false;
+}
+
+// The launch files of the android package as the module takes them: the full-screen bitmaps only
+// where it has some, each it has at the size it has; the theme's items are told, not written.
+std::optional<Job> launchJob(Draft& d, const QString& res, Job job, bool legacy)
+{
+    if (!job.path.startsWith(QLatin1String("res/")))
+        return std::nullopt;
+    for (const LaunchFile& f : legacySplashFiles())
+        if (job.path == f.path) {
+            if (!legacy)
+                return std::nullopt;
+            // The night screen of the systems' default folder as large as the day one.
+            const QString mine = f.path == QLatin1String("res/drawable-night/splash.png") &&
+                                         !d.exists(res + QStringLiteral("drawable-night/splash.png"))
+                                     ? QStringLiteral("drawable/splash.png")
+                                     : f.path.mid(4);
+            const QSize own = sizeOf(d.root, res + mine);
+            if (own.isValid() && own != f.size && own.width() <= 4096 && own.height() <= 4096) {
+                const Sources& s = d.sources;
+                const bool dark = f.dark;
+                job.picture = [&s, own, dark] { return launchScreen(s, own, dark); };
+            }
+            return job;
+        }
+    return job;
+}
+
 void write(Draft& d, const QString& module)
 {
     const QString main = joined(module, QStringLiteral("src/main/"));
@@ -52,7 +91,17 @@ void write(Draft& d, const QString& module)
     // Apps whose oldest Android is 8 keep the adaptive icon's XML in mipmap-anydpi.
     const bool plain = d.exists(res + QStringLiteral("mipmap-anydpi/ic_launcher.xml")) &&
                        !d.exists(res + QStringLiteral("mipmap-anydpi-v26"));
-    for (const Job& job : d.targets.android.all()) {
+    const bool legacy = hasLegacySplash(d, res);
+    for (Job job : d.targets.android.all()) {
+        if (job.path == QLatin1String("splash-theme.xml"))
+            continue;
+        if (job.path != QLatin1String("playstore-icon.png") &&
+            !job.path.startsWith(QLatin1String("res/mipmap"))) {
+            const std::optional<Job> launch = launchJob(d, res, job, legacy);
+            if (!launch)
+                continue;
+            job = *launch;
+        }
         QString path = job.path.startsWith(QLatin1String("res/"))
                            ? main + job.path
                            : main + QStringLiteral("ic_launcher-playstore.png");
@@ -67,6 +116,21 @@ void write(Draft& d, const QString& module)
                 d.removed << QFileInfo(path).path() + QLatin1Char('/') + other.fileName();
     }
     noteOtherSourceSets(d, module);
+    // (Told until the launch theme names the icon.)
+    bool themed = false;
+    for (const QString& values :
+         QDir(joined(d.root, res)).entryList({QStringLiteral("values*-v31")}, QDir::Dirs))
+        for (const QString& file :
+             QDir(joined(d.root, res + values)).entryList({QStringLiteral("*.xml")}, QDir::Files))
+            themed =
+                themed || d.text(res + values + QLatin1Char('/') + file).contains("@drawable/splash_icon");
+    if (d.sources.options().launch && !themed)
+        d.notes << QStringLiteral(
+                       "%1: Android 12 and later draw the launch screen from the launch theme; "
+                       "its resources are in place, and these items in the launch theme under "
+                       "res/values-v31/ show it (the theme is yours, so it was left as it is):\n%2")
+                       .arg(module.isEmpty() ? QStringLiteral("the app module") : module,
+                            androidLaunchThemeItems().trimmed());
     const QString manifest = main + QStringLiteral("AndroidManifest.xml");
     const QString before = QString::fromUtf8(d.text(manifest));
     const QString after = withApplicationAttribute(

@@ -56,6 +56,26 @@ void layeredDocument(Draft& d, const QString& set)
     }
 }
 
+// The launch image set Capacitor's template shows (Splash.imageset), where the catalog has one:
+// its images and Contents.json under the names Capacitor's asset tool gives them, the images it no
+// longer names moved out.
+void launchImages(Draft& d, const QString& set)
+{
+    const QFileInfo info(joined(d.root, set));
+    if (!info.isDir() || info.isSymLink())
+        return;
+    QSet<QString> ours;
+    for (const Job& job : d.targets.ios.all())
+        if (job.path.startsWith(QLatin1String("Splash.imageset/"))) {
+            const QString name = job.path.mid(int(qstrlen("Splash.imageset/")));
+            ours << name;
+            d.add(job, joined(set, name));
+        }
+    for (const QString& name : QDir(joined(d.root, set)).entryList(QDir::Files | QDir::Hidden))
+        if (!ours.contains(name))
+            d.removed << joined(set, name);
+}
+
 void write(Draft& d, const QString& set)
 {
     const QSet<QString> idioms = idiomsOf(d, set);
@@ -103,6 +123,8 @@ void write(Draft& d, const QString& set)
     for (const QString& name : QDir(joined(d.root, set)).entryList(QDir::Files | QDir::Hidden))
         if (!ours.contains(name))
             d.removed << joined(set, name);
+    if (ios && d.sources.options().launch)
+        launchImages(d, joined(folderOf(set), QStringLiteral("Splash.imageset")));
     layeredDocument(d, set);
 }
 
