@@ -56,9 +56,12 @@ QList<LaunchFile> legacySplashFiles();
 Jobs androidLaunchFiles(const Sources& s);
 Jobs iosLaunchFiles(const Sources& s, const QString& dir = QStringLiteral("Splash.imageset/"));
 Jobs webLaunchFiles(const Sources& s);
+// The launch image set Flutter's template shows centred at its own size (LaunchImage.imageset):
+// LaunchImage.png, @2x and @3x, light and dark, with its Contents.json.
+Jobs centredLaunchImageFiles(const Sources& s, const QString& dir);
 // The head snippet's lines that name the web's start-up images, one a device size, orientation and
-// appearance.
-QString startupImageLinks(const Sources& s);
+// appearance, each file named from `base` ("/", or "" beside the page).
+QString startupImageLinks(const QString& base);
 // The theme items Android 12 reads the launch screen from, for the app's launch theme.
 QString androidLaunchThemeItems();
 

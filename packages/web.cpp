@@ -71,7 +71,7 @@ Jobs webFiles(const Sources& s)
                         "<link rel=\"manifest\" href=\"%1manifest.webmanifest\">\n"
                         "<meta name=\"theme-color\" content=\"%2\">\n%3")
                         .arg(s.options().basePath, colorName(s.themeColor()),
-                             s.options().launch ? startupImageLinks(s) : QString())
+                             s.options().launch ? startupImageLinks(s.options().basePath) : QString())
                         .toUtf8());
     if (s.options().launch)
         jobs += webLaunchFiles(s);

@@ -7,6 +7,7 @@
 
 #include <QDir>
 #include <QFileInfo>
+#include <QRegularExpression>
 
 #include <optional>
 
@@ -84,6 +85,144 @@ std::optional<Job> launchJob(Draft& d, const QString& res, Job job, bool legacy)
     return job;
 }
 
+// The style the launcher activity starts in ("LaunchTheme" for "@style/LaunchTheme"), or else the
+// application's.
+QString launcherTheme(const QString& manifest)
+{
+    static const QRegularExpression activity(QStringLiteral("<activity\\b([^>]*)>(.*?)</activity>"),
+                                             QRegularExpression::DotMatchesEverythingOption);
+    static const QRegularExpression theme(QStringLiteral("android:theme\\s*=\\s*\"@style/([^\"]+)\""));
+    for (auto i = activity.globalMatch(manifest); i.hasNext();) {
+        const QRegularExpressionMatch m = i.next();
+        if (m.captured(2).contains(QLatin1String("android.intent.category.LAUNCHER")))
+            if (const QRegularExpressionMatch t = theme.match(m.captured(1)); t.hasMatch())
+                return t.captured(1);
+    }
+    const int application = manifest.indexOf(QLatin1String("<application"));
+    if (application < 0)
+        return QString();
+    const QRegularExpressionMatch t =
+        theme.match(manifest.mid(application, manifest.indexOf(QLatin1Char('>'), application) - application));
+    return t.hasMatch() ? t.captured(1) : QString();
+}
+
+// Where a values folder defines the style `name`: the file's name and the style's element.
+struct StyleAt
+{
+    QString file, element;
+};
+std::optional<StyleAt> styleIn(const Draft& d, const QString& values, const QString& name)
+{
+    const QRegularExpression style(
+        QStringLiteral("<style\\s+name=\"%1\"[^>]*>.*?</style>").arg(QRegularExpression::escape(name)),
+        QRegularExpression::DotMatchesEverythingOption);
+    for (const QString& file :
+         QDir(joined(d.root, values)).entryList({QStringLiteral("*.xml")}, QDir::Files, QDir::Name)) {
+        const QRegularExpressionMatch m = style.match(QString::fromUtf8(d.text(joined(values, file))));
+        if (m.hasMatch())
+            return StyleAt{file, m.captured(0)};
+    }
+    return std::nullopt;
+}
+
+// The placeholder a template's launch window background is: a layer list of one colour, with the
+// image it has room for commented out (Flutter's launch_background.xml).
+bool placeholderBackground(const QString& xml)
+{
+    static const QRegularExpression comment(QStringLiteral("<!--.*?-->"),
+                                            QRegularExpression::DotMatchesEverythingOption);
+    const QString bare = QString(xml).remove(comment);
+    return bare.contains(QLatin1String("<layer-list")) && bare.count(QLatin1String("<item")) == 1 &&
+           !bare.contains(QLatin1String("<bitmap")) &&
+           (bare.contains(QLatin1String("android:drawable=\"@android:color/")) ||
+            bare.contains(QLatin1String("android:drawable=\"?android:colorBackground\"")));
+}
+
+const char launchBackground[] =
+    "<?xml version=\"1.0\" encoding=\"utf-8\"?>\n"
+    "<!-- The launch screen before Android 12: the launch colour with the launch icon in the middle. -->\n"
+    "<layer-list xmlns:android=\"http://schemas.android.com/apk/res/android\">\n"
+    "    <item android:drawable=\"@color/splash_background\" />\n"
+    "    <item>\n"
+    "        <bitmap android:gravity=\"center\" android:src=\"@drawable/splash_icon\" />\n"
+    "    </item>\n"
+    "</layer-list>\n";
+
+// Android 12 and later draw the launch screen from the launch theme's items. A template's launch
+// theme on a platform theme with a placeholder window background (Flutter's LaunchTheme) gets a
+// copy for Android 12 with the items added (values-v31 and values-night-v31, beside the ones it
+// has) and the launch icon on its background; any other theme is the developer's, and the items
+// to add are told.
+void launchTheme(Draft& d, const QString& module, const QString& res, const QString& manifest)
+{
+    const QString theme = launcherTheme(manifest);
+    const QString items = androidLaunchThemeItems().trimmed();
+    const QString told =
+        QStringLiteral("%1: Android 12 and later draw the launch screen from the launch theme; its resources "
+                       "are in place, and these items in the launch theme%2 under res/values-v31/ show it "
+                       "(the theme is yours, so it was left as it is):\n%3")
+            .arg(module.isEmpty() ? QStringLiteral("the app module") : module,
+                 theme.isEmpty() ? QString() : QStringLiteral(" (%1)").arg(theme), items);
+    if (theme.isEmpty()) {
+        d.notes << told;
+        return;
+    }
+    bool themed = false, own = false;
+    for (const QString& values :
+         QDir(joined(d.root, res)).entryList({QStringLiteral("values*-v31")}, QDir::Dirs))
+        if (const std::optional<StyleAt> at = styleIn(d, res + values, theme)) {
+            own = true;
+            themed = themed || at->element.contains(QLatin1String("@drawable/splash_icon"));
+        }
+    if (themed)
+        return;
+    const std::optional<StyleAt> day = styleIn(d, res + QStringLiteral("values"), theme);
+    if (own || !day || !day->element.contains(QLatin1String("parent=\"@android:style/"))) {
+        d.notes << told;
+        return;
+    }
+    QList<std::pair<QString, StyleAt>> copies{{QStringLiteral("values-v31/"), *day}};
+    if (const std::optional<StyleAt> night = styleIn(d, res + QStringLiteral("values-night"), theme))
+        copies.append({QStringLiteral("values-night-v31/"), *night});
+    for (const auto& [folder, at] : copies)
+        if (d.exists(res + folder + at.file)) {
+            d.notes << told;
+            return;
+        }
+    for (const auto& [folder, at] : copies) {
+        QString element = at.element;
+        const int end = element.lastIndexOf(QLatin1String("</style>"));
+        const int line = element.lastIndexOf(QLatin1Char('\n'), end);
+        const QString indent = element.mid(line + 1, end - line - 1);
+        element.insert(end, QStringLiteral("    ") +
+                                QString(items).replace(QLatin1String("\n"),
+                                                       QLatin1Char('\n') + indent + QStringLiteral("    ")) +
+                                QLatin1Char('\n') + indent);
+        d.add(textJob(QString(),
+                      QStringLiteral("<?xml version=\"1.0\" encoding=\"utf-8\"?>\n<resources>\n"
+                                     "    <!-- %1 of %2, with the launch screen of Android 12 "
+                                     "and later. -->\n    %3\n</resources>\n")
+                          .arg(theme,
+                               QString(folder).replace(QLatin1String("-v31/"), QLatin1String("/")) + at.file,
+                               element)
+                          .toUtf8()),
+              res + folder + at.file);
+    }
+    // The window background the theme shows before Android 12, where it is still the placeholder.
+    static const QRegularExpression background(
+        QStringLiteral("name=\"android:windowBackground\">@drawable/([A-Za-z0-9_]+)<"));
+    const QRegularExpressionMatch m = background.match(day->element);
+    if (!m.hasMatch())
+        return;
+    for (const QString& drawable :
+         QDir(joined(d.root, res)).entryList({QStringLiteral("drawable*")}, QDir::Dirs, QDir::Name)) {
+        const QString path = res + drawable + QLatin1Char('/') + m.captured(1) + QStringLiteral(".xml");
+        const QString xml = QString::fromUtf8(d.text(path));
+        if (placeholderBackground(xml))
+            d.add(textJob(QString(), launchBackground), path);
+    }
+}
+
 void write(Draft& d, const QString& module)
 {
     const QString main = joined(module, QStringLiteral("src/main/"));
@@ -116,21 +255,8 @@ void write(Draft& d, const QString& module)
                 d.removed << QFileInfo(path).path() + QLatin1Char('/') + other.fileName();
     }
     noteOtherSourceSets(d, module);
-    // (Told until the launch theme names the icon.)
-    bool themed = false;
-    for (const QString& values :
-         QDir(joined(d.root, res)).entryList({QStringLiteral("values*-v31")}, QDir::Dirs))
-        for (const QString& file :
-             QDir(joined(d.root, res + values)).entryList({QStringLiteral("*.xml")}, QDir::Files))
-            themed =
-                themed || d.text(res + values + QLatin1Char('/') + file).contains("@drawable/splash_icon");
-    if (d.sources.options().launch && !themed)
-        d.notes << QStringLiteral(
-                       "%1: Android 12 and later draw the launch screen from the launch theme; "
-                       "its resources are in place, and these items in the launch theme under "
-                       "res/values-v31/ show it (the theme is yours, so it was left as it is):\n%2")
-                       .arg(module.isEmpty() ? QStringLiteral("the app module") : module,
-                            androidLaunchThemeItems().trimmed());
+    if (d.sources.options().launch)
+        launchTheme(d, module, res, QString::fromUtf8(d.text(main + QStringLiteral("AndroidManifest.xml"))));
     const QString manifest = main + QStringLiteral("AndroidManifest.xml");
     const QString before = QString::fromUtf8(d.text(manifest));
     const QString after = withApplicationAttribute(

@@ -1,8 +1,9 @@
 // Xcode asset catalogs (*.xcassets/AppIcon.appiconset: Flutter's ios/Runner and macos/Runner,
 // Capacitor's ios/App/App, React Native's ios/NAME): the iOS or macOS set (or both) with its
-// Contents.json, the icons it no longer names moved out, and the layered document beside the
-// Xcode project.
+// Contents.json, the icons it no longer names moved out, the launch image sets, and the layered
+// document beside the Xcode project.
 #include "packages/apply/frameworks.h"
+#include "packages/launch.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -56,24 +57,37 @@ void layeredDocument(Draft& d, const QString& set)
     }
 }
 
-// The launch image set Capacitor's template shows (Splash.imageset), where the catalog has one:
-// its images and Contents.json under the names Capacitor's asset tool gives them, the images it no
-// longer names moved out.
-void launchImages(Draft& d, const QString& set)
+// A launch image set the catalog has (`files`, named inside the set): its images and Contents.json,
+// the images it no longer names moved out.
+void launchImages(Draft& d, const QString& set, const Jobs& files)
 {
     const QFileInfo info(joined(d.root, set));
     if (!info.isDir() || info.isSymLink())
         return;
     QSet<QString> ours;
-    for (const Job& job : d.targets.ios.all())
-        if (job.path.startsWith(QLatin1String("Splash.imageset/"))) {
-            const QString name = job.path.mid(int(qstrlen("Splash.imageset/")));
-            ours << name;
-            d.add(job, joined(set, name));
-        }
+    for (const Job& job : files) {
+        ours << job.path;
+        d.add(job, joined(set, job.path));
+    }
     for (const QString& name : QDir(joined(d.root, set)).entryList(QDir::Files | QDir::Hidden))
         if (!ours.contains(name))
             d.removed << joined(set, name);
+}
+
+// The launch image sets of Capacitor's template (Splash.imageset, under the names Capacitor's asset
+// tool gives them) and Flutter's (LaunchImage.imageset), where the catalog has them.
+void launchImageSets(Draft& d, const QString& catalog)
+{
+    Jobs splash;
+    for (Job job : d.targets.ios.all())
+        if (job.path.startsWith(QLatin1String("Splash.imageset/"))) {
+            job.path = job.path.mid(int(qstrlen("Splash.imageset/")));
+            splash << job;
+        }
+    launchImages(d, joined(catalog, QStringLiteral("Splash.imageset")), splash);
+    if (QFileInfo(joined(d.root, joined(catalog, QStringLiteral("LaunchImage.imageset")))).isDir())
+        launchImages(d, joined(catalog, QStringLiteral("LaunchImage.imageset")),
+                     centredLaunchImageFiles(d.sources, QString()));
 }
 
 void write(Draft& d, const QString& set)
@@ -124,7 +138,7 @@ void write(Draft& d, const QString& set)
         if (!ours.contains(name))
             d.removed << joined(set, name);
     if (ios && d.sources.options().launch)
-        launchImages(d, joined(folderOf(set), QStringLiteral("Splash.imageset")));
+        launchImageSets(d, folderOf(set));
     layeredDocument(d, set);
 }
 

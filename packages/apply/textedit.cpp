@@ -108,4 +108,24 @@ QString withMaskableEntry(QString text, const QString& src)
     return text.insert(last + 1, (last == span->first ? lead : QStringLiteral(",") + indent) + entry);
 }
 
+QString withHeadLines(QString html, const QString& lines)
+{
+    const int close = html.indexOf(QLatin1String("</head>"), 0, Qt::CaseInsensitive);
+    if (close < 0)
+        return html;
+    const int lineStart = html.lastIndexOf(QLatin1Char('\n'), close) + 1;
+    // Where `</head>` starts a line, the lines go above it at the indent of the line before.
+    const bool own = html.mid(lineStart, close - lineStart).trimmed().isEmpty();
+    QString indent;
+    if (own && lineStart > 0) {
+        const int before = lineStart >= 2 ? html.lastIndexOf(QLatin1Char('\n'), lineStart - 2) + 1 : 0;
+        const QString previous = html.mid(before, lineStart - 1 - before);
+        indent = previous.left(previous.indexOf(QRegularExpression(QStringLiteral("\\S"))));
+    }
+    QString block;
+    for (const QString& line : lines.split(QLatin1Char('\n'), Qt::SkipEmptyParts))
+        block += indent + line + QLatin1Char('\n');
+    return own ? html.insert(lineStart, block) : html.insert(close, QLatin1Char('\n') + block);
+}
+
 } // namespace Packages::Apply

@@ -22,4 +22,8 @@ std::optional<std::pair<int, int>> topLevelValue(const QString& text, const QStr
 // found.
 QString withMaskableEntry(QString text, const QString& src);
 
+// `html` with `lines` added at the end of its head, each indented as the head's last line is; `html`
+// as it was when it has no head.
+QString withHeadLines(QString html, const QString& lines);
+
 } // namespace Packages::Apply

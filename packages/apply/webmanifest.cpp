@@ -1,15 +1,18 @@
 // Web app manifests (manifest.json or *.webmanifest with an icon list: Flutter's web/, public/ of
 // Vite and Create React App, Angular's src/): every PNG or ICO icon listed, at its size, a maskable
-// one added where none is listed, and the favicons beside it.
+// one added where none is listed, and the favicons beside it; with the launch screens, iOS's
+// start-up images named in the page's head, and the background colour the app starts on.
 #include "packages/apply/frameworks.h"
 #include "packages/apply/textedit.h"
 #include "packages/containers.h"
+#include "packages/launch.h"
 
 #include <QDir>
 #include <QFileInfo>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QRegularExpression>
 
 namespace Packages::Apply {
 
@@ -136,6 +139,57 @@ void favicons(Draft& d, const Sources& s, const QString& dir)
     }
 }
 
+// The page the manifest's site starts from: index.html beside it, or above a public/ folder the
+// site is served from (Vite).
+QString pageOf(const Draft& d, const QString& manifest)
+{
+    const QString dir = folderOf(manifest);
+    if (d.exists(joined(dir, QStringLiteral("index.html"))))
+        return joined(dir, QStringLiteral("index.html"));
+    if (QFileInfo(dir).fileName() == QLatin1String("public") &&
+        d.exists(joined(folderOf(dir), QStringLiteral("index.html"))))
+        return joined(folderOf(dir), QStringLiteral("index.html"));
+    return QString();
+}
+
+// iOS's start-up images beside the manifest (splash/), and the page's head lines that name them.
+void startupImages(Draft& d, const QString& manifest)
+{
+    const QString page = pageOf(d, manifest);
+    if (page.isEmpty()) {
+        d.notes << QStringLiteral("%1 has no index.html beside it to name iOS's start-up images in; they "
+                                  "were not written.")
+                       .arg(manifest);
+        return;
+    }
+    const QString html = QString::fromUtf8(d.text(page));
+    // Named as the page names its manifest: from the site's root, from %PUBLIC_URL%, or beside it.
+    static const QRegularExpression manifestLink(
+        QStringLiteral("<link[^>]*rel=\"manifest\"[^>]*href=\"([^\"]*/)?[^\"/]*\""));
+    const QString links = startupImageLinks(manifestLink.match(html).captured(1));
+    QString after = html;
+    if (html.contains(QLatin1String("apple-touch-startup-image"))) {
+        // Ours from an earlier run are kept; start-up images of the page's own are left to it.
+        const QStringList ours = links.split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+        if (!std::all_of(ours.begin(), ours.end(), [&html](const QString& l) { return html.contains(l); })) {
+            d.notes << QStringLiteral("%1 names start-up images of its own; it was left as it is.").arg(page);
+            return;
+        }
+    } else {
+        after = withHeadLines(html, links);
+        if (after == html) {
+            d.notes << QStringLiteral(
+                           "%1 has no head to name iOS's start-up images in; they were not written.")
+                           .arg(page);
+            return;
+        }
+        d.add(textJob(QString(), after.toUtf8()), page);
+        d.edited << page;
+    }
+    for (const Job& job : webLaunchFiles(d.sources))
+        d.add(job, joined(folderOf(manifest), job.path));
+}
+
 void write(Draft& d, const QString& manifest)
 {
     const Sources& s = d.sources;
@@ -156,11 +210,17 @@ void write(Draft& d, const QString& manifest)
             d.add(iconPicture(s, QStringLiteral("maskable"), 512),
                   QDir::cleanPath(joined(folderOf(manifest), src)));
     }
-    // Flutter's template names its own blue; the app's colours follow the icon.
-    if (flutter) {
-        const QColor splash = s.options().splashColor.isValid() ? s.options().splashColor : s.themeColor();
-        for (const auto& colour : {std::make_pair(QStringLiteral("theme_color"), s.themeColor()),
-                                   std::make_pair(QStringLiteral("background_color"), splash)}) {
+    // Flutter's template names its own blue; the app's colours follow the icon. A launch screen
+    // is painted in background_color while the app starts.
+    const bool launch = s.options().launch;
+    if (flutter || launch) {
+        const QColor splash = s.options().splashColor.isValid() ? s.options().splashColor
+                              : launch                          ? launchColour(s, false)
+                                                                : s.themeColor();
+        QList<std::pair<QString, QColor>> colours{{QStringLiteral("background_color"), splash}};
+        if (flutter)
+            colours.prepend({QStringLiteral("theme_color"), s.themeColor()});
+        for (const auto& colour : colours) {
             const auto span = topLevelValue(after, colour.first);
             if (span && after[span->first] == QLatin1Char('"'))
                 after.replace(span->first, span->second - span->first,
@@ -178,6 +238,8 @@ void write(Draft& d, const QString& manifest)
         }
     }
     favicons(d, s, folderOf(manifest));
+    if (launch)
+        startupImages(d, manifest);
 }
 
 } // namespace
