@@ -62,6 +62,9 @@ Jobs centredLaunchImageFiles(const Sources& s, const QString& dir);
 // The head snippet's lines that name the web's start-up images, one a device size, orientation and
 // appearance, each file named from `base` ("/", or "" beside the page).
 QString startupImageLinks(const QString& base);
+// The Device Preview's launch screens: Android 12's, the iPhone's and the web app's on an iPad,
+// light and dark, at `ratio` device pixels a sheet pixel.
+QList<Panel> launchPanels(const Sources& s, qreal ratio);
 // The theme items Android 12 reads the launch screen from, for the app's launch theme.
 QString androidLaunchThemeItems();
 

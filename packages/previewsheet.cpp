@@ -2,6 +2,7 @@
 // variants are seen rather than read about.
 #include "packages/previewsheet.h"
 
+#include "packages/launch.h"
 #include "packages/layers.h"
 #include "packages/package.h"
 #include "packages/sources.h"
@@ -181,6 +182,11 @@ QImage previewSheet(const IconDesign& design, const Options& options, qreal pixe
         row.titles << QLatin1String(target.previewTitle);
         row.panels += target.panels(sources, pixelRatio);
     }
+    // The launch screens the packages can hold, in a row of their own.
+    Row& launch = rows[rows.empty() ? 0 : rows.rbegin()->first + 1];
+    launch.titles << QStringLiteral(
+        "Launch screens: Android 12, iPhone and the web app on iPad, light and dark");
+    launch.panels += launchPanels(sources, pixelRatio);
     int widest = 0;
     for (const auto& row : rows)
         widest = std::max(widest, int(row.second.panels.size()));

@@ -1061,14 +1061,28 @@ void TestPackages::transparentBackgroundStillGivesOpaqueStoreIcons()
 void TestPackages::previewSheet()
 {
     const QImage sheet = Packages::previewSheet(gradientWithText()).convertToFormat(QImage::Format_ARGB32);
-    // Three rows of at most eight panels: Android with its Play Store icon; iOS with its 26 looks
-    // and macOS; Windows, the web and Linux.
-    QCOMPARE(sheet.size(), QSize(16 + 8 * (176 + 16), 3 * (30 + 176 + 22) + 4 * 16));
+    // Four rows of at most eight panels: Android with its Play Store icon; iOS with its 26 looks
+    // and macOS; Windows, the web and Linux; the launch screens.
+    QCOMPARE(sheet.size(), QSize(16 + 8 * (176 + 16), 4 * (30 + 176 + 22) + 5 * 16));
     // The circle mask's panel: panel colour in its corner, the icon at its centre.
     const QPoint panel(16, 16 + 30);
     QCOMPARE(sheet.pixel(panel + QPoint(20, 20)), qRgb(0xe8, 0xea, 0xf0));
     const QRgb centre = sheet.pixel(panel + QPoint(88, 88 + 40));
     QVERIFY(centre != qRgb(0xe8, 0xea, 0xf0) && qAlpha(centre) == 255);
+
+    // The launch screens: Android 12's one colour, the iPhone's gradient, near-black when dark, and
+    // no text on any.
+    const int launchRow = 16 + 3 * (30 + 176 + 22 + 16) + 30;
+    const auto screen = [&sheet, launchRow](int panel, int y) {
+        return sheet.pixel(16 + panel * (176 + 16) + 88, launchRow + y);
+    };
+    QCOMPARE(screen(0, 20), screen(0, 150));
+    QVERIFY(screen(1, 20) != screen(1, 150));
+    QCOMPARE(screen(3, 20), qRgb(0x12, 0x12, 0x14));
+    for (int y = launchRow; y < launchRow + 176; ++y)
+        for (int x = 0; x < sheet.width(); ++x)
+            QVERIFY(!(qRed(sheet.pixel(x, y)) > 200 && qGreen(sheet.pixel(x, y)) > 150 &&
+                      qBlue(sheet.pixel(x, y)) < 60));
 
     // White text on a transparent design would vanish on the default white plate: said, and a
     // line of the sheet says so.
