@@ -148,6 +148,27 @@ const char launchBackground[] =
     "    </item>\n"
     "</layer-list>\n";
 
+// The file of a launch theme's copy for Android 12: `element` (the style as `source` has it) with
+// the launch screen's items added.
+QByteArray themeCopy(const QString& theme, const QString& source, QString element)
+{
+    const int end = element.lastIndexOf(QLatin1String("</style>"));
+    const int line = element.lastIndexOf(QLatin1Char('\n'), end);
+    QString indent = line < 0 ? QString() : element.mid(line + 1, end - line - 1);
+    if (!indent.trimmed().isEmpty()) // `</style>` ends a line of items
+        indent.clear();
+    const QString items = androidLaunchThemeItems().trimmed();
+    element.insert(end, QStringLiteral("    ") +
+                            QString(items).replace(QLatin1String("\n"),
+                                                   QLatin1Char('\n') + indent + QStringLiteral("    ")) +
+                            QLatin1Char('\n') + indent);
+    return QStringLiteral("<?xml version=\"1.0\" encoding=\"utf-8\"?>\n<resources>\n"
+                          "    <!-- %1 of %2, with the launch screen of Android 12 and later. -->\n"
+                          "    %3\n</resources>\n")
+        .arg(theme, source, element)
+        .toUtf8();
+}
+
 // Android 12 and later draw the launch screen from the launch theme's items. A template's launch
 // theme on a platform theme with a placeholder window background (Flutter's LaunchTheme) gets a
 // copy for Android 12 with the items added (values-v31 and values-night-v31, beside the ones it
@@ -189,25 +210,10 @@ void launchTheme(Draft& d, const QString& module, const QString& res, const QStr
             d.notes << told;
             return;
         }
-    for (const auto& [folder, at] : copies) {
-        QString element = at.element;
-        const int end = element.lastIndexOf(QLatin1String("</style>"));
-        const int line = element.lastIndexOf(QLatin1Char('\n'), end);
-        const QString indent = element.mid(line + 1, end - line - 1);
-        element.insert(end, QStringLiteral("    ") +
-                                QString(items).replace(QLatin1String("\n"),
-                                                       QLatin1Char('\n') + indent + QStringLiteral("    ")) +
-                                QLatin1Char('\n') + indent);
+    for (const auto& [folder, at] : copies)
         d.add(textJob(QString(),
-                      QStringLiteral("<?xml version=\"1.0\" encoding=\"utf-8\"?>\n<resources>\n"
-                                     "    <!-- %1 of %2, with the launch screen of Android 12 "
-                                     "and later. -->\n    %3\n</resources>\n")
-                          .arg(theme,
-                               QString(folder).replace(QLatin1String("-v31/"), QLatin1String("/")) + at.file,
-                               element)
-                          .toUtf8()),
+                      themeCopy(theme, QString(folder).remove(QLatin1String("-v31")) + at.file, at.element)),
               res + folder + at.file);
-    }
     // The window background the theme shows before Android 12, where it is still the placeholder.
     static const QRegularExpression background(
         QStringLiteral("name=\"android:windowBackground\">@drawable/([A-Za-z0-9_]+)<"));
