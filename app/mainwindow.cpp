@@ -94,6 +94,7 @@ MainWindow::MainWindow(QWidget* parent) : QMainWindow(parent), ui(new MainWindow
     setAcceptDrops(true);
     connect(&appWork, &QFutureWatcher<void>::finished, this, &MainWindow::appWorkFinished);
     connect(&iconWork, &QFutureWatcher<QImage>::finished, this, &MainWindow::iconWorkFinished);
+    connect(&pictureWork, &QFutureWatcher<LoadedPicture>::finished, this, &MainWindow::pictureWorkFinished);
 
     resetDesign();
 }
@@ -103,6 +104,7 @@ MainWindow::~MainWindow()
     // Work on an app's folder is finished, never cut off.
     appWork.waitForFinished();
     iconWork.waitForFinished();
+    pictureWork.waitForFinished();
     delete ui;
 }
 
@@ -210,5 +212,5 @@ void MainWindow::dropEvent(QDropEvent* event)
             loadProject(path);
         return;
     }
-    useCustomPicture(path);
+    choosePicture(path, true);
 }

@@ -4,6 +4,7 @@
 #include "packages/apply/appproject.h"
 #include "project/projectformat.h"
 #include "app/settings.h"
+#include "base/reason.h"
 
 #include <QColor>
 #include <QFutureWatcher>
@@ -70,6 +71,10 @@ class MainWindow : public QMainWindow
     void settleIconPreview();
     // Whether an icon is being drawn on the pool for the preview.
     bool iconWorkRunning() const { return iconShown != iconEdits; }
+    // Whether a picture dropped or chosen with Browse is being loaded on the pool.
+    bool pictureWorkRunning() const { return pictureShown != pictureJobs; }
+    // Puts the picture being loaded in place, waiting for it (what is exported or saved uses it).
+    void settlePicture();
     // The device preview window, null until Platforms > Device Preview first opens it.
     DevicePreview* devicePreviewWindow() const { return devicePreview; }
 
@@ -110,6 +115,8 @@ class MainWindow : public QMainWindow
     void appWorkFinished();
     // Shows the icon drawn on the pool, or draws the newest design when it came too late.
     void iconWorkFinished();
+    // Puts the picture loaded on the pool in place, unless a newer choice came meanwhile.
+    void pictureWorkFinished();
     void on_sliderBackgroundCornerCurvature_valueChanged(int);
     void on_radioBackgroundColor_clicked();
     void on_buttonBackgroundColor_clicked();
@@ -195,9 +202,23 @@ class MainWindow : public QMainWindow
     void resetDesign();
     void markDesignChanged();
     bool confirmDiscardChanges();
-    // Makes the picture at `path` the custom picture, in use; false (with a warning) when it cannot
-    // be loaded.
-    bool useCustomPicture(const QString& path);
+    // A custom picture as loaded, and how it was chosen: dropped, it becomes the picture in use (a
+    // warning when it cannot be loaded); with Browse, the picture whatever came of it.
+    struct LoadedPicture
+    {
+        QString path;
+        bool dropped = false;
+        quint64 job = 0;
+        QImage image;
+        QSize size;
+        QByteArray vector;
+        Problem why;
+    };
+    static LoadedPicture loadPicture(const QString& path, bool dropped, quint64 job);
+    // Loads the picture at `path` at once, or on the pool when it takes long (the window answering
+    // meanwhile, with a busy cursor), then uses it.
+    void choosePicture(const QString& path, bool dropped);
+    void usePicture(const LoadedPicture& picture);
     void refreshIconPreview();
     void refreshGraphicPreview();
     void fillFlatList();
@@ -258,4 +279,8 @@ class MainWindow : public QMainWindow
     // winning, and a draft shows meanwhile).
     quint64 iconEdits = 0, iconShown = 0, iconJob = 0;
     QFutureWatcher<QImage> iconWork;
+    // The custom picture: pictures chosen counted, the last one put in place; the newest wins.
+    quint64 pictureJobs = 0, pictureShown = 0;
+    QFutureWatcher<LoadedPicture> pictureWork;
+    bool pictureCursor = false; // the busy cursor shown while one loads
 };

@@ -11,7 +11,9 @@
 #include "ui/mainwindowform.h"
 #include "ui/swatch.h"
 
+#include <QApplication>
 #include <QRegularExpression>
+#include <QtConcurrent>
 
 namespace {
 const QString programTitle = QStringLiteral("Glyphwright");
@@ -438,35 +440,78 @@ void MainWindow::on_buttonImageCustomBrowse_clicked()
                                  tr("Image Files (*.jpg *.jpeg *.png *.bmp *.tiff *tif)"));
     if (path.isEmpty())
         return;
-    customImage = loadCustomPicture(path, nullptr, &customImageSize, &customVector);
-    // The path is shown with this platform's "/" separators, so the project file stores a path
-    // that loads the picture again.
-    ui->editImageCustom->setText(path);
-    rememberFolder(Folders::imageCustomBrowse,
-                   Export::folderOf(ui->editImageCustom->text(), QLatin1Char('/')));
-    refreshIconPreview();
-    markDesignChanged();
+    choosePicture(path, false);
 }
 
-bool MainWindow::useCustomPicture(const QString& path)
+MainWindow::LoadedPicture MainWindow::loadPicture(const QString& path, bool dropped, quint64 job)
 {
-    Problem why;
-    QSize size;
-    QByteArray vector;
-    const QImage picture = loadCustomPicture(path, &why, &size, &vector);
-    if (picture.isNull()) {
-        Dialogs::warning(this, QString(),
-                         tr("The picture %1 could not be loaded: %2.").arg(path, why.text()));
-        return false;
+    LoadedPicture picture{path, dropped, job, QImage(), QSize(), QByteArray(), Problem()};
+    picture.image = loadCustomPicture(path, &picture.why, &picture.size, &picture.vector);
+    return picture;
+}
+
+void MainWindow::choosePicture(const QString& path, bool dropped)
+{
+    const quint64 job = ++pictureJobs;
+    if (loadsQuickly(path)) {
+        pictureShown = job;
+        usePicture(loadPicture(path, dropped, job));
+        return;
     }
-    customImage = picture;
-    customImageSize = size;
-    customVector = vector;
-    ui->editImageCustom->setText(path);
-    ui->radioImageCustom->setChecked(true);
+    if (!pictureCursor)
+        QApplication::setOverrideCursor(Qt::BusyCursor);
+    pictureCursor = true;
+    pictureWork.setFuture(QtConcurrent::run(&MainWindow::loadPicture, path, dropped, job));
+}
+
+void MainWindow::pictureWorkFinished()
+{
+    if (pictureWork.isRunning()) // (the signal of a load that a newer one replaced)
+        return;
+    if (pictureCursor)
+        QApplication::restoreOverrideCursor();
+    pictureCursor = false;
+    const LoadedPicture picture = pictureWork.result();
+    // A picture chosen since, or a project opened, takes its place.
+    if (picture.job != pictureJobs || pictureShown == pictureJobs)
+        return;
+    pictureShown = picture.job;
+    usePicture(picture);
+}
+
+void MainWindow::settlePicture()
+{
+    if (!pictureWork.isRunning())
+        return;
+    pictureWork.waitForFinished();
+    // (Its finished signal, still to come, then finds it in place.)
+    const LoadedPicture picture = pictureWork.result();
+    if (picture.job == pictureJobs && pictureShown != pictureJobs) {
+        pictureShown = picture.job;
+        usePicture(picture);
+    }
+}
+
+void MainWindow::usePicture(const LoadedPicture& picture)
+{
+    if (picture.dropped && picture.image.isNull()) {
+        Dialogs::warning(this, QString(),
+                         tr("The picture %1 could not be loaded: %2.").arg(picture.path, picture.why.text()));
+        return;
+    }
+    customImage = picture.image;
+    customImageSize = picture.size;
+    customVector = picture.vector;
+    // The path is shown with this platform's "/" separators, so the project file stores a path
+    // that loads the picture again.
+    ui->editImageCustom->setText(picture.path);
+    if (picture.dropped)
+        ui->radioImageCustom->setChecked(true);
+    else
+        rememberFolder(Folders::imageCustomBrowse,
+                       Export::folderOf(ui->editImageCustom->text(), QLatin1Char('/')));
     refreshIconPreview();
     // The decoding's buffers (a large picture's take hundreds of megabytes) are not kept.
     Memory::handBack();
     markDesignChanged();
-    return true;
 }

@@ -21,6 +21,8 @@
 
 void MainWindow::on_actionExportPackages_triggered()
 {
+    // The packages are the design's as it stands, a picture still loading in place.
+    settlePicture();
     PackagesDialog dialog(currentDesign(), projectFilePath, this, packageChoices);
     // The Device Preview follows each choice as it is made.
     connect(&dialog, &PackagesDialog::choicesChanged, this, [this](const PackageChoices& chosen) {
@@ -132,6 +134,7 @@ void MainWindow::on_actionApplyToAppProject_triggered()
     const QString folder = chooseAppFolder(title);
     if (folder.isEmpty())
         return;
+    settlePicture();
     const IconDesign design = currentDesign();
     const Packages::Options options = packageChoices.rememberedFor(projectFilePath);
     auto plan = std::make_shared<Packages::AppPlan>();

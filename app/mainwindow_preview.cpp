@@ -145,6 +145,7 @@ void MainWindow::iconWorkFinished()
 
 void MainWindow::settleIconPreview()
 {
+    settlePicture();
     if (iconShown == iconEdits)
         return;
     QApplication::setOverrideCursor(Qt::WaitCursor);

@@ -94,8 +94,9 @@ void MainWindow::applyState(const Project::State& state, const QString& projectF
 {
     // In file order, each value as setting the control puts it; the value handlers run as they
     // would for the user, so callers retitle afterwards. The previews are drawn once, at the end,
-    // not after each value.
+    // not after each value. A picture still loading gives way to the state's.
     previewsHeld = true;
+    pictureShown = ++pictureJobs;
     for (const Project::Entry& e : Project::entries) {
         QObject* control = savedControls[int(e.key)];
         switch (e.kind) {
@@ -166,6 +167,7 @@ bool MainWindow::readProjectFile(const QString& path)
 
 bool MainWindow::saveProjectTo(const QString& path)
 {
+    settlePicture();
     if (!writeProjectFile(path)) {
         Dialogs::warning(this, QString(), tr("The project file could not be created."));
         return false;

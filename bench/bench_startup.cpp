@@ -12,6 +12,7 @@
 #include "render/artwork.h"
 #include "project/custompicture.h"
 #include "render/iconrenderer.h"
+#include "render/vectorpicture.h"
 #include "resources/initresources.h"
 
 #include "ui/devicepreview.h"
@@ -204,8 +205,44 @@ void BM_ScaleStepLargeSvgDrawn(benchmark::State& state)
     }
 }
 
+// Choosing that SVG with Browse: the window's wait, click to answering again (it loads on the pool).
+void BM_ChooseLargeSvg(benchmark::State& state)
+{
+    QTemporaryDir folder;
+    const QString svg = largeSvg(folder);
+    MainWindow window;
+    window.show();
+    QPushButton* browse = window.findChild<QPushButton*>(QStringLiteral("buttonImageCustomBrowse"));
+    for (auto _ : state) {
+        state.PauseTiming();
+        VectorPicture::forgetDrawings();
+        Dialogs::queueAnswer(svg);
+        state.ResumeTiming();
+        browse->click();
+        QCoreApplication::processEvents();
+        state.PauseTiming();
+        window.settlePicture();
+        state.ResumeTiming();
+    }
+}
+
+// What that choice would cost loaded on the window's thread.
+void BM_LoadLargeSvg(benchmark::State& state)
+{
+    QTemporaryDir folder;
+    const QString svg = largeSvg(folder);
+    for (auto _ : state) {
+        state.PauseTiming();
+        VectorPicture::forgetDrawings();
+        state.ResumeTiming();
+        benchmark::DoNotOptimize(loadCustomPicture(svg).cacheKey());
+    }
+}
+
 } // namespace
 
+BENCHMARK(BM_ChooseLargeSvg)->Iterations(5)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_LoadLargeSvg)->Iterations(3)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_ScaleStepsLargeSvg)
     ->Iterations(20)
     ->Repetitions(3)

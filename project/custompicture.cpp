@@ -588,6 +588,19 @@ QString customPicturePath(const QString& stored, const QString& projectFile)
     return base.filePath(QString(stored).replace(QLatin1Char('\\'), QLatin1Char('/')));
 }
 
+bool loadsQuickly(const QString& path)
+{
+    QFile file;
+    if (!Files::openRegular(file, path))
+        return true;
+    if (VectorPicture::looksLikeSvg(file.peek(4096)))
+        return file.size() <= quickSvgBytes;
+    // (One too large is refused before its pixels are read.)
+    const QSize size = QImageReader(&file).size();
+    return !size.isValid() || qint64(size.width()) * size.height() <= quickPicturePixels ||
+           !withinLimits(size);
+}
+
 QImage loadCustomPicture(const QString& path, Problem* error, QSize* ownSize, QByteArray* vector)
 {
     Problem why;

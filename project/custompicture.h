@@ -33,3 +33,8 @@ constexpr qint64 decodingBudget = 400LL * 1024 * 1024;
 // draw it at every size.
 QImage loadCustomPicture(const QString& path, Problem* error = nullptr, QSize* ownSize = nullptr,
                          QByteArray* vector = nullptr);
+
+// Whether loading the picture at `path` takes only milliseconds, by a look at its start: a quick
+// picture to draw (a raster one of at most a megapixel, an SVG of at most 64 KB), or a file that
+// is no picture at all. The others (a large SVG's first drawing takes seconds) are for a worker.
+bool loadsQuickly(const QString& path);

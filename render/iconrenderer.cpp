@@ -236,12 +236,12 @@ PictureSource pictureOf(const IconDesign& design)
 }
 
 // Whether the picture's layer is made in a few milliseconds whatever its scale: a library
-// picture, a raster picture of at most a megapixel, an SVG of at most 64 KB (some thousand shapes).
+// picture, or a quick custom one.
 bool isQuick(const PictureSource& picture)
 {
     if (!picture.vector.isEmpty())
-        return picture.vector.size() <= 64 * 1024;
-    return qint64(picture.image.width()) * picture.image.height() <= 1024 * 1024;
+        return picture.vector.size() <= quickSvgBytes;
+    return qint64(picture.image.width()) * picture.image.height() <= quickPicturePixels;
 }
 
 // The closed outlines of `path` that come within `margin` of `area`, with their points untouched,

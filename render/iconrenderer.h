@@ -15,6 +15,10 @@ QPixmap renderIcon(IconDesign design);
 // shared under a lock.
 QImage renderIconImage(const IconDesign& design);
 
+// A picture quick to draw at any scale: a raster one of at most this many pixels, an SVG of at most
+// this many bytes (some thousand shapes).
+constexpr qint64 quickPicturePixels = 1024 * 1024, quickSvgBytes = 64 * 1024;
+
 // Whether renderIconImage() takes only milliseconds for `design`: its picture layer is the one kept
 // from the last icon, or is quick to make at any scale (no custom picture, a raster one of at most a
 // megapixel, an SVG of at most 64 KB). A large SVG drawn at a new size takes seconds.

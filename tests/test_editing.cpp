@@ -784,7 +784,7 @@ void TestEditing::filesDroppedOnTheWindow_data()
         << QByteArray("<svg xmlns=\"http://www.w3.org/2000/svg\" width=\"24\" height=\"24\">"
                       "<rect width=\"24\" height=\"24\" fill=\"#00ff00\"/></svg>")
         << "picture";
-    // Some thousand shapes: drawn on the pool, the window answering meanwhile.
+    // Some thousand shapes: loaded and drawn on the pool, the window answering meanwhile.
     QTest::newRow("a large SVG logo")
         << "large.svg"
         << QByteArray("<svg xmlns=\"http://www.w3.org/2000/svg\" width=\"24\" height=\"24\">"
@@ -830,21 +830,22 @@ void TestEditing::filesDroppedOnTheWindow()
     const QList<Dialogs::Call> calls = Dialogs::takeCalls();
     if (outcome == QLatin1String("picture")) {
         QVERIFY(calls.isEmpty());
-        QVERIFY(control<QRadioButton>(window, "radioImageCustom")->isChecked());
-        QCOMPARE(control<QLineEdit>(window, "editImageCustom")->text(), path);
         if (name == QLatin1String("large.svg")) {
-            // Its icon follows from the pool; a step of Scale meanwhile waits for nothing, and
-            // Save Icon(s) writes the icon of the design as it stands.
-            QVERIFY(window->iconWorkRunning());
-            QTRY_VERIFY(!window->iconWorkRunning());
-            control<QSpinBox>(window, "spinImageScale")->setValue(300);
-            QVERIFY(window->iconWorkRunning());
+            // It loads on the pool and its icon follows from there; Save Icon(s) meanwhile waits
+            // for both and writes the icon of the design with it, and a step of Scale then waits
+            // for nothing.
+            QVERIFY(window->pictureWorkRunning());
             Dialogs::queueAnswer(dir->path());
             click(window, "buttonSaveIcons");
             QCOMPARE(Dialogs::takeCalls().size(), 2);
-            QVERIFY(!window->iconWorkRunning());
+            QVERIFY(!window->pictureWorkRunning() && !window->iconWorkRunning());
             QCOMPARE(window->iconPixmap.toImage(), renderIcon(window->currentDesign()).toImage());
+            control<QSpinBox>(window, "spinImageScale")->setValue(300);
+            QVERIFY(window->iconWorkRunning());
+            QTRY_VERIFY(!window->iconWorkRunning());
         }
+        QVERIFY(control<QRadioButton>(window, "radioImageCustom")->isChecked());
+        QCOMPARE(control<QLineEdit>(window, "editImageCustom")->text(), path);
         QCOMPARE(window->iconPixmap.toImage().pixel(512, 512), qRgb(0, 255, 0));
         QVERIFY(window->windowTitle().endsWith(QLatin1Char('*')));
     } else if (outcome == QLatin1String("project")) {
