@@ -40,29 +40,71 @@ QRect inkBounds(const QImage& layer)
     return right < 0 ? QRect() : QRect(QPoint(left, top), QPoint(right, bottom));
 }
 
-// A logo drawn on transparency (a disc with a white triangle, dot and smile; a square with a disc
-// inside) as one colour keeps it: its parts are the regions of even colour its edges divide it
-// into; the parts that reach its outline are ink, and a part enclosed by another is a hole where
-// it stands apart from it in lightness, ink where it does not (so a disc inside a ring inside a
-// body is ink again), as a themed icon shows a logo's details. Gradients stay one part; specks and
-// antialiased edges take the part nearest them, an edge between ink and hole shading from one to
-// the other.
-QImage logoShape(const QImage& pixels, const QRect& box)
+// A logo's parts, as logoShape() finds them: the regions of even colour its edges divide it into,
+// each pixel labelled with its part, and each part ink or hole.
+class LogoParts
 {
-    const int w = box.width(), h = box.height();
-    const size_t n = size_t(w) * size_t(h);
-    const auto index = [w](int x, int y) { return size_t(y) * size_t(w) + size_t(x); };
-    std::vector<uchar> tone(n), alpha(n);
-    for (int y = 0; y < h; ++y) {
-        const QRgb* line = reinterpret_cast<const QRgb*>(pixels.constScanLine(box.top() + y)) + box.left();
-        for (int x = 0; x < w; ++x) {
-            tone[index(x, y)] = uchar(qGray(line[x]));
-            alpha[index(x, y)] = uchar(qAlpha(line[x]));
+  public:
+    LogoParts(const QImage& pixels, const QRect& box)
+        : w(box.width()), h(box.height()), n(size_t(w) * size_t(h)), tone(n), alpha(n), core(n, false),
+          label(n, -1), speck(std::max<size_t>(16, n / 2000))
+    {
+        for (int y = 0; y < h; ++y) {
+            const QRgb* line =
+                reinterpret_cast<const QRgb*>(pixels.constScanLine(box.top() + y)) + box.left();
+            for (int x = 0; x < w; ++x) {
+                tone[index(x, y)] = uchar(qGray(line[x]));
+                alpha[index(x, y)] = uchar(qAlpha(line[x]));
+            }
         }
+        findEven();
+        join();
+        absorbSpecks();
+        decide();
     }
-    // Even pixels: solid, and within a few levels of every solid neighbour (not on an edge).
-    constexpr int even = 10;
-    std::vector<bool> core(n, false);
+
+    // The logo as one colour in `out`'s `box`: ink opaque, holes clear.
+    void paint(QImage& out, const QRect& box) const;
+
+  private:
+    // Pixels within a few levels of every solid neighbour are even; parts whose lightness differs
+    // by this much stand apart.
+    static constexpr int even = 10;
+    static constexpr double apart = 48;
+
+    size_t index(int x, int y) const { return size_t(y) * size_t(w) + size_t(x); }
+    double meanTone(size_t r) const { return toneSum[r] / double(std::max<size_t>(1, area[r])); }
+    // Calls `f(u, v)` for the pixel's neighbours left, right, above and below, inside the logo.
+    template <typename F> void neighbours(size_t i, F f) const
+    {
+        const int x = int(i % size_t(w)), y = int(i / size_t(w));
+        if (x > 0)
+            f(x - 1, y);
+        if (x + 1 < w)
+            f(x + 1, y);
+        if (y > 0)
+            f(x, y - 1);
+        if (y + 1 < h)
+            f(x, y + 1);
+    }
+    void findEven();
+    void join();
+    void absorbSpecks();
+    void decide();
+
+    const int w, h;
+    const size_t n;
+    std::vector<uchar> tone, alpha;
+    std::vector<bool> core;   // even pixels: solid, not on an edge
+    std::vector<int> label;   // each pixel's part, or -1
+    std::vector<size_t> area; // each part's
+    std::vector<double> toneSum;
+    const size_t speck;     // parts smaller are no parts
+    std::vector<int> state; // each part's: 1 ink, 0 hole
+};
+
+void LogoParts::findEven()
+{
     for (int y = 0; y < h; ++y)
         for (int x = 0; x < w; ++x) {
             const size_t i = index(x, y);
@@ -74,10 +116,11 @@ QImage logoShape(const QImage& pixels, const QRect& box)
                     flat = alpha[index(u, v)] < 250 || std::abs(tone[index(u, v)] - tone[i]) <= even;
             core[i] = flat;
         }
-    // The parts: even pixels joined to their even neighbours.
-    std::vector<int> label(n, -1);
-    std::vector<size_t> area;
-    std::vector<double> toneSum;
+}
+
+// The parts: even pixels joined to their even neighbours.
+void LogoParts::join()
+{
     std::vector<size_t> queue;
     queue.reserve(n);
     for (size_t start = 0; start < n; ++start) {
@@ -93,27 +136,21 @@ QImage logoShape(const QImage& pixels, const QRect& box)
             const size_t i = queue[q];
             ++area[size_t(id)];
             toneSum[size_t(id)] += tone[i];
-            const int x = int(i % size_t(w)), y = int(i / size_t(w));
-            const auto visit = [&](int u, int v) {
+            neighbours(i, [&](int u, int v) {
                 const size_t j = index(u, v);
                 if (core[j] && label[j] < 0 && std::abs(tone[j] - tone[i]) <= even) {
                     label[j] = id;
                     queue.push_back(j);
                 }
-            };
-            if (x > 0)
-                visit(x - 1, y);
-            if (x + 1 < w)
-                visit(x + 1, y);
-            if (y > 0)
-                visit(x, y - 1);
-            if (y + 1 < h)
-                visit(x, y + 1);
+            });
         }
     }
-    // Specks are no parts: every other pixel with coverage takes the nearest part.
-    const size_t speck = std::max<size_t>(16, n / 2000);
-    queue.clear();
+}
+
+// Specks are no parts: every other pixel with coverage takes the nearest part.
+void LogoParts::absorbSpecks()
+{
+    std::vector<size_t> queue;
     for (size_t i = 0; i < n; ++i) {
         if (label[i] >= 0 && area[size_t(label[i])] < speck)
             label[i] = -1;
@@ -122,24 +159,20 @@ QImage logoShape(const QImage& pixels, const QRect& box)
     }
     for (size_t q = 0; q < queue.size(); ++q) {
         const size_t i = queue[q];
-        const int x = int(i % size_t(w)), y = int(i / size_t(w));
-        const auto spread = [&](int u, int v) {
+        neighbours(i, [&](int u, int v) {
             const size_t j = index(u, v);
             if (alpha[j] && label[j] < 0) {
                 label[j] = label[i];
                 queue.push_back(j);
             }
-        };
-        if (x > 0)
-            spread(x - 1, y);
-        if (x + 1 < w)
-            spread(x + 1, y);
-        if (y > 0)
-            spread(x, y - 1);
-        if (y + 1 < h)
-            spread(x, y + 1);
+        });
     }
-    // Which parts reach the outline, and how long a border each shares with each other.
+}
+
+// Ink or hole: parts that reach the outline are ink; an enclosed part takes the state of the part
+// it shares the longest border with, turned over when the two stand apart in lightness.
+void LogoParts::decide()
+{
     const size_t parts = area.size();
     std::vector<bool> outer(parts, false);
     std::vector<std::map<int, size_t>> border(parts);
@@ -164,10 +197,7 @@ QImage logoShape(const QImage& pixels, const QRect& box)
             meet(x, y + 1);
             meet(x, y - 1);
         }
-    // Ink or hole: outer parts ink; an enclosed part takes the state of the part it shares the
-    // longest border with, turned over when the two stand apart in lightness.
-    constexpr double apart = 48;
-    std::vector<int> state(parts, -1); // 1 ink, 0 hole
+    state.assign(parts, -1);
     std::vector<int> around(parts, -1);
     for (size_t r = 0; r < parts; ++r) {
         if (outer[r] || area[r] < speck) {
@@ -183,7 +213,6 @@ QImage logoShape(const QImage& pixels, const QRect& box)
         if (around[r] < 0)
             state[r] = 1;
     }
-    const auto meanTone = [&](size_t r) { return toneSum[r] / double(std::max<size_t>(1, area[r])); };
     for (bool settled = false; !settled;) {
         settled = true;
         for (size_t r = 0; r < parts; ++r)
@@ -196,9 +225,10 @@ QImage logoShape(const QImage& pixels, const QRect& box)
     for (int& s : state)
         if (s < 0)
             s = 1; // parts that enclose each other only: ink
+}
 
-    QImage out(pixels.size(), QImage::Format_ARGB32);
-    out.fill(Qt::transparent);
+void LogoParts::paint(QImage& out, const QRect& box) const
+{
     for (int y = 0; y < h; ++y) {
         QRgb* line = reinterpret_cast<QRgb*>(out.scanLine(box.top() + y)) + box.left();
         for (int x = 0; x < w; ++x) {
@@ -224,6 +254,20 @@ QImage logoShape(const QImage& pixels, const QRect& box)
             line[x] = qRgba(255, 255, 255, int(std::lround(alpha[i] * ink)));
         }
     }
+}
+
+// A logo drawn on transparency (a disc with a white triangle, dot and smile; a square with a disc
+// inside) as one colour keeps it: its parts are the regions of even colour its edges divide it
+// into; the parts that reach its outline are ink, and a part enclosed by another is a hole where
+// it stands apart from it in lightness, ink where it does not (so a disc inside a ring inside a
+// body is ink again), as a themed icon shows a logo's details. Gradients stay one part; specks and
+// antialiased edges take the part nearest them, an edge between ink and hole shading from one to
+// the other.
+QImage logoShape(const QImage& pixels, const QRect& box)
+{
+    QImage out(pixels.size(), QImage::Format_ARGB32);
+    out.fill(Qt::transparent);
+    LogoParts(pixels, box).paint(out, box);
     return out.convertToFormat(QImage::Format_ARGB32_Premultiplied);
 }
 
