@@ -32,7 +32,10 @@ QByteArray webManifest(const Sources& s)
     entry("icon-maskable-192.png", 192, "maskable");
     entry("icon-maskable-512.png", 512, "maskable");
     entry("icon-monochrome-512.png", 512, "monochrome");
-    const QColor splash = s.options().splashColor.isValid() ? s.options().splashColor : s.themeColor();
+    // What a browser paints while the app starts: with launch screens, their colour.
+    const QColor splash = s.options().splashColor.isValid() ? s.options().splashColor
+                          : s.options().launch              ? launchColour(s, false)
+                                                            : s.themeColor();
     const QJsonObject manifest{
         {QStringLiteral("name"), s.options().name},
         {QStringLiteral("short_name"), s.options().name},

@@ -1181,6 +1181,15 @@ void TestPackages::launchScreens()
         dark += entry.contains(QStringLiteral("appearances"));
     }
     QCOMPARE(dark, 3);
+    // The web app starts on the same colour.
+    const Packages::Sources sources(d, options);
+    int manifests = 0;
+    for (const Packages::Target& target : Packages::targets())
+        if (qstrcmp(target.name, "web") == 0)
+            for (const Packages::Job& job : target.files(sources))
+                if (job.path == QLatin1String("manifest.webmanifest"))
+                    manifests += job.bytes().contains("\"background_color\": \"#0055bf\"");
+    QCOMPARE(manifests, 1);
     // The text, when kept.
     options.launchText = true;
     QVERIFY(yellow(Packages::launchScreen(Packages::Sources(d, options), QSize(720, 1280), false)));
