@@ -471,25 +471,22 @@ void MainWindow::pictureWorkFinished()
     if (pictureCursor)
         QApplication::restoreOverrideCursor();
     pictureCursor = false;
-    const LoadedPicture picture = pictureWork.result();
-    // A picture chosen since, or a project opened, takes its place.
-    if (picture.job != pictureJobs || pictureShown == pictureJobs)
-        return;
-    pictureShown = picture.job;
-    usePicture(picture);
+    settlePicture();
 }
 
 void MainWindow::settlePicture()
 {
-    if (!pictureWork.isRunning())
+    // (A load finished whose signal is still to come is put in place here, and the signal then
+    // finds it there.)
+    if (!pictureWorkRunning())
         return;
     pictureWork.waitForFinished();
-    // (Its finished signal, still to come, then finds it in place.)
     const LoadedPicture picture = pictureWork.result();
-    if (picture.job == pictureJobs && pictureShown != pictureJobs) {
-        pictureShown = picture.job;
-        usePicture(picture);
-    }
+    // A picture chosen since, or a project opened, takes its place.
+    if (picture.job != pictureJobs)
+        return;
+    pictureShown = picture.job;
+    usePicture(picture);
 }
 
 void MainWindow::usePicture(const LoadedPicture& picture)

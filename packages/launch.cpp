@@ -226,67 +226,82 @@ QString startupImage(QSize size, bool dark)
         .arg(size.height());
 }
 
+// Each start-up image: a screen in one orientation and appearance, its image's pixels.
+struct StartupScreen
+{
+    int width, height, scale; // the screen in portrait pixels
+    bool land, dark;
+    QSize size() const { return land ? QSize(height, width) : QSize(width, height); }
+};
+QList<StartupScreen> startupScreens()
+{
+    QList<StartupScreen> screens;
+    for (bool dark : {false, true})
+        for (const auto& screen : appleScreens)
+            for (bool land : {false, true})
+                screens.append({screen.width, screen.height, screen.scale, land, dark});
+    return screens;
+}
+
 } // namespace
 
 Jobs webLaunchFiles(const Sources& s)
 {
     Jobs jobs;
-    for (bool dark : {false, true})
-        for (const auto& screen : appleScreens)
-            for (bool land : {false, true}) {
-                const QSize size =
-                    land ? QSize(screen.height, screen.width) : QSize(screen.width, screen.height);
-                jobs << pngJob(startupImage(size, dark),
-                               [&s, size, dark] { return launchScreen(s, size, dark); });
-            }
+    for (const StartupScreen& screen : startupScreens()) {
+        const QSize size = screen.size();
+        const bool dark = screen.dark;
+        jobs << pngJob(startupImage(size, dark), [&s, size, dark] { return launchScreen(s, size, dark); });
+    }
     return jobs;
 }
 
 QString startupImageLinks(const QString& base)
 {
     QString links;
-    for (bool dark : {false, true})
-        for (const auto& screen : appleScreens)
-            for (bool land : {false, true}) {
-                const QSize size =
-                    land ? QSize(screen.height, screen.width) : QSize(screen.width, screen.height);
-                // The media query keeps the portrait device size in points in both orientations.
-                links += QStringLiteral("<link rel=\"apple-touch-startup-image\" href=\"%1%2\" "
-                                        "media=\"(prefers-color-scheme: "
-                                        "%3) and (device-width: %4px) and (device-height: %5px) and "
-                                        "(-webkit-device-pixel-ratio: %6) and (orientation: %7)\">\n")
-                             .arg(base, startupImage(size, dark),
-                                  dark ? QStringLiteral("dark") : QStringLiteral("light"))
-                             .arg(screen.width / screen.scale)
-                             .arg(screen.height / screen.scale)
-                             .arg(screen.scale)
-                             .arg(land ? QStringLiteral("landscape") : QStringLiteral("portrait"));
-            }
+    // The media query keeps the portrait device size in points in both orientations.
+    for (const StartupScreen& screen : startupScreens())
+        links += QStringLiteral("<link rel=\"apple-touch-startup-image\" href=\"%1%2\" "
+                                "media=\"(prefers-color-scheme: "
+                                "%3) and (device-width: %4px) and (device-height: %5px) and "
+                                "(-webkit-device-pixel-ratio: %6) and (orientation: %7)\">\n")
+                     .arg(base, startupImage(screen.size(), screen.dark),
+                          screen.dark ? QStringLiteral("dark") : QStringLiteral("light"))
+                     .arg(screen.width / screen.scale)
+                     .arg(screen.height / screen.scale)
+                     .arg(screen.scale)
+                     .arg(screen.land ? QStringLiteral("landscape") : QStringLiteral("portrait"));
     return links;
 }
 
 namespace {
 
+// What `draw` paints on a transparent image of `size`, kept inside `shape` with smooth edges.
+template <typename Draw> QImage inside(QSize size, const QPainterPath& shape, Draw draw)
+{
+    QImage out(size, QImage::Format_ARGB32_Premultiplied);
+    out.fill(Qt::transparent);
+    QPainter m(&out);
+    m.setRenderHint(QPainter::Antialiasing);
+    m.fillPath(shape, Qt::black);
+    m.setCompositionMode(QPainter::CompositionMode_SourceIn);
+    draw(m);
+    m.end();
+    return out;
+}
+
 // `screen` (device pixels) shown at `at` on the panel as a device shows it: in a bezel (lighter on a
-// dark panel), its
-// corners rounded by `radius` sheet pixels, with smooth edges.
+// dark panel), its corners rounded by `radius` sheet pixels, with smooth edges.
 void onDevice(QPainter& p, const QImage& screen, const QRectF& at, double radius, qreal ratio, bool dark)
 {
     p.setPen(Qt::NoPen);
     p.setBrush(dark ? QColor(0x4a, 0x4a, 0x50) : QColor(0x1b, 0x1b, 0x1f));
     p.drawRoundedRect(at.adjusted(-4, -4, 4, 4), radius + 4, radius + 4);
-    QImage masked(screen.size(), QImage::Format_ARGB32_Premultiplied);
-    masked.fill(Qt::transparent);
-    QPainter m(&masked);
-    m.setRenderHint(QPainter::Antialiasing);
-    m.setPen(Qt::NoPen);
-    m.setBrush(Qt::black);
-    m.drawRoundedRect(QRectF(QPointF(0, 0), QSizeF(screen.size())), radius * ratio, radius * ratio);
-    m.setCompositionMode(QPainter::CompositionMode_SourceIn);
-    m.drawImage(0, 0, screen);
-    m.end();
-    masked.setDevicePixelRatio(ratio);
-    p.drawImage(at.topLeft(), masked);
+    QPainterPath corners;
+    corners.addRoundedRect(QRectF(QPointF(0, 0), QSizeF(screen.size())), radius * ratio, radius * ratio);
+    QImage shown = inside(screen.size(), corners, [&screen](QPainter& m) { m.drawImage(0, 0, screen); });
+    shown.setDevicePixelRatio(ratio);
+    p.drawImage(at.topLeft(), shown);
 }
 
 // A device's screen of `points` (its shape) `height` sheet pixels tall, centred in the panel.
@@ -306,16 +321,9 @@ QImage androidLaunch(const Sources& s, QSize size, double dp, bool dark)
     const QRectF frame((size.width() - icon) / 2.0, (size.height() - icon) / 2.0, icon, icon);
     QPainterPath circle;
     circle.addEllipse(frame.center(), icon / 3.0, icon / 3.0);
-    QImage seen(size, QImage::Format_ARGB32_Premultiplied);
-    seen.fill(Qt::transparent);
-    QPainter m(&seen);
-    m.setRenderHint(QPainter::Antialiasing);
-    m.fillPath(circle, Qt::black);
-    m.setCompositionMode(QPainter::CompositionMode_SourceIn);
-    m.drawImage(frame.topLeft(), launchIcon(s, icon, dark));
-    m.end();
+    const QImage seen = launchIcon(s, icon, dark);
     QPainter p(&screen);
-    p.drawImage(0, 0, seen);
+    p.drawImage(0, 0, inside(size, circle, [&](QPainter& m) { m.drawImage(frame.topLeft(), seen); }));
     p.end();
     return screen;
 }
