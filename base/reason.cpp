@@ -67,7 +67,11 @@ const Entry sentences[] = {
     {Reason::SvgNoArea, "its viewBox \"%1\" has no area (four numbers, the width and height above zero)"},
     {Reason::SvgMalformed, "it is not well-formed SVG: %1 (line %2, column %3)"},
     {Reason::SvgNoSize, "it gives no size (a width and height, or a viewBox)"},
-    {Reason::SvgTooManyElements, "it draws more than %1 elements once its <use> elements are expanded"},
+    {Reason::SvgSizeOutOfRange, "its size, %1 x %2 pixels, is out of range (at most %3 a side)"},
+    {Reason::SvgTooManyElements,
+     "it draws more than %1 elements once its <use> elements are expanded (a run of text counts as %2, for "
+     "the work its layout takes)"},
+    {Reason::SvgTooManyStops, "the gradient has more than %1 stops"},
     {Reason::SvgRepeatsItself, "%1 repeats itself"},
     {Reason::SvgNoReader, "no SVG reader is installed (the Qt SVG image plug-in)"},
     {Reason::SvgImagesNotRead, "images are not read here"},

@@ -69,7 +69,9 @@ enum class Reason {
     SvgNoArea,    // a viewBox without area: "%1"
     SvgMalformed, // the parser's words (%1), line %2, column %3
     SvgNoSize,
-    SvgTooManyElements, // more than %1 once its <use> elements are expanded
+    SvgSizeOutOfRange,  // %1 x %2 pixels, more than %3 a side
+    SvgTooManyElements, // more than %1 once its <use> elements are expanded, a run of text as %2
+    SvgTooManyStops,    // a gradient of more than %1 stops
     SvgRepeatsItself,   // %1, a <use>, repeats itself
     SvgNoReader,        // the toolkit's SVG plug-in is missing
     SvgImagesNotRead,   // images named where none may be read

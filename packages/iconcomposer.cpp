@@ -234,9 +234,9 @@ void addPictureGroup(const Sources& s, IconDocument& doc, QJsonArray& groups)
             doc.assets.append({main, picture});
             if (main.endsWith(QLatin1String(".svg")))
                 doc.vectors.append(
-                    {main, VectorPicture::placed(d.customVector, customPictureSize(d),
-                                                 customPicturePlacement(d, QSize(canvas, canvas)),
-                                                 QSize(canvas, canvas))});
+                    {main,
+                     VectorPicture::placed(d.customVector, customPicturePlacement(d, QSize(canvas, canvas)),
+                                           QSize(canvas, canvas))});
             QList<QPair<QString, QJsonValue>> variants;
             const QImage& darkForm = s.layers().darkPicture();
             if (dark.pictureIsShape && darkForm != picture.convertToFormat(QImage::Format_ARGB32)) {

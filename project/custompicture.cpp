@@ -6,6 +6,7 @@
 #include "render/vectorpicture.h"
 
 #include <QDir>
+#include <QHash>
 #include <QBuffer>
 #include <QFile>
 #include <QFileInfo>
@@ -491,8 +492,11 @@ class Embedder
             self = {info.st_dev, info.st_ino};
     }
 
-    QString operator()(const QString& href, int elements, Problem* why)
+    QString operator()(const QString& href, Problem* why)
     {
+        // An image named by several elements is judged and embedded once, and counted for each.
+        if (const auto known = embedded.constFind(href); known != embedded.constEnd())
+            return count(known->pixels, why) ? known->uri : QString();
         const QByteArray bytes = fetch(href, why);
         if (bytes.isEmpty())
             return QString();
@@ -519,16 +523,16 @@ class Embedder
                                          std::max(1, int(picture.height() * f)), Qt::IgnoreAspectRatio,
                                          Qt::SmoothTransformation);
         }
-        held += qint64(picture.width()) * picture.height() * elements;
-        if (held > embeddedPixelsInAll) {
-            *why = {Reason::ImagesTooLarge, {QString::number(embeddedPixelsInAll >> 20)}, QString()};
-            return QString();
-        }
-        if (asItIs)
-            return QStringLiteral("data:image/%1;base64,").arg(QLatin1String(format)) +
-                   QLatin1String(bytes.toBase64());
-        QByteArray png = Png::encode(picture.convertToFormat(QImage::Format_ARGB32_Premultiplied));
-        return QStringLiteral("data:image/png;base64,") + QLatin1String(png.toBase64());
+        const qint64 pixels = qint64(picture.width()) * picture.height();
+        const QString uri =
+            asItIs
+                ? QStringLiteral("data:image/%1;base64,").arg(QLatin1String(format)) +
+                      QLatin1String(bytes.toBase64())
+                : QStringLiteral("data:image/png;base64,") +
+                      QLatin1String(Png::encode(picture.convertToFormat(QImage::Format_ARGB32_Premultiplied))
+                                        .toBase64());
+        embedded.insert(href, {uri, pixels});
+        return count(pixels, why) ? uri : QString();
     }
 
   private:
@@ -570,8 +574,25 @@ class Embedder
         return bytes;
     }
 
+    // Adds an element's image to what the images hold together: false, with the reason, once
+    // that passes the bound.
+    bool count(qint64 pixels, Problem* why)
+    {
+        held += pixels;
+        if (held <= embeddedPixelsInAll)
+            return true;
+        *why = {Reason::ImagesTooLarge, {QString::number(embeddedPixelsInAll >> 20)}, QString()};
+        return false;
+    }
+
+    struct Embedded
+    {
+        QString uri;
+        qint64 pixels;
+    };
     QString folder;
     std::pair<dev_t, ino_t> self{0, 0};
+    QHash<QString, Embedded> embedded;
     qint64 held = 0;
 };
 

@@ -21,23 +21,41 @@ namespace {
 
 const QString svgNamespace = QStringLiteral("http://www.w3.org/2000/svg");
 
-// A length of the root element in pixels (96 a inch); 0 for a percentage, nothing, or nonsense.
-double pixels(const QString& length)
+// A length of the root element: its number and unit ("" for none); 0 for a percentage, nothing,
+// or nonsense.
+std::pair<double, QString> lengthOf(const QString& length)
 {
     static const QRegularExpression form(
         QStringLiteral("^\\s*([+]?(?:\\d+\\.?\\d*|\\.\\d+)(?:[eE][-+]?\\d+)?)\\s*(px|pt|pc|mm|cm|in)?\\s*$"));
     const QRegularExpressionMatch m = form.match(length);
-    if (!m.hasMatch())
-        return 0;
-    const double value = m.captured(1).toDouble();
-    const QString unit = m.captured(2);
+    const double value = m.hasMatch() ? m.captured(1).toDouble() : 0;
+    return {std::isfinite(value) ? value : 0, m.captured(2)};
+}
+
+// A length of the root element in pixels (96 a inch); 0 for a percentage, nothing, or nonsense.
+double pixels(const QString& length)
+{
+    const auto [value, unit] = lengthOf(length);
     const double perUnit = unit == QLatin1String("pt")   ? 96.0 / 72
                            : unit == QLatin1String("pc") ? 16
                            : unit == QLatin1String("mm") ? 96 / 25.4
                            : unit == QLatin1String("cm") ? 96 / 2.54
                            : unit == QLatin1String("in") ? 96
                                                          : 1;
-    return std::isfinite(value) ? value * perUnit : 0;
+    return value * perUnit;
+}
+
+// The same in the picture's own units, as the plug-in reads the root's size when it has no viewBox:
+// at 90 a inch, and a pica as a pixel.
+double pluginUnits(const QString& length)
+{
+    const auto [value, unit] = lengthOf(length);
+    const double perUnit = unit == QLatin1String("pt")   ? 1.25
+                           : unit == QLatin1String("mm") ? 3.543307
+                           : unit == QLatin1String("cm") ? 35.43307
+                           : unit == QLatin1String("in") ? 90
+                                                         : 1;
+    return value * perUnit;
 }
 
 // The viewBox's width and height; 0 x 0 when there is none, an invalid size when it is
@@ -70,36 +88,166 @@ QString linkOf(const QXmlStreamAttributes& attributes)
     return QString();
 }
 
-// What one pass of the parser learns of an SVG's elements: the tree, the ids, what each <use>
-// repeats and which images are named.
-struct Outline
+// The part of the picture's own coordinates its drawing shows: its viewBox, or where it has none
+// its width and height as the plug-in reads them. Empty when there is neither.
+QRectF userBox(const QXmlStreamAttributes& root)
 {
-    std::vector<int> parent;       // each element's, in document order (-1 for the root)
-    std::vector<int> line;         // where each starts
-    std::vector<QString> uses;     // for a <use>, the id it names ("" for other elements)
-    QHash<QString, int> ids;       // the element each id names
-    QHash<QString, int> images;    // each image reference with the number of <image> elements naming it
-    QHash<QString, int> imageLine; // the first line naming each
-    QSizeF own;                    // the root's size at 100 %
-};
-
-QString elementAt(const char* name, int line)
-{
-    return QStringLiteral("its <%1> on line %2").arg(QLatin1String(name)).arg(line);
+    const QStringList parts = root.value(QLatin1String("viewBox"))
+                                  .toString()
+                                  .split(QRegularExpression(QStringLiteral("[\\s,]+")), Qt::SkipEmptyParts);
+    if (parts.size() == 4)
+        return QRectF(parts[0].toDouble(), parts[1].toDouble(), parts[2].toDouble(), parts[3].toDouble());
+    return QRectF(0, 0, pluginUnits(root.value(QLatin1String("width")).toString()),
+                  pluginUnits(root.value(QLatin1String("height")).toString()));
 }
 
-// How many elements the SVG draws with each <use> expanded (at most maximumElements + 1), or the
-// reason it cannot be counted (a <use> that repeats itself).
-qint64 expandedElements(const Outline& o, Problem* why)
+// The attributes of the SVG's root element.
+QXmlStreamAttributes rootAttributes(const QByteArray& svg)
+{
+    QXmlStreamReader reader(svg);
+    while (!reader.atEnd())
+        if (reader.readNext() == QXmlStreamReader::StartElement)
+            return reader.attributes();
+    return QXmlStreamAttributes();
+}
+
+// Where the root element's start tag is in `svg`: from its "<" to its ">" (past the end when it is
+// not found, or the text is not in an encoding of single bytes for its markup).
+std::pair<int, int> rootTag(const QByteArray& svg)
+{
+    const int n = svg.size();
+    const auto after = [&svg](int from, const char* end) {
+        const int at = svg.indexOf(end, from);
+        return at < 0 ? -1 : at + int(qstrlen(end));
+    };
+    for (int i = svg.indexOf('<'); i >= 0 && i < n; i = svg.indexOf('<', i)) {
+        if (svg.mid(i, 4) == "<!--") {
+            i = after(i, "-->");
+        } else if (svg.mid(i, 2) == "<?") {
+            i = after(i, "?>");
+        } else if (svg.mid(i, 2) == "<!") {
+            // A document type, its internal subset (declarations, quoted text) in brackets.
+            int depth = 0;
+            char quote = 0;
+            int j = i + 2;
+            for (; j < n; ++j) {
+                const char c = svg[j];
+                if (quote) {
+                    quote = c == quote ? 0 : quote;
+                } else if (c == '"' || c == '\'') {
+                    quote = c;
+                } else if (c == '[') {
+                    ++depth;
+                } else if (c == ']') {
+                    --depth;
+                } else if (c == '>' && depth <= 0) {
+                    break;
+                }
+            }
+            i = j < n ? j + 1 : -1;
+        } else {
+            char quote = 0;
+            for (int j = i + 1; j < n; ++j) {
+                const char c = svg[j];
+                if (quote)
+                    quote = c == quote ? 0 : quote;
+                else if (c == '"' || c == '\'')
+                    quote = c;
+                else if (c == '>')
+                    return {i, j};
+            }
+            break;
+        }
+        if (i < 0)
+            break;
+    }
+    return {n, n};
+}
+
+// `svg` with its viewBox widened so that a drawing at `size` scales it by one factor on both axes,
+// its picture centred (the plug-in stretches the viewBox onto the size it draws at, so a size
+// whose sides are not in the picture's own ratio would draw it wider or taller than it is).
+QByteArray uniformly(const QByteArray& svg, QSize size)
+{
+    const QRectF box = userBox(rootAttributes(svg));
+    if (!(box.width() > 0 && box.height() > 0) || size.isEmpty())
+        return svg;
+    const double sx = size.width() / box.width(), sy = size.height() / box.height();
+    if (std::abs(sx - sy) <= 1e-9 * std::max(sx, sy))
+        return svg;
+    const double scale = std::min(sx, sy);
+    const QSizeF shown(size.width() / scale, size.height() / scale);
+    const QRectF wide(box.x() - (shown.width() - box.width()) / 2,
+                      box.y() - (shown.height() - box.height()) / 2, shown.width(), shown.height());
+    const auto [start, end] = rootTag(svg);
+    if (end >= svg.size() || svg.indexOf('\0') >= 0)
+        return svg;
+    const QByteArray value = QStringLiteral("%1 %2 %3 %4")
+                                 .arg(wide.x(), 0, 'f', 6)
+                                 .arg(wide.y(), 0, 'f', 6)
+                                 .arg(wide.width(), 0, 'f', 6)
+                                 .arg(wide.height(), 0, 'f', 6)
+                                 .toLatin1();
+    QByteArray tag = svg.mid(start, end - start);
+    static const QRegularExpression viewBox(QStringLiteral("(\\s)viewBox\\s*=\\s*(\"[^\"]*\"|'[^']*')"));
+    const QRegularExpressionMatch m = viewBox.match(QString::fromLatin1(tag));
+    if (m.hasMatch())
+        tag.replace(m.capturedStart(0), m.capturedLength(0), " viewBox=\"" + value + "\"");
+    else
+        tag.insert(tag.endsWith('/') ? tag.size() - 1 : tag.size(), " viewBox=\"" + value + "\"");
+    return svg.left(start) + tag + svg.mid(end);
+}
+
+// What one pass of the parser learns of an SVG's elements: the tree, the ids, what each <use>
+// repeats, what each element weighs and which images are named.
+struct Outline
+{
+    std::vector<int> parent;    // each element's, in document order (-1 for the root)
+    std::vector<int> line;      // where each starts
+    std::vector<quint16> name;  // each element's name, as an index into `names`
+    std::vector<quint8> weight; // what drawing it costs, in plain elements
+    std::vector<QString> uses;  // for a <use>, the id it names ("" for other elements)
+    QStringList names;          // the element names met
+    QHash<QString, int> nameIndex;
+    QHash<QString, int> ids; // the element each id names
+    // Each <image> element's reference and line, in document order.
+    std::vector<std::pair<QString, int>> images;
+    QSizeF own; // the root's size at 100 %
+    QString nameOf(int element) const { return names.value(name[size_t(element)]); }
+};
+
+// The plug-in lays out every run of text with the font machinery, some sixty times the work of a
+// plain shape: a run counts as this many elements.
+constexpr int textRunWeight = 64;
+bool isTextRun(const QStringRef& name)
+{
+    return name == QLatin1String("text") || name == QLatin1String("tspan") ||
+           name == QLatin1String("textPath") || name == QLatin1String("tref") ||
+           name == QLatin1String("textArea") || name == QLatin1String("tbreak");
+}
+
+QString elementAt(const QString& name, int line)
+{
+    return QStringLiteral("its <%1> on line %2").arg(name).arg(line);
+}
+
+// How many elements the SVG draws with each <use> expanded and each element weighed (at most
+// maximumElements + 1); when that is more than maximumElements, the element in document order at
+// which the count passes it. -1 with the reason when it cannot be counted (a <use> that repeats
+// itself).
+qint64 expandedElements(const Outline& o, Problem* why, int* crossing)
 {
     const int n = int(o.parent.size());
     std::vector<std::vector<int>> parts(size_t(n) + 0);
+    std::vector<int> repeats(size_t(n), -1); // the element each <use> repeats
     for (int i = 1; i < n; ++i)
         parts[size_t(o.parent[size_t(i)])].push_back(i);
     for (int i = 0; i < n; ++i)
         if (!o.uses[size_t(i)].isEmpty())
-            if (const auto target = o.ids.constFind(o.uses[size_t(i)]); target != o.ids.constEnd())
+            if (const auto target = o.ids.constFind(o.uses[size_t(i)]); target != o.ids.constEnd()) {
                 parts[size_t(i)].push_back(*target);
+                repeats[size_t(i)] = *target;
+            }
     // Depth first without recursion: a chain of <use> elements may be as long as the file.
     std::vector<qint64> total(size_t(n), 0);
     std::vector<char> state(size_t(n), 0); // 0 not met, 1 on the way, 2 counted
@@ -111,7 +259,9 @@ qint64 expandedElements(const Outline& o, Problem* why)
         if (next < those.size()) {
             const int part = those[next++];
             if (state[size_t(part)] == 1) {
-                *why = Problem{Reason::SvgRepeatsItself, {elementAt("use", o.line[size_t(at)])}, QString()};
+                *why = Problem{Reason::SvgRepeatsItself,
+                               {elementAt(QStringLiteral("use"), o.line[size_t(at)])},
+                               QString()};
                 return -1;
             }
             if (state[size_t(part)] == 0) {
@@ -120,12 +270,23 @@ qint64 expandedElements(const Outline& o, Problem* why)
             }
             continue;
         }
-        qint64 sum = 1;
+        qint64 sum = o.weight[size_t(at)];
         for (int part : those)
             sum = std::min(sum + total[size_t(part)], maximumElements + 1);
         total[size_t(at)] = sum;
         state[size_t(at)] = 2;
         stack.pop_back();
+    }
+    if (total[0] > maximumElements) {
+        // Each element in document order adds itself and what a <use> repeats: the sum is the whole.
+        qint64 sofar = 0;
+        for (int i = 0; i < n; ++i) {
+            sofar += o.weight[size_t(i)] + (repeats[size_t(i)] >= 0 ? total[size_t(repeats[size_t(i)])] : 0);
+            if (sofar > maximumElements) {
+                *crossing = i;
+                break;
+            }
+        }
     }
     return total[0];
 }
@@ -185,16 +346,50 @@ QByteArray inflated(const QByteArray& bytes, Problem* why)
     return svg;
 }
 
-// One pass of the parser: well-formed, no entities, not too deep, an SVG root with a size; its
-// outline, or the reason in `why`.
+// The root element's own checks: an SVG, a viewBox with area if any, and its size at 100 %.
+bool rootOutline(const QXmlStreamReader& reader, Outline& o, Problem* why)
+{
+    const QString where = elementAt(reader.qualifiedName().toString(), int(reader.lineNumber()));
+    if (reader.name() != QLatin1String("svg") || reader.namespaceUri() != svgNamespace) {
+        *why = Problem{Reason::SvgNotSvg, {}, where};
+        return false;
+    }
+    const QXmlStreamAttributes a = reader.attributes();
+    const QSizeF box = viewBoxSize(a.value(QLatin1String("viewBox")).toString());
+    if (!box.isValid()) {
+        *why = Problem{Reason::SvgNoArea, {a.value(QLatin1String("viewBox")).toString().left(60)}, where};
+        return false;
+    }
+    const double w = pixels(a.value(QLatin1String("width")).toString()),
+                 h = pixels(a.value(QLatin1String("height")).toString());
+    o.own = QSizeF(w > 0 ? w : box.width(), h > 0 ? h : box.height());
+    if (!(o.own.width() > 0 && o.own.height() > 0)) {
+        *why = Problem{Reason::SvgNoSize, {}, QString()};
+        return false;
+    }
+    if (o.own.width() > maximumSide || o.own.height() > maximumSide) {
+        *why = Problem{Reason::SvgSizeOutOfRange,
+                       {QString::number(o.own.width(), 'g', 6), QString::number(o.own.height(), 'g', 6),
+                        QString::number(maximumSide, 'g', 7)},
+                       where};
+        return false;
+    }
+    return true;
+}
+
+// One pass of the parser: well-formed, no entities, not too deep, gradients of a bounded number of
+// stops, an SVG root with a size; its outline, or the reason in `why`.
 bool outline(const QByteArray& svg, Outline& o, Problem* why)
 {
     QXmlStreamReader reader(svg);
     std::vector<int> open;
+    QHash<int, int> stops; // each gradient's so far
     while (!reader.atEnd()) {
         reader.readNext();
         if (reader.isDTD() && !reader.entityDeclarations().isEmpty()) {
-            *why = Problem{Reason::SvgEntities, {}, QString()};
+            *why = Problem{Reason::SvgEntities,
+                           {},
+                           QStringLiteral("its <!DOCTYPE> on line %1").arg(reader.lineNumber())};
             return false;
         }
         if (reader.isEndElement()) {
@@ -203,42 +398,45 @@ bool outline(const QByteArray& svg, Outline& o, Problem* why)
         }
         if (!reader.isStartElement())
             continue;
-        if (int(open.size()) >= maximumDepth) {
-            *why = Problem{Reason::SvgTooDeep, {QString::number(maximumDepth)}, QString()};
-            return false;
-        }
         const int index = int(o.parent.size());
         const int line = int(reader.lineNumber());
-        const QXmlStreamAttributes a = reader.attributes();
-        if (open.empty()) {
-            if (reader.name() != QLatin1String("svg") || reader.namespaceUri() != svgNamespace) {
-                *why = Problem{Reason::SvgNotSvg, {}, QString()};
-                return false;
-            }
-            const QSizeF box = viewBoxSize(a.value(QLatin1String("viewBox")).toString());
-            if (!box.isValid()) {
-                *why = Problem{
-                    Reason::SvgNoArea, {a.value(QLatin1String("viewBox")).toString().left(60)}, QString()};
-                return false;
-            }
-            const double w = pixels(a.value(QLatin1String("width")).toString()),
-                         h = pixels(a.value(QLatin1String("height")).toString());
-            o.own = QSizeF(w > 0 ? w : box.width(), h > 0 ? h : box.height());
+        const QStringRef name = reader.name();
+        if (int(open.size()) >= maximumDepth) {
+            *why = Problem{Reason::SvgTooDeep,
+                           {QString::number(maximumDepth)},
+                           elementAt(reader.qualifiedName().toString(), line)};
+            return false;
         }
-        o.parent.push_back(open.empty() ? -1 : open.back());
+        if (open.empty() && !rootOutline(reader, o, why))
+            return false;
+        const int parent = open.empty() ? -1 : open.back();
+        if (name == QLatin1String("stop") && parent >= 0 &&
+            o.nameOf(parent).endsWith(QLatin1String("Gradient")) && ++stops[parent] > maximumStops) {
+            *why = Problem{Reason::SvgTooManyStops,
+                           {QString::number(maximumStops)},
+                           elementAt(o.nameOf(parent), o.line[size_t(parent)])};
+            return false;
+        }
+        const QString tag = name.toString();
+        auto known = o.nameIndex.constFind(tag);
+        if (known == o.nameIndex.constEnd()) {
+            known = o.nameIndex.insert(tag, o.names.size());
+            o.names << tag;
+        }
+        o.parent.push_back(parent);
         o.line.push_back(line);
+        o.name.push_back(quint16(std::min(*known, 0xffff)));
+        o.weight.push_back(isTextRun(name) ? textRunWeight : 1);
         o.uses.emplace_back();
+        const QXmlStreamAttributes a = reader.attributes();
         const QString id = a.value(QLatin1String("id")).toString();
         if (!id.isEmpty() && !o.ids.contains(id))
             o.ids.insert(id, index);
         const QString link = linkOf(a);
-        if (reader.name() == QLatin1String("use") && link.startsWith(QLatin1Char('#')))
+        if (name == QLatin1String("use") && link.startsWith(QLatin1Char('#')))
             o.uses.back() = link.mid(1);
-        if (reader.name() == QLatin1String("image") && !link.isEmpty()) {
-            if (!o.imageLine.contains(link))
-                o.imageLine.insert(link, line);
-            ++o.images[link];
-        }
+        if (name == QLatin1String("image") && !link.isEmpty())
+            o.images.emplace_back(link, line);
         open.push_back(index);
     }
     if (reader.hasError()) {
@@ -273,37 +471,38 @@ QByteArray read(const QByteArray& bytes, QSize* size, Problem* error, const Imag
     Outline o;
     if (svg.isEmpty() || !outline(svg, o, &why))
         return refuse();
-    if (!(o.own.width() > 0 && o.own.height() > 0) || o.own.width() > 1e6 || o.own.height() > 1e6) {
-        why = Problem{Reason::SvgNoSize, {}, QString()};
-        return refuse();
-    }
     // Counted before anything draws it: a few kilobytes of nested <use> elements can repeat a
     // shape billions of times.
-    const qint64 elements = expandedElements(o, &why);
+    int crossing = 0;
+    const qint64 elements = expandedElements(o, &why, &crossing);
     if (elements < 0)
         return refuse();
     if (elements > maximumElements) {
-        why = Problem{Reason::SvgTooManyElements, {QString::number(maximumElements)}, QString()};
+        why = Problem{Reason::SvgTooManyElements,
+                      {QString::number(maximumElements), QString::number(textRunWeight)},
+                      elementAt(o.nameOf(crossing), o.line[size_t(crossing)])};
         return refuse();
     }
-    if (!o.images.isEmpty()) {
+    if (!o.images.empty()) {
+        // Each <image> element in document order, so that a bound the images pass together is
+        // said of the element that passes it.
         QHash<QString, QString> uris;
-        for (auto it = o.images.constBegin(); it != o.images.constEnd(); ++it) {
+        for (const auto& [href, line] : o.images) {
             Problem reason;
-            const QString uri = embed ? embed(it.key(), it.value(), &reason) : QString();
+            const QString uri = embed ? embed(href, &reason) : QString();
             if (!embed)
                 reason = Problem{Reason::SvgImagesNotRead, {}, QString()};
             if (uri.isEmpty()) {
                 // The image's own problem, said of the element that names it.
                 why = reason;
-                why.where = QStringLiteral("%1 refers to \"%2\"")
-                                .arg(elementAt("image", o.imageLine.value(it.key())),
-                                     it.key().startsWith(QLatin1String("data:"))
-                                         ? it.key().left(40) + QStringLiteral("...")
-                                         : it.key().left(200));
+                why.where =
+                    QStringLiteral("%1 refers to \"%2\"")
+                        .arg(elementAt(QStringLiteral("image"), line),
+                             href.startsWith(QLatin1String("data:")) ? href.left(40) + QStringLiteral("...")
+                                                                     : href.left(200));
                 return refuse();
             }
-            uris.insert(it.key(), uri);
+            uris.insert(href, uri);
         }
         svg = withImagesEmbedded(svg, uris);
     }
@@ -364,7 +563,7 @@ bool sameText(const QByteArray& a, const QByteArray& b)
 
 QImage drawNow(const QByteArray& svg, QSize size, const QRect& clip)
 {
-    QByteArray bytes = svg;
+    QByteArray bytes = uniformly(svg, size);
     QBuffer buffer(&bytes);
     buffer.open(QIODevice::ReadOnly);
     QImageReader reader(&buffer, "svg");
@@ -407,7 +606,7 @@ void forgetDrawings()
     drawingsBytes = 0;
 }
 
-QByteArray placed(const QByteArray& svg, QSize ownSize, const QRect& placed, QSize canvas)
+QByteArray placed(const QByteArray& svg, const QRect& placed, QSize canvas)
 {
     QByteArray out;
     QXmlStreamWriter writer(&out);
@@ -434,30 +633,26 @@ QByteArray placed(const QByteArray& svg, QSize ownSize, const QRect& placed, QSi
             for (const QXmlStreamNamespaceDeclaration& n : reader.namespaceDeclarations())
                 if (!n.prefix().isEmpty())
                     writer.writeNamespace(n.namespaceUri().toString(), n.prefix().toString());
-            QRectF box(QPointF(0, 0), QSizeF(ownSize));
+            // The picture's own coordinates scaled by one factor on both axes, centred in its place.
+            const QRectF box = userBox(reader.attributes());
             static const QStringList viewportOnly = {
                 QStringLiteral("x"),       QStringLiteral("y"),
                 QStringLiteral("width"),   QStringLiteral("height"),
                 QStringLiteral("viewBox"), QStringLiteral("preserveAspectRatio"),
                 QStringLiteral("version"), QStringLiteral("baseProfile")};
-            for (const QXmlStreamAttribute& a : reader.attributes()) {
-                const QString name = a.name().toString();
-                if (a.namespaceUri().isEmpty() && name == QLatin1String("viewBox")) {
-                    const QStringList parts = a.value().toString().split(
-                        QRegularExpression(QStringLiteral("[\\s,]+")), Qt::SkipEmptyParts);
-                    if (parts.size() == 4)
-                        box = QRectF(parts[0].toDouble(), parts[1].toDouble(), parts[2].toDouble(),
-                                     parts[3].toDouble());
-                }
-                if (!(a.namespaceUri().isEmpty() && viewportOnly.contains(name)))
+            for (const QXmlStreamAttribute& a : reader.attributes())
+                if (!(a.namespaceUri().isEmpty() && viewportOnly.contains(a.name().toString())))
                     writer.writeAttribute(a);
-            }
+            const double scale = box.width() > 0 && box.height() > 0
+                                     ? std::min(placed.width() / box.width(), placed.height() / box.height())
+                                     : 1;
+            const QPointF origin(placed.x() + (placed.width() - box.width() * scale) / 2,
+                                 placed.y() + (placed.height() - box.height() * scale) / 2);
             writer.writeAttribute(QStringLiteral("transform"),
-                                  QStringLiteral("translate(%1 %2) scale(%3 %4) translate(%5 %6)")
-                                      .arg(placed.x())
-                                      .arg(placed.y())
-                                      .arg(placed.width() / box.width(), 0, 'g', 10)
-                                      .arg(placed.height() / box.height(), 0, 'g', 10)
+                                  QStringLiteral("translate(%1 %2) scale(%3) translate(%4 %5)")
+                                      .arg(origin.x(), 0, 'g', 10)
+                                      .arg(origin.y(), 0, 'g', 10)
+                                      .arg(scale, 0, 'g', 10)
                                       .arg(-box.x(), 0, 'g', 10)
                                       .arg(-box.y(), 0, 'g', 10));
             continue;

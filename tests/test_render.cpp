@@ -6,6 +6,7 @@
 #include "render/downscaler.h"
 #include "render/graphicrenderer.h"
 #include "render/iconrenderer.h"
+#include "render/vectorpicture.h"
 #include "resources/initresources.h"
 
 #include <QtTest>
@@ -599,6 +600,35 @@ void TestRender::svgLogoFitsTheCanvasWhateverItsUnits()
                 right = std::max(right, x);
             }
     QVERIFY2(right - left + 1 >= 0.4 * 1024, qPrintable(QString::number(right - left + 1)));
+
+    // Sides not in the ratio of whole pixels (64 x 40 mm) are drawn at one scale: a circle stays
+    // round, on the canvas and in the layered document's vector layer.
+    const QString wide = folder.filePath(QStringLiteral("wide.svg"));
+    QFile file(wide);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write(
+        "<svg xmlns=\"http://www.w3.org/2000/svg\" width=\"64mm\" height=\"40mm\" viewBox=\"0 0 64 40\">"
+        "<circle cx=\"32\" cy=\"20\" r=\"18\"/></svg>");
+    file.close();
+    IconDesign d = plain();
+    d.useBackgroundColor = false;
+    d.useBackgroundTransparent = true;
+    d.useImageFlat = false;
+    d.useImageCustom = true;
+    d.customImage = loadCustomPicture(wide, nullptr, &d.customImageSize, &d.customVector);
+    const QImage round = renderIconImage(d).convertToFormat(QImage::Format_ARGB32);
+    const QPoint centre = customPicturePlacement(d, QSize(1024, 1024)).center();
+    double across = 0, down = 0;
+    for (int i = 0; i < 1024; ++i) {
+        across += qAlpha(round.pixel(i, centre.y())) / 255.0;
+        down += qAlpha(round.pixel(centre.x(), i)) / 255.0;
+    }
+    QVERIFY2(std::abs(across - down) < 0.5, qPrintable(QStringLiteral("%1 x %2").arg(across).arg(down)));
+    const QByteArray layer = VectorPicture::placed(
+        d.customVector, customPicturePlacement(d, QSize(1024, 1024)), QSize(1024, 1024));
+    QVERIFY2(
+        QRegularExpression(QStringLiteral("scale\\([0-9.]+\\)")).match(QString::fromUtf8(layer)).hasMatch(),
+        layer.constData());
 }
 
 // An SVG picture enlarged tenfold is drawn from its vectors: its square's edge is one blended pixel
