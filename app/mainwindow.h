@@ -246,8 +246,12 @@ class MainWindow : public QMainWindow
     QString chooseAppFolder(const QString& title);
     // Lets the app folder go, and the menu's apply and undo work again.
     void releaseAppFolder();
-    // Shows what an apply would change, and makes the changes when the user says so.
-    void askToApply(const Packages::AppPlan& plan, const QString& title);
+    // Shows what an apply would change, and makes the changes when the user says so (the launch
+    // screens among them, or the icons alone: planned again from `design` and `options`).
+    void askToApply(const Packages::AppPlan& plan, const QString& title, const IconDesign& design,
+                    const Packages::Options& options);
+    // Makes the plan's changes on the pool, then tells what was done.
+    void makeAppChanges(const Packages::AppPlan& plan, const QString& title);
 
     // A colour member a project key names, and the button that shows it.
     struct Swatch

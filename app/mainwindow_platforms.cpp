@@ -145,10 +145,11 @@ void MainWindow::on_actionApplyToAppProject_triggered()
             if (!recovered.isEmpty())
                 plan->notes.prepend(recovered);
         },
-        [this, plan, title] { askToApply(*plan, title); });
+        [this, plan, title, design, options] { askToApply(*plan, title, design, options); });
 }
 
-void MainWindow::askToApply(const Packages::AppPlan& plan, const QString& title)
+void MainWindow::askToApply(const Packages::AppPlan& plan, const QString& title, const IconDesign& design,
+                            const Packages::Options& options)
 {
     using Packages::AppChange;
     if (!plan.refused.isEmpty() || plan.found.isEmpty() ||
@@ -168,41 +169,93 @@ void MainWindow::askToApply(const Packages::AppPlan& plan, const QString& title)
                                      QStringLiteral("\n\n") + tr("Its icons are already up to date."));
         return;
     }
-    const QString summary = tr("%1 added, %2 replaced, %3 edited, %4 removed")
-                                .arg(plan.count(AppChange::Add))
-                                .arg(plan.count(AppChange::Replace))
-                                .arg(plan.count(AppChange::Edit))
-                                .arg(plan.count(AppChange::Remove));
+    // The question names what goes in: the icons, and the launch screens when Export Packages chose
+    // them, which the user may leave out this time.
+    const QList<AppChange> launch = plan.part(true);
+    const bool withLaunch = std::any_of(launch.begin(), launch.end(),
+                                        [](const AppChange& c) { return c.action != AppChange::Same; });
+    const QString found =
+        tr("Found:") + QStringLiteral("\n") + plan.found.join(QLatin1Char('\n')) + QStringLiteral("\n\n");
+    const QString kept =
+        tr("Every file replaced, edited or removed is kept in its .glyphwright-backup folder, "
+           "and Platforms > Undo Last Apply puts them back.");
     const QString question =
-        tr("Found:") + QStringLiteral("\n") + plan.found.join(QLatin1Char('\n')) + QStringLiteral("\n\n") +
-        tr("Put the icons into this project? %1 (the list is behind Show Details). Every file replaced, "
-           "edited or removed is kept in its .glyphwright-backup folder, and Platforms > Undo Last Apply "
-           "puts them back.")
-            .arg(summary);
-    if (Dialogs::question(this, title, question, QMessageBox::Yes | QMessageBox::No,
-                          changeLines(plan.changes)) != QMessageBox::Yes) {
+        withLaunch
+            ? found + tr("Put the icons and the launch screens into this project? The icons: %1; the launch "
+                         "screens: %2 (the list is behind Show Details). Yes puts in both, No the icons "
+                         "alone. %3")
+                          .arg(Packages::changeCounts(plan.part(false)), Packages::changeCounts(launch), kept)
+            : found + tr("Put the icons into this project? %1 (the list is behind Show Details). %2")
+                          .arg(Packages::changeCounts(plan.changes), kept);
+    const QMessageBox::StandardButton answer =
+        Dialogs::question(this, title, question,
+                          withLaunch ? QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel
+                                     : QMessageBox::Yes | QMessageBox::No,
+                          changeLines(plan.changes));
+    if (answer == QMessageBox::No && withLaunch) {
+        // The icons alone: planned again without the launch screens, and put in.
+        Packages::Options icons = options;
+        icons.launch = false;
+        auto iconsOnly = std::make_shared<Packages::AppPlan>();
+        const QString folder = plan.folder;
+        runAside([iconsOnly, design, folder,
+                  icons] { *iconsOnly = Packages::planAppUpdate(design, folder, icons); },
+                 [this, iconsOnly, title] { makeAppChanges(*iconsOnly, title); });
+        return;
+    }
+    if (answer != QMessageBox::Yes) {
         releaseAppFolder();
         return;
     }
+    makeAppChanges(plan, title);
+}
+
+void MainWindow::makeAppChanges(const Packages::AppPlan& plan, const QString& title)
+{
     const QString backup = Packages::backupFolder(plan.folder, QDateTime::currentDateTime());
     auto outcome = std::make_shared<Files::Outcome>();
-    runAside([plan, backup, outcome] { *outcome = Packages::applyAppPlan(plan, backup); },
-             [this, plan, backup, outcome, summary, title] {
-                 releaseAppFolder();
-                 if (!outcome->failed.isEmpty()) {
-                     Dialogs::warning(this, title,
-                                      tr("%n change(s) could not be made, so nothing in %1 was changed.",
-                                         nullptr, outcome->failed.size())
-                                          .arg(pathLine(plan.folder)),
-                                      Files::failureLines(outcome->failed));
-                     return;
-                 }
-                 QString done = tr("The icons are in place: %1. What was there before is kept in %2")
-                                    .arg(summary, pathLine(plan.folder, backup));
-                 if (!plan.notes.isEmpty())
-                     done += QStringLiteral("\n") + plan.notes.join(QLatin1Char('\n'));
-                 Dialogs::information(this, title, done);
-             });
+    runAside(
+        [plan, backup, outcome] { *outcome = Packages::applyAppPlan(plan, backup); },
+        [this, plan, backup, outcome, title] {
+            releaseAppFolder();
+            if (!outcome->failed.isEmpty()) {
+                // What is told is what was done: nothing, or what could not be put back.
+                Dialogs::warning(
+                    this, title,
+                    outcome->written.isEmpty()
+                        ? tr("%n change(s) could not be made, so nothing in %1 was changed.", nullptr,
+                             outcome->failed.size())
+                              .arg(pathLine(plan.folder))
+                        : tr("The changes could not all be made, and %n file(s) could not be put back as "
+                             "they were; the old files are kept in %1",
+                             nullptr, outcome->written.size())
+                              .arg(pathLine(plan.folder, backup)),
+                    Files::failureLines(outcome->failed));
+                return;
+            }
+            const QList<Packages::AppChange> launch = plan.part(true);
+            const bool withLaunch =
+                std::any_of(launch.begin(), launch.end(), [](const Packages::AppChange& c) {
+                    return c.action != Packages::AppChange::Same;
+                });
+            QString done =
+                (withLaunch ? tr("The icons and the launch screens are in place: %1. What was "
+                                 "there before is kept in %2")
+                            : tr("The icons are in place: %1. What was there before is kept in %2"))
+                    .arg(Packages::changeCounts(plan.changes), pathLine(plan.folder, backup));
+            if (!plan.notes.isEmpty())
+                done += QStringLiteral("\n") + plan.notes.join(QLatin1Char('\n'));
+            if (plan.skipped.isEmpty()) {
+                Dialogs::information(this, title, done);
+                return;
+            }
+            // A part left alone (behind a link out of the folder) is not in place: said as a warning.
+            Dialogs::warning(this, title,
+                             done + QStringLiteral("\n\n") +
+                                 tr("%n part(s) were left as they are (the list is behind Show Details).",
+                                    nullptr, plan.skipped.size()),
+                             plan.skipped.join(QLatin1Char('\n')));
+        });
 }
 
 void MainWindow::on_actionUndoLastApply_triggered()
@@ -236,28 +289,34 @@ void MainWindow::on_actionUndoLastApply_triggered()
         return;
     }
     const QString question =
-        tr("Put the app's folder back as it was before the apply kept in %1? %2 restored, "
-           "%3 removed (the list is behind Show Details).")
-            .arg(pathLine(folder, undo.backup))
-            .arg(undo.count(AppChange::Restore))
-            .arg(undo.count(AppChange::Remove));
+        tr("Put the app's folder back as it was before the apply kept in %1? %2 (the list is behind Show "
+           "Details).")
+            .arg(pathLine(folder, undo.backup), Packages::changeCounts(undo.changes, true));
     if (Dialogs::question(this, title, question, QMessageBox::Yes | QMessageBox::No,
                           changeLines(undo.changes)) != QMessageBox::Yes) {
         releaseAppFolder();
         return;
     }
     auto outcome = std::make_shared<Files::Outcome>();
-    runAside(
-        [undo, outcome] { *outcome = Packages::undoApp(undo); },
-        [this, outcome, folder, title] {
-            releaseAppFolder();
-            if (outcome->failed.isEmpty())
-                Dialogs::information(
-                    this, title, tr("The folder %1 is as it was before the apply.").arg(pathLine(folder)));
-            else
-                Dialogs::warning(this, title,
-                                 tr("%n file(s) could not be put back; the backup is kept, to undo again.",
-                                    nullptr, outcome->failed.size()),
-                                 Files::failureLines(outcome->failed));
-        });
+    runAside([undo, outcome] { *outcome = Packages::undoApp(undo); },
+             [this, outcome, folder, title] {
+                 releaseAppFolder();
+                 if (outcome->failed.isEmpty())
+                     Dialogs::information(
+                         this, title,
+                         tr("The folder %1 is as it was before the apply.").arg(pathLine(folder)));
+                 else if (outcome->written.isEmpty())
+                     Dialogs::warning(
+                         this, title,
+                         tr("Nothing was put back: %n file(s) could not be; the backup is kept, to undo "
+                            "again.",
+                            nullptr, outcome->failed.size()),
+                         Files::failureLines(outcome->failed));
+                 else
+                     Dialogs::warning(
+                         this, title,
+                         tr("%n file(s) were put back, but not all: the backup is kept, to undo again.",
+                            nullptr, outcome->written.size()),
+                         Files::failureLines(outcome->failed));
+             });
 }

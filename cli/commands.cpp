@@ -157,10 +157,17 @@ int apply(const Invocation& i, const LoadedProject& project, QTextStream& out, Q
     const QString backup =
         changes && !i.dryRun ? Packages::backupFolder(plan.folder, QDateTime::currentDateTime()) : QString();
     const Files::Outcome outcome = i.dryRun ? Files::Outcome() : Packages::applyAppPlan(plan, backup);
-    const bool done = outcome.failed.isEmpty() && !backup.isEmpty();
+    const bool failed = !outcome.failed.isEmpty();
+    const bool done = !failed && !backup.isEmpty();
+    // What is told is what happened: a failed apply made no change (or, where it could not put
+    // back what it had changed, those files), a look without writing what it would make.
+    QList<AppChange> made;
+    for (const AppChange& change : plan.changes)
+        if (!failed || outcome.written.contains(QDir(plan.folder).filePath(change.path)))
+            made << change;
     if (i.json) {
         QJsonArray list;
-        for (const AppChange& change : plan.changes)
+        for (const AppChange& change : made)
             list << changeJson(plan.folder, change);
         out << QJsonDocument(
                    QJsonObject{{QStringLiteral("folder"), plan.folder},
@@ -168,6 +175,7 @@ int apply(const Invocation& i, const LoadedProject& project, QTextStream& out, Q
                                {QStringLiteral("dryRun"), i.dryRun},
                                {QStringLiteral("changes"), list},
                                {QStringLiteral("notes"), QJsonArray::fromStringList(plan.notes)},
+                               {QStringLiteral("skipped"), QJsonArray::fromStringList(plan.skipped)},
                                {QStringLiteral("backup"),
                                 done ? QJsonValue(QDir(plan.folder).filePath(backup)) : QJsonValue()},
                                {QStringLiteral("failed"), failuresJson(outcome)}})
@@ -175,22 +183,34 @@ int apply(const Invocation& i, const LoadedProject& project, QTextStream& out, Q
     } else if (!i.quiet) {
         for (const QString& found : plan.found)
             out << "Found " << found << "\n";
-        for (const AppChange& change : plan.changes)
+        for (const AppChange& change : made)
             if (change.action != AppChange::Same)
                 out << changeLine(change) << "\n";
         for (const QString& note : plan.notes)
             out << "Note: " << note << "\n";
-        out << plan.summary()
-            << (i.dryRun ? QStringLiteral("; --dry-run: nothing was written.") : QStringLiteral(".")) << "\n";
+        if (!failed)
+            out << plan.summary()
+                << (i.dryRun ? QStringLiteral("; --dry-run: nothing was written.") : QStringLiteral("."))
+                << "\n";
+        else if (made.isEmpty())
+            out << "Nothing was changed: the apply's " << plan.changes.size() - plan.count(AppChange::Same)
+                << " changes could not all be made (see below), so none was.\n";
+        else
+            out << "The apply failed, and " << made.size()
+                << " of its changes (above) could not be put back; the old files are kept in "
+                << QDir(plan.folder).filePath(backup) << ".\n";
         if (done)
             out << "What was there before is kept in " << QDir(plan.folder).filePath(backup)
                 << "; \"glyphwright-cli apply --undo " << i.output << "\" puts it back.\n";
     }
     for (const Files::Failure& failure : outcome.failed)
         err << "Could not write " << Files::failureLine(failure) << ".\n";
-    if (!outcome.failed.isEmpty())
+    if (failed && made.isEmpty())
         err << "Nothing in " << plan.folder << " was changed.\n";
-    return outcome.failed.isEmpty() ? 0 : 1;
+    // A part left alone is an apply that did not do all it was asked.
+    for (const QString& skipped : plan.skipped)
+        err << "Left as it is: " << skipped << "\n";
+    return failed || !plan.skipped.isEmpty() ? 1 : 0;
 }
 
 } // namespace
@@ -213,40 +233,52 @@ int undoApply(const Invocation& i, QTextStream& out, QTextStream& err)
         err << "Nothing to undo in " << i.output << ": " << undo.refused << ".\n";
         return 2;
     }
-    const Files::Outcome outcome =
-        i.dryRun || !undo.conflicts.isEmpty() ? Files::Outcome() : Packages::undoApp(undo);
+    const bool refused = !undo.conflicts.isEmpty();
+    const Files::Outcome outcome = i.dryRun || refused ? Files::Outcome() : Packages::undoApp(undo);
+    const bool failed = !outcome.failed.isEmpty();
+    // What is told is what happened: a refused undo put nothing back, a failed one what it names.
+    QList<AppChange> made;
+    for (const AppChange& change : undo.changes)
+        if (!refused && (!failed || outcome.written.contains(QDir(undo.folder).filePath(change.path))))
+            made << change;
     if (i.json) {
         QJsonArray list;
-        for (const AppChange& change : undo.changes)
+        for (const AppChange& change : made)
             list << changeJson(undo.folder, change);
         out << QJsonDocument(
                    QJsonObject{{QStringLiteral("folder"), undo.folder},
                                {QStringLiteral("backup"), QDir(undo.folder).filePath(undo.backup)},
                                {QStringLiteral("dryRun"), i.dryRun},
+                               {QStringLiteral("undone"), !i.dryRun && !refused && !failed},
                                {QStringLiteral("changes"), list},
                                {QStringLiteral("conflicts"), QJsonArray::fromStringList(undo.conflicts)},
                                {QStringLiteral("failed"), failuresJson(outcome)}})
                    .toJson(QJsonDocument::Indented);
     } else if (!i.quiet) {
-        out << "Undoing the apply kept in " << QDir(undo.folder).filePath(undo.backup) << "\n";
-        for (const AppChange& change : undo.changes)
+        if (!refused && !(failed && made.isEmpty()))
+            out << (i.dryRun ? "The undo of the apply kept in " : "Undone: the apply kept in ")
+                << QDir(undo.folder).filePath(undo.backup)
+                << (i.dryRun ? " would make these changes:\n" : "\n");
+        for (const AppChange& change : made)
             out << changeLine(change) << "\n";
-        out << QStringLiteral("%1 restored, %2 removed")
-                   .arg(undo.count(AppChange::Restore))
-                   .arg(undo.count(AppChange::Remove))
-            << (i.dryRun ? QStringLiteral("; --dry-run: nothing was written.") : QStringLiteral(".")) << "\n";
+        if (refused || made.isEmpty())
+            out << "Nothing was put back: the apply kept in " << QDir(undo.folder).filePath(undo.backup)
+                << " was not undone.\n";
+        else
+            out << Packages::changeCounts(made, true)
+                << (i.dryRun ? QStringLiteral("; --dry-run: nothing was written.")
+                    : failed ? QStringLiteral("; the rest could not be put back (below).")
+                             : QStringLiteral("."))
+                << "\n";
     }
     for (const QString& path : undo.conflicts)
         err << "Changed since the apply: " << QDir(undo.folder).filePath(path) << "\n";
-    if (!undo.conflicts.isEmpty())
+    if (refused)
         err << "Nothing was put back: the files above were changed after the apply.\n";
     for (const Files::Failure& failure : outcome.failed)
         err << "Could not put back " << Files::failureLine(failure) << ".\n";
-    return outcome.failed.isEmpty() && undo.conflicts.isEmpty() ? 0 : 1;
+    return !failed && !refused ? 0 : 1;
 }
-
-namespace {
-} // namespace
 
 const QList<Command>& commands()
 {

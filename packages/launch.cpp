@@ -12,6 +12,18 @@
 
 namespace Packages {
 
+namespace {
+
+// `jobs` marked as the launch screens' files.
+Jobs launchJobs(Jobs jobs)
+{
+    for (Job& job : jobs)
+        job.launch = true;
+    return jobs;
+}
+
+} // namespace
+
 QColor launchColour(const Sources& s, bool dark)
 {
     const IconDesign& d = s.design();
@@ -123,7 +135,7 @@ Jobs androidLaunchFiles(const Sources& s)
         const bool dark = f.dark;
         jobs << pngJob(f.path, [&s, size, dark] { return launchScreen(s, size, dark); });
     }
-    return jobs;
+    return launchJobs(jobs);
 }
 
 namespace {
@@ -171,7 +183,7 @@ Jobs launchImageSet(const Sources& s, const QString& dir, const QList<SetImage>&
         (QStringLiteral("{\n  \"images\" : [\n") + entries.join(QStringLiteral(",\n")) +
          QStringLiteral("\n  ],\n  \"info\" : {\n    \"author\" : \"xcode\",\n    \"version\" : 1\n  }\n}\n"))
             .toUtf8());
-    return jobs;
+    return launchJobs(jobs);
 }
 
 } // namespace
@@ -253,7 +265,7 @@ Jobs webLaunchFiles(const Sources& s)
         const bool dark = screen.dark;
         jobs << pngJob(startupImage(size, dark), [&s, size, dark] { return launchScreen(s, size, dark); });
     }
-    return jobs;
+    return launchJobs(jobs);
 }
 
 QString startupImageLinks(const QString& base)

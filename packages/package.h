@@ -51,6 +51,7 @@ struct Job
     bool grey = false;                            // stored as grey when all its pixels are
     int dotsPerMeter = Png::standardDotsPerMeter; // the density the file declares
     const char* target = nullptr;                 // the target's name, once chosen
+    bool launch = false;                          // one of the launch screens' files
 };
 using Jobs = QList<Job>;
 

@@ -432,14 +432,29 @@ void TestApply::hostileTrees()
              writeFile(outside.filePath(QStringLiteral("32x32.png")), "theirs");
              QDir(root + QStringLiteral("/src-tauri/icons")).removeRecursively();
              QVERIFY(QFile::link(outside.path(), root + QStringLiteral("/src-tauri/icons")));
+             // The rest is written; what was left alone makes the run fail, with why.
              const Run run = apply();
-             QCOMPARE(run.status, 0);
-             QVERIFY2(run.out.contains(
-                          QStringLiteral("src-tauri/icons/32x32.png leads out of the app's folder through "
-                                         "a symbolic link")),
-                      qPrintable(run.out));
+             QCOMPARE(run.status, 1);
+             QVERIFY2(run.err.contains(
+                          QStringLiteral("Left as it is: src-tauri/icons/32x32.png leads out of the app's "
+                                         "folder through a symbolic link")),
+                      qPrintable(run.err));
              QCOMPARE(QDir(outside.path()).entryList(QDir::Files), QStringList{QStringLiteral("32x32.png")});
              QCOMPARE(readAll(outside.filePath(QStringLiteral("32x32.png"))), QByteArray("theirs"));
+         }},
+        {"resources a link out: the manifest names no icon that is not there, status 1",
+         [&] {
+             lay(root, trees[0]); // Flutter
+             const QString res = root + QStringLiteral("/android/app/src/main/res");
+             const QString manifest = root + QStringLiteral("/android/app/src/main/AndroidManifest.xml");
+             const QByteArray before = readAll(manifest);
+             QVERIFY(QDir().rename(res, outside.filePath(QStringLiteral("res"))));
+             QVERIFY(QFile::link(outside.filePath(QStringLiteral("res")), res));
+             const Run run = apply();
+             QCOMPARE(run.status, 1);
+             QVERIFY2(run.err.contains(QStringLiteral("Left as it is: android/app/src/main/res/mipmap-")),
+                      qPrintable(run.err));
+             QCOMPARE(readAll(manifest), before);
          }},
         {"a debug build's own launcher icons: left alone, with a note",
          [&] {
@@ -529,6 +544,39 @@ void TestApply::hostileTrees()
              QVERIFY2(run.err.contains(QStringLiteral("No space left on device")), qPrintable(run.err));
              QCOMPARE(contents(root), before);
              QCOMPARE(hiddenFiles(root), QStringList());
+             // What is told is what was done: nothing, then why.
+             QVERIFY2(run.out.contains(QStringLiteral("\nNothing was changed: ")) &&
+                          !run.out.contains(QStringLiteral("\nadd ")) &&
+                          !run.out.contains(QStringLiteral(" added, ")),
+                      qPrintable(run.out));
+         }},
+        {"a disk that fills before an undo: nothing told as put back, nothing put back",
+         [&] {
+             if (!isRoot())
+                 QSKIP("mounting a small tmpfs needs root; run the suite as root (CI does)");
+             QDir().mkpath(root);
+             const QString mounted = sh(QStringLiteral("mount -t tmpfs -o size=4m tmpfs '%1'").arg(root));
+             if (!mounted.isEmpty())
+                 QSKIP(qPrintable(QStringLiteral("cannot mount a tmpfs here: ") + mounted));
+             struct Unmount
+             {
+                 QString path;
+                 ~Unmount() { sh(QStringLiteral("umount '%1'").arg(path)); }
+             } unmount{root};
+             lay(root, trees[11]); // web app
+             const QMap<QString, QByteArray> before = contents(root);
+             QCOMPARE(apply().status, 0);
+             const QMap<QString, QByteArray> applied = contents(root);
+             sh(QStringLiteral("dd if=/dev/zero of='%1/fill' bs=4k 2>/dev/null").arg(root));
+             Run run = cli({QStringLiteral("apply"), QStringLiteral("--undo"), root});
+             QCOMPARE(run.status, 1);
+             QVERIFY2(run.out.contains(QStringLiteral("Nothing was put back")) &&
+                          !run.out.contains(QStringLiteral("restore ")),
+                      qPrintable(run.out));
+             QFile::remove(root + QStringLiteral("/fill"));
+             QCOMPARE(contents(root), applied);
+             QCOMPARE(cli({QStringLiteral("apply"), QStringLiteral("--undo"), root}).status, 0);
+             QCOMPARE(contents(root), before);
          }},
         {"two runs at once: the second says which run holds the folder",
          [&] {
@@ -564,6 +612,31 @@ void TestApply::hostileTrees()
              QCOMPARE(contents(root), before);
              QVERIFY(!QFileInfo::exists(root + QStringLiteral("/.glyphwright-backup")));
          }},
+        {"a run killed before its first change: the next removes its partial backup",
+         [&] {
+             if (QStandardPaths::findExecutable(QStringLiteral("strace")).isEmpty())
+                 QSKIP("scripts/setup.sh installs strace");
+             lay(root, trees[0]);
+             const QMap<QString, QByteArray> before = contents(root);
+             // Killed as the first kept copy is named: the backup holds copies but not its list.
+             QProcess killed;
+             killed.start(QStringLiteral("strace"),
+                          {QStringLiteral("-f"), QStringLiteral("-o"), QStringLiteral("/dev/null"),
+                           QStringLiteral("-e"), QStringLiteral("trace=linkat,renameat2,rename"),
+                           QStringLiteral("-e"),
+                           QStringLiteral("inject=linkat,renameat2,rename:signal=KILL:when=2"),
+                           QStringLiteral(GLYPHWRIGHT_CLI), QStringLiteral("-q"), QStringLiteral("apply"),
+                           project, root});
+             QVERIFY(killed.waitForFinished(60000));
+             QCOMPARE(contents(root), before);
+             const QString backups = root + QStringLiteral("/.glyphwright-backup");
+             QCOMPARE(QDir(backups).entryList(QDir::Dirs | QDir::NoDotAndDotDot).size(), 1);
+             QCOMPARE(apply().status, 0);
+             QCOMPARE(QDir(backups).entryList(QDir::Dirs | QDir::NoDotAndDotDot).size(), 1);
+             QCOMPARE(cli({QStringLiteral("apply"), QStringLiteral("--undo"), root}).status, 0);
+             QCOMPARE(contents(root), before);
+             QVERIFY(!QFileInfo::exists(backups));
+         }},
         {"an undo after the app changed: nothing put back, the changed file named",
          [&] {
              lay(root, trees[0]);
@@ -576,6 +649,19 @@ void TestApply::hostileTrees()
              QVERIFY2(run.err.contains(QStringLiteral("Changed since the apply: ") + icon),
                       qPrintable(run.err));
              QCOMPARE(contents(root), edited);
+             // A refused undo tells nothing as done, on its output and in its report.
+             QVERIFY2(!run.out.contains(QStringLiteral("restore ")) &&
+                          !run.out.contains(QStringLiteral(" restored")) &&
+                          run.out.contains(QStringLiteral("Nothing was put back")),
+                      qPrintable(run.out));
+             const QJsonObject report =
+                 QJsonDocument::fromJson(
+                     cli({QStringLiteral("--json"), QStringLiteral("apply"), QStringLiteral("--undo"), root})
+                         .out.toUtf8())
+                     .object();
+             QCOMPARE(report.value(QStringLiteral("changes")).toArray().size(), 0);
+             QCOMPARE(report.value(QStringLiteral("undone")).toBool(true), false);
+             QCOMPARE(report.value(QStringLiteral("conflicts")).toArray().size(), 1);
              QCOMPARE(cli({QStringLiteral("apply"), QStringLiteral("--undo"), work.path()}).status, 2);
          }},
     };

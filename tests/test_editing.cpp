@@ -604,6 +604,39 @@ void TestEditing::applyToAppProjectFromTheWindow()
     QFile::remove(app + QStringLiteral("/public/icon-192.png"));
     QCOMPARE(cli({QStringLiteral("-q"), QStringLiteral("apply"), project, app}).status, 0);
     QCOMPARE(readAll(app + QStringLiteral("/public/icon-192.png")), written);
+    QCOMPARE(cli({QStringLiteral("-q"), QStringLiteral("apply"), QStringLiteral("--undo"), app}).status, 0);
+
+    // With the launch screens chosen in Export Packages, the question names both and counts each;
+    // No puts in the icons alone, and the undo counts what the apply counted.
+    PackageChoices choices = PackageChoices::load();
+    choices.options.launch = true;
+    choices.save();
+    delete window;
+    window = makeWindow();
+    writeFile(app + QStringLiteral("/public/index.html"), "<html><head>\n</head><body></body></html>\n");
+    Dialogs::queueAnswer(app);
+    Dialogs::queueAnswer(int(QMessageBox::No));
+    triggerAction(window, "actionApplyToAppProject");
+    QTRY_VERIFY(!window->appWorkRunning());
+    const QList<Dialogs::Call> asked = Dialogs::takeCalls();
+    choices.options.launch = false;
+    choices.save();
+    QVERIFY2(
+        asked.value(1).text.contains(QStringLiteral("Put the icons and the launch screens into this project? "
+                                                    "The icons: 1 added, 0 replaced, 0 edited, 0 removed; "
+                                                    "the launch screens: 92 added, 0 replaced, 1 edited")),
+        qPrintable(asked.value(1).text));
+    QCOMPARE(asked.last().kind, QStringLiteral("information"));
+    QVERIFY2(asked.last().text.startsWith(QStringLiteral("The icons are in place: 1 added, 0 replaced")),
+             qPrintable(asked.last().text));
+    QVERIFY(!QFileInfo::exists(app + QStringLiteral("/public/splash")));
+    Dialogs::queueAnswer(app);
+    Dialogs::queueAnswer(int(QMessageBox::No));
+    triggerAction(window, "actionUndoLastApply");
+    QTRY_VERIFY(!window->appWorkRunning());
+    const QList<Dialogs::Call> undoAsked = Dialogs::takeCalls();
+    QVERIFY2(undoAsked.value(1).text.contains(QStringLiteral("0 restored, 1 removed")),
+             "the undo counts the files the apply added");
 }
 
 void TestEditing::exportPackagesFromTheWindow()

@@ -43,10 +43,31 @@
         </translation>
     </message>
     <message numerus="yes">
-        <source>%n file(s) could not be put back; the backup is kept, to undo again.</source>
+        <source>The changes could not all be made, and %n file(s) could not be put back as they were; the old files are kept in %1</source>
         <translation>
-            <numerusform>%n file could not be put back; the backup is kept, to undo again.</numerusform>
-            <numerusform>%n files could not be put back; the backup is kept, to undo again.</numerusform>
+            <numerusform>The changes could not all be made, and %n file could not be put back as it was; the old files are kept in %1</numerusform>
+            <numerusform>The changes could not all be made, and %n files could not be put back as they were; the old files are kept in %1</numerusform>
+        </translation>
+    </message>
+    <message numerus="yes">
+        <source>%n part(s) were left as they are (the list is behind Show Details).</source>
+        <translation>
+            <numerusform>%n part was left as it is (the list is behind Show Details).</numerusform>
+            <numerusform>%n parts were left as they are (the list is behind Show Details).</numerusform>
+        </translation>
+    </message>
+    <message numerus="yes">
+        <source>Nothing was put back: %n file(s) could not be; the backup is kept, to undo again.</source>
+        <translation>
+            <numerusform>Nothing was put back: %n file could not be; the backup is kept, to undo again.</numerusform>
+            <numerusform>Nothing was put back: %n files could not be; the backup is kept, to undo again.</numerusform>
+        </translation>
+    </message>
+    <message numerus="yes">
+        <source>%n file(s) were put back, but not all: the backup is kept, to undo again.</source>
+        <translation>
+            <numerusform>%n file was put back, but not all: the backup is kept, to undo again.</numerusform>
+            <numerusform>%n files were put back, but not all: the backup is kept, to undo again.</numerusform>
         </translation>
     </message>
 </context>

@@ -210,10 +210,12 @@ void launchTheme(Draft& d, const QString& module, const QString& res, const QStr
             d.notes << told;
             return;
         }
-    for (const auto& [folder, at] : copies)
-        d.add(textJob(QString(),
-                      themeCopy(theme, QString(folder).remove(QLatin1String("-v31")) + at.file, at.element)),
-              res + folder + at.file);
+    for (const auto& [folder, at] : copies) {
+        Job copy = textJob(
+            QString(), themeCopy(theme, QString(folder).remove(QLatin1String("-v31")) + at.file, at.element));
+        copy.launch = true;
+        d.add(copy, res + folder + at.file);
+    }
     // The window background the theme shows before Android 12, where it is still the placeholder.
     static const QRegularExpression background(
         QStringLiteral("name=\"android:windowBackground\">@drawable/([A-Za-z0-9_]+)<"));
@@ -224,9 +226,28 @@ void launchTheme(Draft& d, const QString& module, const QString& res, const QStr
          QDir(joined(d.root, res)).entryList({QStringLiteral("drawable*")}, QDir::Dirs, QDir::Name)) {
         const QString path = res + drawable + QLatin1Char('/') + m.captured(1) + QStringLiteral(".xml");
         const QString xml = QString::fromUtf8(d.text(path));
-        if (placeholderBackground(xml))
-            d.add(textJob(QString(), launchBackground), path);
+        if (placeholderBackground(xml)) {
+            Job filled = textJob(QString(), launchBackground);
+            filled.launch = true;
+            d.add(filled, path);
+        }
     }
+}
+
+// Whether the module's resources in `res` will hold the mipmap `name`: planned by this apply where
+// it may write, or there already.
+bool providesMipmap(const Draft& d, const QString& res, const QString& name)
+{
+    for (const Job& job : d.jobs)
+        if (job.path.startsWith(res + QStringLiteral("mipmap")) &&
+            QFileInfo(job.path).completeBaseName() == name && !linkInTheWay(d.root, job.path))
+            return true;
+    for (const QFileInfo& folder :
+         QDir(joined(d.root, res)).entryInfoList({QStringLiteral("mipmap*")}, QDir::Dirs, QDir::Name))
+        if (!linkInTheWay(d.root, res + folder.fileName()) &&
+            !QDir(folder.filePath()).entryList({name + QStringLiteral(".*")}, QDir::Files).isEmpty())
+            return true;
+    return false;
 }
 
 void write(Draft& d, const QString& module)
@@ -265,10 +286,16 @@ void write(Draft& d, const QString& module)
         launchTheme(d, module, res, QString::fromUtf8(d.text(main + QStringLiteral("AndroidManifest.xml"))));
     const QString manifest = main + QStringLiteral("AndroidManifest.xml");
     const QString before = QString::fromUtf8(d.text(manifest));
-    const QString after = withApplicationAttribute(
-        withApplicationAttribute(before, QStringLiteral("android:icon"),
-                                 QStringLiteral("@mipmap/ic_launcher")),
-        QStringLiteral("android:roundIcon"), QStringLiteral("@mipmap/ic_launcher_round"));
+    QString after = before;
+    // The manifest names only an icon that will be there: one this apply writes (not through a link
+    // out of the app's folder, which is left alone) or one the module has.
+    for (const char* name : {"ic_launcher", "ic_launcher_round"})
+        if (providesMipmap(d, res, QLatin1String(name)))
+            after = withApplicationAttribute(after,
+                                             qstrcmp(name, "ic_launcher") == 0
+                                                 ? QStringLiteral("android:icon")
+                                                 : QStringLiteral("android:roundIcon"),
+                                             QStringLiteral("@mipmap/") + QLatin1String(name));
     if (after != before) {
         d.add(textJob(QString(), after.toUtf8()), manifest);
         d.edited << manifest;

@@ -27,8 +27,13 @@ struct AppChange
     enum Action { Add, Replace, Edit, Remove, Same, Restore };
     Action action = Add;
     QString path;
-    QByteArray bytes; // the file's new bytes; none for Remove
+    QByteArray bytes;    // the file's new bytes; none for Remove
+    bool launch = false; // part of the launch screens, not of the icons
 };
+
+// How an apply counts its changes, "3 added, 2 replaced, 1 edited, 0 removed", and (with `undo`)
+// an undo, "3 restored, 2 removed"; folders are not counted.
+QString changeCounts(const QList<AppChange>& changes, bool undo = false);
 
 // The word a report gives an action: "add", "replace", "edit", "remove", "unchanged", "restore".
 QString actionName(AppChange::Action action);
@@ -39,11 +44,14 @@ struct AppPlan
     QString folder;    // the app's folder, absolute
     QStringList found; // what was found there, one line each: "Flutter app (pubspec.yaml)"
     QList<AppChange> changes;
-    QStringList notes; // what is left to the developer, and what was left as it is
-    QString refused;   // why the folder was not searched (nothing was looked for then)
+    QStringList notes;   // what is left to the developer, and what was left as it is
+    QStringList skipped; // parts that could not be put in place, each with why (an apply then fails)
+    QString refused;     // why the folder was not searched (nothing was looked for then)
     int count(AppChange::Action action) const;
     // "3 added, 2 replaced, 1 edited, 0 removed, 4 already up to date"
     QString summary() const;
+    // The changes to the launch screens (`launch`) or to the icons.
+    QList<AppChange> part(bool launch) const;
 };
 
 // What the update looks for, one line each (told when a folder has none of them).
@@ -101,6 +109,7 @@ struct AppUndo
     QList<AppChange> changes; // Restore (put back as it was) or Remove (added by it, or a folder it made)
     QStringList conflicts;    // files changed since the apply: with any, nothing is undone
     QString refused;          // why there is nothing to undo
+    // Files only (the folders the apply made are put back with them, uncounted).
     int count(AppChange::Action action) const;
 };
 
@@ -110,7 +119,8 @@ AppUndo planAppUndo(const QString& folder);
 // Puts the folder back as it was before that apply, while an AppLock of it is held: the files it
 // replaced, edited or removed come back from the backup with their modes, the files it added and
 // the folders it made (once empty) go, and then the backup itself. Refused, changing nothing,
-// when the undo has conflicts.
+// when the undo has conflicts. The outcome names the files put back or removed, and those that
+// could not be.
 Files::Outcome undoApp(const AppUndo& undo);
 
 } // namespace Packages

@@ -70,8 +70,10 @@ void launchImages(Draft& d, const QString& set, const Jobs& files)
         d.add(job, joined(set, job.path));
     }
     for (const QString& name : QDir(joined(d.root, set)).entryList(QDir::Files | QDir::Hidden))
-        if (!ours.contains(name))
+        if (!ours.contains(name)) {
             d.removed << joined(set, name);
+            d.launchFiles << joined(set, name);
+        }
 }
 
 // The launch image sets of Capacitor's template (Splash.imageset, under the names Capacitor's asset

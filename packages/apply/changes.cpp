@@ -300,7 +300,19 @@ AppLock::AppLock(const QString& appFolder) : folder(QFileInfo(appFolder).absolut
 
 void AppLock::recoverStoppedApply()
 {
-    const QStringList names = backupsIn(folder);
+    QStringList names = backupsIn(folder);
+    // A run stopped while it kept the old files had changed nothing yet: its copies, without the
+    // list that marks a backup complete, go.
+    for (auto it = names.begin(); it != names.end();) {
+        const QString backup = joined(backups, *it);
+        const bool partial =
+            !linkInTheWay(folder, backup) &&
+            !QFileInfo::exists(joined(folder, joined(backup, completeName))) &&
+            !Journal::fromJson(readText(folder, joined(backup, journalName)).value_or(QByteArray()));
+        if (partial)
+            QDir(joined(folder, backup)).removeRecursively();
+        it = partial ? names.erase(it) : std::next(it);
+    }
     if (names.isEmpty())
         return;
     const QString backup = joined(backups, names.last());
@@ -432,11 +444,14 @@ Files::Outcome applyAppPlan(const AppPlan& plan, const QString& backup)
         if (outcome.failed.isEmpty())
             outcome.add(joined(root, change.path), Files::removeBeneath(root, change.path));
     if (!outcome.failed.isEmpty()) {
-        // Nothing half done: what was changed is put back, and the failures are what is told.
+        // Nothing half done: what was changed is put back, and the failures are what is told; what
+        // could not be put back is what stays changed.
         const Files::Outcome back = putBack(root, backup, journal);
         outcome.written.clear();
-        for (const Files::Failure& f : back.failed)
+        for (const Files::Failure& f : back.failed) {
             outcome.failed << f;
+            outcome.written << f.path;
+        }
         return outcome;
     }
     // Done: a run that finds this backup without the mark knows its apply was stopped half way.
@@ -448,8 +463,9 @@ Files::Outcome applyAppPlan(const AppPlan& plan, const QString& backup)
 
 int AppUndo::count(AppChange::Action action) const
 {
-    return int(std::count_if(changes.begin(), changes.end(),
-                             [action](const AppChange& c) { return c.action == action; }));
+    return int(std::count_if(changes.begin(), changes.end(), [action](const AppChange& c) {
+        return c.action == action && !c.path.endsWith(QLatin1Char('/'));
+    }));
 }
 
 AppUndo planAppUndo(const QString& folder)

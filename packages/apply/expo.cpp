@@ -44,12 +44,12 @@ void launchImages(Draft& d, const QString& dir, const QJsonObject& app)
                 !path.endsWith(QLatin1String(".png"), Qt::CaseInsensitive) || !size.isValid() ||
                 size.width() > 4096 || size.height() > 4096)
                 continue;
-            if (size.width() == size.height()) {
-                const int side = size.width();
-                d.add(pngJob(QString(), [&s, side, dark] { return launchIcon(s, side, dark); }), path);
-            } else {
-                d.add(pngJob(QString(), [&s, size, dark] { return launchScreen(s, size, dark); }), path);
-            }
+            const int side = size.width();
+            Job job = size.width() == size.height()
+                          ? pngJob(QString(), [&s, side, dark] { return launchIcon(s, side, dark); })
+                          : pngJob(QString(), [&s, size, dark] { return launchScreen(s, size, dark); });
+            job.launch = true;
+            d.add(job, path);
             const QString colour = colorName(launchColour(s, dark));
             if (look.value(QStringLiteral("backgroundColor"))
                     .toString()

@@ -94,9 +94,10 @@ struct Draft
     const Sources& sources;
     Targets& targets;
     const Scan& scan;
-    Jobs jobs;            // paths relative to the app's folder
-    QSet<QString> edited; // jobs that change a file of the developer's (a manifest)
-    QStringList removed;  // files moved out to the backup
+    Jobs jobs;                 // paths relative to the app's folder
+    QSet<QString> edited;      // jobs that change a file of the developer's (a manifest)
+    QStringList removed;       // files moved out to the backup
+    QSet<QString> launchFiles; // paths (planned or removed) that belong to the launch screens
     QStringList notes;
     bool planned(const QString& path) const;
     // Plans `job` at `path` unless a file is planned there already.

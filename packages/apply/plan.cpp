@@ -17,12 +17,33 @@ int AppPlan::count(AppChange::Action action) const
 
 QString AppPlan::summary() const
 {
-    return QStringLiteral("%1 added, %2 replaced, %3 edited, %4 removed, %5 already up to date")
-        .arg(count(AppChange::Add))
-        .arg(count(AppChange::Replace))
-        .arg(count(AppChange::Edit))
-        .arg(count(AppChange::Remove))
-        .arg(count(AppChange::Same));
+    return changeCounts(changes) + QStringLiteral(", %1 already up to date").arg(count(AppChange::Same));
+}
+
+QList<AppChange> AppPlan::part(bool launch) const
+{
+    QList<AppChange> those;
+    std::copy_if(changes.begin(), changes.end(), std::back_inserter(those),
+                 [launch](const AppChange& c) { return c.launch == launch; });
+    return those;
+}
+
+QString changeCounts(const QList<AppChange>& changes, bool undo)
+{
+    int counts[AppChange::Restore + 1] = {};
+    for (const AppChange& c : changes) {
+        if (!c.path.endsWith(QLatin1Char('/')))
+            ++counts[c.action];
+    }
+    if (undo)
+        return QStringLiteral("%1 restored, %2 removed")
+            .arg(counts[AppChange::Restore])
+            .arg(counts[AppChange::Remove]);
+    return QStringLiteral("%1 added, %2 replaced, %3 edited, %4 removed")
+        .arg(counts[AppChange::Add])
+        .arg(counts[AppChange::Replace])
+        .arg(counts[AppChange::Edit])
+        .arg(counts[AppChange::Remove]);
 }
 
 QString actionName(AppChange::Action action)
@@ -69,7 +90,7 @@ AppPlan planAppUpdate(const IconDesign& design, const QString& folder, const Opt
         return plan;
     const Sources sources(design, options);
     Apply::Targets targets(sources);
-    Apply::Draft d{plan.folder, sources, targets, scan, {}, {}, {}, {}};
+    Apply::Draft d{plan.folder, sources, targets, scan, {}, {}, {}, {}, {}};
     // Each framework in the table's order, each of its projects in the order the walk met them.
     const QList<Apply::Framework>& frameworks = Apply::frameworks();
     for (int row = 0; row < frameworks.size(); ++row)
@@ -77,10 +98,10 @@ AppPlan planAppUpdate(const IconDesign& design, const QString& folder, const Opt
             if (place.framework == row && place.note.isEmpty() && frameworks[row].write)
                 frameworks[row].write(d, place.where);
     // A file that is a link stays one, and nothing goes through a link out of the app's folder.
-    const auto clear = [&d, &plan](const QString& path) {
+    const auto clear = [&plan](const QString& path) {
         const Problem why = Apply::linkInTheWay(plan.folder, path);
         if (why)
-            d.notes << why.text() + QLatin1Char('.');
+            plan.skipped << why.text() + QLatin1Char('.');
         return !why;
     };
     Jobs jobs;
@@ -94,7 +115,7 @@ AppPlan planAppUpdate(const IconDesign& design, const QString& folder, const Opt
     const QVector<QByteArray> bytes = fileBytes(d.jobs);
     for (int i = 0; i < d.jobs.size(); ++i) {
         const QString& path = d.jobs[i].path;
-        AppChange change{AppChange::Add, path, bytes[i]};
+        AppChange change{AppChange::Add, path, bytes[i], d.jobs[i].launch || d.launchFiles.contains(path)};
         if (d.exists(path))
             change.action = Apply::readText(plan.folder, path, Apply::largestFile) == bytes[i]
                                 ? AppChange::Same
@@ -105,7 +126,7 @@ AppPlan planAppUpdate(const IconDesign& design, const QString& folder, const Opt
     d.removed.removeDuplicates();
     for (const QString& path : d.removed)
         if (!d.planned(path))
-            plan.changes << AppChange{AppChange::Remove, path, {}};
+            plan.changes << AppChange{AppChange::Remove, path, {}, d.launchFiles.contains(path)};
     plan.notes += d.notes;
     return plan;
 }

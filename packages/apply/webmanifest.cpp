@@ -183,7 +183,9 @@ void startupImages(Draft& d, const QString& manifest)
                            .arg(page);
             return;
         }
-        d.add(textJob(QString(), after.toUtf8()), page);
+        Job named = textJob(QString(), after.toUtf8());
+        named.launch = true;
+        d.add(named, page);
         d.edited << page;
     }
     for (const Job& job : webLaunchFiles(d.sources))
