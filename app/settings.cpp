@@ -68,6 +68,7 @@ const struct
     {"MacosKeepCorners", &Packages::Options::macosKeepCorners},
     {"Launch", &Packages::Options::launch},
     {"LaunchText", &Packages::Options::launchText},
+    {"SplashDarkColor", &Packages::Options::splashDarkColor},
 };
 const QString targetsKey = QStringLiteral("Targets");
 

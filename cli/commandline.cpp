@@ -127,6 +127,11 @@ const QList<Option>& options()
          "COLOR",
          "the web manifest's background_color (default: as theme)",
          colourOf(&Packages::Options::splashColor)},
+        {{"splash-dark-color"},
+         "COLOR",
+         "the dark launch screens' colour (default #121214); the picture is lifted where it would stand "
+         "under 3:1 from it",
+         colourOf(&Packages::Options::splashDarkColor)},
         {{"app-id"},
          "ID",
          "the Linux icon name (default: the project's file name)",

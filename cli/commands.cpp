@@ -322,7 +322,8 @@ const QList<Command>& commands()
          "the same targets that it no longer writes (an earlier app name's), if unchanged since:",
          package,
          {"target", "background", "name", "theme-color", "splash-color", "app-id", "base-path",
-          "macos-keep-corners", "ios-dark-color", "ios-tinted-color", "launch", "launch-text"},
+          "macos-keep-corners", "ios-dark-color", "ios-tinted-color", "launch", "launch-text",
+          "splash-dark-color"},
          {"target"}},
         {"preview",
          "PROJECT.ipr SHEET.png",
@@ -353,7 +354,7 @@ const QList<Command>& commands()
          "alone and puts back what the last apply there changed, removing what it added.",
          nullptr,
          {"dry-run", "undo", "background", "name", "theme-color", "splash-color", "macos-keep-corners",
-          "ios-dark-color", "ios-tinted-color", "launch", "launch-text"},
+          "ios-dark-color", "ios-tinted-color", "launch", "launch-text", "splash-dark-color"},
          {},
          apply},
     };

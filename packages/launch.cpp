@@ -28,7 +28,7 @@ QColor launchColour(const Sources& s, bool dark)
 {
     const IconDesign& d = s.design();
     if (dark)
-        return darkLaunch;
+        return s.options().splashDarkColor.isValid() ? s.options().splashDarkColor : darkLaunch;
     if (d.useBackgroundColor)
         return d.backgroundColor;
     if (d.useBackgroundGradient) {

@@ -24,7 +24,8 @@ constexpr double launchShare = 0.5;
 constexpr double croppedLaunchShare = 0.23;
 
 // One colour for the whole screen, as Android 12 paints it: the design's colour, the middle of its
-// gradient, or the plate behind a transparent design; near-black for the dark screen.
+// gradient, or the plate behind a transparent design; for the dark screen near-black, or the colour
+// the options choose.
 QColor launchColour(const Sources& s, bool dark);
 // A launch screen of `size` pixels, the design's canvas centred at `share` of the shorter side.
 QImage launchScreen(const Sources& s, QSize size, bool dark, double share = launchShare);

@@ -70,7 +70,7 @@ class LogoParts
     // Pixels within a few levels of every solid neighbour are even; parts whose lightness differs
     // by this much stand apart.
     static constexpr int even = 10;
-    static constexpr double apart = 48;
+    static constexpr double apart = 40;
 
     size_t index(int x, int y) const { return size_t(y) * size_t(w) + size_t(x); }
     double meanTone(size_t r) const { return toneSum[r] / double(std::max<size_t>(1, area[r])); }
@@ -170,7 +170,8 @@ void LogoParts::absorbSpecks()
 }
 
 // Ink or hole: parts that reach the outline are ink; an enclosed part takes the state of the part
-// it shares the longest border with, turned over when the two stand apart in lightness.
+// it shares the longest border with, turned over when the two stand apart in lightness and it is
+// the smaller.
 void LogoParts::decide()
 {
     const size_t parts = area.size();
@@ -217,8 +218,11 @@ void LogoParts::decide()
         settled = true;
         for (size_t r = 0; r < parts; ++r)
             if (state[r] < 0 && state[size_t(around[r])] >= 0) {
-                const bool differs = std::abs(meanTone(r) - meanTone(size_t(around[r]))) >= apart;
-                state[r] = differs ? 1 - state[size_t(around[r])] : state[size_t(around[r])];
+                // A hole is smaller than what it is cut from: a part larger than the one around it
+                // (a plate inside its outline's stroke) is that part's body, of its state.
+                const size_t a = size_t(around[r]);
+                const bool differs = std::abs(meanTone(r) - meanTone(a)) >= apart && area[r] <= area[a];
+                state[r] = differs ? 1 - state[a] : state[a];
                 settled = false;
             }
     }
@@ -273,8 +277,8 @@ QImage logoShape(const QImage& pixels, const QRect& box)
 
 // The tones of a picture standing on a plate of its own: alpha scaled by how far each pixel's
 // luminance is from the plate's (the mean of the picture's edge), stretched so the strongest
-// details are fully opaque. A picture whose edge is mostly transparent is a logo on transparency:
-// its body ink and its details holes (logoShape()).
+// details are fully opaque. A picture whose edge is mostly transparent, or whose corners are, is a
+// logo on transparency: its body ink and its details holes (logoShape()).
 QImage toneShape(const QImage& picture)
 {
     const QImage pixels = picture.convertToFormat(QImage::Format_ARGB32);
@@ -297,7 +301,15 @@ QImage toneShape(const QImage& picture)
         visit(box.left(), y);
         visit(box.right(), y);
     }
-    if (edgeAlpha < 0.5 * 255 * edge)
+    // On transparency: the edge of its box mostly clear, or its corners (a plate with rounded or cut
+    // corners is the logo's body, not a plate it stands on).
+    int clearCorners = 0;
+    for (const QPoint& corner : {box.topLeft(), box.topRight(), box.bottomLeft(), box.bottomRight()}) {
+        const QPoint inside(std::clamp(corner.x(), box.left() + 1, box.right() - 1),
+                            std::clamp(corner.y(), box.top() + 1, box.bottom() - 1));
+        clearCorners += box.width() > 2 && box.height() > 2 && qAlpha(pixels.pixel(inside)) < 128;
+    }
+    if (edgeAlpha < 0.5 * 255 * edge || clearCorners >= 3)
         return logoShape(pixels, box);
     const int paper = int(std::lround(edgeTone / edgeAlpha));
 
@@ -952,6 +964,29 @@ QImage tintedGlyph(const DesignLayers& layers, const QColor& color)
     if (color.isValid())
         return together(luminance(layers.picture()), tintedShape(layers.text(), color));
     return together(layers.tintedPicture(), layers.tintedText());
+}
+
+QImage readableOn(const QImage& glyph, const QColor& background)
+{
+    const double under = luminanceOf(background.rgb());
+    const double mean = meanLuminance(glyph);
+    if (mean < 0 || contrast(mean, under) >= readableContrast)
+        return glyph;
+    // Every colour's lightness moved by as much, its hue and saturation kept, the least that brings
+    // the glyph's mean to 3:1: lighter on a dark screen, darker on a light one.
+    const bool lighter = under < 0.18;
+    const QRgb typical = typicalColour(glyph);
+    const int from = QColor::fromRgb(typical).toHsl().lightness();
+    QImage lifted = glyph;
+    for (int step = 8; step <= 255; step += 8) {
+        const int target = std::clamp(lighter ? from + step : from - step, 0, 255);
+        if (contrast(luminanceOf(withLightness(typical, target)), under) < readableContrast && target % 255)
+            continue;
+        lifted = atLightness(glyph, target);
+        if (contrast(meanLuminance(lifted), under) >= readableContrast || target % 255 == 0)
+            break;
+    }
+    return lifted;
 }
 
 QString plateWarning(const IconDesign& design, const QImage& foreground, const QColor& plate)

@@ -162,6 +162,10 @@ QImage tintedText(const QImage& text, const TintedLook& look);
 QImage darkGlyph(const DesignLayers& layers, const QColor& color = QColor());
 QImage tintedGlyph(const DesignLayers& layers, const QColor& color = QColor());
 
+// `glyph` as it stands on `background` at 3:1 or more: itself when it does, else each colour's
+// lightness moved by as much (hue and saturation kept) until its mean does.
+QImage readableOn(const QImage& glyph, const QColor& background);
+
 // For a transparent design, a sentence saying that its glyph nearly matches the `plate` it stands on
 // wherever a platform wants an opaque icon (white text on the default white plate); empty when it
 // stands out, or the design has a background of its own.

@@ -32,6 +32,7 @@ struct Options
     QColor iosTintedColor; // the grey of the iOS tinted glyph (a colour counts by its grey)
     QString basePath = QStringLiteral("/"); // where the web files are served from, ending in "/"
     bool launch = false;                    // the launch screens too (Android, iOS, the web)
+    QColor splashDarkColor;                 // the dark launch screens' colour; invalid: near-black (#121214)
     bool launchText = false;                // the design's text on them (otherwise the picture alone)
 };
 

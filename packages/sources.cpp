@@ -1,6 +1,7 @@
 #include "packages/sources.h"
 
 #include "base/parallel.h"
+#include "packages/launch.h"
 #include "packages/layers.h"
 #include "render/iconrenderer.h"
 
@@ -118,7 +119,12 @@ const Downscaler& Sources::launchContent(bool dark) const
 {
     const int i = dark ? 1 : 0;
     std::call_once(launch->made[i], [this, dark, i] {
-        const QImage shown = dark ? darkGlyph(launch->layers, o.iosDarkColor) : launch->layers.foreground();
+        // The dark screen shows the dark icon's glyph, lifted where it would stand under 3:1 from the
+        // screen's colour (a navy logo keeps its colours on the dark icon's grey plate, but would
+        // all but vanish on near-black).
+        const QImage shown = dark ? readableOn(darkGlyph(launch->layers, o.iosDarkColor),
+                                               o.splashDarkColor.isValid() ? o.splashDarkColor : darkLaunch)
+                                  : launch->layers.foreground();
         launch->reach[i] = Packages::inkReach(shown);
         launch->content[i] = std::make_unique<const Downscaler>(shown);
     });

@@ -698,6 +698,8 @@ void TestPackages::logoDetailsStayApart_data()
     // The logo, and the grey above which its pixels are its details (below, its body).
     QTest::addColumn<QByteArray>("logo");
     QTest::addColumn<int>("split");
+    QTest::addColumn<bool>("raster"); // brought as a PNG of the logo's own size, not as its SVG
+    QTest::addColumn<bool>("holes");  // the details stand apart from the body (or are ink with it)
     const QByteArray disc =
         "<svg xmlns=\"http://www.w3.org/2000/svg\" width=\"100\" height=\"100\" viewBox=\"0 0 100 100\">"
         "<defs><linearGradient id=\"g\" x1=\"0\" y1=\"0\" x2=\"1\" y2=\"1\"><stop offset=\"0\" "
@@ -706,9 +708,9 @@ void TestPackages::logoDetailsStayApart_data()
         "fill=\"#fff\"/>"
         "<circle cx=\"50\" cy=\"72\" r=\"5\" fill=\"#fff\"/>"
         "<path d=\"M32 78 Q50 92 68 78\" stroke=\"#fff\" stroke-width=\"4\" fill=\"none\"/></svg>";
-    QTest::newRow("themed") << 0 << disc << 235;
-    QTest::newRow("iOS dark") << 1 << disc << 235;
-    QTest::newRow("iOS tinted") << 2 << disc << 235;
+    QTest::newRow("themed") << 0 << disc << 235 << false << true;
+    QTest::newRow("iOS dark") << 1 << disc << 235 << false << true;
+    QTest::newRow("iOS tinted") << 2 << disc << 235 << false << true;
     // A detail more than half the body's width: a yellow disc on a teal square.
     QTest::newRow("themed, a large detail")
         << 0
@@ -716,7 +718,38 @@ void TestPackages::logoDetailsStayApart_data()
                "<svg xmlns=\"http://www.w3.org/2000/svg\" width=\"100\" height=\"100\" viewBox=\"0 0 24 24\">"
                "<rect x=\"2\" y=\"2\" width=\"20\" height=\"20\" rx=\"4\" fill=\"#0e7c86\"/>"
                "<circle cx=\"12\" cy=\"12\" r=\"6\" fill=\"#ffca28\"/></svg>")
-        << 150;
+        << 150 << false << true;
+    // A rounded green plate inside a darker outline, a yellow disc and a pale triangle on it: the
+    // plate is the body (larger than the stroke around it), whatever format the logo comes in.
+    const QByteArray plate =
+        "<svg xmlns=\"http://www.w3.org/2000/svg\" width=\"100\" height=\"100\" viewBox=\"0 0 600 600\">"
+        "<rect x=\"40\" y=\"40\" width=\"520\" height=\"520\" rx=\"110\" fill=\"#4caf50\" stroke=\"#1b5e20\" "
+        "stroke-width=\"16\"/><circle cx=\"300\" cy=\"230\" r=\"110\" fill=\"#ffeb3b\"/>"
+        "<polygon points=\"150,470 300,300 450,470\" fill=\"#a5d6a7\"/></svg>";
+    QTest::newRow("themed, a raster plate inside its outline") << 0 << plate << 180 << true << true;
+    QTest::newRow("themed, the same plate as SVG") << 0 << plate << 180 << false << true;
+    // The threshold of standing apart: a grey disc 40 tones lighter than its body is a hole; one
+    // 30 tones lighter is ink with it.
+    const auto disc40 = [](const char* detail) {
+        return QByteArray("<svg xmlns=\"http://www.w3.org/2000/svg\" width=\"100\" height=\"100\" "
+                          "viewBox=\"0 0 24 24\"><circle cx=\"12\" cy=\"12\" r=\"11\" fill=\"#606060\"/>"
+                          "<circle cx=\"12\" cy=\"12\" r=\"5\" fill=\"") +
+               detail + "\"/></svg>";
+    };
+    QTest::newRow("a part 40 tones from its body stays a hole")
+        << 0 << disc40("#888888") << 116 << false << true;
+    QTest::newRow("a part 30 tones from its body stays ink")
+        << 0 << disc40("#7e7e7e") << 111 << false << false;
+    // Coverage is kept: a disc fading out over its outer third is as faint in the themed layer.
+    QTest::newRow("a feathered picture's layer")
+        << 0
+        << QByteArray(
+               "<svg xmlns=\"http://www.w3.org/2000/svg\" width=\"100\" height=\"100\" viewBox=\"0 0 24 24\">"
+               "<defs><radialGradient id=\"f\"><stop offset=\"0.66\" stop-color=\"#1e3a8a\"/>"
+               "<stop offset=\"1\" stop-color=\"#1e3a8a\" stop-opacity=\"0\"/></radialGradient></defs>"
+               "<circle cx=\"12\" cy=\"12\" r=\"12\" fill=\"url(#f)\"/>"
+               "<polygon points=\"8,15 12,7 16,15\" fill=\"#fff\"/></svg>")
+        << 235 << false << true;
 }
 
 void TestPackages::logoDetailsStayApart()
@@ -724,6 +757,8 @@ void TestPackages::logoDetailsStayApart()
     QFETCH(int, look);
     QFETCH(QByteArray, logo);
     QFETCH(int, split);
+    QFETCH(bool, raster);
+    QFETCH(bool, holes);
     IconDesign d;
     d.useImageFlat = false;
     d.useImageCustom = true;
@@ -733,6 +768,13 @@ void TestPackages::logoDetailsStayApart()
     d.customImageSize = QSize(100, 100);
     d.customImage = VectorPicture::draw(logo, QSize(100, 100));
     d.imageScale = 800;
+    if (raster) {
+        // As a PNG of 600 pixels at Scale 100.
+        d.customVector.clear();
+        d.customImageSize = QSize();
+        d.customImage = VectorPicture::draw(logo, QSize(600, 600));
+        d.imageScale = 100;
+    }
     const Packages::DesignLayers layers(d);
     const QImage picture = layers.picture().convertToFormat(QImage::Format_ARGB32);
     const QImage shown = (look == 0   ? Packages::monochromeLayer(layers)
@@ -767,8 +809,24 @@ void TestPackages::logoDetailsStayApart()
     detail /= nDetail;
     disc /= nDisc;
     if (look == 0) {
-        QVERIFY2(detail <= 0.1 * 255 && disc >= 0.9 * 255,
+        QVERIFY2((holes ? detail <= 0.1 * 255 : detail >= 0.9 * 255) && disc >= 0.9 * 255,
                  qPrintable(QStringLiteral("%1 %2").arg(detail).arg(disc)));
+        // Where the picture is faint the layer is as faint: never more, and on the body's own
+        // soft edges about as much.
+        double faint = 0;
+        long nFaint = 0;
+        for (int y = 0; y < 1024; y += 2)
+            for (int x = 0; x < 1024; x += 2) {
+                const int a = qAlpha(picture.pixel(x, y)), b = qAlpha(shown.pixel(x, y));
+                QVERIFY2(b <= a + 2,
+                         qPrintable(QStringLiteral("%1, %2: %3 over %4").arg(x).arg(y).arg(b).arg(a)));
+                if (a > 20 && a < 235 && qGray(picture.pixel(x, y)) <= split) {
+                    faint += a - b;
+                    ++nFaint;
+                }
+            }
+        QVERIFY2(nFaint == 0 || faint / nFaint < 12,
+                 qPrintable(QString::number(faint / std::max(1L, nFaint))));
     } else {
         const double ratio = (std::max(detail, disc) + 0.05) / (std::min(detail, disc) + 0.05);
         QVERIFY2(ratio >= 3, qPrintable(QString::number(ratio)));
@@ -1193,6 +1251,40 @@ void TestPackages::launchScreens()
     // The text, when kept.
     options.launchText = true;
     QVERIFY(yellow(Packages::launchScreen(Packages::Sources(d, options), QSize(720, 1280), false)));
+    // [res/drawable/splash.png at its orientation]: the default folder's screens are portrait.
+    QCOMPARE(image(android + QStringLiteral("res/drawable/splash.png")).size(), QSize(320, 480));
+    QCOMPARE(image(android + QStringLiteral("res/drawable-land-hdpi/splash.png")).size(), QSize(800, 480));
+    // [the launch colour of an odd pair]: a gradient's middle rounds half up.
+    IconDesign odd;
+    odd.useBackgroundColor = false;
+    odd.useBackgroundGradient = true;
+    odd.gradientStartColor = QColor(10, 20, 31);
+    odd.gradientEndColor = QColor(11, 21, 32);
+    QCOMPARE(Packages::launchColour(Packages::Sources(odd, options), false), QColor(11, 21, 32));
+
+    // A navy logo keeps 3:1 from the dark screen, lifted as the dark icon lifts a shape; a chosen
+    // dark colour paints the screen.
+    IconDesign navy;
+    navy.useImageFlat = false;
+    navy.useImageCustom = true;
+    navy.text.clear();
+    navy.customVector = "<svg xmlns=\"http://www.w3.org/2000/svg\" width=\"100\" height=\"100\">"
+                        "<circle cx=\"50\" cy=\"50\" r=\"45\" fill=\"#1a237e\"/>"
+                        "<circle cx=\"50\" cy=\"50\" r=\"20\" fill=\"#283593\"/></svg>";
+    navy.customImageSize = QSize(600, 600);
+    navy.customImage = VectorPicture::draw(navy.customVector, QSize(600, 600));
+    for (const QColor& screenColour : {QColor(), QColor(0x20, 0x10, 0x30)}) {
+        Packages::Options dark = options;
+        dark.splashDarkColor = screenColour;
+        const QImage screen = Packages::launchScreen(Packages::Sources(navy, dark), QSize(600, 600), true);
+        const QColor expected = screenColour.isValid() ? screenColour : QColor(0x12, 0x12, 0x14);
+        QCOMPARE(screen.pixel(0, 0), expected.rgb());
+        const QRgb middle = screen.pixel(300, 300 - 65); // on the outer disc
+        const double ratio = (relativeLuminance(middle) + 0.05) / (relativeLuminance(expected.rgb()) + 0.05);
+        QVERIFY2(ratio >= 3,
+                 qPrintable(
+                     QStringLiteral("%1 on %2: %3").arg(QColor(middle).name(), expected.name()).arg(ratio)));
+    }
 }
 
 void TestPackages::commandLine()

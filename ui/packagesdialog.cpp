@@ -2,6 +2,7 @@
 
 #include "app/dialogs.h"
 #include "app/settings.h"
+#include "packages/launch.h"
 #include "packages/layers.h"
 #include "ui/swatch.h"
 #include "ui/wrappedlabel.h"
@@ -125,7 +126,7 @@ PackagesDialog::PackagesDialog(const IconDesign& design, const QString& projectF
     // Every choice is kept the moment it changes (the Device Preview follows it).
     for (QCheckBox* box : optionsPanel->findChildren<QCheckBox*>())
         connect(box, &QCheckBox::toggled, this, &PackagesDialog::remember);
-    for (ColourChoice* choice : {themeChoice, splashChoice, darkChoice, tintedChoice})
+    for (ColourChoice* choice : {themeChoice, splashChoice, darkChoice, tintedChoice, splashDarkChoice})
         choice->changed = [this] { remember(); };
     themeChoice->changed = [this] {
         splashChoice->setAutomaticColour(themeChoice->shown());
@@ -288,6 +289,11 @@ QGroupBox* PackagesDialog::optionsBox(const PackageChoices& remembered)
     launchTextBox->setEnabled(launchBox->isChecked());
     connect(launchBox, &QCheckBox::toggled, launchTextBox, &QWidget::setEnabled);
     form->addRow(QString(), launchTextBox);
+    splashDarkChoice = new ColourChoice(options, QStringLiteral("splashDarkColor"),
+                                        remembered.options.splashDarkColor, Packages::darkLaunch);
+    splashDarkChoice->setEnabled(launchBox->isChecked());
+    connect(launchBox, &QCheckBox::toggled, splashDarkChoice, &QWidget::setEnabled);
+    form->addRow(tr("Dark launch screens' colour"), splashDarkChoice);
     return options;
 }
 
@@ -386,6 +392,7 @@ PackageChoices PackagesDialog::choices() const
     c.options.macosKeepCorners = keepCorners->isChecked();
     c.options.launch = launchBox->isChecked();
     c.options.launchText = launchTextBox->isChecked();
+    c.options.splashDarkColor = splashDarkChoice->colour();
     return c;
 }
 

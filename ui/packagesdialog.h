@@ -80,7 +80,7 @@ class PackagesDialog : public QDialog
     QPushButton* plateButton;
     QColor plate;
     QLineEdit *nameEdit, *appIdEdit, *basePathEdit, *folderEdit;
-    ColourChoice *themeChoice, *splashChoice, *darkChoice, *tintedChoice;
+    ColourChoice *themeChoice, *splashChoice, *darkChoice, *tintedChoice, *splashDarkChoice;
     QCheckBox *keepCorners, *launchBox, *launchTextBox;
     QProgressBar* progressBar;
     class WrappedLabel* outcomeLabel;
