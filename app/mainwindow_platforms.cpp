@@ -160,9 +160,17 @@ void MainWindow::askToApply(const Packages::AppPlan& plan, const QString& title,
                 this, title,
                 tr("The folder %1 was not searched: %2.").arg(pathLine(plan.folder), plan.refused));
         else if (plan.found.isEmpty())
-            Dialogs::warning(this, title, tr("No app project was found in %1").arg(pathLine(plan.folder)),
-                             tr("Looked for:") + QStringLiteral("\n") +
-                                 Packages::appProjectMarkers().join(QLatin1Char('\n')));
+            Dialogs::warning(
+                this, title,
+                tr("No app project was found in %1").arg(pathLine(plan.folder)) + QStringLiteral("\n") +
+                    (plan.hint.contains(QLatin1String("index.html"))
+                         ? tr("It has a web page without a web app manifest: add one with an icon "
+                              "list and apply puts the icons into it, or write the web package "
+                              "with Platforms > Export Packages.")
+                         : tr("Platforms > Export Packages writes the icons into a folder of their "
+                              "own.")),
+                tr("Looked for:") + QStringLiteral("\n") +
+                    Packages::appProjectMarkers().join(QLatin1Char('\n')));
         else
             Dialogs::information(this, title,
                                  tr("Found:") + QStringLiteral("\n") + plan.found.join(QLatin1Char('\n')) +

@@ -151,6 +151,7 @@ int apply(const Invocation& i, const LoadedProject& project, QTextStream& out, Q
         err << "No app project was found in " << i.output << ". Looked for:\n";
         for (const QString& marker : Packages::appProjectMarkers())
             err << "  " << marker << "\n";
+        err << QString(plan.hint).replace(QLatin1String("PROJECT.ipr"), i.project) << "\n";
         return 2;
     }
     const bool changes = plan.count(AppChange::Same) < plan.changes.size();

@@ -118,6 +118,14 @@ const Tree trees[] = {
     {"web app",
      "web-app",
      {{"public/logo192.png", 192}, {"public/favicon.ico", 64}, {"public/icon-maskable-512.png", 512}}},
+    // A fresh Vite app with a manifest added: its entries from the site's root, its page linking
+    // the template's SVG icon.
+    {"Vite, a manifest added",
+     "vite",
+     {{"public/pwa-512x512.png", 512},
+      {"public/icon-maskable-512.png", 512},
+      {"public/favicon.ico", 48},
+      {"index.html", 0}}},
     {"web app, launch screens",
      "web-app",
      {{"public/splash/apple-splash-1320-2868.png", 1320, 2868}, {"public/index.html", 0}},
@@ -159,7 +167,7 @@ QString aaptPackage(const QString& module)
     const QString manifest = module + QStringLiteral("/merged/AndroidManifest.xml");
     writeFile(manifest, readAll(module + QStringLiteral("/src/main/AndroidManifest.xml"))
                             .replace("${applicationName}", "android.app.Application"));
-    QProcess p;
+    Process p;
     // The Android framework this machine has predates Android 12's launch theme attributes: its
     // values-v31 folders are left out (their text is checked on its own).
     p.start(QStringLiteral("aapt"),
@@ -325,7 +333,8 @@ void TestApply::templates()
     // takes the icon's colour, the rest of it as it was.
     for (const QString& path : after.keys()) {
         // (The copies a build makes inside the native projects are the build's.)
-        if (!path.endsWith(QLatin1String("manifest.json")) ||
+        if (!(path.endsWith(QLatin1String("manifest.json")) ||
+              path.endsWith(QLatin1String(".webmanifest"))) ||
             path.contains(QLatin1String("/assets/public/")) || path.contains(QLatin1String("/App/public/")))
             continue;
         const QJsonObject manifest = QJsonDocument::fromJson(after.value(path)).object();
@@ -335,6 +344,29 @@ void TestApply::templates()
             if (v.toObject().value(QStringLiteral("purpose")).toString() == QLatin1String("maskable"))
                 maskable = v.toObject().value(QStringLiteral("src")).toString();
         QVERIFY2(!maskable.isEmpty(), qPrintable(path));
+        // An entry added takes the form of the list's own: from the site's root or beside it.
+        const QString first = manifest.value(QStringLiteral("icons"))
+                                  .toArray()
+                                  .at(0)
+                                  .toObject()
+                                  .value(QStringLiteral("src"))
+                                  .toString();
+        QCOMPARE(maskable.startsWith(QLatin1Char('/')), first.startsWith(QLatin1Char('/')));
+        if (maskable.startsWith(QLatin1Char('/')))
+            maskable = maskable.mid(1);
+        // The page's icon links name the design's icons, files beside the manifest.
+        for (const QString& page :
+             {QFileInfo(path).path() + QStringLiteral("/index.html"),
+              QFileInfo(QFileInfo(path).path()).path() + QStringLiteral("/index.html")}) {
+            static const QRegularExpression link(
+                QStringLiteral("<link rel=\"icon\"[^>]*href=\"/?([^\"]*)\""));
+            for (auto i = link.globalMatch(QString::fromUtf8(after.value(QDir::cleanPath(page))));
+                 i.hasNext();) {
+                const QString named = i.next().captured(1).section(QLatin1Char('/'), -1);
+                QVERIFY2(changed.contains(QFileInfo(path).path() + QLatin1Char('/') + named),
+                         qPrintable(page + ": " + named));
+            }
+        }
         const QImage icon =
             imageAt(root + QLatin1Char('/') + QFileInfo(path).path() + QLatin1Char('/') + maskable)
                 .convertToFormat(QImage::Format_ARGB32);
@@ -371,15 +403,6 @@ namespace {
 bool isRoot()
 {
     return ::geteuid() == 0;
-}
-
-// A shell command's standard error, or empty when it succeeded.
-QString sh(const QString& command)
-{
-    QProcess p;
-    p.start(QStringLiteral("sh"), {QStringLiteral("-c"), command});
-    p.waitForFinished(60000);
-    return p.exitCode() == 0 ? QString() : QString::fromUtf8(p.readAllStandardError()) + QLatin1Char(' ');
 }
 
 // The files of `root` whose names start with a dot (outside the backup).
@@ -514,9 +537,9 @@ void TestApply::hostileTrees()
              const QMap<QString, QByteArray> before = contents(root);
              const QString listing =
                  root + QStringLiteral("/ios/Runner/Assets.xcassets/AppIcon.appiconset/Contents.json");
-             QVERIFY2(sh(QStringLiteral("chattr +i '%1'").arg(listing)).isEmpty(), "chattr");
+             QVERIFY2(shell(QStringLiteral("chattr +i '%1'").arg(listing)).isEmpty(), "chattr");
              const Run run = apply();
-             sh(QStringLiteral("chattr -i '%1'").arg(listing));
+             shell(QStringLiteral("chattr -i '%1'").arg(listing));
              QCOMPARE(run.status, 1);
              QVERIFY2(
                  run.err.contains(QStringLiteral("Nothing in ") + root + QStringLiteral(" was changed.")),
@@ -529,13 +552,14 @@ void TestApply::hostileTrees()
              if (!isRoot())
                  QSKIP("mounting a small tmpfs needs root; run the suite as root (CI does)");
              QDir().mkpath(root);
-             const QString mounted = sh(QStringLiteral("mount -t tmpfs -o size=512k tmpfs '%1'").arg(root));
+             const QString mounted =
+                 shell(QStringLiteral("mount -t tmpfs -o size=512k tmpfs '%1'").arg(root));
              if (!mounted.isEmpty())
                  QSKIP(qPrintable(QStringLiteral("cannot mount a tmpfs here: ") + mounted));
              struct Unmount
              {
                  QString path;
-                 ~Unmount() { sh(QStringLiteral("umount '%1'").arg(path)); }
+                 ~Unmount() { shell(QStringLiteral("umount '%1'").arg(path)); }
              } unmount{root};
              lay(root, trees[0]);
              const QMap<QString, QByteArray> before = contents(root);
@@ -555,19 +579,19 @@ void TestApply::hostileTrees()
              if (!isRoot())
                  QSKIP("mounting a small tmpfs needs root; run the suite as root (CI does)");
              QDir().mkpath(root);
-             const QString mounted = sh(QStringLiteral("mount -t tmpfs -o size=4m tmpfs '%1'").arg(root));
+             const QString mounted = shell(QStringLiteral("mount -t tmpfs -o size=4m tmpfs '%1'").arg(root));
              if (!mounted.isEmpty())
                  QSKIP(qPrintable(QStringLiteral("cannot mount a tmpfs here: ") + mounted));
              struct Unmount
              {
                  QString path;
-                 ~Unmount() { sh(QStringLiteral("umount '%1'").arg(path)); }
+                 ~Unmount() { shell(QStringLiteral("umount '%1'").arg(path)); }
              } unmount{root};
              lay(root, trees[11]); // web app
              const QMap<QString, QByteArray> before = contents(root);
              QCOMPARE(apply().status, 0);
              const QMap<QString, QByteArray> applied = contents(root);
-             sh(QStringLiteral("dd if=/dev/zero of='%1/fill' bs=4k 2>/dev/null").arg(root));
+             shell(QStringLiteral("dd if=/dev/zero of='%1/fill' bs=4k 2>/dev/null").arg(root));
              Run run = cli({QStringLiteral("apply"), QStringLiteral("--undo"), root});
              QCOMPARE(run.status, 1);
              QVERIFY2(run.out.contains(QStringLiteral("Nothing was put back")) &&
@@ -596,7 +620,7 @@ void TestApply::hostileTrees()
                  QSKIP("scripts/setup.sh installs strace");
              lay(root, trees[0]);
              const QMap<QString, QByteArray> before = contents(root);
-             QProcess killed;
+             Process killed;
              killed.start(QStringLiteral("strace"),
                           {QStringLiteral("-f"), QStringLiteral("-o"), QStringLiteral("/dev/null"),
                            QStringLiteral("-e"), QStringLiteral("trace=rename"), QStringLiteral("-e"),
@@ -619,7 +643,7 @@ void TestApply::hostileTrees()
              lay(root, trees[0]);
              const QMap<QString, QByteArray> before = contents(root);
              // Killed as the first kept copy is named: the backup holds copies but not its list.
-             QProcess killed;
+             Process killed;
              killed.start(QStringLiteral("strace"),
                           {QStringLiteral("-f"), QStringLiteral("-o"), QStringLiteral("/dev/null"),
                            QStringLiteral("-e"), QStringLiteral("trace=linkat,renameat2,rename"),
@@ -716,6 +740,28 @@ void TestApply::commandLine()
     QVERIFY(run.err.startsWith(QStringLiteral("No app project was found in ") + empty +
                                QStringLiteral(". Looked for:\n")));
     QVERIFY(run.err.contains(QStringLiteral("Tauri (src-tauri/tauri.conf.json)")));
+    // A fresh Vite app (a page, no manifest): what would make it an app project, and the package
+    // that writes its icons meanwhile.
+    const QString vite = work.filePath(QStringLiteral("vite"));
+    lay(vite, trees[12]);
+    QFile::remove(vite + QStringLiteral("/public/manifest.webmanifest"));
+    run = cli({QStringLiteral("apply"), project, vite});
+    QCOMPARE(run.status, 2);
+    QVERIFY2(run.err.contains(QStringLiteral("index.html is a web page without a web app manifest")) &&
+                 run.err.contains(QStringLiteral("glyphwright-cli package ") + project +
+                                  QStringLiteral(" OUTDIR --target web")),
+             qPrintable(run.err));
+    // What --launch cannot do for an app is said, a line an app.
+    for (const auto& [tree, said] :
+         {std::pair{1, "--launch has nothing to write for a Tauri app"},
+          {5, "has no launch image set (Splash.imageset or LaunchImage.imageset)"}}) {
+        const QString other = work.filePath(QStringLiteral("launch%1").arg(tree));
+        lay(other, trees[tree]);
+        run = cli({QStringLiteral("apply"), project, other, QStringLiteral("--launch"),
+                   QStringLiteral("--dry-run")});
+        QCOMPARE(run.status, 0);
+        QVERIFY2(run.out.count(QLatin1String(said)) == 1, qPrintable(run.out));
+    }
 }
 
 QTEST_MAIN(TestApply)

@@ -224,7 +224,7 @@ void TestCli::realProgramWithoutADisplay()
     env.remove(QStringLiteral("WAYLAND_DISPLAY"));
     env.remove(QStringLiteral("QT_QPA_PLATFORM"));
     auto run = [&](const QStringList& arguments) {
-        QProcess p;
+        Process p;
         p.setProcessEnvironment(env);
         p.start(QStringLiteral(GLYPHWRIGHT_CLI), arguments);
         p.waitForFinished(60000);
@@ -241,7 +241,7 @@ void TestCli::realProgramWithoutADisplay()
     for (const QStringList& arguments : {QStringList{QStringLiteral("--help")},
                                          QStringList{QStringLiteral("--json"), QStringLiteral("render"),
                                                      project, work.filePath(QStringLiteral("r.png"))}}) {
-        QProcess full;
+        Process full;
         full.setProcessEnvironment(env);
         full.setStandardOutputFile(QStringLiteral("/dev/full"));
         full.start(QStringLiteral(GLYPHWRIGHT_CLI), arguments);
@@ -272,7 +272,7 @@ void TestCli::textIgnoresTheScreenResolution()
         else
             env.remove(QStringLiteral("QT_FONT_DPI"));
         const QString out = work.filePath(QStringLiteral("icon%1.png").arg(QLatin1String(dpi)));
-        QProcess p;
+        Process p;
         p.setProcessEnvironment(env);
         p.start(QStringLiteral(GLYPHWRIGHT_CLI),
                 {QStringLiteral("-q"), QStringLiteral("render"), project, out});

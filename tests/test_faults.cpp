@@ -20,6 +20,7 @@
 #include "render/vectorpicture.h"
 #include "ui/packagesdialog.h"
 
+#include <signal.h>
 #include <sys/stat.h>
 #include <sys/sysmacros.h>
 #include <unistd.h>
@@ -28,14 +29,6 @@
 using namespace TestSupport;
 
 namespace {
-
-QString sh(const QString& command)
-{
-    QProcess p;
-    p.start(QStringLiteral("sh"), {QStringLiteral("-c"), command});
-    p.waitForFinished(30000);
-    return p.exitCode() == 0 ? QString() : QString::fromUtf8(p.readAllStandardError()) + QStringLiteral(" ");
-}
 
 bool isRoot()
 {
@@ -47,7 +40,7 @@ bool isRoot()
 bool lockFolder(const QString& folder, bool locked)
 {
     if (isRoot())
-        return sh(QStringLiteral("chattr %1i '%2'").arg(locked ? '+' : '-').arg(folder)).isEmpty();
+        return shell(QStringLiteral("chattr %1i '%2'").arg(locked ? '+' : '-').arg(folder)).isEmpty();
     return QFile::setPermissions(folder, locked ? QFile::ReadOwner | QFile::ExeOwner
                                                 : QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
 }
@@ -184,7 +177,7 @@ QByteArray rampPng16(quint32 w, quint32 h)
 // Runs the real command-line program; `shell` is a command line in which "$cli" names it.
 Run realCli(const QString& shell, const QString& folder)
 {
-    QProcess p;
+    Process p;
     p.setWorkingDirectory(folder);
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     env.insert(QStringLiteral("cli"), QStringLiteral(GLYPHWRIGHT_CLI));
@@ -251,6 +244,7 @@ class TestFaults : public WindowTest
     void formatsWithoutAlphaGetWhite_data();
     void formatsWithoutAlphaGetWhite();
     void commandLineCutsTheTextAsTheWindowDoes();
+    void processesEndWithTheirTest();
     void whatUsersHaveAndWhatPackagesMeet_data();
     void whatUsersHaveAndWhatPackagesMeet();
 
@@ -290,13 +284,13 @@ void TestFaults::fullDiskKeepsOldFilesAndSaysSo()
         QSKIP("mounting a small tmpfs needs root; run the suite as root (CI does) to check a full disk");
     const QString full = dir->filePath(QStringLiteral("full"));
     QDir().mkpath(full);
-    const QString mounted = sh(QStringLiteral("mount -t tmpfs -o size=256k tmpfs '%1'").arg(full));
+    const QString mounted = shell(QStringLiteral("mount -t tmpfs -o size=256k tmpfs '%1'").arg(full));
     if (!mounted.isEmpty())
         QSKIP(qPrintable(QStringLiteral("cannot mount a tmpfs here: ") + mounted));
     struct Unmount
     {
         QString path;
-        ~Unmount() { sh(QStringLiteral("umount '%1'").arg(path)); }
+        ~Unmount() { shell(QStringLiteral("umount '%1'").arg(path)); }
     } unmount{full};
 
     // What stood there before the disk filled up.
@@ -364,10 +358,10 @@ void TestFaults::fullDiskKeepsOldFilesAndSaysSo()
         QCOMPARE(failures.count(QStringLiteral("No space left on device")),
                  failures.count(QLatin1Char('\n')) + 1);
     }
-    sh(QStringLiteral("rm -rf '%1/pkg'").arg(full));
+    shell(QStringLiteral("rm -rf '%1/pkg'").arg(full));
 
     QVERIFY(lockFolder(locked, false));
-    sh(QStringLiteral("rm -rf '%1/pkg'").arg(full));
+    shell(QStringLiteral("rm -rf '%1/pkg'").arg(full));
     QCOMPARE(snapshot(full), before);
 }
 
@@ -1185,6 +1179,33 @@ void TestFaults::picturesAboveTheHeldSizeAreJudgedAsLibpngJudges()
         QVERIFY2(why.reason == Reason::NotReadWhole || why.reason == Reason::ReaderError,
                  qPrintable(why.text()));
     }
+}
+
+// A program a test starts, and whatever that starts, ends with the test: a shell left waiting on
+// its children, as a command line is when its test fails half way, takes them with it.
+void TestFaults::processesEndWithTheirTest()
+{
+    qint64 group = 0;
+    // Those still running in the group (a killed one not yet reaped by its new parent is a zombie).
+    const auto running = [&group] {
+        int n = 0;
+        for (const QString& pid : QDir(QStringLiteral("/proc")).entryList(QDir::Dirs)) {
+            const QByteArray stat = readAll(QStringLiteral("/proc/%1/stat").arg(pid));
+            const QList<QByteArray> fields = stat.mid(stat.lastIndexOf(')') + 2).split(' ');
+            n += fields.size() > 2 && fields[2].toLongLong() == group && fields[0] != "Z";
+        }
+        return n;
+    };
+    {
+        Process p;
+        p.start(QStringLiteral("sh"), {QStringLiteral("-c"), QStringLiteral("sleep 300 & sleep 300; wait")});
+        QVERIFY(p.waitForStarted());
+        group = p.processId();
+        QTest::qWait(200);
+        QCOMPARE(::kill(-pid_t(group), 0), 0);
+        QVERIFY(running() >= 2);
+    }
+    QTRY_COMPARE(running(), 0);
 }
 
 QTEST_MAIN(TestFaults)

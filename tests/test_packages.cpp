@@ -58,7 +58,7 @@ int pngColourType(const QString& path)
 
 QString run(const QString& program, const QStringList& arguments)
 {
-    QProcess p;
+    Process p;
     p.start(program, arguments);
     p.waitForFinished(30000);
     return QString::fromUtf8(p.readAllStandardOutput() + p.readAllStandardError());
@@ -312,7 +312,7 @@ void TestPackages::aaptPackagesTheResources()
         "                 android:label=\"Icons\" />\n"
         "</manifest>\n");
     const QString apk = work.filePath(QStringLiteral("icons.apk"));
-    QProcess p;
+    Process p;
     p.start(aapt, {QStringLiteral("package"), QStringLiteral("-f"), QStringLiteral("-M"),
                    work.filePath(QStringLiteral("AndroidManifest.xml")), QStringLiteral("-S"),
                    work.filePath(QStringLiteral("res")), QStringLiteral("-I"), framework,
@@ -1082,7 +1082,7 @@ void TestPackages::linuxDesktop()
     // install there later).
     QTemporaryDir prefix;
     QVERIFY(QFileInfo(base + QStringLiteral("install-icons.sh")).isExecutable());
-    QProcess p;
+    Process p;
     p.start(base + QStringLiteral("install-icons.sh"), {prefix.path()});
     QVERIFY(p.waitForFinished(30000));
     QCOMPARE(p.exitCode(), 0);
@@ -1213,7 +1213,7 @@ void TestPackages::launchScreens()
         built.filePath(QStringLiteral("AndroidManifest.xml")),
         "<manifest xmlns:android=\"http://schemas.android.com/apk/res/android\" package=\"com.example.t\">"
         "<application android:icon=\"@mipmap/ic_launcher\"/></manifest>");
-    QProcess aapt;
+    Process aapt;
     aapt.start(QStringLiteral("aapt2"),
                {QStringLiteral("compile"), QStringLiteral("--dir"), android + QStringLiteral("res"),
                 QStringLiteral("-o"), built.filePath(QStringLiteral("res.zip"))});

@@ -47,6 +47,7 @@ struct AppPlan
     QStringList notes;   // what is left to the developer, and what was left as it is
     QStringList skipped; // parts that could not be put in place, each with why (an apply then fails)
     QString refused;     // why the folder was not searched (nothing was looked for then)
+    QString hint;        // when nothing was found, what would make the folder one apply knows
     int count(AppChange::Action action) const;
     // "3 added, 2 replaced, 1 edited, 0 removed, 4 already up to date"
     QString summary() const;

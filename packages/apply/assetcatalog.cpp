@@ -87,9 +87,19 @@ void launchImageSets(Draft& d, const QString& catalog)
             splash << job;
         }
     launchImages(d, joined(catalog, QStringLiteral("Splash.imageset")), splash);
-    if (QFileInfo(joined(d.root, joined(catalog, QStringLiteral("LaunchImage.imageset")))).isDir())
+    const bool centred =
+        QFileInfo(joined(d.root, joined(catalog, QStringLiteral("LaunchImage.imageset")))).isDir();
+    if (centred)
         launchImages(d, joined(catalog, QStringLiteral("LaunchImage.imageset")),
                      centredLaunchImageFiles(d.sources, QString()));
+    // A catalog with no launch image set (React Native's): its launch storyboard shows none, and
+    // changing a storyboard is the developer's.
+    if (!centred && !QFileInfo(joined(d.root, joined(catalog, QStringLiteral("Splash.imageset")))).isDir())
+        d.notes << QStringLiteral(
+                       "%1 has no launch image set (Splash.imageset or LaunchImage.imageset) for "
+                       "--launch to fill: its launch storyboard was left as it is; add an image set "
+                       "named Splash and show it in the storyboard, and the next apply --launch fills it.")
+                       .arg(catalog);
 }
 
 void write(Draft& d, const QString& set)

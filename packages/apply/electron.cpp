@@ -25,6 +25,11 @@ void write(Draft& d, const QString& dir)
     for (int size : {16, 32, 48, 64, 128, 256, 512, 1024})
         d.add(pngJob(QString(), [&s, size] { return s.iconAt(size); }),
               build + QStringLiteral("icons/%1x%1.png").arg(size));
+    if (s.options().launch)
+        d.notes << QStringLiteral(
+                       "%1: --launch has nothing to write for an Electron app, whose windows show no "
+                       "launch screen of the system's; its icons are in place.")
+                       .arg(joined(dir, QStringLiteral("package.json")));
 }
 
 } // namespace

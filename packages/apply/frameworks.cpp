@@ -127,6 +127,25 @@ void Draft::add(Job job, const QString& path)
         jobs << job;
 }
 
+void Draft::replace(Job job, const QString& path)
+{
+    job.path = path;
+    for (Job& j : jobs)
+        if (j.path == path) {
+            j = job;
+            return;
+        }
+    jobs << job;
+}
+
+QByteArray Draft::textSoFar(const QString& path) const
+{
+    for (const Job& j : jobs)
+        if (j.path == path && j.bytes)
+            return j.bytes();
+    return text(path);
+}
+
 bool Draft::exists(const QString& path) const
 {
     return QFileInfo::exists(joined(root, path));
@@ -169,7 +188,10 @@ void look(const QString& root, const QString& dir, int depth, Scan& scan)
 {
     if (++scan.folders > largestTree)
         return;
-    recognise(folderAt(root, dir), scan);
+    const Folder here = folderAt(root, dir);
+    recognise(here, scan);
+    if (here.has("index.html"))
+        scan.pages << joined(dir, QStringLiteral("index.html"));
     if (depth == 0)
         return;
     for (const QFileInfo& sub :

@@ -65,6 +65,7 @@ struct Scan
 {
     QList<Place> places;       // in the order the walk met them
     QStringList xcodeProjects; // every *.xcodeproj, where the layered document goes beside
+    QStringList pages;         // every index.html (a web app without a manifest has one)
     int folders = 0;           // looked into so far
     // The places of the framework `name`.
     QStringList of(const char* name) const;
@@ -102,6 +103,10 @@ struct Draft
     bool planned(const QString& path) const;
     // Plans `job` at `path` unless a file is planned there already.
     void add(Job job, const QString& path);
+    // Plans `job` at `path` in place of what is planned there (a second edit of the same file).
+    void replace(Job job, const QString& path);
+    // The text the plan gives the file at `path` so far: a planned edit's, or the file's own.
+    QByteArray textSoFar(const QString& path) const;
     bool exists(const QString& path) const;
     // The text of the app's file at `path`, empty when it is not a small regular file.
     QByteArray text(const QString& path) const;

@@ -86,8 +86,19 @@ AppPlan planAppUpdate(const IconDesign& design, const QString& folder, const Opt
     }
     for (const Apply::Place& place : scan.places)
         (place.note.isEmpty() ? plan.found : plan.notes) << (place.note.isEmpty() ? place.found : place.note);
-    if (plan.found.isEmpty())
+    if (plan.found.isEmpty()) {
+        // A web page without a manifest (a fresh Vite app): what would make it an app project.
+        plan.hint =
+            scan.pages.isEmpty()
+                ? QStringLiteral("To write the icons into a folder of their own instead: glyphwright-cli "
+                                 "package PROJECT.ipr OUTDIR --target all")
+                : QStringLiteral("%1 is a web page without a web app manifest. Add one with an icon list "
+                                 "(public/manifest.webmanifest for Vite, linked from the page) and apply "
+                                 "puts the icons into it; or write the web package into a folder of its "
+                                 "own: glyphwright-cli package PROJECT.ipr OUTDIR --target web")
+                      .arg(scan.pages.first());
         return plan;
+    }
     const Sources sources(design, options);
     Apply::Targets targets(sources);
     Apply::Draft d{plan.folder, sources, targets, scan, {}, {}, {}, {}, {}};

@@ -84,6 +84,12 @@ void write(Draft& d, const QString& dir)
     d.add(d.targets.macos.at(QStringLiteral("AppIcon.icns")), icons + QStringLiteral("icon.icns"));
     d.add(d.targets.windows.at(QStringLiteral("app.ico")), icons + QStringLiteral("icon.ico"));
     mobileIcons(d, icons);
+    if (s.options().launch)
+        d.notes << QStringLiteral(
+                       "%1: --launch has nothing to write for a Tauri app: its desktop windows show no "
+                       "launch screen, and its mobile projects (gen/android, gen/apple) get theirs "
+                       "where they are found, once made.")
+                       .arg(joined(dir, QStringLiteral("tauri.conf.json")));
 }
 
 } // namespace

@@ -62,7 +62,7 @@ QList<int> entrySides(const QJsonObject& icon, QSize own)
 struct IconList
 {
     bool maskable = false; // an entry is maskable
-    QString firstFolder;   // where its first icon is, relative to the manifest
+    QString firstFolder;   // where its first icon is, in the form its entry names it ("/icons", "icons")
 };
 
 // Each PNG or ICO icon a manifest lists, made at the sizes its entry gives, under its own name.
@@ -95,8 +95,10 @@ IconList listedIcons(Draft& d, const Sources& s, const QString& manifest, const 
                            .arg(manifest, src);
             continue;
         }
+        // An entry added takes the form the list's own do: from the site's root or beside it.
         if (list.firstFolder.isNull())
-            list.firstFolder = folderOf(src.startsWith(QLatin1Char('/')) ? src.mid(1) : src);
+            list.firstFolder =
+                src.startsWith(QLatin1Char('/')) ? QLatin1Char('/') + folderOf(src.mid(1)) : folderOf(src);
         list.maskable = list.maskable || purpose.contains(QLatin1String("maskable"));
         if (suffix == QLatin1String("ico")) {
             const QImage image = s.icon();
@@ -152,6 +154,54 @@ QString pageOf(const Draft& d, const QString& manifest)
     return QString();
 }
 
+// The icon the page's head links (a template's own, Vite's /vite.svg) when it is a file beside the
+// manifest: a PNG or ICO one is made again at its size, under its name; any other kind (an SVG) is
+// replaced in the link by the favicon.ico written beside the manifest, named as the page named it.
+void pageIcon(Draft& d, const QString& manifest)
+{
+    const QString page = pageOf(d, manifest);
+    if (page.isEmpty())
+        return;
+    const QString dir = folderOf(manifest);
+    const QString html = QString::fromUtf8(d.textSoFar(page));
+    static const QRegularExpression link(QStringLiteral("<link\\b[^>]*\\brel=\"(?:shortcut )?icon\"[^>]*>"),
+                                         QRegularExpression::CaseInsensitiveOption);
+    static const QRegularExpression href(QStringLiteral("\\bhref=\"([^\"]*)\""));
+    QString after = html;
+    for (auto i = link.globalMatch(html); i.hasNext();) {
+        const QRegularExpressionMatch tag = i.next();
+        const QRegularExpressionMatch h = href.match(tag.captured(0));
+        const QString named = h.captured(1).section(QLatin1Char('?'), 0, 0);
+        if (named.isEmpty() || named.contains(QLatin1String("://")) ||
+            named.startsWith(QLatin1String("data:")))
+            continue;
+        // "/vite.svg" from the site's root, "%PUBLIC_URL%/favicon.ico", or beside the page.
+        const int slash = named.lastIndexOf(QLatin1Char('/'));
+        const QString base = named.left(slash + 1), file = named.mid(slash + 1);
+        const QString path = joined(dir, file);
+        if (file.isEmpty() || !d.exists(path) || named.contains(QLatin1String("..")))
+            continue;
+        const QString suffix = QFileInfo(file).suffix().toLower();
+        if (suffix == QLatin1String("png") || suffix == QLatin1String("ico"))
+            continue; // made again at its size by favicons() where it is one of the usual names
+        if (!d.planned(joined(dir, QStringLiteral("favicon.ico"))))
+            d.add({QString(),
+                   [&s = d.sources] {
+                       return icoFile(s.iconsAt({16, 32, 48}));
+                   }},
+                  joined(dir, QStringLiteral("favicon.ico")));
+        after.replace(tag.capturedStart(0) + (after.size() - html.size()), tag.capturedLength(0),
+                      QStringLiteral("<link rel=\"icon\" href=\"%1favicon.ico\" sizes=\"any\">").arg(base));
+    }
+    if (after != html) {
+        d.replace(textJob(QString(), after.toUtf8()), page);
+        d.edited << page;
+        d.notes << QStringLiteral(
+                       "%1 linked the template's icon; it now links favicon.ico, which holds the design's.")
+                       .arg(page);
+    }
+}
+
 // iOS's start-up images beside the manifest (splash/), and the page's head lines that name them.
 void startupImages(Draft& d, const QString& manifest)
 {
@@ -162,7 +212,7 @@ void startupImages(Draft& d, const QString& manifest)
                        .arg(manifest);
         return;
     }
-    const QString html = QString::fromUtf8(d.text(page));
+    const QString html = QString::fromUtf8(d.textSoFar(page));
     // Named as the page names its manifest: from the site's root, from %PUBLIC_URL%, or beside it.
     static const QRegularExpression manifestLink(
         QStringLiteral("<link[^>]*rel=\"manifest\"[^>]*href=\"([^\"]*/)?[^\"/]*\""));
@@ -183,9 +233,10 @@ void startupImages(Draft& d, const QString& manifest)
                            .arg(page);
             return;
         }
+        // One edit of the page: the launch screens' own, unless it names the design's icon too.
         Job named = textJob(QString(), after.toUtf8());
-        named.launch = true;
-        d.add(named, page);
+        named.launch = !d.edited.contains(page);
+        d.replace(named, page);
         d.edited << page;
     }
     for (const Job& job : webLaunchFiles(d.sources))
@@ -206,11 +257,14 @@ void write(Draft& d, const QString& manifest)
     QString after = before;
     // Browsers crop a maskable icon to their own shape; without one they shrink the icon onto white.
     if (!list.maskable) {
-        const QString src = joined(list.firstFolder, QStringLiteral("icon-maskable-512.png"));
+        const QString src = list.firstFolder == QLatin1String("/")
+                                ? QStringLiteral("/icon-maskable-512.png")
+                                : joined(list.firstFolder, QStringLiteral("icon-maskable-512.png"));
         after = withMaskableEntry(after, src);
         if (after != before)
             d.add(iconPicture(s, QStringLiteral("maskable"), 512),
-                  QDir::cleanPath(joined(folderOf(manifest), src)));
+                  QDir::cleanPath(
+                      joined(folderOf(manifest), src.startsWith(QLatin1Char('/')) ? src.mid(1) : src)));
     }
     // Flutter's template names its own blue; the app's colours follow the icon. A launch screen
     // is painted in background_color while the app starts.
@@ -240,6 +294,7 @@ void write(Draft& d, const QString& manifest)
         }
     }
     favicons(d, s, folderOf(manifest));
+    pageIcon(d, manifest);
     if (launch)
         startupImages(d, manifest);
 }

@@ -17,7 +17,10 @@
 #include <QTest>
 #include <QTextStream>
 
+#include <signal.h>
+#include <sys/prctl.h>
 #include <sys/resource.h>
+#include <unistd.h>
 
 namespace TestSupport {
 
@@ -127,6 +130,33 @@ Run cli(const QStringList& arguments)
     o.flush();
     e.flush();
     return {status, out, err};
+}
+
+void Process::setupChildProcess()
+{
+    // In the child, before the program runs: a group of its own, gone with the test.
+    ::setpgid(0, 0);
+    ::prctl(PR_SET_PDEATHSIG, SIGKILL);
+}
+
+Process::~Process()
+{
+    const qint64 pid = processId();
+    if (pid > 0) {
+        // The whole group: a shell's children would outlive the shell.
+        ::kill(-pid_t(pid), SIGKILL);
+        waitForFinished(5000);
+    }
+}
+
+QString shell(const QString& command, int timeout)
+{
+    Process p;
+    p.start(QStringLiteral("sh"), {QStringLiteral("-c"), command});
+    const bool ended = p.waitForFinished(timeout);
+    return ended && p.exitStatus() == QProcess::NormalExit && p.exitCode() == 0
+               ? QString()
+               : QString::fromUtf8(p.readAllStandardError()) + QStringLiteral(" ");
 }
 
 namespace {

@@ -2,6 +2,7 @@
 
 #include <QMap>
 #include <QObject>
+#include <QProcess>
 #include <QString>
 #include <QStringList>
 #include <QTest>
@@ -92,6 +93,23 @@ struct Run
     QString out, err;
 };
 Run cli(const QStringList& arguments);
+
+// A process a test starts, which ends with it: the program and every process it starts (a shell's
+// children too) form a group of their own that is killed when the object goes, and killed with the
+// test program should that die first.
+class Process : public QProcess
+{
+  public:
+    explicit Process(QObject* parent = nullptr) : QProcess(parent) {}
+    ~Process() override;
+
+  protected:
+    void setupChildProcess() override;
+};
+
+// A shell command run to its end (at most `timeout` ms, then killed with all it started): empty
+// when it succeeded, else its standard error.
+QString shell(const QString& command, int timeout = 60000);
 
 // A tiny PNG whose header declares width x height and whose data is a stub.
 QByteArray pngClaiming(quint32 width, quint32 height);
