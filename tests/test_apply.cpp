@@ -33,7 +33,8 @@ struct Tree
     const char* name;
     const char* folder; // under tests/data/apply/
     QList<Expected> expected;
-    bool launch = false; // the launch screens too
+    bool launch = false;        // the launch screens too
+    QStringList untouched = {}; // folders the update leaves alone
 };
 
 const Tree trees[] = {
@@ -93,6 +94,16 @@ const Tree trees[] = {
       {"assets/images/adaptive-icon.png", 1024},
       {"assets/images/favicon.png", 48}}},
     {"Expo, launch screens", "expo", {{"assets/images/splash-icon.png", 200}}, true},
+    // After "expo prebuild": the native folders it makes again are left alone; the launch screen goes
+    // into app.json, the plugin's entry added, naming the images made for it.
+    {"Expo, prebuilt, launch screens",
+     "expo-prebuilt",
+     {{"assets/images/icon.png", 1024},
+      {"assets/splash-icon.png", 1024},
+      {"assets/splash-icon-dark.png", 1024},
+      {"app.json", 0}},
+     true,
+     {QStringLiteral("android/"), QStringLiteral("ios/")}},
     // Android 12's launch theme beside the template's, its placeholder background filled in, the
     // centred launch image set, and iOS's start-up images named in the web page's head.
     {"Flutter, launch screens",
@@ -264,6 +275,28 @@ void TestApply::templates()
     }
     for (const QString& path : after.keys())
         QVERIFY2(before.contains(path) || changed.contains(path), qPrintable(path));
+    for (const QString& folder : t.untouched)
+        for (const QString& path : changed)
+            QVERIFY2(!path.startsWith(folder), qPrintable(path));
+    // An Expo app's launch screen entry names images that are there.
+    for (const QString& path : after.keys()) {
+        if (!path.endsWith(QLatin1String("app.json")) || !t.launch)
+            continue;
+        for (const QJsonValue& plugin : QJsonDocument::fromJson(after.value(path))
+                                            .object()
+                                            .value(QStringLiteral("expo"))
+                                            .toObject()
+                                            .value(QStringLiteral("plugins"))
+                                            .toArray()) {
+            const QJsonObject o = plugin.toArray().at(1).toObject();
+            for (const QString& image :
+                 {o.value(QStringLiteral("image")).toString(),
+                  o.value(QStringLiteral("dark")).toObject().value(QStringLiteral("image")).toString()})
+                QVERIFY2(after.contains(QDir::cleanPath(QFileInfo(path).path() + QLatin1Char('/') + image)),
+                         qPrintable(image));
+            QVERIFY(o.value(QStringLiteral("dark")).toObject().contains(QStringLiteral("backgroundColor")));
+        }
+    }
 
     // Every asset catalog names only files that exist, at their declared sizes, and holds no other.
     for (const QString& path : after.keys()) {
@@ -289,7 +322,9 @@ void TestApply::templates()
     // Android: the icon entries point at the new icons, and aapt packages the resources with them.
     for (const QString& path : after.keys()) {
         if (!path.endsWith(QLatin1String("src/main/AndroidManifest.xml")) ||
-            path.contains(QLatin1String("capacitor-cordova-android-plugins"))) // a library module
+            path.contains(QLatin1String("capacitor-cordova-android-plugins")) || // a library module
+            std::any_of(t.untouched.begin(), t.untouched.end(),
+                        [&path](const QString& folder) { return path.startsWith(folder); }))
             continue;
         const QString manifest = QString::fromUtf8(after.value(path));
         QVERIFY(manifest.contains(QLatin1String("android:icon=\"@mipmap/ic_launcher\"")));

@@ -15,12 +15,14 @@ namespace Packages::Apply {
 
 namespace {
 
-QList<Place> recognise(const Folder& folder, const Scan&)
+QList<Place> recognise(const Folder& folder, const Scan& sofar)
 {
     const char* gradle = folder.has("build.gradle") ? "build.gradle" : "build.gradle.kts";
     if (!folder.has(gradle) ||
         !folder.text(QStringLiteral("src/main/AndroidManifest.xml")).contains("<application"))
         return {};
+    if (const QString generated = generatedNatively(folder, sofar); !generated.isEmpty())
+        return {Place{0, folder.dir, QString(), generated}};
     // A library module (com.android.library, or its alias in a version catalog) is built into an
     // app: its launcher icons are never shown, and a generated one (Capacitor's plugins module) is
     // made again by the framework.

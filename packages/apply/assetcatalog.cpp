@@ -15,7 +15,7 @@ namespace Packages::Apply {
 
 namespace {
 
-QList<Place> recognise(const Folder& folder, const Scan&)
+QList<Place> recognise(const Folder& folder, const Scan& sofar)
 {
     if (!folder.dir.endsWith(QLatin1String(".xcassets")))
         return {};
@@ -23,6 +23,8 @@ QList<Place> recognise(const Folder& folder, const Scan&)
     const QFileInfo info(joined(folder.root, set));
     if (!info.isDir() || info.isSymLink())
         return {};
+    if (const QString generated = generatedNatively(folder, sofar); !generated.isEmpty())
+        return {Place{0, set, QString(), generated}};
     return {Place{0, set, QStringLiteral("Xcode asset catalog %1").arg(set)}};
 }
 

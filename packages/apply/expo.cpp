@@ -2,12 +2,14 @@
 // that is there, made again at its size as its place asks: the app icon opaque (iOS takes no
 // transparency), the adaptive layers with the foreground in the safe zone, the favicon as the icon.
 #include "packages/apply/frameworks.h"
+#include "packages/apply/textedit.h"
 #include "packages/launch.h"
 
 #include <QDir>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QRegularExpression>
 
 #include <functional>
 
@@ -23,45 +25,137 @@ QList<Place> recognise(const Folder& folder, const Scan&)
                   QStringLiteral("Expo app (%1)").arg(joined(folder.dir, QStringLiteral("app.json")))}};
 }
 
-// The launch screen's images app.json names (the expo-splash-screen plugin's, or the older
-// "splash" entry), light and dark, each at its size: a square one is the picture on transparency,
-// which Expo centres on the entry's colour; another the whole screen. The colour is app.json's.
-void launchImages(Draft& d, const QString& dir, const QJsonObject& app)
+// The launch icon for an Expo splash image of `size` (square: the picture on transparency, which
+// Expo centres on the entry's colour) or the whole screen at that size.
+Job splashImage(const Sources& s, QSize size, bool dark)
+{
+    const int side = size.width();
+    Job job = size.width() == size.height()
+                  ? pngJob(QString(), [&s, side, dark] { return launchIcon(s, side, dark); })
+                  : pngJob(QString(), [&s, size, dark] { return launchScreen(s, size, dark); });
+    job.launch = true;
+    return job;
+}
+
+// A path app.json names (relative to it), as a path in the app's folder; empty when it leaves it
+// or is not a PNG.
+QString namedPng(const QString& dir, const QString& named)
+{
+    const QString path = QDir::cleanPath(joined(dir, named));
+    return named.isEmpty() || path.startsWith(QLatin1String("..")) ||
+                   !path.endsWith(QLatin1String(".png"), Qt::CaseInsensitive)
+               ? QString()
+               : path;
+}
+
+// The launch screen comes from the expo-splash-screen plugin's entry in app.json (prebuild makes
+// the native launch screens from it): its images, light and dark, are made at their sizes (a
+// missing dark one is added beside the light), and its colours set to the design's; an app with
+// the plugin installed and no entry gets one. The older "splash" entry's images are made too.
+void launchScreens(Draft& d, const QString& dir, const QJsonObject& app)
 {
     const Sources& s = d.sources;
-    QList<QJsonObject> entries{app.value(QStringLiteral("splash")).toObject()};
-    for (const QJsonValue& plugin : app.value(QStringLiteral("plugins")).toArray())
-        if (plugin.isArray() && plugin.toArray().at(0).toString() == QLatin1String("expo-splash-screen"))
-            entries << plugin.toArray().at(1).toObject();
-    QStringList colours;
-    for (const QJsonObject& entry : entries)
-        for (bool dark : {false, true}) {
-            const QJsonObject look = dark ? entry.value(QStringLiteral("dark")).toObject() : entry;
-            const QString path = QDir::cleanPath(joined(dir, look.value(QStringLiteral("image")).toString()));
-            const QSize size = sizeOf(d.root, path);
-            if (look.value(QStringLiteral("image")).toString().isEmpty() ||
-                path.startsWith(QLatin1String("..")) ||
-                !path.endsWith(QLatin1String(".png"), Qt::CaseInsensitive) || !size.isValid() ||
-                size.width() > 4096 || size.height() > 4096)
-                continue;
-            const int side = size.width();
-            Job job = size.width() == size.height()
-                          ? pngJob(QString(), [&s, side, dark] { return launchIcon(s, side, dark); })
-                          : pngJob(QString(), [&s, size, dark] { return launchScreen(s, size, dark); });
-            job.launch = true;
-            d.add(job, path);
-            const QString colour = colorName(launchColour(s, dark));
-            if (look.value(QStringLiteral("backgroundColor"))
-                    .toString()
-                    .compare(colour, Qt::CaseInsensitive) != 0)
-                colours << QStringLiteral("\"backgroundColor\": \"%1\"%2")
-                               .arg(colour, dark ? QStringLiteral(" (in its \"dark\" entry)") : QString());
+    const QString file = joined(dir, QStringLiteral("app.json"));
+    QString text = QString::fromUtf8(d.textSoFar(file));
+    const QString before = text;
+    // The older entry: its images, at their sizes.
+    const QJsonObject old = app.value(QStringLiteral("splash")).toObject();
+    for (bool dark : {false, true}) {
+        const QJsonObject look = dark ? old.value(QStringLiteral("dark")).toObject() : old;
+        const QString path = namedPng(dir, look.value(QStringLiteral("image")).toString());
+        const QSize size = path.isEmpty() ? QSize() : sizeOf(d.root, path);
+        if (size.isValid() && size.width() <= 4096 && size.height() <= 4096)
+            d.add(splashImage(s, size, dark), path);
+    }
+    // The plugin's entry: ["expo-splash-screen", {...}], or its bare name.
+    const QJsonArray plugins = app.value(QStringLiteral("plugins")).toArray();
+    int entry = -1;
+    for (int i = 0; i < plugins.size() && entry < 0; ++i)
+        if (plugins[i].toString() == QLatin1String("expo-splash-screen") ||
+            plugins[i].toArray().at(0).toString() == QLatin1String("expo-splash-screen"))
+            entry = i;
+    const bool installed = QJsonDocument::fromJson(d.text(joined(dir, QStringLiteral("package.json"))))
+                               .object()
+                               .value(QStringLiteral("dependencies"))
+                               .toObject()
+                               .contains(QStringLiteral("expo-splash-screen"));
+    if (entry < 0 && !installed) {
+        d.notes << QStringLiteral(
+                       "%1: an Expo app's launch screen comes from the expo-splash-screen plugin, which "
+                       "it does not have; after \"npx expo install expo-splash-screen\", apply --launch "
+                       "names the launch images in app.json, and prebuild puts them in place.")
+                       .arg(file);
+        return;
+    }
+    const QJsonObject options = entry >= 0 ? plugins[entry].toArray().at(1).toObject() : QJsonObject();
+    QString light = options.value(QStringLiteral("image")).toString();
+    if (namedPng(dir, light).isEmpty())
+        light = QStringLiteral("./assets/splash-icon.png");
+    QString dark = options.value(QStringLiteral("dark")).toObject().value(QStringLiteral("image")).toString();
+    if (namedPng(dir, dark).isEmpty() || dark == light)
+        dark = QString(light).replace(
+            QRegularExpression(QStringLiteral("\\.png$"), QRegularExpression::CaseInsensitiveOption),
+            QStringLiteral("-dark.png"));
+    for (const auto& [named, isDark] : {std::pair{light, false}, {dark, true}}) {
+        const QString path = namedPng(dir, named);
+        const QSize own = sizeOf(d.root, path);
+        // A new image is Expo's template size; one there keeps its own.
+        const QSize size =
+            own.isValid() && own.width() <= 4096 && own.height() <= 4096 ? own : QSize(1024, 1024);
+        d.add(splashImage(s, size, isDark), path);
+    }
+    if (app.value(QStringLiteral("userInterfaceStyle")).toString() == QLatin1String("light"))
+        d.notes << QStringLiteral(
+                       "%1 sets \"userInterfaceStyle\": \"light\", so iOS shows the light launch screen "
+                       "only; \"automatic\" lets it show the dark one in dark mode.")
+                       .arg(file);
+    const QString lightColour = colorName(launchColour(s, false)),
+                  darkColour = colorName(launchColour(s, true));
+    const QStringList at{QStringLiteral("expo"), QStringLiteral("plugins")};
+    if (entry >= 0 && plugins[entry].isArray() && plugins[entry].toArray().at(1).isObject()) {
+        // The entry as it stands, its image and colours set: edited inside the element, its layout kept.
+        const auto element = arrayElement(text, at, entry);
+        QString value = element ? text.mid(element->first, element->second - element->first) : QString();
+        const auto settings = arrayElement(value, {}, 1);
+        if (element && settings) {
+            QString o = value.mid(settings->first, settings->second - settings->first);
+            o = withValue(o, {QStringLiteral("image")}, QStringLiteral("\"%1\"").arg(light));
+            o = withValue(o, {QStringLiteral("backgroundColor")}, QStringLiteral("\"%1\"").arg(lightColour));
+            if (!valueAt(o, {QStringLiteral("dark")}))
+                o = withValue(o, {QStringLiteral("dark")}, QStringLiteral("{}"));
+            o = withValue(o, {QStringLiteral("dark"), QStringLiteral("image")},
+                          QStringLiteral("\"%1\"").arg(dark));
+            o = withValue(o, {QStringLiteral("dark"), QStringLiteral("backgroundColor")},
+                          QStringLiteral("\"%1\"").arg(darkColour));
+            value.replace(settings->first, settings->second - settings->first, o);
+            text.replace(element->first, element->second - element->first, value);
         }
-    colours.removeDuplicates();
-    if (!colours.isEmpty())
-        d.notes << QStringLiteral("%1: the launch screen's images are in place; its colour is app.json's, "
-                                  "which was left as it is: the design's is %2.")
-                       .arg(joined(dir, QStringLiteral("app.json")), colours.join(QStringLiteral(" and ")));
+    } else {
+        const QString ours =
+            QStringLiteral(
+                "[\"expo-splash-screen\", { \"image\": \"%1\", \"imageWidth\": 200, \"resizeMode\": "
+                "\"contain\", \"backgroundColor\": \"%2\", \"dark\": { \"image\": \"%3\", "
+                "\"backgroundColor\": \"%4\" } }]")
+                .arg(light, lightColour, dark, darkColour);
+        if (entry >= 0) {
+            const auto element = arrayElement(text, at, entry);
+            if (element)
+                text.replace(element->first, element->second - element->first, ours);
+        } else {
+            text = withArrayEntry(text, at, ours);
+        }
+    }
+    if (text != before && !QJsonDocument::fromJson(text.toUtf8()).isNull()) {
+        Job edited = textJob(QString(), text.toUtf8());
+        edited.launch = true;
+        d.replace(edited, file);
+        d.edited << file;
+    } else if (text != before) {
+        d.notes
+            << QStringLiteral(
+                   "%1 could not be edited without breaking it; its launch screen entry was left as it is.")
+                   .arg(file);
+    }
 }
 
 void write(Draft& d, const QString& dir)
@@ -102,10 +196,36 @@ void write(Draft& d, const QString& dir)
         d.add(pngJob(QString(), [make, side] { return make(side); }), path);
     }
     if (s.options().launch)
-        launchImages(d, dir, app);
+        launchScreens(d, dir, app);
 }
 
 } // namespace
+
+QString generatedNatively(const Folder& folder, const Scan& sofar)
+{
+    for (const QString& app : sofar.of("Expo")) {
+        if (!app.isEmpty() && !folder.dir.startsWith(app + QLatin1Char('/')))
+            continue;
+        const QString native =
+            folder.dir.mid(app.isEmpty() ? 0 : app.size() + 1).section(QLatin1Char('/'), 0, 0);
+        if (native != QLatin1String("android") && native != QLatin1String("ios"))
+            continue;
+        // The template's .gitignore lists them: prebuild makes them again from app.json.
+        for (const QByteArray& line : readText(folder.root, joined(app, QStringLiteral(".gitignore")))
+                                          .value_or(QByteArray())
+                                          .split('\n')) {
+            const QByteArray bare = line.trimmed();
+            if (bare == native.toUtf8() || bare == "/" + native.toUtf8() || bare == native.toUtf8() + "/" ||
+                bare == "/" + native.toUtf8() + "/")
+                return QStringLiteral(
+                           "%1/ is made by \"expo prebuild\" from app.json (the app's .gitignore "
+                           "lists it), so it was left as it is: the icons and the launch screen go into "
+                           "app.json and the files it names, which the next prebuild puts there.")
+                    .arg(joined(app, native));
+        }
+    }
+    return QString();
+}
 
 const Framework expoApp = {"Expo", "Expo (app.json)", recognise, write};
 

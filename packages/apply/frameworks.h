@@ -143,6 +143,9 @@ constexpr int largestTree = 20000;
 // and one made with Expo (its app.json has an expo object).
 bool isReactNativeApp(const Folder& folder);
 bool isExpoApp(const Folder& folder);
+// Why `folder` is left alone when it lies in a native folder "expo prebuild" makes (an Expo app's
+// android/ or ios/ its .gitignore lists); empty when it is the app's own.
+QString generatedNatively(const Folder& folder, const Scan& sofar);
 
 // The rows, each defined in its framework's file.
 extern const Framework androidModule, assetCatalog, webManifest, flutterApp, capacitorApp, reactNativeApp,

@@ -139,6 +139,7 @@ AppPlan planAppUpdate(const IconDesign& design, const QString& folder, const Opt
         if (!d.planned(path))
             plan.changes << AppChange{AppChange::Remove, path, {}, d.launchFiles.contains(path)};
     plan.notes += d.notes;
+    plan.notes.removeDuplicates();
     return plan;
 }
 

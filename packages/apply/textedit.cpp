@@ -30,50 +30,107 @@ QString withApplicationAttribute(QString text, const QString& name, const QStrin
     return text.insert(m.capturedEnd(), gap + name + QStringLiteral("=\"") + value + QLatin1Char('"'));
 }
 
+namespace {
+
+// At an opening quote: the closing one.
+int stringEnd(const QString& text, int i)
+{
+    for (++i; i < text.size() && text[i] != QLatin1Char('"'); ++i)
+        if (text[i] == QLatin1Char('\\'))
+            ++i;
+    return i;
+}
+
+// At a value's first character: one past its last.
+int valueEnd(const QString& text, int i)
+{
+    if (i < text.size() && text[i] == QLatin1Char('"'))
+        return stringEnd(text, i) + 1;
+    if (i < text.size() && (text[i] == QLatin1Char('{') || text[i] == QLatin1Char('['))) {
+        for (int depth = 0; i < text.size(); ++i) {
+            const QChar c = text[i];
+            if (c == QLatin1Char('"'))
+                i = stringEnd(text, i);
+            else if (c == QLatin1Char('{') || c == QLatin1Char('['))
+                ++depth;
+            else if ((c == QLatin1Char('}') || c == QLatin1Char(']')) && --depth == 0)
+                return i + 1;
+        }
+        return i;
+    }
+    while (i < text.size() && !text[i].isSpace() && !QStringLiteral(",}]").contains(text[i]))
+        ++i;
+    return i;
+}
+
+int skipSpace(const QString& text, int i)
+{
+    while (i < text.size() && text[i].isSpace())
+        ++i;
+    return i;
+}
+
+// The spans of an array's elements, the array spanning [first, second).
+QList<std::pair<int, int>> elementSpans(const QString& text, std::pair<int, int> array)
+{
+    QList<std::pair<int, int>> spans;
+    for (int i = skipSpace(text, array.first + 1); i < array.second - 1;) {
+        const int end = valueEnd(text, i);
+        spans.append({i, end});
+        i = skipSpace(text, end);
+        if (i < text.size() && text[i] == QLatin1Char(','))
+            i = skipSpace(text, i + 1);
+        else
+            break;
+    }
+    return spans;
+}
+
+// The text a new entry of a container spanning [first, second) starts with, laid out as its first
+// one is: the line break and indent before it, or a space.
+QString entryLead(const QString& text, std::pair<int, int> span)
+{
+    const int first = skipSpace(text, span.first + 1);
+    const QString lead = text.mid(span.first + 1, first - span.first - 1);
+    return lead.contains(QLatin1Char('\n')) ? lead.mid(lead.lastIndexOf(QLatin1Char('\n')))
+                                            : QStringLiteral(" ");
+}
+
+// `text` with `entry` added at the end of the container spanning [first, second).
+QString withEntry(QString text, std::pair<int, int> span, const QString& entry)
+{
+    int last = span.second - 2;
+    while (last > span.first && text[last].isSpace())
+        --last;
+    const QString lead = entryLead(text, span);
+    if (last == span.first) {
+        // Empty: on a line of its own when the container's close is on one.
+        const QString close = text.mid(span.first + 1, span.second - 1 - span.first - 1);
+        return text.replace(span.first + 1, span.second - span.first - 2,
+                            close.contains(QLatin1Char('\n')) ? QStringLiteral("\n  ") + entry + close
+                                                              : entry);
+    }
+    return text.insert(last + 1, QStringLiteral(",") + lead + entry);
+}
+
+} // namespace
+
 std::optional<std::pair<int, int>> topLevelValue(const QString& text, const QString& key)
 {
-    const auto stringEnd = [&text](int i) { // i at the opening quote; returns the closing one
-        for (++i; i < text.size() && text[i] != QLatin1Char('"'); ++i)
-            if (text[i] == QLatin1Char('\\'))
-                ++i;
-        return i;
-    };
-    const auto valueEnd = [&](int i) { // i at the value's first character; returns one past its last
-        if (i < text.size() && text[i] == QLatin1Char('"'))
-            return stringEnd(i) + 1;
-        if (i < text.size() && (text[i] == QLatin1Char('{') || text[i] == QLatin1Char('['))) {
-            for (int depth = 0; i < text.size(); ++i) {
-                const QChar c = text[i];
-                if (c == QLatin1Char('"'))
-                    i = stringEnd(i);
-                else if (c == QLatin1Char('{') || c == QLatin1Char('['))
-                    ++depth;
-                else if ((c == QLatin1Char('}') || c == QLatin1Char(']')) && --depth == 0)
-                    return i + 1;
-            }
-            return i;
-        }
-        while (i < text.size() && !text[i].isSpace() && !QStringLiteral(",}]").contains(text[i]))
-            ++i;
-        return i;
-    };
     int depth = 0;
     for (int i = 0; i < text.size(); ++i) {
         const QChar c = text[i];
         if (c == QLatin1Char('"')) {
-            const int close = stringEnd(i);
-            int j = close + 1;
-            while (j < text.size() && text[j].isSpace())
-                ++j;
+            const int close = stringEnd(text, i);
+            int j = skipSpace(text, close + 1);
             if (depth == 1 && j < text.size() && text[j] == QLatin1Char(':')) {
                 const QString name =
                     QJsonDocument::fromJson(QStringLiteral("[%1]").arg(text.mid(i, close - i + 1)).toUtf8())
                         .array()
                         .at(0)
                         .toString();
-                for (++j; j < text.size() && text[j].isSpace(); ++j) {
-                }
-                const int end = valueEnd(j);
+                j = skipSpace(text, j + 1);
+                const int end = valueEnd(text, j);
                 if (name == key)
                     return std::make_pair(j, end);
                 i = end - 1;
@@ -89,6 +146,52 @@ std::optional<std::pair<int, int>> topLevelValue(const QString& text, const QStr
     return std::nullopt;
 }
 
+std::optional<std::pair<int, int>> valueAt(const QString& text, const QStringList& path)
+{
+    std::pair<int, int> span{0, int(text.size())};
+    for (const QString& key : path) {
+        const QString inside = text.mid(span.first, span.second - span.first);
+        if (!inside.startsWith(QLatin1Char('{')) && span.first != 0)
+            return std::nullopt;
+        const auto found = topLevelValue(inside, key);
+        if (!found)
+            return std::nullopt;
+        span = {span.first + found->first, span.first + found->second};
+    }
+    return span;
+}
+
+QString withValue(QString text, const QStringList& path, const QString& json)
+{
+    if (const auto span = valueAt(text, path))
+        return text.replace(span->first, span->second - span->first, json);
+    const auto parent = valueAt(text, path.mid(0, path.size() - 1));
+    if (!parent || text[parent->first] != QLatin1Char('{'))
+        return text;
+    return withEntry(text, *parent, QStringLiteral("\"%1\": %2").arg(path.last(), json));
+}
+
+QString withArrayEntry(QString text, const QStringList& path, const QString& json)
+{
+    const auto span = valueAt(text, path);
+    if (!span)
+        return withValue(text, path, QStringLiteral("[") + json + QStringLiteral("]"));
+    if (text[span->first] != QLatin1Char('['))
+        return text;
+    return withEntry(text, *span, json);
+}
+
+std::optional<std::pair<int, int>> arrayElement(const QString& text, const QStringList& path, int index)
+{
+    const auto span = valueAt(text, path);
+    if (!span || text[span->first] != QLatin1Char('['))
+        return std::nullopt;
+    const QList<std::pair<int, int>> elements = elementSpans(text, *span);
+    if (index < 0 || index >= elements.size())
+        return std::nullopt;
+    return elements[index];
+}
+
 QString withMaskableEntry(QString text, const QString& src)
 {
     const auto span = topLevelValue(text, QStringLiteral("icons"));
@@ -99,13 +202,11 @@ QString withMaskableEntry(QString text, const QString& src)
         --last;
     const int first = text.indexOf(QRegularExpression(QStringLiteral("\\S")), span->first + 1);
     const QString lead = text.mid(span->first + 1, first - span->first - 1);
-    const QString indent = lead.contains(QLatin1Char('\n')) ? lead.mid(lead.lastIndexOf(QLatin1Char('\n')))
-                                                            : QStringLiteral(" ");
     const QString entry =
         QStringLiteral("{ \"src\": \"%1\", \"sizes\": \"512x512\", \"type\": \"image/png\", "
                        "\"purpose\": \"maskable\" }")
             .arg(src);
-    return text.insert(last + 1, (last == span->first ? lead : QStringLiteral(",") + indent) + entry);
+    return last == span->first ? text.insert(last + 1, lead + entry) : withEntry(text, *span, entry);
 }
 
 QString withHeadLines(QString html, const QString& lines)
