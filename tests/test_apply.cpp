@@ -143,6 +143,15 @@ const Tree trees[] = {
      true},
 };
 
+// The tree of that name.
+const Tree& tree(const char* name)
+{
+    for (const Tree& t : trees)
+        if (qstrcmp(t.name, name) == 0)
+            return t;
+    qFatal("no tree %s", name);
+}
+
 // Copies the tree `t` to `root`.
 void lay(const QString& root, const Tree& t)
 {
@@ -486,7 +495,7 @@ void TestApply::hostileTrees()
     } cases[] = {
         {"an icons folder that is a link out: nothing written or read through it",
          [&] {
-             lay(root, trees[1]); // Tauri
+             lay(root, tree("Tauri")); // Tauri
              writeFile(outside.filePath(QStringLiteral("32x32.png")), "theirs");
              QDir(root + QStringLiteral("/src-tauri/icons")).removeRecursively();
              QVERIFY(QFile::link(outside.path(), root + QStringLiteral("/src-tauri/icons")));
@@ -502,7 +511,7 @@ void TestApply::hostileTrees()
          }},
         {"resources a link out: the manifest names no icon that is not there, status 1",
          [&] {
-             lay(root, trees[0]); // Flutter
+             lay(root, tree("Flutter")); // Flutter
              const QString res = root + QStringLiteral("/android/app/src/main/res");
              const QString manifest = root + QStringLiteral("/android/app/src/main/AndroidManifest.xml");
              const QByteArray before = readAll(manifest);
@@ -516,7 +525,7 @@ void TestApply::hostileTrees()
          }},
         {"a debug build's own launcher icons: left alone, with a note",
          [&] {
-             lay(root, trees[2]); // Android Studio
+             lay(root, tree("Android Studio")); // Android Studio
              const QString debugIcon =
                  root + QStringLiteral("/app/src/debug/res/mipmap-hdpi/ic_launcher.png");
              QDir().mkpath(QFileInfo(debugIcon).path());
@@ -529,7 +538,7 @@ void TestApply::hostileTrees()
          }},
         {"more folders than an app's project (a home folder chosen by mistake): not searched",
          [&] {
-             lay(root + QStringLiteral("/zz-app"), trees[1]);
+             lay(root + QStringLiteral("/zz-app"), tree("Tauri"));
              for (int i = 0; i < 20001; ++i)
                  QDir().mkpath(root + QStringLiteral("/d%1/e%2").arg(i / 150).arg(i % 150));
              const Packages::AppPlan refused = Packages::planAppUpdate(IconDesign(), root);
@@ -538,7 +547,7 @@ void TestApply::hostileTrees()
          }},
         {"an icon that is a link to a secret: kept a link, the secret never copied",
          [&] {
-             lay(root, trees[0]); // Flutter
+             lay(root, tree("Flutter")); // Flutter
              const QString secret = outside.filePath(QStringLiteral("shadow"));
              writeFile(secret, "root:secret");
              QFile::setPermissions(secret, QFile::ReadOwner | QFile::WriteOwner);
@@ -552,7 +561,7 @@ void TestApply::hostileTrees()
          }},
         {"a file of mode 0600: its backup and its undo keep the mode",
          [&] {
-             lay(root, trees[0]);
+             lay(root, tree("Flutter"));
              const QString icon = root + QStringLiteral("/web/icons/Icon-192.png");
              QVERIFY(::chmod(QFile::encodeName(icon).constData(), 0600) == 0);
              QCOMPARE(apply().status, 0);
@@ -568,7 +577,7 @@ void TestApply::hostileTrees()
          [&] {
              if (!isRoot())
                  QSKIP("an immutable file needs root; run the suite as root (CI does)");
-             lay(root, trees[0]);
+             lay(root, tree("Flutter"));
              const QMap<QString, QByteArray> before = contents(root);
              const QString listing =
                  root + QStringLiteral("/ios/Runner/Assets.xcassets/AppIcon.appiconset/Contents.json");
@@ -596,7 +605,7 @@ void TestApply::hostileTrees()
                  QString path;
                  ~Unmount() { shell(QStringLiteral("umount '%1'").arg(path)); }
              } unmount{root};
-             lay(root, trees[0]);
+             lay(root, tree("Flutter"));
              const QMap<QString, QByteArray> before = contents(root);
              const Run run = apply();
              QCOMPARE(run.status, 1);
@@ -622,7 +631,7 @@ void TestApply::hostileTrees()
                  QString path;
                  ~Unmount() { shell(QStringLiteral("umount '%1'").arg(path)); }
              } unmount{root};
-             lay(root, trees[11]); // web app
+             lay(root, tree("web app"));
              const QMap<QString, QByteArray> before = contents(root);
              QCOMPARE(apply().status, 0);
              const QMap<QString, QByteArray> applied = contents(root);
@@ -639,7 +648,7 @@ void TestApply::hostileTrees()
          }},
         {"two runs at once: the second says which run holds the folder",
          [&] {
-             lay(root, trees[0]);
+             lay(root, tree("Flutter"));
              const QMap<QString, QByteArray> before = contents(root);
              Packages::AppLock held(root);
              QVERIFY(held.isHeld());
@@ -653,7 +662,7 @@ void TestApply::hostileTrees()
          [&] {
              if (QStandardPaths::findExecutable(QStringLiteral("strace")).isEmpty())
                  QSKIP("scripts/setup.sh installs strace");
-             lay(root, trees[0]);
+             lay(root, tree("Flutter"));
              const QMap<QString, QByteArray> before = contents(root);
              Process killed;
              killed.start(QStringLiteral("strace"),
@@ -675,7 +684,7 @@ void TestApply::hostileTrees()
          [&] {
              if (QStandardPaths::findExecutable(QStringLiteral("strace")).isEmpty())
                  QSKIP("scripts/setup.sh installs strace");
-             lay(root, trees[0]);
+             lay(root, tree("Flutter"));
              const QMap<QString, QByteArray> before = contents(root);
              // Killed as the first kept copy is named: the backup holds copies but not its list.
              Process killed;
@@ -698,7 +707,7 @@ void TestApply::hostileTrees()
          }},
         {"an undo after the app changed: nothing put back, the changed file named",
          [&] {
-             lay(root, trees[0]);
+             lay(root, tree("Flutter"));
              QCOMPARE(apply().status, 0);
              const QString icon = root + QStringLiteral("/web/icons/Icon-512.png");
              writeFile(icon, "edited since");
@@ -732,7 +741,7 @@ void TestApply::commandLine()
     QTemporaryDir work;
     const QString project = projectFile(work.path(), QStringLiteral("Tidewater.ipr"), {});
     const QString app = work.filePath(QStringLiteral("app"));
-    lay(app, trees[0]); // Flutter
+    lay(app, tree("Flutter")); // Flutter
     const QMap<QString, QByteArray> before = contents(app);
     // --dry-run lists the changes and writes nothing.
     Run run = cli({QStringLiteral("apply"), project, app, QStringLiteral("--dry-run")});
@@ -778,7 +787,7 @@ void TestApply::commandLine()
     // A fresh Vite app (a page, no manifest): what would make it an app project, and the package
     // that writes its icons meanwhile.
     const QString vite = work.filePath(QStringLiteral("vite"));
-    lay(vite, trees[12]);
+    lay(vite, tree("Vite, a manifest added"));
     QFile::remove(vite + QStringLiteral("/public/manifest.webmanifest"));
     run = cli({QStringLiteral("apply"), project, vite});
     QCOMPARE(run.status, 2);
@@ -787,11 +796,11 @@ void TestApply::commandLine()
                                   QStringLiteral(" OUTDIR --target web")),
              qPrintable(run.err));
     // What --launch cannot do for an app is said, a line an app.
-    for (const auto& [tree, said] :
-         {std::pair{1, "--launch has nothing to write for a Tauri app"},
-          {5, "has no launch image set (Splash.imageset or LaunchImage.imageset)"}}) {
-        const QString other = work.filePath(QStringLiteral("launch%1").arg(tree));
-        lay(other, trees[tree]);
+    for (const auto& [name, said] :
+         {std::pair{"Tauri", "--launch has nothing to write for a Tauri app"},
+          {"React Native", "has no launch image set (Splash.imageset or LaunchImage.imageset)"}}) {
+        const QString other = work.filePath(QLatin1String(name));
+        lay(other, tree(name));
         run = cli({QStringLiteral("apply"), project, other, QStringLiteral("--launch"),
                    QStringLiteral("--dry-run")});
         QCOMPARE(run.status, 0);
