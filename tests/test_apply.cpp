@@ -523,6 +523,28 @@ void TestApply::hostileTrees()
                       qPrintable(run.err));
              QCOMPARE(readAll(manifest), before);
          }},
+        {"a link swapped in after the plan is refused",
+         [&] {
+             lay(root, tree("Flutter"));
+             const Packages::AppPlan plan = Packages::planAppUpdate(IconDesign(), root);
+             const QMap<QString, QByteArray> before = contents(root);
+             // Between the plan and its writing, an icon becomes a link to a file outside.
+             const QString icon = root + QStringLiteral("/web/icons/Icon-192.png");
+             writeFile(outside.filePath(QStringLiteral("theirs.png")), "theirs");
+             QFile::remove(icon);
+             QVERIFY(QFile::link(outside.filePath(QStringLiteral("theirs.png")), icon));
+             const Files::Outcome outcome =
+                 Packages::applyAppPlan(plan, Packages::backupFolder(root, QDateTime::currentDateTime()));
+             QVERIFY(!outcome.failed.isEmpty());
+             QCOMPARE(outcome.failed.first().problem.reason, Reason::IsLink);
+             QCOMPARE(readAll(outside.filePath(QStringLiteral("theirs.png"))), QByteArray("theirs"));
+             QVERIFY(QFileInfo(icon).isSymLink());
+             QMap<QString, QByteArray> now = contents(root);
+             now.remove(QStringLiteral("web/icons/Icon-192.png"));
+             QMap<QString, QByteArray> was = before;
+             was.remove(QStringLiteral("web/icons/Icon-192.png"));
+             QCOMPARE(now, was);
+         }},
         {"a debug build's own launcher icons: left alone, with a note",
          [&] {
              lay(root, tree("Android Studio")); // Android Studio

@@ -971,6 +971,69 @@ void TestFaults::whatUsersHaveAndWhatPackagesMeet()
                                              .toObject();
              QCOMPARE(written.value(QStringLiteral("width")).toInt(), 512);
          }},
+        // An export into a folder an earlier one wrote (under another app id) removes the earlier
+        // files only when every file of its own was written, and only those unchanged since.
+        {"an edited file of the same size stays",
+         [&] {
+             const QString p = projectFile(d, QStringLiteral("Shop.ipr"), {});
+             const QString out = d + QStringLiteral("/e");
+             const auto exportAs = [&](const char* id) {
+                 return cli({QStringLiteral("-q"), QStringLiteral("package"), p, out,
+                             QStringLiteral("--target"), QStringLiteral("linux"), QStringLiteral("--app-id"),
+                             QLatin1String(id)})
+                     .status;
+             };
+             QCOMPARE(exportAs("first"), 0);
+             const QString edited = out + QStringLiteral("/hicolor/16x16/apps/first.png");
+             QByteArray bytes = readAll(edited);
+             bytes[bytes.size() / 2] = char(bytes[bytes.size() / 2] ^ 0x55); // same size, other bytes
+             writeFile(edited, bytes);
+             QCOMPARE(exportAs("second"), 0);
+             QCOMPARE(readAll(edited), bytes);
+             QVERIFY(!QFile::exists(out + QStringLiteral("/hicolor/32x32/apps/first.png")));
+         }},
+        {"a failed export removes nothing",
+         [&] {
+             const QString p = projectFile(d, QStringLiteral("Shop.ipr"), {});
+             const QString out = d + QStringLiteral("/f");
+             QCOMPARE(
+                 cli({QStringLiteral("-q"), QStringLiteral("package"), p, out, QStringLiteral("--target"),
+                      QStringLiteral("linux"), QStringLiteral("--app-id"), QStringLiteral("first")})
+                     .status,
+                 0);
+             const QMap<QString, QByteArray> first = filesUnder(out);
+             // A folder where one of the second export's files goes: that file fails.
+             QDir().mkpath(out + QStringLiteral("/hicolor/48x48/apps/second.png"));
+             QCOMPARE(
+                 cli({QStringLiteral("-q"), QStringLiteral("package"), p, out, QStringLiteral("--target"),
+                      QStringLiteral("linux"), QStringLiteral("--app-id"), QStringLiteral("second")})
+                     .status,
+                 1);
+             // The first export's own files (the second writes the script again) are all there.
+             int kept = 0;
+             for (auto it = first.begin(); it != first.end(); ++it)
+                 if (it.key().contains(QLatin1String("first.png"))) {
+                     QVERIFY2(readAll(out + QLatin1Char('/') + it.key()) == it.value(), qPrintable(it.key()));
+                     ++kept;
+                 }
+             QCOMPARE(kept, 9);
+         }},
+        {"every dark media query names a -dark file",
+         [&] {
+             const QString p = projectFile(d, QStringLiteral("Shop.ipr"), {});
+             QCOMPARE(cli({QStringLiteral("-q"), QStringLiteral("package"), p, d + QStringLiteral("/w"),
+                           QStringLiteral("--target"), QStringLiteral("web"), QStringLiteral("--launch")})
+                          .status,
+                      0);
+             const QStringList links = QString::fromUtf8(readAll(d + QStringLiteral("/w/head-snippet.html")))
+                                           .split(QLatin1Char('\n'))
+                                           .filter(QStringLiteral("apple-touch-startup-image"));
+             QCOMPARE(links.size(), 92);
+             for (const QString& link : links)
+                 QVERIFY2(link.contains(QLatin1String("prefers-color-scheme: dark")) ==
+                              link.contains(QLatin1String("apple-splash-dark-")),
+                          qPrintable(link));
+         }},
     };
     listOrRunCase(rows, caseNames);
 }
