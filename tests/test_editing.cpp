@@ -60,6 +60,8 @@ class TestEditing : public WindowTest
     void markerIsAddedOnce();
     void filesDroppedOnTheWindow_data();
     void filesDroppedOnTheWindow();
+    void aSlowPictureNeverTakesANewerPlace_data();
+    void aSlowPictureNeverTakesANewerPlace();
     void handlersRefreshTheirPreview_data();
     void handlersRefreshTheirPreview();
     void colourPicker();
@@ -892,6 +894,79 @@ void TestEditing::filesDroppedOnTheWindow()
         QVERIFY2(calls[0].text.startsWith(outcome.arg(path)), qPrintable(calls[0].text));
         QCOMPARE(window->projectState().lines(), before);
     }
+}
+
+namespace {
+
+// `path` dropped on the window.
+void drop(QWidget* window, const QString& path)
+{
+    QMimeData mime;
+    mime.setUrls({QUrl::fromLocalFile(path)});
+    QDragEnterEvent enter(QPoint(100, 100), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(window, &enter);
+    QDropEvent event(QPointF(100, 100), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(window, &event);
+}
+
+} // namespace
+
+// A picture that takes long to load and finishes last never replaces what was chosen after it: a
+// quick picture dropped meanwhile, or a project opened.
+void TestEditing::aSlowPictureNeverTakesANewerPlace()
+{
+    // (No folder while the cases are listed.)
+    const QString folder = caseNames ? QString() : dir->path();
+    const QString slow = folder + QStringLiteral("/slow.svg"), quick = folder + QStringLiteral("/quick.svg");
+    if (!caseNames)
+        writeFile(slow,
+                  "<svg xmlns=\"http://www.w3.org/2000/svg\" width=\"24\" height=\"24\">"
+                  "<rect width=\"24\" height=\"24\" fill=\"#ff0000\"/>" +
+                      QByteArray("<circle cx=\"12\" cy=\"12\" r=\"1\" fill=\"#ff0000\"/>").repeated(20000) +
+                      "</svg>");
+    if (!caseNames)
+        writeFile(quick, "<svg xmlns=\"http://www.w3.org/2000/svg\" width=\"24\" height=\"24\">"
+                         "<rect width=\"24\" height=\"24\" fill=\"#0000ff\"/></svg>");
+    const struct
+    {
+        const char* name;
+        std::function<void()> check;
+    } cases[] = {
+        {"the newest choice wins",
+         [&] {
+             drop(window, slow);
+             QVERIFY(window->pictureWorkRunning());
+             drop(window, quick);
+             QTRY_VERIFY(!window->pictureWorkRunning() && !window->iconWorkRunning());
+             // The slow load ends, and its signal comes.
+             QThreadPool::globalInstance()->waitForDone();
+             QTest::qWait(50);
+             QCOMPARE(control<QLineEdit>(window, "editImageCustom")->text(), quick);
+             QCOMPARE(window->iconPixmap.toImage().pixel(512, 512), qRgb(0, 0, 255));
+         }},
+        {"an opened project wins",
+         [&] {
+             const QString project = projectFile(folder, QStringLiteral("Opened.ipr"), {});
+             drop(window, slow);
+             QVERIFY(window->pictureWorkRunning());
+             window->loadProject(project);
+             QThreadPool::globalInstance()->waitForDone();
+             QTest::qWait(50);
+             QTRY_VERIFY(!window->pictureWorkRunning() && !window->iconWorkRunning());
+             QCOMPARE(window->projectState().lines(), Project::State().lines());
+             QCOMPARE(window->iconPixmap.toImage(), renderIcon(IconDesign()).toImage());
+         }},
+    };
+    listOrRunCase(cases, caseNames);
+}
+
+void TestEditing::aSlowPictureNeverTakesANewerPlace_data()
+{
+    addCaseRows([this](QStringList* names) {
+        caseNames = names;
+        aSlowPictureNeverTakesANewerPlace();
+        caseNames = nullptr;
+    });
 }
 
 QTEST_MAIN(TestEditing)
