@@ -1,7 +1,7 @@
 #include "app/mainwindow.h"
 
-#include "app/dialogs.h"
-#include "app/settings.h"
+#include "ui/dialogs.h"
+#include "ui/settings.h"
 #include "export/imageformats.h"
 #include "render/artwork.h"
 #include "ui/aboutdialog.h"

@@ -3,7 +3,7 @@
 #include "design/icondesign.h"
 #include "packages/apply/appproject.h"
 #include "project/projectformat.h"
-#include "app/settings.h"
+#include "ui/settings.h"
 #include "base/reason.h"
 
 #include <QColor>

@@ -2,8 +2,8 @@
 // Background, Image and Text steps, the custom picture's Browse and a dropped picture among them).
 #include "app/mainwindow.h"
 
-#include "app/dialogs.h"
-#include "app/settings.h"
+#include "ui/dialogs.h"
+#include "ui/settings.h"
 #include "base/memory.h"
 #include "export/iconset.h"
 #include "export/imageformats.h"

@@ -1,8 +1,8 @@
 // The Export page's Save Icon(s) and the Graphics page's Save Image.
 #include "app/mainwindow.h"
 
-#include "app/dialogs.h"
-#include "app/settings.h"
+#include "ui/dialogs.h"
+#include "ui/settings.h"
 #include "export/iconset.h"
 #include "project/statemapping.h"
 #include "ui/mainwindowform.h"

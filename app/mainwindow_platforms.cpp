@@ -3,8 +3,8 @@
 // pool while the window keeps painting, each step continued when its work is done.
 #include "app/mainwindow.h"
 
-#include "app/dialogs.h"
-#include "app/settings.h"
+#include "ui/dialogs.h"
+#include "ui/settings.h"
 #include "packages/apply/appproject.h"
 #include "ui/devicepreview.h"
 #include "ui/mainwindowform.h"

@@ -2,7 +2,7 @@
 // File menu commands.
 #include "app/mainwindow.h"
 
-#include "app/dialogs.h"
+#include "ui/dialogs.h"
 #include "base/fileio.h"
 #include "base/memory.h"
 #include "export/imageformats.h"

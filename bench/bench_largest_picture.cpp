@@ -5,7 +5,7 @@
 // process's peak resident memory.
 //
 //   build/bench/bench_largest_picture [--benchmark_filter=...]
-#include "app/dialogs.h"
+#include "ui/dialogs.h"
 #include "app/mainwindow.h"
 #include "project/projectformat.h"
 #include "resources/initresources.h"

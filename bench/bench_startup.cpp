@@ -7,7 +7,7 @@
 //
 //   build/bench/bench_startup
 //   QT_QPA_PLATFORM=xcb xvfb-run -a build/bench/bench_startup --benchmark_filter=LargeSvg
-#include "app/dialogs.h"
+#include "ui/dialogs.h"
 #include "app/mainwindow.h"
 #include "render/artwork.h"
 #include "project/custompicture.h"

@@ -6,9 +6,9 @@
 set -euo pipefail
 cd "${1:-$(dirname "$0")/..}"
 
-# Bottom to top, one layer a folder: the window is app/ and ui/; the build tools (resources/bake,
-# packaging) sit on top of everything.
-order=(base resources design render export project packages cli window tools)
+# Bottom to top, one layer a folder: the window's parts (ui/) below the window itself (app/); the
+# build tools (resources/bake, packaging) sit on top of everything.
+order=(base resources design render export project packages cli ui app tools)
 rank() {
     local i
     for i in "${!order[@]}"; do [ "${order[$i]}" = "$1" ] && { echo "$i"; return; }; done
@@ -17,7 +17,6 @@ rank() {
 }
 layer() {
     case "$1" in
-    app/* | ui/*) echo window ;;
     resources/bake/* | packaging/*) echo tools ;;
     *) echo "${1%%/*}" ;;
     esac

@@ -1,7 +1,7 @@
 // The command-line exporter: same files as the window for the same project, clear failures.
 #include "tests/support/testsupport.h"
 
-#include "app/dialogs.h"
+#include "ui/dialogs.h"
 #include "app/mainwindow.h"
 #include "cli/commandline.h"
 #include "cli/commands.h"

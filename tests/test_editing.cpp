@@ -1,9 +1,9 @@
 // Editing the design through the real window: handlers, previews, change marker, dialogs, closing.
 #include "tests/support/testsupport.h"
 
-#include "app/dialogs.h"
+#include "ui/dialogs.h"
 #include "app/mainwindow.h"
-#include "app/settings.h"
+#include "ui/settings.h"
 #include "packages/previewsheet.h"
 #include "project/projectformat.h"
 #include "render/iconrenderer.h"

@@ -4,13 +4,13 @@
 #include "tests/support/pngreference.h"
 
 #include "base/png.h"
-#include "app/dialogs.h"
+#include "ui/dialogs.h"
 #include "app/mainwindow.h"
 #include "export/iconset.h"
 #include "export/imageformats.h"
 #include "project/custompicture.h"
 #include "project/projectformat.h"
-#include "app/settings.h"
+#include "ui/settings.h"
 #include "render/graphicrenderer.h"
 
 #include <QtTest>

@@ -5,7 +5,7 @@
 #include "tests/support/faildevice.h"
 #include "tests/support/pngreference.h"
 
-#include "app/dialogs.h"
+#include "ui/dialogs.h"
 #include "app/mainwindow.h"
 #include "export/imageformats.h"
 #include "project/custompicture.h"

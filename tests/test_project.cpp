@@ -1,7 +1,7 @@
 // Project files: the pure format, the window's writer and reader, the File menu, the About box.
 #include "tests/support/testsupport.h"
 
-#include "app/dialogs.h"
+#include "ui/dialogs.h"
 #include "app/mainwindow.h"
 #include "project/custompicture.h"
 #include "project/projectformat.h"

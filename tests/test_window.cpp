@@ -1,7 +1,7 @@
 // The main window as built: widget tree, look, combo contents, radio groups, slot binding.
 #include "tests/support/testsupport.h"
 
-#include "app/dialogs.h"
+#include "ui/dialogs.h"
 #include "app/mainwindow.h"
 #include "app/windowicon.h"
 #include "render/iconrenderer.h"

@@ -1,7 +1,7 @@
 #include "ui/packagesdialog.h"
 
-#include "app/dialogs.h"
-#include "app/settings.h"
+#include "ui/dialogs.h"
+#include "ui/settings.h"
 #include "packages/launch.h"
 #include "packages/layers.h"
 #include "ui/swatch.h"

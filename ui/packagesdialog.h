@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/settings.h"
+#include "ui/settings.h"
 #include "design/icondesign.h"
 #include "packages/package.h"
 

@@ -1,6 +1,6 @@
 #include "tests/support/testsupport.h"
 
-#include "app/dialogs.h"
+#include "ui/dialogs.h"
 #include "app/mainwindow.h"
 #include "cli/commandline.h"
 #include "design/icondesign.h"
