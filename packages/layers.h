@@ -1,6 +1,7 @@
 #pragma once
 
 #include "design/icondesign.h"
+#include "packages/darklook.h"
 #include "render/downscaler.h"
 
 #include <QColor>
@@ -10,9 +11,10 @@
 
 #include <mutex>
 
-// The pictures platform packages are made of, derived from a design: its layers, shapes and the
-// variants platforms show. Pure functions on images; all sizes in pixels, all frames in the
-// design's 1024 canvas coordinates.
+// The pictures platform packages are made of, derived from a design: its layers, their frames and
+// how they are composed; the looks derived from them are in darklook.h (iOS dark and tinted) and
+// themedlook.h (the monochrome shape). Pure functions on images; all sizes in pixels, all frames in
+// the design's 1024 canvas coordinates.
 namespace Packages {
 
 constexpr int canvas = 1024;
@@ -40,26 +42,6 @@ class Once
     mutable QImage image;
 };
 
-// How the iOS dark look shows a design's picture and text. A picture with colours of its own keeps
-// them, unless it is all one tone (then it is a shape). Shapes are lifted by darkShape() each on its
-// own, unless the text crosses the picture and that would make them alike: then both take
-// lightnesses chosen together, so that each stands 3:1 from the plate and the text 3:1 from the
-// picture under it where it can (over a photograph only the text moves).
-struct DarkLook
-{
-    bool pictureIsShape = true;
-    int picture = -1; // the HSL lightness the picture's colours take; -1: as darkShape() gives
-    int text = -1;    // the same for the text
-};
-// The tinted look: each shape's dark form stretched in grey on its own, or, when the dark look
-// chose their tones together, both with one stretch so the text stays apart from the picture. A
-// photograph shows its own luminance.
-struct TintedLook
-{
-    DarkLook dark;
-    bool together = false;
-    int low = 0, high = 255; // the grey range stretched to the full one
-};
 // A design's layers without its background (picture and text together, the picture alone, the
 // text alone) and its dark and tinted looks, each made when first asked for and kept: several
 // derived pictures share them, from any thread.
@@ -89,6 +71,8 @@ class DesignLayers
     mutable TintedLook tinted;
 };
 
+// The smallest rectangle holding every pixel with coverage; empty for a blank layer.
+QRect inkBounds(const QImage& layer);
 // `image` scaled to size x size, smoothly.
 QImage scaled(const QImage& image, int size);
 // A transparent size x size image.
@@ -120,13 +104,6 @@ QRectF fittedFrame(const QRectF& base, double reach, double radius);
 
 // White wherever `layer` has coverage, with its alpha.
 QImage monochrome(const QImage& layer);
-// The design's monochrome (themed icon) shape on the 1024 canvas, white with alpha. Flat pictures
-// and text keep their outline, the text cut out of the picture where it crosses it. A coloured or
-// custom picture that stands on an opaque plate of its own (a photo, a logo on paper) is taken by
-// its tones instead: the plate's tone drops out and everything that differs from it stays, so its
-// details and holes survive.
-QImage monochromeLayer(const IconDesign& design);
-QImage monochromeLayer(const DesignLayers& layers);
 // `image` flattened onto `plate` and stored without an alpha channel.
 QImage opaque(const QImage& image, const QColor& plate = Qt::white);
 
@@ -136,40 +113,6 @@ QImage textOnly(const IconDesign& design);
 // Whether the design's picture carries its own colours (a coloured or custom picture), rather than
 // being a shape in one colour (a flat picture).
 bool pictureKeepsItsColours(const IconDesign& design);
-
-// The relative luminance of an sRGB colour (0 black, 1 white), as contrast ratios count it.
-double luminanceOf(QRgb rgb);
-// The colour standing for a one-colour shape: its most opaque pixel's.
-QRgb typicalColour(const QImage& shape);
-
-// A single-colour shape (a flat picture, the text) as an iOS dark icon shows it on its dark plate:
-// as it is, or, when it does not reach 3:1 against the plate, with its lightness inverted (black
-// turns white, dark red light red) and raised to 4.5:1 where that is not enough. A valid `color`
-// paints the shape in that colour instead.
-QImage darkShape(const QImage& shape, const QColor& color = QColor());
-// A shape as an iOS tinted icon shows it: its dark form in grey, stretched so its lightest tone is
-// white and a one-tone shape is all white. A valid `color` paints it in that colour's grey.
-QImage tintedShape(const QImage& shape, const QColor& color = QColor());
-// A picture in its own luminance, grey, its alpha kept: never inverted.
-QImage luminance(const QImage& picture);
-
-// `text`, the design's text layer (with its shadow or without), in the dark and tinted looks.
-QImage darkText(const QImage& text, const DarkLook& look);
-QImage tintedText(const QImage& text, const TintedLook& look);
-
-// The glyphs of the iOS dark and tinted icons: picture and text in their looks above, the text in
-// front. A valid `color` paints the shapes in it (a photograph keeps its colours).
-QImage darkGlyph(const DesignLayers& layers, const QColor& color = QColor());
-QImage tintedGlyph(const DesignLayers& layers, const QColor& color = QColor());
-
-// `glyph` as it stands on `background` at 3:1 or more: itself when it does, else each colour's
-// lightness moved by as much (hue and saturation kept) until its mean does.
-QImage readableOn(const QImage& glyph, const QColor& background);
-
-// For a transparent design, a sentence saying that its glyph nearly matches the `plate` it stands on
-// wherever a platform wants an opaque icon (white text on the default white plate); empty when it
-// stands out, or the design has a background of its own.
-QString plateWarning(const IconDesign& design, const QImage& foreground, const QColor& plate);
 
 // The superellipse |x/a|^n + |y/b|^n = 1 filling `r`: a circle for degree 2, rounder squares as
 // the degree grows.

@@ -3,6 +3,7 @@
 #include "base/parallel.h"
 #include "packages/launch.h"
 #include "packages/layers.h"
+#include "packages/themedlook.h"
 #include "render/iconrenderer.h"
 
 #include <map>

@@ -7,6 +7,7 @@
 #include "packages/iconcomposer.h"
 #include "packages/launch.h"
 #include "packages/layers.h"
+#include "packages/themedlook.h"
 #include "packages/package.h"
 #include "packages/targets.h"
 #include "packages/previewsheet.h"
