@@ -1,5 +1,6 @@
 // Android: legacy and round launcher icons, the adaptive icon's three layers at every density, the
 // XML that ties them together, and the Play Store icon.
+#include "packages/android.h"
 #include "packages/launch.h"
 #include "packages/layers.h"
 #include "packages/previewsheet.h"
@@ -34,32 +35,54 @@ QImage roundIcon(const Sources& s)
     return round;
 }
 
+// What each density's mipmap folder holds: the file, its side in dp and what it shows.
+enum class Launcher { Icon, Round, Foreground, Background, Monochrome };
+const struct
+{
+    const char* file;
+    int dp;
+    Launcher shows;
+} launcherFiles[] = {
+    {"ic_launcher.png", 48, Launcher::Icon},
+    {"ic_launcher_round.png", 48, Launcher::Round},
+    {"ic_launcher_foreground.png", 108, Launcher::Foreground},
+    {"ic_launcher_background.png", 108, Launcher::Background},
+    {"ic_launcher_monochrome.png", 108, Launcher::Monochrome},
+};
+
 } // namespace
+
+const AndroidDensity androidDensities[6] = {
+    {"ldpi", 0.75, false, {240, 320}}, {"mdpi", 1, true, {320, 480}},    {"hdpi", 1.5, true, {480, 800}},
+    {"xhdpi", 2, true, {720, 1280}},   {"xxhdpi", 3, true, {960, 1600}}, {"xxxhdpi", 4, true, {1280, 1920}}};
 
 Jobs androidFiles(const Sources& s)
 {
-    const struct
-    {
-        const char* density;
-        int legacy, adaptive;
-    } densities[] = {{"mdpi", 48, 108},
-                     {"hdpi", 72, 162},
-                     {"xhdpi", 96, 216},
-                     {"xxhdpi", 144, 324},
-                     {"xxxhdpi", 192, 432}};
     const auto round = scaledOnce([&s] { return roundIcon(s); });
     Jobs jobs;
-    for (const auto& d : densities) {
-        const QString dir = QStringLiteral("res/mipmap-") + QLatin1String(d.density) + QLatin1Char('/');
-        const int legacy = d.legacy, adaptive = d.adaptive;
-        jobs << pngJob(dir + QStringLiteral("ic_launcher.png"), [&s, legacy] { return s.iconAt(legacy); })
-             << pngJob(dir + QStringLiteral("ic_launcher_round.png"), [=] { return round(legacy); })
-             << pngJob(dir + QStringLiteral("ic_launcher_foreground.png"),
-                       [&s, adaptive] { return s.adaptiveForeground(adaptive); })
-             << pngJob(dir + QStringLiteral("ic_launcher_background.png"),
-                       [&s, adaptive] { return s.adaptiveBackground(adaptive); })
-             << pngJob(dir + QStringLiteral("ic_launcher_monochrome.png"),
-                       [&s, adaptive] { return s.adaptiveMonochrome(adaptive); });
+    for (const AndroidDensity& d : androidDensities) {
+        if (!d.launcherIcons)
+            continue;
+        const QString dir = QStringLiteral("res/mipmap-") + QLatin1String(d.name) + QLatin1Char('/');
+        for (const auto& f : launcherFiles) {
+            const int side = d.pixels(f.dp);
+            const Launcher shows = f.shows;
+            jobs << pngJob(dir + QLatin1String(f.file), [&s, round, side, shows] {
+                switch (shows) {
+                case Launcher::Icon:
+                    return s.iconAt(side);
+                case Launcher::Round:
+                    return round(side);
+                case Launcher::Foreground:
+                    return s.adaptiveForeground(side);
+                case Launcher::Background:
+                    return s.adaptiveBackground(side);
+                case Launcher::Monochrome:
+                    break;
+                }
+                return s.adaptiveMonochrome(side);
+            });
+        }
     }
     const QByteArray xml = "<?xml version=\"1.0\" encoding=\"utf-8\"?>\n"
                            "<adaptive-icon xmlns:android=\"http://schemas.android.com/apk/res/android\">\n"

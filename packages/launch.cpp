@@ -1,5 +1,6 @@
 #include "packages/launch.h"
 
+#include "packages/android.h"
 #include "packages/previewsheet.h"
 #include "packages/targets.h"
 #include "render/iconrenderer.h"
@@ -74,21 +75,17 @@ QImage launchIcon(const Sources& s, int size, bool dark)
     return placed(s.launchContent(dark), frame, size);
 }
 
-const LegacySplash legacySplashes[6] = {{"ldpi", {240, 320}},    {"mdpi", {320, 480}},
-                                        {"hdpi", {480, 800}},    {"xhdpi", {720, 1280}},
-                                        {"xxhdpi", {960, 1600}}, {"xxxhdpi", {1280, 1920}}};
-
 QList<LaunchFile> legacySplashFiles()
 {
     QList<LaunchFile> files{{QStringLiteral("res/drawable/splash.png"), QSize(320, 480), false},
                             {QStringLiteral("res/drawable-night/splash.png"), QSize(320, 480), true}};
     for (bool dark : {false, true})
         for (bool land : {false, true})
-            for (const LegacySplash& l : legacySplashes)
+            for (const AndroidDensity& l : androidDensities)
                 files.append({QStringLiteral("res/drawable-%1%2-%3/splash.png")
                                   .arg(land ? QStringLiteral("land") : QStringLiteral("port"),
-                                       dark ? QStringLiteral("-night") : QString(), QLatin1String(l.density)),
-                              land ? l.portrait.transposed() : l.portrait, dark});
+                                       dark ? QStringLiteral("-night") : QString(), QLatin1String(l.name)),
+                              land ? l.splashPortrait.transposed() : l.splashPortrait, dark});
     return files;
 }
 
@@ -103,16 +100,13 @@ Jobs androidLaunchFiles(const Sources& s)
 {
     Jobs jobs;
     // Android 12: the icon (288 dp) at every density and the screen's colour, light and dark.
-    const struct
-    {
-        const char* density;
-        int side;
-    } icons[] = {{"mdpi", 288}, {"hdpi", 432}, {"xhdpi", 576}, {"xxhdpi", 864}, {"xxxhdpi", 1152}};
     for (bool dark : {false, true}) {
-        for (const auto& icon : icons) {
-            const int side = icon.side;
+        for (const AndroidDensity& density : androidDensities) {
+            if (!density.launcherIcons)
+                continue;
+            const int side = density.pixels(288);
             jobs << pngJob(QStringLiteral("res/drawable-%1%2/splash_icon.png")
-                               .arg(dark ? QStringLiteral("night-") : QString(), QLatin1String(icon.density)),
+                               .arg(dark ? QStringLiteral("night-") : QString(), QLatin1String(density.name)),
                            [&s, side, dark] { return launchIcon(s, side, dark); });
         }
         jobs << textJob(QStringLiteral("res/values%1/splash_background.xml")

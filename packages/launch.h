@@ -34,13 +34,7 @@ QImage launchScreen(const Sources& s, QSize size, bool dark, double share = laun
 QImage launchIcon(const Sources& s, int size, bool dark);
 
 // The Android legacy launch bitmaps, as Capacitor's template and its asset tool lay them out: each
-// density's portrait size (landscape is the same turned), also under "-night".
-struct LegacySplash
-{
-    const char* density;
-    QSize portrait;
-};
-extern const LegacySplash legacySplashes[6];
+// density's portrait size (androidDensities; landscape is the same turned), also under "-night".
 // "res/drawable-port-night-hdpi/splash.png" and the rest, with each file's size and whether it is
 // dark: the whole set, drawable/splash.png and drawable-night/splash.png included.
 struct LaunchFile
