@@ -15,24 +15,24 @@ namespace Packages::Apply {
 
 namespace {
 
-QList<Place> recognise(const Folder& folder, const Scan& sofar)
+QList<Found> recognise(const Folder& folder, const Scan& sofar)
 {
     const char* gradle = folder.has("build.gradle") ? "build.gradle" : "build.gradle.kts";
     if (!folder.has(gradle) ||
         !folder.text(QStringLiteral("src/main/AndroidManifest.xml")).contains("<application"))
         return {};
     if (const QString generated = generatedNatively(folder, sofar); !generated.isEmpty())
-        return {Place{0, folder.dir, QString(), generated}};
+        return {Found{folder.dir, QString(), generated}};
     // A library module (com.android.library, or its alias in a version catalog) is built into an
     // app: its launcher icons are never shown, and a generated one (Capacitor's plugins module) is
     // made again by the framework.
     if (folder.text(QLatin1String(gradle)).contains("android.library"))
-        return {Place{
-            0, folder.dir, QString(),
+        return {Found{
+            folder.dir, QString(),
             QStringLiteral("%1 is an Android library module, which shows no icon of its own; it was left "
                            "as it is.")
                 .arg(folder.where())}};
-    return {Place{0, folder.dir, QStringLiteral("Android app module %1").arg(folder.where())}};
+    return {Found{folder.dir, QStringLiteral("Android app module %1").arg(folder.where())}};
 }
 
 // Icons of the same names in another source set (a debug or flavour build) take the place of these
@@ -306,9 +306,10 @@ void write(Draft& d, const QString& module)
 
 } // namespace
 
-const Framework androidModule = {"Android",
-                                 "an Android app module (src/main/AndroidManifest.xml with an <application>, "
-                                 "beside build.gradle or build.gradle.kts)",
-                                 recognise, write};
+extern const Framework androidModule = {
+    "Android",
+    "an Android app module (src/main/AndroidManifest.xml with an <application>, "
+    "beside build.gradle or build.gradle.kts)",
+    recognise, write};
 
 } // namespace Packages::Apply

@@ -15,7 +15,7 @@ namespace Packages::Apply {
 
 namespace {
 
-QList<Place> recognise(const Folder& folder, const Scan& sofar)
+QList<Found> recognise(const Folder& folder, const Scan& sofar)
 {
     if (!folder.dir.endsWith(QLatin1String(".xcassets")))
         return {};
@@ -24,8 +24,8 @@ QList<Place> recognise(const Folder& folder, const Scan& sofar)
     if (!info.isDir() || info.isSymLink())
         return {};
     if (const QString generated = generatedNatively(folder, sofar); !generated.isEmpty())
-        return {Place{0, set, QString(), generated}};
-    return {Place{0, set, QStringLiteral("Xcode asset catalog %1").arg(set)}};
+        return {Found{set, QString(), generated}};
+    return {Found{set, QStringLiteral("Xcode asset catalog %1").arg(set)}};
 }
 
 // The idioms the set's Contents.json names.
@@ -158,7 +158,7 @@ void write(Draft& d, const QString& set)
 
 } // namespace
 
-const Framework assetCatalog = {"Xcode", "an Xcode asset catalog (*.xcassets/AppIcon.appiconset)", recognise,
-                                write};
+extern const Framework assetCatalog = {"Xcode", "an Xcode asset catalog (*.xcassets/AppIcon.appiconset)",
+                                       recognise, write};
 
 } // namespace Packages::Apply

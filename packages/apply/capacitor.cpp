@@ -6,7 +6,7 @@ namespace Packages::Apply {
 
 namespace {
 
-QList<Place> recognise(const Folder& folder, const Scan& sofar)
+QList<Found> recognise(const Folder& folder, const Scan& sofar)
 {
     // `npx cap sync` copies the app's configuration into its native projects: those copies are
     // not apps of their own.
@@ -15,12 +15,12 @@ QList<Place> recognise(const Folder& folder, const Scan& sofar)
             return {};
     for (const QString& f : folder.files)
         if (f.startsWith(QLatin1String("capacitor.config.")))
-            return {Place{0, folder.dir, QStringLiteral("Capacitor app (%1)").arg(joined(folder.dir, f))}};
+            return {Found{folder.dir, QStringLiteral("Capacitor app (%1)").arg(joined(folder.dir, f))}};
     return {};
 }
 
 } // namespace
 
-const Framework capacitorApp = {"Capacitor", "Capacitor (capacitor.config.*)", recognise, nullptr};
+extern const Framework capacitorApp = {"Capacitor", "Capacitor (capacitor.config.*)", recognise, nullptr};
 
 } // namespace Packages::Apply

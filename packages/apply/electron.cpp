@@ -6,14 +6,13 @@ namespace Packages::Apply {
 
 namespace {
 
-QList<Place> recognise(const Folder& folder, const Scan&)
+QList<Found> recognise(const Folder& folder, const Scan&)
 {
     if (!folder.has("package.json") ||
         !folder.text(QStringLiteral("package.json")).contains("\"electron-builder\""))
         return {};
-    return {Place{0, folder.dir,
-                  QStringLiteral("Electron app with electron-builder (%1)")
-                      .arg(joined(folder.dir, QStringLiteral("package.json")))}};
+    return {Found{folder.dir, QStringLiteral("Electron app with electron-builder (%1)")
+                                  .arg(joined(folder.dir, QStringLiteral("package.json")))}};
 }
 
 void write(Draft& d, const QString& dir)
@@ -34,6 +33,7 @@ void write(Draft& d, const QString& dir)
 
 } // namespace
 
-const Framework electronApp = {"Electron", "Electron with electron-builder (package.json)", recognise, write};
+extern const Framework electronApp = {"Electron", "Electron with electron-builder (package.json)", recognise,
+                                      write};
 
 } // namespace Packages::Apply

@@ -17,11 +17,11 @@ namespace Packages::Apply {
 
 namespace {
 
-QList<Place> recognise(const Folder& folder, const Scan&)
+QList<Found> recognise(const Folder& folder, const Scan&)
 {
     if (!isExpoApp(folder))
         return {};
-    return {Place{0, folder.dir,
+    return {Found{folder.dir,
                   QStringLiteral("Expo app (%1)").arg(joined(folder.dir, QStringLiteral("app.json")))}};
 }
 
@@ -227,6 +227,6 @@ QString generatedNatively(const Folder& folder, const Scan& sofar)
     return QString();
 }
 
-const Framework expoApp = {"Expo", "Expo (app.json)", recognise, write};
+extern const Framework expoApp = {"Expo", "Expo (app.json)", recognise, write};
 
 } // namespace Packages::Apply

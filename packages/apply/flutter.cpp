@@ -6,12 +6,12 @@ namespace Packages::Apply {
 
 namespace {
 
-QList<Place> recognise(const Folder& folder, const Scan&)
+QList<Found> recognise(const Folder& folder, const Scan&)
 {
     if (!folder.has("pubspec.yaml") || !folder.text(QStringLiteral("pubspec.yaml")).contains("flutter:"))
         return {};
     return {
-        Place{0, folder.dir,
+        Found{folder.dir,
               QStringLiteral("Flutter app (%1)").arg(joined(folder.dir, QStringLiteral("pubspec.yaml")))}};
 }
 
@@ -24,6 +24,6 @@ void write(Draft& d, const QString& root)
 
 } // namespace
 
-const Framework flutterApp = {"Flutter", "Flutter (pubspec.yaml)", recognise, write};
+extern const Framework flutterApp = {"Flutter", "Flutter (pubspec.yaml)", recognise, write};
 
 } // namespace Packages::Apply

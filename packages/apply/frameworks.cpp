@@ -12,6 +12,11 @@
 
 namespace Packages::Apply {
 
+// The rows, each defined in its framework's file: a framework is that file, its row here and its
+// tree under tests/data/apply/.
+extern const Framework androidModule, assetCatalog, webManifest, flutterApp, capacitorApp, reactNativeApp,
+    expoApp, tauriApp, electronApp, windowsApp;
+
 const QList<Framework>& frameworks()
 {
     // Files are planned in this order, and the first framework to plan a path keeps it.
@@ -173,10 +178,8 @@ void recognise(const Folder& folder, Scan& scan)
 {
     const QList<Framework>& all = frameworks();
     for (int i = 0; i < all.size(); ++i)
-        for (Place place : all[i].recognise(folder, scan)) {
-            place.framework = i;
-            scan.places << place;
-        }
+        for (const Found& f : all[i].recognise(folder, scan))
+            scan.places << Place{i, f.where, f.found, f.note};
 }
 
 Folder folderAt(const QString& root, const QString& dir)

@@ -51,13 +51,19 @@ struct Folder
     QString where() const { return dir.isEmpty() ? QStringLiteral("the app's folder") : dir; }
 };
 
-// A place the walk found a framework's project.
-struct Place
+// What a framework's recognise() found in a folder: a project of it.
+struct Found
 {
-    int framework;            // its row in frameworks()
     QString where;            // its folder (or file) relative to the app's folder
     QString found;            // the report's line: "Flutter app (pubspec.yaml)"
     QString note = QString(); // for a place left alone (nothing written), why
+};
+
+// A place the walk found a framework's project: what was found, and the framework's row.
+struct Place
+{
+    int framework; // its row in frameworks()
+    QString where, found, note;
 };
 
 // What a walk through the app's folder found, each path relative to it.
@@ -122,7 +128,7 @@ struct Framework
     // when it holds no project of this framework. A catalog's folder ("X.xcassets") is looked into
     // but not walked further.
     // `sofar` holds what the walk found before (the folders above this one among them).
-    QList<Place> (*recognise)(const Folder& folder, const Scan& sofar);
+    QList<Found> (*recognise)(const Folder& folder, const Scan& sofar);
     // Plans this framework's files for the project at `where`; null for a framework whose files
     // the others write (Capacitor's Android and iOS projects, say).
     void (*write)(Draft& d, const QString& where);
@@ -146,9 +152,5 @@ bool isExpoApp(const Folder& folder);
 // Why `folder` is left alone when it lies in a native folder "expo prebuild" makes (an Expo app's
 // android/ or ios/ its .gitignore lists); empty when it is the app's own.
 QString generatedNatively(const Folder& folder, const Scan& sofar);
-
-// The rows, each defined in its framework's file.
-extern const Framework androidModule, assetCatalog, webManifest, flutterApp, capacitorApp, reactNativeApp,
-    expoApp, tauriApp, electronApp, windowsApp;
 
 } // namespace Packages::Apply

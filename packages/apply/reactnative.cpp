@@ -23,17 +23,17 @@ bool isExpoApp(const Folder& folder)
 
 namespace {
 
-QList<Place> recognise(const Folder& folder, const Scan&)
+QList<Found> recognise(const Folder& folder, const Scan&)
 {
     if (!isReactNativeApp(folder) || isExpoApp(folder))
         return {};
     return {
-        Place{0, folder.dir,
+        Found{folder.dir,
               QStringLiteral("React Native app (%1)").arg(joined(folder.dir, QStringLiteral("app.json")))}};
 }
 
 } // namespace
 
-const Framework reactNativeApp = {"React Native", "React Native (app.json)", recognise, nullptr};
+extern const Framework reactNativeApp = {"React Native", "React Native (app.json)", recognise, nullptr};
 
 } // namespace Packages::Apply

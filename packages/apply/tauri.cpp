@@ -8,12 +8,12 @@ namespace Packages::Apply {
 
 namespace {
 
-QList<Place> recognise(const Folder& folder, const Scan&)
+QList<Found> recognise(const Folder& folder, const Scan&)
 {
     if (!folder.has("tauri.conf.json") || QDir(folder.path()).dirName() != QLatin1String("src-tauri"))
         return {};
     return {
-        Place{0, folder.dir,
+        Found{folder.dir,
               QStringLiteral("Tauri app (%1)").arg(joined(folder.dir, QStringLiteral("tauri.conf.json")))}};
 }
 
@@ -94,6 +94,6 @@ void write(Draft& d, const QString& dir)
 
 } // namespace
 
-const Framework tauriApp = {"Tauri", "Tauri (src-tauri/tauri.conf.json)", recognise, write};
+extern const Framework tauriApp = {"Tauri", "Tauri (src-tauri/tauri.conf.json)", recognise, write};
 
 } // namespace Packages::Apply

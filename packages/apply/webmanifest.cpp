@@ -18,18 +18,18 @@ namespace Packages::Apply {
 
 namespace {
 
-QList<Place> recognise(const Folder& folder, const Scan&)
+QList<Found> recognise(const Folder& folder, const Scan&)
 {
     // The copies build steps make inside native projects are left to those steps.
     const QString& dir = folder.dir;
     if (dir.contains(QLatin1String("src/main/assets/")) ||
         (dir.endsWith(QLatin1String("/public")) && dir.contains(QLatin1String("/App/"))))
         return {};
-    QList<Place> manifests;
+    QList<Found> manifests;
     for (const QString& f : folder.files)
         if ((f == QLatin1String("manifest.json") || f.endsWith(QLatin1String(".webmanifest"))) &&
             QJsonDocument::fromJson(folder.text(f)).object().value(QStringLiteral("icons")).isArray())
-            manifests << Place{0, joined(dir, f), QStringLiteral("Web app manifest %1").arg(joined(dir, f))};
+            manifests << Found{joined(dir, f), QStringLiteral("Web app manifest %1").arg(joined(dir, f))};
     return manifests;
 }
 
@@ -301,7 +301,7 @@ void write(Draft& d, const QString& manifest)
 
 } // namespace
 
-const Framework webManifest = {"web", "a web app manifest with icons (manifest.json or *.webmanifest)",
-                               recognise, write};
+extern const Framework webManifest = {"web", "a web app manifest with icons (manifest.json or *.webmanifest)",
+                                      recognise, write};
 
 } // namespace Packages::Apply

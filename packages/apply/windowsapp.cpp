@@ -11,13 +11,12 @@ namespace Packages::Apply {
 
 namespace {
 
-QList<Place> recognise(const Folder& folder, const Scan&)
+QList<Found> recognise(const Folder& folder, const Scan&)
 {
     if (!folder.has("Package.appxmanifest"))
         return {};
-    return {Place{0, folder.dir,
-                  QStringLiteral("Packaged Windows app (%1)")
-                      .arg(joined(folder.dir, QStringLiteral("Package.appxmanifest")))}};
+    return {Found{folder.dir, QStringLiteral("Packaged Windows app (%1)")
+                                  .arg(joined(folder.dir, QStringLiteral("Package.appxmanifest")))}};
 }
 
 void write(Draft& d, const QString& dir)
@@ -53,6 +52,7 @@ void write(Draft& d, const QString& dir)
 
 } // namespace
 
-const Framework windowsApp = {"Windows", "a packaged Windows app (Package.appxmanifest)", recognise, write};
+extern const Framework windowsApp = {"Windows", "a packaged Windows app (Package.appxmanifest)", recognise,
+                                     write};
 
 } // namespace Packages::Apply
