@@ -43,5 +43,5 @@ void MainWindow::on_buttonSaveImage_clicked()
         Dialogs::information(this, QString(), tr("Image saved successfully."));
     else
         Dialogs::warning(this, QString(), tr("The image could not be saved."),
-                         Files::failureLines({{path, written.error, written.problem}}, true));
+                         Files::failureLines({{path, written.problem}}, true));
 }

@@ -152,13 +152,12 @@ void MainWindow::askToApply(const Packages::AppPlan& plan, const QString& title,
                             const Packages::Options& options)
 {
     using Packages::AppChange;
-    if (!plan.refused.isEmpty() || plan.found.isEmpty() ||
-        plan.count(AppChange::Same) == plan.changes.size()) {
+    if (plan.refused || plan.found.isEmpty() || plan.count(AppChange::Same) == plan.changes.size()) {
         releaseAppFolder();
-        if (!plan.refused.isEmpty())
+        if (plan.refused)
             Dialogs::warning(
                 this, title,
-                tr("The folder %1 was not searched: %2.").arg(pathLine(plan.folder), plan.refused));
+                tr("The folder %1 was not searched: %2.").arg(pathLine(plan.folder), plan.refused.text()));
         else if (plan.found.isEmpty())
             Dialogs::warning(
                 this, title,
@@ -280,11 +279,11 @@ void MainWindow::on_actionUndoLastApply_triggered()
         return;
     }
     const Packages::AppUndo undo = Packages::planAppUndo(folder);
-    if (!undo.refused.isEmpty() || !undo.conflicts.isEmpty()) {
+    if (undo.refused || !undo.conflicts.isEmpty()) {
         releaseAppFolder();
-        if (!undo.refused.isEmpty())
+        if (undo.refused)
             Dialogs::warning(this, title,
-                             tr("Nothing to undo in %1: %2.").arg(pathLine(folder), undo.refused));
+                             tr("Nothing to undo in %1: %2.").arg(pathLine(folder), undo.refused.text()));
         else
             Dialogs::warning(
                 this, title,

@@ -217,13 +217,13 @@ void Outcome::add(const QString& path, const Result& result)
     if (result.ok)
         written.append(path);
     else
-        failed.append({path, result.error, result.problem});
+        failed.append({path, result.problem});
 }
 
 QString failureLine(const Failure& failure, bool nameOnly)
 {
     return (nameOnly ? QFileInfo(failure.path).fileName() : QDir::toNativeSeparators(failure.path)) +
-           QStringLiteral(": ") + failure.reason;
+           QStringLiteral(": ") + failure.text();
 }
 
 QString failureLines(const QList<Failure>& failed, bool namesOnly)

@@ -26,11 +26,12 @@ struct Result
 {
     bool ok = false;
     Problem problem;
-    QString error; // the problem's sentence
     explicit operator bool() const { return ok; }
     Reason reason() const { return problem.reason; }
-    static Result success() { return {true, Problem(), QString()}; }
-    static Result failure(const Problem& why) { return {false, why, why.text()}; }
+    // The problem's sentence.
+    QString error() const { return problem.text(); }
+    static Result success() { return {true, Problem()}; }
+    static Result failure(const Problem& why) { return {false, why}; }
     static Result failure(Reason reason, const QStringList& details = {})
     {
         return failure(Problem{reason, details, QString()});
@@ -43,8 +44,9 @@ struct Result
 struct Failure
 {
     QString path;
-    QString reason; // the problem's sentence
     Problem problem;
+    // The problem's sentence.
+    QString text() const { return problem.text(); }
 };
 // "PATH: why": how a failure is told, the file named by its whole path or (with `nameOnly`) by its
 // file name alone; and a list of them, a line each. The window and the command line tell failures

@@ -25,6 +25,7 @@ enum class Reason {
     FolderMissing,     // its folder %1 does not exist
     FolderLeadsOut,    // its folder leads out of %1
     NotAFolder,        // a step of the path is not a folder
+    NotTextFile,       // a project file that holds binary data
     FolderNotMade,     // the folder %1 could not be created: %2
     NotWritten,        // never written (no bytes were given for it)
     ImageNotEncoded,   // the image could not be encoded
@@ -40,9 +41,12 @@ enum class Reason {
     NotPutBack,        // it could not be put back: %1
     ChangedSince,      // changed after the apply
     UndoListUnreadable,
-    NothingToUndo, // no apply to undo in %1
-    IsLink,        // %1 is a symbolic link, kept as one
-    LinkOnTheWay,  // the way to %1 leads out of the app's folder through a link
+    NothingToUndo,  // no apply to undo in %1
+    IsLink,         // %1 is a symbolic link, kept as one
+    LinkOnTheWay,   // the way to %1 leads out of the app's folder through a link
+    LockNotMade,    // its lock %1 could not be made: %2
+    LockHeld,       // another run (%1) is changing it
+    TooManyFolders, // more than %1 folders, more than an app's project
 
     // Pictures
     NoPictureNamed,   // the project names no picture

@@ -187,7 +187,7 @@ void BM_RefuseTwoMegabyteLine(benchmark::State& state)
         state.SkipWithError("cannot write the project file");
     file.close();
     for (auto _ : state)
-        benchmark::DoNotOptimize(Project::readFile(path).error.size());
+        benchmark::DoNotOptimize(Project::readFile(path).why.text().size());
 }
 
 } // namespace

@@ -384,7 +384,7 @@ std::optional<LoadedProject> loadProject(const QString& path, bool allowMissingP
 {
     const Project::FileContents contents = Project::readFile(path);
     if (!contents.ok) {
-        err << "The project file " << path << " could not be opened: " << contents.error << ".\n";
+        err << "The project file " << path << " could not be opened: " << contents.why.text() << ".\n";
         return std::nullopt;
     }
     LoadedProject project;
@@ -457,7 +457,7 @@ int report(const Invocation& i, const Files::Outcome& outcome, QTextStream& out,
         }
         for (const Files::Failure& f : outcome.failed)
             failed.append(
-                QJsonObject{{QStringLiteral("path"), f.path}, {QStringLiteral("reason"), f.reason}});
+                QJsonObject{{QStringLiteral("path"), f.path}, {QStringLiteral("reason"), f.text()}});
         out << QJsonDocument(
                    QJsonObject{{QStringLiteral("written"), written},
                                {QStringLiteral("failed"), failed},

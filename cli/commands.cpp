@@ -97,7 +97,7 @@ QJsonArray failuresJson(const Files::Outcome& outcome)
 {
     QJsonArray failed;
     for (const Files::Failure& f : outcome.failed)
-        failed << QJsonObject{{QStringLiteral("path"), f.path}, {QStringLiteral("reason"), f.reason}};
+        failed << QJsonObject{{QStringLiteral("path"), f.path}, {QStringLiteral("reason"), f.text()}};
     return failed;
 }
 
@@ -143,8 +143,8 @@ int apply(const Invocation& i, const LoadedProject& project, QTextStream& out, Q
     Packages::AppPlan plan = Packages::planAppUpdate(project.design, i.output, options);
     if (lock && !lock->recoveredNote().isEmpty())
         plan.notes.prepend(lock->recoveredNote());
-    if (!plan.refused.isEmpty()) {
-        err << "The folder " << i.output << " was not searched: " << plan.refused << ".\n";
+    if (plan.refused) {
+        err << "The folder " << i.output << " was not searched: " << plan.refused.text() << ".\n";
         return 2;
     }
     if (plan.found.isEmpty()) {
@@ -230,8 +230,8 @@ int undoApply(const Invocation& i, QTextStream& out, QTextStream& err)
         return 0;
     }
     const Packages::AppUndo undo = Packages::planAppUndo(i.output);
-    if (!undo.refused.isEmpty()) {
-        err << "Nothing to undo in " << i.output << ": " << undo.refused << ".\n";
+    if (undo.refused) {
+        err << "Nothing to undo in " << i.output << ": " << undo.refused.text() << ".\n";
         return 2;
     }
     const bool refused = !undo.conflicts.isEmpty();

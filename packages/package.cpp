@@ -130,7 +130,7 @@ QMap<QString, QString> makeFolders(const Jobs& jobs, const QString& folder)
     for (const QString& f : folders) {
         const Files::Result made = Files::makeFolder(f, folder);
         if (!made)
-            missing.insert(f, made.error);
+            missing.insert(f, made.error());
     }
     return missing;
 }

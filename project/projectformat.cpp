@@ -239,18 +239,18 @@ FileContents readFile(const QString& path)
     QFile file;
     const Files::Result opened = Files::openRegular(file, path, maximumFileSize);
     if (!opened) {
-        contents.error = opened.error;
+        contents.why = opened.problem;
         return contents;
     }
     // The size was checked when opening; reading one byte past the limit notices a file that
     // grows meanwhile.
     const QByteArray data = file.read(maximumFileSize + 1);
     if (data.size() > maximumFileSize)
-        contents.error = QStringLiteral("it is larger than %1 bytes").arg(maximumFileSize);
+        contents.why = {Reason::FileLarger, {QString::number(maximumFileSize)}, QString()};
     else if (file.error() != QFileDevice::NoError)
-        contents.error = file.errorString();
+        contents.why = {Reason::System, {file.errorString()}, QString()};
     else if (!isText(data))
-        contents.error = QStringLiteral("it is not a text file");
+        contents.why = {Reason::NotTextFile, {}, QString()};
     else {
         contents.ok = true;
         contents.values = parseLines(data);

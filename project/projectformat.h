@@ -1,5 +1,7 @@
 #pragma once
 
+#include "base/reason.h"
+
 #include <QByteArray>
 #include <QColor>
 #include <QString>
@@ -188,7 +190,7 @@ struct FileContents
 {
     bool ok = false;
     QStringList values; // the 93 values, when ok
-    QString error;      // why the file is not a project file, when not ok
+    Problem why;        // why the file is not a project file, when not ok
 };
 // Reads the project file at `path`: a regular text file of at most maximumFileSize bytes, read
 // without blocking (a pipe or a device is refused unread), split into its 93 values.

@@ -258,7 +258,7 @@ void TestApply::templates()
     QCOMPARE(backup, QStringLiteral(".glyphwright-backup/2026-12-07_14-05-09"));
     const Files::Outcome outcome = Packages::applyAppPlan(plan, backup);
     QVERIFY2(outcome.failed.isEmpty(),
-             qPrintable(outcome.failed.value(0).path + QLatin1Char(' ') + outcome.failed.value(0).reason));
+             qPrintable(outcome.failed.value(0).path + QLatin1Char(' ') + outcome.failed.value(0).text()));
     const QMap<QString, QByteArray> after = contents(root);
 
     QSet<QString> changed;
@@ -432,10 +432,10 @@ void TestApply::templates()
 
     // An undo puts every file back as it was, removes what was added, and then the backup.
     const Packages::AppUndo undo = Packages::planAppUndo(root);
-    QVERIFY2(undo.refused.isEmpty() && undo.conflicts.isEmpty(),
-             qPrintable(undo.refused + undo.conflicts.join(' ')));
+    QVERIFY2(!undo.refused && undo.conflicts.isEmpty(),
+             qPrintable(undo.refused.text() + undo.conflicts.join(' ')));
     const Files::Outcome undone = Packages::undoApp(undo);
-    QVERIFY2(undone.failed.isEmpty(), qPrintable(undone.failed.value(0).reason));
+    QVERIFY2(undone.failed.isEmpty(), qPrintable(undone.failed.value(0).text()));
     QCOMPARE(filesUnder(root), before);
     QVERIFY(QDir(root).entryList(QDir::AllDirs | QDir::Hidden | QDir::NoDotAndDotDot) ==
             QDir(QStringLiteral(GLYPHWRIGHT_SOURCE_DIR "/tests/data/apply/") + QLatin1String(t.folder))
@@ -564,7 +564,8 @@ void TestApply::hostileTrees()
              for (int i = 0; i < 20001; ++i)
                  QDir().mkpath(root + QStringLiteral("/d%1/e%2").arg(i / 150).arg(i % 150));
              const Packages::AppPlan refused = Packages::planAppUpdate(IconDesign(), root);
-             QVERIFY(refused.refused.contains(QStringLiteral("more than 20000 folders")));
+             QCOMPARE(refused.refused.reason, Reason::TooManyFolders);
+             QVERIFY(refused.refused.text().contains(QStringLiteral("more than 20000 folders")));
              QVERIFY(refused.changes.isEmpty());
          }},
         {"an icon that is a link to a secret: kept a link, the secret never copied",

@@ -212,7 +212,7 @@ void TestPackages::initTestCase()
     const Files::Outcome outcome =
         Packages::writePackage(gradientWithText(), out, Packages::targetNames(), options);
     QVERIFY2(outcome.failed.isEmpty(), qPrintable(outcome.failed.value(0).path + QStringLiteral(": ") +
-                                                  outcome.failed.value(0).reason));
+                                                  outcome.failed.value(0).text()));
     // Android 5 x 5 + 2 + 1, iOS 4, macOS 1, Windows 1 + 35 Store tiles + 10 lock screen and badge
     // logos + 42 target sizes + their manifest entry, web 11, Linux 10; iOS and macOS each the
     // layered document too (icon.json, the picture, the text and its tinted variant).

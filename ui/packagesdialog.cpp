@@ -472,8 +472,8 @@ void PackagesDialog::finished()
     for (const Files::Failure& f : outcome.failed)
         if (f.problem.reason != Reason::Cancelled) {
             failures << f;
-            if (!reasons.contains(f.reason))
-                reasons << f.reason;
+            if (!reasons.contains(f.text()))
+                reasons << f.text();
         }
     // One cause behind every failure (a read-only, missing or full folder) is one sentence, the
     // files behind Show Details; several causes are listed file by file.

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "base/fileio.h"
+#include "base/reason.h"
 #include "design/icondesign.h"
 #include "packages/package.h"
 
@@ -46,7 +47,7 @@ struct AppPlan
     QList<AppChange> changes;
     QStringList notes;   // what is left to the developer, and what was left as it is
     QStringList skipped; // parts that could not be put in place, each with why (an apply then fails)
-    QString refused;     // why the folder was not searched (nothing was looked for then)
+    Problem refused;     // why the folder was not searched (nothing was looked for then)
     QString hint;        // when nothing was found, what would make the folder one apply knows
     int count(AppChange::Action action) const;
     // "3 added, 2 replaced, 1 edited, 0 removed, 4 already up to date"
@@ -77,14 +78,15 @@ class AppLock
     // Whether this run holds the folder; when not, why: the run that holds it (its process and
     // when it started), or the reason the lock could not be made.
     bool isHeld() const { return fd >= 0; }
-    QString whyNot() const { return refusal; }
+    QString whyNot() const { return refusal.text(); }
     // Taking the lock finishes what a stopped run left: when the last apply was stopped half way,
     // its temporaries are removed and what it changed is put back. What was done then, or empty.
     QString recoveredNote() const { return recovered; }
 
   private:
     void recoverStoppedApply();
-    QString folder, path, refusal, recovered;
+    QString folder, path, recovered;
+    Problem refusal;
     int fd = -1;
 };
 
@@ -109,7 +111,7 @@ struct AppUndo
     QString backup;           // the backup of the apply undone, relative to the folder
     QList<AppChange> changes; // Restore (put back as it was) or Remove (added by it, or a folder it made)
     QStringList conflicts;    // files changed since the apply: with any, nothing is undone
-    QString refused;          // why there is nothing to undo
+    Problem refused;          // why there is nothing to undo
     // Files only (the folders the apply made are put back with them, uncounted).
     int count(AppChange::Action action) const;
 };

@@ -179,7 +179,7 @@ Files::Outcome putBack(const QString& root, const QString& backup, const Journal
             result = folder ? restored.stage(i, joined(root, path), bytes, options) : folder;
         }
         if (!result)
-            outcome.add(joined(root, path), failure(Reason::NotPutBack, {result.error}));
+            outcome.add(joined(root, path), failure(Reason::NotPutBack, {result.error()}));
     }
     if (!outcome.failed.isEmpty())
         return outcome;
@@ -227,7 +227,7 @@ Files::Outcome keep(const QString& root, const QString& backup, const Journal& j
         if (result)
             result = saved.stage(i, copy, old.readAll(), options);
         if (!result)
-            outcome.add(joined(root, path), failure(Reason::NotKept, {backup, result.error}));
+            outcome.add(joined(root, path), failure(Reason::NotKept, {backup, result.error()}));
     }
     const Files::Result listed = saved.stage(journal.kept.size(), joined(root, joined(backup, journalName)),
                                              journal.toJson(), confined);
@@ -263,8 +263,8 @@ AppLock::AppLock(const QString& appFolder) : folder(QFileInfo(appFolder).absolut
                                     O_RDWR | O_CREAT | O_NOFOLLOW | O_CLOEXEC, 0644)
                            : -1;
         if (f < 0) {
-            refusal = QStringLiteral("its lock %1 could not be made: %2")
-                          .arg(path, made ? qt_error_string(errno) : made.error);
+            refusal =
+                Problem{Reason::LockNotMade, {path, made ? qt_error_string(errno) : made.error()}, QString()};
             if (made && errno == ENOENT)
                 continue;
             return;
@@ -272,8 +272,9 @@ AppLock::AppLock(const QString& appFolder) : folder(QFileInfo(appFolder).absolut
         if (::flock(f, LOCK_EX | LOCK_NB) != 0) {
             char holder[256] = {};
             const ssize_t n = ::pread(f, holder, sizeof holder - 1, 0);
-            refusal = QStringLiteral("another run (%1) is changing it")
-                          .arg(QString::fromUtf8(holder, int(std::max<ssize_t>(n, 0))).trimmed());
+            refusal = Problem{Reason::LockHeld,
+                              {QString::fromUtf8(holder, int(std::max<ssize_t>(n, 0))).trimmed()},
+                              QString()};
             ::close(f);
             return;
         }
@@ -286,7 +287,7 @@ AppLock::AppLock(const QString& appFolder) : folder(QFileInfo(appFolder).absolut
     }
     if (fd < 0)
         return;
-    refusal.clear();
+    refusal = Problem();
     recoverStoppedApply();
     const QByteArray who =
         QStringLiteral("process %1 on %2, since %3\n")
@@ -295,7 +296,7 @@ AppLock::AppLock(const QString& appFolder) : folder(QFileInfo(appFolder).absolut
                  QDateTime::currentDateTime().toString(QStringLiteral("yyyy-MM-dd HH:mm:ss")))
             .toUtf8();
     if (::ftruncate(fd, 0) != 0 || ::pwrite(fd, who.constData(), size_t(who.size()), 0) < 0)
-        refusal.clear(); // the lock holds; only the words for another run are missing
+        refusal = Problem(); // the lock holds; only the words for another run are missing
 }
 
 void AppLock::recoverStoppedApply()
@@ -484,10 +485,7 @@ AppUndo planAppUndo(const QString& folder)
             undo.backup = backup;
     }
     if (!journal) {
-        undo.refused =
-            QStringLiteral("no apply that can be undone was found in %1 (an apply keeps there what "
-                           "it replaced and added)")
-                .arg(joined(root, backups));
+        undo.refused = Problem{Reason::NothingToUndo, {joined(root, backups)}, QString()};
         return undo;
     }
     // A file that is neither what the apply wrote nor what was there before is someone's work
@@ -526,8 +524,8 @@ Files::Outcome undoApp(const AppUndo& undo)
     Files::Outcome outcome;
     for (const QString& path : undo.conflicts)
         outcome.add(joined(undo.folder, path), failure(Reason::ChangedSince));
-    if (!undo.refused.isEmpty())
-        outcome.add(undo.folder, failure(Reason::NothingToUndo, {joined(undo.folder, backups)}));
+    if (undo.refused)
+        outcome.add(undo.folder, Files::Result::failure(undo.refused));
     if (!outcome.failed.isEmpty())
         return outcome;
     const std::optional<Journal> journal =

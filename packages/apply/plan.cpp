@@ -79,9 +79,7 @@ AppPlan planAppUpdate(const IconDesign& design, const QString& folder, const Opt
     plan.folder = QFileInfo(folder).absoluteFilePath();
     const Apply::Scan scan = Apply::scanFolder(plan.folder);
     if (scan.folders > Apply::largestTree) {
-        plan.refused = QStringLiteral("it holds more than %1 folders, more than an app's project: choose the "
-                                      "app's own folder")
-                           .arg(Apply::largestTree);
+        plan.refused = Problem{Reason::TooManyFolders, {QString::number(Apply::largestTree)}, QString()};
         return plan;
     }
     for (const Apply::Place& place : scan.places)
