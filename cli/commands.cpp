@@ -284,80 +284,74 @@ int undoApply(const Invocation& i, QTextStream& out, QTextStream& err)
 const QList<Command>& commands()
 {
     static const QList<Command> table = {
-        {"icons",
-         "PROJECT.ipr OUTDIR",
-         true,
-         false,
-         "Writes the icon set chosen on the project's Export page (Android, iOS or custom size, the "
-         "ticked sizes, format and quality) into OUTDIR, named as \"Save Icon(s)\" names them: "
-         "\"Icon48 07-12-2026 14-05-09.png\". With --no-stamp the names carry no time stamp "
-         "(\"Icon48.png\"), so repeated runs write the same paths. OUTDIR is created if missing.",
-         icons,
-         {"no-stamp"},
-         {}},
-        {"image",
-         "PROJECT.ipr FILE",
-         false,
-         true,
-         "Writes the tinted pictogram of the project's Graphics page at its chosen size and in its "
-         "chosen format, as \"Save Image\" does.",
-         image,
-         {},
-         {}},
-        {"render",
-         "PROJECT.ipr FILE",
-         false,
-         false,
-         "Writes the icon at N x N pixels (default 1024, 1 to 4096) in the format the file's "
-         "extension names (png, jpg, jpeg, bmp, tif, tiff, ico, icns), PNG for any other.",
-         render,
-         {"size"},
-         {}},
-        {"package",
-         "PROJECT.ipr OUTDIR",
-         true,
-         false,
-         "Writes ready-to-drop icon folders derived from the design; with several targets (or all), "
-         "each goes into a folder of its own name. OUTDIR keeps a record of what was written there "
-         "(.glyphwright-export.json): a later complete run removes the files an earlier one wrote for "
-         "the same targets that it no longer writes (an earlier app name's), if unchanged since:",
-         package,
-         {"target", "background", "name", "theme-color", "splash-color", "app-id", "base-path",
-          "macos-keep-corners", "ios-dark-color", "ios-tinted-color", "launch", "launch-text",
-          "splash-dark-color"},
-         {"target"}},
-        {"preview",
-         "PROJECT.ipr SHEET.png",
-         false,
-         true,
-         "Writes one picture of the icon as the platforms show it: Android under four launcher masks "
-         "with the safe zone outlined, themed, legacy and round; iOS light, dark and tinted; the "
-         "layered iOS and macOS 26 icon, its glass approximated; macOS on light and dark; the favicon "
-         "at 16 and 32 pixels.",
-         preview,
-         {"background", "macos-keep-corners", "ios-dark-color", "ios-tinted-color"},
-         {}},
-        {"apply",
-         "PROJECT.ipr APPDIR",
-         true,
-         false,
-         "Puts the icons straight into the app project in APPDIR, where its framework keeps them and "
-         "under its template's names: every Android app module (mipmaps, adaptive icon, Play Store "
-         "icon, the manifest's icon and round icon), Xcode asset catalogs (and the layered "
-         "AppIcon.icon beside the Xcode project), web manifests and their favicons, and the icons of "
-         "Flutter, Capacitor, React Native, Expo, Tauri and Electron (electron-builder) apps, and the logos "
-         "of "
-         "packaged Windows apps (Package.appxmanifest). Only icons and "
-         "the icon entries of manifests and catalogs change, all of them or none; every file replaced, "
-         "edited or removed is kept under APPDIR/.glyphwright-backup/DATE_TIME/ with the list of what "
-         "was added, and files already up to date are left alone. One run at a time changes an app "
-         "folder. Exit status 2 when APPDIR holds no known app project. With --undo it takes APPDIR "
-         "alone and puts back what the last apply there changed, removing what it added.",
-         nullptr,
-         {"dry-run", "undo", "background", "name", "theme-color", "splash-color", "macos-keep-corners",
-          "ios-dark-color", "ios-tinted-color", "launch", "launch-text", "splash-dark-color"},
-         {},
-         apply},
+        Command::named("icons")
+            .takes("PROJECT.ipr OUTDIR")
+            .intoFolder()
+            .describedAs(
+                "Writes the icon set chosen on the project's Export page (Android, iOS or custom size, "
+                "the ticked sizes, format and quality) into OUTDIR, named as \"Save Icon(s)\" names "
+                "them: \"Icon48 07-12-2026 14-05-09.png\". With --no-stamp the names carry no time "
+                "stamp (\"Icon48.png\"), so repeated runs write the same paths. OUTDIR is created if "
+                "missing.")
+            .runs(icons)
+            .withOptions({"no-stamp"}),
+        Command::named("image")
+            .takes("PROJECT.ipr FILE")
+            .drawing()
+            .describedAs(
+                "Writes the tinted pictogram of the project's Graphics page at its chosen size and in "
+                "its chosen format, as \"Save Image\" does.")
+            .runs(image),
+        Command::named("render")
+            .takes("PROJECT.ipr FILE")
+            .describedAs("Writes the icon at N x N pixels (default 1024, 1 to 4096) in the format the file's "
+                         "extension names (png, jpg, jpeg, bmp, tif, tiff, ico, icns), PNG for any other.")
+            .runs(render)
+            .withOptions({"size"}),
+        Command::named("package")
+            .takes("PROJECT.ipr OUTDIR")
+            .intoFolder()
+            .describedAs(
+                "Writes ready-to-drop icon folders derived from the design; with several targets (or "
+                "all), each goes into a folder of its own name. OUTDIR keeps a record of what was "
+                "written there (.glyphwright-export.json): a later complete run removes the files an "
+                "earlier one wrote for the same targets that it no longer writes (an earlier app "
+                "name's), if unchanged since:")
+            .runs(package)
+            .withOptions({"target", "background", "name", "theme-color", "splash-color", "app-id",
+                          "base-path", "macos-keep-corners", "ios-dark-color", "ios-tinted-color", "launch",
+                          "launch-text", "splash-dark-color"})
+            .needing({"target"}),
+        Command::named("preview")
+            .takes("PROJECT.ipr SHEET.png")
+            .drawing()
+            .describedAs(
+                "Writes one picture of the icon as the platforms show it: Android under four launcher "
+                "masks with the safe zone outlined, themed, legacy and round; iOS light, dark and "
+                "tinted; the layered iOS and macOS 26 icon, its glass approximated; macOS on light and "
+                "dark; the favicon at 16 and 32 pixels.")
+            .runs(preview)
+            .withOptions({"background", "macos-keep-corners", "ios-dark-color", "ios-tinted-color"}),
+        Command::named("apply")
+            .takes("PROJECT.ipr APPDIR")
+            .intoFolder()
+            .describedAs(
+                "Puts the icons straight into the app project in APPDIR, where its framework keeps them "
+                "and under its template's names: every Android app module (mipmaps, adaptive icon, "
+                "Play Store icon, the manifest's icon and round icon), Xcode asset catalogs (and the "
+                "layered AppIcon.icon beside the Xcode project), web manifests and their favicons, and "
+                "the icons of Flutter, Capacitor, React Native, Expo, Tauri and Electron "
+                "(electron-builder) apps, and the logos of packaged Windows apps "
+                "(Package.appxmanifest). Only icons and the icon entries of manifests and catalogs "
+                "change, all of them or none; every file replaced, edited or removed is kept under "
+                "APPDIR/.glyphwright-backup/DATE_TIME/ with the list of what was added, and files "
+                "already up to date are left alone. One run at a time changes an app folder. Exit "
+                "status 2 when APPDIR holds no known app project. With --undo it takes APPDIR alone and "
+                "puts back what the last apply there changed, removing what it added.")
+            .reportsItself(apply)
+            .withOptions({"dry-run", "undo", "background", "name", "theme-color", "splash-color",
+                          "macos-keep-corners", "ios-dark-color", "ios-tinted-color", "launch", "launch-text",
+                          "splash-dark-color"}),
     };
     return table;
 }

@@ -37,14 +37,16 @@ struct LoadedProject
     IconDesign design;
 };
 
+// A row of the command table, filled field by field by name:
+//   Command::named("icons").takes("PROJECT.ipr OUTDIR").intoFolder().runs(icons).options({...})
 struct Command
 {
-    const char* name;
-    const char* arguments;   // after the name, in the usage: "PROJECT.ipr OUTDIR"
-    bool writesFolder;       // the output is a folder (else a file)
-    bool drawsWithToolkit;   // on screen pixmaps or with fonts (labels): the toolkit is started first
-    const char* description; // for --help
-    Files::Outcome (*run)(const Invocation&, const LoadedProject&, QTextStream& err);
+    const char* name = nullptr;
+    const char* arguments = nullptr; // after the name, in the usage: "PROJECT.ipr OUTDIR"
+    bool writesFolder = false;       // the output is a folder (else a file)
+    bool drawsWithToolkit = false;   // on screen pixmaps or with fonts (labels): the toolkit is started first
+    const char* description = nullptr; // for --help
+    Files::Outcome (*run)(const Invocation&, const LoadedProject&, QTextStream& err) = nullptr;
     // The options of its own it takes (long names; the common ones, such as --quiet, every command
     // takes), and those it cannot run without. The parser refuses any other.
     QStringList options;
@@ -52,6 +54,35 @@ struct Command
     // A command that reports in its own way runs here instead, and its result is the exit status.
     int (*runAndReport)(const Invocation&, const LoadedProject&, QTextStream& out,
                         QTextStream& err) = nullptr;
+
+    static Command named(const char* name)
+    {
+        Command c;
+        c.name = name;
+        return c;
+    }
+    Command takes(const char* usage) const { return with(&Command::arguments, usage); }
+    Command intoFolder() const { return with(&Command::writesFolder, true); }
+    Command drawing() const { return with(&Command::drawsWithToolkit, true); }
+    Command describedAs(const char* text) const { return with(&Command::description, text); }
+    Command runs(Files::Outcome (*f)(const Invocation&, const LoadedProject&, QTextStream&)) const
+    {
+        return with(&Command::run, f);
+    }
+    Command reportsItself(int (*f)(const Invocation&, const LoadedProject&, QTextStream&, QTextStream&)) const
+    {
+        return with(&Command::runAndReport, f);
+    }
+    Command withOptions(const QStringList& names) const { return with(&Command::options, names); }
+    Command needing(const QStringList& names) const { return with(&Command::required, names); }
+
+  private:
+    template <class T, class V> Command with(T Command::*field, const V& value) const
+    {
+        Command c = *this;
+        c.*field = value;
+        return c;
+    }
 };
 // In the order --help lists them.
 const QList<Command>& commands();

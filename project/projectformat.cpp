@@ -10,96 +10,125 @@
 
 namespace Project {
 
+namespace {
+
+// The kinds of row, each filled by name: a number in a range, a check box, a radio button of an
+// exclusive group (1 ... 4), a colour (0xRRGGBB, three lines in the file), a list's row or a combo
+// box's index (0 ... last, -1 where the entries depend on the machine or the category), a text.
+// Defaults are the values right after start-up or New.
+constexpr Entry integer(Key key, const char* name, int minimum, int maximum, int byDefault,
+                        After after = After::Nothing)
+{
+    return {key, name, Kind::Integer, minimum, maximum, 0, byDefault, after};
+}
+constexpr Entry checkBox(Key key, const char* name, bool byDefault)
+{
+    return {key, name, Kind::Flag, 0, 0, 0, byDefault ? 1 : 0, After::Nothing};
+}
+constexpr Entry radio(Key key, const char* name, int group, bool byDefault)
+{
+    return {key, name, Kind::Flag, 0, 0, group, byDefault ? 1 : 0, After::Nothing};
+}
+constexpr Entry colour(Key key, const char* name, int byDefault)
+{
+    return {key, name, Kind::Colour, 0, 0, 0, byDefault, After::Nothing};
+}
+constexpr Entry listRow(Key key, const char* name, int last, After after = After::Nothing)
+{
+    return {key, name, Kind::ListRow, 0, last, 0, 0, after};
+}
+constexpr Entry comboIndex(Key key, const char* name, int last, After after = After::Nothing)
+{
+    return {key, name, Kind::ComboIndex, 0, last, 0, 0, after};
+}
+constexpr Entry text(Key key, const char* name, After after = After::Nothing)
+{
+    return {key, name, Kind::Text, 0, 0, 0, 0, after};
+}
+
+} // namespace
+
+// Append-only: stored project files depend on this order (a key's file line follows from the rows
+// before it; lineOf() gives it).
 constexpr Entry entries[keyCount] = {
-    {Key::CornerCurvature, "sliderBackgroundCornerCurvature", Kind::Integer, 0, 512, 0, 128,
-     After::Nothing},                                                                                 // 1
-    {Key::UseBackgroundColor, "radioBackgroundColor", Kind::Flag, 0, 0, 1, 1, After::Nothing},        // 2
-    {Key::BackgroundColor, "backgroundColor", Kind::Colour, 0, 0, 0, 0xaa0000, After::Nothing},       // 3
-    {Key::UseBackgroundGradient, "radioBackgroundGradient", Kind::Flag, 0, 0, 1, 0, After::Nothing},  // 6
-    {Key::GradientStartColor, "gradientStartColor", Kind::Colour, 0, 0, 0, 0x00aaff, After::Nothing}, // 7
-    {Key::GradientEndColor, "gradientEndColor", Kind::Colour, 0, 0, 0, 0x00007f, After::Nothing},     // 10
-    {Key::GradientStartX, "sliderBackgroundGradientStartPointX", Kind::Integer, 0, 1024, 0, 0,
-     After::Nothing}, // 13
-    {Key::GradientStartY, "sliderBackgroundGradientStartPointY", Kind::Integer, 0, 1024, 0, 0,
-     After::Nothing}, // 14
-    {Key::GradientEndX, "sliderBackgroundGradientEndPointX", Kind::Integer, 0, 1024, 0, 0,
-     After::Nothing}, // 15
-    {Key::GradientEndY, "sliderBackgroundGradientEndPointY", Kind::Integer, 0, 1024, 0, 1024,
-     After::Nothing}, // 16
-    {Key::UseBackgroundTransparent, "radioBackgroundTransparent", Kind::Flag, 0, 0, 1, 0,
-     After::Nothing},                                                              // 17
-    {Key::UseImageFlat, "radioImageFlat", Kind::Flag, 0, 0, 2, 1, After::Nothing}, // 18
-    {Key::FlatImageRow, "listImageFlat", Kind::ListRow, 0, Artwork::flatCount - 1, 0, 0,
-     After::Nothing},                                                                    // 19
-    {Key::UseImageColored, "radioImageColored", Kind::Flag, 0, 0, 2, 0, After::Nothing}, // 20
-    {Key::ColoredImageRow, "listImageColored", Kind::ListRow, 0, Artwork::coloredCount - 1, 0, 0,
-     After::Nothing},                                                                                 // 21
-    {Key::UseImageCustom, "radioImageCustom", Kind::Flag, 0, 0, 2, 0, After::Nothing},                // 22
-    {Key::CustomImagePath, "editImageCustom", Kind::Text, 0, 0, 0, 0, After::LoadCustomPicture},      // 23
-    {Key::UseImageNone, "radioImageNone", Kind::Flag, 0, 0, 2, 0, After::Nothing},                    // 24
-    {Key::ImageScale, "spinImageScale", Kind::Integer, 1, 999, 0, 100, After::Nothing},               // 25
-    {Key::ImageColor, "imageColor", Kind::Colour, 0, 0, 0, 0xffffff, After::Nothing},                 // 26
-    {Key::ImageOffsetX, "spinImageOffsetX", Kind::Integer, -10000, 10000, 0, 0, After::Nothing},      // 29
-    {Key::ImageOffsetY, "spinImageOffsetY", Kind::Integer, -10000, 10000, 0, 0, After::Nothing},      // 30
-    {Key::Text, "editText", Kind::Text, 0, 0, 0, 0, After::Nothing},                                  // 31
-    {Key::FontIndex, "comboTextFontType", Kind::ComboIndex, 0, -1, 0, 0, After::Nothing},             // 32
-    {Key::FontSize, "spinTextFontSize", Kind::Integer, 1, 999, 0, 600, After::Nothing},               // 33
-    {Key::TextBold, "checkTextBold", Kind::Flag, 0, 0, 0, 0, After::Nothing},                         // 34
-    {Key::TextColor, "textColor", Kind::Colour, 0, 0, 0, 0xffffff, After::Nothing},                   // 35
-    {Key::TextItalic, "checkTextItalic", Kind::Flag, 0, 0, 0, 0, After::Nothing},                     // 38
-    {Key::TextOffsetX, "spinTextOffsetX", Kind::Integer, -10000, 10000, 0, 0, After::Nothing},        // 39
-    {Key::TextOffsetY, "spinTextOffsetY", Kind::Integer, -10000, 10000, 0, 0, After::Nothing},        // 40
-    {Key::TextStroke, "checkTextStroke", Kind::Flag, 0, 0, 0, 0, After::Nothing},                     // 41
-    {Key::StrokeWidth, "sliderTextStrokeWidth", Kind::Integer, 0, 50, 0, 10, After::Nothing},         // 42
-    {Key::StrokeColor, "strokeColor", Kind::Colour, 0, 0, 0, 0x000000, After::Nothing},               // 43
-    {Key::TextShadow, "checkTextShadow", Kind::Flag, 0, 0, 0, 0, After::Nothing},                     // 46
-    {Key::ShadowOffset, "sliderTextShadowOffset", Kind::Integer, 0, 512, 0, 50, After::Nothing},      // 47
-    {Key::ShadowAngle, "sliderTextShadowAngle", Kind::Integer, 0, 360, 0, 45, After::Nothing},        // 48
-    {Key::ShadowColor, "shadowColor", Kind::Colour, 0, 0, 0, 0x000000, After::Nothing},               // 49
-    {Key::ExportAndroid, "radioExportAndroid", Kind::Flag, 0, 0, 3, 1, After::Nothing},               // 52
-    {Key::ExportAndroid48, "checkExportAndroid48", Kind::Flag, 0, 0, 0, 1, After::Nothing},           // 53
-    {Key::ExportAndroid72, "checkExportAndroid72", Kind::Flag, 0, 0, 0, 1, After::Nothing},           // 54
-    {Key::ExportAndroid96, "checkExportAndroid96", Kind::Flag, 0, 0, 0, 1, After::Nothing},           // 55
-    {Key::ExportAndroid144, "checkExportAndroid144", Kind::Flag, 0, 0, 0, 1, After::Nothing},         // 56
-    {Key::ExportAndroid192, "checkExportAndroid192", Kind::Flag, 0, 0, 0, 1, After::Nothing},         // 57
-    {Key::ExportAndroid512, "checkExportAndroid512", Kind::Flag, 0, 0, 0, 1, After::Nothing},         // 58
-    {Key::ExportIos, "radioExportiOS", Kind::Flag, 0, 0, 3, 0, After::Nothing},                       // 59
-    {Key::ExportIos29, "checkExportiOS29", Kind::Flag, 0, 0, 0, 1, After::Nothing},                   // 60
-    {Key::ExportIos40, "checkExportiOS40", Kind::Flag, 0, 0, 0, 1, After::Nothing},                   // 61
-    {Key::ExportIos58, "checkExportiOS58", Kind::Flag, 0, 0, 0, 1, After::Nothing},                   // 62
-    {Key::ExportIos60, "checkExportiOS60", Kind::Flag, 0, 0, 0, 1, After::Nothing},                   // 63
-    {Key::ExportIos76, "checkExportiOS76", Kind::Flag, 0, 0, 0, 1, After::Nothing},                   // 64
-    {Key::ExportIos80, "checkExportiOS80", Kind::Flag, 0, 0, 0, 1, After::Nothing},                   // 65
-    {Key::ExportIos87, "checkExportiOS87", Kind::Flag, 0, 0, 0, 1, After::Nothing},                   // 66
-    {Key::ExportIos120, "checkExportiOS120", Kind::Flag, 0, 0, 0, 1, After::Nothing},                 // 67
-    {Key::ExportIos152, "checkExportiOS152", Kind::Flag, 0, 0, 0, 1, After::Nothing},                 // 68
-    {Key::ExportIos167, "checkExportiOS167", Kind::Flag, 0, 0, 0, 1, After::Nothing},                 // 69
-    {Key::ExportIos180, "checkExportiOS180", Kind::Flag, 0, 0, 0, 1, After::Nothing},                 // 70
-    {Key::ExportIos1024, "checkExportiOS1024", Kind::Flag, 0, 0, 0, 1, After::Nothing},               // 71
-    {Key::ExportCustom, "radioExportCustomSize", Kind::Flag, 0, 0, 3, 0, After::Nothing},             // 72
-    {Key::ExportCustomSize, "spinExportCustomSize", Kind::Integer, 1, 1024, 0, 1024, After::Nothing}, // 73
-    {Key::IconFormat, "comboIconFormat", Kind::ComboIndex, 0, Export::iconFormatCount - 1, 0, 0,
-     After::Nothing},                                                                             // 74
-    {Key::IconQuality, "sliderIconQuality", Kind::Integer, 0, 99, 0, 80, After::IconQualityRule}, // 75
-    {Key::GraphicsCategory, "comboGraphicsCategory", Kind::ComboIndex, 0, Artwork::categoryCount - 1, 0, 0,
-     After::FillGraphicsList},                                                                          // 76
-    {Key::GraphicsColor, "graphicsColor", Kind::Colour, 0, 0, 0, 0x000000, After::Nothing},             // 77
-    {Key::GraphicsRow, "listGraphics", Kind::ListRow, 0, -1, 0, 0, After::Nothing},                     // 80
-    {Key::GraphicsSize20, "radioGraphicsSize20", Kind::Flag, 0, 0, 4, 0, After::Nothing},               // 81
-    {Key::GraphicsSize30, "radioGraphicsSize30", Kind::Flag, 0, 0, 4, 0, After::Nothing},               // 82
-    {Key::GraphicsSize40, "radioGraphicsSize40", Kind::Flag, 0, 0, 4, 0, After::Nothing},               // 83
-    {Key::GraphicsSize50, "radioGraphicsSize50", Kind::Flag, 0, 0, 4, 0, After::Nothing},               // 84
-    {Key::GraphicsSize60, "radioGraphicsSize60", Kind::Flag, 0, 0, 4, 0, After::Nothing},               // 85
-    {Key::GraphicsSize90, "radioGraphicsSize90", Kind::Flag, 0, 0, 4, 0, After::Nothing},               // 86
-    {Key::GraphicsSize100, "radioGraphicsSize100", Kind::Flag, 0, 0, 4, 0, After::Nothing},             // 87
-    {Key::GraphicsSize120, "radioGraphicsSize120", Kind::Flag, 0, 0, 4, 0, After::Nothing},             // 88
-    {Key::GraphicsSize150, "radioGraphicsSize150", Kind::Flag, 0, 0, 4, 0, After::Nothing},             // 89
-    {Key::GraphicsCustom, "radioGraphicsSizeCustom", Kind::Flag, 0, 0, 4, 1, After::Nothing},           // 90
-    {Key::GraphicsCustomSize, "spinGraphicsCustomSize", Kind::Integer, 1, 420, 0, 200, After::Nothing}, // 91
-    {Key::GraphicsFormat, "comboGraphicsFormat", Kind::ComboIndex, 0, Export::graphicFormatCount - 1, 0, 0,
-     After::Nothing}, // 92
-    {Key::GraphicsQuality, "sliderGraphicsQuality", Kind::Integer, 0, 99, 0, 80,
-     After::GraphicsQualityRule}, // 93
+    integer(Key::CornerCurvature, "sliderBackgroundCornerCurvature", 0, 512, 128),
+    radio(Key::UseBackgroundColor, "radioBackgroundColor", 1, true),
+    colour(Key::BackgroundColor, "backgroundColor", 0xaa0000),
+    radio(Key::UseBackgroundGradient, "radioBackgroundGradient", 1, false),
+    colour(Key::GradientStartColor, "gradientStartColor", 0x00aaff),
+    colour(Key::GradientEndColor, "gradientEndColor", 0x00007f),
+    integer(Key::GradientStartX, "sliderBackgroundGradientStartPointX", 0, 1024, 0),
+    integer(Key::GradientStartY, "sliderBackgroundGradientStartPointY", 0, 1024, 0),
+    integer(Key::GradientEndX, "sliderBackgroundGradientEndPointX", 0, 1024, 0),
+    integer(Key::GradientEndY, "sliderBackgroundGradientEndPointY", 0, 1024, 1024),
+    radio(Key::UseBackgroundTransparent, "radioBackgroundTransparent", 1, false),
+    radio(Key::UseImageFlat, "radioImageFlat", 2, true),
+    listRow(Key::FlatImageRow, "listImageFlat", Artwork::flatCount - 1),
+    radio(Key::UseImageColored, "radioImageColored", 2, false),
+    listRow(Key::ColoredImageRow, "listImageColored", Artwork::coloredCount - 1),
+    radio(Key::UseImageCustom, "radioImageCustom", 2, false),
+    text(Key::CustomImagePath, "editImageCustom", After::LoadCustomPicture),
+    radio(Key::UseImageNone, "radioImageNone", 2, false),
+    integer(Key::ImageScale, "spinImageScale", 1, 999, 100),
+    colour(Key::ImageColor, "imageColor", 0xffffff),
+    integer(Key::ImageOffsetX, "spinImageOffsetX", -10000, 10000, 0),
+    integer(Key::ImageOffsetY, "spinImageOffsetY", -10000, 10000, 0),
+    text(Key::Text, "editText"),
+    comboIndex(Key::FontIndex, "comboTextFontType", -1),
+    integer(Key::FontSize, "spinTextFontSize", 1, 999, 600),
+    checkBox(Key::TextBold, "checkTextBold", false),
+    colour(Key::TextColor, "textColor", 0xffffff),
+    checkBox(Key::TextItalic, "checkTextItalic", false),
+    integer(Key::TextOffsetX, "spinTextOffsetX", -10000, 10000, 0),
+    integer(Key::TextOffsetY, "spinTextOffsetY", -10000, 10000, 0),
+    checkBox(Key::TextStroke, "checkTextStroke", false),
+    integer(Key::StrokeWidth, "sliderTextStrokeWidth", 0, 50, 10),
+    colour(Key::StrokeColor, "strokeColor", 0x000000),
+    checkBox(Key::TextShadow, "checkTextShadow", false),
+    integer(Key::ShadowOffset, "sliderTextShadowOffset", 0, 512, 50),
+    integer(Key::ShadowAngle, "sliderTextShadowAngle", 0, 360, 45),
+    colour(Key::ShadowColor, "shadowColor", 0x000000),
+    radio(Key::ExportAndroid, "radioExportAndroid", 3, true),
+    checkBox(Key::ExportAndroid48, "checkExportAndroid48", true),
+    checkBox(Key::ExportAndroid72, "checkExportAndroid72", true),
+    checkBox(Key::ExportAndroid96, "checkExportAndroid96", true),
+    checkBox(Key::ExportAndroid144, "checkExportAndroid144", true),
+    checkBox(Key::ExportAndroid192, "checkExportAndroid192", true),
+    checkBox(Key::ExportAndroid512, "checkExportAndroid512", true),
+    radio(Key::ExportIos, "radioExportiOS", 3, false),
+    checkBox(Key::ExportIos29, "checkExportiOS29", true),
+    checkBox(Key::ExportIos40, "checkExportiOS40", true),
+    checkBox(Key::ExportIos58, "checkExportiOS58", true),
+    checkBox(Key::ExportIos60, "checkExportiOS60", true),
+    checkBox(Key::ExportIos76, "checkExportiOS76", true),
+    checkBox(Key::ExportIos80, "checkExportiOS80", true),
+    checkBox(Key::ExportIos87, "checkExportiOS87", true),
+    checkBox(Key::ExportIos120, "checkExportiOS120", true),
+    checkBox(Key::ExportIos152, "checkExportiOS152", true),
+    checkBox(Key::ExportIos167, "checkExportiOS167", true),
+    checkBox(Key::ExportIos180, "checkExportiOS180", true),
+    checkBox(Key::ExportIos1024, "checkExportiOS1024", true),
+    radio(Key::ExportCustom, "radioExportCustomSize", 3, false),
+    integer(Key::ExportCustomSize, "spinExportCustomSize", 1, 1024, 1024),
+    comboIndex(Key::IconFormat, "comboIconFormat", Export::iconFormatCount - 1),
+    integer(Key::IconQuality, "sliderIconQuality", 0, 99, 80, After::IconQualityRule),
+    comboIndex(Key::GraphicsCategory, "comboGraphicsCategory", Artwork::categoryCount - 1,
+               After::FillGraphicsList),
+    colour(Key::GraphicsColor, "graphicsColor", 0x000000),
+    listRow(Key::GraphicsRow, "listGraphics", -1),
+    radio(Key::GraphicsSize20, "radioGraphicsSize20", 4, false),
+    radio(Key::GraphicsSize30, "radioGraphicsSize30", 4, false),
+    radio(Key::GraphicsSize40, "radioGraphicsSize40", 4, false),
+    radio(Key::GraphicsSize50, "radioGraphicsSize50", 4, false),
+    radio(Key::GraphicsSize60, "radioGraphicsSize60", 4, false),
+    radio(Key::GraphicsSize90, "radioGraphicsSize90", 4, false),
+    radio(Key::GraphicsSize100, "radioGraphicsSize100", 4, false),
+    radio(Key::GraphicsSize120, "radioGraphicsSize120", 4, false),
+    radio(Key::GraphicsSize150, "radioGraphicsSize150", 4, false),
+    radio(Key::GraphicsCustom, "radioGraphicsSizeCustom", 4, true),
+    integer(Key::GraphicsCustomSize, "spinGraphicsCustomSize", 1, 420, 200),
+    comboIndex(Key::GraphicsFormat, "comboGraphicsFormat", Export::graphicFormatCount - 1),
+    integer(Key::GraphicsQuality, "sliderGraphicsQuality", 0, 99, 80, After::GraphicsQualityRule),
 };
 
 namespace {
