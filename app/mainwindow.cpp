@@ -92,19 +92,13 @@ MainWindow::MainWindow(QWidget* parent) : QMainWindow(parent), ui(new MainWindow
     for (QListWidget* list : {ui->listImageFlat, ui->listImageColored, ui->listGraphics})
         list->installEventFilter(this);
     setAcceptDrops(true);
-    connect(&appWork, &QFutureWatcher<void>::finished, this, &MainWindow::appWorkFinished);
-    connect(&iconWork, &QFutureWatcher<QImage>::finished, this, &MainWindow::iconWorkFinished);
-    connect(&pictureWork, &QFutureWatcher<LoadedPicture>::finished, this, &MainWindow::pictureWorkFinished);
 
     resetDesign();
 }
 
 MainWindow::~MainWindow()
 {
-    // Work on an app's folder is finished, never cut off.
-    appWork.waitForFinished();
-    iconWork.waitForFinished();
-    pictureWork.waitForFinished();
+    // (Work on an app's folder is finished, never cut off: each job waits for its work as it goes.)
     delete ui;
 }
 

@@ -5,6 +5,7 @@
 #include "project/projectformat.h"
 #include "ui/settings.h"
 #include "base/reason.h"
+#include "ui/backgroundjob.h"
 
 #include <QColor>
 #include <QFutureWatcher>
@@ -70,9 +71,10 @@ class MainWindow : public QMainWindow
     // one is under way (Save Icon(s) writes it).
     void settleIconPreview();
     // Whether an icon is being drawn on the pool for the preview.
-    bool iconWorkRunning() const { return iconShown != iconEdits; }
-    // Whether a picture dropped or chosen with Browse is being loaded on the pool.
-    bool pictureWorkRunning() const { return pictureShown != pictureJobs; }
+    bool iconWorkRunning() const { return iconDrawing.running(); }
+    // Whether a picture (dropped, chosen with Browse or named by a project opened) is being loaded
+    // on the pool.
+    bool pictureWorkRunning() const { return pictureLoad.running(); }
     // Puts the picture being loaded in place, waiting for it (what is exported or saved uses it).
     void settlePicture();
     // The device preview window, null until Platforms > Device Preview first opens it.
@@ -111,12 +113,6 @@ class MainWindow : public QMainWindow
     void on_actionApplyToAppProject_triggered();
     // Puts an app's folder back as it was before the last apply, after showing what will change.
     void on_actionUndoLastApply_triggered();
-    // Continues Apply to App Project or Undo Last Apply once its work on the pool is done.
-    void appWorkFinished();
-    // Shows the icon drawn on the pool, or draws the newest design when it came too late.
-    void iconWorkFinished();
-    // Puts the picture loaded on the pool in place, unless a newer choice came meanwhile.
-    void pictureWorkFinished();
     void on_sliderBackgroundCornerCurvature_valueChanged(int);
     void on_radioBackgroundColor_clicked();
     void on_buttonBackgroundColor_clicked();
@@ -208,13 +204,12 @@ class MainWindow : public QMainWindow
     {
         QString path;
         bool dropped = false;
-        quint64 job = 0;
         QImage image;
         QSize size;
         QByteArray vector;
         Problem why;
     };
-    static LoadedPicture loadPicture(const QString& path, bool dropped, quint64 job);
+    static LoadedPicture loadPicture(const QString& path, bool dropped);
     // Loads the picture at `path` at once, or on the pool when it takes long (the window answering
     // meanwhile, with a busy cursor), then uses it.
     void choosePicture(const QString& path, bool dropped);
@@ -274,17 +269,11 @@ class MainWindow : public QMainWindow
     // What the Export Packages dialog remembers, read from the settings store once and kept up to
     // date by the dialog (the Device Preview follows it at every edit).
     PackageChoices packageChoices;
-    // The app folder an apply or undo holds, and its work in flight with what follows it.
+    // The app folder an apply or undo holds, and its steps' work on the pool.
     std::unique_ptr<Packages::AppLock> appLock;
-    QFutureWatcher<void> appWork;
-    std::function<void()> appWorkThen;
-    // The icon preview: edits counted, the edit whose icon iconPixmap holds, and the edit whose icon
-    // is being drawn on the pool (an icon that takes long to draw is drawn there, the newest edit
-    // winning, and a draft shows meanwhile).
-    quint64 iconEdits = 0, iconShown = 0, iconJob = 0;
-    QFutureWatcher<QImage> iconWork;
-    // The custom picture: pictures chosen counted, the last one put in place; the newest wins.
-    quint64 pictureJobs = 0, pictureShown = 0;
-    QFutureWatcher<LoadedPicture> pictureWork;
-    bool pictureCursor = false; // the busy cursor shown while one loads
+    BackgroundJob<bool> appWork{Qt::WaitCursor};
+    // An icon that takes long to draw, drawn on the pool for the preview (a draft shows meanwhile).
+    BackgroundJob<QImage> iconDrawing;
+    // A custom picture that takes long to load (dropped, chosen with Browse or a project's own).
+    BackgroundJob<LoadedPicture> pictureLoad{Qt::BusyCursor};
 };

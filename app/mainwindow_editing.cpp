@@ -443,50 +443,28 @@ void MainWindow::on_buttonImageCustomBrowse_clicked()
     choosePicture(path, false);
 }
 
-MainWindow::LoadedPicture MainWindow::loadPicture(const QString& path, bool dropped, quint64 job)
+MainWindow::LoadedPicture MainWindow::loadPicture(const QString& path, bool dropped)
 {
-    LoadedPicture picture{path, dropped, job, QImage(), QSize(), QByteArray(), Problem()};
+    LoadedPicture picture{path, dropped, QImage(), QSize(), QByteArray(), Problem()};
     picture.image = loadCustomPicture(path, &picture.why, &picture.size, &picture.vector);
     return picture;
 }
 
 void MainWindow::choosePicture(const QString& path, bool dropped)
 {
-    const quint64 job = ++pictureJobs;
+    // The newest choice wins: one loading still is forgotten.
     if (loadsQuickly(path)) {
-        pictureShown = job;
-        usePicture(loadPicture(path, dropped, job));
+        pictureLoad.drop();
+        usePicture(loadPicture(path, dropped));
         return;
     }
-    if (!pictureCursor)
-        QApplication::setOverrideCursor(Qt::BusyCursor);
-    pictureCursor = true;
-    pictureWork.setFuture(QtConcurrent::run(&MainWindow::loadPicture, path, dropped, job));
-}
-
-void MainWindow::pictureWorkFinished()
-{
-    if (pictureWork.isRunning()) // (the signal of a load that a newer one replaced)
-        return;
-    if (pictureCursor)
-        QApplication::restoreOverrideCursor();
-    pictureCursor = false;
-    settlePicture();
+    pictureLoad.start([path, dropped] { return loadPicture(path, dropped); },
+                      [this](const LoadedPicture& picture) { usePicture(picture); });
 }
 
 void MainWindow::settlePicture()
 {
-    // (A load finished whose signal is still to come is put in place here, and the signal then
-    // finds it there.)
-    if (!pictureWorkRunning())
-        return;
-    pictureWork.waitForFinished();
-    const LoadedPicture picture = pictureWork.result();
-    // A picture chosen since, or a project opened, takes its place.
-    if (picture.job != pictureJobs)
-        return;
-    pictureShown = picture.job;
-    usePicture(picture);
+    pictureLoad.settle();
 }
 
 void MainWindow::usePicture(const LoadedPicture& picture)

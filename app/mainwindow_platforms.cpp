@@ -59,23 +59,17 @@ void MainWindow::on_actionDevicePreview_triggered()
 
 bool MainWindow::appWorkRunning() const
 {
-    return bool(appWorkThen);
+    return appWork.running();
 }
 
 void MainWindow::runAside(const std::function<void()>& work, const std::function<void()>& then)
 {
-    QApplication::setOverrideCursor(Qt::WaitCursor);
-    appWorkThen = then;
-    appWork.setFuture(QtConcurrent::run(work));
-}
-
-void MainWindow::appWorkFinished()
-{
-    QApplication::restoreOverrideCursor();
-    // The next step may start work of its own.
-    const std::function<void()> then = std::move(appWorkThen);
-    appWorkThen = nullptr;
-    then();
+    appWork.start(
+        [work] {
+            work();
+            return true;
+        },
+        [then](bool) { then(); });
 }
 
 void MainWindow::releaseAppFolder()

@@ -108,7 +108,6 @@ void MainWindow::refreshIconPreview()
     if (previewsHeld)
         return;
     const IconDesign design = currentDesign();
-    ++iconEdits;
     // The device preview, when open, follows after the edits pause.
     if (devicePreview && devicePreview->isVisible())
         devicePreview->showDesign(design, packageChoices.rememberedFor(projectFilePath));
@@ -116,44 +115,25 @@ void MainWindow::refreshIconPreview()
     // transparent icon is seen.
     if (renderIsQuick(design)) {
         // A drawing still under way on the pool is of an older edit: it will not be shown.
+        iconDrawing.drop();
         iconPixmap = renderIcon(design);
-        iconShown = iconEdits;
         showScaled(ui->labelIconPreview, iconPixmap);
         return;
     }
     // A large picture at a new size: its drawing goes to the pool (one at a time, the newest edit
     // winning) and a draft shows until it is done, so the window keeps answering.
     showScaled(ui->labelIconPreview, QPixmap::fromImage(renderIconDraft(design)));
-    if (!iconWork.isRunning()) {
-        iconJob = iconEdits;
-        iconWork.setFuture(QtConcurrent::run([design] { return renderIconImage(design); }));
-    }
-}
-
-void MainWindow::iconWorkFinished()
-{
-    if (iconJob == iconEdits && iconShown != iconEdits) {
-        iconPixmap = QPixmap::fromImage(iconWork.result());
-        iconShown = iconEdits;
-        showScaled(ui->labelIconPreview, iconPixmap);
-    } else if (iconShown != iconEdits) {
-        const IconDesign design = currentDesign();
-        iconJob = iconEdits;
-        iconWork.setFuture(QtConcurrent::run([design] { return renderIconImage(design); }));
-    }
+    iconDrawing.start([design] { return renderIconImage(design); },
+                      [this](const QImage& icon) {
+                          iconPixmap = QPixmap::fromImage(icon);
+                          showScaled(ui->labelIconPreview, iconPixmap);
+                      });
 }
 
 void MainWindow::settleIconPreview()
 {
     settlePicture();
-    if (iconShown == iconEdits)
-        return;
-    QApplication::setOverrideCursor(Qt::WaitCursor);
-    iconWork.waitForFinished();
-    iconPixmap = iconJob == iconEdits ? QPixmap::fromImage(iconWork.result()) : renderIcon(currentDesign());
-    iconShown = iconEdits;
-    showScaled(ui->labelIconPreview, iconPixmap);
-    QApplication::restoreOverrideCursor();
+    iconDrawing.settle();
 }
 
 void MainWindow::refreshGraphicPreview()

@@ -96,7 +96,7 @@ void MainWindow::applyState(const Project::State& state, const QString& projectF
     // would for the user, so callers retitle afterwards. The previews are drawn once, at the end,
     // not after each value. A picture still loading gives way to the state's.
     previewsHeld = true;
-    pictureShown = ++pictureJobs;
+    pictureLoad.drop();
     for (const Project::Entry& e : Project::entries) {
         QObject* control = savedControls[int(e.key)];
         switch (e.kind) {
@@ -136,12 +136,31 @@ void MainWindow::afterValue(Project::After step, const QString& projectFile)
     switch (step) {
     case Project::After::Nothing:
         break;
-    case Project::After::LoadCustomPicture:
-        // A picture that cannot be loaded leaves none, without a word, as the path still shows.
-        customImage = loadCustomPicture(customPicturePath(ui->editImageCustom->text(), projectFile), nullptr,
-                                        &customImageSize, &customVector);
-        Memory::handBack();
+    case Project::After::LoadCustomPicture: {
+        // A picture that cannot be loaded leaves none, without a word, as the path still shows. One
+        // that takes long loads on the pool, the design showing without it meanwhile (saving and
+        // exporting wait for it); it is the project's, so it changes nothing the user did.
+        const QString path = customPicturePath(ui->editImageCustom->text(), projectFile);
+        const auto put = [this](const LoadedPicture& picture) {
+            customImage = picture.image;
+            customImageSize = picture.size;
+            customVector = picture.vector;
+            Memory::handBack();
+        };
+        if (loadsQuickly(path)) {
+            put(loadPicture(path, false));
+            break;
+        }
+        customImage = QImage();
+        customImageSize = QSize();
+        customVector.clear();
+        pictureLoad.start([path] { return loadPicture(path, false); },
+                          [this, put](const LoadedPicture& picture) {
+                              put(picture);
+                              refreshIconPreview();
+                          });
         break;
+    }
     case Project::After::IconQualityRule:
         applyQualityRule(ui->comboIconFormat, ui->sliderIconQuality);
         break;

@@ -11,6 +11,7 @@
 #include "app/mainwindow.h"
 #include "render/artwork.h"
 #include "project/custompicture.h"
+#include "project/projectformat.h"
 #include "render/iconrenderer.h"
 #include "render/vectorpicture.h"
 #include "resources/initresources.h"
@@ -226,6 +227,38 @@ void BM_ChooseLargeSvg(benchmark::State& state)
     }
 }
 
+// Opening a project whose picture is that SVG: the window's wait, from Load to answering again (the
+// picture loads on the pool), and the same project's whole load when it is waited for.
+void BM_OpenProjectLargeSvg(benchmark::State& state)
+{
+    QTemporaryDir folder;
+    const QString svg = largeSvg(folder);
+    const QString project = folder.filePath(QStringLiteral("logo.ipr"));
+    QStringList lines = Project::State().lines();
+    lines[Project::lineOf(Project::Key::UseImageFlat) - 1] = QStringLiteral("0");
+    lines[Project::lineOf(Project::Key::UseImageCustom) - 1] = QStringLiteral("1");
+    lines[Project::lineOf(Project::Key::CustomImagePath) - 1] = svg;
+    QFile file(project);
+    if (!file.open(QIODevice::WriteOnly) || file.write(Project::formatLines(lines)) < 0)
+        state.SkipWithError("cannot write the project");
+    file.close();
+    MainWindow window;
+    window.show();
+    const bool waited = state.range(0) != 0;
+    for (auto _ : state) {
+        state.PauseTiming();
+        VectorPicture::forgetDrawings();
+        state.ResumeTiming();
+        window.loadProject(project);
+        QCoreApplication::processEvents();
+        if (waited)
+            window.settleIconPreview();
+        state.PauseTiming();
+        window.settleIconPreview();
+        state.ResumeTiming();
+    }
+}
+
 // What that choice would cost loaded on the window's thread.
 void BM_LoadLargeSvg(benchmark::State& state)
 {
@@ -243,6 +276,12 @@ void BM_LoadLargeSvg(benchmark::State& state)
 
 BENCHMARK(BM_ChooseLargeSvg)->Iterations(5)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_LoadLargeSvg)->Iterations(3)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_OpenProjectLargeSvg)
+    ->ArgName("waited")
+    ->Arg(0)
+    ->Arg(1)
+    ->Iterations(5)
+    ->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_ScaleStepsLargeSvg)
     ->Iterations(20)
     ->Repetitions(3)

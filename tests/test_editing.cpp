@@ -944,6 +944,19 @@ void TestEditing::aSlowPictureNeverTakesANewerPlace()
              QCOMPARE(control<QLineEdit>(window, "editImageCustom")->text(), quick);
              QCOMPARE(window->iconPixmap.toImage().pixel(512, 512), qRgb(0, 0, 255));
          }},
+        {"the newest of two slow choices wins",
+         [&] {
+             QByteArray blue = readAll(slow);
+             blue.replace("#ff0000", "#0000ff");
+             const QString slower = folder + QStringLiteral("/slow-blue.svg");
+             writeFile(slower, blue);
+             drop(window, slow);
+             drop(window, slower);
+             QVERIFY(window->pictureWorkRunning());
+             QTRY_VERIFY_WITH_TIMEOUT(!window->pictureWorkRunning() && !window->iconWorkRunning(), 30000);
+             QCOMPARE(control<QLineEdit>(window, "editImageCustom")->text(), slower);
+             QCOMPARE(window->iconPixmap.toImage().pixel(512, 512), qRgb(0, 0, 255));
+         }},
         {"an opened project wins",
          [&] {
              const QString project = projectFile(folder, QStringLiteral("Opened.ipr"), {});
@@ -955,6 +968,20 @@ void TestEditing::aSlowPictureNeverTakesANewerPlace()
              QTRY_VERIFY(!window->pictureWorkRunning() && !window->iconWorkRunning());
              QCOMPARE(window->projectState().lines(), Project::State().lines());
              QCOMPARE(window->iconPixmap.toImage(), renderIcon(IconDesign()).toImage());
+         }},
+        {"a project's own slow picture loads on the pool, unchanged",
+         [&] {
+             const QString project =
+                 projectFile(folder, QStringLiteral("Slow.ipr"), {{18, "0"}, {22, "1"}, {23, slow}});
+             window->loadProject(project);
+             // The window answers at once, without the picture; saving the icons waits for it.
+             QVERIFY(window->pictureWorkRunning());
+             QCOMPARE(window->windowTitle(), QStringLiteral("Glyphwright - Slow"));
+             Dialogs::queueAnswer(folder);
+             click(window, "buttonSaveIcons");
+             QVERIFY(!window->pictureWorkRunning() && !window->iconWorkRunning());
+             QCOMPARE(window->iconPixmap.toImage().pixel(512, 512), qRgb(255, 0, 0));
+             QCOMPARE(window->windowTitle(), QStringLiteral("Glyphwright - Slow"));
          }},
     };
     listOrRunCase(cases, caseNames);

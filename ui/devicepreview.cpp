@@ -36,17 +36,13 @@ DevicePreview::DevicePreview(QWidget* parent) : QWidget(parent, Qt::Window), pau
     pause->setSingleShot(true);
     pause->setInterval(pauseMs);
     connect(pause, &QTimer::timeout, this, &DevicePreview::draw);
-    connect(&worker, &QFutureWatcher<QImage>::finished, this, &DevicePreview::drawn);
 }
 
-DevicePreview::~DevicePreview()
-{
-    worker.waitForFinished();
-}
+DevicePreview::~DevicePreview() = default;
 
 bool DevicePreview::isBusy() const
 {
-    return drawing || pause->isActive() || waiting;
+    return pause->isActive() || drawing.running();
 }
 
 void DevicePreview::showDesign(const IconDesign& next, const Packages::Options& chosen)
@@ -55,28 +51,23 @@ void DevicePreview::showDesign(const IconDesign& next, const Packages::Options& 
         return;
     design = next;
     options = chosen;
-    if (drawing)
-        waiting = true;
-    else
-        pause->start();
+    pause->start();
 }
 
 void DevicePreview::draw()
 {
-    if (drawing || !isVisible())
+    if (!isVisible())
         return;
-    waiting = false;
-    drawing = true;
     const IconDesign snapshot = design;
     const Packages::Options chosen = options;
     // At the screen's own density: crisp, and 1:1 panels one device pixel a pixel; as many panels a
-    // line as the window (the screen, the first time) has room for.
+    // line as the window (the screen, the first time) has room for. A drawing under way of an
+    // older design is not shown.
     const qreal ratio = devicePixelRatioF();
     const int columns = fittingColumns();
-    sheetColumns = columns;
-    worker.setFuture(QtConcurrent::run([snapshot, chosen, ratio, columns] {
-        return Packages::previewSheet(snapshot, chosen, ratio, columns);
-    }));
+    drawing.start([snapshot, chosen, ratio,
+                   columns] { return Packages::previewSheet(snapshot, chosen, ratio, columns); },
+                  [this, columns](const QImage& sheet) { drawn(sheet, columns); });
 }
 
 int DevicePreview::roomWidth() const
@@ -113,15 +104,13 @@ void DevicePreview::resizeEvent(QResizeEvent* event)
         pause->start();
 }
 
-void DevicePreview::drawn()
+void DevicePreview::drawn(const QImage& sheet, int asked)
 {
-    drawing = false;
     if (!isVisible())
         return;
-    shown = worker.result();
+    shown = sheet;
     picture->setPixmap(QPixmap::fromImage(shown));
     // A sheet narrower than asked for holds its widest row on one line.
-    const int asked = sheetColumns;
     sheetColumns = Packages::sheetColumns(qRound(shown.width() / shown.devicePixelRatioF()));
     if (sheetColumns < asked)
         widest = sheetColumns;
@@ -135,8 +124,6 @@ void DevicePreview::drawn()
         resize(whole.boundedTo(space()));
     }
     emit updated();
-    if (waiting)
-        pause->start();
 }
 
 void DevicePreview::keyPressEvent(QKeyEvent* event)
@@ -151,6 +138,6 @@ void DevicePreview::hideEvent(QHideEvent* event)
 {
     // Closed: no drawing is waiting; one under way finishes unseen.
     pause->stop();
-    waiting = false;
+    drawing.drop();
     QWidget::hideEvent(event);
 }

@@ -2,8 +2,8 @@
 
 #include "design/icondesign.h"
 #include "packages/package.h"
+#include "ui/backgroundjob.h"
 
-#include <QFutureWatcher>
 #include <QImage>
 #include <QWidget>
 
@@ -42,7 +42,8 @@ class DevicePreview : public QWidget
 
   private:
     void draw();
-    void drawn();
+    // Shows a sheet drawn with `asked` panels a line.
+    void drawn(const QImage& sheet, int asked);
     // The width a sheet has, in sheet pixels: the window's inside, or the screen's before the
     // window is fitted to its first sheet.
     int roomWidth() const;
@@ -55,12 +56,10 @@ class DevicePreview : public QWidget
     class QScrollArea* scroll;
     bool fitted = false; // sized to the first sheet
     QTimer* pause;
-    QFutureWatcher<QImage> worker;
-    bool drawing = false;
+    BackgroundJob<QImage> drawing; // the sheet of the newest design, on the pool
     IconDesign design;
     Packages::Options options;
-    bool waiting = false; // a newer design arrived while drawing
     QImage shown;
-    int sheetColumns = 0; // asked for while drawing, then the sheet's
+    int sheetColumns = 0; // the sheet's
     int widest = 0;       // the most panels a row has, once a sheet showed it (0: not yet)
 };
