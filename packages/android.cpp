@@ -157,4 +157,63 @@ const Target androidTarget = {
     "Android: adaptive icon under four launcher masks, dashed: the 66 dp safe zone",
     androidPanels};
 
+// The launch screens' files.
+
+QList<LaunchFile> legacySplashFiles()
+{
+    QList<LaunchFile> files{{QStringLiteral("res/drawable/splash.png"), QSize(320, 480), false},
+                            {QStringLiteral("res/drawable-night/splash.png"), QSize(320, 480), true}};
+    for (bool dark : {false, true})
+        for (bool land : {false, true})
+            for (const AndroidDensity& l : androidDensities)
+                files.append({QStringLiteral("res/drawable-%1%2-%3/splash.png")
+                                  .arg(land ? QStringLiteral("land") : QStringLiteral("port"),
+                                       dark ? QStringLiteral("-night") : QString(), QLatin1String(l.name)),
+                              land ? l.splashPortrait.transposed() : l.splashPortrait, dark});
+    return files;
+}
+
+QString androidLaunchThemeItems()
+{
+    return QStringLiteral(
+        "<item name=\"android:windowSplashScreenBackground\">@color/splash_background</item>\n"
+        "<item name=\"android:windowSplashScreenAnimatedIcon\">@drawable/splash_icon</item>\n");
+}
+
+Jobs androidLaunchFiles(const Sources& s)
+{
+    Jobs jobs;
+    // Android 12: the icon (288 dp) at every density and the screen's colour, light and dark.
+    for (bool dark : {false, true}) {
+        for (const AndroidDensity& density : androidDensities) {
+            if (!density.launcherIcons)
+                continue;
+            const int side = density.pixels(288);
+            jobs << pngJob(QStringLiteral("res/drawable-%1%2/splash_icon.png")
+                               .arg(dark ? QStringLiteral("night-") : QString(), QLatin1String(density.name)),
+                           [&s, side, dark] { return launchIcon(s, side, dark); });
+        }
+        jobs << textJob(QStringLiteral("res/values%1/splash_background.xml")
+                            .arg(dark ? QStringLiteral("-night") : QString()),
+                        QStringLiteral("<?xml version=\"1.0\" encoding=\"utf-8\"?>\n<resources>\n"
+                                       "    <color name=\"splash_background\">%1</color>\n</resources>\n")
+                            .arg(colorName(launchColour(s, dark)))
+                            .toUtf8());
+    }
+    jobs << textJob(
+        QStringLiteral("splash-theme.xml"),
+        (QStringLiteral("<!-- Android 12 and later draw the launch screen from the launch theme: add these\n"
+                        "     items to it in res/values-v31/ (the colour and the icon follow night mode by\n"
+                        "     themselves). -->\n") +
+         androidLaunchThemeItems())
+            .toUtf8());
+    // Before Android 12: full-screen bitmaps, portrait and landscape, light and dark.
+    for (const LaunchFile& f : legacySplashFiles()) {
+        const QSize size = f.size;
+        const bool dark = f.dark;
+        jobs << pngJob(f.path, [&s, size, dark] { return launchScreen(s, size, dark); });
+    }
+    return launchJobs(jobs);
+}
+
 } // namespace Packages

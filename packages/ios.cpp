@@ -102,4 +102,85 @@ const Target iosTarget = {
     "iOS light, dark and tinted, iOS and macOS 26 (glass approximated)",
     iosPanels};
 
+// The launch screens' files.
+
+namespace {
+
+// One image of a launch image set: its scale, its side in pixels and the share of it the canvas
+// takes.
+struct SetImage
+{
+    int scale, side;
+    double share;
+};
+
+// A launch image set of `images`, each light and dark, named by `name` (scale, dark), with its
+// Contents.json.
+Jobs launchImageSet(const Sources& s, const QString& dir, const QList<SetImage>& images,
+                    QString (*name)(int scale, bool dark))
+{
+    Jobs jobs;
+    QStringList entries;
+    for (bool dark : {false, true}) {
+        std::function<QImage()> made;
+        SetImage last{0, 0, 0};
+        for (const SetImage& image : images) {
+            // Scales that show the same picture share it.
+            if (image.side != last.side || image.share != last.share) {
+                const QSize size(image.side, image.side);
+                const double share = image.share;
+                made = madeOnce([&s, size, dark, share] { return launchScreen(s, size, dark, share); });
+                last = image;
+            }
+            jobs << pngJob(dir + name(image.scale, dark), made);
+            entries << QStringLiteral(
+                           "    {\n%1      \"idiom\" : \"universal\",\n      \"filename\" : \"%2\",\n"
+                           "      \"scale\" : \"%3x\"\n    }")
+                           .arg(dark ? QStringLiteral(
+                                           "      \"appearances\" : [ { \"appearance\" : \"luminosity\", "
+                                           "\"value\" : \"dark\" } ],\n")
+                                     : QString(),
+                                name(image.scale, dark))
+                           .arg(image.scale);
+        }
+    }
+    jobs << textJob(
+        dir + QStringLiteral("Contents.json"),
+        (QStringLiteral("{\n  \"images\" : [\n") + entries.join(QStringLiteral(",\n")) +
+         QStringLiteral("\n  ],\n  \"info\" : {\n    \"author\" : \"xcode\",\n    \"version\" : 1\n  }\n}\n"))
+            .toUtf8());
+    return launchJobs(jobs);
+}
+
+} // namespace
+
+Jobs iosLaunchFiles(const Sources& s, const QString& dir)
+{
+    // One square image for every screen, which the launch storyboard crops to the screen's shape;
+    // the same at each scale.
+    return launchImageSet(
+        s, dir, {{1, 2732, croppedLaunchShare}, {2, 2732, croppedLaunchShare}, {3, 2732, croppedLaunchShare}},
+        [](int scale, bool dark) {
+            return QStringLiteral("Default@%1x~universal~anyany%2.png")
+                .arg(scale)
+                .arg(dark ? QStringLiteral("-dark") : QString());
+        });
+}
+
+Jobs centredLaunchImageFiles(const Sources& s, const QString& dir)
+{
+    // The storyboard shows the image at its own size in points in the middle of a white screen:
+    // each scale's image covers the largest screen of that scale (a 13-inch iPad at 2x, the
+    // largest iPhone at 3x), with the canvas the same size in points on every screen, as large as
+    // on the cropped set a phone shows.
+    const double points = 2732 * croppedLaunchShare / 3;
+    return launchImageSet(
+        s, dir, {{1, 1376, points / 1376}, {2, 2752, 2 * points / 2752}, {3, 2868, 3 * points / 2868}},
+        [](int scale, bool dark) {
+            return QStringLiteral("LaunchImage%1%2.png")
+                .arg(dark ? QStringLiteral("-dark") : QString(),
+                     scale == 1 ? QString() : QStringLiteral("@%1x").arg(scale));
+        });
+}
+
 } // namespace Packages

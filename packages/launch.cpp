@@ -1,6 +1,5 @@
 #include "packages/launch.h"
 
-#include "packages/android.h"
 #include "packages/previewsheet.h"
 #include "packages/targets.h"
 #include "render/iconrenderer.h"
@@ -13,17 +12,12 @@
 
 namespace Packages {
 
-namespace {
-
-// `jobs` marked as the launch screens' files.
 Jobs launchJobs(Jobs jobs)
 {
     for (Job& job : jobs)
         job.launch = true;
     return jobs;
 }
-
-} // namespace
 
 QColor launchColour(const Sources& s, bool dark)
 {
@@ -73,211 +67,6 @@ QImage launchIcon(const Sources& s, int size, bool dark)
     // shrunk into it.
     const QRectF frame = fittedFrame(canvasFrame, s.launchReach(dark), 1.0 / 3);
     return placed(s.launchContent(dark), frame, size);
-}
-
-QList<LaunchFile> legacySplashFiles()
-{
-    QList<LaunchFile> files{{QStringLiteral("res/drawable/splash.png"), QSize(320, 480), false},
-                            {QStringLiteral("res/drawable-night/splash.png"), QSize(320, 480), true}};
-    for (bool dark : {false, true})
-        for (bool land : {false, true})
-            for (const AndroidDensity& l : androidDensities)
-                files.append({QStringLiteral("res/drawable-%1%2-%3/splash.png")
-                                  .arg(land ? QStringLiteral("land") : QStringLiteral("port"),
-                                       dark ? QStringLiteral("-night") : QString(), QLatin1String(l.name)),
-                              land ? l.splashPortrait.transposed() : l.splashPortrait, dark});
-    return files;
-}
-
-QString androidLaunchThemeItems()
-{
-    return QStringLiteral(
-        "<item name=\"android:windowSplashScreenBackground\">@color/splash_background</item>\n"
-        "<item name=\"android:windowSplashScreenAnimatedIcon\">@drawable/splash_icon</item>\n");
-}
-
-Jobs androidLaunchFiles(const Sources& s)
-{
-    Jobs jobs;
-    // Android 12: the icon (288 dp) at every density and the screen's colour, light and dark.
-    for (bool dark : {false, true}) {
-        for (const AndroidDensity& density : androidDensities) {
-            if (!density.launcherIcons)
-                continue;
-            const int side = density.pixels(288);
-            jobs << pngJob(QStringLiteral("res/drawable-%1%2/splash_icon.png")
-                               .arg(dark ? QStringLiteral("night-") : QString(), QLatin1String(density.name)),
-                           [&s, side, dark] { return launchIcon(s, side, dark); });
-        }
-        jobs << textJob(QStringLiteral("res/values%1/splash_background.xml")
-                            .arg(dark ? QStringLiteral("-night") : QString()),
-                        QStringLiteral("<?xml version=\"1.0\" encoding=\"utf-8\"?>\n<resources>\n"
-                                       "    <color name=\"splash_background\">%1</color>\n</resources>\n")
-                            .arg(colorName(launchColour(s, dark)))
-                            .toUtf8());
-    }
-    jobs << textJob(
-        QStringLiteral("splash-theme.xml"),
-        (QStringLiteral("<!-- Android 12 and later draw the launch screen from the launch theme: add these\n"
-                        "     items to it in res/values-v31/ (the colour and the icon follow night mode by\n"
-                        "     themselves). -->\n") +
-         androidLaunchThemeItems())
-            .toUtf8());
-    // Before Android 12: full-screen bitmaps, portrait and landscape, light and dark.
-    for (const LaunchFile& f : legacySplashFiles()) {
-        const QSize size = f.size;
-        const bool dark = f.dark;
-        jobs << pngJob(f.path, [&s, size, dark] { return launchScreen(s, size, dark); });
-    }
-    return launchJobs(jobs);
-}
-
-namespace {
-
-// One image of a launch image set: its scale, its side in pixels and the share of it the canvas
-// takes.
-struct SetImage
-{
-    int scale, side;
-    double share;
-};
-
-// A launch image set of `images`, each light and dark, named by `name` (scale, dark), with its
-// Contents.json.
-Jobs launchImageSet(const Sources& s, const QString& dir, const QList<SetImage>& images,
-                    QString (*name)(int scale, bool dark))
-{
-    Jobs jobs;
-    QStringList entries;
-    for (bool dark : {false, true}) {
-        std::function<QImage()> made;
-        SetImage last{0, 0, 0};
-        for (const SetImage& image : images) {
-            // Scales that show the same picture share it.
-            if (image.side != last.side || image.share != last.share) {
-                const QSize size(image.side, image.side);
-                const double share = image.share;
-                made = madeOnce([&s, size, dark, share] { return launchScreen(s, size, dark, share); });
-                last = image;
-            }
-            jobs << pngJob(dir + name(image.scale, dark), made);
-            entries << QStringLiteral(
-                           "    {\n%1      \"idiom\" : \"universal\",\n      \"filename\" : \"%2\",\n"
-                           "      \"scale\" : \"%3x\"\n    }")
-                           .arg(dark ? QStringLiteral(
-                                           "      \"appearances\" : [ { \"appearance\" : \"luminosity\", "
-                                           "\"value\" : \"dark\" } ],\n")
-                                     : QString(),
-                                name(image.scale, dark))
-                           .arg(image.scale);
-        }
-    }
-    jobs << textJob(
-        dir + QStringLiteral("Contents.json"),
-        (QStringLiteral("{\n  \"images\" : [\n") + entries.join(QStringLiteral(",\n")) +
-         QStringLiteral("\n  ],\n  \"info\" : {\n    \"author\" : \"xcode\",\n    \"version\" : 1\n  }\n}\n"))
-            .toUtf8());
-    return launchJobs(jobs);
-}
-
-} // namespace
-
-Jobs iosLaunchFiles(const Sources& s, const QString& dir)
-{
-    // One square image for every screen, which the launch storyboard crops to the screen's shape;
-    // the same at each scale.
-    return launchImageSet(
-        s, dir, {{1, 2732, croppedLaunchShare}, {2, 2732, croppedLaunchShare}, {3, 2732, croppedLaunchShare}},
-        [](int scale, bool dark) {
-            return QStringLiteral("Default@%1x~universal~anyany%2.png")
-                .arg(scale)
-                .arg(dark ? QStringLiteral("-dark") : QString());
-        });
-}
-
-Jobs centredLaunchImageFiles(const Sources& s, const QString& dir)
-{
-    // The storyboard shows the image at its own size in points in the middle of a white screen:
-    // each scale's image covers the largest screen of that scale (a 13-inch iPad at 2x, the
-    // largest iPhone at 3x), with the canvas the same size in points on every screen, as large as
-    // on the cropped set a phone shows.
-    const double points = 2732 * croppedLaunchShare / 3;
-    return launchImageSet(
-        s, dir, {{1, 1376, points / 1376}, {2, 2752, 2 * points / 2752}, {3, 2868, 3 * points / 2868}},
-        [](int scale, bool dark) {
-            return QStringLiteral("LaunchImage%1%2.png")
-                .arg(dark ? QStringLiteral("-dark") : QString(),
-                     scale == 1 ? QString() : QStringLiteral("@%1x").arg(scale));
-        });
-}
-
-namespace {
-
-// Today's iPhones and iPads: each distinct screen in portrait pixels, and its scale.
-const struct
-{
-    int width, height, scale;
-} appleScreens[] = {{640, 1136, 2},  {750, 1334, 2},  {828, 1792, 2},  {1080, 2340, 3}, {1125, 2436, 3},
-                    {1170, 2532, 3}, {1179, 2556, 3}, {1206, 2622, 3}, {1242, 2208, 3}, {1242, 2688, 3},
-                    {1260, 2736, 3}, {1284, 2778, 3}, {1290, 2796, 3}, {1320, 2868, 3}, {1488, 2266, 2},
-                    {1536, 2048, 2}, {1620, 2160, 2}, {1640, 2360, 2}, {1668, 2224, 2}, {1668, 2388, 2},
-                    {1668, 2420, 2}, {2048, 2732, 2}, {2064, 2752, 2}};
-
-// A start-up image's file, inside the web folder.
-QString startupImage(QSize size, bool dark)
-{
-    return QStringLiteral("splash/apple-splash-%1%2-%3.png")
-        .arg(dark ? QStringLiteral("dark-") : QString())
-        .arg(size.width())
-        .arg(size.height());
-}
-
-// Each start-up image: a screen in one orientation and appearance, its image's pixels.
-struct StartupScreen
-{
-    int width, height, scale; // the screen in portrait pixels
-    bool land, dark;
-    QSize size() const { return land ? QSize(height, width) : QSize(width, height); }
-};
-QList<StartupScreen> startupScreens()
-{
-    QList<StartupScreen> screens;
-    for (bool dark : {false, true})
-        for (const auto& screen : appleScreens)
-            for (bool land : {false, true})
-                screens.append({screen.width, screen.height, screen.scale, land, dark});
-    return screens;
-}
-
-} // namespace
-
-Jobs webLaunchFiles(const Sources& s)
-{
-    Jobs jobs;
-    for (const StartupScreen& screen : startupScreens()) {
-        const QSize size = screen.size();
-        const bool dark = screen.dark;
-        jobs << pngJob(startupImage(size, dark), [&s, size, dark] { return launchScreen(s, size, dark); });
-    }
-    return launchJobs(jobs);
-}
-
-QString startupImageLinks(const QString& base)
-{
-    QString links;
-    // The media query keeps the portrait device size in points in both orientations.
-    for (const StartupScreen& screen : startupScreens())
-        links += QStringLiteral("<link rel=\"apple-touch-startup-image\" href=\"%1%2\" "
-                                "media=\"(prefers-color-scheme: "
-                                "%3) and (device-width: %4px) and (device-height: %5px) and "
-                                "(-webkit-device-pixel-ratio: %6) and (orientation: %7)\">\n")
-                     .arg(base, startupImage(screen.size(), screen.dark),
-                          screen.dark ? QStringLiteral("dark") : QStringLiteral("light"))
-                     .arg(screen.width / screen.scale)
-                     .arg(screen.height / screen.scale)
-                     .arg(screen.scale)
-                     .arg(screen.land ? QStringLiteral("landscape") : QStringLiteral("portrait"));
-    return links;
 }
 
 namespace {

@@ -45,7 +45,11 @@ struct LaunchFile
 };
 QList<LaunchFile> legacySplashFiles();
 
-// Each platform's launch files, as their packages hold them: Android's (Android 12's icon and
+// `jobs` marked as the launch screens' files.
+Jobs launchJobs(Jobs jobs);
+
+// Each platform's launch files, as their packages hold them (each defined beside its platform's
+// other files, in android.cpp, ios.cpp and web.cpp): Android's (Android 12's icon and
 // colour for light and dark, the snippet for the launch theme, the legacy bitmaps), iOS's launch
 // image set, the web's start-up images for every iPhone and iPad.
 Jobs androidLaunchFiles(const Sources& s);

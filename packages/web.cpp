@@ -134,4 +134,75 @@ const Target webTarget = {
     "web: favicon at 1:1, maskable and touch icons",
     webPanels};
 
+// The launch screens' files.
+
+namespace {
+
+// Today's iPhones and iPads: each distinct screen in portrait pixels, and its scale.
+const struct
+{
+    int width, height, scale;
+} appleScreens[] = {{640, 1136, 2},  {750, 1334, 2},  {828, 1792, 2},  {1080, 2340, 3}, {1125, 2436, 3},
+                    {1170, 2532, 3}, {1179, 2556, 3}, {1206, 2622, 3}, {1242, 2208, 3}, {1242, 2688, 3},
+                    {1260, 2736, 3}, {1284, 2778, 3}, {1290, 2796, 3}, {1320, 2868, 3}, {1488, 2266, 2},
+                    {1536, 2048, 2}, {1620, 2160, 2}, {1640, 2360, 2}, {1668, 2224, 2}, {1668, 2388, 2},
+                    {1668, 2420, 2}, {2048, 2732, 2}, {2064, 2752, 2}};
+
+// A start-up image's file, inside the web folder.
+QString startupImage(QSize size, bool dark)
+{
+    return QStringLiteral("splash/apple-splash-%1%2-%3.png")
+        .arg(dark ? QStringLiteral("dark-") : QString())
+        .arg(size.width())
+        .arg(size.height());
+}
+
+// Each start-up image: a screen in one orientation and appearance, its image's pixels.
+struct StartupScreen
+{
+    int width, height, scale; // the screen in portrait pixels
+    bool land, dark;
+    QSize size() const { return land ? QSize(height, width) : QSize(width, height); }
+};
+QList<StartupScreen> startupScreens()
+{
+    QList<StartupScreen> screens;
+    for (bool dark : {false, true})
+        for (const auto& screen : appleScreens)
+            for (bool land : {false, true})
+                screens.append({screen.width, screen.height, screen.scale, land, dark});
+    return screens;
+}
+
+} // namespace
+
+Jobs webLaunchFiles(const Sources& s)
+{
+    Jobs jobs;
+    for (const StartupScreen& screen : startupScreens()) {
+        const QSize size = screen.size();
+        const bool dark = screen.dark;
+        jobs << pngJob(startupImage(size, dark), [&s, size, dark] { return launchScreen(s, size, dark); });
+    }
+    return launchJobs(jobs);
+}
+
+QString startupImageLinks(const QString& base)
+{
+    QString links;
+    // The media query keeps the portrait device size in points in both orientations.
+    for (const StartupScreen& screen : startupScreens())
+        links += QStringLiteral("<link rel=\"apple-touch-startup-image\" href=\"%1%2\" "
+                                "media=\"(prefers-color-scheme: "
+                                "%3) and (device-width: %4px) and (device-height: %5px) and "
+                                "(-webkit-device-pixel-ratio: %6) and (orientation: %7)\">\n")
+                     .arg(base, startupImage(screen.size(), screen.dark),
+                          screen.dark ? QStringLiteral("dark") : QStringLiteral("light"))
+                     .arg(screen.width / screen.scale)
+                     .arg(screen.height / screen.scale)
+                     .arg(screen.scale)
+                     .arg(screen.land ? QStringLiteral("landscape") : QStringLiteral("portrait"));
+    return links;
+}
+
 } // namespace Packages
