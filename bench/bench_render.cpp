@@ -29,7 +29,7 @@ void configure(benchmark::internal::Benchmark* b)
     b->Iterations(1)->Repetitions(31)->ReportAggregatesOnly(true)->Unit(benchmark::kMillisecond);
 }
 
-void run(benchmark::State& state, const IconDesign& design, bool cold)
+void renderDesign(benchmark::State& state, const IconDesign& design, bool cold)
 {
     for (auto _ : state) {
         if (cold) {
@@ -74,7 +74,7 @@ void pictureEdit(benchmark::State& state, IconDesign design)
 
 void BM_DefaultDesignWarm(benchmark::State& s)
 {
-    run(s, IconDesign(), false);
+    renderDesign(s, IconDesign(), false);
 }
 void BM_DefaultPictureEdit(benchmark::State& s)
 {
@@ -86,19 +86,19 @@ void BM_Scale999PictureEdit(benchmark::State& s)
 }
 void BM_DefaultDesignCold(benchmark::State& s)
 {
-    run(s, IconDesign(), true);
+    renderDesign(s, IconDesign(), true);
 }
 void BM_TextStrokeShadowWarm(benchmark::State& s)
 {
-    run(s, textDesign(), false);
+    renderDesign(s, textDesign(), false);
 }
 void BM_Scale999Warm(benchmark::State& s)
 {
-    run(s, hugeDesign(), false);
+    renderDesign(s, hugeDesign(), false);
 }
 void BM_Scale999Cold(benchmark::State& s)
 {
-    run(s, hugeDesign(), true);
+    renderDesign(s, hugeDesign(), true);
 }
 
 void graphic(benchmark::State& state, bool cold)

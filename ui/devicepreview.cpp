@@ -100,7 +100,7 @@ void DevicePreview::resizeEvent(QResizeEvent* event)
 {
     QWidget::resizeEvent(event);
     // Narrower or wider by a panel: the panels are laid out again.
-    if (fitted && isVisible() && fittingColumns() != sheetColumns)
+    if (fitted && isVisible() && fittingColumns() != shownColumns)
         pause->start();
 }
 
@@ -111,9 +111,9 @@ void DevicePreview::drawn(const QImage& sheet, int asked)
     shown = sheet;
     picture->setPixmap(QPixmap::fromImage(shown));
     // A sheet narrower than asked for holds its widest row on one line.
-    sheetColumns = Packages::sheetColumns(qRound(shown.width() / shown.devicePixelRatioF()));
-    if (sheetColumns < asked)
-        widest = sheetColumns;
+    shownColumns = Packages::sheetColumns(qRound(shown.width() / shown.devicePixelRatioF()));
+    if (shownColumns < asked)
+        widest = shownColumns;
     if (!fitted) {
         // The whole sheet where the screen has room for it.
         fitted = true;

@@ -28,7 +28,7 @@ class DevicePreview : public QWidget
     QImage sheet() const { return shown; }
     bool isBusy() const;
     // How many panels a line of the sheet holds: as many as the window has room for.
-    int columns() const { return sheetColumns; }
+    int columns() const { return shownColumns; }
 
   signals:
     // A new sheet is on show.
@@ -60,6 +60,6 @@ class DevicePreview : public QWidget
     IconDesign design;
     Packages::Options options;
     QImage shown;
-    int sheetColumns = 0; // the sheet's
+    int shownColumns = 0; // the sheet's
     int widest = 0;       // the most panels a row has, once a sheet showed it (0: not yet)
 };
