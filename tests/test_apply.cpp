@@ -488,6 +488,17 @@ void TestApply::hostileTrees()
     auto apply = [&](const QStringList& more = {}) {
         return cli(QStringList{QStringLiteral("apply"), project, root} + more);
     };
+    // The real command line's apply, killed at the `when`th of the system calls `calls`.
+    auto killedAt = [&](const QString& calls, int when) {
+        Process killed;
+        killed.start(QStringLiteral("strace"),
+                     {QStringLiteral("-f"), QStringLiteral("-o"), QStringLiteral("/dev/null"),
+                      QStringLiteral("-e"), QStringLiteral("trace=") + calls, QStringLiteral("-e"),
+                      QStringLiteral("inject=%1:signal=KILL:when=%2").arg(calls).arg(when),
+                      QStringLiteral(GLYPHWRIGHT_CLI), QStringLiteral("-q"), QStringLiteral("apply"), project,
+                      root});
+        return killed.waitForFinished(60000);
+    };
     const struct
     {
         const char* name;
@@ -687,14 +698,7 @@ void TestApply::hostileTrees()
                  QSKIP("scripts/setup.sh installs strace");
              lay(root, tree("Flutter"));
              const QMap<QString, QByteArray> before = contents(root);
-             Process killed;
-             killed.start(QStringLiteral("strace"),
-                          {QStringLiteral("-f"), QStringLiteral("-o"), QStringLiteral("/dev/null"),
-                           QStringLiteral("-e"), QStringLiteral("trace=rename"), QStringLiteral("-e"),
-                           QStringLiteral("inject=rename:signal=KILL:when=4"),
-                           QStringLiteral(GLYPHWRIGHT_CLI), QStringLiteral("-q"), QStringLiteral("apply"),
-                           project, root});
-             QVERIFY(killed.waitForFinished(60000));
+             QVERIFY(killedAt(QStringLiteral("rename"), 4));
              QVERIFY(contents(root) != before);
              QVERIFY(!hiddenFiles(root).isEmpty());
              const Run next = cli({QStringLiteral("apply"), QStringLiteral("--undo"), root});
@@ -710,15 +714,7 @@ void TestApply::hostileTrees()
              lay(root, tree("Flutter"));
              const QMap<QString, QByteArray> before = contents(root);
              // Killed as the first kept copy is named: the backup holds copies but not its list.
-             Process killed;
-             killed.start(QStringLiteral("strace"),
-                          {QStringLiteral("-f"), QStringLiteral("-o"), QStringLiteral("/dev/null"),
-                           QStringLiteral("-e"), QStringLiteral("trace=linkat,renameat2,rename"),
-                           QStringLiteral("-e"),
-                           QStringLiteral("inject=linkat,renameat2,rename:signal=KILL:when=2"),
-                           QStringLiteral(GLYPHWRIGHT_CLI), QStringLiteral("-q"), QStringLiteral("apply"),
-                           project, root});
-             QVERIFY(killed.waitForFinished(60000));
+             QVERIFY(killedAt(QStringLiteral("linkat,renameat2,rename"), 2));
              QCOMPARE(contents(root), before);
              const QString backups = root + QStringLiteral("/.glyphwright-backup");
              QCOMPARE(QDir(backups).entryList(QDir::Dirs | QDir::NoDotAndDotDot).size(), 1);

@@ -560,6 +560,23 @@ void TestRender::textFontWeights()
     QCOMPARE(font.family(), design.fontFamily);
 }
 
+namespace {
+
+// A transparent design whose picture is the custom one at `path`, at 100 %.
+IconDesign transparentWithPicture(const QString& path)
+{
+    IconDesign d = plain();
+    d.useBackgroundColor = false;
+    d.useBackgroundTransparent = true;
+    d.useImageFlat = false;
+    d.useImageCustom = true;
+    d.imageScale = 100;
+    d.customImage = loadCustomPicture(path, nullptr, &d.customImageSize, &d.customVector);
+    return d;
+}
+
+} // namespace
+
 // At 100 % an SVG logo is its drawing fitted to the canvas, whatever size it declares: the same
 // drawing saved at 24 units, 100 units or 1024 points shows the same, inside the circle every
 // Android launcher keeps (66 of 108 dp), and large enough to read.
@@ -577,13 +594,7 @@ void TestRender::svgLogoFitsTheCanvasWhateverItsUnits()
         QVERIFY(file.open(QIODevice::WriteOnly));
         file.write("<svg xmlns=\"http://www.w3.org/2000/svg\" " + QByteArray(size) + " " + drawing);
         file.close();
-        IconDesign d = plain();
-        d.useBackgroundColor = false;
-        d.useBackgroundTransparent = true;
-        d.useImageFlat = false;
-        d.useImageCustom = true;
-        d.imageScale = 100;
-        d.customImage = loadCustomPicture(path, nullptr, &d.customImageSize, &d.customVector);
+        IconDesign d = transparentWithPicture(path);
         QVERIFY(!d.customVector.isEmpty());
         const QImage icon = renderIconImage(d).convertToFormat(QImage::Format_ARGB32);
         if (first.isNull())
@@ -610,12 +621,7 @@ void TestRender::svgLogoFitsTheCanvasWhateverItsUnits()
         "<svg xmlns=\"http://www.w3.org/2000/svg\" width=\"64mm\" height=\"40mm\" viewBox=\"0 0 64 40\">"
         "<circle cx=\"32\" cy=\"20\" r=\"18\"/></svg>");
     file.close();
-    IconDesign d = plain();
-    d.useBackgroundColor = false;
-    d.useBackgroundTransparent = true;
-    d.useImageFlat = false;
-    d.useImageCustom = true;
-    d.customImage = loadCustomPicture(wide, nullptr, &d.customImageSize, &d.customVector);
+    const IconDesign d = transparentWithPicture(wide);
     const QImage round = renderIconImage(d).convertToFormat(QImage::Format_ARGB32);
     const QPoint centre = customPicturePlacement(d, QSize(1024, 1024)).center();
     double across = 0, down = 0;
