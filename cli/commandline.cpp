@@ -188,6 +188,15 @@ const QList<Option>& options()
              i.package.launchText = true;
              return QString();
          }},
+        {{"small-without-text"},
+         "",
+         "leave the design's text out of the icons of 48 pixels and less (favicons, small app list icons), "
+         "as designers hint small icons by hand",
+         [](Invocation& i, const QString&) {
+             i.package.smallWithoutText = true;
+             return QString();
+         }},
+        {{"strict"}, "", "warnings fail too (exit status 1)", sets(&Invocation::strict)},
         {{"dry-run"}, "", "list the changes and write nothing", sets(&Invocation::dryRun)},
         {{"undo"},
          "",
@@ -331,6 +340,11 @@ QString parse(const QCommandLineParser& parser, Invocation& invocation)
         if (positional.size() != 1)
             return QStringLiteral("apply --undo takes the app's folder alone.");
         positional.prepend(QString(QLatin1Char('-'))); // no project
+    } else if (command->single) {
+        if (positional.size() != 1)
+            return QStringLiteral("The %1 command takes a project file or an app's folder.")
+                .arg(invocation.command);
+        positional.append(QString(QLatin1Char('-'))); // no output
     } else if (positional.size() != 2) {
         return QStringLiteral("The %1 command takes a project file and %2.")
             .arg(invocation.command,
@@ -522,6 +536,9 @@ int runCommandLine(const QStringList& arguments, QTextStream& out, QTextStream& 
     }
     if (invocation.undo)
         return undoApply(invocation, out, err);
+    const Command* chosen = commandNamed(invocation.command);
+    if (chosen->runOnFolder && QFileInfo(invocation.project).isDir())
+        return chosen->runOnFolder(invocation, out, err);
     if (commandNamed(invocation.command)->drawsWithToolkit)
         needGuiApplication();
     const std::optional<LoadedProject> project =

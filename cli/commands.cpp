@@ -3,6 +3,7 @@
 #include "export/iconset.h"
 #include "export/imageformats.h"
 #include "packages/apply/appproject.h"
+#include "packages/check/check.h"
 #include "packages/previewsheet.h"
 #include "project/statemapping.h"
 #include "render/graphicrenderer.h"
@@ -214,6 +215,70 @@ int apply(const Invocation& i, const LoadedProject& project, QTextStream& out, Q
     return failed || !plan.skipped.isEmpty() ? 1 : 0;
 }
 
+// The findings of a check, as its report tells them, and its exit status.
+int reportFindings(const Invocation& i, const QString& checked, const QString& kind,
+                   const QList<Packages::Check::Finding>& findings, QTextStream& out)
+{
+    using namespace Packages::Check;
+    if (i.json) {
+        QJsonArray list;
+        for (const Finding& f : findings)
+            list << QJsonObject{{QStringLiteral("rule"), QLatin1String(f.rule->id)},
+                                {QStringLiteral("severity"), severityName(f.severity())},
+                                {QStringLiteral("message"), f.message},
+                                {QStringLiteral("remedy"), QLatin1String(f.rule->remedy)},
+                                {QStringLiteral("target"), f.target},
+                                {QStringLiteral("file"), f.file},
+                                {QStringLiteral("box"),
+                                 f.box.isEmpty() ? QJsonValue()
+                                                 : QJsonObject{{QStringLiteral("x"), f.box.x()},
+                                                               {QStringLiteral("y"), f.box.y()},
+                                                               {QStringLiteral("width"), f.box.width()},
+                                                               {QStringLiteral("height"), f.box.height()}}}};
+        out << QJsonDocument(QJsonObject{{QStringLiteral("checked"), checked},
+                                         {QStringLiteral("kind"), kind},
+                                         {QStringLiteral("findings"), list},
+                                         {QStringLiteral("errors"), count(findings, Severity::Error)},
+                                         {QStringLiteral("warnings"), count(findings, Severity::Warning)},
+                                         {QStringLiteral("notes"), count(findings, Severity::Note)}})
+                   .toJson(QJsonDocument::Indented);
+    } else if (!i.quiet) {
+        for (const Finding& f : findings) {
+            out << severityName(f.severity()) << " " << f.rule->id << ": " << f.message << ".\n";
+            if (!f.file.isEmpty() || !f.target.isEmpty())
+                out << "  in " << (f.file.isEmpty() ? f.target : f.file)
+                    << (f.file.isEmpty() || f.target.isEmpty() ? QString()
+                                                               : QStringLiteral(" (%1)").arg(f.target))
+                    << "\n";
+            out << "  fix: " << f.rule->remedy << "\n";
+        }
+        out << summary(findings) << " in " << checked << ".\n";
+    }
+    const bool failed =
+        count(findings, Severity::Error) > 0 || (i.strict && count(findings, Severity::Warning) > 0);
+    return failed ? 1 : 0;
+}
+
+int check(const Invocation& i, const LoadedProject& project, QTextStream& out, QTextStream&)
+{
+    Packages::Options options = i.package;
+    if (!i.nameGiven)
+        options.name = Packages::defaultName(i.project);
+    const QStringList targets = i.targets.isEmpty() ? Packages::targetNames() : i.targets;
+    return reportFindings(i, i.project, QStringLiteral("design"),
+                          Packages::Check::checkDesign(project.design, targets, options), out);
+}
+
+int checkFolder(const Invocation& i, QTextStream& out, QTextStream& err)
+{
+    const QList<Packages::Check::Finding> findings = Packages::Check::checkApp(i.project);
+    if (findings.isEmpty() && Packages::planAppUpdate(IconDesign(), i.project).found.isEmpty()) {
+        err << "No app project was found in " << i.project << ".\n";
+        return 2;
+    }
+    return reportFindings(i, QFileInfo(i.project).absoluteFilePath(), QStringLiteral("app"), findings, out);
+}
+
 } // namespace
 
 int undoApply(const Invocation& i, QTextStream& out, QTextStream& err)
@@ -320,7 +385,7 @@ const QList<Command>& commands()
             .runs(package)
             .withOptions({"target", "background", "name", "theme-color", "splash-color", "app-id",
                           "base-path", "macos-keep-corners", "ios-dark-color", "ios-tinted-color", "launch",
-                          "launch-text", "splash-dark-color"})
+                          "launch-text", "splash-dark-color", "small-without-text"})
             .needing({"target"}),
         Command::named("preview")
             .takes("PROJECT.ipr SHEET.png")
@@ -332,6 +397,25 @@ const QList<Command>& commands()
                 "dark; the favicon at 16 and 32 pixels.")
             .runs(preview)
             .withOptions({"background", "macos-keep-corners", "ios-dark-color", "ios-tinted-color"}),
+        Command::named("check")
+            .takes("PROJECT.ipr | APPDIR")
+            .alone()
+            .drawing()
+            .describedAs(
+                "Checks a design as package would write it for the targets (default all), without "
+                "writing: every platform's rules and every derived look (the adaptive icon's safe zone "
+                "and size, the themed shape, the iOS dark and tinted contrast, the dark launch screen, "
+                "small text, the Play icon), measured on the pixels. Given an app's folder instead, "
+                "checks its project as it stands, whoever wrote its icons: App Store icons with an alpha "
+                "channel, icon sets whose Contents.json and files disagree, Android densities, mipmaps "
+                "and manifests, web manifests' icons, Expo's and Tauri's images, MSIX logos. Each "
+                "finding has a rule id, a severity, a sentence with what was measured, the file and the "
+                "fix. Exit status 0 without errors (with --strict, without warnings too), 1 with them.")
+            .reportsItself(check)
+            .onFolder(checkFolder)
+            .withOptions({"target", "background", "name", "theme-color", "splash-color", "macos-keep-corners",
+                          "ios-dark-color", "ios-tinted-color", "launch", "launch-text", "splash-dark-color",
+                          "small-without-text", "strict"}),
         Command::named("apply")
             .takes("PROJECT.ipr APPDIR")
             .intoFolder()
@@ -351,7 +435,7 @@ const QList<Command>& commands()
             .reportsItself(apply)
             .withOptions({"dry-run", "undo", "background", "name", "theme-color", "splash-color",
                           "macos-keep-corners", "ios-dark-color", "ios-tinted-color", "launch", "launch-text",
-                          "splash-dark-color"}),
+                          "splash-dark-color", "small-without-text"}),
     };
     return table;
 }

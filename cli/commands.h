@@ -27,7 +27,8 @@ struct Invocation
     bool nameGiven = false, appIdGiven = false;
     bool allowMissingPicture = false;
     bool dryRun = false;
-    bool undo = false; // apply --undo
+    bool undo = false;   // apply --undo
+    bool strict = false; // check: warnings fail too
 };
 
 // A project file read for a command.
@@ -54,6 +55,10 @@ struct Command
     // A command that reports in its own way runs here instead, and its result is the exit status.
     int (*runAndReport)(const Invocation&, const LoadedProject&, QTextStream& out,
                         QTextStream& err) = nullptr;
+    // A command of one argument (the project, or an app's folder) has no output; given a folder,
+    // it runs here, without a project.
+    bool single = false;
+    int (*runOnFolder)(const Invocation&, QTextStream& out, QTextStream& err) = nullptr;
 
     static Command named(const char* name)
     {
@@ -75,6 +80,11 @@ struct Command
     }
     Command withOptions(const QStringList& names) const { return with(&Command::options, names); }
     Command needing(const QStringList& names) const { return with(&Command::required, names); }
+    Command alone() const { return with(&Command::single, true); }
+    Command onFolder(int (*f)(const Invocation&, QTextStream&, QTextStream&)) const
+    {
+        return with(&Command::runOnFolder, f);
+    }
 
   private:
     template <class T, class V> Command with(T Command::*field, const V& value) const

@@ -58,7 +58,7 @@ QImage luminance(const QImage& picture)
 namespace {
 
 // The iOS dark plate at its lightest (the top of its gradient): the tone a glyph must stand out from.
-const QColor darkPlate(0x3a, 0x3a, 0x3c);
+const QColor darkPlate = iosDarkPlate;
 // Contrast a lifted shape aims at against the plate, and the least that counts as readable.
 constexpr double liftedContrast = 4.5;
 constexpr double readableContrast = 3.0;
@@ -467,6 +467,16 @@ QImage readableOn(const QImage& glyph, const QColor& background)
             break;
     }
     return lifted;
+}
+
+double contrastRatio(double a, double b)
+{
+    return contrast(a, b);
+}
+
+double meanLuminanceOf(const QImage& image, const QImage* mask, bool outsideMask)
+{
+    return meanLuminance(image, mask, outsideMask);
 }
 
 QString plateWarning(const IconDesign& design, const QImage& foreground, const QColor& plate)

@@ -12,6 +12,9 @@ namespace Packages {
 
 class DesignLayers;
 
+// The iOS dark plate at its lightest (the top of its gradient): the tone a glyph must stand out from.
+const QColor iosDarkPlate(0x3a, 0x3a, 0x3c);
+
 // How the iOS dark look shows a design's picture and text. A picture with colours of its own keeps
 // them, unless it is all one tone (then it is a shape). Shapes are lifted by darkShape() each on its
 // own, unless the text crosses the picture and that would make them alike: then both take
@@ -32,6 +35,11 @@ struct TintedLook
     bool together = false;
     int low = 0, high = 255; // the grey range stretched to the full one
 };
+// WCAG's contrast ratio of two relative luminances (1 to 21).
+double contrastRatio(double a, double b);
+// The mean relative luminance of `image`'s pixels of at least half coverage, where `mask` (when
+// given) has coverage too (or, with `outsideMask`, has none); -1 when there are none.
+double meanLuminanceOf(const QImage& image, const QImage* mask = nullptr, bool outsideMask = false);
 // The relative luminance of an sRGB colour (0 black, 1 white), as contrast ratios count it.
 double luminanceOf(QRgb rgb);
 // The colour standing for a one-colour shape: its most opaque pixel's.

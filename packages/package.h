@@ -33,6 +33,7 @@ struct Options
     QString basePath = QStringLiteral("/"); // where the web files are served from, ending in "/"
     bool launch = false;                    // the launch screens too (Android, iOS, the web)
     QColor splashDarkColor;                 // the dark launch screens' colour; invalid: near-black (#121214)
+    bool smallWithoutText = false;          // the icons of 48 pixels and less without the design's text
     bool launchText = false;                // the design's text on them (otherwise the picture alone)
 };
 

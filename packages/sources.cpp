@@ -18,6 +18,13 @@ struct Sources::Scaled
     std::map<int, std::shared_ptr<Once>> bySize;
 };
 
+// The design without its text, for the small icons.
+struct Sources::Textless
+{
+    std::once_flag made;
+    std::unique_ptr<const Downscaler> icon, foreground;
+};
+
 // The launch screens' content, light and dark, each made when first asked for.
 struct Sources::Launch
 {
@@ -42,7 +49,8 @@ IconDesign launchDesign(IconDesign design, const Options& options)
 
 Sources::Sources(const IconDesign& design, const Options& options)
     : d(design), o(options), parts(std::make_shared<DesignLayers>(design)), glyphs(new Once[2]),
-      scaledIcons(std::make_shared<Scaled>()), launch(std::make_shared<Launch>(launchDesign(design, options)))
+      scaledIcons(std::make_shared<Scaled>()),
+      launch(std::make_shared<Launch>(launchDesign(design, options))), textless(std::make_shared<Textless>())
 {
     parallelFor(3, [this](int i) {
         if (i == 0) {
@@ -57,17 +65,32 @@ Sources::Sources(const IconDesign& design, const Options& options)
     inkReach = Packages::inkReach(foreground());
 }
 
+bool Sources::withoutText(int size) const
+{
+    if (!o.smallWithoutText || size > 48 || d.text.isEmpty())
+        return false;
+    std::call_once(textless->made, [this] {
+        IconDesign bare = d;
+        bare.text.clear();
+        textless->icon = std::make_unique<const Downscaler>(renderIconImage(bare));
+        textless->foreground = std::make_unique<const Downscaler>(foregroundLayer(bare));
+    });
+    return true;
+}
+
 QImage Sources::iconAt(int size) const
 {
+    const bool bare = withoutText(size);
     std::shared_ptr<Once> kept;
     {
         const std::lock_guard<std::mutex> lock(scaledIcons->mutex);
-        std::shared_ptr<Once>& slot = scaledIcons->bySize[size];
+        // (The textless ones under the negative sizes.)
+        std::shared_ptr<Once>& slot = scaledIcons->bySize[bare ? -size : size];
         if (!slot)
             slot = std::make_shared<Once>();
         kept = slot;
     }
-    return kept->get([this, size] { return iconScaler->scaled(size); });
+    return kept->get([this, size, bare] { return (bare ? *textless->icon : *iconScaler).scaled(size); });
 }
 
 QList<QImage> Sources::iconsAt(const QList<int>& sizes) const
@@ -106,8 +129,8 @@ QImage Sources::adaptiveBackground(int size) const
 
 QImage Sources::opaqueIcon(int size) const
 {
-    return opaque(composed(backgroundLayer(d, canvasFrame, size, plate()), foregroundSizes().scaled(size)),
-                  plate());
+    const Downscaler& content = withoutText(size) ? *textless->foreground : foregroundSizes();
+    return opaque(composed(backgroundLayer(d, canvasFrame, size, plate()), content.scaled(size)), plate());
 }
 
 QImage Sources::maskableIcon(int size) const

@@ -31,7 +31,8 @@ class Sources
 
     // The icon as the design draws it, 1024 x 1024.
     const QImage& icon() const { return iconScaler->image(); }
-    // The icon scaled to size x size, made once for all the files that show it at that size.
+    // The icon scaled to size x size, made once for all the files that show it at that size; with
+    // the option smallWithoutText, one of 48 pixels or less is the design without its text.
     QImage iconAt(int size) const;
     QList<QImage> iconsAt(const QList<int>& sizes) const;
     // Picture and text on transparency, and their monochrome shape, on the 1024 canvas, and
@@ -48,7 +49,8 @@ class Sources
     QImage adaptiveForeground(int size) const;
     QImage adaptiveMonochrome(int size) const;
     QImage adaptiveBackground(int size) const;
-    // An opaque icon on the plate at size x size (the App Store, Play Store and touch icons).
+    // An opaque icon on the plate at size x size (the App Store, Play Store and touch icons); small
+    // ones without the text as iconAt().
     QImage opaqueIcon(int size) const;
     // A web maskable icon: full-bleed, opaque, the content inside the central 80 % circle.
     QImage maskableIcon(int size) const;
@@ -73,6 +75,11 @@ class Sources
     std::shared_ptr<const Downscaler> iconScaler, foregroundScaler, monochromeScaler;
     struct Launch;
     std::shared_ptr<Launch> launch;
+    // The icon and the foreground without the text, for the small icons, made when first asked for.
+    struct Textless;
+    std::shared_ptr<Textless> textless;
+    // Whether an icon of `size` leaves the text out.
+    bool withoutText(int size) const;
     double inkReach = 0;
 };
 

@@ -5,6 +5,7 @@
 
 #include "cli/commands.h"
 #include "packages/apply/appproject.h"
+#include "packages/check/check.h"
 #include "resources/initresources.h"
 
 #include <QtGui>
@@ -306,6 +307,12 @@ void TestApply::templates()
             QVERIFY(o.value(QStringLiteral("dark")).toObject().contains(QStringLiteral("backgroundColor")));
         }
     }
+
+    // What apply wrote passes the check: no error and no warning (the tinted icon's alpha, kept as
+    // Apple's guidance has it, is a note).
+    for (const Packages::Check::Finding& f : Packages::Check::checkApp(root))
+        QVERIFY2(f.severity() == Packages::Check::Severity::Note,
+                 qPrintable(f.message + QLatin1Char(' ') + f.file));
 
     // Every asset catalog names only files that exist, at their declared sizes, and holds no other.
     for (const QString& path : after.keys()) {

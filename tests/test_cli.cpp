@@ -323,7 +323,7 @@ void TestCli::optionsBelongToTheirCommands_data()
                                        << "--size belongs to the render command.";
     QTest::newRow("--background on render")
         << QStringList{"render", "P", "O.png", "--background", "red"}
-        << "--background belongs to the package, preview and apply commands.";
+        << "--background belongs to the package, preview, check and apply commands.";
     QTest::newRow("--no-stamp on image")
         << QStringList{"image", "P", "O.png", "--no-stamp"} << "--no-stamp belongs to the icons command.";
     QTest::newRow("package without --target")
