@@ -2,6 +2,7 @@
 
 #include "design/icondesign.h"
 #include "packages/apply/appproject.h"
+#include "packages/check/check.h"
 #include "project/projectformat.h"
 #include "ui/settings.h"
 #include "base/reason.h"
@@ -243,8 +244,10 @@ class MainWindow : public QMainWindow
     void releaseAppFolder();
     // Shows what an apply would change, and makes the changes when the user says so (the launch
     // screens among them, or the icons alone: planned again from `design` and `options`).
-    void askToApply(const Packages::AppPlan& plan, const QString& title, const IconDesign& design,
-                    const Packages::Options& options);
+    // The check's findings in an app's project as it stands, and as an apply would leave it.
+    using Findings = std::pair<QList<Packages::Check::Finding>, QList<Packages::Check::Finding>>;
+    void askToApply(const Packages::AppPlan& plan, const Findings& findings, const QString& title,
+                    const IconDesign& design, const Packages::Options& options);
     // Makes the plan's changes on the pool, then tells what was done.
     void makeAppChanges(const Packages::AppPlan& plan, const QString& title);
 

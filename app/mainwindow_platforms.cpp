@@ -6,6 +6,7 @@
 #include "ui/dialogs.h"
 #include "ui/settings.h"
 #include "packages/apply/appproject.h"
+#include "packages/check/check.h"
 #include "ui/devicepreview.h"
 #include "ui/mainwindowform.h"
 #include "ui/packagesdialog.h"
@@ -132,18 +133,53 @@ void MainWindow::on_actionApplyToAppProject_triggered()
     const IconDesign design = currentDesign();
     const Packages::Options options = packageChoices.rememberedFor(projectFilePath);
     auto plan = std::make_shared<Packages::AppPlan>();
+    // The project's own findings as it stands, and as the apply would leave it.
+    auto findings = std::make_shared<Findings>();
     const QString recovered = appLock->recoveredNote();
     runAside(
-        [plan, design, folder, options, recovered] {
+        [plan, findings, design, folder, options, recovered] {
             *plan = Packages::planAppUpdate(design, folder, options);
             if (!recovered.isEmpty())
                 plan->notes.prepend(recovered);
+            if (!plan->refused && !plan->found.isEmpty())
+                *findings = {Packages::Check::checkApp(folder), Packages::Check::checkPlanned(*plan)};
         },
-        [this, plan, title, design, options] { askToApply(*plan, title, design, options); });
+        [this, plan, findings, title, design, options] {
+            askToApply(*plan, *findings, title, design, options);
+        });
 }
 
-void MainWindow::askToApply(const Packages::AppPlan& plan, const QString& title, const IconDesign& design,
-                            const Packages::Options& options)
+namespace {
+
+using Findings = std::pair<QList<Packages::Check::Finding>, QList<Packages::Check::Finding>>;
+
+// What the check finds in the app's project as it stands and as the apply would leave it, for the
+// question; and the findings' lines, for its details.
+QString checkedBefore(const Findings& findings)
+{
+    if (findings.first.isEmpty() && findings.second.isEmpty())
+        return QString();
+    return QStringLiteral("\n\n") +
+           MainWindow::tr("The check finds in the project as it stands: %1; after the apply: %2.")
+               .arg(Packages::Check::summary(findings.first), Packages::Check::summary(findings.second));
+}
+
+QString findingDetails(const Findings& findings)
+{
+    QString details;
+    for (const auto& [title, list] :
+         {std::pair{MainWindow::tr("The check, as the project stands:"), &findings.first},
+          {MainWindow::tr("The check, after the apply:"), &findings.second}})
+        if (!list->isEmpty())
+            details += QStringLiteral("\n\n") + title + QStringLiteral("\n") +
+                       Packages::Check::findingLines(*list).join(QLatin1Char('\n'));
+    return details;
+}
+
+} // namespace
+
+void MainWindow::askToApply(const Packages::AppPlan& plan, const Findings& findings, const QString& title,
+                            const IconDesign& design, const Packages::Options& options)
 {
     using Packages::AppChange;
     if (plan.refused || plan.found.isEmpty() || plan.count(AppChange::Same) == plan.changes.size()) {
@@ -189,10 +225,10 @@ void MainWindow::askToApply(const Packages::AppPlan& plan, const QString& title,
             : found + tr("Put the icons into this project? %1 (the list is behind Show Details). %2")
                           .arg(Packages::changeCounts(plan.changes), kept);
     const QMessageBox::StandardButton answer =
-        Dialogs::question(this, title, question,
+        Dialogs::question(this, title, question + checkedBefore(findings),
                           withLaunch ? QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel
                                      : QMessageBox::Yes | QMessageBox::No,
-                          changeLines(plan.changes));
+                          changeLines(plan.changes) + findingDetails(findings));
     if (answer == QMessageBox::No && withLaunch) {
         // The icons alone: planned again without the launch screens, and put in.
         Packages::Options icons = options;

@@ -25,12 +25,12 @@ class Sheet
   public:
     // `lines`: the lines of panels in all; `ratio`: device pixels a sheet pixel (the painter works in
     // sheet pixels).
-    Sheet(int columns, int sections, int lines, bool note, qreal ratio)
-        : image(QSize(gap + columns * (cell + gap), sections * sectionHeight +
-                                                        lines * (cell + labelHeight + gap) + gap +
-                                                        (note ? sectionHeight : 0)) *
-                    ratio,
-                QImage::Format_ARGB32)
+    Sheet(int columns, int sections, int lines, bool note, qreal ratio, const QList<Mark>& marks)
+        : marks(marks), image(QSize(gap + columns * (cell + gap), sections * sectionHeight +
+                                                                      lines * (cell + labelHeight + gap) +
+                                                                      gap + (note ? sectionHeight : 0)) *
+                                  ratio,
+                              QImage::Format_ARGB32)
     {
         image.setDevicePixelRatio(ratio);
         image.fill(QColor(0xf7, 0xf7, 0xf9));
@@ -84,11 +84,42 @@ class Sheet
         p.setClipping(false);
         p.setPen(ink);
         p.drawText(QRectF(0, cell, cell, labelHeight), Qt::AlignCenter, panel.label);
+        for (const Mark& mark : marks)
+            if (mark.panels.contains(panel.label))
+                marked(mark);
         p.restore();
         x += cell + gap;
     }
 
   private:
+    // A finding on the panel: its outline and badge in the severity's colour, its box on the tile.
+    void marked(const Mark& mark)
+    {
+        const QColor colour = mark.error ? QColor(0xc6, 0x28, 0x28) : QColor(0xe0, 0x8a, 0x00);
+        p.setBrush(Qt::NoBrush);
+        p.setPen(QPen(colour, 3));
+        p.drawRoundedRect(QRectF(1.5, 1.5, cell - 3, cell - 3), 9, 9);
+        if (!mark.box.isEmpty()) {
+            const QRectF t = tileRect();
+            const double k = t.width() / 1024;
+            p.setPen(QPen(colour, 2, Qt::DashLine));
+            p.drawRect(QRectF(t.x() + mark.box.x() * k, t.y() + mark.box.y() * k, mark.box.width() * k,
+                              mark.box.height() * k));
+        }
+        const QRectF badge(cell - 26, 6, 20, 20);
+        p.setPen(Qt::NoPen);
+        p.setBrush(colour);
+        p.drawEllipse(badge);
+        p.setPen(Qt::white);
+        QFont bold = p.font();
+        bold.setBold(true);
+        p.save();
+        p.setFont(bold);
+        p.drawText(badge, Qt::AlignCenter, QStringLiteral("!"));
+        p.restore();
+    }
+
+    const QList<Mark>& marks;
     QImage image;
     QPainter p;
     int x = gap, y = gap;
@@ -171,7 +202,8 @@ int sheetColumns(int width)
     return std::max(1, (width - gap) / (cell + gap));
 }
 
-QImage previewSheet(const IconDesign& design, const Options& options, qreal pixelRatio, int columns)
+QImage previewSheet(const IconDesign& design, const Options& options, qreal pixelRatio, int columns,
+                    const QList<Mark>& marks)
 {
     const Sources sources(design, options);
     std::map<int, Row> rows;
@@ -195,7 +227,7 @@ QImage previewSheet(const IconDesign& design, const Options& options, qreal pixe
     for (const auto& row : rows)
         lines += (int(row.second.panels.size()) + columns - 1) / columns;
     const QString warning = plateWarning(design, sources.foreground(), sources.plate());
-    Sheet sheet(columns, int(rows.size()), lines, !warning.isEmpty(), pixelRatio);
+    Sheet sheet(columns, int(rows.size()), lines, !warning.isEmpty(), pixelRatio, marks);
     for (const auto& row : rows) {
         sheet.section(row.second.titles.join(QStringLiteral("; ")));
         for (const Panel& panel : row.second.panels)

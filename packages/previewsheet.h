@@ -7,7 +7,9 @@
 #include <QColor>
 #include <QImage>
 #include <QPainterPath>
+#include <QRect>
 #include <QRectF>
+#include <QStringList>
 
 class QPainter;
 
@@ -19,8 +21,15 @@ namespace Packages {
 // image: every panel drawn at those pixels, and what is shown "at 1:1" one device pixel a pixel.
 // With `columns`, a row holds at most that many panels, the others on lines below (0: a row's panels
 // on one line).
+// With `marks`, the panels a mark names are outlined and badged, and its box drawn on their icon.
+struct Mark
+{
+    QStringList panels; // the labels of the panels it concerns
+    QRect box;          // where it stands, on the 1024 canvas (empty: nowhere in particular)
+    bool error = false; // an error (red), else a warning (amber)
+};
 QImage previewSheet(const IconDesign& design, const Options& options = Options(), qreal pixelRatio = 1.0,
-                    int columns = 0);
+                    int columns = 0, const QList<Mark>& marks = {});
 // How many panels a line of a sheet `width` sheet pixels wide holds (at least one).
 int sheetColumns(int width);
 

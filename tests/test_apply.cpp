@@ -257,6 +257,7 @@ void TestApply::templates()
              int(QFileInfo::exists(root + QStringLiteral("/android/capacitor-cordova-android-plugins"))));
     const QString backup = Packages::backupFolder(root, QDateTime(QDate(2026, 12, 7), QTime(14, 5, 9)));
     QCOMPARE(backup, QStringLiteral(".glyphwright-backup/2026-12-07_14-05-09"));
+    const QList<Packages::Check::Finding> foreseen = Packages::Check::checkPlanned(plan);
     const Files::Outcome outcome = Packages::applyAppPlan(plan, backup);
     QVERIFY2(outcome.failed.isEmpty(),
              qPrintable(outcome.failed.value(0).path + QLatin1Char(' ') + outcome.failed.value(0).text()));
@@ -310,9 +311,12 @@ void TestApply::templates()
 
     // What apply wrote passes the check: no error and no warning (the tinted icon's alpha, kept as
     // Apple's guidance has it, is a note).
-    for (const Packages::Check::Finding& f : Packages::Check::checkApp(root))
+    // The check of the plan, made before, foresaw exactly that.
+    const QList<Packages::Check::Finding> checked = Packages::Check::checkApp(root);
+    for (const Packages::Check::Finding& f : checked)
         QVERIFY2(f.severity() == Packages::Check::Severity::Note,
                  qPrintable(f.message + QLatin1Char(' ') + f.file));
+    QCOMPARE(Packages::Check::findingLines(foreseen), Packages::Check::findingLines(checked));
 
     // Every asset catalog names only files that exist, at their declared sizes, and holds no other.
     for (const QString& path : after.keys()) {

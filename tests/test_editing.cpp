@@ -579,7 +579,13 @@ void TestEditing::applyToAppProjectFromTheWindow()
     QCOMPARE(said.kind, QStringLiteral("question"));
     QVERIFY2(said.text.contains(QStringLiteral("1 added, 0 replaced, 0 edited, 0 removed")),
              qPrintable(said.text));
-    QCOMPARE(said.details, QStringLiteral("add public/icon-192.png"));
+    QVERIFY2(said.details.startsWith(QStringLiteral("add public/icon-192.png\n\n")),
+             qPrintable(said.details));
+    // The project's own findings are told before it asks, and what the apply would leave of them.
+    QVERIFY2(
+        said.text.endsWith(QStringLiteral("The check finds in the project as it stands: 1 error, 1 warning, "
+                                          "0 notes; after the apply: 0 errors, 1 warning, 0 notes.")),
+        qPrintable(said.text));
     QVERIFY(!QFileInfo::exists(app + QStringLiteral("/public/icon-192.png")));
     // Yes: the same file the command line writes.
     Dialogs::queueAnswer(app);
@@ -668,6 +674,16 @@ void TestEditing::exportPackagesFromTheWindow()
         dialog.findChild<QPushButton*>(QStringLiteral("iosDarkColorButton"))->click();
         dialog.findChild<QLineEdit*>(QStringLiteral("editBasePath"))->setText(QStringLiteral("/app/"));
         dialog.findChild<QCheckBox*>(QStringLiteral("checkKeepCorners"))->setChecked(true);
+        // The check of the ticked platforms, live: the name in the 16 pixel favicon is too small to
+        // read, until the small icons leave it out.
+        auto* findings = dialog.findChild<QPlainTextEdit*>(QStringLiteral("textFindings"));
+        QTRY_VERIFY2(findings->toPlainText().contains(QStringLiteral("it is not legible")),
+                     qPrintable(findings->toPlainText()));
+        QVERIFY(dialog.findChild<QLabel*>(QStringLiteral("labelCheck"))
+                    ->text()
+                    .contains(QStringLiteral("warning")));
+        dialog.findChild<QCheckBox*>(QStringLiteral("checkSmallWithoutText"))->setChecked(true);
+        QTRY_VERIFY(!findings->toPlainText().contains(QStringLiteral("it is not legible")));
         // The folder of the last export is filled in; Choose... starts from it.
         const QString last = rememberedFolder(Folders::packages);
         Dialogs::queueAnswer(viaWindow);
@@ -684,11 +700,11 @@ void TestEditing::exportPackagesFromTheWindow()
 
     // The command line, with the same options: the same files, byte for byte.
     const QString viaCli = dir->filePath(QStringLiteral("cli"));
-    const Run run =
-        cli({QStringLiteral("-q"), QStringLiteral("package"), project, viaCli, QStringLiteral("--target"),
-             QStringLiteral("all"), QStringLiteral("--background"), QStringLiteral("#141e28"),
-             QStringLiteral("--ios-dark-color"), QStringLiteral("#00c864"), QStringLiteral("--base-path"),
-             QStringLiteral("/app/"), QStringLiteral("--macos-keep-corners")});
+    const Run run = cli({QStringLiteral("-q"), QStringLiteral("package"), project, viaCli,
+                         QStringLiteral("--target"), QStringLiteral("all"), QStringLiteral("--background"),
+                         QStringLiteral("#141e28"), QStringLiteral("--ios-dark-color"),
+                         QStringLiteral("#00c864"), QStringLiteral("--base-path"), QStringLiteral("/app/"),
+                         QStringLiteral("--macos-keep-corners"), QStringLiteral("--small-without-text")});
     QCOMPARE(run.status, 0);
     const QMap<QString, QByteArray> a = filesUnder(viaWindow), b = filesUnder(viaCli);
     QVERIFY(a.size() > 50);
@@ -700,6 +716,7 @@ void TestEditing::exportPackagesFromTheWindow()
     QCOMPARE(rememberedFolder(Folders::packages), viaWindow);
     PackagesDialog again(window->currentDesign(), window->projectFilePath, window);
     QVERIFY(again.findChild<QCheckBox*>(QStringLiteral("checkKeepCorners"))->isChecked());
+    QVERIFY(again.findChild<QCheckBox*>(QStringLiteral("checkSmallWithoutText"))->isChecked());
     QCOMPARE(again.findChild<QLineEdit*>(QStringLiteral("editBasePath"))->text(), QStringLiteral("/app/"));
     QVERIFY(!again.findChild<QCheckBox*>(QStringLiteral("iosDarkColorAutomatic"))->isChecked());
     const QString cancelled = dir->filePath(QStringLiteral("cancelled"));
@@ -801,12 +818,26 @@ void TestEditing::devicePreviewFollowsEdits()
              Packages::previewSheet(window->currentDesign(), PackageChoices::load().optionsFor(QString()),
                                     1.0, columns));
 
+    // A finding of the design check marks the panels that show it (a small picture: the adaptive
+    // icon's four) in amber, with the logo's box.
+    const auto amber = [](const QImage& sheet) {
+        int n = 0;
+        for (int y = 0; y < sheet.height(); ++y)
+            for (int x = 0; x < sheet.width(); ++x)
+                n += sheet.pixel(x, y) == qRgb(0xe0, 0x8a, 0x00);
+        return n;
+    };
+    QCOMPARE(amber(preview->sheet()), 0);
+    control<QSpinBox>(window, "spinImageScale")->setValue(40);
+    QTRY_VERIFY_WITH_TIMEOUT(updates.size() == 2 && !preview->isBusy(), 5000);
+    QVERIFY2(amber(preview->sheet()) > 4 * 400, qPrintable(QString::number(amber(preview->sheet()))));
+
     // Closed, it does nothing.
     preview->close();
     corner->setValue(10);
     QTest::qWait(200);
     QVERIFY(!preview->isBusy());
-    QCOMPARE(updates.size(), 1);
+    QCOMPARE(updates.size(), 2);
 }
 
 void TestEditing::filesDroppedOnTheWindow_data()

@@ -1,5 +1,6 @@
 #include "ui/devicepreview.h"
 
+#include "packages/check/check.h"
 #include "packages/previewsheet.h"
 
 #include <QKeyEvent>
@@ -65,9 +66,14 @@ void DevicePreview::draw()
     // older design is not shown.
     const qreal ratio = devicePixelRatioF();
     const int columns = fittingColumns();
-    drawing.start([snapshot, chosen, ratio,
-                   columns] { return Packages::previewSheet(snapshot, chosen, ratio, columns); },
-                  [this, columns](const QImage& sheet) { drawn(sheet, columns); });
+    // Each panel with a finding of the design check is marked, the finding's box drawn on it.
+    drawing.start(
+        [snapshot, chosen, ratio, columns] {
+            const auto findings = Packages::Check::checkDesign(snapshot, Packages::targetNames(), chosen);
+            return Packages::previewSheet(snapshot, chosen, ratio, columns,
+                                          Packages::Check::marksOf(findings));
+        },
+        [this, columns](const QImage& sheet) { drawn(sheet, columns); });
 }
 
 int DevicePreview::roomWidth() const

@@ -118,6 +118,7 @@ PackagesDialog::PackagesDialog(const IconDesign& design, const QString& projectF
     layout->addWidget(optionsScroll, 1);
     panel->addWidget(targetsBox(remembered));
     panel->addWidget(optionsBox(remembered));
+    panel->addWidget(checkBox());
     panel->addLayout(folderRow());
     addOutcome(layout);
     layout->addLayout(buttonRow());
@@ -152,6 +153,7 @@ PackagesDialog::PackagesDialog(const IconDesign& design, const QString& projectF
         }
     connect(nameEdit, &QLineEdit::editingFinished, this, &PackagesDialog::rememberApp);
     connect(appIdEdit, &QLineEdit::editingFinished, this, &PackagesDialog::rememberApp);
+    check();
 }
 
 void PackagesDialog::showEvent(QShowEvent* event)
@@ -195,6 +197,51 @@ void PackagesDialog::remember()
     chosen.save();
     kept = chosen;
     emit choicesChanged(kept);
+    check();
+}
+
+QGroupBox* PackagesDialog::checkBox()
+{
+    auto* box = new QGroupBox(tr("Check"), optionsPanel);
+    auto* column = new QVBoxLayout(box);
+    checkLabel = new WrappedLabel(QString(), box);
+    checkLabel->setObjectName(QStringLiteral("labelCheck"));
+    column->addWidget(checkLabel);
+    findingsText = new QPlainTextEdit(box);
+    findingsText->setObjectName(QStringLiteral("textFindings"));
+    findingsText->setReadOnly(true);
+    findingsText->setMaximumHeight(findingsText->fontMetrics().lineSpacing() * 8);
+    findingsText->hide();
+    column->addWidget(findingsText);
+    return box;
+}
+
+void PackagesDialog::check()
+{
+    const PackageChoices chosen = choices();
+    if (chosen.targets.isEmpty()) {
+        checking.drop();
+        showFindings({});
+        checkLabel->setText(tr("Tick a platform to check the design for it."));
+        return;
+    }
+    const IconDesign snapshot = design;
+    checking.start(
+        [snapshot, chosen] { return Packages::Check::checkDesign(snapshot, chosen.targets, chosen.options); },
+        [this](const QList<Packages::Check::Finding>& findings) { showFindings(findings); });
+}
+
+void PackagesDialog::showFindings(const QList<Packages::Check::Finding>& findings)
+{
+    using Packages::Check::Severity;
+    findingsText->setPlainText(Packages::Check::findingLines(findings).join(QLatin1Char('\n')));
+    findingsText->setVisible(!findings.isEmpty());
+    const int errors = Packages::Check::count(findings, Severity::Error),
+              warnings = Packages::Check::count(findings, Severity::Warning);
+    checkLabel->setText(findings.isEmpty() ? tr("The check of the ticked platforms finds nothing to tell.")
+                                           : tr("The check of the ticked platforms: %1 (%2).")
+                                                 .arg(tr("%n error(s)", nullptr, errors))
+                                                 .arg(tr("%n warning(s)", nullptr, warnings)));
 }
 
 QGroupBox* PackagesDialog::targetsBox(const PackageChoices& remembered)
@@ -279,6 +326,10 @@ QGroupBox* PackagesDialog::optionsBox(const PackageChoices& remembered)
     keepCorners->setObjectName(QStringLiteral("checkKeepCorners"));
     keepCorners->setChecked(remembered.options.macosKeepCorners);
     form->addRow(QString(), keepCorners);
+    smallWithoutText = new QCheckBox(tr("Leave the text out of icons of 48 pixels and less"), options);
+    smallWithoutText->setObjectName(QStringLiteral("checkSmallWithoutText"));
+    smallWithoutText->setChecked(remembered.options.smallWithoutText);
+    form->addRow(QString(), smallWithoutText);
     launchBox = new QCheckBox(tr("Launch screens for Android, iOS and the web, light and dark"), options);
     launchBox->setObjectName(QStringLiteral("checkLaunch"));
     launchBox->setChecked(remembered.options.launch);
@@ -390,6 +441,7 @@ PackageChoices PackagesDialog::choices() const
     const QString base = basePathEdit->text().isEmpty() ? QStringLiteral("/") : basePathEdit->text();
     c.options.basePath = base.endsWith(QLatin1Char('/')) ? base : base + QLatin1Char('/');
     c.options.macosKeepCorners = keepCorners->isChecked();
+    c.options.smallWithoutText = smallWithoutText->isChecked();
     c.options.launch = launchBox->isChecked();
     c.options.launchText = launchTextBox->isChecked();
     c.options.splashDarkColor = splashDarkChoice->colour();

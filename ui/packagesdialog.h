@@ -2,7 +2,9 @@
 
 #include "ui/settings.h"
 #include "design/icondesign.h"
+#include "packages/check/check.h"
 #include "packages/package.h"
+#include "ui/backgroundjob.h"
 
 #include <QDialog>
 #include <QFutureWatcher>
@@ -71,6 +73,11 @@ class PackagesDialog : public QDialog
     void fitToScreen();
     void setRunning(bool running);
     PackageChoices choices() const;
+    // The design check of the ticked platforms, with the choices made, on the pool: the newest
+    // choices' findings are shown once they are made.
+    class QGroupBox* checkBox();
+    void check();
+    void showFindings(const QList<Packages::Check::Finding>& findings);
 
     IconDesign design;
     QString projectFile;
@@ -81,7 +88,10 @@ class PackagesDialog : public QDialog
     QColor plate;
     QLineEdit *nameEdit, *appIdEdit, *basePathEdit, *folderEdit;
     ColourChoice *themeChoice, *splashChoice, *darkChoice, *tintedChoice, *splashDarkChoice;
-    QCheckBox *keepCorners, *launchBox, *launchTextBox;
+    QCheckBox *keepCorners, *smallWithoutText, *launchBox, *launchTextBox;
+    class WrappedLabel* checkLabel;
+    QPlainTextEdit* findingsText;
+    BackgroundJob<QList<Packages::Check::Finding>> checking;
     QProgressBar* progressBar;
     class WrappedLabel* outcomeLabel;
     QPlainTextEdit* failuresText;

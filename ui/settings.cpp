@@ -69,6 +69,7 @@ const struct
     {"Launch", &Packages::Options::launch},
     {"LaunchText", &Packages::Options::launchText},
     {"SplashDarkColor", &Packages::Options::splashDarkColor},
+    {"SmallWithoutText", &Packages::Options::smallWithoutText},
 };
 const QString targetsKey = QStringLiteral("Targets");
 

@@ -27,19 +27,58 @@ namespace {
 const QStringList densities = {QStringLiteral("mdpi"), QStringLiteral("hdpi"), QStringLiteral("xhdpi"),
                                QStringLiteral("xxhdpi"), QStringLiteral("xxxhdpi")};
 
+// The app's folder as the check reads it: as it stands, or as an apply's plan would leave it (its
+// changes laid over the files, nothing written).
 struct Context
 {
     QString root;
+    QMap<QString, const AppChange*> planned; // the plan's changes by path (none: the folder as it is)
     QList<Finding> found;
+
+    const AppChange* change(const QString& path) const { return planned.value(path, nullptr); }
     bool exists(const QString& path) const
     {
+        if (const AppChange* c = change(path))
+            return c->action != AppChange::Remove;
         return !path.isEmpty() && !Apply::linkInTheWay(root, path) && QFileInfo::exists(joined(root, path));
     }
-    QByteArray text(const QString& path) const { return Apply::readText(root, path).value_or(QByteArray()); }
-    QImage image(const QString& path) const
+    QByteArray bytes(const QString& path, qint64 limit = Apply::largestFile) const
     {
-        const QByteArray bytes = Apply::readText(root, path, Apply::largestFile).value_or(QByteArray());
-        return QImage::fromData(bytes);
+        if (const AppChange* c = change(path))
+            return c->bytes;
+        return Apply::readText(root, path, limit).value_or(QByteArray());
+    }
+    QByteArray text(const QString& path) const
+    {
+        return change(path) ? change(path)->bytes : Apply::readText(root, path).value_or(QByteArray());
+    }
+    QImage image(const QString& path) const { return QImage::fromData(bytes(path)); }
+    QSize sizeOf(const QString& path) const
+    {
+        return change(path) ? QImage::fromData(change(path)->bytes).size() : Apply::sizeOf(root, path);
+    }
+    // The names in `dir` matching `patterns` (files, or folders with `folders`), the plan's added
+    // ones in and its removed ones out.
+    QStringList entries(const QString& dir, const QStringList& patterns, bool folders = false) const
+    {
+        QStringList names = QDir(joined(root, dir))
+                                .entryList(patterns, (folders ? QDir::Dirs : QDir::Files) | QDir::NoDotAndDotDot);
+        const QString inside = dir.isEmpty() ? QString() : dir + QLatin1Char('/');
+        for (auto it = planned.begin(); it != planned.end(); ++it) {
+            if (!it.key().startsWith(inside))
+                continue;
+            const QString rest = it.key().mid(inside.size());
+            const bool direct = !rest.contains(QLatin1Char('/'));
+            const QString name = folders ? rest.section(QLatin1Char('/'), 0, 0) : rest;
+            if ((folders && direct) || (!folders && !direct) || !QDir::match(patterns, name))
+                continue;
+            if (it.value()->action == AppChange::Remove && !folders)
+                names.removeAll(name);
+            else if (it.value()->action != AppChange::Remove && !names.contains(name))
+                names << name;
+        }
+        names.sort();
+        return names;
     }
 };
 
@@ -88,9 +127,8 @@ std::pair<QString, QString> resourceOf(const QString& reference)
 QMap<QString, QString> resourceFiles(const Context& c, const QString& res, const QString& type, const QString& name)
 {
     QMap<QString, QString> files;
-    for (const QString& folder : QDir(joined(c.root, res)).entryList({type + QStringLiteral("*")}, QDir::Dirs))
-        for (const QString& file :
-             QDir(joined(c.root, joined(res, folder))).entryList({name + QStringLiteral(".*")}, QDir::Files))
+    for (const QString& folder : c.entries(res, {type + QStringLiteral("*")}, true))
+        for (const QString& file : c.entries(joined(res, folder), {name + QStringLiteral(".*")}))
             if (file.section(QLatin1Char('.'), 0, 0) == name)
                 files.insert(folder, joined(res, joined(folder, file)));
     return files;
@@ -197,7 +235,7 @@ void androidModule(Context& c, const QString& module)
     // The Play Store icon the module keeps beside its resources.
     const QString play = joined(main, QStringLiteral("ic_launcher-playstore.png"));
     if (c.exists(play)) {
-        const QByteArray bytes = Apply::readText(c.root, play, Apply::largestFile).value_or(QByteArray());
+        const QByteArray bytes = c.bytes(play);
         const QImage listing = QImage::fromData(bytes);
         if (listing.size() != QSize(512, 512) || bytes.size() > 1024 * 1024)
             c.found << finding("play-icon-size",
@@ -243,7 +281,7 @@ void iconSet(Context& c, const QString& set)
         }
         if (!store || appearance == QLatin1String("dark"))
             continue;
-        const QByteArray bytes = Apply::readText(c.root, path, Apply::largestFile).value_or(QByteArray());
+        const QByteArray bytes = c.bytes(path);
         if (!hasAlphaChannel(bytes))
             continue;
         if (appearance.isEmpty())
@@ -257,7 +295,7 @@ void iconSet(Context& c, const QString& set)
     }
     if (ios && !marketing)
         c.found << finding("ios-appstore-missing", {}, target, listPath);
-    for (const QString& file : QDir(joined(c.root, set)).entryList(QDir::Files))
+    for (const QString& file : c.entries(set, {QStringLiteral("*")}))
         if (!named.contains(file))
             c.found << finding("ios-iconset-unnamed-file", {file}, target, joined(set, file));
 }
@@ -294,7 +332,7 @@ void webManifest(Context& c, const QString& manifest)
             icon.value(QStringLiteral("purpose")).toString().split(QLatin1Char(' '), Qt::SkipEmptyParts);
         if (purposes.contains(QStringLiteral("any")) && purposes.contains(QStringLiteral("maskable")))
             c.found << finding("web-manifest-any-maskable", {src}, target, manifest);
-        const QSize own = Apply::sizeOf(c.root, path);
+        const QSize own = c.sizeOf(path);
         const QString declared = icon.value(QStringLiteral("sizes")).toString();
         const bool png = path.endsWith(QLatin1String(".png"), Qt::CaseInsensitive);
         if (png && !declared.isEmpty() && declared != QLatin1String("any") &&
@@ -359,7 +397,7 @@ void expoApp(Context& c, const QString& dir)
             c.found << finding("expo-image-missing", {QLatin1String(image.key), image.named}, target, file);
             continue;
         }
-        const QSize size = Apply::sizeOf(c.root, path);
+        const QSize size = c.sizeOf(path);
         if (image.square1024 && size != QSize(1024, 1024))
             c.found << finding("expo-image-size",
                                {QLatin1String(image.key), QStringLiteral("%1 x %2").arg(size.width()).arg(size.height())},
@@ -414,9 +452,8 @@ void windowsApp(Context& c, const QString& dir)
         // The file itself or any of its scales and target sizes, as the packaging tools look for them.
         const QString base = QFileInfo(path).completeBaseName();
         const bool there = c.exists(path) ||
-                           !QDir(joined(c.root, folderOf(path)))
-                                .entryList({base + QStringLiteral(".scale-*.png"), base + QStringLiteral(".targetsize-*.png")},
-                                           QDir::Files)
+                           !c.entries(folderOf(path), {base + QStringLiteral(".scale-*.png"),
+                                                       base + QStringLiteral(".targetsize-*.png")})
                                 .isEmpty();
         if (!there && !told.contains(named)) {
             told << named;
@@ -427,9 +464,10 @@ void windowsApp(Context& c, const QString& dir)
 
 } // namespace
 
-QList<Finding> checkApp(const QString& folder)
+namespace {
+
+QList<Finding> checked(Context& c)
 {
-    Context c{QFileInfo(folder).absoluteFilePath(), {}};
     const Apply::Scan scan = Apply::scanFolder(c.root);
     const QList<Apply::Framework>& frameworks = Apply::frameworks();
     for (const Apply::Place& place : scan.places) {
@@ -451,5 +489,23 @@ QList<Finding> checkApp(const QString& folder)
     }
     return c.found;
 }
+
+} // namespace
+
+QList<Finding> checkApp(const QString& folder)
+{
+    Context c{QFileInfo(folder).absoluteFilePath(), {}, {}};
+    return checked(c);
+}
+
+QList<Finding> checkPlanned(const AppPlan& plan)
+{
+    Context c{plan.folder, {}, {}};
+    for (const AppChange& change : plan.changes)
+        if (change.action != AppChange::Same)
+            c.planned.insert(change.path, &change);
+    return checked(c);
+}
+
 
 } // namespace Packages::Check

@@ -1,7 +1,9 @@
 #pragma once
 
 #include "design/icondesign.h"
+#include "packages/apply/appproject.h"
 #include "packages/package.h"
+#include "packages/previewsheet.h"
 
 #include <QList>
 #include <QRect>
@@ -29,6 +31,8 @@ struct Rule
     const char* measures; // what it measures, for --help and the README
     const char* sentence; // what is wrong, with the figures measured as %1, %2 ...
     const char* remedy;   // what to do about it: the option or the control that fixes it
+    // The labels of the preview sheet's panels that show it, "|" between them (none: an app's files).
+    const char* panels = nullptr;
 };
 const QList<Rule>& rules();
 // The row of `id` (which must be one).
@@ -54,6 +58,14 @@ QList<Finding> checkDesign(const IconDesign& design, const QStringList& targets,
 // The findings of the app's project in `folder` as it stands: the frameworks apply knows, read as
 // apply reads them.
 QList<Finding> checkApp(const QString& folder);
+
+// The findings as the preview sheet marks them (warnings and errors on the panels that show them).
+QList<Mark> marksOf(const QList<Finding>& findings);
+
+// The findings of the app's project as an apply of `plan` would leave it (nothing written).
+QList<Finding> checkPlanned(const AppPlan& plan);
+// A line a finding: "warning (Android app module app): the sentence. The remedy."
+QStringList findingLines(const QList<Finding>& findings);
 
 // How many findings of `severity`.
 int count(const QList<Finding>& findings, Severity severity);

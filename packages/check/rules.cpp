@@ -13,11 +13,11 @@ const QList<Rule>& rules()
         // The looks, measured on the pixels the packages write.
         {"android-adaptive-small", S::Warning, "the adaptive foreground's ink across, in dp of its 108",
          "the logo is %1 dp across in the adaptive icon's 108 dp layer, under the 48 dp Android asks for",
-         "Raise the picture's Scale on the Icon page (or its text's size)."},
+         "Raise the picture's Scale on the Icon page (or its text's size).", "Circle|Squircle|Rounded square|Teardrop"},
         {"android-adaptive-safe-zone", S::Warning, "how far the adaptive foreground's ink reaches, in dp",
          "the foreground's ink reaches %1 dp from the centre, past the 33 dp every launcher's mask keeps: "
          "its edges are cut away",
-         "Write the icons again with apply or package: they fit the ink inside the safe circle."},
+         "Write the icons again with apply or package: they fit the ink inside the safe circle.", "Circle|Squircle|Rounded square|Teardrop"},
         {"android-launch-icon-circle", S::Warning, "how far Android 12's launch icon reaches, in dp of its 288",
          "the launch icon's ink reaches %1 dp from the centre of its 288 dp square, past the 96 dp circle "
          "Android 12 shows: its edges are cut away",
@@ -26,36 +26,36 @@ const QList<Rule>& rules()
         {"themed-silhouette-lost", S::Warning, "the share of the foreground's ink the themed layer keeps",
          "the themed (monochrome) icon loses %1 % of the logo's ink: its shape is not recognisable when "
          "tinted",
-         "Give the logo a body of one colour, or make its details stand apart from it by lightness."},
+         "Give the logo a body of one colour, or make its details stand apart from it by lightness.", "Themed (monochrome)"},
         {"themed-silhouette-flooded", S::Warning, "the share of its box the themed layer fills",
          "the themed (monochrome) icon fills %1 % of its box while the logo fills %2 %: it shows as a "
          "block when tinted",
-         "Use a picture on transparency, not one on a plate of its own."},
+         "Use a picture on transparency, not one on a plate of its own.", "Themed (monochrome)"},
         {"ios-dark-contrast", S::Warning, "the dark icon's glyph against its plate (WCAG contrast)",
          "the dark icon's glyph stands %1:1 from its plate, under the 3:1 it needs to be seen",
-         "Choose the dark glyph's colour: --ios-dark-color, or \"iOS dark glyph\" in Export Packages."},
+         "Choose the dark glyph's colour: --ios-dark-color, or \"iOS dark glyph\" in Export Packages.", "iOS dark|iOS 26 dark (approx.)"},
         {"ios-dark-text-contrast", S::Warning, "the dark icon's text against the picture it crosses",
          "in the dark icon the text stands %1:1 from the picture under it, under 3:1",
-         "Move the text off the picture (the Text page's offsets), or choose --ios-dark-color."},
+         "Move the text off the picture (the Text page's offsets), or choose --ios-dark-color.", "iOS dark|iOS 26 dark (approx.)"},
         {"ios-tinted-contrast", S::Warning, "the tinted icon's glyph against the tinted plate",
          "the tinted icon's glyph stands %1:1 from its plate, under 3:1: it all but vanishes when tinted",
-         "Choose the tinted glyph's grey: --ios-tinted-color, or \"iOS tinted glyph\" in Export Packages."},
+         "Choose the tinted glyph's grey: --ios-tinted-color, or \"iOS tinted glyph\" in Export Packages.", "iOS tinted|iOS 26 tinted (approx.)"},
         {"launch-dark-contrast", S::Warning, "the dark launch screen's picture against its colour",
          "the dark launch screen shows the picture at %1:1 from its colour %2, under 3:1",
          "Choose the dark launch screens' colour: --splash-dark-color, or \"Dark launch screens' colour\" "
-         "in Export Packages."},
+         "in Export Packages.", "Android 12, dark|iPhone, dark|Web app on iPad, dark"},
         {"small-text-illegible", S::Warning, "the text's height in the icons of 16 and 32 pixels",
          "the text is %1 pixels tall in the 16 pixel favicon and %2 in the 32 pixel one: under 6 pixels "
          "it is not legible, which it is not below %3 pixels",
          "Leave the text out of the small icons: --small-without-text, or \"Leave the text out of icons "
-         "of 48 pixels and less\" in Export Packages."},
+         "of 48 pixels and less\" in Export Packages.", "Favicon, light tab|Favicon, dark tab"},
         {"plate-matches-glyph", S::Warning, "a transparent design's glyph against the plate it stands on",
          "the glyph stands %1:1 from the plate %2 it stands on in the store and touch icons",
          "Choose another plate colour: --background, or \"Plate for a transparent design\" in Export "
-         "Packages."},
+         "Packages.", "Play Store|iOS light"},
         {"play-icon-size", S::Error, "Play's listing icon: 512 x 512, 32-bit, at most 1024 KB",
          "the Play Store icon is %1, where Play takes a 512 x 512, 32-bit PNG of at most 1024 KB",
-         "Write it again with apply or package (a picture of fewer colours makes it smaller)."},
+         "Write it again with apply or package (a picture of fewer colours makes it smaller).", "Play Store"},
         {"play-icon-transparent", S::Error, "Play's listing icon's opacity",
          "the Play Store icon has %1 % of its pixels transparent, where Play takes a full square",
          "Write it again with apply or package: it stands on the plate (--background)."},
@@ -169,6 +169,29 @@ QString summary(const QList<Finding>& findings)
     return counted(Severity::Error, "error", "errors") + QStringLiteral(", ") +
            counted(Severity::Warning, "warning", "warnings") + QStringLiteral(", ") +
            counted(Severity::Note, "note", "notes");
+}
+
+} // namespace Packages::Check
+
+namespace Packages::Check {
+
+QList<Mark> marksOf(const QList<Finding>& findings)
+{
+    QList<Mark> marks;
+    for (const Finding& f : findings)
+        if (f.rule->panels && f.severity() != Severity::Note)
+            marks << Mark{QString::fromUtf8(f.rule->panels).split(QLatin1Char('|')), f.box,
+                          f.severity() == Severity::Error};
+    return marks;
+}
+
+QStringList findingLines(const QList<Finding>& findings)
+{
+    QStringList lines;
+    for (const Finding& f : findings)
+        lines << QStringLiteral("%1 (%2): %3. %4")
+                     .arg(severityName(f.severity()), f.target, f.message, QLatin1String(f.rule->remedy));
+    return lines;
 }
 
 } // namespace Packages::Check
