@@ -88,6 +88,15 @@ const QList<DesignRow>& designRows()
          [] { return svgPicture(navyLogoOfTwoTones, true); },
          none,
          {"ios-dark-contrast", "ios-tinted-contrast"}},
+        // Under a white name, the glyph as a whole stands apart; the picture alone does not.
+        {"a navy logo of two tones under a white name",
+         [] {
+             IconDesign d = svgPicture(navyLogoOfTwoTones, true);
+             d.text = QStringLiteral("Go");
+             return d;
+         },
+         none,
+         {"ios-dark-contrast", "ios-tinted-contrast"}},
         {"a navy logo, a dark colour chosen",
          [] { return svgPicture(navyLogoOfTwoTones, true); },
          [](Packages::Options& o) { o.iosDarkColor = QColor(0xe0, 0xe8, 0xff); },
@@ -172,6 +181,12 @@ const AppRow appRows[] = {
       "android-launch-icon-circle", "android-launcher-not-mipmap", "android-manifest-missing-icon",
       "android-no-monochrome", "launch-dark-contrast", "play-icon-size", "play-icon-transparent",
       "themed-silhouette-flooded", "themed-silhouette-lost"}},
+    // A white plate past the safe circle on a white background: the mask cuts it unseen.
+    {"a plate of the background's colour", "check/plated-android", {}},
+    // The themed layer an earlier release wrote for a raster logo on a plate: its body a ghost.
+    {"a raster logo's faded body",
+     "check/faded-android",
+     {"android-adaptive-small", "themed-silhouette-faded"}},
     {"faulty icon sets",
      "check/faulty-ios",
      {"ios-appstore-alpha", "ios-appstore-missing", "ios-iconset-missing-file", "ios-iconset-unnamed-file"}},
@@ -181,17 +196,18 @@ const AppRow appRows[] = {
     {"a faulty Expo app", "check/faulty-expo", {"expo-image-missing", "expo-image-size"}},
     {"a faulty Tauri app", "check/faulty-tauri", {"tauri-icon-missing"}},
     {"a faulty packaged Windows app", "check/faulty-msix", {"msix-asset-missing"}},
-    // The templates as their generators leave them: their own shortcomings, no false error.
-    {"Capacitor as generated",
+    // The abridged templates the apply tests use (one density, grey placeholders, an App Store icon
+    // with alpha in some): what the abridgement lacks is found, and nothing else.
+    {"the Capacitor tree",
      "apply/capacitor",
      {"android-densities", "android-no-monochrome", "ios-appstore-alpha"}},
-    {"Android Studio as generated", "apply/android-studio", {"android-launcher-not-mipmap"}},
-    {"Flutter as generated", "apply/flutter", {"ios-appstore-alpha"}},
-    {"React Native as generated", "apply/react-native", {"android-densities"}},
-    {"Create React App as generated", "apply/web-app", {}},
-    {"Tauri as generated", "apply/tauri", {}},
-    {"Expo as generated", "apply/expo", {}},
-    {"WinUI as generated", "apply/winui", {}},
+    {"the Android Studio tree", "apply/android-studio", {"android-launcher-not-mipmap"}},
+    {"the Flutter tree", "apply/flutter", {"ios-appstore-alpha"}},
+    {"the React Native tree", "apply/react-native", {"android-densities"}},
+    {"the Create React App tree", "apply/web-app", {}},
+    {"the Tauri tree", "apply/tauri", {}},
+    {"the Expo tree", "apply/expo", {}},
+    {"the WinUI tree", "apply/winui", {}},
 };
 
 } // namespace

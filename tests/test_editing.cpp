@@ -677,13 +677,13 @@ void TestEditing::exportPackagesFromTheWindow()
         // The check of the ticked platforms, live: the name in the 16 pixel favicon is too small to
         // read, until the small icons leave it out.
         auto* findings = dialog.findChild<QPlainTextEdit*>(QStringLiteral("textFindings"));
-        QTRY_VERIFY2(findings->toPlainText().contains(QStringLiteral("it is not legible")),
+        QTRY_VERIFY2(findings->toPlainText().contains(QStringLiteral("it is legible only in icons of")),
                      qPrintable(findings->toPlainText()));
         QVERIFY(dialog.findChild<QLabel*>(QStringLiteral("labelCheck"))
                     ->text()
                     .contains(QStringLiteral("warning")));
         dialog.findChild<QCheckBox*>(QStringLiteral("checkSmallWithoutText"))->setChecked(true);
-        QTRY_VERIFY(!findings->toPlainText().contains(QStringLiteral("it is not legible")));
+        QTRY_VERIFY(!findings->toPlainText().contains(QStringLiteral("it is legible only in icons of")));
         // The folder of the last export is filled in; Choose... starts from it.
         const QString last = rememberedFolder(Folders::packages);
         Dialogs::queueAnswer(viaWindow);

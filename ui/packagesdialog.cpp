@@ -118,8 +118,9 @@ PackagesDialog::PackagesDialog(const IconDesign& design, const QString& projectF
     layout->addWidget(optionsScroll, 1);
     panel->addWidget(targetsBox(remembered));
     panel->addWidget(optionsBox(remembered));
-    panel->addWidget(checkBox());
     panel->addLayout(folderRow());
+    // The check stays in view beside the outcome, whatever the choices' scroll.
+    layout->addWidget(checkBox());
     addOutcome(layout);
     layout->addLayout(buttonRow());
     connect(ticker, &QTimer::timeout, this, &PackagesDialog::showProgress);
@@ -176,9 +177,12 @@ void PackagesDialog::fitToScreen()
     optionsScroll->setMinimumWidth(whole.width() + style()->pixelMetric(QStyle::PM_ScrollBarExtent));
     optionsScroll->setMinimumHeight(std::max(120, std::min(whole.height(), room)));
     layout()->activate();
-    // Grown by what appeared below: kept on the screen.
+    // Grown by what appeared below: kept on the screen, the choices' scroll giving up what it must.
     if (here && isVisible()) {
         const QRect free = here->availableGeometry();
+        const int frame = frameGeometry().height() - height();
+        if (frameGeometry().height() > free.height())
+            resize(width(), std::max(minimumSizeHint().height(), free.height() - frame));
         if (frameGeometry().bottom() > free.bottom())
             move(x(), std::max(free.top(), free.bottom() - frameGeometry().height() + 1));
     }
@@ -202,7 +206,7 @@ void PackagesDialog::remember()
 
 QGroupBox* PackagesDialog::checkBox()
 {
-    auto* box = new QGroupBox(tr("Check"), optionsPanel);
+    auto* box = new QGroupBox(tr("Check"), this);
     auto* column = new QVBoxLayout(box);
     checkLabel = new WrappedLabel(QString(), box);
     checkLabel->setObjectName(QStringLiteral("labelCheck"));
@@ -210,7 +214,8 @@ QGroupBox* PackagesDialog::checkBox()
     findingsText = new QPlainTextEdit(box);
     findingsText->setObjectName(QStringLiteral("textFindings"));
     findingsText->setReadOnly(true);
-    findingsText->setMaximumHeight(findingsText->fontMetrics().lineSpacing() * 8);
+    // Two or three findings in view, more scrolled.
+    findingsText->setFixedHeight(findingsText->fontMetrics().lineSpacing() * 6);
     findingsText->hide();
     column->addWidget(findingsText);
     return box;
@@ -235,11 +240,15 @@ void PackagesDialog::showFindings(const QList<Packages::Check::Finding>& finding
 {
     using Packages::Check::Severity;
     findingsText->setPlainText(Packages::Check::findingLines(findings).join(QLatin1Char('\n')));
-    findingsText->setVisible(!findings.isEmpty());
+    if (findingsText->isHidden() != findings.isEmpty()) {
+        findingsText->setVisible(!findings.isEmpty());
+        if (isVisible())
+            fitToScreen();
+    }
     const int errors = Packages::Check::count(findings, Severity::Error),
               warnings = Packages::Check::count(findings, Severity::Warning);
     checkLabel->setText(findings.isEmpty() ? tr("The check of the ticked platforms finds nothing to tell.")
-                                           : tr("The check of the ticked platforms: %1 (%2).")
+                                           : tr("The check of the ticked platforms: %1, %2.")
                                                  .arg(tr("%n error(s)", nullptr, errors))
                                                  .arg(tr("%n warning(s)", nullptr, warnings)));
 }

@@ -134,6 +134,44 @@ QMap<QString, QString> resourceFiles(const Context& c, const QString& res, const
     return files;
 }
 
+// The colour a `@color/NAME` reference names in the module's values (invalid when it is not one).
+QColor colourResource(const Context& c, const QString& res, const QString& reference)
+{
+    const auto [type, name] = resourceOf(reference);
+    if (type != QLatin1String("color"))
+        return QColor();
+    const QRegularExpression entry(QStringLiteral("<color\\s+name=\"%1\">\\s*(#[0-9A-Fa-f]{6,8})\\s*<")
+                                       .arg(QRegularExpression::escape(name)));
+    for (const QString& file : c.entries(joined(res, QStringLiteral("values")), {QStringLiteral("*.xml")}))
+        if (const QRegularExpressionMatch m =
+                entry.match(QString::fromUtf8(c.text(joined(res, QStringLiteral("values/") + file))));
+            m.hasMatch())
+            return QColor(m.captured(1));
+    return QColor();
+}
+
+// The layer with what cannot be told from the colour `under` it left out (a plate of the
+// background's own colour, faint decoration on it): the launcher's mask cuts those unseen.
+QImage apartFrom(const QImage& layer, const QColor& under)
+{
+    QImage out = layer.convertToFormat(QImage::Format_ARGB32);
+    if (!under.isValid())
+        return out;
+    const int r0 = under.red(), g0 = under.green(), b0 = under.blue();
+    for (int y = 0; y < out.height(); ++y) {
+        QRgb* line = reinterpret_cast<QRgb*>(out.scanLine(y));
+        for (int x = 0; x < out.width(); ++x) {
+            const int a = qAlpha(line[x]);
+            const auto over = [a](int c, int u) { return (c * a + u * (255 - a)) / 255; };
+            const int d = std::max({std::abs(over(qRed(line[x]), r0) - r0), std::abs(over(qGreen(line[x]), g0) - g0),
+                                    std::abs(over(qBlue(line[x]), b0) - b0)});
+            if (d < 32)
+                line[x] = 0;
+        }
+    }
+    return out;
+}
+
 void androidModule(Context& c, const QString& module)
 {
     const QString main = joined(module, QStringLiteral("src/main"));
@@ -186,7 +224,11 @@ void androidModule(Context& c, const QString& module)
             const QImage layer = largest.endsWith(QLatin1String(".png")) ? c.image(largest) : QImage();
             if (layer.isNull() || layer.width() != layer.height())
                 continue;
-            const double reach = inkRadius(layer) * 108, across = inkWidth(layer) * 108;
+            // Measured on what stands apart from a background of one colour.
+            static const QRegularExpression background(
+                QStringLiteral("<background[^>]*android:drawable\\s*=\\s*\"(@\\w+/[\\w.]+)\""));
+            const QImage seen = apartFrom(layer, colourResource(c, res, background.match(xml).captured(1)));
+            const double reach = inkRadius(seen) * 108, across = inkWidth(seen) * 108;
             if (reach > 33.5)
                 c.found << finding("android-adaptive-safe-zone", {QString::number(reach, 'f', 1)}, target, largest);
             if (across > 0 && across < 47 && reach < 32)
@@ -201,10 +243,14 @@ void androidModule(Context& c, const QString& module)
             const QImage shape = monoFile.endsWith(QLatin1String(".png")) ? c.image(monoFile) : QImage();
             if (shape.size() != layer.size())
                 continue;
-            const double lost = lostShare(layer, shape);
+            const double lost = lostShare(seen, shape);
             if (lost > 0.5)
                 c.found << finding("themed-silhouette-lost", {QString::number(lost * 100, 'f', 0)}, target, monoFile);
-            const double filled = filledShare(shape), own = filledShare(layer);
+            const double faded = fadedShare(seen, shape);
+            if (faded > 0.25)
+                c.found << finding("themed-silhouette-faded", {QString::number(faded * 100, 'f', 0)}, target,
+                                   monoFile);
+            const double filled = filledShare(shape), own = filledShare(seen);
             if (filled > 0.97 && own < 0.85)
                 c.found << finding("themed-silhouette-flooded",
                                    {QString::number(filled * 100, 'f', 0), QString::number(own * 100, 'f', 0)},
@@ -487,7 +533,15 @@ QList<Finding> checked(Context& c)
         else if (name == QLatin1String("Windows"))
             windowsApp(c, place.where);
     }
-    return c.found;
+    // One finding a fact: two icons naming the same layer (ic_launcher and ic_launcher_round) tell
+    // of it once.
+    QList<Finding> once;
+    for (const Finding& f : c.found)
+        if (std::none_of(once.begin(), once.end(), [&f](const Finding& o) {
+                return o.rule == f.rule && o.file == f.file && o.message == f.message;
+            }))
+            once << f;
+    return once;
 }
 
 } // namespace

@@ -33,6 +33,7 @@ struct Rule
     const char* remedy;   // what to do about it: the option or the control that fixes it
     // The labels of the preview sheet's panels that show it, "|" between them (none: an app's files).
     const char* panels = nullptr;
+    bool boxOnPanels = true; // whether those panels show the icon whole, where the box is drawn
 };
 const QList<Rule>& rules();
 // The row of `id` (which must be one).
@@ -77,6 +78,9 @@ QString summary(const QList<Finding>& findings);
 // where `shape` has at least half coverage; and the share of its bounding box `kept` covers.
 double lostShare(const QImage& shape, const QImage& kept);
 double filledShare(const QImage& image);
+// The share of `shape`'s ink (half coverage or more) that `kept` shows partly transparent (a
+// coverage from an eighth to three quarters).
+double fadedShare(const QImage& shape, const QImage& kept);
 // How far the ink (coverage of 16 or more) of a square image reaches from its centre, as a share
 // of its side; and how wide it is across, as a share of its side.
 double inkRadius(const QImage& image);

@@ -20,6 +20,9 @@ namespace {
 // The least share of the logo's ink the themed layer may lose before its shape is lost: holes cut
 // for details take some, a plate read as a hole far more.
 constexpr double mostLost = 0.5;
+// The most of it the themed layer may show partly transparent (an edge's smoothing takes a little):
+// launchers paint such parts as a pale ghost of the shape.
+constexpr double mostFaded = 0.25;
 // The least glyph height, in pixels, at which a line of text is read.
 constexpr double legibleHeight = 6;
 constexpr double readable = 3.0;
@@ -104,6 +107,9 @@ void themed(const Sources& s, const QString& target, const QString& file, QList<
     const double lost = lostShare(foreground, shape);
     if (lost > mostLost)
         found << finding("themed-silhouette-lost", {figure(lost * 100, 0)}, target, file, box);
+    const double faded = fadedShare(foreground, shape);
+    if (faded > mostFaded)
+        found << finding("themed-silhouette-faded", {figure(faded * 100, 0)}, target, file, box);
     const double filled = filledShare(shape), own = filledShare(foreground);
     if (filled > 0.97 && own < 0.85)
         found << finding("themed-silhouette-flooded", {figure(filled * 100, 0), figure(own * 100, 0)}, target,
@@ -120,11 +126,19 @@ double against(const QImage& glyph, double plate)
 void iosLooks(const Sources& s, QList<Finding>& found)
 {
     const QRect box = inkBounds(s.foreground());
-    const double dark = against(s.iosDark(), luminanceOf(iosDarkPlate.rgb()));
+    const DesignLayers& layers = s.layers();
+    // With text beside it, the picture is measured on its own too (the glyph outside the text): a
+    // light name would carry a glyph whose picture all but vanishes.
+    const bool hasText = !s.design().text.isEmpty() && !inkBounds(layers.text()).isEmpty();
+    const auto worst = [&](const QImage& glyph, double plate) {
+        const double whole = against(glyph, plate);
+        const double picture = hasText ? meanLuminanceOf(glyph, &layers.text(), true) : -1;
+        return picture < 0 ? whole : std::min(whole, contrastRatio(picture, plate));
+    };
+    const double dark = worst(s.iosDark(), luminanceOf(iosDarkPlate.rgb()));
     if (dark < readable)
         found << finding("ios-dark-contrast", {figure(dark)}, QStringLiteral("ios"),
                          QStringLiteral("AppIcon.appiconset/AppIcon-1024-dark.png"), box);
-    const DesignLayers& layers = s.layers();
     // A chosen dark colour paints the text (and a flat picture, one shape with it).
     const QColor chosen = s.options().iosDarkColor;
     if (!s.design().text.isEmpty() && !inkBounds(layers.picture()).isEmpty() &&
@@ -139,7 +153,7 @@ void iosLooks(const Sources& s, QList<Finding>& found)
                              inkBounds(layers.text()).intersected(inkBounds(layers.picture())));
     }
     // The system tints the grey glyph and lays it on its own near-black.
-    const double tinted = against(s.iosTinted(), 0);
+    const double tinted = worst(s.iosTinted(), 0);
     if (tinted < readable)
         found << finding("ios-tinted-contrast", {figure(tinted)}, QStringLiteral("ios"),
                          QStringLiteral("AppIcon.appiconset/AppIcon-1024-tinted.png"), box);
@@ -211,6 +225,22 @@ double lostShare(const QImage& shape, const QImage& kept)
             }
     }
     return ink > 0 ? lost / ink : 0;
+}
+
+double fadedShare(const QImage& shape, const QImage& kept)
+{
+    const QImage a = shape.convertToFormat(QImage::Format_ARGB32), b = kept.convertToFormat(QImage::Format_ARGB32);
+    double ink = 0, faded = 0;
+    for (int y = 0; y < a.height() && y < b.height(); y += 2) {
+        const QRgb* p = reinterpret_cast<const QRgb*>(a.constScanLine(y));
+        const QRgb* q = reinterpret_cast<const QRgb*>(b.constScanLine(y));
+        for (int x = 0; x < a.width() && x < b.width(); x += 2)
+            if (qAlpha(p[x]) >= 128) {
+                ink += 1;
+                faded += qAlpha(q[x]) >= 32 && qAlpha(q[x]) < 192;
+            }
+    }
+    return ink > 0 ? faded / ink : 0;
 }
 
 double filledShare(const QImage& image)

@@ -13,7 +13,8 @@ const QList<Rule>& rules()
         // The looks, measured on the pixels the packages write.
         {"android-adaptive-small", S::Warning, "the adaptive foreground's ink across, in dp of its 108",
          "the logo is %1 dp across in the adaptive icon's 108 dp layer, under the 48 dp Android asks for",
-         "Raise the picture's Scale on the Icon page (or its text's size).", "Circle|Squircle|Rounded square|Teardrop"},
+         "Make the logo larger (the picture's Scale, or the text's size, on the Icon page) and write the "
+         "icons again with apply or package.", "Circle|Squircle|Rounded square|Teardrop"},
         {"android-adaptive-safe-zone", S::Warning, "how far the adaptive foreground's ink reaches, in dp",
          "the foreground's ink reaches %1 dp from the centre, past the 33 dp every launcher's mask keeps: "
          "its edges are cut away",
@@ -27,28 +28,36 @@ const QList<Rule>& rules()
          "the themed (monochrome) icon loses %1 % of the logo's ink: its shape is not recognisable when "
          "tinted",
          "Give the logo a body of one colour, or make its details stand apart from it by lightness.", "Themed (monochrome)"},
+        {"themed-silhouette-faded", S::Warning, "the share of the logo's ink the themed layer shows faded",
+         "the themed (monochrome) icon shows %1 % of the logo's ink partly transparent: launchers paint it as "
+         "a pale ghost of the shape",
+         "Give the logo a body of one colour, or make its details stand apart from it by lightness; then "
+         "write the icons again with apply or package.",
+         "Themed (monochrome)"},
         {"themed-silhouette-flooded", S::Warning, "the share of its box the themed layer fills",
          "the themed (monochrome) icon fills %1 % of its box while the logo fills %2 %: it shows as a "
          "block when tinted",
          "Use a picture on transparency, not one on a plate of its own.", "Themed (monochrome)"},
         {"ios-dark-contrast", S::Warning, "the dark icon's glyph against its plate (WCAG contrast)",
          "the dark icon's glyph stands %1:1 from its plate, under the 3:1 it needs to be seen",
-         "Choose the dark glyph's colour: --ios-dark-color, or \"iOS dark glyph\" in Export Packages.", "iOS dark|iOS 26 dark (approx.)"},
+         "Choose the dark glyph's colour: --ios-dark-color, or \"iOS dark glyph\" in Export Packages (a "
+         "picture of several colours keeps its own: give it lighter ones).", "iOS dark|iOS 26 dark (approx.)"},
         {"ios-dark-text-contrast", S::Warning, "the dark icon's text against the picture it crosses",
          "in the dark icon the text stands %1:1 from the picture under it, under 3:1",
          "Move the text off the picture (the Text page's offsets), or choose --ios-dark-color.", "iOS dark|iOS 26 dark (approx.)"},
         {"ios-tinted-contrast", S::Warning, "the tinted icon's glyph against the tinted plate",
          "the tinted icon's glyph stands %1:1 from its plate, under 3:1: it all but vanishes when tinted",
-         "Choose the tinted glyph's grey: --ios-tinted-color, or \"iOS tinted glyph\" in Export Packages.", "iOS tinted|iOS 26 tinted (approx.)"},
+         "Choose the tinted glyph's grey: --ios-tinted-color, or \"iOS tinted glyph\" in Export Packages (a "
+         "picture of several colours keeps its own tones: give it lighter ones).", "iOS tinted|iOS 26 tinted (approx.)"},
         {"launch-dark-contrast", S::Warning, "the dark launch screen's picture against its colour",
          "the dark launch screen shows the picture at %1:1 from its colour %2, under 3:1",
          "Choose the dark launch screens' colour: --splash-dark-color, or \"Dark launch screens' colour\" "
-         "in Export Packages.", "Android 12, dark|iPhone, dark|Web app on iPad, dark"},
+         "in Export Packages.", "Android 12, dark|iPhone, dark|Web app on iPad, dark", false},
         {"small-text-illegible", S::Warning, "the text's height in the icons of 16 and 32 pixels",
-         "the text is %1 pixels tall in the 16 pixel favicon and %2 in the 32 pixel one: under 6 pixels "
-         "it is not legible, which it is not below %3 pixels",
+         "the text is %1 pixels tall in the 16 pixel favicon and %2 in the 32 pixel one, under the 6 "
+         "pixels it takes to be read: it is legible only in icons of %3 pixels and more",
          "Leave the text out of the small icons: --small-without-text, or \"Leave the text out of icons "
-         "of 48 pixels and less\" in Export Packages.", "Favicon, light tab|Favicon, dark tab"},
+         "of 48 pixels and less\" in Export Packages.", "Favicon, light tab|Favicon, dark tab", false},
         {"plate-matches-glyph", S::Warning, "a transparent design's glyph against the plate it stands on",
          "the glyph stands %1:1 from the plate %2 it stands on in the store and touch icons",
          "Choose another plate colour: --background, or \"Plate for a transparent design\" in Export "
@@ -180,8 +189,8 @@ QList<Mark> marksOf(const QList<Finding>& findings)
     QList<Mark> marks;
     for (const Finding& f : findings)
         if (f.rule->panels && f.severity() != Severity::Note)
-            marks << Mark{QString::fromUtf8(f.rule->panels).split(QLatin1Char('|')), f.box,
-                          f.severity() == Severity::Error};
+            marks << Mark{QString::fromUtf8(f.rule->panels).split(QLatin1Char('|')),
+                          f.rule->boxOnPanels ? f.box : QRect(), f.severity() == Severity::Error};
     return marks;
 }
 
