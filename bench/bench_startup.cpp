@@ -32,8 +32,12 @@
 #include <QTabWidget>
 #include <QTemporaryDir>
 #include <QRandomGenerator>
+#include <QThreadPool>
 
 #include <benchmark/benchmark.h>
+
+#include <algorithm>
+#include <vector>
 
 namespace {
 
@@ -121,6 +125,45 @@ void BM_EditCornerCurvatureWithDevicePreview(benchmark::State& state)
     // (After the timed steps: the drawing they asked for, so that the next repetition starts idle.)
     while (window.devicePreviewWindow()->isBusy())
         QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+}
+
+// One edit of the window while the Export Packages dialog checks the design (a choice changed just
+// before it starts a check on the pool), alternated with the same edit with no check running: the
+// medians of both, and their ratio, are the benchmark's counters.
+void BM_EditWhileChecking(benchmark::State& state)
+{
+    MainWindow window;
+    PackagesDialog dialog(window.currentDesign(), QString(), &window);
+    dialog.show();
+    QSlider* slider = window.findChild<QSlider*>(QStringLiteral("sliderBackgroundCornerCurvature"));
+    QCheckBox* choice = dialog.findChild<QCheckBox*>(QStringLiteral("checkKeepCorners"));
+    const auto idle = [&] {
+        // (The check asked for has run and its findings are shown.)
+        for (int i = 0; i < 200 && QThreadPool::globalInstance()->activeThreadCount() > 0; ++i)
+            QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
+        QCoreApplication::processEvents();
+    };
+    std::vector<double> with, without;
+    int step = 0;
+    for (auto _ : state) {
+        const bool checking = step % 2 == 0;
+        if (checking)
+            choice->toggle();
+        QElapsedTimer clock;
+        clock.start();
+        slider->setValue(100 + step++ % 2);
+        const double seconds = clock.nsecsElapsed() / 1e9;
+        (checking ? with : without).push_back(seconds);
+        state.SetIterationTime(seconds);
+        idle();
+    }
+    const auto median = [](std::vector<double> v) {
+        std::sort(v.begin(), v.end());
+        return v.empty() ? 0.0 : v[v.size() / 2];
+    };
+    state.counters["edit_ms_while_checking"] = median(with) * 1e3;
+    state.counters["edit_ms_idle"] = median(without) * 1e3;
+    state.counters["ratio"] = median(without) > 0 ? median(with) / median(without) : 0;
 }
 
 // Export Packages, every target, from "Export" to the outcome shown (the window answering events
@@ -298,6 +341,7 @@ BENCHMARK(BM_EditCornerCurvatureWithDevicePreview)
     ->Repetitions(11)
     ->ReportAggregatesOnly(true)
     ->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_EditWhileChecking)->Iterations(40)->UseManualTime()->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_ExportPackagesAllTargets)
     ->Iterations(1)
     ->Repetitions(7)
