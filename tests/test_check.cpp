@@ -67,6 +67,16 @@ const QByteArray navyLogoOfTwoTones =
     "<circle cx=\"50\" cy=\"50\" r=\"45\" fill=\"#14204f\"/>"
     "<circle cx=\"50\" cy=\"50\" r=\"20\" fill=\"#080c24\"/></svg>";
 
+// The default design with the app's name in small letters under the picture.
+IconDesign smallName()
+{
+    IconDesign d;
+    d.text = QStringLiteral("Tidewater");
+    d.fontSize = 150;
+    d.textOffsetY = 380;
+    return d;
+}
+
 const QList<DesignRow>& designRows()
 {
     const auto none = [](Packages::Options&) {};
@@ -101,24 +111,9 @@ const QList<DesignRow>& designRows()
          [] { return svgPicture(navyLogoOfTwoTones, true); },
          [](Packages::Options& o) { o.iosDarkColor = QColor(0xe0, 0xe8, 0xff); },
          {"ios-dark-contrast", "ios-tinted-contrast"}},
-        {"the name in small letters",
-         [] {
-             IconDesign d;
-             d.text = QStringLiteral("Tidewater");
-             d.fontSize = 150;
-             d.textOffsetY = 380;
-             return d;
-         },
-         none,
-         {"small-text-illegible"}},
+        {"the name in small letters", smallName, none, {"small-text-illegible"}},
         {"the name in small letters, left out of the small icons",
-         [] {
-             IconDesign d;
-             d.text = QStringLiteral("Tidewater");
-             d.fontSize = 150;
-             d.textOffsetY = 380;
-             return d;
-         },
+         smallName,
          [](Packages::Options& o) { o.smallWithoutText = true; },
          {}},
         {"a white logo on transparency over a white plate",

@@ -134,6 +134,21 @@ QMap<QString, QString> resourceFiles(const Context& c, const QString& res, const
     return files;
 }
 
+// The resource an adaptive icon's `layer` element ("foreground", "background") names: "@mipmap/x".
+QString layerNamed(const QString& xml, const char* layer)
+{
+    const QRegularExpression named(QStringLiteral("<%1[^>]*android:drawable\\s*=\\s*\"(@\\w+/[\\w.]+)\"")
+                                       .arg(QLatin1String(layer)));
+    return named.match(xml).captured(1);
+}
+
+// The file of its largest density (xxxhdpi) of the resource an adaptive icon's `layer` names.
+QString layerFile(const Context& c, const QString& res, const QString& xml, const char* layer)
+{
+    const auto [type, name] = resourceOf(layerNamed(xml, layer));
+    return type.isEmpty() ? QString() : resourceFiles(c, res, type, name).value(type + QStringLiteral("-xxxhdpi"));
+}
+
 // The colour a `@color/NAME` reference names in the module's values (invalid when it is not one).
 QColor colourResource(const Context& c, const QString& res, const QString& reference)
 {
@@ -215,31 +230,19 @@ void androidModule(Context& c, const QString& module)
                 continue;
             if (!xml.contains(QLatin1String("<monochrome")))
                 c.found << finding("android-no-monochrome", {it.value()}, target, it.value());
-            static const QRegularExpression foreground(
-                QStringLiteral("<foreground[^>]*android:drawable\\s*=\\s*\"(@\\w+/[\\w.]+)\""));
-            const auto [fgType, fgName] = resourceOf(foreground.match(xml).captured(1));
-            const QString largest = fgType.isEmpty() ? QString()
-                                                     : resourceFiles(c, res, fgType, fgName)
-                                                           .value(fgType + QStringLiteral("-xxxhdpi"));
+            const QString largest = layerFile(c, res, xml, "foreground");
             const QImage layer = largest.endsWith(QLatin1String(".png")) ? c.image(largest) : QImage();
             if (layer.isNull() || layer.width() != layer.height())
                 continue;
             // Measured on what stands apart from a background of one colour.
-            static const QRegularExpression background(
-                QStringLiteral("<background[^>]*android:drawable\\s*=\\s*\"(@\\w+/[\\w.]+)\""));
-            const QImage seen = apartFrom(layer, colourResource(c, res, background.match(xml).captured(1)));
+            const QImage seen = apartFrom(layer, colourResource(c, res, layerNamed(xml, "background")));
             const double reach = inkRadius(seen) * 108, across = inkWidth(seen) * 108;
             if (reach > 33.5)
                 c.found << finding("android-adaptive-safe-zone", {QString::number(reach, 'f', 1)}, target, largest);
             if (across > 0 && across < 47 && reach < 32)
                 c.found << finding("android-adaptive-small", {QString::number(across, 'f', 1)}, target, largest);
             // The themed shape against the foreground: a copy of a filled foreground floods it.
-            static const QRegularExpression monochrome(
-                QStringLiteral("<monochrome[^>]*android:drawable\\s*=\\s*\"(@\\w+/[\\w.]+)\""));
-            const auto [monoType, monoName] = resourceOf(monochrome.match(xml).captured(1));
-            const QString monoFile = monoType.isEmpty() ? QString()
-                                                        : resourceFiles(c, res, monoType, monoName)
-                                                              .value(monoType + QStringLiteral("-xxxhdpi"));
+            const QString monoFile = layerFile(c, res, xml, "monochrome");
             const QImage shape = monoFile.endsWith(QLatin1String(".png")) ? c.image(monoFile) : QImage();
             if (shape.size() != layer.size())
                 continue;

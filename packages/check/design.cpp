@@ -211,36 +211,36 @@ void playIcon(const Sources& s, QList<Finding>& found)
 
 } // namespace
 
-double lostShare(const QImage& shape, const QImage& kept)
+namespace {
+
+// The share of `shape`'s ink (half coverage or more, every other pixel) where `kept`'s coverage
+// counts as `counted` says.
+template <class Counted> double shareOfInk(const QImage& shape, const QImage& kept, Counted counted)
 {
     const QImage a = shape.convertToFormat(QImage::Format_ARGB32), b = kept.convertToFormat(QImage::Format_ARGB32);
-    double ink = 0, lost = 0;
+    double ink = 0, hits = 0;
     for (int y = 0; y < a.height() && y < b.height(); y += 2) {
         const QRgb* p = reinterpret_cast<const QRgb*>(a.constScanLine(y));
         const QRgb* q = reinterpret_cast<const QRgb*>(b.constScanLine(y));
         for (int x = 0; x < a.width() && x < b.width(); x += 2)
             if (qAlpha(p[x]) >= 128) {
                 ink += 1;
-                lost += qAlpha(q[x]) < 64;
+                hits += counted(qAlpha(q[x]));
             }
     }
-    return ink > 0 ? lost / ink : 0;
+    return ink > 0 ? hits / ink : 0;
+}
+
+} // namespace
+
+double lostShare(const QImage& shape, const QImage& kept)
+{
+    return shareOfInk(shape, kept, [](int alpha) { return alpha < 64; });
 }
 
 double fadedShare(const QImage& shape, const QImage& kept)
 {
-    const QImage a = shape.convertToFormat(QImage::Format_ARGB32), b = kept.convertToFormat(QImage::Format_ARGB32);
-    double ink = 0, faded = 0;
-    for (int y = 0; y < a.height() && y < b.height(); y += 2) {
-        const QRgb* p = reinterpret_cast<const QRgb*>(a.constScanLine(y));
-        const QRgb* q = reinterpret_cast<const QRgb*>(b.constScanLine(y));
-        for (int x = 0; x < a.width() && x < b.width(); x += 2)
-            if (qAlpha(p[x]) >= 128) {
-                ink += 1;
-                faded += qAlpha(q[x]) >= 32 && qAlpha(q[x]) < 192;
-            }
-    }
-    return ink > 0 ? faded / ink : 0;
+    return shareOfInk(shape, kept, [](int alpha) { return alpha >= 32 && alpha < 192; });
 }
 
 double filledShare(const QImage& image)
