@@ -176,7 +176,8 @@ const AppRow appRows[] = {
       "android-launch-icon-circle", "android-launcher-not-mipmap", "android-manifest-missing-icon",
       "android-no-monochrome", "launch-dark-contrast", "play-icon-size", "play-icon-transparent",
       "themed-silhouette-flooded", "themed-silhouette-lost"}},
-    // A white plate past the safe circle on a white background: the mask cuts it unseen.
+    // A white plate past the safe circle on a white background: the mask cuts it unseen; a square
+    // logo whose themed shape is the same square is not flooded.
     {"a plate of the background's colour", "check/plated-android", {}},
     // The themed layer an earlier release wrote for a raster logo on a plate: its body a ghost.
     {"a raster logo's faded body",
