@@ -196,6 +196,57 @@ const QList<Option>& options()
              i.package.smallWithoutText = true;
              return QString();
          }},
+        {{"variant"},
+         "NAME[,NAME...]",
+         "build variants (debug, beta, a flavour): each written badged into a folder of its name",
+         [](Invocation& i, const QString& v) {
+             static const QRegularExpression name(
+                 QRegularExpression::anchoredPattern(QStringLiteral("[A-Za-z][A-Za-z0-9_]{0,39}")));
+             for (const QString& n : v.split(QLatin1Char(',')))
+                 if (!name.match(n).hasMatch())
+                     return QStringLiteral("--variant takes names of letters, digits and _ (a build type or "
+                                           "flavour's name, such as debug), separated by commas.");
+             i.variants += v.split(QLatin1Char(','));
+             i.variants.removeDuplicates();
+             return QString();
+         }},
+        {{"badge"},
+         "TEXT",
+         "the variant's badge text (default: the variant's name)",
+         [](Invocation& i, const QString& v) {
+             if (v.contains(QLatin1String("{version}")))
+                 return QStringLiteral("--badge with {version} takes the version from an app's project, "
+                                       "which package does not read: give the version itself.");
+             i.package.variant.badge.text = v;
+             return QString();
+         }},
+        {{"badge-style"},
+         "STYLE",
+         "banner (default), ribbon across a corner, corner dot, tint or grey",
+         [](Invocation& i, const QString& v) {
+             if (!Packages::badgeStyleNamed(v, &i.package.variant.badge.style))
+                 return QStringLiteral("--badge-style takes %1.")
+                     .arg(Packages::badgeStyleNames().join(QStringLiteral(", ")));
+             return QString();
+         }},
+        {{"badge-color"},
+         "COLOR",
+         "the badge's colour (default #c62828), or the tint's",
+         [](Invocation& i, const QString& v) { return colour(v, &i.package.variant.badge.colour); }},
+        {{"badge-text-color"},
+         "COLOR",
+         "the badge's letters (default white or near-black, whichever stands farther from it)",
+         [](Invocation& i, const QString& v) { return colour(v, &i.package.variant.badge.textColour); }},
+        {{"badge-position"},
+         "PLACE",
+         "bottom (default) or top for a banner; top-right (default), top-left, bottom-right or bottom-left "
+         "for a ribbon or a dot",
+         [](Invocation& i, const QString& v) {
+             if (!Packages::badgePlaceNamed(v, &i.package.variant.badge.place))
+                 return QStringLiteral("--badge-position takes %1.")
+                     .arg(Packages::badgePlaceNames().join(QStringLiteral(", ")));
+             return QString();
+         }},
         {{"strict"}, "", "warnings fail too (exit status 1)", sets(&Invocation::strict)},
         {{"dry-run"}, "", "list the changes and write nothing", sets(&Invocation::dryRun)},
         {{"undo"},
@@ -369,6 +420,11 @@ QString parse(const QCommandLineParser& parser, Invocation& invocation)
     for (const QString& needed : command->required)
         if (!parser.isSet(needed))
             return QStringLiteral("The %1 command needs %2.").arg(invocation.command, dashed(needed));
+    // A badge is a variant's.
+    for (const char* badge : {"badge", "badge-style", "badge-color", "badge-text-color", "badge-position"})
+        if (parser.isSet(QLatin1String(badge)) && !parser.isSet(QStringLiteral("variant")))
+            return QStringLiteral("%1 belongs to a variant: give --variant NAME too.")
+                .arg(dashed(QLatin1String(badge)));
     return QString();
 }
 
@@ -539,7 +595,8 @@ int runCommandLine(const QStringList& arguments, QTextStream& out, QTextStream& 
     const Command* chosen = commandNamed(invocation.command);
     if (chosen->runOnFolder && QFileInfo(invocation.project).isDir())
         return chosen->runOnFolder(invocation, out, err);
-    if (commandNamed(invocation.command)->drawsWithToolkit)
+    // (A variant's badge letters are drawn with the font system.)
+    if (commandNamed(invocation.command)->drawsWithToolkit || !invocation.variants.isEmpty())
         needGuiApplication();
     const std::optional<LoadedProject> project =
         loadProject(invocation.project, invocation.allowMissingPicture, err);

@@ -65,7 +65,16 @@ Files::Outcome package(const Invocation& i, const LoadedProject& project, QTextS
         options.name = Packages::defaultName(i.project);
     if (!i.appIdGiven)
         options.appId = Packages::defaultAppId(i.project);
-    return Packages::writePackage(project.design, i.output, i.targets, options);
+    if (i.variants.isEmpty())
+        return Packages::writePackage(project.design, i.output, i.targets, options);
+    // Each variant badged, into a folder of its name.
+    Files::Outcome outcome;
+    for (const QString& name : i.variants) {
+        options.variant.name = name;
+        outcome.add(
+            Packages::writePackage(project.design, QDir(i.output).filePath(name), i.targets, options));
+    }
+    return outcome;
 }
 
 Files::Outcome preview(const Invocation& i, const LoadedProject& project, QTextStream&)
@@ -383,9 +392,26 @@ const QList<Command>& commands()
                 "earlier one wrote for the same targets that it no longer writes (an earlier app "
                 "name's), if unchanged since:")
             .runs(package)
-            .withOptions({"target", "background", "name", "theme-color", "splash-color", "app-id",
-                          "base-path", "macos-keep-corners", "ios-dark-color", "ios-tinted-color", "launch",
-                          "launch-text", "splash-dark-color", "small-without-text"})
+            .withOptions({"target",
+                          "background",
+                          "name",
+                          "theme-color",
+                          "splash-color",
+                          "app-id",
+                          "base-path",
+                          "macos-keep-corners",
+                          "ios-dark-color",
+                          "ios-tinted-color",
+                          "launch",
+                          "launch-text",
+                          "splash-dark-color",
+                          "small-without-text",
+                          "variant",
+                          "badge",
+                          "badge-style",
+                          "badge-color",
+                          "badge-text-color",
+                          "badge-position"})
             .needing({"target"}),
         Command::named("preview")
             .takes("PROJECT.ipr SHEET.png")

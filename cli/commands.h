@@ -29,6 +29,9 @@ struct Invocation
     bool dryRun = false;
     bool undo = false;   // apply --undo
     bool strict = false; // check: warnings fail too
+    // Build variants: their names (each written once) and the badge they share (its text, when not
+    // given, each variant's name).
+    QStringList variants;
 };
 
 // A project file read for a command.

@@ -102,6 +102,12 @@ constexpr qint64 sharedEncoding = 256 * 256;
 
 // The chosen targets' files, their paths in `folder` (in a folder of each target's name when there
 // are several).
+// Play's listing icon: never badged.
+bool isStoreListing(const QString& path)
+{
+    return path == QLatin1String("playstore-icon.png");
+}
+
 Jobs chosenJobs(const Sources& sources, const QString& folder, const QStringList& chosen)
 {
     Jobs jobs;
@@ -111,6 +117,9 @@ Jobs chosenJobs(const Sources& sources, const QString& folder, const QStringList
         const QString dir =
             chosen.size() > 1 ? folder + QLatin1Char('/') + QLatin1String(target.name) : folder;
         for (Job job : target.files(sources)) {
+            // A store listing's picture belongs to the release: a variant writes none.
+            if (sources.options().variant.isSet() && isStoreListing(job.path))
+                continue;
             job.path = dir + QLatin1Char('/') + job.path;
             job.target = target.name;
             jobs.append(job);

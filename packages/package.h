@@ -3,6 +3,7 @@
 #include "base/fileio.h"
 #include "base/png.h"
 #include "design/icondesign.h"
+#include "packages/variant.h"
 
 #include <QColor>
 #include <QImage>
@@ -35,6 +36,7 @@ struct Options
     QColor splashDarkColor;                 // the dark launch screens' colour; invalid: near-black (#121214)
     bool smallWithoutText = false;          // the icons of 48 pixels and less without the design's text
     bool launchText = false;                // the design's text on them (otherwise the picture alone)
+    Variant variant;                        // a build variant's badge; none: the release icons
 };
 
 class Sources;

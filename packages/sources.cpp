@@ -48,17 +48,21 @@ IconDesign launchDesign(IconDesign design, const Options& options)
 } // namespace
 
 Sources::Sources(const IconDesign& design, const Options& options)
-    : d(design), o(options), parts(std::make_shared<DesignLayers>(design)), glyphs(new Once[2]),
-      scaledIcons(std::make_shared<Scaled>()),
+    : d(variantDesign(design, options.variant)), o(options), parts(std::make_shared<DesignLayers>(d)),
+      glyphs(new Once[2]), scaledIcons(std::make_shared<Scaled>()),
       launch(std::make_shared<Launch>(launchDesign(design, options))), textless(std::make_shared<Textless>())
 {
     parallelFor(3, [this](int i) {
         if (i == 0) {
-            iconScaler = std::make_shared<const Downscaler>(renderIconImage(d));
+            iconScaler = std::make_shared<const Downscaler>(
+                withBadge(renderIconImage(d), o.variant, BadgeLook::Light));
         } else if (i == 1) {
-            foregroundScaler = std::make_shared<const Downscaler>(parts->foreground());
+            foregroundScaler = std::make_shared<const Downscaler>(
+                withBadge(parts->foreground(), o.variant, BadgeLook::Light));
         } else {
-            monochromeScaler = std::make_shared<const Downscaler>(monochromeLayer(*parts));
+            // The badge is in the themed layer as a shape, its letters cut out.
+            monochromeScaler = std::make_shared<const Downscaler>(
+                withBadge(monochromeLayer(*parts), o.variant, BadgeLook::Shape));
         }
     });
     // The monochrome shape never reaches past the foreground, so one frame fits both.
@@ -72,8 +76,10 @@ bool Sources::withoutText(int size) const
     std::call_once(textless->made, [this] {
         IconDesign bare = d;
         bare.text.clear();
-        textless->icon = std::make_unique<const Downscaler>(renderIconImage(bare));
-        textless->foreground = std::make_unique<const Downscaler>(foregroundLayer(bare));
+        textless->icon =
+            std::make_unique<const Downscaler>(withBadge(renderIconImage(bare), o.variant, BadgeLook::Light));
+        textless->foreground =
+            std::make_unique<const Downscaler>(withBadge(foregroundLayer(bare), o.variant, BadgeLook::Light));
     });
     return true;
 }
@@ -163,12 +169,14 @@ double Sources::launchReach(bool dark) const
 
 QImage Sources::iosDark() const
 {
-    return glyphs[0].get([this] { return darkGlyph(*parts, o.iosDarkColor); });
+    return glyphs[0].get(
+        [this] { return withBadge(darkGlyph(*parts, o.iosDarkColor), o.variant, BadgeLook::Dark); });
 }
 
 QImage Sources::iosTinted() const
 {
-    return glyphs[1].get([this] { return tintedGlyph(*parts, o.iosTintedColor); });
+    return glyphs[1].get(
+        [this] { return withBadge(tintedGlyph(*parts, o.iosTintedColor), o.variant, BadgeLook::Tinted); });
 }
 
 } // namespace Packages

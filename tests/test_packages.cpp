@@ -8,6 +8,8 @@
 #include "packages/launch.h"
 #include "packages/layers.h"
 #include "packages/themedlook.h"
+#include "packages/darklook.h"
+#include "packages/variant.h"
 #include "packages/package.h"
 #include "packages/targets.h"
 #include "packages/previewsheet.h"
@@ -196,6 +198,8 @@ class TestPackages : public QObject
     void transparentBackgroundStillGivesOpaqueStoreIcons();
     void previewSheet();
     void launchScreens();
+    void variantsAreBadgedInEveryLook_data();
+    void variantsAreBadgedInEveryLook();
     void commandLine();
 
   private:
@@ -1286,6 +1290,95 @@ void TestPackages::launchScreens()
                  qPrintable(
                      QStringLiteral("%1 on %2: %3").arg(QColor(middle).name(), expected.name()).arg(ratio)));
     }
+}
+
+void TestPackages::variantsAreBadgedInEveryLook_data()
+{
+    QTest::addColumn<int>("style");
+    QTest::addColumn<int>("place");
+    using S = Packages::Badge::Style;
+    using P = Packages::Badge::Place;
+    QTest::newRow("banner at the bottom") << int(S::Banner) << int(P::Bottom);
+    QTest::newRow("banner at the top") << int(S::Banner) << int(P::Top);
+    QTest::newRow("ribbon across the top-left corner") << int(S::Ribbon) << int(P::TopLeft);
+    QTest::newRow("dot in the bottom-right corner") << int(S::Corner) << int(P::BottomRight);
+    QTest::newRow("grey") << int(S::Grey) << int(P::Bottom);
+    QTest::newRow("tint") << int(S::Tint) << int(P::Bottom);
+}
+
+// A variant's badge is drawn into every look: inside the safe circle of the adaptive foreground (the
+// logo keeping its size), in the themed layer as a shape with its letters cut out, 3:1 from the
+// plate in the iOS dark and tinted icons; a grey variant is grey throughout; a store listing's
+// picture is never badged.
+void TestPackages::variantsAreBadgedInEveryLook()
+{
+    QFETCH(int, style);
+    QFETCH(int, place);
+    IconDesign design;
+    design.text = QStringLiteral("Go");
+    design.fontSize = 300;
+    design.textOffsetY = -200;
+    Packages::Options badged;
+    badged.variant.name = QStringLiteral("beta");
+    badged.variant.badge.style = Packages::Badge::Style(style);
+    badged.variant.badge.place = Packages::Badge::Place(place);
+    const Packages::Sources release(design, Packages::Options()), variant(design, badged);
+    const bool drawn = style <= int(Packages::Badge::Style::Corner);
+    // Where the two differ, and how.
+    const auto differing = [](const QImage& a, const QImage& b) {
+        QList<QPoint> at;
+        for (int y = 0; y < a.height(); ++y)
+            for (int x = 0; x < a.width(); ++x)
+                if (a.pixel(x, y) != b.pixel(x, y))
+                    at << QPoint(x, y);
+        return at;
+    };
+    const QImage fr = release.adaptiveForeground(432), fb = variant.adaptiveForeground(432);
+    QCOMPARE(Packages::fittedFrame(Packages::adaptiveFrame, variant.reach(), Packages::adaptiveSafeRadius),
+             Packages::fittedFrame(Packages::adaptiveFrame, release.reach(), Packages::adaptiveSafeRadius));
+    const QList<QPoint> badge = differing(fr, fb);
+    QVERIFY(drawn ? badge.size() > 3000 : differing(release.icon(), variant.icon()).size() > 300000);
+    for (const QPoint& p : badge)
+        QVERIFY2(std::hypot(p.x() + 0.5 - 216, p.y() + 0.5 - 216) <= 33 * 4 + 1,
+                 "the badge reaches past 33 dp");
+    if (drawn) {
+        // The themed shape gains the band and keeps holes for the letters inside it.
+        const QImage mr = release.adaptiveMonochrome(432), mb = variant.adaptiveMonochrome(432);
+        int gained = 0, cut = 0;
+        for (const QPoint& p : differing(mr, mb))
+            (qAlpha(mb.pixel(p)) > qAlpha(mr.pixel(p)) ? gained : cut) += 1;
+        QVERIFY2(gained > 1000 && cut > 50, qPrintable(QStringLiteral("%1 %2").arg(gained).arg(cut)));
+        // The band 3:1 from the dark icon's plate, and from the black the tinted glyph stands on.
+        for (const auto& [look, plate] :
+             {std::pair{std::pair{release.iosDark(), variant.iosDark()}, Packages::iosDarkPlate},
+              {std::pair{release.iosTinted(), variant.iosTinted()}, QColor(Qt::black)}}) {
+            QList<double> tones;
+            for (const QPoint& p : differing(look.first, look.second))
+                if (qAlpha(look.second.pixel(p)) == 255)
+                    tones << Packages::luminanceOf(look.second.pixel(p));
+            std::sort(tones.begin(), tones.end());
+            QVERIFY(tones.size() > 1000);
+            QVERIFY2(Packages::contrastRatio(tones[tones.size() / 2], Packages::luminanceOf(plate.rgb())) >=
+                         3,
+                     qPrintable(QString::number(tones[tones.size() / 2])));
+        }
+    }
+    if (style == int(Packages::Badge::Style::Grey)) {
+        const QImage icon = variant.icon().convertToFormat(QImage::Format_ARGB32);
+        for (int y = 0; y < icon.height(); y += 7)
+            for (int x = 0; x < icon.width(); x += 7) {
+                const QRgb p = icon.pixel(x, y);
+                QVERIFY2(std::abs(qRed(p) - qGreen(p)) <= 1 && std::abs(qGreen(p) - qBlue(p)) <= 1,
+                         "not grey");
+            }
+    }
+    // No listing picture for a variant; the release keeps its own.
+    QTemporaryDir folder;
+    QVERIFY(Packages::writePackage(design, folder.filePath(QStringLiteral("beta")),
+                                   {QStringLiteral("android")}, badged)
+                .failed.isEmpty());
+    QVERIFY(!QFileInfo::exists(folder.filePath(QStringLiteral("beta/playstore-icon.png"))));
+    QVERIFY(QFileInfo::exists(folder.filePath(QStringLiteral("beta/res/mipmap-xxxhdpi/ic_launcher.png"))));
 }
 
 void TestPackages::commandLine()

@@ -1,0 +1,50 @@
+#pragma once
+
+#include "design/icondesign.h"
+
+#include <QColor>
+#include <QImage>
+#include <QString>
+#include <QStringList>
+
+// Build variants (debug, beta, staging, a flavour): the same design with a badge drawn into every
+// look, inside the circle every mask keeps, or the whole icon tinted or grey.
+namespace Packages {
+
+struct Badge
+{
+    enum class Style { Banner, Ribbon, Corner, Tint, Grey };
+    enum class Place { Bottom, Top, TopRight, TopLeft, BottomRight, BottomLeft };
+    Style style = Style::Banner;
+    QString text;      // as shown ({version} filled in); empty: the variant's name
+    QColor colour;     // invalid: a strong red
+    QColor textColour; // invalid: white or near-black, whichever stands farther from the colour
+    Place place = Place::Bottom;
+};
+
+struct Variant
+{
+    QString name; // empty: the release icons, no badge
+    Badge badge;
+    bool isSet() const { return !name.isEmpty(); }
+};
+
+// The styles and places by the command line's names: "banner", "ribbon", "corner", "tint",
+// "grey"; "bottom", "top", "top-right", "top-left", "bottom-right", "bottom-left".
+QStringList badgeStyleNames();
+QStringList badgePlaceNames();
+bool badgeStyleNamed(const QString& name, Badge::Style* style);
+bool badgePlaceNamed(const QString& name, Badge::Place* place);
+
+// How a look shows the badge: in its colours, on the iOS dark icon (kept 3:1 from the dark plate),
+// in the tinted icon's greys, or as the themed layer's shape (its letters cut out).
+enum class BadgeLook { Light, Dark, Tinted, Shape };
+
+// `layer` (the 1024 canvas) with the variant's badge drawn over it in `look`; as it is for a tint or
+// grey variant, or none.
+QImage withBadge(const QImage& layer, const Variant& variant, BadgeLook look);
+// The design as a tint or grey variant shows it (its colours and its picture recoloured); as it
+// is for the other styles.
+IconDesign variantDesign(const IconDesign& design, const Variant& variant);
+
+} // namespace Packages
