@@ -49,6 +49,9 @@ const Entry sentences[] = {
     {Reason::LockHeld, "another run (%1) is changing it"},
     {Reason::TooManyFolders,
      "it holds more than %1 folders, more than an app's project: choose the app's own folder"},
+    {Reason::NoAppVersion,
+     "the badge's {version} takes the app's version, and its project gives none (versionName in "
+     "build.gradle, MARKETING_VERSION in project.pbxproj, version in pubspec.yaml or package.json)"},
     {Reason::LinkOnTheWay, "%1 leads out of the app's folder through a symbolic link; it was left as it is"},
     {Reason::NoPictureNamed, "the project names none"},
     {Reason::NotAPicture, "it is not a picture the program can read"},

@@ -47,6 +47,7 @@ enum class Reason {
     LockNotMade,    // its lock %1 could not be made: %2
     LockHeld,       // another run (%1) is changing it
     TooManyFolders, // more than %1 folders, more than an app's project
+    NoAppVersion,   // a badge's {version}, and the project gives none
 
     // Pictures
     NoPictureNamed,   // the project names no picture

@@ -198,7 +198,8 @@ const QList<Option>& options()
          }},
         {{"variant"},
          "NAME[,NAME...]",
-         "build variants (debug, beta, a flavour): each written badged into a folder of its name",
+         "build variants (debug, beta, a flavour): package writes each badged into a folder of its name; "
+         "apply puts one where its build picks it up (Android's src/NAME/res, an Xcode set AppIcon-Name)",
          [](Invocation& i, const QString& v) {
              static const QRegularExpression name(
                  QRegularExpression::anchoredPattern(QStringLiteral("[A-Za-z][A-Za-z0-9_]{0,39}")));
@@ -212,11 +213,8 @@ const QList<Option>& options()
          }},
         {{"badge"},
          "TEXT",
-         "the variant's badge text (default: the variant's name)",
+         "the variant's badge text (default: the variant's name); with apply, {version} is the app's version",
          [](Invocation& i, const QString& v) {
-             if (v.contains(QLatin1String("{version}")))
-                 return QStringLiteral("--badge with {version} takes the version from an app's project, "
-                                       "which package does not read: give the version itself.");
              i.package.variant.badge.text = v;
              return QString();
          }},
@@ -420,6 +418,15 @@ QString parse(const QCommandLineParser& parser, Invocation& invocation)
     for (const QString& needed : command->required)
         if (!parser.isSet(needed))
             return QStringLiteral("The %1 command needs %2.").arg(invocation.command, dashed(needed));
+    if (invocation.package.variant.badge.text.contains(QLatin1String("{version}")) &&
+        invocation.command != QLatin1String("apply"))
+        return QStringLiteral("--badge with {version} takes the version from an app's project, which apply "
+                              "reads: give %1 the version itself.")
+            .arg(invocation.command);
+    if (invocation.command == QLatin1String("apply") && invocation.variants.size() > 1)
+        return QStringLiteral("apply puts one variant in at a time: run it once for each.");
+    if (invocation.command == QLatin1String("apply") && invocation.variants.size() == 1)
+        invocation.package.variant.name = invocation.variants.first();
     // A badge is a variant's.
     for (const char* badge : {"badge", "badge-style", "badge-color", "badge-text-color", "badge-position"})
         if (parser.isSet(QLatin1String(badge)) && !parser.isSet(QStringLiteral("variant")))

@@ -154,7 +154,9 @@ int apply(const Invocation& i, const LoadedProject& project, QTextStream& out, Q
     if (lock && !lock->recoveredNote().isEmpty())
         plan.notes.prepend(lock->recoveredNote());
     if (plan.refused) {
-        err << "The folder " << i.output << " was not searched: " << plan.refused.text() << ".\n";
+        err << (plan.refused.reason == Reason::NoAppVersion ? "Nothing was changed in " : "The folder ")
+            << i.output << (plan.refused.reason == Reason::NoAppVersion ? ": " : " was not searched: ")
+            << plan.refused.text() << ".\n";
         return 2;
     }
     if (plan.found.isEmpty()) {
@@ -461,7 +463,8 @@ const QList<Command>& commands()
             .reportsItself(apply)
             .withOptions({"dry-run", "undo", "background", "name", "theme-color", "splash-color",
                           "macos-keep-corners", "ios-dark-color", "ios-tinted-color", "launch", "launch-text",
-                          "splash-dark-color", "small-without-text"}),
+                          "splash-dark-color", "small-without-text", "variant", "badge", "badge-style",
+                          "badge-color", "badge-text-color", "badge-position"}),
     };
     return table;
 }

@@ -52,6 +52,8 @@ Sources::Sources(const IconDesign& design, const Options& options)
       glyphs(new Once[2]), scaledIcons(std::make_shared<Scaled>()),
       launch(std::make_shared<Launch>(launchDesign(design, options))), textless(std::make_shared<Textless>())
 {
+    if (o.variant.isSet() && !o.variant.badge.colour.isValid())
+        o.variant.badge.colour = badgeColourFor(d, o.background);
     parallelFor(3, [this](int i) {
         if (i == 0) {
             iconScaler = std::make_shared<const Downscaler>(

@@ -238,6 +238,37 @@ bool badgePlaceNamed(const QString& name, Badge::Place* place)
     return false;
 }
 
+QColor badgeColourFor(const IconDesign& design, const QColor& plate)
+{
+    QList<QColor> under;
+    if (design.useBackgroundGradient)
+        under << design.gradientStartColor << design.gradientEndColor;
+    else if (design.useBackgroundColor)
+        under << design.backgroundColor;
+    else
+        under << plate;
+    const QColor candidates[] = {QColor(0xc6, 0x28, 0x28), QColor(0x15, 0x65, 0xc0), QColor(0x2e, 0x7d, 0x32),
+                                 QColor(0xf9, 0xa8, 0x25)};
+    // How far apart two colours look: the "redmean" weighting of their channels.
+    const auto apart = [](const QColor& a, const QColor& b) {
+        const double r = (a.red() + b.red()) / 2.0, dr = a.red() - b.red(), dg = a.green() - b.green(),
+                     db = a.blue() - b.blue();
+        return std::sqrt((2 + r / 256) * dr * dr + 4 * dg * dg + (2 + (255 - r) / 256) * db * db);
+    };
+    QColor best = candidates[0];
+    double farthest = -1;
+    for (const QColor& c : candidates) {
+        double nearest = 1e9;
+        for (const QColor& u : under)
+            nearest = std::min(nearest, apart(c, u));
+        if (nearest > farthest + 1e-9) {
+            farthest = nearest;
+            best = c;
+        }
+    }
+    return best;
+}
+
 QImage withBadge(const QImage& layer, const Variant& variant, BadgeLook look)
 {
     const Badge& b = variant.badge;

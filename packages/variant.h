@@ -43,6 +43,10 @@ enum class BadgeLook { Light, Dark, Tinted, Shape };
 // `layer` (the 1024 canvas) with the variant's badge drawn over it in `look`; as it is for a tint or
 // grey variant, or none.
 QImage withBadge(const QImage& layer, const Variant& variant, BadgeLook look);
+// The badge colour of a variant that names none: of a strong red, blue, green and amber, the one
+// farthest from the design's plate (its colour, both ends of its gradient, or `plate` behind a
+// transparent design).
+QColor badgeColourFor(const IconDesign& design, const QColor& plate);
 // The design as a tint or grey variant shows it (its colours and its picture recoloured); as it
 // is for the other styles.
 IconDesign variantDesign(const IconDesign& design, const Variant& variant);

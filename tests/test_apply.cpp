@@ -36,6 +36,8 @@ struct Tree
     QList<Expected> expected;
     bool launch = false;        // the launch screens too
     QStringList untouched = {}; // folders the update leaves alone
+    const char* variant = "";   // a build variant's icons instead of the release's
+    const char* setting = "";   // a line the variant's apply sets in the build's configuration
 };
 
 const Tree trees[] = {
@@ -67,6 +69,17 @@ const Tree trees[] = {
      "android-studio",
      {{"app/src/main/res/mipmap-hdpi/ic_launcher_round.png", 72},
       {"app/src/main/res/mipmap-xxxhdpi/ic_launcher_monochrome.png", 432}}},
+    // A build variant: its own source set and icon set, the debug configuration choosing it; the
+    // release icons, the listing picture and the manifest as they were.
+    {"Capacitor, variant debug",
+     "capacitor",
+     {{"android/app/src/debug/res/mipmap-xxxhdpi/ic_launcher.png", 192},
+      {"android/app/src/debug/res/mipmap-anydpi-v26/ic_launcher.xml", 0},
+      {"ios/App/App/Assets.xcassets/AppIcon-Debug.appiconset/AppIcon-1024.png", 1024}},
+     false,
+     {"android/app/src/main/", "ios/App/App/Assets.xcassets/AppIcon.appiconset/", "ios/App/AppIcon.icon"},
+     "debug",
+     "ios/App/App.xcodeproj/project.pbxproj:\t\t\t\tASSETCATALOG_COMPILER_APPICON_NAME = \"AppIcon-Debug\";"},
     {"Capacitor",
      "capacitor",
      {{"android/app/src/main/res/mipmap-hdpi/ic_launcher_foreground.png", 162},
@@ -245,6 +258,7 @@ void TestApply::templates()
     design.backgroundColor = QColor(0x0e, 0x7c, 0x86);
     Packages::Options options;
     options.launch = t.launch;
+    options.variant.name = QLatin1String(t.variant);
     const Packages::AppPlan plan = Packages::planAppUpdate(design, root, options);
     QVERIFY(!plan.found.isEmpty());
     // An app is named once, not again for the copies of its configuration in its native projects;
@@ -309,12 +323,28 @@ void TestApply::templates()
         }
     }
 
+    // The build's configuration names the variant's set, that line alone changed.
+    if (*t.setting) {
+        const QString path = QString::fromUtf8(t.setting).section(QLatin1Char(':'), 0, 0);
+        const QString line = QString::fromUtf8(t.setting).section(QLatin1Char(':'), 1);
+        const QStringList was = QString::fromUtf8(before.value(path)).split(QLatin1Char('\n')),
+                          is = QString::fromUtf8(after.value(path)).split(QLatin1Char('\n'));
+        QCOMPARE(is.size(), was.size());
+        int changedLines = 0;
+        for (int i = 0; i < is.size(); ++i)
+            if (is[i] != was[i]) {
+                ++changedLines;
+                QCOMPARE(is[i], line);
+            }
+        QCOMPARE(changedLines, 1);
+    }
     // What apply wrote passes the check: no error and no warning (the tinted icon's alpha, kept as
     // Apple's guidance has it, is a note).
     // The check of the plan, made before, foresaw exactly that.
+    // (A variant's apply leaves the release's icons, and their findings, as they are.)
     const QList<Packages::Check::Finding> checked = Packages::Check::checkApp(root);
     for (const Packages::Check::Finding& f : checked)
-        QVERIFY2(f.severity() == Packages::Check::Severity::Note,
+        QVERIFY2(*t.variant || f.severity() == Packages::Check::Severity::Note,
                  qPrintable(f.message + QLatin1Char(' ') + f.file));
     QCOMPARE(Packages::Check::findingLines(foreseen), Packages::Check::findingLines(checked));
 

@@ -328,6 +328,15 @@ void TestCli::optionsBelongToTheirCommands_data()
         << QStringList{"image", "P", "O.png", "--no-stamp"} << "--no-stamp belongs to the icons command.";
     QTest::newRow("package without --target")
         << QStringList{"package", "P", "O"} << "The package command needs --target.";
+    QTest::newRow("a badge without a variant")
+        << QStringList{"package", "P", "O", "--target", "web", "--badge", "QA"}
+        << "--badge belongs to a variant: give --variant NAME too.";
+    QTest::newRow("{version} where no app is read")
+        << QStringList{"package", "P", "O", "--target", "web", "--variant", "beta", "--badge", "{version}"}
+        << "--badge with {version} takes the version from an app's project, which apply reads";
+    QTest::newRow("a variant's badge style")
+        << QStringList{"package", "P", "O", "--target", "web", "--variant", "beta", "--badge-style", "stripe"}
+        << "--badge-style takes banner, ribbon, corner, tint, grey.";
     QTest::newRow("a common option on any command")
         << QStringList{"-q", "preview", "P", "O.png"} << QString();
 }

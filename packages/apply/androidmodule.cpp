@@ -252,8 +252,28 @@ bool providesMipmap(const Draft& d, const QString& res, const QString& name)
     return false;
 }
 
+// A build variant's launcher icons: in the source set of its name (a build type's or a flavour's),
+// under the names src/main uses, which they override in that build; src/main as it is.
+void writeVariant(Draft& d, const QString& module)
+{
+    const QString res = joined(module, QStringLiteral("src/main/res/"));
+    const QString own = joined(module, QStringLiteral("src/%1/").arg(d.sources.options().variant.name));
+    const bool plain = d.exists(res + QStringLiteral("mipmap-anydpi/ic_launcher.xml")) &&
+                       !d.exists(res + QStringLiteral("mipmap-anydpi-v26"));
+    for (const Job& job : d.targets.android.all()) {
+        if (!job.path.startsWith(QLatin1String("res/mipmap")))
+            continue; // the listing picture and the launch screens are the release's
+        QString path = own + job.path;
+        if (plain)
+            path.replace(QStringLiteral("mipmap-anydpi-v26"), QStringLiteral("mipmap-anydpi"));
+        d.add(job, path);
+    }
+}
+
 void write(Draft& d, const QString& module)
 {
+    if (d.sources.options().variant.isSet())
+        return writeVariant(d, module);
     const QString main = joined(module, QStringLiteral("src/main/"));
     const QString res = main + QStringLiteral("res/");
     // Apps whose oldest Android is 8 keep the adaptive icon's XML in mipmap-anydpi.
@@ -310,6 +330,6 @@ extern const Framework androidModule = {
     "Android",
     "an Android app module (src/main/AndroidManifest.xml with an <application>, "
     "beside build.gradle or build.gradle.kts)",
-    recognise, write};
+    recognise, write, true};
 
 } // namespace Packages::Apply

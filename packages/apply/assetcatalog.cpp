@@ -104,9 +104,56 @@ void launchImageSets(Draft& d, const QString& catalog)
                        .arg(catalog);
 }
 
-void write(Draft& d, const QString& set)
+// A build variant's set, "AppIcon-Debug" beside "AppIcon" in the same catalog, and the build
+// configuration of its name (if the Xcode project has one) set to use it.
+void chooseVariantSet(Draft& d, const QString& set, const QString& variantSet)
 {
-    const QSet<QString> idioms = idiomsOf(d, set);
+    const QString name = d.sources.options().variant.name;
+    const QString catalog = folderOf(set), setName = QFileInfo(variantSet).completeBaseName();
+    // The Xcode project beside the catalog's folder or above it (ios/App/App.xcodeproj for
+    // ios/App/App/Assets.xcassets, ios/Runner.xcodeproj for ios/Runner/Assets.xcassets).
+    QString project;
+    for (QString dir = folderOf(catalog); project.isEmpty() && !dir.isEmpty();
+         dir = dir.contains(QLatin1Char('/')) ? folderOf(dir) : QString()) {
+        for (const QString& p :
+             QDir(joined(d.root, dir)).entryList({QStringLiteral("*.xcodeproj")}, QDir::Dirs))
+            if (d.exists(joined(dir, p + QStringLiteral("/project.pbxproj"))))
+                project = joined(dir, p + QStringLiteral("/project.pbxproj"));
+        if (dir == folderOf(folderOf(catalog)))
+            break;
+    }
+    if (project.isEmpty()) {
+        d.notes << QStringLiteral("No Xcode project was found beside %1: choose %2 as the app icon set of "
+                                  "the %3 configuration in Xcode.")
+                       .arg(catalog, setName, name);
+        return;
+    }
+    const QString before = QString::fromUtf8(d.textSoFar(project));
+    const std::optional<QString> after = withAppIconSet(before, name, setName);
+    if (!after)
+        d.notes << QStringLiteral("%1 does not read as an Xcode project: it was left as it is; choose %2 as "
+                                  "the app icon set of the %3 configuration in Xcode.")
+                       .arg(project, setName, name);
+    else if (*after == before && !before.contains(QStringLiteral("\"%1\"").arg(setName)))
+        d.notes << QStringLiteral("%1 has no build configuration named %2 that names an app icon set: %3 "
+                                  "is there for one to choose.")
+                       .arg(project, name, setName);
+    else if (*after != before) {
+        d.replace(textJob(QString(), after->toUtf8()), project);
+        d.edited << project;
+    }
+}
+
+void write(Draft& d, const QString& mainSet)
+{
+    // A build variant's icons go into a set of their own beside the main one, which stays as it is.
+    const QString& variant = d.sources.options().variant.name;
+    const QString set =
+        variant.isEmpty()
+            ? mainSet
+            : joined(folderOf(mainSet),
+                     QStringLiteral("AppIcon-%1.appiconset").arg(variant.left(1).toUpper() + variant.mid(1)));
+    const QSet<QString> idioms = idiomsOf(d, mainSet);
     QSet<QString> phones = idioms;
     phones.subtract({QStringLiteral("mac"), QStringLiteral("watch"), QStringLiteral("watch-marketing")});
     if (!idioms.isEmpty() && phones.isEmpty() && !idioms.contains(QStringLiteral("mac"))) {
@@ -151,6 +198,8 @@ void write(Draft& d, const QString& set)
     for (const QString& name : QDir(joined(d.root, set)).entryList(QDir::Files | QDir::Hidden))
         if (!ours.contains(name))
             d.removed << joined(set, name);
+    if (!variant.isEmpty())
+        return chooseVariantSet(d, mainSet, set);
     if (ios && d.sources.options().launch)
         launchImageSets(d, folderOf(set));
     layeredDocument(d, set);
@@ -159,6 +208,6 @@ void write(Draft& d, const QString& set)
 } // namespace
 
 extern const Framework assetCatalog = {"Xcode", "an Xcode asset catalog (*.xcassets/AppIcon.appiconset)",
-                                       recognise, write};
+                                       recognise, write, true};
 
 } // namespace Packages::Apply

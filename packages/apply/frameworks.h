@@ -132,7 +132,19 @@ struct Framework
     // Plans this framework's files for the project at `where`; null for a framework whose files
     // the others write (Capacitor's Android and iOS projects, say).
     void (*write)(Draft& d, const QString& where);
+    // Whether it puts a build variant's icons where its build picks them up (else a variant's apply
+    // leaves it alone, with a note).
+    bool takesVariants = false;
 };
+
+// The app's version as its project gives it (versionName in an Android module's build.gradle,
+// MARKETING_VERSION in an Xcode project, version in pubspec.yaml or package.json); empty if none.
+QString appVersion(const QString& root, const Scan& scan);
+// `pbxproj` with the app icon set of the build configuration named `configuration` (its case
+// aside) set to `set`, quoted, that line alone changed; none when the file holds no build
+// configuration as Xcode writes them, the same text when it has none of that name.
+std::optional<QString> withAppIconSet(const QString& pbxproj, const QString& configuration,
+                                      const QString& set);
 
 // In the order their files are planned.
 const QList<Framework>& frameworks();

@@ -97,15 +97,35 @@ AppPlan planAppUpdate(const IconDesign& design, const QString& folder, const Opt
                       .arg(scan.pages.first());
         return plan;
     }
-    const Sources sources(design, options);
+    // A variant's badge may show the app's version, as its project gives it.
+    Options chosen = options;
+    QString& badge = chosen.variant.badge.text;
+    if (chosen.variant.isSet() && badge.contains(QLatin1String("{version}"))) {
+        const QString version = Apply::appVersion(plan.folder, scan);
+        if (version.isEmpty()) {
+            plan.refused = Problem{Reason::NoAppVersion, {}, QString()};
+            return plan;
+        }
+        badge.replace(QLatin1String("{version}"), version);
+    }
+    const Sources sources(design, chosen);
     Apply::Targets targets(sources);
     Apply::Draft d{plan.folder, sources, targets, scan, {}, {}, {}, {}, {}};
     // Each framework in the table's order, each of its projects in the order the walk met them.
     const QList<Apply::Framework>& frameworks = Apply::frameworks();
     for (int row = 0; row < frameworks.size(); ++row)
-        for (const Apply::Place& place : scan.places)
-            if (place.framework == row && place.note.isEmpty() && frameworks[row].write)
-                frameworks[row].write(d, place.where);
+        for (const Apply::Place& place : scan.places) {
+            if (place.framework != row || !place.note.isEmpty() || !frameworks[row].write)
+                continue;
+            if (chosen.variant.isSet() && !frameworks[row].takesVariants) {
+                d.notes << QStringLiteral(
+                               "%1: a build variant's icons are not put in here (package --variant "
+                               "%2 writes them into a folder of their own); it was left as it is.")
+                               .arg(place.found, chosen.variant.name);
+                continue;
+            }
+            frameworks[row].write(d, place.where);
+        }
     // A file that is a link stays one, and nothing goes through a link out of the app's folder.
     const auto clear = [&plan](const QString& path) {
         const Problem why = Apply::linkInTheWay(plan.folder, path);
