@@ -80,6 +80,25 @@ const Tree trees[] = {
      {"android/app/src/main/", "ios/App/App/Assets.xcassets/AppIcon.appiconset/", "ios/App/AppIcon.icon"},
      "debug",
      "ios/App/App.xcodeproj/project.pbxproj:\t\t\t\tASSETCATALOG_COMPILER_APPICON_NAME = \"AppIcon-Debug\";"},
+    // A flavour of a Flutter app, as flutter_flavorizr names it: its Android source set, its sets
+    // AppIcon-beta, its debug and profile configurations choosing it (the release one keeps the
+    // store's); the web and Windows parts left alone.
+    {"Flutter, flavour beta",
+     "flutter",
+     {{"android/app/src/beta/res/mipmap-xxxhdpi/ic_launcher_foreground.png", 432},
+      {"ios/Runner/Assets.xcassets/AppIcon-beta.appiconset/AppIcon-1024.png", 1024},
+      {"macos/Runner/Assets.xcassets/AppIcon-beta.appiconset/AppIcon-64.png", 64}},
+     false,
+     {"android/app/src/main/", "ios/Runner/Assets.xcassets/AppIcon.appiconset/", "web/", "windows/"},
+     "beta",
+     "ios/Runner.xcodeproj/project.pbxproj:\t\t\t\tASSETCATALOG_COMPILER_APPICON_NAME = \"AppIcon-beta\";"},
+    // An Expo app's variant: its images beside the app's own, app.json as it is.
+    {"Expo, variant beta",
+     "expo",
+     {{"assets/images/icon-beta.png", 1024}, {"assets/images/adaptive-icon-beta.png", 1024}},
+     false,
+     {"app.json", "assets/images/icon.png", "assets/images/adaptive-icon.png"},
+     "beta"},
     {"Capacitor",
      "capacitor",
      {{"android/app/src/main/res/mipmap-hdpi/ic_launcher_foreground.png", 162},
@@ -336,7 +355,7 @@ void TestApply::templates()
                 ++changedLines;
                 QCOMPARE(is[i], line);
             }
-        QCOMPARE(changedLines, 1);
+        QVERIFY(changedLines >= 1);
     }
     // What apply wrote passes the check: no error and no warning (the tinted icon's alpha, kept as
     // Apple's guidance has it, is a note).
@@ -415,8 +434,8 @@ void TestApply::templates()
             QVERIFY2(Cli::pixelSize(&file) == QSize(e.size, e.height ? e.height : e.size), e.path);
     }
     // Every web manifest stays valid, lists a maskable icon, full bleed at its size; Flutter's
-    // takes the icon's colour, the rest of it as it was.
-    for (const QString& path : after.keys()) {
+    // takes the icon's colour, the rest of it as it was. (A variant leaves the web alone.)
+    for (const QString& path : *t.variant ? QStringList() : after.keys()) {
         // (The copies a build makes inside the native projects are the build's.)
         if (!(path.endsWith(QLatin1String("manifest.json")) ||
               path.endsWith(QLatin1String(".webmanifest"))) ||

@@ -148,11 +148,17 @@ void write(Draft& d, const QString& mainSet)
 {
     // A build variant's icons go into a set of their own beside the main one, which stays as it is.
     const QString& variant = d.sources.options().variant.name;
+    // (Named as flutter_flavorizr names a flavour's set in a Flutter app, AppIcon-flavor; else as
+    // Xcode's configurations are named, AppIcon-Debug.)
+    const QStringList flutterApps = d.scan.of("Flutter");
+    const bool flutter = std::any_of(flutterApps.begin(), flutterApps.end(), [&mainSet](const QString& app) {
+        return app.isEmpty() || mainSet.startsWith(app + QLatin1Char('/'));
+    });
     const QString set =
-        variant.isEmpty()
-            ? mainSet
-            : joined(folderOf(mainSet),
-                     QStringLiteral("AppIcon-%1.appiconset").arg(variant.left(1).toUpper() + variant.mid(1)));
+        variant.isEmpty() ? mainSet
+                          : joined(folderOf(mainSet),
+                                   QStringLiteral("AppIcon-%1.appiconset")
+                                       .arg(flutter ? variant : variant.left(1).toUpper() + variant.mid(1)));
     const QSet<QString> idioms = idiomsOf(d, mainSet);
     QSet<QString> phones = idioms;
     phones.subtract({QStringLiteral("mac"), QStringLiteral("watch"), QStringLiteral("watch-marketing")});

@@ -184,6 +184,17 @@ void write(Draft& d, const QString& dir)
         {app.value(QStringLiteral("web")).toObject().value(QStringLiteral("favicon")),
          [&s](int size) { return s.iconAt(size); }},
     };
+    // A build variant's icons beside the app's own ("icon-beta.png" beside "icon.png"), which stay;
+    // app.json cannot choose between them, so the app.config.js that does is told.
+    const QString& variant = s.options().variant.name;
+    const auto variantPath = [&variant](const QString& named) {
+        return variant.isEmpty()
+                   ? named
+                   : QString(named).replace(QRegularExpression(QStringLiteral("\\.png$"),
+                                                               QRegularExpression::CaseInsensitiveOption),
+                                            QStringLiteral("-%1.png").arg(variant));
+    };
+    QStringList chosen;
     for (const auto& icon : icons) {
         const QString path = QDir::cleanPath(joined(dir, icon.path.toString()));
         const QSize size = sizeOf(d.root, path);
@@ -193,7 +204,33 @@ void write(Draft& d, const QString& dir)
             continue;
         const std::function<QImage(int)> make = icon.make;
         const int side = size.width();
-        d.add(pngJob(QString(), [make, side] { return make(side); }), path);
+        d.add(pngJob(QString(), [make, side] { return make(side); }), variantPath(path));
+        if (!variant.isEmpty())
+            chosen << icon.path.toString();
+    }
+    if (!variant.isEmpty()) {
+        // Each image app.json names, and the variant's in its place when APP_VARIANT names it.
+        QStringList lines{
+            QStringLiteral("const v = process.env.APP_VARIANT === '%1';").arg(variant),
+            QStringLiteral(
+                "const pick = (image) => (v && image ? image.replace(/\\.png$/i, '-%1.png') : image);")
+                .arg(variant),
+            QStringLiteral("export default ({ config }) => ({"),
+            QStringLiteral("  ...config,"),
+            QStringLiteral("  icon: pick(config.icon),"),
+            QStringLiteral("  ios: { ...config.ios, icon: pick(config.ios?.icon) },"),
+            QStringLiteral(
+                "  android: { ...config.android, adaptiveIcon: { ...config.android?.adaptiveIcon,"),
+            QStringLiteral("    foregroundImage: pick(config.android?.adaptiveIcon?.foregroundImage),"),
+            QStringLiteral("    backgroundImage: pick(config.android?.adaptiveIcon?.backgroundImage),"),
+            QStringLiteral("    monochromeImage: pick(config.android?.adaptiveIcon?.monochromeImage) } },"),
+            QStringLiteral("  web: { ...config.web, favicon: pick(config.web?.favicon) },"),
+            QStringLiteral("});")};
+        d.notes << QStringLiteral("%1 cannot choose an icon by build variant; an app.config.js beside it "
+                                  "can (APP_VARIANT=%2 npx expo prebuild, or an eas.json profile that sets "
+                                  "APP_VARIANT):\n%3")
+                       .arg(joined(dir, QStringLiteral("app.json")), variant, lines.join(QLatin1Char('\n')));
+        return;
     }
     if (s.options().launch)
         launchScreens(d, dir, app);
@@ -227,6 +264,6 @@ QString generatedNatively(const Folder& folder, const Scan& sofar)
     return QString();
 }
 
-extern const Framework expoApp = {"Expo", "Expo (app.json)", recognise, write};
+extern const Framework expoApp = {"Expo", "Expo (app.json)", recognise, write, true};
 
 } // namespace Packages::Apply

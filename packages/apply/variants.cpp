@@ -78,7 +78,14 @@ std::optional<QString> withAppIconSet(const QString& pbxproj, const QString& con
             QString value = name.mid(7, name.size() - 8);
             if (value.startsWith(QLatin1Char('"')))
                 value = value.mid(1, value.size() - 2);
-            if (appIconLine >= 0 && value.compare(configuration, Qt::CaseInsensitive) == 0)
+            // The configuration of the variant's name, or a flavour's (flutter_flavorizr's
+            // Debug-beta and Profile-beta); a release build keeps the release icons for the store.
+            const QString flavour = value.section(QLatin1Char('-'), 1);
+            const bool named =
+                value.compare(configuration, Qt::CaseInsensitive) == 0 ||
+                ((value.startsWith(QLatin1String("Debug-")) || value.startsWith(QLatin1String("Profile-"))) &&
+                 flavour.compare(configuration, Qt::CaseInsensitive) == 0);
+            if (appIconLine >= 0 && named)
                 lines[appIconLine] =
                     setting.match(lines[appIconLine]).captured(1) + QStringLiteral("\"%1\";").arg(set);
         }
