@@ -211,8 +211,14 @@ void MainWindow::askToApply(const Packages::AppPlan& plan, const Findings& findi
     const QList<AppChange> launch = plan.part(true);
     const bool withLaunch = std::any_of(launch.begin(), launch.end(),
                                         [](const AppChange& c) { return c.action != AppChange::Same; });
-    const QString found =
-        tr("Found:") + QStringLiteral("\n") + plan.found.join(QLatin1Char('\n')) + QStringLiteral("\n\n");
+    const QString found = tr("Found:") + QStringLiteral("\n") + plan.found.join(QLatin1Char('\n')) +
+                          QStringLiteral("\n\n") +
+                          (options.variant.isSet() ? tr("The build variant %1 (chosen in Export Packages): "
+                                                        "its icons go where its build picks them up, "
+                                                        "the release icons as they are.")
+                                                             .arg(options.variant.name) +
+                                                         QStringLiteral("\n\n")
+                                                   : QString());
     const QString kept =
         tr("Every file replaced, edited or removed is kept in its .glyphwright-backup folder, "
            "and Platforms > Undo Last Apply puts them back.");

@@ -79,7 +79,9 @@ Files::Outcome package(const Invocation& i, const LoadedProject& project, QTextS
 
 Files::Outcome preview(const Invocation& i, const LoadedProject& project, QTextStream&)
 {
-    const QImage sheet = Packages::previewSheet(project.design, i.package);
+    Packages::Options options = i.package;
+    options.variant.name = i.variants.value(0); // (the first variant's, when given)
+    const QImage sheet = Packages::previewSheet(project.design, options);
     return single(i.output,
                   Export::writeImageFile(i.output, sheet, Export::formatForPath(i.output), -1, sheet.size()));
 }
@@ -424,7 +426,8 @@ const QList<Command>& commands()
                 "tinted; the layered iOS and macOS 26 icon, its glass approximated; macOS on light and "
                 "dark; the favicon at 16 and 32 pixels.")
             .runs(preview)
-            .withOptions({"background", "macos-keep-corners", "ios-dark-color", "ios-tinted-color"}),
+            .withOptions({"background", "macos-keep-corners", "ios-dark-color", "ios-tinted-color", "variant",
+                          "badge", "badge-style", "badge-color", "badge-text-color", "badge-position"}),
         Command::named("check")
             .takes("PROJECT.ipr | APPDIR")
             .alone()

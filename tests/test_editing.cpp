@@ -774,6 +774,19 @@ void TestEditing::exportPackagesFromTheWindow()
                  QDir::toNativeSeparators(named));
         PackagesDialog otherProject(window->currentDesign(), QString(), window);
         QVERIFY(otherProject.findChild<QLineEdit*>(QStringLiteral("editAppId"))->text().isEmpty());
+        // A build variant is the project's too: chosen, what the Device Preview and an apply take for
+        // the project is badged; another project has none.
+        auto* variant = reopened.findChild<QLineEdit*>(QStringLiteral("editVariant"));
+        variant->setText(QStringLiteral("beta"));
+        emit variant->editingFinished();
+        QCOMPARE(PackageChoices::load().rememberedFor(window->projectFilePath).variant.name,
+                 QStringLiteral("beta"));
+        QVERIFY(otherProject.findChild<QLineEdit*>(QStringLiteral("editVariant"))->text().isEmpty());
+        PackagesDialog again(window->currentDesign(), window->projectFilePath, window);
+        QCOMPARE(again.findChild<QLineEdit*>(QStringLiteral("editVariant"))->text(), QStringLiteral("beta"));
+        variant->clear();
+        emit variant->editingFinished();
+        QVERIFY(!PackageChoices::load().rememberedFor(window->projectFilePath).variant.isSet());
     }
     const QString second = exportAs(QStringLiteral("com.example.reef"), false);
     QVERIFY2(second.contains(QStringLiteral("Removed ")), qPrintable(second));

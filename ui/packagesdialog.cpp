@@ -8,6 +8,7 @@
 #include "ui/wrappedlabel.h"
 
 #include <QCheckBox>
+#include <QComboBox>
 #include <QDesktopServices>
 #include <QDir>
 #include <QFormLayout>
@@ -146,14 +147,19 @@ PackagesDialog::PackagesDialog(const IconDesign& design, const QString& projectF
     const ProjectApp app = ProjectApp::load(projectFile);
     nameEdit->setText(app.name);
     appIdEdit->setText(app.appId);
+    variantEdit->setText(app.variant);
+    if (badgeStyleBox->findText(app.badgeStyle) >= 0)
+        badgeStyleBox->setCurrentText(app.badgeStyle);
+    badgeTextEdit->setText(app.badgeText);
     for (const QString& last : {app.folder, storedFolder(Folders::packages)})
         if (!last.isEmpty() && QFileInfo(last).isDir()) {
             folder = last;
             folderEdit->setText(QDir::toNativeSeparators(folder));
             break;
         }
-    connect(nameEdit, &QLineEdit::editingFinished, this, &PackagesDialog::rememberApp);
-    connect(appIdEdit, &QLineEdit::editingFinished, this, &PackagesDialog::rememberApp);
+    for (QLineEdit* edit : {nameEdit, appIdEdit, variantEdit, badgeTextEdit})
+        connect(edit, &QLineEdit::editingFinished, this, &PackagesDialog::rememberApp);
+    connect(badgeStyleBox, &QComboBox::currentTextChanged, this, &PackagesDialog::rememberApp);
     check();
 }
 
@@ -188,9 +194,23 @@ void PackagesDialog::fitToScreen()
     }
 }
 
+ProjectApp PackagesDialog::typedApp() const
+{
+    return {
+        nameEdit->text(),     appIdEdit->text(), folder, variantEdit->text(), badgeStyleBox->currentText(),
+        badgeTextEdit->text()};
+}
+
 void PackagesDialog::rememberApp()
 {
-    ProjectApp{nameEdit->text(), appIdEdit->text(), folder}.save(projectFile);
+    const ProjectApp before = ProjectApp::load(projectFile), now = typedApp();
+    now.save(projectFile);
+    // A variant chosen anew: the check and the Device Preview follow it.
+    if (before.variant != now.variant || before.badgeStyle != now.badgeStyle ||
+        before.badgeText != now.badgeText) {
+        emit choicesChanged(kept);
+        check();
+    }
 }
 
 void PackagesDialog::remember()
@@ -231,8 +251,13 @@ void PackagesDialog::check()
         return;
     }
     const IconDesign snapshot = design;
+    PackageChoices chosenWithVariant = chosen;
+    chosenWithVariant.options.variant = typedApp().buildVariant();
     checking.start(
-        [snapshot, chosen] { return Packages::Check::checkDesign(snapshot, chosen.targets, chosen.options); },
+        [snapshot, chosenWithVariant] {
+            return Packages::Check::checkDesign(snapshot, chosenWithVariant.targets,
+                                                chosenWithVariant.options);
+        },
         [this](const QList<Packages::Check::Finding>& findings) { showFindings(findings); });
 }
 
@@ -312,6 +337,25 @@ QGroupBox* PackagesDialog::optionsBox(const PackageChoices& remembered)
     appIdEdit->setValidator(new QRegularExpressionValidator(
         QRegularExpression(QStringLiteral("[A-Za-z0-9_-][A-Za-z0-9._-]{0,249}")), appIdEdit));
     form->addRow(tr("App id (Linux icon name)"), appIdEdit);
+    // A build variant (debug, beta, a flavour): badged in every look, remembered for the project.
+    auto* variantRow = new QWidget(options);
+    auto* variantLayout = new QHBoxLayout(variantRow);
+    variantLayout->setContentsMargins(0, 0, 0, 0);
+    variantEdit = new QLineEdit(variantRow);
+    variantEdit->setObjectName(QStringLiteral("editVariant"));
+    variantEdit->setPlaceholderText(tr("none: the release icons"));
+    variantEdit->setValidator(new QRegularExpressionValidator(
+        QRegularExpression(QStringLiteral("[A-Za-z][A-Za-z0-9_]{0,39}")), variantEdit));
+    badgeStyleBox = new QComboBox(variantRow);
+    badgeStyleBox->setObjectName(QStringLiteral("comboBadgeStyle"));
+    badgeStyleBox->addItems(Packages::badgeStyleNames());
+    badgeTextEdit = new QLineEdit(variantRow);
+    badgeTextEdit->setObjectName(QStringLiteral("editBadgeText"));
+    badgeTextEdit->setPlaceholderText(tr("badge: the variant's name"));
+    variantLayout->addWidget(variantEdit, 1);
+    variantLayout->addWidget(badgeStyleBox);
+    variantLayout->addWidget(badgeTextEdit, 1);
+    form->addRow(tr("Build variant"), variantRow);
     themeChoice =
         new ColourChoice(options, QStringLiteral("themeColor"), remembered.options.themeColor,
                          design.useBackgroundGradient ? design.gradientStartColor : design.backgroundColor);
@@ -496,7 +540,11 @@ void PackagesDialog::exportPackages()
     progress = std::make_unique<Packages::Progress>();
     runFolder = folder;
     // The same function, options and defaults as "glyphwright-cli package", on worker threads.
-    const Packages::Options options = chosen.optionsFor(projectFile, nameEdit->text(), appIdEdit->text());
+    Packages::Options options = chosen.optionsFor(projectFile, nameEdit->text(), appIdEdit->text());
+    // A build variant's files go into a folder of its name, as package --variant writes them.
+    options.variant = typedApp().buildVariant();
+    if (options.variant.isSet())
+        runFolder = QDir(folder).filePath(options.variant.name);
     const IconDesign snapshot = design;
     const QStringList targets = chosen.targets;
     Packages::Progress* shared = progress.get();

@@ -86,7 +86,10 @@ class PackagesDialog : public QDialog
     QList<QCheckBox*> targetBoxes;
     QPushButton* plateButton;
     QColor plate;
-    QLineEdit *nameEdit, *appIdEdit, *basePathEdit, *folderEdit;
+    QLineEdit *nameEdit, *appIdEdit, *basePathEdit, *folderEdit, *variantEdit, *badgeTextEdit;
+    class QComboBox* badgeStyleBox;
+    // The app as typed: its name, id and folder, and the build variant chosen.
+    ProjectApp typedApp() const;
     ColourChoice *themeChoice, *splashChoice, *darkChoice, *tintedChoice, *splashDarkChoice;
     QCheckBox *keepCorners, *smallWithoutText, *launchBox, *launchTextBox;
     class WrappedLabel* checkLabel;

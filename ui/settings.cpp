@@ -96,7 +96,19 @@ ProjectApp ProjectApp::load(const QString& projectFile)
     const QString at = projectGroup(projectFile);
     return {settings.value(at + QStringLiteral("Name")).toString(),
             settings.value(at + QStringLiteral("AppId")).toString(),
-            settings.value(at + QStringLiteral("Folder")).toString()};
+            settings.value(at + QStringLiteral("Folder")).toString(),
+            settings.value(at + QStringLiteral("Variant")).toString(),
+            settings.value(at + QStringLiteral("BadgeStyle")).toString(),
+            settings.value(at + QStringLiteral("BadgeText")).toString()};
+}
+
+Packages::Variant ProjectApp::buildVariant() const
+{
+    Packages::Variant v;
+    v.name = variant;
+    v.badge.text = badgeText;
+    Packages::badgeStyleNamed(badgeStyle, &v.badge.style);
+    return v;
 }
 
 void ProjectApp::save(const QString& projectFile) const
@@ -109,6 +121,9 @@ void ProjectApp::save(const QString& projectFile) const
     settings.setValue(at + QStringLiteral("Name"), name);
     settings.setValue(at + QStringLiteral("AppId"), appId);
     settings.setValue(at + QStringLiteral("Folder"), folder);
+    settings.setValue(at + QStringLiteral("Variant"), variant);
+    settings.setValue(at + QStringLiteral("BadgeStyle"), badgeStyle);
+    settings.setValue(at + QStringLiteral("BadgeText"), badgeText);
     settings.sync();
 }
 
@@ -163,7 +178,9 @@ void PackageChoices::save() const
 Packages::Options PackageChoices::rememberedFor(const QString& projectFile) const
 {
     const ProjectApp app = ProjectApp::load(projectFile);
-    return optionsFor(projectFile, app.name, app.appId);
+    Packages::Options o = optionsFor(projectFile, app.name, app.appId);
+    o.variant = app.buildVariant();
+    return o;
 }
 
 Packages::Options PackageChoices::optionsFor(const QString& projectFile, const QString& name,

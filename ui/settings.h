@@ -30,6 +30,9 @@ void rememberFolder(const QString& key, const QString& folder);
 struct ProjectApp
 {
     QString name, appId, folder;
+    // The build variant its packages and applies are for (none: the release icons), with its badge.
+    QString variant, badgeStyle, badgeText;
+    Packages::Variant buildVariant() const;
 
     static ProjectApp load(const QString& projectFile);
     void save(const QString& projectFile) const;
