@@ -2,7 +2,8 @@
 // rendered as package renders it, nothing encoded) and package of the same targets, run alternately
 // in one process so that both meet the same machine, with their medians (wall and CPU time) and
 // the ratio; and the check of an app's project as it stands (the Capacitor tree of the tests, and
-// a real project given as GLYPHWRIGHT_CHECK_APP).
+// a real project given as GLYPHWRIGHT_CHECK_APP); and three build variants with the release icons
+// beside one package of the same targets, alternated the same way.
 //   QT_QPA_PLATFORM=offscreen build/bench/bench_check
 //   GLYPHWRIGHT_CHECK_APP=~/src/tidewater build/bench/bench_check --benchmark_filter=App
 #include "packages/check/check.h"
@@ -102,6 +103,39 @@ void BM_CheckBesidePackage(benchmark::State& state, const std::string& name)
     }
 }
 
+// One iteration: one package, then the release icons and three variants (or the other way round).
+void BM_VariantsBesidePackage(benchmark::State& state)
+{
+    const IconDesign d = design("default");
+    const QStringList targets = {QStringLiteral("android"), QStringLiteral("ios"), QStringLiteral("web")};
+    int turn = 0;
+    for (auto _ : state) {
+        const auto one = [&] {
+            QDir(folder->filePath(QStringLiteral("one"))).removeRecursively();
+            Packages::writePackage(d, folder->filePath(QStringLiteral("one")), targets, Packages::Options());
+        };
+        const auto four = [&] {
+            QDir(folder->filePath(QStringLiteral("four"))).removeRecursively();
+            Packages::Options options;
+            Packages::writePackage(d, folder->filePath(QStringLiteral("four/release")), targets, options);
+            for (const char* name : {"debug", "beta", "staging"}) {
+                options.variant.name = QLatin1String(name);
+                Packages::writePackage(d, folder->filePath(QStringLiteral("four/") + QLatin1String(name)),
+                                       targets, options);
+            }
+        };
+        double wall = 0;
+        if (turn++ % 2 == 0) {
+            timed("package one", one);
+            wall = timed("package four", four);
+        } else {
+            wall = timed("package four", four);
+            timed("package one", one);
+        }
+        state.SetIterationTime(wall);
+    }
+}
+
 void BM_CheckApp(benchmark::State& state, const QString& app)
 {
     for (auto _ : state)
@@ -124,6 +158,10 @@ int main(int argc, char** argv)
             ->Iterations(15)
             ->UseManualTime()
             ->Unit(benchmark::kMillisecond);
+    benchmark::RegisterBenchmark("VariantsBesidePackage", BM_VariantsBesidePackage)
+        ->Iterations(9)
+        ->UseManualTime()
+        ->Unit(benchmark::kMillisecond);
     QStringList apps = {QStringLiteral(GLYPHWRIGHT_SOURCE_DIR "/tests/data/apply/capacitor")};
     if (!qEnvironmentVariableIsEmpty("GLYPHWRIGHT_CHECK_APP"))
         apps << qEnvironmentVariable("GLYPHWRIGHT_CHECK_APP");
@@ -145,6 +183,14 @@ int main(int argc, char** argv)
                     name.c_str(), median(c.wall) * 1e3, median(c.cpu) * 1e3, median(p.wall) * 1e3,
                     median(p.cpu) * 1e3, median(c.wall) / median(p.wall), median(c.cpu) / median(p.cpu));
     }
+    if (!runs["package one"].wall.empty())
+        std::printf(
+            "android,ios,web: one package %.0f ms (CPU %.0f), the release and three variants %.0f ms (CPU "
+            "%.0f): %.2f wall, %.2f CPU\n",
+            median(runs["package one"].wall) * 1e3, median(runs["package one"].cpu) * 1e3,
+            median(runs["package four"].wall) * 1e3, median(runs["package four"].cpu) * 1e3,
+            median(runs["package four"].wall) / median(runs["package one"].wall),
+            median(runs["package four"].cpu) / median(runs["package one"].cpu));
     for (const QString& a : apps)
         if (!runs["app " + a.toStdString()].wall.empty())
             std::printf("check %s: median %.0f ms\n", qPrintable(a),
