@@ -185,7 +185,8 @@ const Tree& tree(const char* name)
     qFatal("no tree %s", name);
 }
 
-// Copies the tree `t` to `root`.
+// Copies the tree `t` to `root`. Flutter's project file is kept in the test data as
+// flutter-project.yaml and laid out under the name Flutter gives it.
 void lay(const QString& root, const Tree& t)
 {
     const QString from =
@@ -193,7 +194,10 @@ void lay(const QString& root, const Tree& t)
     const QMap<QString, QByteArray> files = filesUnder(from);
     QVERIFY2(!files.isEmpty(), qPrintable(from));
     for (auto it = files.begin(); it != files.end(); ++it) {
-        const QString path = root + QLatin1Char('/') + it.key();
+        QString name = it.key();
+        if (QFileInfo(name).fileName() == QLatin1String("flutter-project.yaml"))
+            name = QFileInfo(name).path() + QStringLiteral("/pubspec.yaml");
+        const QString path = root + QLatin1Char('/') + name;
         QDir().mkpath(QFileInfo(path).path());
         writeFile(path, it.value());
     }

@@ -1,7 +1,7 @@
 // The rules of the design check, one row each: its id, its severity, what it measures, the sentence
 // it reports with the figures measured, and what fixes it. The facts behind them: the stores' and
 // build tools' own documentation and error messages (App Store Connect's ITMS-90717, actool's
-// "unassigned child", Android lint's IconDensities and MipmapIcons, Play's icon specification).
+// "unassigned child", Android lint's IconDensities and MipmapIcons, Play's requirements for its listing icon).
 #include "packages/check/check.h"
 
 namespace Packages::Check {
