@@ -205,7 +205,12 @@ int sheetColumns(int width)
 QImage previewSheet(const IconDesign& design, const Options& options, qreal pixelRatio, int columns,
                     const QList<Mark>& marks)
 {
-    const Sources sources(design, options);
+    return previewSheet(Sources(design, options), pixelRatio, columns, marks);
+}
+
+QImage previewSheet(const Sources& sources, qreal pixelRatio, int columns, const QList<Mark>& marks)
+{
+    const IconDesign& design = sources.design();
     std::map<int, Row> rows;
     for (const Target& target : targets()) {
         if (!target.panels)

@@ -15,6 +15,8 @@ class QPainter;
 
 namespace Packages {
 
+class Sources;
+
 // One picture of the icon as the platforms show it, each target's panels in its row under a
 // title, each labelled.
 // At `pixelRatio` device pixels a sheet pixel (a high-density screen's), with that ratio set on the
@@ -30,6 +32,8 @@ struct Mark
 };
 QImage previewSheet(const IconDesign& design, const Options& options = Options(), qreal pixelRatio = 1.0,
                     int columns = 0, const QList<Mark>& marks = {});
+// The same from pictures drawn already (the design check's, say).
+QImage previewSheet(const Sources& sources, qreal pixelRatio, int columns, const QList<Mark>& marks);
 // How many panels a line of a sheet `width` sheet pixels wide holds (at least one).
 int sheetColumns(int width);
 

@@ -2,6 +2,7 @@
 
 #include "packages/check/check.h"
 #include "packages/previewsheet.h"
+#include "packages/sources.h"
 
 #include <QKeyEvent>
 #include <QLabel>
@@ -69,9 +70,10 @@ void DevicePreview::draw()
     // Each panel with a finding of the design check is marked, the finding's box drawn on it.
     drawing.start(
         [snapshot, chosen, ratio, columns] {
-            const auto findings = Packages::Check::checkDesign(snapshot, Packages::targetNames(), chosen);
-            return Packages::previewSheet(snapshot, chosen, ratio, columns,
-                                          Packages::Check::marksOf(findings));
+            // One drawing of the design's pictures for both.
+            const Packages::Sources sources(snapshot, chosen);
+            const auto findings = Packages::Check::checkDesign(sources, Packages::targetNames());
+            return Packages::previewSheet(sources, ratio, columns, Packages::Check::marksOf(findings));
         },
         [this, columns](const QImage& sheet) { drawn(sheet, columns); });
 }

@@ -13,6 +13,10 @@
 // The design check: every platform's rules and every derived look, measured on the pixels the
 // packages would write (for a design) or on the files an app's project holds (whoever wrote them),
 // and told as findings before anything ships.
+namespace Packages {
+class Sources;
+}
+
 namespace Packages::Check {
 
 enum class Severity {
@@ -56,6 +60,8 @@ Finding finding(const char* id, const QStringList& figures, const QString& targe
 // The findings of a design as `package` would write it for `targets` (names of targetNames()) with
 // `options`, without writing anything.
 QList<Finding> checkDesign(const IconDesign& design, const QStringList& targets, const Options& options);
+// The same on pictures drawn already (the Device Preview's, say).
+QList<Finding> checkDesign(const Sources& sources, const QStringList& targets);
 // The findings of the app's project in `folder` as it stands: the frameworks apply knows, read as
 // apply reads them.
 QList<Finding> checkApp(const QString& folder);

@@ -272,7 +272,12 @@ double inkWidth(const QImage& image)
 
 QList<Finding> checkDesign(const IconDesign& design, const QStringList& targets, const Options& options)
 {
-    const Sources s(design, options);
+    return checkDesign(Sources(design, options), targets);
+}
+
+QList<Finding> checkDesign(const Sources& s, const QStringList& targets)
+{
+    const Options& options = s.options();
     QList<Finding> found;
     const auto has = [&targets](const char* name) { return targets.contains(QLatin1String(name)); };
     if (has("android")) {
