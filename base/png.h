@@ -27,13 +27,18 @@ void appendChunk(QByteArray& out, const char* type, const QByteArray& body);
 // `image` declaring `dotsPerMeter` (a copy only when it declared another density).
 QImage withDensity(const QImage& image, int dotsPerMeter = standardDotsPerMeter);
 
+// How hard encode() packs: as tightly as it can (the release icons), or, for the small and medium
+// images, in a fraction of the time for a file a few per cent larger (a build variant's icons,
+// which never go to a store).
+enum class Effort { Smallest, Quick };
+
 // `image` as a PNG: 8 bits a channel, RGBA when it has an alpha channel (unpremultiplied as the
 // toolkit's writer does), RGB when not, and with `grey`, grey and alpha or grey when every pixel
 // is grey; `dotsPerMeter` as its density in a pHYs chunk; with `srgb`, tagged as sRGB (an sRGB chunk
 // and its gAMA fallback). Empty for an image of another format (16 bits a channel, indexed, grey),
 // which the caller then gives to the toolkit's writer (after withDensity()).
 QByteArray encode(const QImage& image, bool srgb = false, bool grey = false,
-                  int dotsPerMeter = standardDotsPerMeter);
+                  int dotsPerMeter = standardDotsPerMeter, Effort effort = Effort::Smallest);
 
 // A PNG made by encode() declaring `dotsPerMeter` instead: its pHYs chunk rewritten, the rest
 // as it is. Unchanged when it has no pHYs chunk.

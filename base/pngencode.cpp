@@ -30,7 +30,8 @@ namespace {
 // greedy levels; but a flat colour gains nothing from it and packs tighter at level 3 or 7, so an
 // image whose filtered bytes are nearly all zero is packed at both of those and the smaller kept.
 // Large images take level 7, which packs smooth gradients half the size of level 3, or level 5
-// where that packs them as tightly (photographs), judged on bands of their rows.
+// where that packs them as tightly (photographs), judged on bands of their rows. At the quick effort
+// small and medium images take level 7 too: in a fraction of the time, a few per cent larger.
 constexpr qint64 mediumImage = 340 * 340;
 constexpr int mediumLevel = 10, flatLevel = 3, largeLevel = 7, quickLevel = 5;
 // The share of filtered bytes that are not zero under which an image is a flat colour.
@@ -78,19 +79,21 @@ bool quickLevelPacksAsWell(const uchar* raw, int rows, size_t rowBytes)
 // The filtered rows of an image of `pixels` (`rows` of `rowBytes`, `busy` the share of their bytes
 // that are not zero) deflated as tightly as the levels above make them, into scratch memory; 0 on
 // failure.
-size_t packed(const uchar* raw, size_t rawSize, qint64 pixels, int rows, double busy, uchar** out)
+size_t packed(const uchar* raw, size_t rawSize, qint64 pixels, int rows, double busy, Effort effort,
+              uchar** out)
 {
     if (pixels > mediumImage)
         return deflated(raw, rawSize,
                         quickLevelPacksAsWell(raw, rows, rawSize / size_t(rows)) ? quickLevel : largeLevel,
                         Memory::Scratch::Deflated, out);
-    size_t size =
-        deflated(raw, rawSize, busy < flatBusy ? largeLevel : mediumLevel, Memory::Scratch::Deflated, out);
-    if (busy < flatBusy) {
+    const bool flat = busy < flatBusy;
+    size_t size = deflated(raw, rawSize, flat || effort == Effort::Quick ? largeLevel : mediumLevel,
+                           Memory::Scratch::Deflated, out);
+    if (flat) {
         uchar* other = nullptr;
-        const size_t flat = deflated(raw, rawSize, flatLevel, Memory::Scratch::Trial, &other);
-        if (flat > 0 && (size == 0 || flat < size)) {
-            size = flat;
+        const size_t packedFlat = deflated(raw, rawSize, flatLevel, Memory::Scratch::Trial, &other);
+        if (packedFlat > 0 && (size == 0 || packedFlat < size)) {
+            size = packedFlat;
             *out = other;
         }
     }
@@ -585,7 +588,7 @@ QSize headerSize(const QByteArray& png)
     return w > 0 && h > 0 && w <= 0x7fffffff && h <= 0x7fffffff ? QSize(int(w), int(h)) : QSize();
 }
 
-QByteArray encode(const QImage& image, bool srgb, bool grey, int dotsPerMeter)
+QByteArray encode(const QImage& image, bool srgb, bool grey, int dotsPerMeter, Effort effort)
 {
     const QImage::Format format = image.format();
     if (image.isNull() || (format != QImage::Format_ARGB32 && format != QImage::Format_ARGB32_Premultiplied &&
@@ -602,7 +605,7 @@ QByteArray encode(const QImage& image, bool srgb, bool grey, int dotsPerMeter)
     const uchar* raw = filteredRows(source, channels, &rawSize, &busy);
     uchar* data = nullptr;
     const size_t size =
-        raw ? packed(raw, rawSize, qint64(w) * h, h, double(busy) / double(rawSize), &data) : 0;
+        raw ? packed(raw, rawSize, qint64(w) * h, h, double(busy) / double(rawSize), effort, &data) : 0;
     if (size == 0)
         return QByteArray();
 

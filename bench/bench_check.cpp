@@ -116,13 +116,15 @@ void BM_VariantsBesidePackage(benchmark::State& state)
         };
         const auto four = [&] {
             QDir(folder->filePath(QStringLiteral("four"))).removeRecursively();
-            Packages::Options options;
-            Packages::writePackage(d, folder->filePath(QStringLiteral("four/release")), targets, options);
-            for (const char* name : {"debug", "beta", "staging"}) {
-                options.variant.name = QLatin1String(name);
-                Packages::writePackage(d, folder->filePath(QStringLiteral("four/") + QLatin1String(name)),
-                                       targets, options);
+            QList<Packages::Build> builds;
+            for (const char* name : {"", "debug", "beta", "staging"}) {
+                Packages::Build build;
+                build.variant.name = QLatin1String(name);
+                build.folder = folder->filePath(QStringLiteral("four/") +
+                                                (*name ? QLatin1String(name) : QLatin1String("release")));
+                builds << build;
             }
+            Packages::writePackages(d, builds, targets, Packages::Options());
         };
         double wall = 0;
         if (turn++ % 2 == 0) {

@@ -68,13 +68,13 @@ Files::Outcome package(const Invocation& i, const LoadedProject& project, QTextS
     if (i.variants.isEmpty())
         return Packages::writePackage(project.design, i.output, i.targets, options);
     // Each variant badged, into a folder of its name.
-    Files::Outcome outcome;
+    QList<Packages::Build> builds;
     for (const QString& name : i.variants) {
-        options.variant.name = name;
-        outcome.add(
-            Packages::writePackage(project.design, QDir(i.output).filePath(name), i.targets, options));
+        Packages::Build build{options.variant, QDir(i.output).filePath(name)};
+        build.variant.name = name;
+        builds << build;
     }
-    return outcome;
+    return Packages::writePackages(project.design, builds, i.targets, options);
 }
 
 Files::Outcome preview(const Invocation& i, const LoadedProject& project, QTextStream&)

@@ -18,9 +18,9 @@ void be32(QByteArray& b, quint32 v)
 
 } // namespace
 
-QByteArray pngBytes(const QImage& image, bool grey, int dotsPerMeter)
+QByteArray pngBytes(const QImage& image, bool grey, int dotsPerMeter, Png::Effort effort)
 {
-    const QByteArray fast = Png::encode(image, true, grey, dotsPerMeter);
+    const QByteArray fast = Png::encode(image, true, grey, dotsPerMeter, effort);
     if (!fast.isEmpty())
         return fast;
     // An embedded profile would contradict the sRGB chunk; the package's pixels are sRGB anyway.

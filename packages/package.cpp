@@ -168,7 +168,12 @@ struct PictureKey
 // (the layered document's picture of iOS and of macOS and the dark icon, a launcher icon that is
 // also a web icon) is encoded once, whatever density each file declares: the first job to make it
 // encodes it, and the others take its bytes.
-QVector<QByteArray> fileBytes(const Jobs& jobs, const std::function<bool()>& cancelled)
+Png::Effort encodingEffort(const Options& options)
+{
+    return options.variant.isSet() ? Png::Effort::Quick : Png::Effort::Smallest;
+}
+
+QVector<QByteArray> fileBytes(const Jobs& jobs, const std::function<bool()>& cancelled, Png::Effort effort)
 {
     const int n = jobs.size();
     std::vector<int> order(static_cast<size_t>(n));
@@ -217,7 +222,7 @@ QVector<QByteArray> fileBytes(const Jobs& jobs, const std::function<bool()>& can
             if (original[i] != i)
                 return;
         }
-        bytes[i] = pngBytes(image, grey, jobs[i].dotsPerMeter);
+        bytes[i] = pngBytes(image, grey, jobs[i].dotsPerMeter, effort);
     });
     for (int i = 0; i < n; ++i) {
         const int first = original[i];
@@ -230,17 +235,18 @@ QVector<QByteArray> fileBytes(const Jobs& jobs, const std::function<bool()>& can
     return bytes;
 }
 
-Files::Outcome writePackage(const IconDesign& design, const QString& folder, const QStringList& chosen,
-                            const Options& options, Progress* progress)
+namespace {
+
+Files::Outcome written(const Sources& sources, const QString& folder, const QStringList& chosen,
+                       Progress* progress)
 {
-    const Sources sources(design, options); // the jobs draw from it as they run
     const Jobs jobs = chosenJobs(sources, folder, chosen);
     // The folders first, on this thread; then the files on all cores.
     const QMap<QString, QString> missing = makeFolders(jobs, folder);
     if (progress)
         progress->total = jobs.size();
     const std::function<bool()> cancelled = [progress] { return progress && progress->cancelled; };
-    const QVector<QByteArray> bytes = fileBytes(jobs, cancelled);
+    const QVector<QByteArray> bytes = fileBytes(jobs, cancelled, encodingEffort(sources.options()));
     // Every file written beside its place, then all made durable at once and named in the jobs'
     // order (of two that land on one file, the later wins, as were they written in turn).
     Files::Batch files(jobs.size() + 1);
@@ -293,6 +299,27 @@ Files::Outcome writePackage(const IconDesign& design, const QString& folder, con
     if (outcome.failed.isEmpty())
         for (const QString& path : Record::removeStale(folder, earlier, now, chosen))
             outcome.removed << root.filePath(path);
+    return outcome;
+}
+
+} // namespace
+
+Files::Outcome writePackage(const IconDesign& design, const QString& folder, const QStringList& chosen,
+                            const Options& options, Progress* progress)
+{
+    return written(Sources(design, options), folder, chosen, progress); // the jobs draw from it as they run
+}
+
+Files::Outcome writePackages(const IconDesign& design, const QList<Build>& builds, const QStringList& chosen,
+                             const Options& options)
+{
+    Options release = options;
+    release.variant.name.clear();
+    const Sources drawn(design, release);
+    Files::Outcome outcome;
+    for (const Build& build : builds)
+        outcome.add(written(build.variant.isSet() ? Sources(drawn, build.variant) : drawn, build.folder,
+                            chosen, nullptr));
     return outcome;
 }
 

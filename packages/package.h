@@ -108,9 +108,27 @@ struct Progress
 Files::Outcome writePackage(const IconDesign& design, const QString& folder, const QStringList& chosen,
                             const Options& options = Options(), Progress* progress = nullptr);
 
+// One build's package: the release's (no variant) or a variant's, and the folder it goes into.
+struct Build
+{
+    Variant variant;
+    QString folder;
+};
+
+// Writes the package of `chosen` for each build as writePackage() does (`options` without a
+// variant), the design drawn once for them all: each variant only draws its badge on the release's
+// pictures.
+Files::Outcome writePackages(const IconDesign& design, const QList<Build>& builds, const QStringList& chosen,
+                             const Options& options);
+
 // The bytes of each job's file (empty where one could not be made, or once `cancelled` says so),
-// made on all cores; files that show the same large picture share one encoding.
+// made on all cores, its pictures packed with `effort`; files that show the same large picture
+// share one encoding.
 QVector<QByteArray> fileBytes(
-    const Jobs& jobs, const std::function<bool()>& cancelled = [] { return false; });
+    const Jobs& jobs, const std::function<bool()>& cancelled = [] { return false; },
+    Png::Effort effort = Png::Effort::Smallest);
+// How hard the pictures of a package made with `options` are packed: a build variant's, whose
+// icons never go to a store, quickly.
+Png::Effort encodingEffort(const Options& options);
 
 } // namespace Packages

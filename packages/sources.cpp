@@ -49,7 +49,7 @@ IconDesign launchDesign(IconDesign design, const Options& options)
 
 Sources::Sources(const IconDesign& design, const Options& options)
     : d(variantDesign(design, options.variant)), o(options), parts(std::make_shared<DesignLayers>(d)),
-      glyphs(new Once[2]), scaledIcons(std::make_shared<Scaled>()),
+      glyphs(new Once[2]), plainGlyphs(new Once[2]), scaledIcons(std::make_shared<Scaled>()),
       launch(std::make_shared<Launch>(launchDesign(design, options))), textless(std::make_shared<Textless>())
 {
     if (o.variant.isSet() && !o.variant.badge.colour.isValid())
@@ -68,6 +68,32 @@ Sources::Sources(const IconDesign& design, const Options& options)
         }
     });
     // The monochrome shape never reaches past the foreground, so one frame fits both.
+    inkReach = Packages::inkReach(foreground());
+}
+
+Sources::Sources(const Sources& release, const Variant& variant)
+    : d(release.d), o(release.o), parts(release.parts), glyphs(new Once[2]), plainGlyphs(release.plainGlyphs),
+      scaledIcons(std::make_shared<Scaled>()), launch(release.launch), textless(std::make_shared<Textless>())
+{
+    o.variant = variant;
+    const Badge::Style style = variant.badge.style;
+    if (!variant.isSet() || style == Badge::Style::Tint || style == Badge::Style::Grey) {
+        *this = Sources(release.d, o);
+        return;
+    }
+    if (!o.variant.badge.colour.isValid())
+        o.variant.badge.colour = badgeColourFor(d, o.background);
+    parallelFor(3, [this, &release](int i) {
+        if (i == 0)
+            iconScaler =
+                std::make_shared<const Downscaler>(withBadge(release.icon(), o.variant, BadgeLook::Light));
+        else if (i == 1)
+            foregroundScaler = std::make_shared<const Downscaler>(
+                withBadge(release.foreground(), o.variant, BadgeLook::Light));
+        else
+            monochromeScaler = std::make_shared<const Downscaler>(
+                withBadge(release.monochrome(), o.variant, BadgeLook::Shape));
+    });
     inkReach = Packages::inkReach(foreground());
 }
 
@@ -171,14 +197,14 @@ double Sources::launchReach(bool dark) const
 
 QImage Sources::iosDark() const
 {
-    return glyphs[0].get(
-        [this] { return withBadge(darkGlyph(*parts, o.iosDarkColor), o.variant, BadgeLook::Dark); });
+    const QImage& plain = plainGlyphs[0].get([this] { return darkGlyph(*parts, o.iosDarkColor); });
+    return glyphs[0].get([this, &plain] { return withBadge(plain, o.variant, BadgeLook::Dark); });
 }
 
 QImage Sources::iosTinted() const
 {
-    return glyphs[1].get(
-        [this] { return withBadge(tintedGlyph(*parts, o.iosTintedColor), o.variant, BadgeLook::Tinted); });
+    const QImage& plain = plainGlyphs[1].get([this] { return tintedGlyph(*parts, o.iosTintedColor); });
+    return glyphs[1].get([this, &plain] { return withBadge(plain, o.variant, BadgeLook::Tinted); });
 }
 
 } // namespace Packages

@@ -22,6 +22,10 @@ class Sources
 {
   public:
     Sources(const IconDesign& design, const Options& options);
+    // A build variant's pictures from the release's (`release` has none): the design's layers and
+    // looks are shared, and only the badge is drawn on them (a tint or grey variant, which changes
+    // every colour, is drawn whole). What it shares it keeps, so `release` may go first.
+    Sources(const Sources& release, const Variant& variant);
 
     const IconDesign& design() const { return d; }
     const Options& options() const { return o; }
@@ -69,7 +73,8 @@ class Sources
     IconDesign d;
     Options o;
     std::shared_ptr<const DesignLayers> parts;
-    std::shared_ptr<const Once[]> glyphs; // the dark and the tinted one
+    std::shared_ptr<const Once[]> glyphs;      // the dark and the tinted one, badged
+    std::shared_ptr<const Once[]> plainGlyphs; // and without the badge, shared by the variants
     struct Scaled;
     std::shared_ptr<Scaled> scaledIcons;
     std::shared_ptr<const Downscaler> iconScaler, foregroundScaler, monochromeScaler;

@@ -1324,6 +1324,13 @@ void TestPackages::variantsAreBadgedInEveryLook()
     badged.variant.badge.place = Packages::Badge::Place(place);
     const Packages::Sources release(design, Packages::Options()), variant(design, badged);
     const bool drawn = style <= int(Packages::Badge::Style::Corner);
+    // Badged on the release's pictures, as several builds in one run are, it is the variant drawn whole.
+    const Packages::Sources derived(release, badged.variant);
+    QCOMPARE(derived.icon(), variant.icon());
+    QCOMPARE(derived.iconAt(48), variant.iconAt(48));
+    QCOMPARE(derived.adaptiveMonochrome(432), variant.adaptiveMonochrome(432));
+    QCOMPARE(derived.iosDark(), variant.iosDark());
+    QCOMPARE(derived.iosTinted(), variant.iosTinted());
     // Where the two differ, and how.
     const auto differing = [](const QImage& a, const QImage& b) {
         QList<QPoint> at;

@@ -141,7 +141,8 @@ AppPlan planAppUpdate(const IconDesign& design, const QString& folder, const Opt
     std::copy_if(d.removed.begin(), d.removed.end(), std::back_inserter(removed), clear);
     d.removed = removed;
 
-    const QVector<QByteArray> bytes = fileBytes(d.jobs);
+    const QVector<QByteArray> bytes = fileBytes(
+        d.jobs, [] { return false; }, encodingEffort(chosen));
     for (int i = 0; i < d.jobs.size(); ++i) {
         const QString& path = d.jobs[i].path;
         AppChange change{AppChange::Add, path, bytes[i], d.jobs[i].launch || d.launchFiles.contains(path)};
