@@ -66,6 +66,7 @@ const Entry sentences[] = {
     {Reason::ReaderError, "it is damaged: %1"},
     {Reason::NotReadWhole, "it is damaged: it could not be read whole"},
     {Reason::NotDrawn, "it is damaged: it could not be drawn"},
+    {Reason::NoVectorForm, "%1 has no form as the paths of a vector layer"},
     {Reason::SvgTooLarge, "it is larger than %1 MB"},
     {Reason::SvgTooLargeInflated, "it is larger than %1 MB once inflated"},
     {Reason::SvgCompressedCorrupt, "it is damaged: its compressed data is corrupt"},

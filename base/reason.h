@@ -63,6 +63,7 @@ enum class Reason {
     ReaderError,      // the reader's own words (%1)
     NotReadWhole,     // it could not be read whole
     NotDrawn,         // an SVG that could not be drawn
+    NoVectorForm,     // %1 has no form as the paths of a vector layer
 
     // SVG pictures (an element's problem names the element first)
     SvgTooLarge,         // more than %1 MB

@@ -196,6 +196,21 @@ const QList<Option>& options()
              i.package.smallWithoutText = true;
              return QString();
          }},
+        {{"android-vector"},
+         "WHEN",
+         "Android's adaptive foreground and background as vector drawables: auto (default) where the "
+         "design is an SVG picture or none and its text, always (refused, with the element that cannot "
+         "be a path, when it is not), never",
+         [](Invocation& i, const QString& v) {
+             static const QHash<QString, Packages::AndroidVector> named = {
+                 {QStringLiteral("auto"), Packages::AndroidVector::Auto},
+                 {QStringLiteral("always"), Packages::AndroidVector::Always},
+                 {QStringLiteral("never"), Packages::AndroidVector::Never}};
+             if (!named.contains(v))
+                 return QStringLiteral("--android-vector takes auto, always or never.");
+             i.package.androidVector = named.value(v);
+             return QString();
+         }},
         {{"variant"},
          "NAME[,NAME...]",
          "build variants (debug, beta, a flavour): package writes each badged into a folder of its name; "

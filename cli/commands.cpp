@@ -2,6 +2,7 @@
 
 #include "export/iconset.h"
 #include "export/imageformats.h"
+#include "packages/android.h"
 #include "packages/apply/appproject.h"
 #include "packages/check/check.h"
 #include "packages/previewsheet.h"
@@ -58,9 +59,21 @@ Files::Outcome render(const Invocation& i, const LoadedProject& project, QTextSt
                                                    QSize(i.size, i.size)));
 }
 
-Files::Outcome package(const Invocation& i, const LoadedProject& project, QTextStream&)
+Files::Outcome package(const Invocation& i, const LoadedProject& project, QTextStream& err)
 {
     Packages::Options options = i.package;
+    // Android's layers as vectors: refused when they must be and cannot, told when they fall back.
+    if (i.targets.contains(QLatin1String("android")) &&
+        options.androidVector != Packages::AndroidVector::Never)
+        if (const Problem why = Packages::androidVectorProblem(project.design, options)) {
+            if (options.androidVector == Packages::AndroidVector::Always) {
+                Files::Outcome refused;
+                refused.add(i.output, Files::Result::failure(why));
+                return refused;
+            }
+            if (!why.where.isEmpty())
+                err << "android: the adaptive layers are PNG, since " << why.text() << ".\n";
+        }
     if (!i.nameGiven)
         options.name = Packages::defaultName(i.project);
     if (!i.appIdGiven)
@@ -410,6 +423,7 @@ const QList<Command>& commands()
                           "launch-text",
                           "splash-dark-color",
                           "small-without-text",
+                          "android-vector",
                           "variant",
                           "badge",
                           "badge-style",
@@ -464,10 +478,26 @@ const QList<Command>& commands()
                 "status 2 when APPDIR holds no known app project. With --undo it takes APPDIR alone and "
                 "puts back what the last apply there changed, removing what it added.")
             .reportsItself(apply)
-            .withOptions({"dry-run", "undo", "background", "name", "theme-color", "splash-color",
-                          "macos-keep-corners", "ios-dark-color", "ios-tinted-color", "launch", "launch-text",
-                          "splash-dark-color", "small-without-text", "variant", "badge", "badge-style",
-                          "badge-color", "badge-text-color", "badge-position"}),
+            .withOptions({"dry-run",
+                          "undo",
+                          "background",
+                          "name",
+                          "theme-color",
+                          "splash-color",
+                          "macos-keep-corners",
+                          "ios-dark-color",
+                          "ios-tinted-color",
+                          "launch",
+                          "launch-text",
+                          "splash-dark-color",
+                          "small-without-text",
+                          "android-vector",
+                          "variant",
+                          "badge",
+                          "badge-style",
+                          "badge-color",
+                          "badge-text-color",
+                          "badge-position"}),
     };
     return table;
 }

@@ -5,6 +5,7 @@
 #include "packages/layers.h"
 #include "packages/previewsheet.h"
 #include "packages/targets.h"
+#include "packages/vectorshapes.h"
 
 #include <QPainter>
 
@@ -56,15 +57,43 @@ const AndroidDensity androidDensities[6] = {
     {"ldpi", 0.75, false, {240, 320}}, {"mdpi", 1, true, {320, 480}},    {"hdpi", 1.5, true, {480, 800}},
     {"xhdpi", 2, true, {720, 1280}},   {"xxhdpi", 3, true, {960, 1600}}, {"xxxhdpi", 4, true, {1280, 1920}}};
 
+Problem androidVectorProblem(const IconDesign& design, const Options& options)
+{
+    if (options.variant.isSet())
+        return Problem{Reason::NoVectorForm, {QStringLiteral("a build variant's badge")}, QString()};
+    Problem why;
+    foregroundShapes(design, &why);
+    return why;
+}
+
 Jobs androidFiles(const Sources& s)
 {
     const auto round = scaledOnce([&s] { return roundIcon(s); });
     Jobs jobs;
+    // The foreground and background as vector drawables where the design has them as paths, placed
+    // as the PNG layers place them; the themed layer stays pixels (its shapes are found in them).
+    Problem why;
+    const VectorShapes foreground =
+        s.options().androidVector == AndroidVector::Never || s.options().variant.isSet()
+            ? VectorShapes()
+            : foregroundShapes(s.design(), &why);
+    const bool vectors =
+        s.options().androidVector != AndroidVector::Never && !s.options().variant.isSet() && !why;
+    if (vectors) {
+        jobs << textJob(QStringLiteral("res/drawable/ic_launcher_foreground.xml"),
+                        vectorDrawable(foreground, fittedFrame(adaptiveFrame, s.reach(), adaptiveSafeRadius),
+                                       canvasFrame))
+             << textJob(
+                    QStringLiteral("res/drawable/ic_launcher_background.xml"),
+                    vectorDrawable(backgroundShapes(s.design(), adaptiveFrame, s.plate()), adaptiveFrame));
+    }
     for (const AndroidDensity& d : androidDensities) {
         if (!d.launcherIcons)
             continue;
         const QString dir = QStringLiteral("res/mipmap-") + QLatin1String(d.name) + QLatin1Char('/');
         for (const auto& f : launcherFiles) {
+            if (vectors && (f.shows == Launcher::Foreground || f.shows == Launcher::Background))
+                continue;
             const int side = d.pixels(f.dp);
             const Launcher shows = f.shows;
             jobs << pngJob(dir + QLatin1String(f.file), [&s, round, side, shows] {
@@ -84,10 +113,15 @@ Jobs androidFiles(const Sources& s)
             });
         }
     }
+    const QByteArray layers = vectors ? "drawable" : "mipmap";
     const QByteArray xml = "<?xml version=\"1.0\" encoding=\"utf-8\"?>\n"
                            "<adaptive-icon xmlns:android=\"http://schemas.android.com/apk/res/android\">\n"
-                           "    <background android:drawable=\"@mipmap/ic_launcher_background\" />\n"
-                           "    <foreground android:drawable=\"@mipmap/ic_launcher_foreground\" />\n"
+                           "    <background android:drawable=\"@" +
+                           layers +
+                           "/ic_launcher_background\" />\n"
+                           "    <foreground android:drawable=\"@" +
+                           layers +
+                           "/ic_launcher_foreground\" />\n"
                            "    <monochrome android:drawable=\"@mipmap/ic_launcher_monochrome\" />\n"
                            "</adaptive-icon>\n";
     jobs << textJob(QStringLiteral("res/mipmap-anydpi-v26/ic_launcher.xml"), xml)

@@ -20,6 +20,11 @@ class QPainter;
 // shows the icon as those platforms do.
 namespace Packages {
 
+// Whether Android's adaptive layers are written as vector drawables: when the design can be drawn
+// as paths (an SVG picture or none, and its text), always (the caller refuses a design that
+// cannot: androidVectorProblem() says why), or never.
+enum class AndroidVector { Auto, Always, Never };
+
 // Choices a design does not make itself.
 struct Options
 {
@@ -37,6 +42,7 @@ struct Options
     bool smallWithoutText = false;          // the icons of 48 pixels and less without the design's text
     bool launchText = false;                // the design's text on them (otherwise the picture alone)
     Variant variant;                        // a build variant's badge; none: the release icons
+    AndroidVector androidVector = AndroidVector::Auto;
 };
 
 class Sources;

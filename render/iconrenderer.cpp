@@ -386,6 +386,13 @@ TextOutlines textOutlines(const IconDesign& design, const QRectF& area, int marg
     return outlines;
 }
 
+// How far past the canvas the text's outlines are kept: an outline's stroke reaches half the pen's
+// width beyond it, its smoothing a pixel more.
+int textMargin(const IconDesign& design)
+{
+    return (design.textStroke ? design.strokeWidth : 0) + 4;
+}
+
 // Most edits leave the text alone: each thread keeps the outlines it drew last (painter paths
 // fill lazily computed data of their own, so they are not shared between threads).
 const TextOutlines& cachedTextOutlines(const IconDesign& design, const QRectF& area)
@@ -402,8 +409,7 @@ const TextOutlines& cachedTextOutlines(const IconDesign& design, const QRectF& a
     key.shadow = design.textShadow;
     key.shadowAngle = design.shadowAngle;
     key.shadowOffset = design.shadowOffset;
-    // An outline's stroke reaches half the pen's width beyond it, its smoothing a pixel more.
-    key.margin = (design.textStroke ? design.strokeWidth : 0) + 4;
+    key.margin = textMargin(design);
     if (!(key == lastKey)) {
         last = textOutlines(design, area, key.margin);
         lastKey = key;
@@ -412,6 +418,15 @@ const TextOutlines& cachedTextOutlines(const IconDesign& design, const QRectF& a
 }
 
 } // namespace
+
+TextPaths textPaths(const IconDesign& design)
+{
+    if (design.text.isEmpty())
+        return TextPaths();
+    const TextOutlines outlines =
+        textOutlines(design, QRectF(0, 0, canvasSize, canvasSize), textMargin(design));
+    return {outlines.text, outlines.shadow};
+}
 
 void clearRenderCaches()
 {

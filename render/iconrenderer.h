@@ -5,6 +5,7 @@
 #include <QBrush>
 #include <QFont>
 #include <QImage>
+#include <QPainterPath>
 #include <QPixmap>
 
 // Composes one icon on a 1024 x 1024 canvas with alpha: rounded background, picture, text shadow,
@@ -41,6 +42,13 @@ QRect customPicturePlacement(const IconDesign& design, QSize canvas);
 
 // The font the design's text is drawn in, at 96 dpi.
 QFont textFont(const IconDesign& design);
+// The outlines renderIcon fills for the design's text and its shadow (empty without one), on the
+// 1024 canvas, cut to what lands there.
+struct TextPaths
+{
+    QPainterPath text, shadow;
+};
+TextPaths textPaths(const IconDesign& design);
 
 // Forgets decoded pictures, SVG drawings and the last picture layer (output never depends on them).
 void clearRenderCaches();
