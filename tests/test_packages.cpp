@@ -4,6 +4,7 @@
 
 #include "base/png.h"
 #include "cli/commandline.h"
+#include "packages/android.h"
 #include "packages/iconcomposer.h"
 #include "packages/launch.h"
 #include "packages/layers.h"
@@ -160,6 +161,124 @@ double visibleLuminance(const QImage& image)
     return count ? sum / count : -1;
 }
 
+// A VectorDrawable read back as an SVG of its viewport at `side` pixels: its paths with their fills,
+// strokes and gradients as the XML gives them, for the SVG reader to draw independently of the
+// writer's own shapes.
+QByteArray drawableAsSvg(const QByteArray& xml, int side)
+{
+    QXmlStreamReader r(xml);
+    QByteArray out = QStringLiteral("<svg xmlns=\"http://www.w3.org/2000/svg\" width=\"%1\" height=\"%1\" "
+                                    "viewBox=\"0 0 108 108\">")
+                         .arg(side)
+                         .toUtf8();
+    const auto colour = [](const QString& argb, QByteArray* opacity) {
+        *opacity = QByteArray::number(argb.mid(1, 2).toInt(nullptr, 16) / 255.0);
+        return ("#" + argb.mid(3)).toUtf8();
+    };
+    QXmlStreamAttributes path;
+    QByteArray gradients, paint[2]; // fill, stroke
+    int id = 0;
+    while (!r.atEnd()) {
+        r.readNext();
+        const QString name = r.name().toString();
+        if (r.isStartElement() && name == QLatin1String("path")) {
+            path = r.attributes();
+            paint[0] = paint[1] = QByteArray();
+        } else if (r.isStartElement() && name == QLatin1String("gradient")) {
+            const QXmlStreamAttributes g = r.attributes();
+            const bool linear = g.value(QLatin1String("android:type")) == QLatin1String("linear");
+            const QString tile = g.value(QLatin1String("android:tileMode")).toString();
+            QByteArray e = linear ? "<linearGradient" : "<radialGradient";
+            e += " id=\"g" + QByteArray::number(++id) + "\" gradientUnits=\"userSpaceOnUse\"";
+            const char* attributes[][2] = {{"x1", "android:startX"},       {"y1", "android:startY"},
+                                           {"x2", "android:endX"},         {"y2", "android:endY"},
+                                           {"cx", "android:centerX"},      {"cy", "android:centerY"},
+                                           {"r", "android:gradientRadius"}};
+            for (const auto& a : attributes)
+                if (g.hasAttribute(QLatin1String(a[1])))
+                    e += " " + QByteArray(a[0]) + "=\"" + g.value(QLatin1String(a[1])).toUtf8() + "\"";
+            if (tile == QLatin1String("mirror") || tile == QLatin1String("repeat"))
+                e += tile == QLatin1String("mirror") ? " spreadMethod=\"reflect\""
+                                                     : " spreadMethod=\"repeat\"";
+            e += ">";
+            while (r.readNextStartElement()) {
+                QByteArray opacity;
+                const QByteArray c =
+                    colour(r.attributes().value(QLatin1String("android:color")).toString(), &opacity);
+                e += "<stop offset=\"" + r.attributes().value(QLatin1String("android:offset")).toUtf8() +
+                     "\" stop-color=\"" + c + "\" stop-opacity=\"" + opacity + "\"/>";
+                r.skipCurrentElement();
+            }
+            e += linear ? "</linearGradient>" : "</radialGradient>";
+            gradients += e;
+            const bool fill =
+                paint[0].isEmpty() && !path.hasAttribute(QLatin1String("android:fillColor")) &&
+                xml.mid(0, int(r.characterOffset())).lastIndexOf("name=\"android:fillColor\"") >
+                    xml.mid(0, int(r.characterOffset())).lastIndexOf("name=\"android:strokeColor\"");
+            paint[fill ? 0 : 1] = "url(#g" + QByteArray::number(id) + ")";
+        } else if (r.isEndElement() && name == QLatin1String("path")) {
+            const auto v = [&path](const char* n) { return path.value(QLatin1String(n)).toUtf8(); };
+            QByteArray e = "<path d=\"" + v("android:pathData") + "\"";
+            QByteArray opacity = "1";
+            const QByteArray fill =
+                path.hasAttribute(QLatin1String("android:fillColor"))
+                    ? colour(path.value(QLatin1String("android:fillColor")).toString(), &opacity)
+                    : paint[0];
+            e += " fill=\"" + (fill.isEmpty() ? QByteArray("none") : fill) + "\"";
+            const double fillOpacity =
+                opacity.toDouble() * (path.hasAttribute(QLatin1String("android:fillAlpha"))
+                                          ? v("android:fillAlpha").toDouble()
+                                          : 1);
+            e += " fill-opacity=\"" + QByteArray::number(fillOpacity) + "\"";
+            if (v("android:fillType") == "evenOdd")
+                e += " fill-rule=\"evenodd\"";
+            opacity = "1";
+            const QByteArray stroke =
+                path.hasAttribute(QLatin1String("android:strokeColor"))
+                    ? colour(path.value(QLatin1String("android:strokeColor")).toString(), &opacity)
+                    : paint[1];
+            if (!stroke.isEmpty()) {
+                const double strokeOpacity =
+                    opacity.toDouble() * (path.hasAttribute(QLatin1String("android:strokeAlpha"))
+                                              ? v("android:strokeAlpha").toDouble()
+                                              : 1);
+                e += " stroke=\"" + stroke + "\" stroke-opacity=\"" + QByteArray::number(strokeOpacity) +
+                     "\" stroke-width=\"" + v("android:strokeWidth") + "\" stroke-linecap=\"" +
+                     v("android:strokeLineCap") + "\" stroke-linejoin=\"" + v("android:strokeLineJoin") +
+                     "\"";
+                if (path.hasAttribute(QLatin1String("android:strokeMiterLimit")))
+                    e += " stroke-miterlimit=\"" + v("android:strokeMiterLimit") + "\"";
+            }
+            out += gradients + e + "/>";
+            gradients.clear();
+        }
+    }
+    return out + "</svg>";
+}
+
+// How many of `drawn`'s pixels stand more than 2 levels from `reference` in any channel, counting
+// only the pixels inside a shape (where the reference is within 3 levels of itself all around: not
+// an anti-aliased edge).
+int unfaithfulPixels(const QImage& drawn, const QImage& reference)
+{
+    const auto near = [](QRgb a, QRgb b, int levels) {
+        return std::abs(qRed(a) - qRed(b)) <= levels && std::abs(qGreen(a) - qGreen(b)) <= levels &&
+               std::abs(qBlue(a) - qBlue(b)) <= levels && std::abs(qAlpha(a) - qAlpha(b)) <= levels;
+    };
+    const QImage a = drawn.convertToFormat(QImage::Format_ARGB32_Premultiplied),
+                 b = reference.convertToFormat(QImage::Format_ARGB32_Premultiplied);
+    int off = 0;
+    for (int y = 1; y + 1 < b.height(); ++y)
+        for (int x = 1; x + 1 < b.width(); ++x) {
+            const QRgb centre = b.pixel(x, y);
+            bool inside = true;
+            for (int dy = -1; dy <= 1 && inside; ++dy)
+                for (int dx = -1; dx <= 1 && inside; ++dx)
+                    inside = near(b.pixel(x + dx, y + dy), centre, 3);
+            off += inside && !near(a.pixel(x, y), centre, 2);
+        }
+    return off;
+}
 } // namespace
 
 class TestPackages : public QObject
@@ -179,6 +298,8 @@ class TestPackages : public QObject
     void ios_data();
     void ios();
     void svgPictureIsAVectorLayer();
+    void androidVectorLayers_data();
+    void androidVectorLayers();
     void picturesShownTwiceAreEncodedOnce_data();
     void picturesShownTwiceAreEncodedOnce();
     void iconComposerDocument_data();
@@ -1506,6 +1627,144 @@ void TestPackages::defaultAppId()
 }
 
 // The layered document keeps an SVG picture as an SVG layer, placed where the icon shows it.
+void TestPackages::androidVectorLayers_data()
+{
+    QTest::addColumn<QString>("svg");     // inside <svg viewBox="0 0 100 100">; empty: no picture
+    QTest::addColumn<QString>("refused"); // what keeps it in pixels; empty: it maps
+    const QString gradient = QStringLiteral(
+        "<defs><linearGradient id=\"g\" x1=\"0\" y1=\"0\" x2=\"1\" y2=\"1\"><stop offset=\"0\" "
+        "stop-color=\"#f80\"/><stop offset=\"1\" stop-color=\"#06c\"/></linearGradient></defs>");
+    QTest::newRow("linear gradient, turned and skewed")
+        << gradient + QStringLiteral("<g transform=\"rotate(20 50 50) skewX(12)\"><rect x=\"22\" y=\"22\" "
+                                     "width=\"56\" height=\"56\" rx=\"8\" fill=\"url(#g)\"/></g>")
+        << QString();
+    QTest::newRow("radial gradient in user space, translucent stop")
+        << QStringLiteral(
+               "<defs><radialGradient id=\"r\" gradientUnits=\"userSpaceOnUse\" cx=\"45\" cy=\"45\" "
+               "r=\"40\"><stop offset=\"0.2\" stop-color=\"#fff\"/><stop offset=\"1\" "
+               "stop-color=\"rgb(0,80,160)\" stop-opacity=\"0.5\"/></radialGradient></defs>"
+               "<circle cx=\"50\" cy=\"50\" r=\"38\" fill=\"url(#r)\"/>")
+        << QString();
+    QTest::newRow("strokes: an arc with round caps, a mitred polyline")
+        << QStringLiteral(
+               "<path d=\"M20 70 A30 30 0 0 1 80 70\" fill=\"none\" stroke=\"#0a0\" stroke-width=\"8\" "
+               "stroke-linecap=\"round\"/><polyline points=\"20,35 50,12 80,35\" fill=\"none\" "
+               "style=\"stroke:#333;stroke-width:6;stroke-linejoin:miter\"/>")
+        << QString();
+    QTest::newRow("a stroke stretched one way (drawn as its outline)")
+        << QStringLiteral("<g transform=\"scale(1 0.5)\"><circle cx=\"50\" cy=\"100\" r=\"32\" fill=\"#fc0\" "
+                          "stroke=\"#c00\" stroke-width=\"8\"/></g>")
+        << QString();
+    QTest::newRow("even-odd ring at 60 % opacity, relative commands")
+        << QStringLiteral("<path d=\"M50 14a36 36 0 1 0 .1 0zm0 16a20 20 0 1 0 .1 0z\" fill=\"#036\" "
+                          "fill-rule=\"evenodd\" opacity=\"0.6\"/>")
+        << QString();
+    QTest::newRow("text as paths, with its shadow and outline") << QString() << QString();
+    QTest::newRow("filter")
+        << QStringLiteral("<defs><filter id=\"f\"><feGaussianBlur stdDeviation=\"2\"/></filter></defs>\n"
+                          "<circle cx=\"50\" cy=\"50\" r=\"30\" filter=\"url(#f)\"/>")
+        << QStringLiteral("its <circle> on line 2: a filter has no form");
+    QTest::newRow("clip path") << QStringLiteral(
+                                      "<clipPath id=\"c\"><rect width=\"50\" height=\"100\"/></clipPath>\n"
+                                      "<g clip-path=\"url(#c)\"><circle cx=\"50\" cy=\"50\" r=\"30\"/></g>")
+                               << QStringLiteral("its <g> on line 2: a clip path");
+    QTest::newRow("text in the SVG") << QStringLiteral("<text x=\"10\" y=\"50\">Hi</text>")
+                                     << QStringLiteral("its <text> on line 1: text (outline it");
+    QTest::newRow("a group's opacity")
+        << QStringLiteral("<g opacity=\"0.5\"><rect width=\"9\" height=\"9\"/></g>")
+        << QStringLiteral("its <g> on line 1: a group's opacity");
+}
+
+// The adaptive icon's foreground and background as vector drawables: lint-clean, taken by aapt2,
+// and drawn back, the PNG layers they replace within 2 levels inside their shapes; an SVG element
+// with no form as paths keeps the PNG layers and is named.
+void TestPackages::androidVectorLayers()
+{
+    QFETCH(QString, svg);
+    QFETCH(QString, refused);
+    IconDesign d;
+    d.useImageFlat = false;
+    if (!svg.isEmpty()) {
+        d.useImageCustom = true;
+        d.customVector =
+            ("<svg xmlns=\"http://www.w3.org/2000/svg\" viewBox=\"0 0 100 100\">" + svg + "</svg>").toUtf8();
+        d.customImageSize = QSize(560, 560);
+        d.customImage = VectorPicture::draw(d.customVector, d.customImageSize);
+        d.useBackgroundColor = false;
+        d.useBackgroundGradient = true;
+        d.gradientEndY = 1024;
+    } else {
+        d.text = QStringLiteral("Go");
+        d.fontSize = 260;
+        d.textShadow = true;
+        d.textStroke = true;
+        d.strokeWidth = 6;
+        d.strokeColor = QColor(20, 40, 90);
+    }
+    const Packages::Options options;
+    const Problem why = Packages::androidVectorProblem(d, options);
+    QTemporaryDir work;
+    QVERIFY(Packages::writePackage(d, work.path(), {QStringLiteral("android")}, options).failed.isEmpty());
+    const QString res = work.filePath(QStringLiteral("res/"));
+    const QByteArray adaptive = readAll(res + QStringLiteral("mipmap-anydpi-v26/ic_launcher.xml"));
+    if (!refused.isEmpty()) {
+        QVERIFY2(why.text().startsWith(refused), qPrintable(why.text()));
+        QVERIFY(!QFile::exists(res + QStringLiteral("drawable")));
+        QVERIFY(QFile::exists(res + QStringLiteral("mipmap-xxxhdpi/ic_launcher_foreground.png")));
+        QVERIFY(adaptive.contains("@mipmap/ic_launcher_foreground"));
+        return;
+    }
+    QVERIFY2(!why, qPrintable(why.text()));
+    QVERIFY(adaptive.contains("@drawable/ic_launcher_foreground") &&
+            adaptive.contains("@drawable/ic_launcher_background"));
+    QVERIFY(adaptive.contains("@mipmap/ic_launcher_monochrome"));
+    QVERIFY(!QFile::exists(res + QStringLiteral("mipmap-xxxhdpi/ic_launcher_foreground.png")));
+    const Packages::Sources sources(d, options);
+    for (const char* layer : {"foreground", "background"}) {
+        const QByteArray xml =
+            readAll(res + QStringLiteral("drawable/ic_launcher_%1.xml").arg(QLatin1String(layer)));
+        // What lint takes: no exponents, no number starting with a dot, paths under 800 characters,
+        // colours of eight digits, a 108 viewport.
+        QVERIFY(xml.contains("android:viewportWidth=\"108\"") &&
+                xml.contains("android:viewportHeight=\"108\""));
+        static const QRegularExpression data(QStringLiteral("android:pathData=\"([^\"]*)\""));
+        for (auto m = data.globalMatch(QString::fromUtf8(xml)); m.hasNext();) {
+            const QString d = m.next().captured(1);
+            QVERIFY2(!d.contains(QRegularExpression(QStringLiteral("[eE]|(^|[^0-9])\\."))), qPrintable(d));
+            QVERIFY2(d.size() <= 800, qPrintable(QString::number(d.size())));
+        }
+        static const QRegularExpression colours(
+            QStringLiteral("android:(fill|stroke)?[cC]olor=\"([^\"]*)\""));
+        for (auto m = colours.globalMatch(QString::fromUtf8(xml)); m.hasNext();)
+            QVERIFY(
+                QRegularExpression(QStringLiteral("^#[0-9A-F]{8}$")).match(m.next().captured(2)).hasMatch());
+        // Drawn back at xxxhdpi, it is the PNG layer it replaces.
+        const QImage drawn = VectorPicture::draw(drawableAsSvg(xml, 432), QSize(432, 432));
+        const QImage png = qstrcmp(layer, "foreground") == 0 ? sources.adaptiveForeground(432)
+                                                             : sources.adaptiveBackground(432);
+        QVERIFY(!drawn.isNull());
+        QCOMPARE(unfaithfulPixels(drawn, png), 0);
+    }
+    // aapt2 compiles and links them.
+    writeFile(
+        work.filePath(QStringLiteral("AndroidManifest.xml")),
+        "<manifest xmlns:android=\"http://schemas.android.com/apk/res/android\" package=\"com.example.v\">"
+        "<uses-sdk android:minSdkVersion=\"21\"/><application "
+        "android:icon=\"@mipmap/ic_launcher\"/></manifest>");
+    Process aapt;
+    aapt.start(QStringLiteral("aapt2"), {QStringLiteral("compile"), QStringLiteral("--dir"), res,
+                                         QStringLiteral("-o"), work.filePath(QStringLiteral("res.zip"))});
+    QVERIFY(aapt.waitForFinished(60000));
+    QVERIFY2(aapt.exitCode() == 0, aapt.readAllStandardError().constData());
+    aapt.start(QStringLiteral("aapt2"),
+               {QStringLiteral("link"), work.filePath(QStringLiteral("res.zip")), QStringLiteral("-I"),
+                QStringLiteral("/usr/share/android-framework-res/framework-res.apk"),
+                QStringLiteral("--manifest"), work.filePath(QStringLiteral("AndroidManifest.xml")),
+                QStringLiteral("-o"), work.filePath(QStringLiteral("app.apk"))});
+    QVERIFY(aapt.waitForFinished(60000));
+    QVERIFY2(aapt.exitCode() == 0, aapt.readAllStandardError().constData());
+}
+
 void TestPackages::svgPictureIsAVectorLayer()
 {
     IconDesign d = svgLogoDesign();
