@@ -57,6 +57,28 @@ const AndroidDensity androidDensities[6] = {
     {"ldpi", 0.75, false, {240, 320}}, {"mdpi", 1, true, {320, 480}},    {"hdpi", 1.5, true, {480, 800}},
     {"xhdpi", 2, true, {720, 1280}},   {"xxhdpi", 3, true, {960, 1600}}, {"xxxhdpi", 4, true, {1280, 1920}}};
 
+namespace {
+
+// Whether the themed layer `mono` is the silhouette of `foreground`: every pixel white, with the
+// foreground's alpha within a level.
+bool isSilhouette(const QImage& mono, const QImage& foreground)
+{
+    if (mono.size() != foreground.size())
+        return false;
+    const QImage m = mono.convertToFormat(QImage::Format_ARGB32_Premultiplied),
+                 f = foreground.convertToFormat(QImage::Format_ARGB32_Premultiplied);
+    for (int y = 0; y < m.height(); ++y) {
+        const QRgb* a = reinterpret_cast<const QRgb*>(m.constScanLine(y));
+        const QRgb* b = reinterpret_cast<const QRgb*>(f.constScanLine(y));
+        for (int x = 0; x < m.width(); ++x)
+            if (std::abs(qAlpha(a[x]) - qAlpha(b[x])) > 1 || qRed(a[x]) != qAlpha(a[x]))
+                return false;
+    }
+    return true;
+}
+
+} // namespace
+
 Problem androidVectorProblem(const IconDesign& design, const Options& options)
 {
     if (options.variant.isSet())
@@ -71,28 +93,31 @@ Jobs androidFiles(const Sources& s)
     const auto round = scaledOnce([&s] { return roundIcon(s); });
     Jobs jobs;
     // The foreground and background as vector drawables where the design has them as paths, placed
-    // as the PNG layers place them; the themed layer stays pixels (its shapes are found in them).
+    // as the PNG layers place them; the themed layer too where it is the foreground's silhouette
+    // (no part of it told apart from another: a one-colour logo, the text alone).
     Problem why;
-    const VectorShapes foreground =
-        s.options().androidVector == AndroidVector::Never || s.options().variant.isSet()
-            ? VectorShapes()
-            : foregroundShapes(s.design(), &why);
-    const bool vectors =
-        s.options().androidVector != AndroidVector::Never && !s.options().variant.isSet() && !why;
+    const bool asked = s.options().androidVector != AndroidVector::Never && !s.options().variant.isSet();
+    const VectorShapes foreground = asked ? foregroundShapes(s.design(), &why) : VectorShapes();
+    const bool vectors = asked && !why;
+    const bool themedVector = vectors && isSilhouette(s.monochrome(), s.foreground());
+    const QRectF frame = fittedFrame(adaptiveFrame, s.reach(), adaptiveSafeRadius);
     if (vectors) {
         jobs << textJob(QStringLiteral("res/drawable/ic_launcher_foreground.xml"),
-                        vectorDrawable(foreground, fittedFrame(adaptiveFrame, s.reach(), adaptiveSafeRadius),
-                                       canvasFrame))
+                        vectorDrawable(foreground, frame, canvasFrame))
              << textJob(
                     QStringLiteral("res/drawable/ic_launcher_background.xml"),
                     vectorDrawable(backgroundShapes(s.design(), adaptiveFrame, s.plate()), adaptiveFrame));
+        if (themedVector)
+            jobs << textJob(QStringLiteral("res/drawable/ic_launcher_monochrome.xml"),
+                            vectorDrawable(silhouette(foreground), frame, canvasFrame));
     }
     for (const AndroidDensity& d : androidDensities) {
         if (!d.launcherIcons)
             continue;
         const QString dir = QStringLiteral("res/mipmap-") + QLatin1String(d.name) + QLatin1Char('/');
         for (const auto& f : launcherFiles) {
-            if (vectors && (f.shows == Launcher::Foreground || f.shows == Launcher::Background))
+            if ((vectors && (f.shows == Launcher::Foreground || f.shows == Launcher::Background)) ||
+                (themedVector && f.shows == Launcher::Monochrome))
                 continue;
             const int side = d.pixels(f.dp);
             const Launcher shows = f.shows;
@@ -113,16 +138,19 @@ Jobs androidFiles(const Sources& s)
             });
         }
     }
-    const QByteArray layers = vectors ? "drawable" : "mipmap";
+    const QByteArray layers = vectors ? "@drawable/" : "@mipmap/",
+                     themed = themedVector ? "@drawable/" : "@mipmap/";
     const QByteArray xml = "<?xml version=\"1.0\" encoding=\"utf-8\"?>\n"
                            "<adaptive-icon xmlns:android=\"http://schemas.android.com/apk/res/android\">\n"
-                           "    <background android:drawable=\"@" +
+                           "    <background android:drawable=\"" +
                            layers +
-                           "/ic_launcher_background\" />\n"
-                           "    <foreground android:drawable=\"@" +
+                           "ic_launcher_background\" />\n"
+                           "    <foreground android:drawable=\"" +
                            layers +
-                           "/ic_launcher_foreground\" />\n"
-                           "    <monochrome android:drawable=\"@mipmap/ic_launcher_monochrome\" />\n"
+                           "ic_launcher_foreground\" />\n"
+                           "    <monochrome android:drawable=\"" +
+                           themed +
+                           "ic_launcher_monochrome\" />\n"
                            "</adaptive-icon>\n";
     jobs << textJob(QStringLiteral("res/mipmap-anydpi-v26/ic_launcher.xml"), xml)
          << textJob(QStringLiteral("res/mipmap-anydpi-v26/ic_launcher_round.xml"), xml)

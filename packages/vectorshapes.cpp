@@ -1030,6 +1030,32 @@ VectorShapes foregroundShapes(const IconDesign& design, Problem* problem)
     return shapes;
 }
 
+VectorShapes silhouette(const VectorShapes& shapes)
+{
+    const auto white = [](const QBrush& brush) {
+        if (!isGradient(brush)) {
+            QColor c(Qt::white);
+            c.setAlpha(brush.color().alpha());
+            return brush.style() == Qt::NoBrush ? brush : QBrush(c);
+        }
+        QGradient g = *brush.gradient();
+        QGradientStops stops = g.stops();
+        for (QGradientStop& stop : stops) {
+            const int alpha = stop.second.alpha();
+            stop.second = QColor(255, 255, 255, alpha);
+        }
+        g.setStops(stops);
+        return QBrush(g);
+    };
+    VectorShapes out = shapes;
+    for (VectorShape& s : out) {
+        s.fill = white(s.fill);
+        if (s.stroke.style() != Qt::NoPen)
+            s.stroke.setBrush(white(s.stroke.brush()));
+    }
+    return out;
+}
+
 VectorShapes backgroundShapes(const IconDesign& design, const QRectF& frame, const QColor& plate)
 {
     QPainterPath all;

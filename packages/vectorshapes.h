@@ -44,6 +44,10 @@ VectorShapes foregroundShapes(const IconDesign& design, Problem* problem);
 // takes it): its colour or gradient, or `plate` behind a transparent design.
 VectorShapes backgroundShapes(const IconDesign& design, const QRectF& frame, const QColor& plate);
 
+// The same shapes in white, each keeping its alpha (its colour's, its gradient stops'): the
+// silhouette a themed icon shows when it takes every part of the foreground as ink.
+VectorShapes silhouette(const VectorShapes& shapes);
+
 // `shapes` as an Android VectorDrawable of 108 x 108 dp whose viewport shows `frame` of the canvas
 // (what a 108 dp adaptive layer shows), clipped to `clip` (in canvas coordinates; null: none):
 // lint-clean path data (no exponent, no number that starts with a dot, each path under 800

@@ -257,8 +257,8 @@ QByteArray drawableAsSvg(const QByteArray& xml, int side)
 }
 
 // How many of `drawn`'s pixels stand more than 2 levels from `reference` in any channel, counting
-// only the pixels inside a shape (where the reference is within 3 levels of itself all around: not
-// an anti-aliased edge).
+// only the pixels inside a shape in both (within 3 levels of themselves all around): not an
+// anti-aliased edge of either, nor a seam where two shapes meet.
 int unfaithfulPixels(const QImage& drawn, const QImage& reference)
 {
     const auto near = [](QRgb a, QRgb b, int levels) {
@@ -267,18 +267,20 @@ int unfaithfulPixels(const QImage& drawn, const QImage& reference)
     };
     const QImage a = drawn.convertToFormat(QImage::Format_ARGB32_Premultiplied),
                  b = reference.convertToFormat(QImage::Format_ARGB32_Premultiplied);
+    const auto inside = [&near](const QImage& image, int x, int y) {
+        for (int dy = -1; dy <= 1; ++dy)
+            for (int dx = -1; dx <= 1; ++dx)
+                if (!near(image.pixel(x + dx, y + dy), image.pixel(x, y), 3))
+                    return false;
+        return true;
+    };
     int off = 0;
     for (int y = 1; y + 1 < b.height(); ++y)
-        for (int x = 1; x + 1 < b.width(); ++x) {
-            const QRgb centre = b.pixel(x, y);
-            bool inside = true;
-            for (int dy = -1; dy <= 1 && inside; ++dy)
-                for (int dx = -1; dx <= 1 && inside; ++dx)
-                    inside = near(b.pixel(x + dx, y + dy), centre, 3);
-            off += inside && !near(a.pixel(x, y), centre, 2);
-        }
+        for (int x = 1; x + 1 < b.width(); ++x)
+            off += inside(b, x, y) && inside(a, x, y) && !near(a.pixel(x, y), b.pixel(x, y), 2);
     return off;
 }
+
 } // namespace
 
 class TestPackages : public QObject
@@ -1717,10 +1719,14 @@ void TestPackages::androidVectorLayers()
     QVERIFY2(!why, qPrintable(why.text()));
     QVERIFY(adaptive.contains("@drawable/ic_launcher_foreground") &&
             adaptive.contains("@drawable/ic_launcher_background"));
-    QVERIFY(adaptive.contains("@mipmap/ic_launcher_monochrome"));
     QVERIFY(!QFile::exists(res + QStringLiteral("mipmap-xxxhdpi/ic_launcher_foreground.png")));
     const Packages::Sources sources(d, options);
-    for (const char* layer : {"foreground", "background"}) {
+    const bool themed = QFile::exists(res + QStringLiteral("drawable/ic_launcher_monochrome.xml"));
+    QCOMPARE(adaptive.contains("@drawable/ic_launcher_monochrome"), themed);
+    QCOMPARE(QFile::exists(res + QStringLiteral("mipmap-xxxhdpi/ic_launcher_monochrome.png")), !themed);
+    for (const char* layer : {"foreground", "background", "monochrome"}) {
+        if (!themed && qstrcmp(layer, "monochrome") == 0)
+            continue;
         const QByteArray xml =
             readAll(res + QStringLiteral("drawable/ic_launcher_%1.xml").arg(QLatin1String(layer)));
         // What lint takes: no exponents, no number starting with a dot, paths under 800 characters,
@@ -1740,8 +1746,9 @@ void TestPackages::androidVectorLayers()
                 QRegularExpression(QStringLiteral("^#[0-9A-F]{8}$")).match(m.next().captured(2)).hasMatch());
         // Drawn back at xxxhdpi, it is the PNG layer it replaces.
         const QImage drawn = VectorPicture::draw(drawableAsSvg(xml, 432), QSize(432, 432));
-        const QImage png = qstrcmp(layer, "foreground") == 0 ? sources.adaptiveForeground(432)
-                                                             : sources.adaptiveBackground(432);
+        const QImage png = qstrcmp(layer, "foreground") == 0   ? sources.adaptiveForeground(432)
+                           : qstrcmp(layer, "background") == 0 ? sources.adaptiveBackground(432)
+                                                               : sources.adaptiveMonochrome(432);
         QVERIFY(!drawn.isNull());
         QCOMPARE(unfaithfulPixels(drawn, png), 0);
     }
