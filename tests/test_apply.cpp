@@ -6,6 +6,7 @@
 #include "cli/commands.h"
 #include "packages/apply/appproject.h"
 #include "packages/check/check.h"
+#include "render/vectorpicture.h"
 #include "resources/initresources.h"
 
 #include <QtGui>
@@ -38,6 +39,7 @@ struct Tree
     QStringList untouched = {}; // folders the update leaves alone
     const char* variant = "";   // a build variant's icons instead of the release's
     const char* setting = "";   // a line the variant's apply sets in the build's configuration
+    bool vector = false;        // an SVG logo: Android's adaptive layers as vector drawables
 };
 
 const Tree trees[] = {
@@ -99,6 +101,19 @@ const Tree trees[] = {
      false,
      {"app.json", "assets/images/icon.png", "assets/images/adaptive-icon.png"},
      "beta"},
+    // Vector layers where the template has its own drawables of their names (drawable-v24 for the
+    // foreground), its PNG layers left as they are.
+    {"Capacitor, vector layers",
+     "capacitor",
+     {{"android/app/src/main/res/drawable-v24/ic_launcher_foreground.xml", 0},
+      {"android/app/src/main/res/drawable/ic_launcher_background.xml", 0},
+      {"android/app/src/main/res/drawable/ic_launcher_monochrome.xml", 0},
+      {"android/app/src/main/res/mipmap-anydpi-v26/ic_launcher.xml", 0}},
+     false,
+     {"android/app/src/main/res/mipmap-hdpi/ic_launcher_foreground.png"},
+     "",
+     "",
+     true},
     {"Capacitor",
      "capacitor",
      {{"android/app/src/main/res/mipmap-hdpi/ic_launcher_foreground.png", 162},
@@ -279,6 +294,15 @@ void TestApply::templates()
 
     IconDesign design;
     design.backgroundColor = QColor(0x0e, 0x7c, 0x86);
+    if (t.vector) {
+        design.useImageFlat = false;
+        design.useImageCustom = true;
+        design.customVector =
+            "<svg xmlns=\"http://www.w3.org/2000/svg\" viewBox=\"0 0 24 24\"><path "
+            "d=\"M12 2 L22 20 H2 Z M12 8 L7 17 H17 Z\" fill=\"#fff\" fill-rule=\"evenodd\"/></svg>";
+        design.customImageSize = QSize(560, 560);
+        design.customImage = VectorPicture::draw(design.customVector, design.customImageSize);
+    }
     Packages::Options options;
     options.launch = t.launch;
     options.variant.name = QLatin1String(t.variant);
@@ -406,9 +430,11 @@ void TestApply::templates()
             root + QLatin1Char('/') + path.left(path.size() - int(qstrlen("/src/main/AndroidManifest.xml")));
         const QString problem = aaptPackage(module);
         QVERIFY2(problem.isEmpty(), qPrintable(problem));
-        QCOMPARE(imageAt(module + QStringLiteral("/src/main/res/mipmap-xxxhdpi/ic_launcher_foreground.png"))
-                     .size(),
-                 QSize(432, 432));
+        if (!t.vector)
+            QCOMPARE(
+                imageAt(module + QStringLiteral("/src/main/res/mipmap-xxxhdpi/ic_launcher_foreground.png"))
+                    .size(),
+                QSize(432, 432));
         QCOMPARE(imageAt(module + QStringLiteral("/src/main/ic_launcher-playstore.png")).size(),
                  QSize(512, 512));
     }
@@ -656,6 +682,42 @@ void TestApply::hostileTrees()
              QCOMPARE(QFileInfo(root + QStringLiteral("/web/favicon.png")).symLinkTarget(), secret);
              for (const QByteArray& bytes : filesUnder(root + QStringLiteral("/.glyphwright-backup")))
                  QVERIFY(!bytes.contains("root:secret"));
+         }},
+        {"vector layers after PNG ones: the PNG layers an apply wrote go, the template's stay, undo restores",
+         [&] {
+             lay(root, tree("Capacitor"));
+             const QString res = root + QStringLiteral("/android/app/src/main/res/");
+             writeFile(work.filePath(QStringLiteral("logo.svg")),
+                       "<svg xmlns=\"http://www.w3.org/2000/svg\" viewBox=\"0 0 24 24\">"
+                       "<circle cx=\"12\" cy=\"12\" r=\"9\" fill=\"#fff\"/></svg>");
+             const QString logo = projectFile(work.path(), QStringLiteral("Logo.ipr"),
+                                              {{18, QStringLiteral("0")},
+                                               {22, QStringLiteral("1")},
+                                               {23, work.filePath(QStringLiteral("logo.svg"))}});
+             const QByteArray template_ =
+                 readAll(res + QStringLiteral("mipmap-hdpi/ic_launcher_foreground.png"));
+             QCOMPARE(cli({QStringLiteral("apply"), logo, root, QStringLiteral("--android-vector"),
+                           QStringLiteral("never")})
+                          .status,
+                      0);
+             const QByteArray ours =
+                 readAll(res + QStringLiteral("mipmap-xxxhdpi/ic_launcher_foreground.png"));
+             QVERIFY(!ours.isEmpty());
+             // A PNG layer changed by hand since is the developer's.
+             writeFile(res + QStringLiteral("mipmap-mdpi/ic_launcher_background.png"), "edited");
+             const Run vectors = cli({QStringLiteral("apply"), logo, root});
+             QCOMPARE(vectors.status, 0);
+             QVERIFY(readAll(res + QStringLiteral("drawable-v24/ic_launcher_foreground.xml"))
+                         .contains("<vector"));
+             QVERIFY(!QFile::exists(res + QStringLiteral("mipmap-xxxhdpi/ic_launcher_foreground.png")));
+             QVERIFY(!QFile::exists(res + QStringLiteral("mipmap-hdpi/ic_launcher_foreground.png")));
+             QCOMPARE(readAll(res + QStringLiteral("mipmap-mdpi/ic_launcher_background.png")),
+                      QByteArray("edited"));
+             QVERIFY2(vectors.out.contains(QStringLiteral("no longer show in the adaptive icon")),
+                      qPrintable(vectors.out));
+             QCOMPARE(cli({QStringLiteral("apply"), QStringLiteral("--undo"), root}).status, 0);
+             QCOMPARE(readAll(res + QStringLiteral("mipmap-xxxhdpi/ic_launcher_foreground.png")), ours);
+             QVERIFY(readAll(res + QStringLiteral("mipmap-hdpi/ic_launcher_foreground.png")) != template_);
          }},
         {"a file of mode 0600: its backup and its undo keep the mode",
          [&] {

@@ -270,6 +270,73 @@ void writeVariant(Draft& d, const QString& module)
     }
 }
 
+// The template's own icons (WebP, say) under the same resource name as `path` in its folder would
+// clash with ours: they go.
+void removeClashing(Draft& d, const QString& path)
+{
+    const QFileInfo ours(joined(d.root, path));
+    for (const QFileInfo& other :
+         QDir(ours.path()).entryInfoList({ours.completeBaseName() + QStringLiteral(".*")}, QDir::Files))
+        if (other.fileName() != ours.fileName())
+            d.removed << QFileInfo(path).path() + QLatin1Char('/') + other.fileName();
+}
+
+void addReplacing(Draft& d, const Job& job, const QString& path)
+{
+    d.add(job, path);
+    removeClashing(d, path);
+}
+
+// Where the module's resources in `res` have a drawable `name` (drawable/NAME.xml,
+// drawable-v24/NAME.xml, ...), as the paths of our vector of that name; drawable/ when nowhere.
+QStringList drawablesNamed(const Draft& d, const QString& res, const QString& name)
+{
+    QStringList at;
+    for (const QString& folder :
+         QDir(joined(d.root, res)).entryList({QStringLiteral("drawable*")}, QDir::Dirs, QDir::Name))
+        if (!QDir(joined(d.root, res + folder))
+                 .entryList({name + QStringLiteral(".*")}, QDir::Files)
+                 .isEmpty())
+            at << res + folder + QLatin1Char('/') + name + QStringLiteral(".xml");
+    return at.isEmpty() ? QStringList{res + QStringLiteral("drawable/") + name + QStringLiteral(".xml")} : at;
+}
+
+// The adaptive layers' PNGs a vector layer of this apply takes the place of: those an earlier apply
+// wrote go, unchanged since; the template's own (or ones changed since) stay, with a note, since
+// nothing shows them now.
+void retireLayers(Draft& d, const QString& res)
+{
+    QStringList left;
+    for (const char* name : {"ic_launcher_foreground", "ic_launcher_background", "ic_launcher_monochrome"}) {
+        bool vector = false;
+        for (const Job& job : d.jobs)
+            vector =
+                vector || (job.path.startsWith(res + QStringLiteral("drawable")) &&
+                           QFileInfo(job.path).fileName() == QLatin1String(name) + QStringLiteral(".xml"));
+        if (!vector)
+            continue;
+        for (const QString& folder :
+             QDir(joined(d.root, res)).entryList({QStringLiteral("mipmap*")}, QDir::Dirs, QDir::Name))
+            for (const QString& file :
+                 QDir(joined(d.root, res + folder))
+                     .entryList({QLatin1String(name) + QStringLiteral(".*")}, QDir::Files)) {
+                const QString path = res + folder + QLatin1Char('/') + file;
+                if (d.planned(path) || linkInTheWay(d.root, path))
+                    continue;
+                if (asLastApplied(d.root, path))
+                    d.removed << path;
+                else
+                    left << path;
+            }
+    }
+    if (!left.isEmpty())
+        d.notes << QStringLiteral(
+                       "%1 no longer show in the adaptive icon, which draws its vector layers instead; "
+                       "they were left as they are (%2 in all).")
+                       .arg(left.first() + (left.size() > 1 ? QStringLiteral(" and the like") : QString()))
+                       .arg(left.size());
+}
+
 void write(Draft& d, const QString& module)
 {
     if (d.sources.options().variant.isSet())
@@ -295,14 +362,18 @@ void write(Draft& d, const QString& module)
                            : main + QStringLiteral("ic_launcher-playstore.png");
         if (plain)
             path.replace(QStringLiteral("mipmap-anydpi-v26"), QStringLiteral("mipmap-anydpi"));
+        if (job.path.startsWith(QLatin1String("res/drawable/ic_launcher_"))) {
+            // A vector layer goes wherever the module has a drawable of its name (the template's
+            // drawable-v24, say, which would be drawn in its place), else into drawable.
+            for (const QString& at : drawablesNamed(d, res, QFileInfo(job.path).completeBaseName()))
+                addReplacing(d, job, at);
+            continue;
+        }
         d.add(job, path);
-        // The template's own icons (WebP, say) under the same resource name would clash with ours.
-        const QFileInfo ours(joined(d.root, path));
-        for (const QFileInfo& other :
-             QDir(ours.path()).entryInfoList({ours.completeBaseName() + QStringLiteral(".*")}, QDir::Files))
-            if (other.fileName() != ours.fileName() && job.path.startsWith(QLatin1String("res/")))
-                d.removed << QFileInfo(path).path() + QLatin1Char('/') + other.fileName();
+        if (job.path.startsWith(QLatin1String("res/")))
+            removeClashing(d, path);
     }
+    retireLayers(d, res);
     noteOtherSourceSets(d, module);
     if (d.sources.options().launch)
         launchTheme(d, module, res, QString::fromUtf8(d.text(main + QStringLiteral("AndroidManifest.xml"))));

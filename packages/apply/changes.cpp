@@ -251,6 +251,20 @@ QStringList backupsIn(const QString& root)
 
 } // namespace
 
+bool Apply::asLastApplied(const QString& root, const QString& relative)
+{
+    const QStringList all = backupsIn(root);
+    for (auto b = all.crbegin(); b != all.crend(); ++b) {
+        const std::optional<Journal> journal = Journal::fromJson(
+            readText(root, joined(joined(backups, *b), journalName)).value_or(QByteArray()));
+        if (!journal || !journal->written.contains(relative))
+            continue;
+        const std::optional<QByteArray> now = readText(root, relative, largestFile);
+        return now && hashOf(*now) == journal->written.value(relative);
+    }
+    return false;
+}
+
 AppLock::AppLock(const QString& appFolder) : folder(QFileInfo(appFolder).absoluteFilePath())
 {
     const QString dir = joined(folder, backups);

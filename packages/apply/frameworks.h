@@ -37,6 +37,10 @@ QSize sizeOf(const QString& root, const QString& relative);
 // the way to it passes through a link that leads out of `root`. None when it may be.
 Problem linkInTheWay(const QString& root, const QString& relative);
 
+// Whether the file `relative` in the app's folder `root` holds what an earlier apply there wrote
+// (the last one to write it, as its backup's list says), unchanged since.
+bool asLastApplied(const QString& root, const QString& relative);
+
 // One folder of the app's tree as the walk sees it.
 struct Folder
 {
