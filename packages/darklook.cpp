@@ -266,6 +266,18 @@ QImage darkShape(const QImage& foreground, const QColor& color)
         true);
 }
 
+QColor darkColour(const QColor& colour)
+{
+    const QRgb rgb = colour.rgb();
+    if (contrast(luminanceOf(rgb), luminanceOf(darkPlate.rgb())) >= readableContrast)
+        return colour;
+    const int l = QColor::fromRgb(rgb).toHsl().lightness();
+    QColor dark =
+        QColor::fromRgb(withLightness(rgb, std::max(255 - l, readableLightness(rgb, liftedContrast))));
+    dark.setAlpha(colour.alpha());
+    return dark;
+}
+
 QImage tintedShape(const QImage& foreground, const QColor& color)
 {
     if (color.isValid()) {

@@ -50,6 +50,9 @@ QRgb typicalColour(const QImage& shape);
 // turns white, dark red light red) and raised to 4.5:1 where that is not enough. A valid `color`
 // paints the shape in that colour instead.
 QImage darkShape(const QImage& shape, const QColor& color = QColor());
+// One colour as darkShape() shows a shape of it: as it is at 3:1 or more from the dark plate, else
+// its lightness inverted and raised to 4.5:1 where that is not enough; its alpha kept.
+QColor darkColour(const QColor& colour);
 // A shape as an iOS tinted icon shows it: its dark form in grey, stretched so its lightest tone is
 // white and a one-tone shape is all white. A valid `color` paints it in that colour's grey.
 QImage tintedShape(const QImage& shape, const QColor& color = QColor());

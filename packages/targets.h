@@ -32,6 +32,9 @@ QList<Panel> windowsPanels(const Sources& s, qreal ratio);
 QImage storeLogo(const Sources& s, const QString& name, QSize size);
 bool isStoreLogo(const QString& name);
 Jobs webFiles(const Sources& s);
+// The design as an SVG favicon with its dark look (favicon.svg); empty where it is not paths (a
+// picture of pixels, a build variant's badge).
+QByteArray vectorFavicon(const Sources& s);
 QList<Panel> webPanels(const Sources& s, qreal ratio);
 Jobs linuxFiles(const Sources& s);
 QList<Panel> linuxPanels(const Sources& s, qreal ratio);

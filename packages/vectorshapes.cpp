@@ -1,5 +1,6 @@
 #include "packages/vectorshapes.h"
 
+#include "packages/darklook.h"
 #include "packages/layers.h"
 #include "render/iconrenderer.h"
 
@@ -1171,6 +1172,7 @@ QByteArray svgElements(const VectorShapes& shapes, const QString& idPrefix)
 {
     QByteArray out;
     QXmlStreamWriter w(&out);
+    w.writeStartElement(QStringLiteral("g")); // (which also closes the last path)
     int next = 0;
     const auto colour = [](const QColor& c) { return c.name(QColor::HexRgb); };
     for (const VectorShape& s : shapes) {
@@ -1240,7 +1242,47 @@ QByteArray svgElements(const VectorShapes& shapes, const QString& idPrefix)
                 w.writeAttribute(QStringLiteral("stroke-miterlimit"), num(s.stroke.miterLimit()));
         }
     }
+    w.writeEndElement();
     return out;
+}
+
+QByteArray faviconSvg(const IconDesign& design, const VectorShapes& foreground)
+{
+    VectorShapes light;
+    const bool plated = !transparentBackground(design);
+    if (plated) {
+        QPainterPath plate;
+        plate.addRoundedRect(canvasFrame, design.cornerCurvature, design.cornerCurvature, Qt::AbsoluteSize);
+        plate.setFillRule(Qt::WindingFill);
+        light << VectorShape{plate, backgroundBrush(design)};
+    }
+    light << foreground;
+    // The dark look: the dark plate, and every colour of the glyph readable on it.
+    const auto darkened = [](const QBrush& brush) {
+        if (!isGradient(brush))
+            return brush.style() == Qt::NoBrush ? brush : QBrush(darkColour(brush.color()));
+        QGradient g = *brush.gradient();
+        QGradientStops stops = g.stops();
+        for (QGradientStop& stop : stops)
+            stop.second = darkColour(stop.second);
+        g.setStops(stops);
+        return QBrush(g);
+    };
+    VectorShapes dark = light;
+    for (int i = 0; i < dark.size(); ++i) {
+        if (plated && i == 0) {
+            dark[i].fill = QBrush(iosDarkPlate);
+            continue;
+        }
+        dark[i].fill = darkened(dark[i].fill);
+        if (dark[i].stroke.style() != Qt::NoPen)
+            dark[i].stroke.setBrush(darkened(dark[i].stroke.brush()));
+    }
+    return "<svg xmlns=\"http://www.w3.org/2000/svg\" viewBox=\"0 0 1024 1024\" width=\"32\" height=\"32\">"
+           "<style>.dark{display:none}@media (prefers-color-scheme:dark){.light{display:none}"
+           ".dark{display:inline}}</style><g class=\"light\">" +
+           svgElements(light, QStringLiteral("l")) + "</g><g class=\"dark\">" +
+           svgElements(dark, QStringLiteral("d")) + "</g></svg>\n";
 }
 
 } // namespace Packages

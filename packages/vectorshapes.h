@@ -48,13 +48,19 @@ VectorShapes backgroundShapes(const IconDesign& design, const QRectF& frame, con
 // silhouette a themed icon shows when it takes every part of the foreground as ink.
 VectorShapes silhouette(const VectorShapes& shapes);
 
+// The design as an SVG favicon: its plate (rounded as the icon's) and `foreground` on the 1024
+// canvas, shown at 32 pixels, and inside a prefers-color-scheme: dark block its dark look: the
+// iOS dark plate behind it, each colour that stands under 3:1 from that plate inverted in
+// lightness and raised to 4.5:1, as the dark icon does.
+QByteArray faviconSvg(const IconDesign& design, const VectorShapes& foreground);
+
 // `shapes` as an Android VectorDrawable of 108 x 108 dp whose viewport shows `frame` of the canvas
 // (what a 108 dp adaptive layer shows), clipped to `clip` (in canvas coordinates; null: none):
 // lint-clean path data (no exponent, no number that starts with a dot, each path under 800
 // characters, split between its outlines), colours as #AARRGGBB, gradients as aapt:attr.
 QByteArray vectorDrawable(const VectorShapes& shapes, const QRectF& frame, const QRectF& clip = QRectF());
 
-// `shapes` as the body of an SVG (paths and the gradients they use, ids from `idPrefix`) in the
+// `shapes` as a group of an SVG (paths and the gradients they use, ids from `idPrefix`) in the
 // same coordinates: what a VectorDrawable of them draws, for an SVG file or to draw it back.
 QByteArray svgElements(const VectorShapes& shapes, const QString& idPrefix);
 

@@ -5,6 +5,7 @@
 #include "packages/layers.h"
 #include "packages/previewsheet.h"
 #include "packages/targets.h"
+#include "packages/vectorshapes.h"
 
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -50,9 +51,27 @@ QByteArray webManifest(const Sources& s)
 
 } // namespace
 
+QByteArray vectorFavicon(const Sources& s)
+{
+    if (s.options().variant.isSet())
+        return QByteArray(); // its badge is drawn on the pixels
+    // At favicon size, as the small icons are: without the text when they leave it out.
+    IconDesign shown = s.design();
+    if (s.options().smallWithoutText)
+        shown.text.clear();
+    Problem why;
+    const VectorShapes foreground = foregroundShapes(shown, &why);
+    return why ? QByteArray() : faviconSvg(shown, foreground);
+}
+
 Jobs webFiles(const Sources& s)
 {
     Jobs jobs;
+    // An SVG favicon, with its dark look, where the design is paths; browsers that draw it take it
+    // before the fallbacks.
+    const QByteArray svg = vectorFavicon(s);
+    if (!svg.isEmpty())
+        jobs << textJob(QStringLiteral("favicon.svg"), svg);
     jobs << Job{QStringLiteral("favicon.ico"), [&s] { return icoFile(s.iconsAt({16, 32, 48})); }};
     for (int size : {16, 32})
         jobs << pngJob(QStringLiteral("favicon-%1.png").arg(size), [&s, size] { return s.iconAt(size); });
@@ -65,7 +84,13 @@ Jobs webFiles(const Sources& s)
                    [&s] { return s.monochromeSizes().scaled(512); })
          << pngJob(QStringLiteral("apple-touch-icon.png"), [&s] { return s.opaqueIcon(180); })
          << textJob(QStringLiteral("manifest.webmanifest"), webManifest(s))
-         << textJob(QStringLiteral("head-snippet.html"),
+         << textJob(
+                QStringLiteral("head-snippet.html"),
+                (svg.isEmpty()
+                     ? QByteArray()
+                     : QStringLiteral("<link rel=\"icon\" href=\"%1favicon.svg\" type=\"image/svg+xml\">\n")
+                           .arg(s.options().basePath)
+                           .toUtf8()) +
                     QStringLiteral(
                         "<link rel=\"icon\" href=\"%1favicon.ico\" sizes=\"16x16 32x32 48x48\">\n"
                         "<link rel=\"icon\" href=\"%1favicon-32.png\" type=\"image/png\" sizes=\"32x32\">\n"

@@ -185,6 +185,16 @@ const Tree trees[] = {
       {"public/icon-maskable-512.png", 512},
       {"public/favicon.ico", 48},
       {"index.html", 0}}},
+    // An SVG logo: the SVG favicon (the template's replaced, still linked first) with the ICO one
+    // linked after it.
+    {"Vite, SVG favicon",
+     "vite",
+     {{"public/favicon.svg", 0}, {"public/favicon.ico", 48}, {"index.html", 0}},
+     false,
+     {},
+     "",
+     "",
+     true},
     {"web app, launch screens",
      "web-app",
      {{"public/splash/apple-splash-1320-2868.png", 1320, 2868}, {"public/index.html", 0}},
@@ -454,6 +464,15 @@ void TestApply::templates()
                  qPrintable(path));
         QVERIFY2(text.contains(QLatin1String("@drawable/splash_icon")), qPrintable(path));
     }
+    // An SVG logo's page links its SVG favicon first, the ICO one after it.
+    for (const QString& path : after.keys())
+        if (t.vector && path.endsWith(QLatin1String("index.html"))) {
+            const QString html = QString::fromUtf8(after.value(path));
+            const int svg = html.indexOf(QLatin1String("favicon.svg\"")),
+                      ico = html.indexOf(QLatin1String("favicon.ico\""));
+            QVERIFY2(svg >= 0 && ico > svg && html.indexOf(QLatin1String("rel=\"icon\"")) < svg,
+                     qPrintable(html));
+        }
     // The files each framework looks for, made by the update, at their sizes.
     for (const Expected& e : t.expected) {
         const QString path = root + QLatin1Char('/') + QLatin1String(e.path);

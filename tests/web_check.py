@@ -4,7 +4,9 @@ driven over the DevTools protocol on a pipe) from a server on 127.0.0.1, and che
 makes of the package: the manifest is found without errors, every icon it lists and every icon the
 snippet links loads and decodes at its declared size, every start-up image the snippet links loads
 at the size its media query states (device size times pixel ratio, turned in landscape), and the
-page has no installability errors.
+page has no installability errors. An SVG favicon the page links comes before the other icon links,
+and drawn with the light and then the dark colour scheme emulated, its plate takes the design's
+colour and then the dark plate, its logo 3:1 from it.
 
     web_check.py SITE_ROOT PAGE_PATH      (PAGE_PATH like /app/: where the page and package are)
 """
@@ -101,7 +103,8 @@ CHECK_ICONS = """
   }
   for (const link of document.querySelectorAll('link[rel=icon], link[rel=apple-touch-icon]')) {
     const got = await load(link.href);
-    results.push({...got, declared: link.getAttribute('sizes') || '180x180', from: link.rel});
+    const declared = link.getAttribute('sizes') || (link.type === 'image/svg+xml' ? '32x32' : '180x180');
+    results.push({...got, declared, from: link.rel});
   }
   const startup = [];
   for (const link of document.querySelectorAll('link[rel=apple-touch-startup-image]')) {
@@ -111,6 +114,64 @@ CHECK_ICONS = """
   return JSON.stringify({manifest, results, startup});
 })()
 """
+
+
+DRAW_SVG_FAVICON = """
+(async () => {
+  const links = [...document.querySelectorAll('link[rel=icon]')];
+  const svg = links.findIndex((l) => l.type === 'image/svg+xml');
+  if (svg < 0) return JSON.stringify({first: -1});
+  const image = new Image();
+  await new Promise((done) => { image.onload = done; image.onerror = done; image.src = links[svg].href; });
+  const canvas = document.createElement('canvas');
+  canvas.width = canvas.height = 64;
+  const context = canvas.getContext('2d');
+  context.drawImage(image, 0, 0, 64, 64);
+  const at = (x, y) => [...context.getImageData(x, y, 1, 1).data];
+  return JSON.stringify({first: svg, plate: at(32, 6), logo: at(32, 32),
+                         dark: matchMedia('(prefers-color-scheme: dark)').matches});
+})()
+"""
+
+
+def luminance(rgb):
+    def linear(c):
+        c /= 255
+        return c / 12.92 if c <= 0.04045 else ((c + 0.055) / 1.055) ** 2.4
+    r, g, b = (linear(c) for c in rgb[:3])
+    return 0.2126 * r + 0.7152 * g + 0.0722 * b
+
+
+def contrast(a, b):
+    la, lb = sorted((luminance(a), luminance(b)), reverse=True)
+    return (la + 0.05) / (lb + 0.05)
+
+
+def check_svg_favicon(browser, session, failures):
+    """The SVG favicon in each colour scheme: linked first, its plate and logo apart in both."""
+    drawn = {}
+    for scheme in ("light", "dark"):
+        browser.send("Emulation.setEmulatedMedia",
+                     {"features": [{"name": "prefers-color-scheme", "value": scheme}]}, session=session)
+        value = browser.send("Runtime.evaluate", {"expression": DRAW_SVG_FAVICON, "awaitPromise": True,
+                                                  "returnByValue": True}, session=session)
+        drawn[scheme] = json.loads(value["result"]["value"])
+    if drawn["light"]["first"] == -1:
+        return
+    print(f"  favicon.svg, light: plate {drawn['light']['plate']} logo {drawn['light']['logo']}; "
+          f"dark: plate {drawn['dark']['plate']} logo {drawn['dark']['logo']}")
+    if drawn["light"]["first"] != 0:
+        failures.append("the SVG favicon is not the first icon the page links")
+    if not drawn["dark"]["dark"] or drawn["light"]["dark"]:
+        failures.append("the dark colour scheme was not emulated")
+    if drawn["light"]["plate"][:3] == drawn["dark"]["plate"][:3]:
+        failures.append("the SVG favicon's plate is the same in the dark colour scheme")
+    if drawn["dark"]["plate"][:3] != [0x3a, 0x3a, 0x3c]:
+        failures.append(f"the dark plate is {drawn['dark']['plate']}, not the dark look's #3a3a3c")
+    # The light look is the design's own; the dark one keeps the logo readable.
+    ratio = contrast(drawn["dark"]["plate"], drawn["dark"]["logo"])
+    if ratio < 3:
+        failures.append(f"the logo stands {ratio:.1f}:1 from the dark plate")
 
 
 def main():
@@ -168,6 +229,8 @@ def main():
             if (image["width"], image["height"]) != (w, h):
                 failures.append(f"{image['src']} decodes at {image['width']}x{image['height']}, not {w}x{h} "
                                 f"({image['media']})")
+
+        check_svg_favicon(browser, session, failures)
 
         errors = browser.send("Page.getInstallabilityErrors", session=session)["installabilityErrors"]
         print("installability errors:", errors)

@@ -132,6 +132,10 @@ void favicons(Draft& d, const Sources& s, const QString& dir)
                   : pngJob(QString(), [&s, side] { return s.iconAt(side); }),
               path);
     }
+    // The SVG favicon beside the ICO one, where the design is paths.
+    const QByteArray svg = vectorFavicon(s);
+    if (!svg.isEmpty())
+        d.add(textJob(QString(), svg), joined(dir, QStringLiteral("favicon.svg")));
     if (d.exists(joined(dir, QStringLiteral("favicon.ico")))) {
         d.add({QString(),
                [&s] {
@@ -184,6 +188,8 @@ void pageIcon(Draft& d, const QString& manifest)
         const QString suffix = QFileInfo(file).suffix().toLower();
         if (suffix == QLatin1String("png") || suffix == QLatin1String("ico"))
             continue; // made again at its size by favicons() where it is one of the usual names
+        if (file == QLatin1String("favicon.svg") && d.planned(joined(dir, file)))
+            continue; // the design's SVG favicon now
         if (!d.planned(joined(dir, QStringLiteral("favicon.ico"))))
             d.add({QString(),
                    [&s = d.sources] {
@@ -199,6 +205,59 @@ void pageIcon(Draft& d, const QString& manifest)
         d.notes << QStringLiteral(
                        "%1 linked the template's icon; it now links favicon.ico, which holds the design's.")
                        .arg(page);
+    }
+}
+
+// The page links the SVG favicon written beside the manifest before its other icons, named as it
+// names them (browsers that draw SVG take the first icon they can).
+void svgFaviconLink(Draft& d, const QString& manifest)
+{
+    const QString page = pageOf(d, manifest);
+    const QString dir = folderOf(manifest);
+    if (page.isEmpty() || !d.planned(joined(dir, QStringLiteral("favicon.svg"))))
+        return;
+    const QString html = QString::fromUtf8(d.textSoFar(page));
+    QString after = html;
+    // A link to one of our icons, with the indentation of its line and the way it names the folder.
+    const auto linkTo = [](const QString& text, const QString& file) {
+        return QRegularExpression(QStringLiteral("([ \\t]*)<link\\b[^>]*\\bhref=\"([^\"]*/)?%1\"[^>]*>")
+                                      .arg(QRegularExpression::escape(file)),
+                                  QRegularExpression::CaseInsensitiveOption)
+            .match(text);
+    };
+    static const QRegularExpression icon(
+        QStringLiteral(
+            "([ \\t]*)<link\\b[^>]*\\brel=\"(?:shortcut )?icon\"[^>]*\\bhref=\"([^\"]*/)?[^\"/]*\"[^>]*>"),
+        QRegularExpression::CaseInsensitiveOption);
+    static const QRegularExpression manifestLink(
+        QStringLiteral("<link[^>]*rel=\"manifest\"[^>]*href=\"([^\"]*/)?[^\"/]*\""));
+    if (!linkTo(after, QStringLiteral("favicon.svg")).hasMatch()) {
+        const QRegularExpressionMatch first = icon.match(after);
+        const QString base = first.hasMatch() ? first.captured(2) : manifestLink.match(after).captured(1);
+        const QString line =
+            QStringLiteral("<link rel=\"icon\" href=\"%1favicon.svg\" type=\"image/svg+xml\">").arg(base);
+        after = first.hasMatch() ? after.insert(first.capturedStart(0) + first.capturedLength(1),
+                                                line + QLatin1Char('\n') + first.captured(1))
+                                 : withHeadLines(after, line + QLatin1Char('\n'));
+    }
+    // The fallback for browsers that do not draw SVG icons (Safari), linked after it.
+    if (!d.planned(joined(dir, QStringLiteral("favicon.ico"))))
+        d.add({QString(),
+               [&s = d.sources] {
+                   return icoFile(s.iconsAt({16, 32, 48}));
+               }},
+              joined(dir, QStringLiteral("favicon.ico")));
+    if (!linkTo(after, QStringLiteral("favicon.ico")).hasMatch()) {
+        const QRegularExpressionMatch svg = linkTo(after, QStringLiteral("favicon.svg"));
+        if (svg.hasMatch())
+            after.insert(svg.capturedEnd(0),
+                         QLatin1Char('\n') + svg.captured(1) +
+                             QStringLiteral("<link rel=\"icon\" href=\"%1favicon.ico\" sizes=\"any\">")
+                                 .arg(svg.captured(2)));
+    }
+    if (after != html) {
+        d.replace(textJob(QString(), after.toUtf8()), page);
+        d.edited << page;
     }
 }
 
@@ -295,6 +354,7 @@ void write(Draft& d, const QString& manifest)
     }
     favicons(d, s, folderOf(manifest));
     pageIcon(d, manifest);
+    svgFaviconLink(d, manifest);
     if (launch)
         startupImages(d, manifest);
 }
