@@ -371,6 +371,7 @@ class Reader
     QHash<QString, GradientDef> gradients;
     VectorShapes shapes;
     std::optional<Refusal> refusal;
+    int points = 0; // the path elements so far
 
     void refuse(const QXmlStreamReader& reader, const QString& what)
     {
@@ -737,6 +738,19 @@ class Reader
 
     void shape(const QXmlStreamReader& reader, const QString& name, const QHash<QString, QString>& p,
                const Style& style, const QTransform& ctm)
+    {
+        const int before = shapes.size();
+        draw(reader, name, p, style, ctm);
+        for (int i = before; i < shapes.size(); ++i)
+            points += shapes[i].path.elementCount();
+        if (points > maximumVectorPoints)
+            refuse(reader, QStringLiteral("a drawing of more than %1 path points (too many for a layer a "
+                                          "launcher draws at every frame)")
+                               .arg(maximumVectorPoints));
+    }
+
+    void draw(const QXmlStreamReader& reader, const QString& name, const QHash<QString, QString>& p,
+              const Style& style, const QTransform& ctm)
     {
         const auto value = [&p](const char* key, qreal fallback = 0) {
             return number(p.value(QLatin1String(key)), false).value_or(fallback);

@@ -28,10 +28,15 @@ struct VectorShape
 };
 using VectorShapes = QList<VectorShape>;
 
+// The most path points (a curve counts three) an SVG may draw as vector layers: some 300 KB of
+// path data.
+constexpr int maximumVectorPoints = 20000;
+
 // The shapes an SVG draws, its own coordinates (its viewBox, or its width and height) scaled by one
 // factor on both axes and centred in `placed` as the picture is drawn there. Empty, with why in
 // `problem`, when any element has no form as paths: text, images, filters, masks, patterns, clip
-// paths, <use>, style sheets, a group's opacity, dashed strokes, a radial gradient made elliptic;
+// paths, <use>, style sheets, a group's opacity, dashed strokes, a radial gradient made elliptic,
+// more than maximumVectorPoints;
 // the problem names the element and its line. The paths keep the SVG's curves (an arc becomes
 // cubic curves), transforms applied.
 VectorShapes svgShapes(const QByteArray& svg, const QRectF& placed, Problem* problem);

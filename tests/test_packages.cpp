@@ -1672,6 +1672,9 @@ void TestPackages::androidVectorLayers_data()
                                << QStringLiteral("its <g> on line 2: a clip path");
     QTest::newRow("text in the SVG") << QStringLiteral("<text x=\"10\" y=\"50\">Hi</text>")
                                      << QStringLiteral("its <text> on line 1: text (outline it");
+    QTest::newRow("a drawing too detailed for a layer")
+        << QStringLiteral("<circle cx=\"50\" cy=\"50\" r=\"9\"/>").repeated(1600)
+        << QStringLiteral("its <circle> on line 1: a drawing of more than 20000 path points");
     QTest::newRow("a group's opacity")
         << QStringLiteral("<g opacity=\"0.5\"><rect width=\"9\" height=\"9\"/></g>")
         << QStringLiteral("its <g> on line 1: a group's opacity");
