@@ -2,8 +2,9 @@
 // rendered as package renders it, nothing encoded) and package of the same targets, run alternately
 // in one process so that both meet the same machine, with their medians (wall and CPU time) and
 // the ratio; and the check of an app's project as it stands (the Capacitor tree of the tests, and
-// a real project given as GLYPHWRIGHT_CHECK_APP); and three build variants with the release icons
-// beside one package of the same targets, alternated the same way.
+// a real project given as GLYPHWRIGHT_CHECK_APP); three build variants with the release icons
+// beside one package of the same targets, alternated the same way; and the android package of an
+// SVG logo and of a name alone with vector layers beside the same with PNG layers, with their sizes.
 //   QT_QPA_PLATFORM=offscreen build/bench/bench_check
 //   GLYPHWRIGHT_CHECK_APP=~/src/tidewater build/bench/bench_check --benchmark_filter=App
 #include "packages/check/check.h"
@@ -11,6 +12,7 @@
 #include "render/vectorpicture.h"
 #include "resources/initresources.h"
 
+#include <QDirIterator>
 #include <QElapsedTimer>
 #include <QGuiApplication>
 #include <QTemporaryDir>
@@ -45,6 +47,11 @@ IconDesign design(const std::string& name)
         d.text = QStringLiteral("Tide");
         d.fontSize = 200;
         d.textOffsetY = 260;
+    } else if (name == "text") {
+        // The app's name alone.
+        d.useImageFlat = false;
+        d.text = QStringLiteral("Tide");
+        d.fontSize = 300;
     }
     return d;
 }
@@ -54,6 +61,8 @@ struct Runs
     std::vector<double> wall, cpu;
 };
 std::map<std::string, Runs> runs;
+// The vector layers' bytes and the PNG layers' they replace, by design.
+std::map<std::string, std::pair<qint64, qint64>> sizes;
 
 double median(std::vector<double> v)
 {
@@ -138,6 +147,53 @@ void BM_VariantsBesidePackage(benchmark::State& state)
     }
 }
 
+// The bytes of the files under `folder` whose names `filter` takes.
+qint64 bytesUnder(const QString& folder, const QString& filter)
+{
+    qint64 sum = 0;
+    for (QDirIterator it(folder, {filter}, QDir::Files, QDirIterator::Subdirectories); it.hasNext();)
+        sum += QFileInfo(it.next()).size();
+    return sum;
+}
+
+// One iteration: the android package of an SVG logo with vector layers, then with PNG layers (or
+// the other way round); the sizes of the layers each writes.
+void BM_AndroidVectorLayers(benchmark::State& state, const std::string& name)
+{
+    const IconDesign d = design(name);
+    int turn = 0;
+    for (auto _ : state) {
+        const auto android = [&](Packages::AndroidVector vector, const char* out) {
+            return [&d, vector, out] {
+                QDir(folder->filePath(QLatin1String(out))).removeRecursively();
+                Packages::Options options;
+                options.androidVector = vector;
+                Packages::writePackage(d, folder->filePath(QLatin1String(out)), {QStringLiteral("android")},
+                                       options);
+            };
+        };
+        double wall = 0;
+        if (turn++ % 2 == 0) {
+            wall = timed("android vectors " + name, android(Packages::AndroidVector::Auto, "vectors"));
+            timed("android pixels " + name, android(Packages::AndroidVector::Never, "pixels"));
+        } else {
+            timed("android pixels " + name, android(Packages::AndroidVector::Never, "pixels"));
+            wall = timed("android vectors " + name, android(Packages::AndroidVector::Auto, "vectors"));
+        }
+        state.SetIterationTime(wall);
+    }
+    const QString vectors = folder->filePath(QStringLiteral("vectors/res/drawable"));
+    sizes[name] = {bytesUnder(vectors, QStringLiteral("*.xml")),
+                   bytesUnder(folder->filePath(QStringLiteral("pixels/res")),
+                              QStringLiteral("ic_launcher_foreground.png")) +
+                       bytesUnder(folder->filePath(QStringLiteral("pixels/res")),
+                                  QStringLiteral("ic_launcher_background.png")) +
+                       (QFile::exists(vectors + QStringLiteral("/ic_launcher_monochrome.xml"))
+                            ? bytesUnder(folder->filePath(QStringLiteral("pixels/res")),
+                                         QStringLiteral("ic_launcher_monochrome.png"))
+                            : 0)};
+}
+
 void BM_CheckApp(benchmark::State& state, const QString& app)
 {
     for (auto _ : state)
@@ -164,6 +220,11 @@ int main(int argc, char** argv)
         ->Iterations(9)
         ->UseManualTime()
         ->Unit(benchmark::kMillisecond);
+    for (const std::string name : {"logo", "text"})
+        benchmark::RegisterBenchmark(("AndroidVectorLayers/" + name).c_str(), BM_AndroidVectorLayers, name)
+            ->Iterations(15)
+            ->UseManualTime()
+            ->Unit(benchmark::kMillisecond);
     QStringList apps = {QStringLiteral(GLYPHWRIGHT_SOURCE_DIR "/tests/data/apply/capacitor")};
     if (!qEnvironmentVariableIsEmpty("GLYPHWRIGHT_CHECK_APP"))
         apps << qEnvironmentVariable("GLYPHWRIGHT_CHECK_APP");
@@ -193,6 +254,18 @@ int main(int argc, char** argv)
             median(runs["package four"].wall) * 1e3, median(runs["package four"].cpu) * 1e3,
             median(runs["package four"].wall) / median(runs["package one"].wall),
             median(runs["package four"].cpu) / median(runs["package one"].cpu));
+    for (const std::string name : {"logo", "text"}) {
+        const Runs &v = runs["android vectors " + name], &p = runs["android pixels " + name];
+        if (v.wall.empty() || p.wall.empty())
+            continue;
+        std::printf(
+            "%s design, package --target android, alternated: vector layers %.1f ms (CPU %.1f), PNG layers "
+            "%.1f ms (CPU %.1f): %.2f wall, %.2f CPU; the vector layers %lld bytes against the %lld of "
+            "the PNG layers they replace\n",
+            name.c_str(), median(v.wall) * 1e3, median(v.cpu) * 1e3, median(p.wall) * 1e3,
+            median(p.cpu) * 1e3, median(v.wall) / median(p.wall), median(v.cpu) / median(p.cpu),
+            sizes[name].first, sizes[name].second);
+    }
     for (const QString& a : apps)
         if (!runs["app " + a.toStdString()].wall.empty())
             std::printf("check %s: median %.0f ms\n", qPrintable(a),
