@@ -674,6 +674,7 @@ void TestEditing::exportPackagesFromTheWindow()
         dialog.findChild<QPushButton*>(QStringLiteral("iosDarkColorButton"))->click();
         dialog.findChild<QLineEdit*>(QStringLiteral("editBasePath"))->setText(QStringLiteral("/app/"));
         dialog.findChild<QCheckBox*>(QStringLiteral("checkKeepCorners"))->setChecked(true);
+        dialog.findChild<QComboBox*>(QStringLiteral("comboAndroidVector"))->setCurrentIndex(2); // PNG
         // The check of the ticked platforms, live: the name in the 16 pixel favicon is too small to
         // read, until the small icons leave it out.
         auto* findings = dialog.findChild<QPlainTextEdit*>(QStringLiteral("textFindings"));
@@ -704,7 +705,8 @@ void TestEditing::exportPackagesFromTheWindow()
                          QStringLiteral("--target"), QStringLiteral("all"), QStringLiteral("--background"),
                          QStringLiteral("#141e28"), QStringLiteral("--ios-dark-color"),
                          QStringLiteral("#00c864"), QStringLiteral("--base-path"), QStringLiteral("/app/"),
-                         QStringLiteral("--macos-keep-corners"), QStringLiteral("--small-without-text")});
+                         QStringLiteral("--macos-keep-corners"), QStringLiteral("--small-without-text"),
+                         QStringLiteral("--android-vector"), QStringLiteral("never")});
     QCOMPARE(run.status, 0);
     const QMap<QString, QByteArray> a = filesUnder(viaWindow), b = filesUnder(viaCli);
     QVERIFY(a.size() > 50);
@@ -717,6 +719,7 @@ void TestEditing::exportPackagesFromTheWindow()
     PackagesDialog again(window->currentDesign(), window->projectFilePath, window);
     QVERIFY(again.findChild<QCheckBox*>(QStringLiteral("checkKeepCorners"))->isChecked());
     QVERIFY(again.findChild<QCheckBox*>(QStringLiteral("checkSmallWithoutText"))->isChecked());
+    QCOMPARE(again.findChild<QComboBox*>(QStringLiteral("comboAndroidVector"))->currentIndex(), 2);
     QCOMPARE(again.findChild<QLineEdit*>(QStringLiteral("editBasePath"))->text(), QStringLiteral("/app/"));
     QVERIFY(!again.findChild<QCheckBox*>(QStringLiteral("iosDarkColorAutomatic"))->isChecked());
     const QString cancelled = dir->filePath(QStringLiteral("cancelled"));

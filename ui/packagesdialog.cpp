@@ -1,5 +1,7 @@
 #include "ui/packagesdialog.h"
 
+#include "packages/android.h"
+
 #include "ui/dialogs.h"
 #include "ui/settings.h"
 #include "packages/launch.h"
@@ -129,6 +131,8 @@ PackagesDialog::PackagesDialog(const IconDesign& design, const QString& projectF
     // Every choice is kept the moment it changes (the Device Preview follows it).
     for (QCheckBox* box : optionsPanel->findChildren<QCheckBox*>())
         connect(box, &QCheckBox::toggled, this, &PackagesDialog::remember);
+    connect(androidVectorBox, QOverload<int>::of(&QComboBox::currentIndexChanged), this,
+            &PackagesDialog::remember);
     for (ColourChoice* choice : {themeChoice, splashChoice, darkChoice, tintedChoice, splashDarkChoice})
         choice->changed = [this] { remember(); };
     themeChoice->changed = [this] {
@@ -383,6 +387,22 @@ QGroupBox* PackagesDialog::optionsBox(const PackageChoices& remembered)
     smallWithoutText->setObjectName(QStringLiteral("checkSmallWithoutText"));
     smallWithoutText->setChecked(remembered.options.smallWithoutText);
     form->addRow(QString(), smallWithoutText);
+    // Android's adaptive layers as vectors where the design is paths (an SVG picture, the text).
+    androidVectorBox = new QComboBox(options);
+    androidVectorBox->setObjectName(QStringLiteral("comboAndroidVector"));
+    androidVectorBox->addItems(
+        {tr("Vectors where the design is paths"), tr("Vectors always"), tr("PNG at every density")});
+    androidVectorBox->setCurrentIndex(int(remembered.options.androidVector));
+    form->addRow(tr("Android adaptive layers"), androidVectorBox);
+    // What keeps an SVG picture's layers in pixels, named (its element and line).
+    auto* vectorNote = new WrappedLabel(QString(), options);
+    vectorNote->setObjectName(QStringLiteral("labelAndroidVector"));
+    const Problem why = Packages::androidVectorProblem(design, remembered.options);
+    vectorNote->setText(design.useImageCustom && !design.customVector.isEmpty() && why
+                            ? tr("The SVG stays in pixels: %1.").arg(why.text())
+                            : QString());
+    vectorNote->setVisible(!vectorNote->text().isEmpty());
+    form->addRow(QString(), vectorNote);
     launchBox = new QCheckBox(tr("Launch screens for Android, iOS and the web, light and dark"), options);
     launchBox->setObjectName(QStringLiteral("checkLaunch"));
     launchBox->setChecked(remembered.options.launch);
@@ -495,6 +515,7 @@ PackageChoices PackagesDialog::choices() const
     c.options.basePath = base.endsWith(QLatin1Char('/')) ? base : base + QLatin1Char('/');
     c.options.macosKeepCorners = keepCorners->isChecked();
     c.options.smallWithoutText = smallWithoutText->isChecked();
+    c.options.androidVector = Packages::AndroidVector(androidVectorBox->currentIndex());
     c.options.launch = launchBox->isChecked();
     c.options.launchText = launchTextBox->isChecked();
     c.options.splashDarkColor = splashDarkChoice->colour();
@@ -545,6 +566,13 @@ void PackagesDialog::exportPackages()
     options.variant = typedApp().buildVariant();
     if (options.variant.isSet())
         runFolder = QDir(folder).filePath(options.variant.name);
+    if (chosen.targets.contains(QLatin1String("android")) &&
+        options.androidVector == Packages::AndroidVector::Always)
+        if (const Problem why = Packages::androidVectorProblem(design, options)) {
+            outcomeLabel->setText(
+                tr("Nothing was written: the Android layers cannot be vectors, since %1.").arg(why.text()));
+            return;
+        }
     const IconDesign snapshot = design;
     const QStringList targets = chosen.targets;
     Packages::Progress* shared = progress.get();

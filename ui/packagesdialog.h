@@ -92,6 +92,7 @@ class PackagesDialog : public QDialog
     ProjectApp typedApp() const;
     ColourChoice *themeChoice, *splashChoice, *darkChoice, *tintedChoice, *splashDarkChoice;
     QCheckBox *keepCorners, *smallWithoutText, *launchBox, *launchTextBox;
+    QComboBox* androidVectorBox = nullptr;
     class WrappedLabel* checkLabel;
     QPlainTextEdit* findingsText;
     BackgroundJob<QList<Packages::Check::Finding>> checking;

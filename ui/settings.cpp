@@ -52,8 +52,8 @@ QString colourText(const QColor& colour)
 
 // Every option the dialog remembers, with its key in the settings store; the default is the
 // command line's (Packages::Options' own).
-using OptionField =
-    std::variant<QColor Packages::Options::*, QString Packages::Options::*, bool Packages::Options::*>;
+using OptionField = std::variant<QColor Packages::Options::*, QString Packages::Options::*,
+                                 bool Packages::Options::*, Packages::AndroidVector Packages::Options::*>;
 const struct
 {
     const char* key;
@@ -70,6 +70,7 @@ const struct
     {"LaunchText", &Packages::Options::launchText},
     {"SplashDarkColor", &Packages::Options::splashDarkColor},
     {"SmallWithoutText", &Packages::Options::smallWithoutText},
+    {"AndroidVector", &Packages::Options::androidVector},
 };
 const QString targetsKey = QStringLiteral("Targets");
 
@@ -140,6 +141,10 @@ PackageChoices PackageChoices::load()
                 using Value = std::decay_t<decltype(value)>;
                 if constexpr (std::is_same_v<Value, QColor>)
                     value = storedColour(settings, QLatin1String(o.key), value);
+                else if constexpr (std::is_enum_v<Value>)
+                    // Stored by number; one this version does not know keeps the default.
+                    value = Value(std::clamp(settings.value(key, int(value)).toInt(), 0,
+                                             int(Packages::AndroidVector::Never)));
                 else
                     value = settings.value(key, value).template value<Value>();
             },
@@ -168,6 +173,8 @@ void PackageChoices::save() const
                 const auto& value = options.*member;
                 if constexpr (std::is_same_v<std::decay_t<decltype(value)>, QColor>)
                     settings.setValue(group + QLatin1String(o.key), colourText(value));
+                else if constexpr (std::is_enum_v<std::decay_t<decltype(value)>>)
+                    settings.setValue(group + QLatin1String(o.key), int(value));
                 else
                     settings.setValue(group + QLatin1String(o.key), value);
             },
