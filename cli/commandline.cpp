@@ -214,7 +214,8 @@ const QList<Option>& options()
         {{"variant"},
          "NAME[,NAME...]",
          "build variants (debug, beta, a flavour): package writes each badged into a folder of its name; "
-         "apply puts one where its build picks it up (Android's src/NAME/res, an Xcode set AppIcon-Name)",
+         "apply puts one where its build picks it up (Android's src/NAME/res, an Xcode set AppIcon-Name); "
+         "check measures one's badged looks",
          [](Invocation& i, const QString& v) {
              static const QRegularExpression name(
                  QRegularExpression::anchoredPattern(QStringLiteral("[A-Za-z][A-Za-z0-9_]{0,39}")));
@@ -440,6 +441,8 @@ QString parse(const QCommandLineParser& parser, Invocation& invocation)
             .arg(invocation.command);
     if (invocation.command == QLatin1String("apply") && invocation.variants.size() > 1)
         return QStringLiteral("apply puts one variant in at a time: run it once for each.");
+    if (invocation.command == QLatin1String("check") && invocation.variants.size() > 1)
+        return QStringLiteral("check measures one variant at a time: run it once for each.");
     if (invocation.command == QLatin1String("apply") && invocation.variants.size() == 1)
         invocation.package.variant.name = invocation.variants.first();
     // A badge is a variant's.

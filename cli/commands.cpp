@@ -290,6 +290,7 @@ int check(const Invocation& i, const LoadedProject& project, QTextStream& out, Q
     Packages::Options options = i.package;
     if (!i.nameGiven)
         options.name = Packages::defaultName(i.project);
+    options.variant.name = i.variants.value(0); // a variant's badged looks, when given
     const QStringList targets = i.targets.isEmpty() ? Packages::targetNames() : i.targets;
     return reportFindings(i, i.project, QStringLiteral("design"),
                           Packages::Check::checkDesign(project.design, targets, options), out);
@@ -460,7 +461,8 @@ const QList<Command>& commands()
             .onFolder(checkFolder)
             .withOptions({"target", "background", "name", "theme-color", "splash-color", "macos-keep-corners",
                           "ios-dark-color", "ios-tinted-color", "launch", "launch-text", "splash-dark-color",
-                          "small-without-text", "strict"}),
+                          "small-without-text", "strict", "variant", "badge", "badge-style", "badge-color",
+                          "badge-text-color", "badge-position"}),
         Command::named("apply")
             .takes("PROJECT.ipr APPDIR")
             .intoFolder()

@@ -51,7 +51,13 @@ seed() { # target
         printf '%s' "$head" '<image width="24" height="24" xlink:href="seed.png"/><image width="8" height="8" href="data:image/png;base64,' \
             "$(base64 -w0 "$corpus/seed.png")" '"/></svg>' >"$corpus/seed-image.svg"
         printf '%s' "$head" '<defs><g id="a"><rect width="2" height="2"/><use xlink:href="#b"/></g><g id="b"><circle r="1"/></g></defs>' \
-            '<use xlink:href="#a"/><use xlink:href="#a" x="4"/><use xlink:href="#c"/></svg>' >"$corpus/seed-use.svg" ;;
+            '<use xlink:href="#a"/><use xlink:href="#a" x="4"/><use xlink:href="#c"/></svg>' >"$corpus/seed-use.svg"
+        # Paths, arcs, transforms and gradients, which the vector layers read.
+        printf '%s' "$head" '<defs><linearGradient id="g" x2="1" y2="1" gradientTransform="rotate(10)"><stop offset="0" stop-color="#f80"/>' \
+            '<stop offset="1" stop-color="rgb(0,80,160)" stop-opacity=".5"/></linearGradient><radialGradient id="r" href="#g" r=".4"/></defs>' \
+            '<g transform="translate(1 2) skewX(5)"><path d="M4 4a8 8 0 1 0 .1 0zm2 2h6v6H6zq3-2 6 0t6 0" fill="url(#g)" fill-rule="evenodd"/>' \
+            '<polyline points="2,20 12,14 22,20" fill="none" stroke="url(#r)" stroke-width="2" stroke-linejoin="round"/></g></svg>' \
+            >"$corpus/seed-paths.svg" ;;
     fuzz_png)
         local suite=${GLYPHWRIGHT_PNGSUITE:-../shared/pngsuite}
         if [ -d "$suite" ]; then cp "$suite"/*.png "$corpus"/; else echo "no PNG suite in $suite"; fi

@@ -337,6 +337,11 @@ void TestCli::optionsBelongToTheirCommands_data()
     QTest::newRow("a variant's badge style")
         << QStringList{"package", "P", "O", "--target", "web", "--variant", "beta", "--badge-style", "stripe"}
         << "--badge-style takes banner, ribbon, corner, tint, grey.";
+    QTest::newRow("check of two variants") << QStringList{"check", "P", "--variant", "debug,beta"}
+                                           << "check measures one variant at a time: run it once for each.";
+    QTest::newRow("Android's layers neither auto, always nor never")
+        << QStringList{"package", "P", "O", "--target", "android", "--android-vector", "sometimes"}
+        << "--android-vector takes auto, always or never.";
     QTest::newRow("a common option on any command")
         << QStringList{"-q", "preview", "P", "O.png"} << QString();
 }
