@@ -373,6 +373,10 @@ int undoApply(const Invocation& i, QTextStream& out, QTextStream& err)
     return !failed && !refused ? 0 : 1;
 }
 
+// A build variant and its badge, which every command that draws the packages takes.
+const QStringList variantOptions = {"variant",          "badge",         "badge-style", "badge-color",
+                                    "badge-text-color", "badge-position"};
+
 const QList<Command>& commands()
 {
     static const QList<Command> table = {
@@ -410,27 +414,11 @@ const QList<Command>& commands()
                 "earlier one wrote for the same targets that it no longer writes (an earlier app "
                 "name's), if unchanged since:")
             .runs(package)
-            .withOptions({"target",
-                          "background",
-                          "name",
-                          "theme-color",
-                          "splash-color",
-                          "app-id",
-                          "base-path",
-                          "macos-keep-corners",
-                          "ios-dark-color",
-                          "ios-tinted-color",
-                          "launch",
-                          "launch-text",
-                          "splash-dark-color",
-                          "small-without-text",
-                          "android-vector",
-                          "variant",
-                          "badge",
-                          "badge-style",
-                          "badge-color",
-                          "badge-text-color",
-                          "badge-position"})
+            .withOptions(QStringList{"target", "background", "name", "theme-color", "splash-color", "app-id",
+                                     "base-path", "macos-keep-corners", "ios-dark-color", "ios-tinted-color",
+                                     "launch", "launch-text", "splash-dark-color", "small-without-text",
+                                     "android-vector"} +
+                         variantOptions)
             .needing({"target"}),
         Command::named("preview")
             .takes("PROJECT.ipr SHEET.png")
@@ -441,8 +429,9 @@ const QList<Command>& commands()
                 "tinted; the layered iOS and macOS 26 icon, its glass approximated; macOS on light and "
                 "dark; the favicon at 16 and 32 pixels.")
             .runs(preview)
-            .withOptions({"background", "macos-keep-corners", "ios-dark-color", "ios-tinted-color", "variant",
-                          "badge", "badge-style", "badge-color", "badge-text-color", "badge-position"}),
+            .withOptions(
+                QStringList{"background", "macos-keep-corners", "ios-dark-color", "ios-tinted-color"} +
+                variantOptions),
         Command::named("check")
             .takes("PROJECT.ipr | APPDIR")
             .alone()
@@ -459,10 +448,10 @@ const QList<Command>& commands()
                 "fix. Exit status 0 without errors (with --strict, without warnings too), 1 with them.")
             .reportsItself(check)
             .onFolder(checkFolder)
-            .withOptions({"target", "background", "name", "theme-color", "splash-color", "macos-keep-corners",
-                          "ios-dark-color", "ios-tinted-color", "launch", "launch-text", "splash-dark-color",
-                          "small-without-text", "strict", "variant", "badge", "badge-style", "badge-color",
-                          "badge-text-color", "badge-position"}),
+            .withOptions(QStringList{"target", "background", "name", "theme-color", "splash-color",
+                                     "macos-keep-corners", "ios-dark-color", "ios-tinted-color", "launch",
+                                     "launch-text", "splash-dark-color", "small-without-text", "strict"} +
+                         variantOptions),
         Command::named("apply")
             .takes("PROJECT.ipr APPDIR")
             .intoFolder()
@@ -480,26 +469,11 @@ const QList<Command>& commands()
                 "status 2 when APPDIR holds no known app project. With --undo it takes APPDIR alone and "
                 "puts back what the last apply there changed, removing what it added.")
             .reportsItself(apply)
-            .withOptions({"dry-run",
-                          "undo",
-                          "background",
-                          "name",
-                          "theme-color",
-                          "splash-color",
-                          "macos-keep-corners",
-                          "ios-dark-color",
-                          "ios-tinted-color",
-                          "launch",
-                          "launch-text",
-                          "splash-dark-color",
-                          "small-without-text",
-                          "android-vector",
-                          "variant",
-                          "badge",
-                          "badge-style",
-                          "badge-color",
-                          "badge-text-color",
-                          "badge-position"}),
+            .withOptions(QStringList{"dry-run", "undo", "background", "name", "theme-color", "splash-color",
+                                     "macos-keep-corners", "ios-dark-color", "ios-tinted-color", "launch",
+                                     "launch-text", "splash-dark-color", "small-without-text",
+                                     "android-vector"} +
+                         variantOptions),
     };
     return table;
 }
