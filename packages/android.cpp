@@ -90,13 +90,18 @@ Problem androidVectorProblem(const IconDesign& design, const Options& options)
 
 Jobs androidFiles(const Sources& s)
 {
+    return androidFiles(s, s.options().androidVector);
+}
+
+Jobs androidFiles(const Sources& s, AndroidVector vector)
+{
     const auto round = scaledOnce([&s] { return roundIcon(s); });
     Jobs jobs;
     // The foreground and background as vector drawables where the design has them as paths, placed
     // as the PNG layers place them; the themed layer too where it is the foreground's silhouette
     // (no part of it told apart from another: a one-colour logo, the text alone).
     Problem why;
-    const bool asked = s.options().androidVector != AndroidVector::Never && !s.options().variant.isSet();
+    const bool asked = vector != AndroidVector::Never && !s.options().variant.isSet();
     const VectorShapes foreground = asked ? foregroundShapes(s.design(), &why) : VectorShapes();
     const bool vectors = asked && !why;
     const bool themedVector = vectors && isSilhouette(s.monochrome(), s.foreground());

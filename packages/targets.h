@@ -16,7 +16,9 @@ namespace Packages {
 // The targets, each declared in its own file (android.cpp, ...) with its files and panels.
 extern const Target androidTarget, iosTarget, macosTarget, windowsTarget, webTarget, linuxTarget;
 
+// With `vector`, in place of the options' choice of vector layers.
 Jobs androidFiles(const Sources& s);
+Jobs androidFiles(const Sources& s, AndroidVector vector);
 QList<Panel> androidPanels(const Sources& s, qreal ratio);
 Jobs iosFiles(const Sources& s);
 QList<Panel> iosPanels(const Sources& s, qreal ratio);

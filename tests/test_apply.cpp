@@ -185,6 +185,16 @@ const Tree trees[] = {
       {"public/icon-maskable-512.png", 512},
       {"public/favicon.ico", 48},
       {"index.html", 0}}},
+    // An SVG logo: Tauri's mobile icons keep PNG layers (its mobile projects copy the mipmaps).
+    {"Tauri, SVG logo",
+     "tauri",
+     {{"src-tauri/icons/android/mipmap-xxxhdpi/ic_launcher_foreground.png", 432},
+      {"src-tauri/icons/android/mipmap-anydpi-v26/ic_launcher.xml", 0}},
+     false,
+     {},
+     "",
+     "",
+     true},
     // An SVG logo: the SVG favicon (the template's replaced, still linked first) with the ICO one
     // linked after it.
     {"Vite, SVG favicon",
@@ -464,9 +474,11 @@ void TestApply::templates()
                  qPrintable(path));
         QVERIFY2(text.contains(QLatin1String("@drawable/splash_icon")), qPrintable(path));
     }
-    // An SVG logo's page links its SVG favicon first, the ICO one after it.
+    // An SVG logo's page (of a web app: with a manifest) links its SVG favicon first, the ICO one
+    // after it.
     for (const QString& path : after.keys())
-        if (t.vector && path.endsWith(QLatin1String("index.html"))) {
+        if (t.vector && path.endsWith(QLatin1String("index.html")) &&
+            after.value(path).contains("rel=\"manifest\"")) {
             const QString html = QString::fromUtf8(after.value(path));
             const int svg = html.indexOf(QLatin1String("favicon.svg\"")),
                       ico = html.indexOf(QLatin1String("favicon.ico\""));

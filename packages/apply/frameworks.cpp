@@ -116,7 +116,8 @@ Job TargetFiles::at(const QString& path)
 Targets::Targets(const Sources& s)
     : android{s, androidFiles, {}}, ios{s, iosFiles, {}}, macos{s, macosFiles, {}},
       macosCatalog{s, macosCatalogFiles, {}}, windows{s, windowsFiles, {}},
-      bundle{s, [](const Sources& s) { return iconBundleFiles(s); }, {}}
+      bundle{s, [](const Sources& s) { return iconBundleFiles(s); }, {}},
+      androidPixels{s, [](const Sources& s) { return androidFiles(s, AndroidVector::Never); }, {}}
 {
 }
 

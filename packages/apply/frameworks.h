@@ -96,6 +96,9 @@ struct Targets
 {
     explicit Targets(const Sources& s);
     TargetFiles android, ios, macos, macosCatalog, windows, bundle;
+    // The android package with PNG layers whatever the options: for a folder copied into a
+    // project by a tool that may take only the mipmaps (Tauri's icons/android).
+    TargetFiles androidPixels;
 };
 
 // The plan being made: files to write (made on all cores at the end) and files to move out.

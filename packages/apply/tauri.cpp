@@ -24,7 +24,8 @@ QList<Found> recognise(const Folder& folder, const Scan&)
 void mobileIcons(Draft& d, const QString& icons)
 {
     const Sources& s = d.sources;
-    for (const Job& job : d.targets.android.all())
+    // PNG layers: what the mobile projects copy from here is the mipmaps.
+    for (const Job& job : d.targets.androidPixels.all())
         if (job.path.startsWith(QLatin1String("res/mipmap-")))
             d.add(job, icons + QStringLiteral("android/") + job.path.mid(4));
     const QColor background = s.design().useBackgroundGradient    ? s.design().gradientStartColor
