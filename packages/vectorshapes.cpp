@@ -221,10 +221,12 @@ QPainterPath pathData(const QString& d)
         skip();
         if (i >= n)
             break;
+        // Every turn reads a command or the numbers of one: what is neither ends the path data.
+        const int at = i;
         if (d[i].isLetter()) {
             command = d[i++];
-        } else if (command.isNull()) {
-            break;
+        } else if (command.isNull() || command.toUpper() == QLatin1Char('Z')) {
+            break; // numbers after a close, or before any command
         }
         const bool relative = command.isLower();
         const QPointF origin = relative ? current : QPointF();
@@ -305,6 +307,8 @@ QPainterPath pathData(const QString& d)
             break;
         }
         last = c;
+        if (i == at)
+            break;
     }
     return path;
 }

@@ -84,8 +84,9 @@ seed() { # target
 export ASAN_OPTIONS=${ASAN_OPTIONS:-quarantine_size_mb=64}
 printf 'leak:libfontconfig\n' >"$out/leaks.supp"
 export LSAN_OPTIONS=${LSAN_OPTIONS:-suppressions=$PWD/$out/leaks.supp}
+# An input that takes more than 30 s is a finding too (a loop that never ends, say).
 for target in "${targets[@]}"; do
     seed "$target"
-    "$out/tests/fuzz/$target" -max_total_time="$seconds" -rss_limit_mb=2048 -artifact_prefix="$out/findings/$target-" \
+    "$out/tests/fuzz/$target" -max_total_time="$seconds" -timeout=30 -rss_limit_mb=2048 -artifact_prefix="$out/findings/$target-" \
         -print_final_stats=1 "$out/corpus-$target"
 done

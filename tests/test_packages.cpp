@@ -1662,6 +1662,11 @@ void TestPackages::androidVectorLayers_data()
                           "fill-rule=\"evenodd\" opacity=\"0.6\"/>")
         << QString();
     QTest::newRow("text as paths, with its shadow and outline") << QString() << QString();
+    // (Numbers after a close once had the reader loop for ever: drawn as far as readable.)
+    QTest::newRow("path data read as far as it is sound")
+        << QStringLiteral("<path d=\"M20 20L80 20L50 80Z 5 5\" fill=\"#333\"/><path d=\"M10 90h80v5h-80z.5\" "
+                          "fill=\"#c00\"/>")
+        << QString();
     QTest::newRow("filter")
         << QStringLiteral("<defs><filter id=\"f\"><feGaussianBlur stdDeviation=\"2\"/></filter></defs>\n"
                           "<circle cx=\"50\" cy=\"50\" r=\"30\" filter=\"url(#f)\"/>")
