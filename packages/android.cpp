@@ -102,19 +102,23 @@ Jobs androidFiles(const Sources& s, AndroidVector vector)
     // (no part of it told apart from another: a one-colour logo, the text alone).
     Problem why;
     const bool asked = vector != AndroidVector::Never && !s.options().variant.isSet();
-    const VectorShapes foreground = asked ? foregroundShapes(s.design(), &why) : VectorShapes();
+    if (asked)
+        s.vectorForeground(&why);
     const bool vectors = asked && !why;
     const bool themedVector = vectors && isSilhouette(s.monochrome(), s.foreground());
-    const QRectF frame = fittedFrame(adaptiveFrame, s.reach(), adaptiveSafeRadius);
     if (vectors) {
-        jobs << textJob(QStringLiteral("res/drawable/ic_launcher_foreground.xml"),
-                        vectorDrawable(foreground, frame, canvasFrame))
-             << textJob(
-                    QStringLiteral("res/drawable/ic_launcher_background.xml"),
-                    vectorDrawable(backgroundShapes(s.design(), adaptiveFrame, s.plate()), adaptiveFrame));
+        // Written with the pictures, on all cores.
+        const QRectF frame = fittedFrame(adaptiveFrame, s.reach(), adaptiveSafeRadius);
+        jobs << Job{QStringLiteral("res/drawable/ic_launcher_foreground.xml"),
+                    [&s, frame] { return vectorDrawable(s.vectorForeground(), frame, canvasFrame); }}
+             << Job{QStringLiteral("res/drawable/ic_launcher_background.xml"), [&s] {
+                        return vectorDrawable(backgroundShapes(s.design(), adaptiveFrame, s.plate()),
+                                              adaptiveFrame);
+                    }};
         if (themedVector)
-            jobs << textJob(QStringLiteral("res/drawable/ic_launcher_monochrome.xml"),
-                            vectorDrawable(silhouette(foreground), frame, canvasFrame));
+            jobs << Job{QStringLiteral("res/drawable/ic_launcher_monochrome.xml"), [&s, frame] {
+                            return vectorDrawable(silhouette(s.vectorForeground()), frame, canvasFrame);
+                        }};
     }
     for (const AndroidDensity& d : androidDensities) {
         if (!d.launcherIcons)

@@ -35,6 +35,14 @@ struct Sources::Launch
     double reach[2] = {0, 0};
 };
 
+// The foreground as paths, read once.
+struct Sources::Vector
+{
+    std::once_flag read;
+    VectorShapes shapes;
+    Problem why;
+};
+
 namespace {
 
 // The design the launch screens show: without its text unless it is kept.
@@ -50,7 +58,8 @@ IconDesign launchDesign(IconDesign design, const Options& options)
 Sources::Sources(const IconDesign& design, const Options& options)
     : d(variantDesign(design, options.variant)), o(options), parts(std::make_shared<DesignLayers>(d)),
       glyphs(new Once[2]), plainGlyphs(new Once[2]), scaledIcons(std::make_shared<Scaled>()),
-      launch(std::make_shared<Launch>(launchDesign(design, options))), textless(std::make_shared<Textless>())
+      launch(std::make_shared<Launch>(launchDesign(design, options))), vector(std::make_shared<Vector>()),
+      textless(std::make_shared<Textless>())
 {
     if (o.variant.isSet() && !o.variant.badge.colour.isValid())
         o.variant.badge.colour = badgeColourFor(d, o.background);
@@ -73,7 +82,8 @@ Sources::Sources(const IconDesign& design, const Options& options)
 
 Sources::Sources(const Sources& release, const Variant& variant)
     : d(release.d), o(release.o), parts(release.parts), glyphs(new Once[2]), plainGlyphs(release.plainGlyphs),
-      scaledIcons(std::make_shared<Scaled>()), launch(release.launch), textless(std::make_shared<Textless>())
+      scaledIcons(std::make_shared<Scaled>()), launch(release.launch), vector(std::make_shared<Vector>()),
+      textless(std::make_shared<Textless>())
 {
     o.variant = variant;
     const Badge::Style style = variant.badge.style;
@@ -193,6 +203,14 @@ double Sources::launchReach(bool dark) const
 {
     launchContent(dark);
     return launch->reach[dark ? 1 : 0];
+}
+
+const VectorShapes& Sources::vectorForeground(Problem* why) const
+{
+    std::call_once(vector->read, [this] { vector->shapes = foregroundShapes(d, &vector->why); });
+    if (why)
+        *why = vector->why;
+    return vector->shapes;
 }
 
 QImage Sources::iosDark() const

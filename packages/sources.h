@@ -3,6 +3,7 @@
 #include "design/icondesign.h"
 #include "packages/layers.h"
 #include "packages/package.h"
+#include "packages/vectorshapes.h"
 #include "render/downscaler.h"
 
 #include <QColor>
@@ -63,6 +64,9 @@ class Sources
     QImage iosTinted() const;
     // The design's layers without its background.
     const DesignLayers& layers() const { return *parts; }
+    // The foreground as paths (its SVG picture or none, and its text), read when first asked for;
+    // empty, with why in `why` (when given), where it has none.
+    const VectorShapes& vectorForeground(Problem* why = nullptr) const;
     // The launch screens' content on the 1024 canvas, made once and scaled from there: the picture
     // (with the text when the options keep it) as the light icon shows it, or as the dark one does;
     // and how far its ink reaches from the centre.
@@ -80,6 +84,8 @@ class Sources
     std::shared_ptr<const Downscaler> iconScaler, foregroundScaler, monochromeScaler;
     struct Launch;
     std::shared_ptr<Launch> launch;
+    struct Vector;
+    std::shared_ptr<Vector> vector;
     // The icon and the foreground without the text, for the small icons, made when first asked for.
     struct Textless;
     std::shared_ptr<Textless> textless;

@@ -56,12 +56,15 @@ QByteArray vectorFavicon(const Sources& s)
     if (s.options().variant.isSet())
         return QByteArray(); // its badge is drawn on the pixels
     // At favicon size, as the small icons are: without the text when they leave it out.
-    IconDesign shown = s.design();
-    if (s.options().smallWithoutText)
-        shown.text.clear();
     Problem why;
-    const VectorShapes foreground = foregroundShapes(shown, &why);
-    return why ? QByteArray() : faviconSvg(shown, foreground);
+    if (s.options().smallWithoutText && !s.design().text.isEmpty()) {
+        IconDesign shown = s.design();
+        shown.text.clear();
+        const VectorShapes foreground = foregroundShapes(shown, &why);
+        return why ? QByteArray() : faviconSvg(shown, foreground);
+    }
+    const VectorShapes& foreground = s.vectorForeground(&why);
+    return why ? QByteArray() : faviconSvg(s.design(), foreground);
 }
 
 Jobs webFiles(const Sources& s)

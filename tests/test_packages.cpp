@@ -177,6 +177,7 @@ QByteArray drawableAsSvg(const QByteArray& xml, int side)
     };
     QXmlStreamAttributes path;
     QByteArray gradients, paint[2]; // fill, stroke
+    bool toFill = true;             // the aapt:attr a gradient is in names the fill colour
     int id = 0;
     while (!r.atEnd()) {
         r.readNext();
@@ -184,6 +185,8 @@ QByteArray drawableAsSvg(const QByteArray& xml, int side)
         if (r.isStartElement() && name == QLatin1String("path")) {
             path = r.attributes();
             paint[0] = paint[1] = QByteArray();
+        } else if (r.isStartElement() && name == QLatin1String("attr")) {
+            toFill = r.attributes().value(QLatin1String("name")) == QLatin1String("android:fillColor");
         } else if (r.isStartElement() && name == QLatin1String("gradient")) {
             const QXmlStreamAttributes g = r.attributes();
             const bool linear = g.value(QLatin1String("android:type")) == QLatin1String("linear");
@@ -211,11 +214,7 @@ QByteArray drawableAsSvg(const QByteArray& xml, int side)
             }
             e += linear ? "</linearGradient>" : "</radialGradient>";
             gradients += e;
-            const bool fill =
-                paint[0].isEmpty() && !path.hasAttribute(QLatin1String("android:fillColor")) &&
-                xml.mid(0, int(r.characterOffset())).lastIndexOf("name=\"android:fillColor\"") >
-                    xml.mid(0, int(r.characterOffset())).lastIndexOf("name=\"android:strokeColor\"");
-            paint[fill ? 0 : 1] = "url(#g" + QByteArray::number(id) + ")";
+            paint[toFill ? 0 : 1] = "url(#g" + QByteArray::number(id) + ")";
         } else if (r.isEndElement() && name == QLatin1String("path")) {
             const auto v = [&path](const char* n) { return path.value(QLatin1String(n)).toUtf8(); };
             QByteArray e = "<path d=\"" + v("android:pathData") + "\"";

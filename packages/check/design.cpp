@@ -198,8 +198,9 @@ void plate(const Sources& s, const QString& target, QList<Finding>& found)
 
 void playIcon(const Sources& s, QList<Finding>& found)
 {
-    // Encoded as the package encodes it: its size is the store's bound.
-    for (const Job& job : androidFiles(s))
+    // Encoded as the package encodes it: its size is the store's bound. (The layers' form does not
+    // change it: no vector layer is made for this.)
+    for (const Job& job : androidFiles(s, AndroidVector::Never))
         if (job.path == QLatin1String("playstore-icon.png")) {
             const QByteArray bytes = fileBytes({job}).value(0);
             if (bytes.size() > 1024 * 1024)
