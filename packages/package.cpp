@@ -16,6 +16,7 @@
 #include <libdeflate.h>
 
 #include <algorithm>
+#include <deque>
 #include <map>
 #include <memory>
 #include <mutex>
@@ -153,12 +154,28 @@ struct PictureKey
     int width = 0, height = 0;
     quint32 crc = 0, adler = 0;
     bool grey = false;
+    int format = 0;
     bool operator<(const PictureKey& o) const
     {
-        return std::tie(image, width, height, crc, adler, grey) <
-               std::tie(o.image, o.width, o.height, o.crc, o.adler, o.grey);
+        return std::tie(image, width, height, crc, adler, grey, format) <
+               std::tie(o.image, o.width, o.height, o.crc, o.adler, o.grey, o.format);
     }
 };
+
+// The key of a picture's pixels.
+PictureKey contentKey(const QImage& image, bool grey)
+{
+    const auto* pixels = image.constBits();
+    const size_t size = size_t(image.sizeInBytes());
+    PictureKey content;
+    content.width = image.width();
+    content.height = image.height();
+    content.crc = libdeflate_crc32(0, pixels, size);
+    content.adler = libdeflate_adler32(1, pixels, size);
+    content.grey = grey;
+    content.format = int(image.format());
+    return content;
+}
 
 } // namespace
 
@@ -173,7 +190,15 @@ Png::Effort encodingEffort(const Options& options)
     return options.variant.isSet() ? Png::Effort::Quick : Png::Effort::Smallest;
 }
 
-QVector<QByteArray> fileBytes(const Jobs& jobs, const std::function<bool()>& cancelled, Png::Effort effort)
+namespace {
+
+// fileBytes() with each job's effort its own; with `everySize`, small pictures shown by several
+// jobs are compared by their pixels too (those of a variant that the badge leaves as the release
+// has them, its background layers, the layered document's pictures). A job takes the bytes of an
+// earlier one only when they were packed at least as tightly as it asks: a release's icons never
+// take a variant's quicker encoding.
+QVector<QByteArray> encodedFiles(const Jobs& jobs, const std::function<bool()>& cancelled,
+                                 const std::function<Png::Effort(int)>& effortOf, bool everySize)
 {
     const int n = jobs.size();
     std::vector<int> order(static_cast<size_t>(n));
@@ -184,10 +209,15 @@ QVector<QByteArray> fileBytes(const Jobs& jobs, const std::function<bool()>& can
     std::iota(original.begin(), original.end(), 0);
     std::mutex mutex;
     std::map<PictureKey, int> seen;
-    // The first job that shows the picture of `key`; `i` when it is the first.
+    // The first job that shows the picture of `key` packed at least as tightly as job `i` asks;
+    // `i` when there is none (it is then the one later jobs take).
     const auto firstWith = [&](const PictureKey& key, int i) {
         const std::lock_guard<std::mutex> lock(mutex);
-        return seen.emplace(key, i).first->second;
+        const auto [it, added] = seen.emplace(key, i);
+        if (added || effortOf(it->second) == effortOf(i) || effortOf(it->second) == Png::Effort::Smallest)
+            return it->second;
+        it->second = i;
+        return i;
     };
     parallelFor(n, [&](int k) {
         const int i = order[size_t(k)];
@@ -209,20 +239,12 @@ QVector<QByteArray> fileBytes(const Jobs& jobs, const std::function<bool()>& can
         original[i] = firstWith(key, i);
         if (original[i] != i)
             return;
-        if (qint64(image.width()) * image.height() >= sharedEncoding) {
-            const auto* pixels = image.constBits();
-            const size_t size = size_t(image.sizeInBytes());
-            PictureKey content;
-            content.width = image.width();
-            content.height = image.height();
-            content.crc = libdeflate_crc32(0, pixels, size);
-            content.adler = libdeflate_adler32(1, pixels, size);
-            content.grey = grey;
-            original[i] = firstWith(content, i);
+        if (everySize || qint64(image.width()) * image.height() >= sharedEncoding) {
+            original[i] = firstWith(contentKey(image, grey), i);
             if (original[i] != i)
                 return;
         }
-        bytes[i] = pngBytes(image, grey, jobs[i].dotsPerMeter, effort);
+        bytes[i] = pngBytes(image, grey, jobs[i].dotsPerMeter, effortOf(i));
     });
     for (int i = 0; i < n; ++i) {
         const int first = original[i];
@@ -235,18 +257,41 @@ QVector<QByteArray> fileBytes(const Jobs& jobs, const std::function<bool()>& can
     return bytes;
 }
 
+} // namespace
+
+QVector<QByteArray> fileBytes(const Jobs& jobs, const std::function<bool()>& cancelled, Png::Effort effort)
+{
+    return encodedFiles(
+        jobs, cancelled, [effort](int) { return effort; }, false);
+}
+
 namespace {
 
-Files::Outcome written(const Sources& sources, const QString& folder, const QStringList& chosen,
-                       Progress* progress)
+// A package's files to be written into `folder`, and the folders among theirs that could not be
+// made (with why).
+struct Planned
 {
-    const Jobs jobs = chosenJobs(sources, folder, chosen);
+    QString folder;
+    Jobs jobs;
+    QMap<QString, QString> missing;
+};
+
+Planned planned(const Sources& sources, const QString& folder, const QStringList& chosen)
+{
+    Planned p{folder, chosenJobs(sources, folder, chosen), {}};
     // The folders first, on this thread; then the files on all cores.
-    const QMap<QString, QString> missing = makeFolders(jobs, folder);
-    if (progress)
-        progress->total = jobs.size();
+    p.missing = makeFolders(p.jobs, folder);
+    return p;
+}
+
+// The planned files with their bytes written, and the folder's record.
+Files::Outcome committed(const Planned& planned, const QVector<QByteArray>& bytes, const QStringList& chosen,
+                         Progress* progress)
+{
+    const Jobs& jobs = planned.jobs;
+    const QString& folder = planned.folder;
+    const QMap<QString, QString>& missing = planned.missing;
     const std::function<bool()> cancelled = [progress] { return progress && progress->cancelled; };
-    const QVector<QByteArray> bytes = fileBytes(jobs, cancelled, encodingEffort(sources.options()));
     // Every file written beside its place, then all made durable at once and named in the jobs'
     // order (of two that land on one file, the later wins, as were they written in turn).
     Files::Batch files(jobs.size() + 1);
@@ -302,6 +347,17 @@ Files::Outcome written(const Sources& sources, const QString& folder, const QStr
     return outcome;
 }
 
+Files::Outcome written(const Sources& sources, const QString& folder, const QStringList& chosen,
+                       Progress* progress)
+{
+    const Planned p = planned(sources, folder, chosen);
+    if (progress)
+        progress->total = p.jobs.size();
+    const QVector<QByteArray> bytes = fileBytes(
+        p.jobs, [progress] { return progress && progress->cancelled; }, encodingEffort(sources.options()));
+    return committed(p, bytes, chosen, progress);
+}
+
 } // namespace
 
 Files::Outcome writePackage(const IconDesign& design, const QString& folder, const QStringList& chosen,
@@ -316,10 +372,30 @@ Files::Outcome writePackages(const IconDesign& design, const QList<Build>& build
     Options release = options;
     release.variant.name.clear();
     const Sources drawn(design, release);
+    // Each build's pictures drawn from the release's (kept here while their jobs run), and all the
+    // builds' files encoded on all cores at once: what the badge leaves as the release has it (the
+    // background layers, the layered document's pictures) is encoded once for all.
+    std::deque<Sources> drawnFor;
+    QList<Planned> plans;
+    Jobs all;
+    QVector<Png::Effort> efforts;
+    for (const Build& build : builds) {
+        if (build.variant.isSet())
+            drawnFor.emplace_back(drawn, build.variant);
+        else
+            drawnFor.push_back(drawn);
+        plans << planned(drawnFor.back(), build.folder, chosen);
+        all += plans.last().jobs;
+        efforts.insert(efforts.size(), plans.last().jobs.size(), encodingEffort(drawnFor.back().options()));
+    }
+    const QVector<QByteArray> bytes = encodedFiles(
+        all, [] { return false; }, [&efforts](int i) { return efforts[i]; }, builds.size() > 1);
     Files::Outcome outcome;
-    for (const Build& build : builds)
-        outcome.add(written(build.variant.isSet() ? Sources(drawn, build.variant) : drawn, build.folder,
-                            chosen, nullptr));
+    int first = 0;
+    for (const Planned& p : plans) {
+        outcome.add(committed(p, bytes.mid(first, p.jobs.size()), chosen, nullptr));
+        first += p.jobs.size();
+    }
     return outcome;
 }
 
