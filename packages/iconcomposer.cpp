@@ -265,6 +265,42 @@ void addPictureGroup(const Sources& s, IconDocument& doc, QJsonArray& groups)
     }
 }
 
+// A build variant's badge as a group in front of the rest, in its colours in each appearance as the
+// iOS icons show it (its letters cut out in the tinted one), as vectors.
+void addBadgeGroup(const Sources& s, IconDocument& doc, QJsonArray& groups)
+{
+    const Variant& variant = s.options().variant;
+    QList<QPair<QString, QJsonValue>> variants;
+    const struct
+    {
+        const char* appearance;
+        BadgeLook look;
+        const char* name;
+    } looks[] = {{"", BadgeLook::Light, "Badge.svg"},
+                 {"dark", BadgeLook::Dark, "Badge Dark.svg"},
+                 {"tinted", BadgeLook::Tinted, "Badge Tinted.svg"}};
+    for (const auto& l : looks) {
+        VectorShapes shapes = badgeShapes(variant, l.look);
+        if (shapes.isEmpty())
+            return;
+        // Letters cut out of the band are holes in its outline (a transparent fill would not cut).
+        if (shapes.size() == 2 && shapes[1].fill.color().alpha() == 0)
+            shapes = {VectorShape{shapes[0].path.subtracted(shapes[1].path), shapes[0].fill}};
+        const QString name = QLatin1String(l.name);
+        doc.vectors.append({name, "<svg xmlns=\"http://www.w3.org/2000/svg\" width=\"1024\" height=\"1024\" "
+                                  "viewBox=\"0 0 1024 1024\">" +
+                                      svgElements(shapes, QStringLiteral("badge")) + "</svg>\n"});
+        doc.assets.append({name, withBadge(transparentImage(canvas), variant, l.look)});
+        if (*l.appearance)
+            variants.append({QLatin1String(l.appearance), name});
+    }
+    QJsonObject l = layer(QStringLiteral("Badge"), false);
+    l.insert(QStringLiteral("fill"), QStringLiteral("none"));
+    l.insert(QStringLiteral("image-name-specializations"),
+             specializations(QStringLiteral("Badge.svg"), variants));
+    groups.append(group(QStringLiteral("Badge"), l, false, false));
+}
+
 } // namespace
 
 IconDocument iconDocument(const Sources& s)
@@ -272,7 +308,8 @@ IconDocument iconDocument(const Sources& s)
     const IconDesign& d = s.design();
     IconDocument doc;
     QJsonArray groups;
-    // Front to back: the text first.
+    // Front to back: a variant's badge, then the text.
+    addBadgeGroup(s, doc, groups);
     addTextGroup(s, doc, groups);
     addPictureGroup(s, doc, groups);
     doc.json = QJsonObject{

@@ -269,21 +269,14 @@ QColor badgeColourFor(const IconDesign& design, const QColor& plate)
     return best;
 }
 
-QImage withBadge(const QImage& layer, const Variant& variant, BadgeLook look)
+VectorShapes badgeShapes(const Variant& variant, BadgeLook look)
 {
     const Badge& b = variant.badge;
     if (!variant.isSet() || !drawn(b))
-        return layer;
-    QImage out = layer.convertToFormat(QImage::Format_ARGB32_Premultiplied);
+        return VectorShapes();
     const Shape shape = shapeOf(b);
     const QPainterPath letters =
         lettersIn(b.text.isEmpty() ? variant.name : b.text, shape.letters, shape.angle);
-    // Scaled from the 1024 canvas to the layer's own pixels.
-    const double k = out.width() / 1024.0;
-    QPainter p(&out);
-    p.setRenderHint(QPainter::Antialiasing);
-    p.scale(k, k);
-    p.setPen(Qt::NoPen);
     QColor band = bandColour(b), ink = b.textColour.isValid() ? b.textColour : lettersOn(band);
     switch (look) {
     case BadgeLook::Light:
@@ -299,12 +292,32 @@ QImage withBadge(const QImage& layer, const Variant& variant, BadgeLook look)
         ink = QColor();
         break;
     }
-    p.fillPath(shape.band, band);
-    if (ink.isValid()) {
-        p.fillPath(letters, ink);
-    } else {
-        p.setCompositionMode(QPainter::CompositionMode_Clear);
-        p.fillPath(letters, Qt::transparent);
+    VectorShape bandShape, lettersShape;
+    bandShape.path = shape.band;
+    bandShape.fill = band;
+    lettersShape.path = letters;
+    // Cut out letters have no colour: they let through what lies under the badge (nothing, on the
+    // themed layer's shape).
+    lettersShape.fill = ink.isValid() ? QBrush(ink) : QBrush(Qt::transparent);
+    return {bandShape, lettersShape};
+}
+
+QImage withBadge(const QImage& layer, const Variant& variant, BadgeLook look)
+{
+    const VectorShapes shapes = badgeShapes(variant, look);
+    if (shapes.isEmpty())
+        return layer;
+    QImage out = layer.convertToFormat(QImage::Format_ARGB32_Premultiplied);
+    // Scaled from the 1024 canvas to the layer's own pixels.
+    const double k = out.width() / 1024.0;
+    QPainter p(&out);
+    p.setRenderHint(QPainter::Antialiasing);
+    p.scale(k, k);
+    p.setPen(Qt::NoPen);
+    for (const VectorShape& shape : shapes) {
+        if (shape.fill.color().alpha() == 0)
+            p.setCompositionMode(QPainter::CompositionMode_Clear);
+        p.fillPath(shape.path, shape.fill);
     }
     p.end();
     return out;

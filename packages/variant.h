@@ -1,6 +1,7 @@
 #pragma once
 
 #include "design/icondesign.h"
+#include "packages/vectorshapes.h"
 
 #include <QColor>
 #include <QImage>
@@ -40,8 +41,12 @@ bool badgePlaceNamed(const QString& name, Badge::Place* place);
 // in the tinted icon's greys, or as the themed layer's shape (its letters cut out).
 enum class BadgeLook { Light, Dark, Tinted, Shape };
 
-// `layer` (the 1024 canvas) with the variant's badge drawn over it in `look`; as it is for a tint or
-// grey variant, or none.
+// The variant's badge in `look` on the 1024 canvas: its band, then its letters in their colour or,
+// cut out of the band (the tinted look, the themed shape), transparent. Empty for a tint or grey
+// variant, or none.
+VectorShapes badgeShapes(const Variant& variant, BadgeLook look);
+// `layer` (the 1024 canvas) with the variant's badge drawn over it in `look` (cut out letters
+// clear what lies under them); as it is for a tint or grey variant, or none.
 QImage withBadge(const QImage& layer, const Variant& variant, BadgeLook look);
 // The badge colour of a variant that names none: of a strong red, blue, green and amber, the one
 // farthest from the design's plate (its colour, both ends of its gradient, or `plate` behind a

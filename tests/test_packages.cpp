@@ -1495,6 +1495,28 @@ void TestPackages::variantsAreBadgedInEveryLook()
                      qPrintable(QString::number(tones[tones.size() / 2])));
         }
     }
+    // The layered document shows it in front of the rest, as vectors that draw what its pictures
+    // (the Device Preview's) show, in each appearance.
+    const Packages::IconDocument document = Packages::iconDocument(variant);
+    const QJsonObject front = document.json.value(QStringLiteral("groups")).toArray().at(0).toObject();
+    QCOMPARE(front.value(QStringLiteral("name")).toString() == QLatin1String("Badge"), drawn);
+    QCOMPARE(document.vectors.size(), drawn ? 3 : 0);
+    for (const auto& [name, svg] : document.vectors) {
+        const QImage drawnBack = VectorPicture::draw(svg, QSize(1024, 1024));
+        QImage shown;
+        for (const auto& asset : document.assets)
+            if (asset.first == name)
+                shown = asset.second;
+        int apart = 0, opaque = 0;
+        for (int y = 0; y < 1024; y += 2)
+            for (int x = 0; x < 1024; x += 2) {
+                const QRgb a = drawnBack.pixel(x, y), b = shown.pixel(x, y);
+                opaque += qAlpha(b) == 255;
+                apart += std::abs(qAlpha(a) - qAlpha(b)) > 128 || std::abs(qGray(a) - qGray(b)) > 24;
+            }
+        QVERIFY2(opaque > 5000 && apart < opaque / 50,
+                 qPrintable(QStringLiteral("%1: %2 of %3").arg(name).arg(apart).arg(opaque)));
+    }
     if (style == int(Packages::Badge::Style::Grey)) {
         const QImage icon = variant.icon().convertToFormat(QImage::Format_ARGB32);
         for (int y = 0; y < icon.height(); y += 7)
