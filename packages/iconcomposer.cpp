@@ -290,7 +290,6 @@ void addBadgeGroup(const Sources& s, IconDocument& doc, QJsonArray& groups)
         doc.vectors.append({name, "<svg xmlns=\"http://www.w3.org/2000/svg\" width=\"1024\" height=\"1024\" "
                                   "viewBox=\"0 0 1024 1024\">" +
                                       svgElements(shapes, QStringLiteral("badge")) + "</svg>\n"});
-        doc.assets.append({name, withBadge(transparentImage(canvas), variant, l.look)});
         if (*l.appearance)
             variants.append({QLatin1String(l.appearance), name});
     }
@@ -411,6 +410,10 @@ QImage recomposed(const IconDocument& document, const QString& appearance)
         for (const auto& a : document.assets)
             if (a.first == name)
                 return a.second;
+        // (A vector with no drawing among the assets, a badge's, drawn here.)
+        for (const auto& v : document.vectors)
+            if (v.first == name)
+                return VectorPicture::draw(v.second, QSize(canvas, canvas));
         return QImage();
     };
     QPainter p(&glyphs);

@@ -20,8 +20,8 @@ struct IconDocument
 {
     QJsonObject json;                     // icon.json
     QList<QPair<QString, QImage>> assets; // Assets/NAME.png, each 1024 x 1024 on transparency
-    // Assets written as SVG (an SVG picture, placed on the 1024 canvas); their drawings are among
-    // `assets` under the same names.
+    // Assets written as SVG on the 1024 canvas: an SVG picture, whose drawing is among `assets`
+    // under the same name, and a build variant's badge.
     QList<QPair<QString, QByteArray>> vectors;
 };
 

@@ -1495,18 +1495,21 @@ void TestPackages::variantsAreBadgedInEveryLook()
                      qPrintable(QString::number(tones[tones.size() / 2])));
         }
     }
-    // The layered document shows it in front of the rest, as vectors that draw what its pictures
-    // (the Device Preview's) show, in each appearance.
+    // The layered document shows it in front of the rest, as vectors that draw what the icons show
+    // in each appearance.
     const Packages::IconDocument document = Packages::iconDocument(variant);
     const QJsonObject front = document.json.value(QStringLiteral("groups")).toArray().at(0).toObject();
     QCOMPARE(front.value(QStringLiteral("name")).toString() == QLatin1String("Badge"), drawn);
     QCOMPARE(document.vectors.size(), drawn ? 3 : 0);
+    const QMap<QString, Packages::BadgeLook> looks = {
+        {QStringLiteral("Badge.svg"), Packages::BadgeLook::Light},
+        {QStringLiteral("Badge Dark.svg"), Packages::BadgeLook::Dark},
+        {QStringLiteral("Badge Tinted.svg"), Packages::BadgeLook::Tinted}};
     for (const auto& [name, svg] : document.vectors) {
+        QVERIFY(looks.contains(name));
         const QImage drawnBack = VectorPicture::draw(svg, QSize(1024, 1024));
-        QImage shown;
-        for (const auto& asset : document.assets)
-            if (asset.first == name)
-                shown = asset.second;
+        const QImage shown = Packages::withBadge(Packages::transparentImage(1024), variant.options().variant,
+                                                 looks.value(name));
         int apart = 0, opaque = 0;
         for (int y = 0; y < 1024; y += 2)
             for (int x = 0; x < 1024; x += 2) {
