@@ -214,7 +214,7 @@ const QList<Option>& options()
         {{"variant"},
          "NAME[,NAME...]",
          "build variants (debug, beta, a flavour): package writes each badged into a folder of its name; "
-         "apply puts one where its build picks it up (Android's src/NAME/res, an Xcode set AppIcon-Name); "
+         "apply puts each where its build picks it up (Android's src/NAME/res, an Xcode set AppIcon-Name); "
          "check measures one's badged looks",
          [](Invocation& i, const QString& v) {
              static const QRegularExpression name(
@@ -439,11 +439,9 @@ QString parse(const QCommandLineParser& parser, Invocation& invocation)
         return QStringLiteral("--badge with {version} takes the version from an app's project, which apply "
                               "reads: give %1 the version itself.")
             .arg(invocation.command);
-    if (invocation.command == QLatin1String("apply") && invocation.variants.size() > 1)
-        return QStringLiteral("apply puts one variant in at a time: run it once for each.");
     if (invocation.command == QLatin1String("check") && invocation.variants.size() > 1)
         return QStringLiteral("check measures one variant at a time: run it once for each.");
-    if (invocation.command == QLatin1String("apply") && invocation.variants.size() == 1)
+    if (invocation.command == QLatin1String("apply") && !invocation.variants.isEmpty())
         invocation.package.variant.name = invocation.variants.first();
     // A badge is a variant's.
     for (const char* badge : {"badge", "badge-style", "badge-color", "badge-text-color", "badge-position"})

@@ -165,7 +165,8 @@ int apply(const Invocation& i, const LoadedProject& project, QTextStream& out, Q
     Packages::Options options = i.package;
     if (!i.nameGiven)
         options.name = Packages::defaultName(i.project);
-    Packages::AppPlan plan = Packages::planAppUpdate(project.design, i.output, options);
+    Packages::AppPlan plan = Packages::planAppUpdate(project.design, i.output, options,
+                                                     i.variants.size() > 1 ? i.variants : QStringList());
     if (lock && !lock->recoveredNote().isEmpty())
         plan.notes.prepend(lock->recoveredNote());
     if (plan.refused) {

@@ -37,8 +37,8 @@ struct Tree
     QList<Expected> expected;
     bool launch = false;        // the launch screens too
     QStringList untouched = {}; // folders the update leaves alone
-    const char* variant = "";   // a build variant's icons instead of the release's
-    const char* setting = "";   // a line the variant's apply sets in the build's configuration
+    const char* variant = "";   // build variants' icons instead of the release's ("debug,beta")
+    const char* setting = "";   // lines the variants' apply sets in the build's configuration, "|" apart
     bool vector = false;        // an SVG logo: Android's adaptive layers as vector drawables
 };
 
@@ -93,6 +93,18 @@ const Tree trees[] = {
      false,
      {"android/app/src/main/", "ios/Runner/Assets.xcassets/AppIcon.appiconset/", "web/", "windows/"},
      "beta",
+     "ios/Runner.xcodeproj/project.pbxproj:\t\t\t\tASSETCATALOG_COMPILER_APPICON_NAME = \"AppIcon-beta\";"},
+    // Two flavours in one run: each in its place, the one Xcode project choosing each one's set.
+    {"Flutter, flavours debug and beta in one run",
+     "flutter",
+     {{"android/app/src/debug/res/mipmap-xxxhdpi/ic_launcher.png", 192},
+      {"android/app/src/beta/res/mipmap-xxxhdpi/ic_launcher.png", 192},
+      {"ios/Runner/Assets.xcassets/AppIcon-debug.appiconset/AppIcon-1024.png", 1024},
+      {"ios/Runner/Assets.xcassets/AppIcon-beta.appiconset/AppIcon-1024.png", 1024}},
+     false,
+     {"android/app/src/main/", "ios/Runner/Assets.xcassets/AppIcon.appiconset/", "web/", "windows/"},
+     "debug,beta",
+     "ios/Runner.xcodeproj/project.pbxproj:\t\t\t\tASSETCATALOG_COMPILER_APPICON_NAME = \"AppIcon-debug\";|"
      "ios/Runner.xcodeproj/project.pbxproj:\t\t\t\tASSETCATALOG_COMPILER_APPICON_NAME = \"AppIcon-beta\";"},
     // An Expo app's variant: its images beside the app's own, app.json as it is.
     {"Expo, variant beta",
@@ -325,8 +337,9 @@ void TestApply::templates()
     }
     Packages::Options options;
     options.launch = t.launch;
-    options.variant.name = QLatin1String(t.variant);
-    const Packages::AppPlan plan = Packages::planAppUpdate(design, root, options);
+    const QStringList variants = QString::fromLatin1(t.variant).split(QLatin1Char(','), Qt::SkipEmptyParts);
+    options.variant.name = variants.value(0);
+    const Packages::AppPlan plan = Packages::planAppUpdate(design, root, options, variants);
     QVERIFY(!plan.found.isEmpty());
     // An app is named once, not again for the copies of its configuration in its native projects;
     // a library module (Capacitor's plugins) shows no icon and is left alone.
@@ -390,20 +403,23 @@ void TestApply::templates()
         }
     }
 
-    // The build's configuration names the variant's set, that line alone changed.
-    if (*t.setting) {
-        const QString path = QString::fromUtf8(t.setting).section(QLatin1Char(':'), 0, 0);
-        const QString line = QString::fromUtf8(t.setting).section(QLatin1Char(':'), 1);
+    // The build's configurations name the variants' sets, those lines alone changed.
+    for (const QString& setting : QString::fromUtf8(t.setting).split(QLatin1Char('|'), Qt::SkipEmptyParts)) {
+        const QString path = setting.section(QLatin1Char(':'), 0, 0);
+        QStringList lines;
+        for (const QString& each : QString::fromUtf8(t.setting).split(QLatin1Char('|')))
+            if (each.startsWith(path + QLatin1Char(':')))
+                lines << each.section(QLatin1Char(':'), 1);
         const QStringList was = QString::fromUtf8(before.value(path)).split(QLatin1Char('\n')),
                           is = QString::fromUtf8(after.value(path)).split(QLatin1Char('\n'));
         QCOMPARE(is.size(), was.size());
-        int changedLines = 0;
+        QStringList changedLines;
         for (int i = 0; i < is.size(); ++i)
             if (is[i] != was[i]) {
-                ++changedLines;
-                QCOMPARE(is[i], line);
+                changedLines << is[i];
+                QVERIFY2(lines.contains(is[i]), qPrintable(is[i]));
             }
-        QVERIFY(changedLines >= 1);
+        QVERIFY2(changedLines.contains(setting.section(QLatin1Char(':'), 1)), qPrintable(setting));
     }
     // What apply wrote passes the check: no error and no warning (the tinted icon's alpha, kept as
     // Apple's guidance has it, is a note).
@@ -544,10 +560,10 @@ void TestApply::templates()
     }
 
     // A second run changes nothing, and a look without writing writes nothing.
-    const Packages::AppPlan again = Packages::planAppUpdate(design, root, options);
+    const Packages::AppPlan again = Packages::planAppUpdate(design, root, options, variants);
     QCOMPARE(again.count(Packages::AppChange::Same), again.changes.size());
     design.backgroundColor = Qt::black;
-    const Packages::AppPlan other = Packages::planAppUpdate(design, root, options);
+    const Packages::AppPlan other = Packages::planAppUpdate(design, root, options, variants);
     QVERIFY(other.count(Packages::AppChange::Replace) > 0);
     QCOMPARE(contents(root), after);
 

@@ -63,7 +63,10 @@ QStringList appProjectMarkers();
 // choose the colours, as for the packages. Nothing is read through a symbolic link that leads out
 // of the folder; a file that is itself a link, or lies beyond one leading out, is left as it is,
 // with a note.
-AppPlan planAppUpdate(const IconDesign& design, const QString& folder, const Options& options = Options());
+// With `variants`, each of those build variants is put in (as options.variant would be, by that
+// name), all in one plan, in order.
+AppPlan planAppUpdate(const IconDesign& design, const QString& folder, const Options& options = Options(),
+                      const QStringList& variants = QStringList());
 
 // One run of apply (or undo) at a time in an app's folder: a lock on APPDIR/.glyphwright-backup/lock,
 // held while the object lives and let go when it goes (or when the process ends, however it ends).

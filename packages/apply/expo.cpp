@@ -209,12 +209,16 @@ void write(Draft& d, const QString& dir)
             chosen << icon.path.toString();
     }
     if (!variant.isEmpty()) {
-        // Each image app.json names, and the variant's in its place when APP_VARIANT names it.
+        // Each image app.json names, and a variant's in its place when APP_VARIANT names one put in
+        // (the same lines for every variant of the run).
+        QStringList quoted;
+        for (const QString& name : d.variants)
+            quoted << QLatin1Char('\'') + name + QLatin1Char('\'');
         QStringList lines{
-            QStringLiteral("const v = process.env.APP_VARIANT === '%1';").arg(variant),
+            QStringLiteral("const v = [%1].find((name) => name === process.env.APP_VARIANT);")
+                .arg(quoted.join(QStringLiteral(", "))),
             QStringLiteral(
-                "const pick = (image) => (v && image ? image.replace(/\\.png$/i, '-%1.png') : image);")
-                .arg(variant),
+                "const pick = (image) => (v && image ? image.replace(/\\.png$/i, `-${v}.png`) : image);"),
             QStringLiteral("export default ({ config }) => ({"),
             QStringLiteral("  ...config,"),
             QStringLiteral("  icon: pick(config.icon),"),
@@ -229,7 +233,8 @@ void write(Draft& d, const QString& dir)
         d.notes << QStringLiteral("%1 cannot choose an icon by build variant; an app.config.js beside it "
                                   "can (APP_VARIANT=%2 npx expo prebuild, or an eas.json profile that sets "
                                   "APP_VARIANT):\n%3")
-                       .arg(joined(dir, QStringLiteral("app.json")), variant, lines.join(QLatin1Char('\n')));
+                       .arg(joined(dir, QStringLiteral("app.json")), d.variants.join(QLatin1Char('|')),
+                            lines.join(QLatin1Char('\n')));
         return;
     }
     if (s.options().launch)

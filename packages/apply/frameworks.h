@@ -113,6 +113,7 @@ struct Draft
     QStringList removed;       // files moved out to the backup
     QSet<QString> launchFiles; // paths (planned or removed) that belong to the launch screens
     QStringList notes;
+    QStringList variants = {}; // the build variants the apply puts in, all of them (none: the release)
     bool planned(const QString& path) const;
     // Plans `job` at `path` unless a file is planned there already.
     void add(Job job, const QString& path);

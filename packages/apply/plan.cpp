@@ -5,6 +5,7 @@
 #include <QFileInfo>
 
 #include <algorithm>
+#include <deque>
 #include <iterator>
 
 namespace Packages {
@@ -73,7 +74,8 @@ QStringList appProjectMarkers()
     return markers;
 }
 
-AppPlan planAppUpdate(const IconDesign& design, const QString& folder, const Options& options)
+AppPlan planAppUpdate(const IconDesign& design, const QString& folder, const Options& options,
+                      const QStringList& variants)
 {
     AppPlan plan;
     plan.folder = QFileInfo(folder).absoluteFilePath();
@@ -99,6 +101,8 @@ AppPlan planAppUpdate(const IconDesign& design, const QString& folder, const Opt
     }
     // A variant's badge may show the app's version, as its project gives it.
     Options chosen = options;
+    if (!variants.isEmpty())
+        chosen.variant.name = variants.first();
     QString& badge = chosen.variant.badge.text;
     if (chosen.variant.isSet() && badge.contains(QLatin1String("{version}"))) {
         const QString version = Apply::appVersion(plan.folder, scan);
@@ -108,24 +112,61 @@ AppPlan planAppUpdate(const IconDesign& design, const QString& folder, const Opt
         }
         badge.replace(QLatin1String("{version}"), version);
     }
-    const Sources sources(design, chosen);
-    Apply::Targets targets(sources);
-    Apply::Draft d{plan.folder, sources, targets, scan, {}, {}, {}, {}, {}};
-    // Each framework in the table's order, each of its projects in the order the walk met them.
-    const QList<Apply::Framework>& frameworks = Apply::frameworks();
-    for (int row = 0; row < frameworks.size(); ++row)
-        for (const Apply::Place& place : scan.places) {
-            if (place.framework != row || !place.note.isEmpty() || !frameworks[row].write)
-                continue;
-            if (chosen.variant.isSet() && !frameworks[row].takesVariants) {
-                d.notes << QStringLiteral(
-                               "%1: a build variant's icons are not put in here (package --variant "
-                               "%2 writes them into a folder of their own); it was left as it is.")
-                               .arg(place.found, chosen.variant.name);
-                continue;
-            }
-            frameworks[row].write(d, place.where);
+    // The pictures of each variant asked for (kept here while the jobs draw from them): of several,
+    // each badged on the release's, drawn once.
+    std::deque<Sources> drawn;
+    if (variants.size() < 2) {
+        drawn.emplace_back(design, chosen);
+    } else {
+        Options release = chosen;
+        release.variant.name.clear();
+        const Sources once(design, release);
+        for (const QString& name : variants) {
+            Variant v = chosen.variant;
+            v.name = name;
+            drawn.emplace_back(once, v);
         }
+    }
+    std::deque<Apply::Targets> targets;
+    Apply::Draft d{plan.folder, drawn.front(), targets.emplace_back(drawn.front()), scan, {}, {}, {}, {}, {}};
+    // Each framework in the table's order, each of its projects in the order the walk met them; the
+    // variants one after another, each seeing the files as the ones before left them (one Xcode
+    // project choosing each one's set).
+    const QList<Apply::Framework>& frameworks = Apply::frameworks();
+    for (size_t b = 0; b < drawn.size(); ++b) {
+        Apply::Draft v{plan.folder,
+                       drawn[b],
+                       b == 0 ? targets.front() : targets.emplace_back(drawn[b]),
+                       scan,
+                       std::move(d.jobs),
+                       std::move(d.edited),
+                       std::move(d.removed),
+                       std::move(d.launchFiles),
+                       std::move(d.notes),
+                       {}};
+        for (const Sources& each : drawn)
+            if (each.options().variant.isSet())
+                v.variants << each.options().variant.name;
+        const Variant& variant = drawn[b].options().variant;
+        for (int row = 0; row < frameworks.size(); ++row)
+            for (const Apply::Place& place : scan.places) {
+                if (place.framework != row || !place.note.isEmpty() || !frameworks[row].write)
+                    continue;
+                if (variant.isSet() && !frameworks[row].takesVariants) {
+                    v.notes << QStringLiteral(
+                                   "%1: a build variant's icons are not put in here (package --variant "
+                                   "%2 writes them into a folder of their own); it was left as it is.")
+                                   .arg(place.found, variant.name);
+                    continue;
+                }
+                frameworks[row].write(v, place.where);
+            }
+        d.jobs = std::move(v.jobs);
+        d.edited = std::move(v.edited);
+        d.removed = std::move(v.removed);
+        d.launchFiles = std::move(v.launchFiles);
+        d.notes = std::move(v.notes);
+    }
     // A file that is a link stays one, and nothing goes through a link out of the app's folder.
     const auto clear = [&plan](const QString& path) {
         const Problem why = Apply::linkInTheWay(plan.folder, path);
