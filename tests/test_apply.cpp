@@ -706,6 +706,23 @@ void TestApply::hostileTrees()
              for (const Packages::AppChange& c : plan.changes)
                  QVERIFY2(!c.path.startsWith(QLatin1String("app/src/debug/")), qPrintable(c.path));
          }},
+        {"variants Gradle does not build are told; build types, flavours and Capacitor's flavour are not",
+         [&] {
+             lay(root, tree("Android Studio"));
+             writeFile(root + QStringLiteral("/app/build.gradle.kts"),
+                       "android {\n    buildTypes {\n        release { isMinifyEnabled = false }\n"
+                       "        create(\"staging\") { initWith(getByName(\"debug\")) }\n    }\n"
+                       "    productFlavors {\n        create(\"free\") { dimension = \"tier\" }\n    }\n}\n");
+             writeFile(root + QStringLiteral("/capacitor.config.json"), R"({"android": {"flavor": "paid"}})");
+             const QStringList variants = {"debug", "staging", "free", "freeStaging", "paid", "beta"};
+             Packages::Options options;
+             options.variant.name = variants.first();
+             const QString notes =
+                 Packages::planAppUpdate(IconDesign(), root, options, variants).notes.join(QLatin1Char('\n'));
+             QCOMPARE(notes.count(QStringLiteral("declares no build type or product flavour")), 1);
+             QVERIFY2(notes.contains(QStringLiteral("named beta: Gradle takes app/src/beta/res")),
+                      qPrintable(notes));
+         }},
         {"more folders than an app's project (a home folder chosen by mistake): not searched",
          [&] {
              lay(root + QStringLiteral("/zz-app"), tree("Tauri"));

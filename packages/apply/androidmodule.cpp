@@ -7,6 +7,8 @@
 
 #include <QDir>
 #include <QFileInfo>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QRegularExpression>
 
 #include <optional>
@@ -252,12 +254,97 @@ bool providesMipmap(const Draft& d, const QString& res, const QString& name)
     return false;
 }
 
+// The names inside a build script's `block { ... }`: its entries, `beta { ... }` (Groovy) or
+// `create("beta") { ... }` (Kotlin).
+QStringList blockNames(const QString& script, const QString& block)
+{
+    static const QRegularExpression entry(QStringLiteral(
+        "^\\s*(?:(\\w+)\\s*\\{|(?:create|register|getByName|maybeCreate)\\(\\s*\"(\\w+)\"\\s*\\))"));
+    QStringList names;
+    const QRegularExpressionMatch start =
+        QRegularExpression(QStringLiteral("\\b%1\\s*\\{").arg(block)).match(script);
+    if (!start.hasMatch())
+        return names;
+    int depth = 1;
+    QString line;
+    for (int i = start.capturedEnd(); i < script.size() && depth > 0; ++i) {
+        const QChar c = script.at(i);
+        if (c == QLatin1Char('{') && depth == 1) {
+            const QRegularExpressionMatch m = entry.match(line + c);
+            if (m.hasMatch())
+                names << (m.captured(1).isEmpty() ? m.captured(2) : m.captured(1));
+        }
+        depth += c == QLatin1Char('{') ? 1 : c == QLatin1Char('}') ? -1 : 0;
+        line =
+            c == QLatin1Char('\n') || c == QLatin1Char('{') || c == QLatin1Char('}') ? QString() : line + c;
+    }
+    return names;
+}
+
+// The Android flavour a Capacitor app's configuration builds (its android.flavor), for the module
+// inside it; empty when none.
+QString capacitorFlavour(const Draft& d, const QString& module)
+{
+    static const QRegularExpression flavour(
+        QStringLiteral("\\bandroid\\s*:\\s*\\{[^}]*\\bflavor\\s*:\\s*['\"`]([A-Za-z0-9_]+)['\"`]"));
+    for (const QString& app : d.scan.of("Capacitor")) {
+        if (!app.isEmpty() && !module.startsWith(app + QLatin1Char('/')))
+            continue;
+        for (const QString& file :
+             QDir(joined(d.root, app)).entryList({QStringLiteral("capacitor.config.*")})) {
+            const QByteArray text = d.text(joined(app, file));
+            const QString named = file.endsWith(QLatin1String(".json"))
+                                      ? QJsonDocument::fromJson(text)
+                                            .object()
+                                            .value(QStringLiteral("android"))
+                                            .toObject()
+                                            .value(QStringLiteral("flavor"))
+                                            .toString()
+                                      : flavour.match(QString::fromUtf8(text)).captured(1);
+            if (!named.isEmpty())
+                return named;
+        }
+    }
+    return QString();
+}
+
+// Whether Gradle builds a variant of `name` from the module's build script: a build type (debug and
+// release are there unnamed), a product flavour (or the one a Capacitor app's android.flavor
+// names, declared where the script may not say), or a flavour with a build type ("betaDebug").
+// Yes too when there is no script to read.
+bool gradleBuilds(const Draft& d, const QString& module, const QString& name)
+{
+    QString script;
+    for (const char* file : {"build.gradle", "build.gradle.kts"})
+        script += QString::fromUtf8(d.text(joined(module, QLatin1String(file))));
+    if (script.isEmpty())
+        return true;
+    const QStringList types = QStringList{QStringLiteral("debug"), QStringLiteral("release")} +
+                              blockNames(script, QStringLiteral("buildTypes"));
+    QStringList flavours = blockNames(script, QStringLiteral("productFlavors"));
+    if (const QString configured = capacitorFlavour(d, module); !configured.isEmpty())
+        flavours << configured;
+    for (const QString& type : types)
+        for (const QString& flavour : flavours)
+            if (name == flavour + type.left(1).toUpper() + type.mid(1))
+                return true;
+    return types.contains(name) || flavours.contains(name);
+}
+
 // A build variant's launcher icons: in the source set of its name (a build type's or a flavour's),
 // under the names src/main uses, which they override in that build; src/main as it is.
 void writeVariant(Draft& d, const QString& module)
 {
+    const QString& name = d.sources.options().variant.name;
+    if (!gradleBuilds(d, module, name))
+        d.notes << QStringLiteral("%1 declares no build type or product flavour named %2: Gradle takes "
+                                  "%3 once it does (buildTypes { %2 { initWith debug } }, or a flavour).")
+                       .arg(joined(module, d.exists(joined(module, QStringLiteral("build.gradle")))
+                                               ? QStringLiteral("build.gradle")
+                                               : QStringLiteral("build.gradle.kts")),
+                            name, joined(module, QStringLiteral("src/%1/res").arg(name)));
     const QString res = joined(module, QStringLiteral("src/main/res/"));
-    const QString own = joined(module, QStringLiteral("src/%1/").arg(d.sources.options().variant.name));
+    const QString own = joined(module, QStringLiteral("src/%1/").arg(name));
     const bool plain = d.exists(res + QStringLiteral("mipmap-anydpi/ic_launcher.xml")) &&
                        !d.exists(res + QStringLiteral("mipmap-anydpi-v26"));
     for (const Job& job : d.targets.android.all()) {
