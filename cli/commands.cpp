@@ -93,8 +93,9 @@ Files::Outcome package(const Invocation& i, const LoadedProject& project, QTextS
 Files::Outcome preview(const Invocation& i, const LoadedProject& project, QTextStream&)
 {
     Packages::Options options = i.package;
-    options.variant.name = i.variants.value(0); // (the first variant's, when given)
-    const QImage sheet = Packages::previewSheet(project.design, options);
+    // The first variant's sheet, when given, its home screens showing the others too.
+    options.variant.name = i.variants.value(0);
+    const QImage sheet = Packages::previewSheet(project.design, options, 1.0, 0, {}, i.variants);
     return single(i.output,
                   Export::writeImageFile(i.output, sheet, Export::formatForPath(i.output), -1, sheet.size()));
 }
@@ -428,7 +429,8 @@ const QList<Command>& commands()
                 "Writes one picture of the icon as the platforms show it: Android under four launcher "
                 "masks with the safe zone outlined, themed, legacy and round; iOS light, dark and "
                 "tinted; the layered iOS and macOS 26 icon, its glass approximated; macOS on light and "
-                "dark; the favicon at 16 and 32 pixels.")
+                "dark; the favicon at 16 and 32 pixels. With --variant, the first variant's, and home "
+                "screens with the release beside each named.")
             .runs(preview)
             .withOptions(
                 QStringList{"background", "macos-keep-corners", "ios-dark-color", "ios-tinted-color"} +

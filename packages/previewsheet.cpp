@@ -10,6 +10,8 @@
 #include <QPainter>
 
 #include <algorithm>
+#include <cmath>
+#include <deque>
 #include <map>
 
 namespace Packages {
@@ -139,11 +141,13 @@ QRectF tileRect(int side)
     return QRectF(at, at, side, side);
 }
 
-void centred(QPainter& p, const QImage& picture, int side, const QPainterPath& shape)
+namespace {
+
+// Draws `picture` into `rect` of the panel, masked by `shape` (smooth-edged) when it is not empty.
+void drawnIn(QPainter& p, const QImage& picture, const QRectF& rect, const QPainterPath& shape)
 {
-    const int at = (cell - side) / 2;
     if (shape.isEmpty()) {
-        p.drawImage(QRect(at, at, side, side), picture);
+        p.drawImage(rect, picture);
         return;
     }
     // Masked with smooth edges (a clip path's are stepped), at the sheet's device pixels.
@@ -156,9 +160,74 @@ void centred(QPainter& p, const QImage& picture, int side, const QPainterPath& s
     m.setRenderHint(QPainter::SmoothPixmapTransform);
     m.fillPath(shape, Qt::black);
     m.setCompositionMode(QPainter::CompositionMode_SourceIn);
-    m.drawImage(QRect(at, at, side, side), picture);
+    m.drawImage(rect, picture);
     m.end();
     p.drawImage(QPoint(0, 0), masked);
+}
+
+// The release's icon and its build variants' side by side on an Android and an iPhone home
+// screen, each under its name, as testers tell the builds apart: up to four a screen.
+QList<Panel> homeScreenPanels(const QList<const Sources*>& builds, qreal ratio)
+{
+    constexpr int side = 52; // an icon, 72 dp of the adaptive icon's 108
+    const int shown = std::min(int(builds.size()), 4);
+    QList<QPointF> at; // each icon's top left
+    for (int i = 0; i < shown; ++i)
+        at << QPointF(shown == 1   ? (cell - side) / 2.0
+                      : i % 2 == 0 ? 30
+                                   : cell - 30 - side,
+                      shown <= 2 ? (cell - side) / 2.0 - 8
+                      : i < 2    ? 22
+                                 : 98);
+    QList<QImage> android, iphone;
+    QStringList names;
+    const int layerPixels = int(std::lround(side * 1.5 * ratio)), iconPixels = int(std::lround(side * ratio));
+    for (int i = 0; i < shown; ++i) {
+        const Sources& s = *builds[i];
+        android << composed(s.adaptiveBackground(layerPixels), s.adaptiveForeground(layerPixels));
+        iphone << s.opaqueIcon(iconPixels);
+        names << (s.options().variant.isSet() ? s.options().variant.name : QStringLiteral("release"));
+    }
+    const auto screen = [=](const QList<QImage>& icons, bool round, const QColor& top, const QColor& bottom) {
+        return [=](QPainter& p) {
+            QLinearGradient wallpaper(0, 0, 0, cell);
+            wallpaper.setColorAt(0, top);
+            wallpaper.setColorAt(1, bottom);
+            p.fillRect(QRectF(0, 0, cell, cell), wallpaper);
+            QFont font = p.font();
+            font.setPixelSize(11);
+            p.setFont(font);
+            for (int i = 0; i < icons.size(); ++i) {
+                const QRectF icon(at[i], QSizeF(side, side));
+                // The adaptive icon shows the central 72 of its 108 dp.
+                const QRectF layer =
+                    round ? icon.adjusted(-side / 4.0, -side / 4.0, side / 4.0, side / 4.0) : icon;
+                QPainterPath shape;
+                if (round)
+                    shape.addEllipse(icon);
+                else
+                    shape = superellipse(icon, 5);
+                drawnIn(p, icons[i], layer, shape);
+                const QRectF label(icon.left() - 14, icon.bottom() + 3, side + 28, 16);
+                p.setPen(QColor(0, 0, 0, 110));
+                p.drawText(label.translated(0, 1), Qt::AlignHCenter | Qt::AlignTop, names[i]);
+                p.setPen(Qt::white);
+                p.drawText(label, Qt::AlignHCenter | Qt::AlignTop, names[i]);
+            }
+        };
+    };
+    return {{QStringLiteral("Android home screen"), lightPanel,
+             screen(android, true, QColor(0x2b, 0x5d, 0x8a), QColor(0x13, 0x2a, 0x40))},
+            {QStringLiteral("iPhone home screen"), lightPanel,
+             screen(iphone, false, QColor(0x7a, 0x4f, 0x9e), QColor(0x2e, 0x1f, 0x4a))}};
+}
+
+} // namespace
+
+void centred(QPainter& p, const QImage& picture, int side, const QPainterPath& shape)
+{
+    const int at = (cell - side) / 2;
+    drawnIn(p, picture, QRectF(at, at, side, side), shape);
 }
 
 QImage painted(const QImage& glyph, const QColor& colour, bool byGrey)
@@ -203,12 +272,13 @@ int sheetColumns(int width)
 }
 
 QImage previewSheet(const IconDesign& design, const Options& options, qreal pixelRatio, int columns,
-                    const QList<Mark>& marks)
+                    const QList<Mark>& marks, const QStringList& alongside)
 {
-    return previewSheet(Sources(design, options), pixelRatio, columns, marks);
+    return previewSheet(Sources(design, options), pixelRatio, columns, marks, alongside);
 }
 
-QImage previewSheet(const Sources& sources, qreal pixelRatio, int columns, const QList<Mark>& marks)
+QImage previewSheet(const Sources& sources, qreal pixelRatio, int columns, const QList<Mark>& marks,
+                    const QStringList& alongside)
 {
     const IconDesign& design = sources.design();
     std::map<int, Row> rows;
@@ -224,6 +294,23 @@ QImage previewSheet(const Sources& sources, qreal pixelRatio, int columns, const
     launch.titles << QStringLiteral(
         "Launch screens: Android 12, iPhone and the web app on iPad, light and dark");
     launch.panels += launchPanels(sources, pixelRatio);
+    // A build variant beside the release (and the others named), on home screens.
+    if (sources.options().variant.isSet()) {
+        Options plain = sources.options();
+        plain.variant = Variant();
+        const Sources release(sources.releaseDesign(), plain);
+        std::deque<Sources> others;
+        QList<const Sources*> builds{&release, &sources};
+        for (const QString& name : alongside) {
+            Variant v = sources.options().variant;
+            v.name = name;
+            if (name != sources.options().variant.name)
+                builds << &others.emplace_back(release, v);
+        }
+        Row& home = rows[rows.rbegin()->first + 1];
+        home.titles << QStringLiteral("Home screens: the release and its build variants");
+        home.panels += homeScreenPanels(builds, pixelRatio);
+    }
     int widest = 0;
     for (const auto& row : rows)
         widest = std::max(widest, int(row.second.panels.size()));

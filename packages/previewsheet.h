@@ -30,10 +30,13 @@ struct Mark
     QRect box;          // where it stands, on the 1024 canvas (empty: nowhere in particular)
     bool error = false; // an error (red), else a warning (amber)
 };
+// A build variant's sheet (options.variant) ends with home screens where its icon stands beside the
+// release's and those of the variants `alongside` names (badged as it is), four at most.
 QImage previewSheet(const IconDesign& design, const Options& options = Options(), qreal pixelRatio = 1.0,
-                    int columns = 0, const QList<Mark>& marks = {});
+                    int columns = 0, const QList<Mark>& marks = {}, const QStringList& alongside = {});
 // The same from pictures drawn already (the design check's, say).
-QImage previewSheet(const Sources& sources, qreal pixelRatio, int columns, const QList<Mark>& marks);
+QImage previewSheet(const Sources& sources, qreal pixelRatio, int columns, const QList<Mark>& marks,
+                    const QStringList& alongside = {});
 // How many panels a line of a sheet `width` sheet pixels wide holds (at least one).
 int sheetColumns(int width);
 

@@ -61,6 +61,9 @@ Sources::Sources(const IconDesign& design, const Options& options)
       launch(std::make_shared<Launch>(launchDesign(design, options))), vector(std::make_shared<Vector>()),
       textless(std::make_shared<Textless>())
 {
+    if (o.variant.isSet() &&
+        (o.variant.badge.style == Badge::Style::Tint || o.variant.badge.style == Badge::Style::Grey))
+        recoloured = std::make_shared<const IconDesign>(design);
     if (o.variant.isSet() && !o.variant.badge.colour.isValid())
         o.variant.badge.colour = badgeColourFor(d, o.background);
     parallelFor(3, [this](int i) {
@@ -88,7 +91,7 @@ Sources::Sources(const Sources& release, const Variant& variant)
     o.variant = variant;
     const Badge::Style style = variant.badge.style;
     if (!variant.isSet() || style == Badge::Style::Tint || style == Badge::Style::Grey) {
-        *this = Sources(release.d, o);
+        *this = Sources(release.releaseDesign(), o);
         return;
     }
     if (!o.variant.badge.colour.isValid())

@@ -29,6 +29,8 @@ class Sources
     Sources(const Sources& release, const Variant& variant);
 
     const IconDesign& design() const { return d; }
+    // The design as the release draws it (a tint or grey variant draws its colours recoloured).
+    const IconDesign& releaseDesign() const { return recoloured ? *recoloured : d; }
     const Options& options() const { return o; }
     // A transparent design's plate, and the colour the web manifest names.
     QColor plate() const { return o.background; }
@@ -75,6 +77,7 @@ class Sources
 
   private:
     IconDesign d;
+    std::shared_ptr<const IconDesign> recoloured; // the design before a tint or grey variant's colours
     Options o;
     std::shared_ptr<const DesignLayers> parts;
     std::shared_ptr<const Once[]> glyphs;      // the dark and the tinted one, badged

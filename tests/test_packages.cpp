@@ -1283,6 +1283,22 @@ void TestPackages::previewSheet()
     QVERIFY(Packages::plateWarning(white, glyph, Qt::white).contains(QLatin1String("#ffffff")));
     QCOMPARE(Packages::plateWarning(white, glyph, Qt::black), QString());
     QCOMPARE(Packages::previewSheet(white).height(), sheet.height() + 30);
+
+    // A variant's sheet ends with home screens: the release in its own colours beside the grey
+    // variant and two others, each as its launcher shows it.
+    Packages::Options grey;
+    grey.variant.name = QStringLiteral("debug");
+    grey.variant.badge.style = Packages::Badge::Style::Grey;
+    const QImage varied = Packages::previewSheet(gradientWithText(), grey, 1.0, 0, {},
+                                                 {QStringLiteral("debug"), QStringLiteral("beta")})
+                              .convertToFormat(QImage::Format_ARGB32);
+    QCOMPARE(varied.height(), sheet.height() + 30 + 176 + 22 + 16);
+    const QPoint home(16, sheet.height() + 30);
+    const auto saturated = [](QRgb p) {
+        return std::max({qRed(p), qGreen(p), qBlue(p)}) - std::min({qRed(p), qGreen(p), qBlue(p)}) > 40;
+    };
+    for (const QPoint& icon : {QPoint(56, 30), QPoint(120, 30)}) // release, debug: near their top edge
+        QCOMPARE(saturated(varied.pixel(home + icon)), icon.x() == 56);
 }
 
 // The launch screens of a design with a gradient, a picture and text, light and dark: Android's
