@@ -21,10 +21,13 @@ QPainterPath macosShape(const QRectF& body)
 }
 
 // The 1024 macOS icon: the design as the 824 x 824 body of the platform's grid, in its icon shape
-// with the template's soft shadow below. A transparent design stands on `plate`. With
-// `keepCorners` the body keeps the design's own corners instead of the macOS shape.
-QImage macosIcon(const IconDesign& design, bool keepCorners, const QColor& plate)
+// with the template's soft shadow below, from the pictures drawn already (a variant's badged). A
+// transparent design stands on the plate. With the option macosKeepCorners the body keeps the
+// design's own corners instead of the macOS shape.
+QImage macosIcon(const Sources& s)
 {
+    const IconDesign& design = s.design();
+    const bool keepCorners = s.options().macosKeepCorners;
     // The template's grid: an 824 body 100 pixels in, a shadow 12 down that softens over ~10.
     const QRectF body(100, 100, 824, 824);
     const double k = body.width() / canvas;
@@ -40,14 +43,14 @@ QImage macosIcon(const IconDesign& design, bool keepCorners, const QColor& plate
         p.setRenderHint(QPainter::Antialiasing);
         p.setRenderHint(QPainter::SmoothPixmapTransform);
         if (transparentBackground(design))
-            p.fillPath(shape, plate);
+            p.fillPath(shape, s.plate());
         if (keepCorners) {
             // The design as it is, corners and all, only smaller.
-            p.drawImage(body.topLeft(), scaled(rendered(design), int(body.width())));
+            p.drawImage(body.topLeft(), scaled(s.icon(), int(body.width())));
         } else {
             p.setClipPath(shape);
             const QImage fill = backgroundLayer(design, canvasFrame, int(body.width()));
-            p.drawImage(body.topLeft(), composed(fill, scaled(foregroundLayer(design), int(body.width()))));
+            p.drawImage(body.topLeft(), composed(fill, scaled(s.foreground(), int(body.width()))));
         }
     }
     QImage mask = transparentImage(canvas);
@@ -65,11 +68,6 @@ QImage macosIcon(const IconDesign& design, bool keepCorners, const QColor& plate
     p.drawImage(0, 12, shadow);
     p.drawImage(0, 0, front);
     return out;
-}
-
-QImage macosIcon(const Sources& s)
-{
-    return macosIcon(s.design(), s.options().macosKeepCorners, s.plate());
 }
 
 // The .icns of the icon at `full`'s sizes. Several types share a size: each size is scaled once

@@ -1511,6 +1511,16 @@ void TestPackages::variantsAreBadgedInEveryLook()
                      qPrintable(QString::number(tones[tones.size() / 2])));
         }
     }
+    // The macOS icon too.
+    const auto icns = [](const Packages::Sources& s) {
+        for (const Packages::Target& t : Packages::targets())
+            for (const Packages::Job& job :
+                 QLatin1String(t.name) == QLatin1String("macos") ? t.files(s) : Packages::Jobs())
+                if (job.path == QLatin1String("AppIcon.icns"))
+                    return job.bytes();
+        return QByteArray();
+    };
+    QVERIFY(!icns(release).isEmpty() && icns(release) != icns(variant));
     // The layered document shows it in front of the rest, as vectors that draw what the icons show
     // in each appearance.
     const Packages::IconDocument document = Packages::iconDocument(variant);
