@@ -787,6 +787,24 @@ void TestEditing::exportPackagesFromTheWindow()
         QVERIFY(otherProject.findChild<QLineEdit*>(QStringLiteral("editVariant"))->text().isEmpty());
         PackagesDialog again(window->currentDesign(), window->projectFilePath, window);
         QCOMPARE(again.findChild<QLineEdit*>(QStringLiteral("editVariant"))->text(), QStringLiteral("beta"));
+        // A ribbon for beta, then debug typed: both remembered, beta chosen again with its ribbon.
+        again.findChild<QComboBox*>(QStringLiteral("comboBadgeStyle"))
+            ->setCurrentText(QStringLiteral("ribbon"));
+        auto* typed = again.findChild<QLineEdit*>(QStringLiteral("editVariant"));
+        typed->setText(QStringLiteral("debug"));
+        again.findChild<QComboBox*>(QStringLiteral("comboBadgeStyle"))
+            ->setCurrentText(QStringLiteral("banner"));
+        emit typed->editingFinished();
+        PackagesDialog later(window->currentDesign(), window->projectFilePath, window);
+        auto* known = later.findChild<QComboBox*>(QStringLiteral("comboVariant"));
+        QCOMPARE(known->count(), 2);
+        const int beta = known->findText(QStringLiteral("beta"));
+        known->setCurrentIndex(beta);
+        emit known->activated(beta);
+        QCOMPARE(later.findChild<QComboBox*>(QStringLiteral("comboBadgeStyle"))->currentText(),
+                 QStringLiteral("ribbon"));
+        QCOMPARE(PackageChoices::load().rememberedFor(window->projectFilePath).variant.badge.style,
+                 Packages::Badge::Style::Ribbon);
         variant->clear();
         emit variant->editingFinished();
         QVERIFY(!PackageChoices::load().rememberedFor(window->projectFilePath).variant.isSet());

@@ -151,10 +151,23 @@ PackagesDialog::PackagesDialog(const IconDesign& design, const QString& projectF
     const ProjectApp app = ProjectApp::load(projectFile);
     nameEdit->setText(app.name);
     appIdEdit->setText(app.appId);
+    for (const ProjectApp::Remembered& r : app.variants)
+        variantBox->addItem(r.variant);
     variantEdit->setText(app.variant);
     if (badgeStyleBox->findText(app.badgeStyle) >= 0)
         badgeStyleBox->setCurrentText(app.badgeStyle);
     badgeTextEdit->setText(app.badgeText);
+    // A remembered variant chosen again comes with its badge as it was.
+    connect(variantBox, QOverload<int>::of(&QComboBox::activated), this, [this](int index) {
+        for (const ProjectApp::Remembered& r : ProjectApp::load(this->projectFile).variants)
+            if (r.variant == variantBox->itemText(index)) {
+                const QSignalBlocker quiet(badgeStyleBox);
+                if (badgeStyleBox->findText(r.badgeStyle) >= 0)
+                    badgeStyleBox->setCurrentText(r.badgeStyle);
+                badgeTextEdit->setText(r.badgeText);
+            }
+        rememberApp();
+    });
     for (const QString& last : {app.folder, storedFolder(Folders::packages)})
         if (!last.isEmpty() && QFileInfo(last).isDir()) {
             folder = last;
@@ -207,7 +220,9 @@ ProjectApp PackagesDialog::typedApp() const
 
 void PackagesDialog::rememberApp()
 {
-    const ProjectApp before = ProjectApp::load(projectFile), now = typedApp();
+    const ProjectApp before = ProjectApp::load(projectFile);
+    ProjectApp now = typedApp();
+    now.variants = before.variants;
     now.save(projectFile);
     // A variant chosen anew: the check and the Device Preview follow it.
     if (before.variant != now.variant || before.badgeStyle != now.badgeStyle ||
@@ -345,7 +360,11 @@ QGroupBox* PackagesDialog::optionsBox(const PackageChoices& remembered)
     auto* variantRow = new QWidget(options);
     auto* variantLayout = new QHBoxLayout(variantRow);
     variantLayout->setContentsMargins(0, 0, 0, 0);
-    variantEdit = new QLineEdit(variantRow);
+    variantBox = new QComboBox(variantRow);
+    variantBox->setObjectName(QStringLiteral("comboVariant"));
+    variantBox->setEditable(true);
+    variantBox->setInsertPolicy(QComboBox::NoInsert);
+    variantEdit = variantBox->lineEdit();
     variantEdit->setObjectName(QStringLiteral("editVariant"));
     variantEdit->setPlaceholderText(tr("none: the release icons"));
     variantEdit->setValidator(new QRegularExpressionValidator(
@@ -356,7 +375,7 @@ QGroupBox* PackagesDialog::optionsBox(const PackageChoices& remembered)
     badgeTextEdit = new QLineEdit(variantRow);
     badgeTextEdit->setObjectName(QStringLiteral("editBadgeText"));
     badgeTextEdit->setPlaceholderText(tr("badge: the variant's name"));
-    variantLayout->addWidget(variantEdit, 1);
+    variantLayout->addWidget(variantBox, 1);
     variantLayout->addWidget(badgeStyleBox);
     variantLayout->addWidget(badgeTextEdit, 1);
     form->addRow(tr("Build variant"), variantRow);

@@ -87,7 +87,8 @@ class PackagesDialog : public QDialog
     QPushButton* plateButton;
     QColor plate;
     QLineEdit *nameEdit, *appIdEdit, *basePathEdit, *folderEdit, *variantEdit, *badgeTextEdit;
-    class QComboBox* badgeStyleBox;
+    // The variant typed or chosen from the project's remembered ones (variantEdit is its text).
+    class QComboBox *variantBox, *badgeStyleBox;
     // The app as typed: its name, id and folder, and the build variant chosen.
     ProjectApp typedApp() const;
     ColourChoice *themeChoice, *splashChoice, *darkChoice, *tintedChoice, *splashDarkChoice;

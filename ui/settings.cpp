@@ -93,14 +93,23 @@ ProjectApp ProjectApp::load(const QString& projectFile)
 {
     if (projectFile.isEmpty())
         return ProjectApp();
-    const QSettings settings;
+    QSettings settings;
     const QString at = projectGroup(projectFile);
-    return {settings.value(at + QStringLiteral("Name")).toString(),
-            settings.value(at + QStringLiteral("AppId")).toString(),
-            settings.value(at + QStringLiteral("Folder")).toString(),
-            settings.value(at + QStringLiteral("Variant")).toString(),
-            settings.value(at + QStringLiteral("BadgeStyle")).toString(),
-            settings.value(at + QStringLiteral("BadgeText")).toString()};
+    ProjectApp app{settings.value(at + QStringLiteral("Name")).toString(),
+                   settings.value(at + QStringLiteral("AppId")).toString(),
+                   settings.value(at + QStringLiteral("Folder")).toString(),
+                   settings.value(at + QStringLiteral("Variant")).toString(),
+                   settings.value(at + QStringLiteral("BadgeStyle")).toString(),
+                   settings.value(at + QStringLiteral("BadgeText")).toString()};
+    const int n = settings.beginReadArray(at + QStringLiteral("Variants"));
+    for (int i = 0; i < n; ++i) {
+        settings.setArrayIndex(i);
+        app.variants.append({settings.value(QStringLiteral("Variant")).toString(),
+                             settings.value(QStringLiteral("BadgeStyle")).toString(),
+                             settings.value(QStringLiteral("BadgeText")).toString()});
+    }
+    settings.endArray();
+    return app;
 }
 
 Packages::Variant ProjectApp::buildVariant() const
@@ -125,6 +134,21 @@ void ProjectApp::save(const QString& projectFile) const
     settings.setValue(at + QStringLiteral("Variant"), variant);
     settings.setValue(at + QStringLiteral("BadgeStyle"), badgeStyle);
     settings.setValue(at + QStringLiteral("BadgeText"), badgeText);
+    // The chosen variant first among those remembered, its badge as chosen now.
+    QList<Remembered> kept;
+    if (!variant.isEmpty())
+        kept.append({variant, badgeStyle, badgeText});
+    for (const Remembered& r : variants)
+        if (r.variant != variant && !r.variant.isEmpty())
+            kept.append(r);
+    settings.beginWriteArray(at + QStringLiteral("Variants"), kept.size());
+    for (int i = 0; i < kept.size(); ++i) {
+        settings.setArrayIndex(i);
+        settings.setValue(QStringLiteral("Variant"), kept[i].variant);
+        settings.setValue(QStringLiteral("BadgeStyle"), kept[i].badgeStyle);
+        settings.setValue(QStringLiteral("BadgeText"), kept[i].badgeText);
+    }
+    settings.endArray();
     settings.sync();
 }
 

@@ -33,6 +33,13 @@ struct ProjectApp
     // The build variant its packages and applies are for (none: the release icons), with its badge.
     QString variant, badgeStyle, badgeText;
     Packages::Variant buildVariant() const;
+    // Every variant the project has been given, the latest first, each with its badge as last chosen
+    // (what save() adds the chosen one to).
+    struct Remembered
+    {
+        QString variant, badgeStyle, badgeText;
+    };
+    QList<Remembered> variants = {};
 
     static ProjectApp load(const QString& projectFile);
     void save(const QString& projectFile) const;
