@@ -189,23 +189,39 @@ void addTextGroup(const Sources& s, IconDocument& doc, QJsonArray& groups)
         IconDesign unshadowed = d;
         unshadowed.textShadow = false;
         const bool own = !d.textShadow;
-        const QImage text = own ? layers.text() : textOnly(unshadowed);
+        // (Each picture made once for a release and its variants.)
+        const QImage text =
+            own ? layers.text()
+                : layers.derived(QStringLiteral("text unshadowed"), [&] { return textOnly(unshadowed); });
         if (!blank(text)) {
             QJsonObject l = layer(QStringLiteral("Text"), true);
             l.insert(QStringLiteral("fill"), QStringLiteral("none"));
             doc.assets.append({QStringLiteral("Text.png"), text});
             QList<QPair<QString, QJsonValue>> variants;
-            const QImage darkForm = darkChosen.isValid() ? darkShape(text, darkChosen)
-                                    : own                ? layers.darkText()
-                                                         : darkText(text, layers.darkLook());
+            const QImage darkForm =
+                own && !darkChosen.isValid()
+                    ? layers.darkText()
+                    : layers.derived(QStringLiteral("text dark ") + darkChosen.name(QColor::HexArgb) +
+                                         (own ? QStringLiteral(" own") : QString()),
+                                     [&] {
+                                         return darkChosen.isValid() ? darkShape(text, darkChosen)
+                                                                     : darkText(text, layers.darkLook());
+                                     });
             if (darkForm != text.convertToFormat(QImage::Format_ARGB32)) {
                 doc.assets.append({QStringLiteral("Text Dark.png"), darkForm});
                 variants.append({QStringLiteral("dark"), QStringLiteral("Text Dark.png")});
             }
             doc.assets.append(
-                {QStringLiteral("Text Tinted.png"), tintedChosen.isValid() ? tintedShape(text, tintedChosen)
-                                                    : own                  ? layers.tintedText()
-                                                          : tintedText(text, layers.tintedLook())});
+                {QStringLiteral("Text Tinted.png"),
+                 own && !tintedChosen.isValid()
+                     ? layers.tintedText()
+                     : layers.derived(QStringLiteral("text tinted ") + tintedChosen.name(QColor::HexArgb) +
+                                          (own ? QStringLiteral(" own") : QString()),
+                                      [&] {
+                                          return tintedChosen.isValid()
+                                                     ? tintedShape(text, tintedChosen)
+                                                     : tintedText(text, layers.tintedLook());
+                                      })});
             variants.append({QStringLiteral("tinted"), QStringLiteral("Text Tinted.png")});
             l.insert(QStringLiteral("image-name-specializations"),
                      specializations(QStringLiteral("Text.png"), variants));
@@ -251,7 +267,9 @@ void addPictureGroup(const Sources& s, IconDocument& doc, QJsonArray& groups)
             // A flat picture is a shape: white, in the colour its fill gives it, for the system to
             // recolour and glaze.
             QJsonObject l = layer(QStringLiteral("Picture"), true);
-            doc.assets.append({QStringLiteral("Picture.png"), monochrome(picture)});
+            doc.assets.append(
+                {QStringLiteral("Picture.png"),
+                 s.layers().derived(QStringLiteral("picture shape"), [&] { return monochrome(picture); })});
             l.insert(QStringLiteral("image-name"), QStringLiteral("Picture.png"));
             l.insert(QStringLiteral("fill-specializations"),
                      specializations(

@@ -159,6 +159,19 @@ const QImage& DesignLayers::foreground() const
     return keptForeground.get([this] { return foregroundLayer(d); });
 }
 
+const QImage& DesignLayers::derived(const QString& key, const std::function<QImage()>& make) const
+{
+    Once* once = nullptr;
+    {
+        const std::lock_guard<std::mutex> lock(derivedMutex);
+        std::unique_ptr<Once>& slot = derivedPictures[key];
+        if (!slot)
+            slot = std::make_unique<Once>();
+        once = slot.get();
+    }
+    return once->get(make);
+}
+
 const QImage& DesignLayers::picture() const
 {
     return keptPicture.get([this] { return pictureOnly(d); });

@@ -8,7 +8,11 @@
 #include <QImage>
 #include <QPainterPath>
 #include <QRectF>
+#include <QString>
 
+#include <functional>
+#include <map>
+#include <memory>
 #include <mutex>
 
 // The pictures platform packages are made of, derived from a design: its layers, their frames and
@@ -60,9 +64,15 @@ class DesignLayers
     const QImage& darkText() const;
     const QImage& tintedPicture() const;
     const QImage& tintedText() const;
+    // A picture made from these layers, named by `key` (what it is, and what beyond the design it
+    // depends on), made once and kept for every package drawn from them: a release's and its build
+    // variants'.
+    const QImage& derived(const QString& key, const std::function<QImage()>& make) const;
 
   private:
     IconDesign d;
+    mutable std::mutex derivedMutex;
+    mutable std::map<QString, std::unique_ptr<Once>> derivedPictures;
     // Each picture above, made once.
     Once keptForeground, keptPicture, keptText, keptDarkPicture, keptDarkText, keptTintedPicture,
         keptTintedText;
