@@ -18,6 +18,9 @@ using namespace TestSupport;
 
 namespace {
 
+// How long an apply in the window may take: the whole suite on two cores slows it several times.
+constexpr int appWorkMs = 60000;
+
 enum Effect { Icon = 1, Graphic = 2, Mark = 4 };
 
 // One way to touch a control as the user does.
@@ -566,7 +569,7 @@ void TestEditing::applyToAppProjectFromTheWindow()
     // A folder without an app project says what was looked for.
     Dialogs::queueAnswer(empty);
     triggerAction(window, "actionApplyToAppProject");
-    QTRY_VERIFY(!window->appWorkRunning());
+    QTRY_VERIFY_WITH_TIMEOUT(!window->appWorkRunning(), appWorkMs);
     Dialogs::Call said = Dialogs::takeCalls().last();
     QCOMPARE(said.kind, QStringLiteral("warning"));
     QVERIFY(said.details.contains(QStringLiteral("a web app manifest with icons")));
@@ -574,7 +577,7 @@ void TestEditing::applyToAppProjectFromTheWindow()
     Dialogs::queueAnswer(app);
     Dialogs::queueAnswer(int(QMessageBox::No));
     triggerAction(window, "actionApplyToAppProject");
-    QTRY_VERIFY(!window->appWorkRunning());
+    QTRY_VERIFY_WITH_TIMEOUT(!window->appWorkRunning(), appWorkMs);
     said = Dialogs::takeCalls().last();
     QCOMPARE(said.kind, QStringLiteral("question"));
     QVERIFY2(said.text.contains(QStringLiteral("1 added, 0 replaced, 0 edited, 0 removed")),
@@ -591,7 +594,7 @@ void TestEditing::applyToAppProjectFromTheWindow()
     Dialogs::queueAnswer(app);
     Dialogs::queueAnswer(int(QMessageBox::Yes));
     triggerAction(window, "actionApplyToAppProject");
-    QTRY_VERIFY(!window->appWorkRunning());
+    QTRY_VERIFY_WITH_TIMEOUT(!window->appWorkRunning(), appWorkMs);
     said = Dialogs::takeCalls().last();
     QCOMPARE(said.kind, QStringLiteral("information"));
     QVERIFY2(said.text.startsWith(QStringLiteral("The icons are in place")), qPrintable(said.text));
@@ -602,7 +605,7 @@ void TestEditing::applyToAppProjectFromTheWindow()
     Dialogs::queueAnswer(app);
     Dialogs::queueAnswer(int(QMessageBox::Yes));
     triggerAction(window, "actionUndoLastApply");
-    QTRY_VERIFY(!window->appWorkRunning());
+    QTRY_VERIFY_WITH_TIMEOUT(!window->appWorkRunning(), appWorkMs);
     const QList<Dialogs::Call> undone = Dialogs::takeCalls();
     QCOMPARE(undone.value(1).details, QStringLiteral("remove public/icon-192.png"));
     QCOMPARE(undone.last().kind, QStringLiteral("information"));
@@ -625,7 +628,7 @@ void TestEditing::applyToAppProjectFromTheWindow()
     Dialogs::queueAnswer(app);
     Dialogs::queueAnswer(int(QMessageBox::No));
     triggerAction(window, "actionApplyToAppProject");
-    QTRY_VERIFY(!window->appWorkRunning());
+    QTRY_VERIFY_WITH_TIMEOUT(!window->appWorkRunning(), appWorkMs);
     const QList<Dialogs::Call> asked = Dialogs::takeCalls();
     choices.options.launch = false;
     choices.save();
@@ -641,7 +644,7 @@ void TestEditing::applyToAppProjectFromTheWindow()
     Dialogs::queueAnswer(app);
     Dialogs::queueAnswer(int(QMessageBox::No));
     triggerAction(window, "actionUndoLastApply");
-    QTRY_VERIFY(!window->appWorkRunning());
+    QTRY_VERIFY_WITH_TIMEOUT(!window->appWorkRunning(), appWorkMs);
     const QList<Dialogs::Call> undoAsked = Dialogs::takeCalls();
     QVERIFY2(undoAsked.value(1).text.contains(QStringLiteral("0 restored, 1 removed")),
              "the undo counts the files the apply added");
