@@ -240,6 +240,10 @@ class MainWindow : public QMainWindow
     void runAside(const std::function<void()>& work, const std::function<void()>& then);
     // The app folder chosen for an apply or undo, held by this run (see appLock), or empty.
     QString chooseAppFolder(const QString& title);
+    // For a project given build variants: which icons an apply puts in, the release's or one
+    // variant's (remembered for the project, as Export Packages remembers it), into `options`;
+    // false when cancelled.
+    bool chooseBuild(const QString& title, Packages::Options* options);
     // Lets the app folder go, and the menu's apply and undo work again.
     void releaseAppFolder();
     // Shows what an apply would change, and makes the changes when the user says so (the launch

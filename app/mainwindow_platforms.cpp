@@ -123,6 +123,34 @@ QString MainWindow::chooseAppFolder(const QString& title)
     return folder;
 }
 
+bool MainWindow::chooseBuild(const QString& title, Packages::Options* options)
+{
+    ProjectApp app = ProjectApp::load(projectFilePath);
+    if (app.variants.isEmpty())
+        return true;
+    QStringList items{tr("The release icons")};
+    int current = 0;
+    for (const ProjectApp::Remembered& r : app.variants) {
+        items << (r.badgeText.isEmpty()
+                      ? tr("Build variant %1 (%2)").arg(r.variant, r.badgeStyle)
+                      : tr("Build variant %1 (%2, \"%3\")").arg(r.variant, r.badgeStyle, r.badgeText));
+        if (r.variant == app.variant)
+            current = items.size() - 1;
+    }
+    const int chosen = Dialogs::getItem(this, title, tr("Which icons go into the app?"), items, current);
+    if (chosen < 0)
+        return false;
+    const ProjectApp::Remembered build = chosen == 0 ? ProjectApp::Remembered() : app.variants[chosen - 1];
+    app.variant = build.variant;
+    app.badgeStyle = build.badgeStyle;
+    app.badgeText = build.badgeText;
+    app.save(projectFilePath);
+    *options = packageChoices.rememberedFor(projectFilePath);
+    if (devicePreview)
+        devicePreview->showDesign(currentDesign(), *options);
+    return true;
+}
+
 void MainWindow::on_actionApplyToAppProject_triggered()
 {
     const QString title = tr("Apply to App Project");
@@ -131,7 +159,11 @@ void MainWindow::on_actionApplyToAppProject_triggered()
         return;
     settlePicture();
     const IconDesign design = currentDesign();
-    const Packages::Options options = packageChoices.rememberedFor(projectFilePath);
+    Packages::Options options = packageChoices.rememberedFor(projectFilePath);
+    if (!chooseBuild(title, &options)) {
+        releaseAppFolder();
+        return;
+    }
     auto plan = std::make_shared<Packages::AppPlan>();
     // The project's own findings as it stands, and as the apply would leave it.
     auto findings = std::make_shared<Findings>();
@@ -213,7 +245,7 @@ void MainWindow::askToApply(const Packages::AppPlan& plan, const Findings& findi
                                         [](const AppChange& c) { return c.action != AppChange::Same; });
     const QString found = tr("Found:") + QStringLiteral("\n") + plan.found.join(QLatin1Char('\n')) +
                           QStringLiteral("\n\n") +
-                          (options.variant.isSet() ? tr("The build variant %1 (chosen in Export Packages): "
+                          (options.variant.isSet() ? tr("The build variant %1: "
                                                         "its icons go where its build picks them up, "
                                                         "the release icons as they are.")
                                                              .arg(options.variant.name) +

@@ -648,6 +648,35 @@ void TestEditing::applyToAppProjectFromTheWindow()
     const QList<Dialogs::Call> undoAsked = Dialogs::takeCalls();
     QVERIFY2(undoAsked.value(1).text.contains(QStringLiteral("0 restored, 1 removed")),
              "the undo counts the files the apply added");
+
+    // A project given build variants is asked which icons go in (the latest chosen first, the
+    // project's own the one offered); the one chosen becomes the project's. Cancelled, nothing is
+    // asked further and the folder is let go.
+    Dialogs::queueAnswer(projectFile(dir->path(), QStringLiteral("Variants.ipr"), {}));
+    triggerAction(window, "actionLoadProject");
+    ProjectApp given;
+    given.variants = {{QStringLiteral("beta"), QStringLiteral("ribbon"), QString()}};
+    given.variant = QStringLiteral("debug");
+    given.badgeStyle = QStringLiteral("banner");
+    given.save(window->projectFilePath);
+    Dialogs::takeCalls();
+    for (const QVariant& answer : {QVariant(2), QVariant()}) {
+        Dialogs::queueAnswer(app);
+        Dialogs::queueAnswer(answer);
+        triggerAction(window, "actionApplyToAppProject");
+        QTRY_VERIFY_WITH_TIMEOUT(!window->appWorkRunning(), appWorkMs);
+        const QList<Dialogs::Call> chose = Dialogs::takeCalls();
+        QCOMPARE(chose.value(1).kind, QStringLiteral("item"));
+        QCOMPARE(chose.value(1).details, answer.isValid()
+                                             ? QStringLiteral("The release icons\nBuild variant debug "
+                                                              "(banner)\nBuild variant beta (ribbon)")
+                                             : QStringLiteral("The release icons\nBuild variant beta "
+                                                              "(ribbon)\nBuild variant debug (banner)"));
+        QCOMPARE(chose.value(1).initial.toInt(), 1);
+        QCOMPARE(chose.size(), answer.isValid() ? 3 : 2);
+        QCOMPARE(ProjectApp::load(window->projectFilePath).variant, QStringLiteral("beta"));
+        QVERIFY(window->findChild<QAction*>(QStringLiteral("actionApplyToAppProject"))->isEnabled());
+    }
 }
 
 void TestEditing::exportPackagesFromTheWindow()

@@ -1,5 +1,7 @@
 #include "ui/dialogs.h"
 
+#include <QInputDialog>
+
 #include <QDir>
 #include <QFileInfo>
 #include <QQueue>
@@ -119,6 +121,26 @@ QMessageBox::StandardButton question(QWidget* parent, const QString& title, cons
     QMessageBox box(QMessageBox::Question, title, text, buttons, parent);
     box.setDetailedText(details);
     return QMessageBox::StandardButton(box.exec());
+}
+
+int getItem(QWidget* parent, const QString& title, const QString& label, const QStringList& items,
+            int current)
+{
+    if (testing) {
+        const QVariant answer = record({QStringLiteral("item"),
+                                        title,
+                                        label,
+                                        QString(),
+                                        parent,
+                                        current,
+                                        {},
+                                        {},
+                                        items.join(QLatin1Char('\n'))});
+        return answer.isValid() && answer.toInt() >= 0 && answer.toInt() < items.size() ? answer.toInt() : -1;
+    }
+    bool ok = false;
+    const QString chosen = QInputDialog::getItem(parent, title, label, items, current, false, &ok);
+    return ok ? int(items.indexOf(chosen)) : -1;
 }
 
 void information(QWidget* parent, const QString& title, const QString& text)

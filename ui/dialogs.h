@@ -31,13 +31,18 @@ QMessageBox::StandardButton question(QWidget* parent, const QString& title, cons
 void information(QWidget* parent, const QString& title, const QString& text);
 // With `details`, the box offers them behind its "Show Details..." button.
 void warning(QWidget* parent, const QString& title, const QString& text, const QString& details = QString());
+// One of `items` chosen (as QInputDialog::getItem offers them, `current` first, none typed): its
+// index, or -1 when cancelled.
+int getItem(QWidget* parent, const QString& title, const QString& label, const QStringList& items,
+            int current);
 // Runs a modal dialog with exec(); its result is not used.
 void showModal(QDialog& dialog);
 
 // Test support.
 struct Call
 {
-    QString kind; // "open", "save", "folder", "color", "question", "information", "warning", "dialog"
+    QString kind; // "open", "save", "folder", "color", "question", "information", "warning", "item",
+                  // "dialog"
     QString caption;
     QString text; // message text, or the start folder of a file dialog
     QString filter;
@@ -45,12 +50,12 @@ struct Call
     QVariant initial; // initial colour of a colour dialog
     QFileDialog::Options options;
     QString suffix;  // a save dialog's default suffix
-    QString details; // a warning's or a question's details
+    QString details; // a warning's or a question's details; an item choice's items, a line each
 };
 void setTestMode(bool on);
 bool testMode();
 // Queued answers: a QString for file dialogs, a QColor for the colour dialog (an invalid colour is a
-// cancel), a QMessageBox::StandardButton (as int) for questions.
+// cancel), a QMessageBox::StandardButton (as int) for questions, an index for an item choice.
 void queueAnswer(const QVariant& answer);
 int pendingAnswers();
 QList<Call> takeCalls();
