@@ -274,11 +274,17 @@ int sheetColumns(int width)
 QImage previewSheet(const IconDesign& design, const Options& options, qreal pixelRatio, int columns,
                     const QList<Mark>& marks, const QStringList& alongside)
 {
-    return previewSheet(Sources(design, options), pixelRatio, columns, marks, alongside);
+    // A variant's pictures badged on the release's, which its home screens show too.
+    Options plain = options;
+    plain.variant = Variant();
+    const Sources release(design, plain);
+    if (!options.variant.isSet())
+        return previewSheet(release, pixelRatio, columns, marks);
+    return previewSheet(Sources(release, options.variant), pixelRatio, columns, marks, alongside, &release);
 }
 
 QImage previewSheet(const Sources& sources, qreal pixelRatio, int columns, const QList<Mark>& marks,
-                    const QStringList& alongside)
+                    const QStringList& alongside, const Sources* release)
 {
     const IconDesign& design = sources.design();
     std::map<int, Row> rows;
@@ -296,16 +302,18 @@ QImage previewSheet(const Sources& sources, qreal pixelRatio, int columns, const
     launch.panels += launchPanels(sources, pixelRatio);
     // A build variant beside the release (and the others named), on home screens.
     if (sources.options().variant.isSet()) {
-        Options plain = sources.options();
-        plain.variant = Variant();
-        const Sources release(sources.releaseDesign(), plain);
         std::deque<Sources> others;
-        QList<const Sources*> builds{&release, &sources};
+        if (!release) {
+            Options plain = sources.options();
+            plain.variant = Variant();
+            release = &others.emplace_back(sources.releaseDesign(), plain);
+        }
+        QList<const Sources*> builds{release, &sources};
         for (const QString& name : alongside) {
             Variant v = sources.options().variant;
             v.name = name;
             if (name != sources.options().variant.name)
-                builds << &others.emplace_back(release, v);
+                builds << &others.emplace_back(*release, v);
         }
         Row& home = rows[rows.rbegin()->first + 1];
         home.titles << QStringLiteral("Home screens: the release and its build variants");

@@ -34,9 +34,10 @@ struct Mark
 // release's and those of the variants `alongside` names (badged as it is), four at most.
 QImage previewSheet(const IconDesign& design, const Options& options = Options(), qreal pixelRatio = 1.0,
                     int columns = 0, const QList<Mark>& marks = {}, const QStringList& alongside = {});
-// The same from pictures drawn already (the design check's, say).
+// The same from pictures drawn already (the design check's, say); a variant's with the release's it
+// was drawn from (`release`, drawn here when not given).
 QImage previewSheet(const Sources& sources, qreal pixelRatio, int columns, const QList<Mark>& marks,
-                    const QStringList& alongside = {});
+                    const QStringList& alongside = {}, const Sources* release = nullptr);
 // How many panels a line of a sheet `width` sheet pixels wide holds (at least one).
 int sheetColumns(int width);
 

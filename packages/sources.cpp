@@ -61,8 +61,7 @@ Sources::Sources(const IconDesign& design, const Options& options)
       launch(std::make_shared<Launch>(launchDesign(design, options))), vector(std::make_shared<Vector>()),
       textless(std::make_shared<Textless>())
 {
-    if (o.variant.isSet() &&
-        (o.variant.badge.style == Badge::Style::Tint || o.variant.badge.style == Badge::Style::Grey))
+    if (recolours(o.variant))
         recoloured = std::make_shared<const IconDesign>(design);
     if (o.variant.isSet() && !o.variant.badge.colour.isValid())
         o.variant.badge.colour = badgeColourFor(d, o.background);
@@ -89,8 +88,7 @@ Sources::Sources(const Sources& release, const Variant& variant)
       textless(std::make_shared<Textless>())
 {
     o.variant = variant;
-    const Badge::Style style = variant.badge.style;
-    if (!variant.isSet() || style == Badge::Style::Tint || style == Badge::Style::Grey) {
+    if (!variant.isSet() || recolours(variant)) {
         *this = Sources(release.releaseDesign(), o);
         return;
     }

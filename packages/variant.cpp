@@ -202,6 +202,11 @@ QImage recoloured(const QImage& image, const Badge& b)
 
 } // namespace
 
+bool recolours(const Variant& variant)
+{
+    return variant.isSet() && !drawn(variant.badge);
+}
+
 QStringList badgeStyleNames()
 {
     QStringList names;

@@ -30,6 +30,9 @@ struct Variant
     bool isSet() const { return !name.isEmpty(); }
 };
 
+// Whether the variant recolours the whole design (a tint or grey one) rather than drawing a badge.
+bool recolours(const Variant& variant);
+
 // The styles and places by the command line's names: "banner", "ribbon", "corner", "tint",
 // "grey"; "bottom", "top", "top-right", "top-left", "bottom-right", "bottom-left".
 QStringList badgeStyleNames();

@@ -70,10 +70,16 @@ void DevicePreview::draw()
     // Each panel with a finding of the design check is marked, the finding's box drawn on it.
     drawing.start(
         [snapshot, chosen, ratio, columns] {
-            // One drawing of the design's pictures for both.
-            const Packages::Sources sources(snapshot, chosen);
+            // One drawing of the design's pictures for both; a variant's badged on the release's,
+            // which its home screens show too.
+            Packages::Options plain = chosen;
+            plain.variant = Packages::Variant();
+            const Packages::Sources release(snapshot, plain);
+            const Packages::Sources sources =
+                chosen.variant.isSet() ? Packages::Sources(release, chosen.variant) : release;
             const auto findings = Packages::Check::checkDesign(sources, Packages::targetNames());
-            return Packages::previewSheet(sources, ratio, columns, Packages::Check::marksOf(findings));
+            return Packages::previewSheet(sources, ratio, columns, Packages::Check::marksOf(findings), {},
+                                          &release);
         },
         [this, columns](const QImage& sheet) { drawn(sheet, columns); });
 }
